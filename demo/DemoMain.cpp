@@ -1,0 +1,28 @@
+// A small host of the library: loads it, hands it the host's factories and
+// shows, section by section, what the library can do.
+#include <windows.h>
+
+#include <cwchar>
+
+#include "foundation/TessaroInit.h"
+
+namespace {
+
+IHostnameResolver* DemoResolverFactory() { return nullptr; }
+ZProfileStoreFactory* DemoStoreFactorySource() { return nullptr; }
+
+void ShowStartup()
+{
+    wchar_t path[MAX_PATH] = {};
+    ::GetModuleFileNameW(GetTessaroDll(), path, MAX_PATH);
+    std::wprintf(L"== Start-up\nlibrary module: %ls\n\n", path);
+}
+
+}  // namespace
+
+int wmain()
+{
+    TessaroInit(DemoResolverFactory, DemoStoreFactorySource);
+    ShowStartup();
+    return 0;
+}
