@@ -6,6 +6,8 @@
 
 #include "foundation/TessaroInit.h"
 
+void ShowSettings();
+
 namespace {
 
 IHostnameResolver* DemoResolverFactory() { return nullptr; }
@@ -24,5 +26,6 @@ int wmain()
 {
     TessaroInit(DemoResolverFactory, DemoStoreFactorySource);
     ShowStartup();
+    ShowSettings();
     return 0;
 }
