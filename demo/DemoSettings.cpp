@@ -2,9 +2,9 @@
 // a run counter) in the file-backed profile store, so they survive a restart.
 #include <windows.h>
 
-#include <cstdio>
 #include <string>
 
+#include "demo/DemoOutput.h"
 #include "hoststore/ZFileProfileStore.h"
 #include "settings/ZProfileStore.h"
 
@@ -13,16 +13,9 @@ namespace {
 constexpr wchar_t kTopKey[] = L"TessaroDemo";
 constexpr size_t kMaxRecent = 4;
 
-void PrintUtf8(const std::wstring& text)
+void PrintText(const std::wstring& text)
 {
-    const int length = ::WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0,
-                                             nullptr, nullptr);
-    std::string bytes(static_cast<size_t>(length > 0 ? length : 0), '\0');
-    if (length > 0)
-        ::WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), bytes.data(), length, nullptr,
-                              nullptr);
-    std::fwrite(bytes.data(), 1, bytes.size(), stdout);
-    std::fflush(stdout);
+    DemoPrint(text.c_str());
 }
 
 // The demo's output folder: TESSARO_DEMO_OUTPUT (a Unix path when the demo
@@ -83,7 +76,7 @@ void Print(const wchar_t* when, const DemoSettings& settings)
                         std::to_wstring(settings.width) + L"x" + std::to_wstring(settings.height) + L", recent [";
     for (size_t i = 0; i < settings.recent.GetCount(); ++i)
         line += (i ? L", " : L"") + std::wstring(L"\"") + settings.recent[i].str() + L"\"";
-    PrintUtf8(line + L"]\n");
+    PrintText(line + L"]\n");
 }
 
 }  // namespace
@@ -91,7 +84,7 @@ void Print(const wchar_t* when, const DemoSettings& settings)
 void ShowSettings()
 {
     const std::wstring folder = SettingsFolder();
-    PrintUtf8(L"== Settings\nfolder: " + folder + L"\n");
+    PrintText(L"== Settings\nfolder: " + folder + L"\n");
 
     DemoSettings settings;
     {
@@ -109,7 +102,7 @@ void ShowSettings()
         if (settings.recent.GetCount() > kMaxRecent)
             settings.recent.SetSize(kMaxRecent);
         if (!Save(factory, settings)) {
-            PrintUtf8(L"the settings could not be saved (error " + std::to_wstring(::GetLastError()) + L")\n\n");
+            PrintText(L"the settings could not be saved (error " + std::to_wstring(::GetLastError()) + L")\n\n");
             return;
         }
     }
@@ -117,5 +110,5 @@ void ShowSettings()
     // A new factory reads the file again, as the next start of the host would.
     ZFileProfileStoreFactory restarted(folder.c_str());
     Print(L"after", Load(restarted));
-    PrintUtf8(L"stored in " + restarted.GetFilePath(kTopKey) + L"; run the demo again to see the counter grow\n\n");
+    PrintText(L"stored in " + restarted.GetFilePath(kTopKey) + L"; run the demo again to see the counter grow\n\n");
 }

@@ -6,7 +6,7 @@ ZIpcLock::ZIpcLock(const wchar_t* name, PSECURITY_DESCRIPTOR descriptor)
     m_mutex = ::CreateMutexW(&attributes, FALSE, name);
     // ERROR_ALREADY_EXISTS after a success is how processes share the lock.
     if (!m_mutex)
-        m_creationError = ::GetLastError();
+        m_report.Reset(::GetLastError());
 }
 
 ZIpcLock::~ZIpcLock()

@@ -5,14 +5,16 @@
 // over by the next Lock as if it had been released.
 //
 // Creation can fail (a name already used by another kind of object, a bad
-// name, access denied): IsValid then is false, the creation's error code is
-// kept, and Lock and Unlock do nothing. Opening a mutex that another process
-// made first is success, not an error.
+// name, access denied): IsValid then is false, the report holds the platform
+// error code for the caller to show, and Lock and Unlock do nothing. Opening a
+// mutex that another process made first is success, not an error: the report
+// then holds 0.
 #pragma once
 
 #include <windows.h>
 
 #include "foundation/TessaroApi.h"
+#include "foundation/ZReportMessageParams.h"
 #include "foundation/ZUnknown.h"
 #include "net/ISynchObject.h"
 
@@ -30,10 +32,11 @@ public:
     void Unlock() override;
 
     bool IsValid() const { return m_mutex != nullptr; }
+    const ZReportMessageParams& GetReport() const { return m_report; }
     // The platform error of a failed creation; 0 when the mutex is usable.
-    DWORD GetCreationError() const { return m_creationError; }
+    DWORD GetCreationError() const { return m_report.GetMessageId(); }
 
 private:
-    DWORD m_creationError = ERROR_SUCCESS;
+    ZReportMessageParams m_report;
     HANDLE m_mutex = nullptr;
 };

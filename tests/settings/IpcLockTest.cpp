@@ -229,6 +229,8 @@ TEST(IpcLock, ANameTakenByAnotherKindOfObjectGivesAnInvalidLock)
     ZIpcLock lock(name.c_str());
     EXPECT_FALSE(lock.IsValid());
     EXPECT_EQ(lock.GetCreationError(), static_cast<DWORD>(ERROR_INVALID_HANDLE));
+    EXPECT_EQ(lock.GetReport().GetMessageId(), static_cast<uint32_t>(ERROR_INVALID_HANDLE));
+    EXPECT_NE(std::wstring(lock.GetReport().GetText()), L"") << "the caller has a text to show";
     lock.Lock();  // does nothing rather than wait on a null handle
     lock.Unlock();
 }
