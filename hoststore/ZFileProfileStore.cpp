@@ -1,5 +1,9 @@
 #include "hoststore/ZFileProfileStore.h"
 
+#include "net/ZSynchObjectLock.h"
+#include "settings/ZIpcLock.h"
+
+#include <cstring>
 #include <cwctype>
 #include <mutex>
 #include <utility>
@@ -81,6 +85,8 @@ struct TopKey {
     std::wstring path;
     Node root;
     bool readOnly = false;  // the file held something we could not understand
+    std::string diskBytes;  // the file as last read or written here, to notice writes of others
+    ZUnknownPointer<ZIpcLock> fileLock;  // one per file across processes, held from re-read to replace
 };
 
 struct SharedState {
@@ -472,14 +478,103 @@ bool WriteFileAtomically(const SharedState& state, const std::wstring& path, con
     return ok;
 }
 
-bool SaveTopKey(const SharedState& state, const TopKey& top)
+bool SaveTopKey(const SharedState& state, TopKey& top)
 {
     std::wstring text;
     SerializeNode(text, top.root, std::wstring());
     std::string bytes;
-    if (!ToUtf8(text, bytes) || bytes.size() > kMaxFileBytes)
+    if (!ToUtf8(text, bytes) || bytes.size() > kMaxFileBytes || !WriteFileAtomically(state, top.path, bytes))
         return false;
-    return WriteFileAtomically(state, top.path, bytes);
+    top.diskBytes = std::move(bytes);
+    return true;
+}
+
+// The whole file; empty when there is none. False when it exists but cannot
+// be read.
+bool ReadWholeFile(const std::wstring& path, std::string& bytes)
+{
+    bytes.clear();
+    HandleCloser file{::CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                    nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr)};
+    if (file.handle == INVALID_HANDLE_VALUE) {
+        const DWORD error = ::GetLastError();
+        return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND;
+    }
+    LARGE_INTEGER size;
+    if (!::GetFileSizeEx(file.handle, &size) || size.QuadPart > static_cast<LONGLONG>(kMaxFileBytes))
+        return false;
+    bytes.resize(static_cast<size_t>(size.QuadPart));
+    DWORD read = 0;
+    return bytes.empty() ||
+           (::ReadFile(file.handle, bytes.data(), static_cast<DWORD>(bytes.size()), &read, nullptr) &&
+            read == bytes.size());
+}
+
+bool ParseFile(const std::string& bytes, Node& root)
+{
+    std::wstring text;
+    return FromUtf8(bytes, text) && Parse(text, root);
+}
+
+// Values and keys of disk win over those in memory; what only memory holds
+// stays (it was written here, and another writer's older copy dropped it).
+void Merge(Node& memory, const Node& disk)
+{
+    for (const auto& entry : disk.values) {
+        if (Value* existing = memory.FindValue(entry.first))
+            *existing = entry.second;
+        else
+            memory.values.push_back(entry);
+    }
+    for (const auto& child : disk.children)
+        Merge(*memory.Child(child->name), *child);
+}
+
+// Takes in what other processes (or other factories) wrote to the file since
+// this one last saw it. False when the file can no longer be read or
+// understood; the key is then not written again.
+bool Refresh(TopKey& top)
+{
+    std::string bytes;
+    if (!ReadWholeFile(top.path, bytes))
+        return false;
+    if (bytes == top.diskBytes)
+        return true;
+    Node disk;
+    if (!ParseFile(bytes, disk)) {
+        top.readOnly = true;
+        return false;
+    }
+    Merge(top.root, disk);
+    top.diskBytes = std::move(bytes);
+    return true;
+}
+
+// Names the mutex after the file, so that every process writing it shares one.
+ZIpcLock* CreateFileLock(const std::wstring& path)
+{
+    std::wstring full(MAX_PATH, L'\0');
+    DWORD length = ::GetFullPathNameW(path.c_str(), static_cast<DWORD>(full.size()), full.data(), nullptr);
+    if (length >= full.size()) {
+        full.resize(length);
+        length = ::GetFullPathNameW(path.c_str(), static_cast<DWORD>(full.size()), full.data(), nullptr);
+    }
+    full.resize(length < full.size() ? length : 0);
+    if (full.empty())
+        full = path;
+    std::wstring upper(full.size(), L'\0');
+    if (::LCMapStringEx(LOCALE_NAME_INVARIANT, LCMAP_UPPERCASE, full.c_str(), static_cast<int>(full.size()),
+                        upper.data(), static_cast<int>(upper.size()), nullptr, nullptr, 0) == 0)
+        upper = full;
+    // FNV-1a: the path itself may be longer than a name may be and holds backslashes.
+    unsigned long long hash = 14695981039346656037ull;
+    for (wchar_t c : upper) {
+        hash ^= static_cast<unsigned short>(c);
+        hash *= 1099511628211ull;
+    }
+    wchar_t name[64];
+    swprintf(name, 64, L"TessaroHostStore.%016llx", hash);
+    return new ZIpcLock(name);
 }
 
 // Reads the top-level key's file; a missing file is an empty key. Null when
@@ -502,24 +597,10 @@ std::shared_ptr<TopKey> LoadTopKey(const SharedState& state, const std::wstring&
         }
     }
 
-    HandleCloser file{::CreateFileW(top->path.c_str(), GENERIC_READ,
-                                    FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
-                                    FILE_ATTRIBUTE_NORMAL, nullptr)};
-    if (file.handle == INVALID_HANDLE_VALUE) {
-        const DWORD error = ::GetLastError();
-        return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND ? top : nullptr;
-    }
-    LARGE_INTEGER size;
-    if (!::GetFileSizeEx(file.handle, &size) || size.QuadPart > static_cast<LONGLONG>(kMaxFileBytes))
+    if (!ReadWholeFile(top->path, top->diskBytes))
         return nullptr;
-    std::string bytes(static_cast<size_t>(size.QuadPart), '\0');
-    DWORD read = 0;
-    if (!bytes.empty() && (!::ReadFile(file.handle, bytes.data(), static_cast<DWORD>(bytes.size()), &read, nullptr) ||
-                           read != bytes.size()))
-        return nullptr;
-
-    std::wstring text;
-    top->readOnly = !FromUtf8(bytes, text) || !Parse(text, top->root);
+    top->readOnly = !ParseFile(top->diskBytes, top->root);
+    top->fileLock.Attach(CreateFileLock(top->path));
     return top;
 }
 
@@ -700,6 +781,9 @@ private:
             return false;
         std::lock_guard guard(m_state->mutex);
         if (!m_node || m_top->readOnly)
+            return false;
+        ZSynchObjectLock fileGuard(m_top->fileLock.Get());
+        if (!Refresh(*m_top))
             return false;
         const std::wstring valueName(name);
         Value* existing = m_node->FindValue(valueName);

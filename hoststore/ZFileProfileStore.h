@@ -38,9 +38,12 @@
 //
 // Sharing: every store and key made by one factory shares one copy of each
 // open top-level key, so a value written through one is read through any
-// other; the file is read again once no handle to the key is left. Writes by
-// other processes to a file while this process holds it are overwritten by
-// this process's next write. All operations are safe across threads.
+// other; the file is read again once no handle to the key is left. Before
+// each write the file is read again under a mutex named after it, and what
+// other processes wrote meanwhile is taken in (their values win, except the
+// one being written), so instances of a host do not undo each other's
+// settings. Reads see others' writes only after such a refresh. All
+// operations are safe across threads.
 //
 // A file that cannot be fully understood (bad UTF-8, a line of unknown form or
 // type, a value name given twice in a key) is never overwritten: what could be

@@ -590,6 +590,55 @@ TEST(HostStore, MutatedFilesAreReadSafelyAndNeverDamaged)
     EXPECT_GT(refused, 0);
 }
 
+// Two factories over one folder stand for two processes of the host: neither
+// loses what the other wrote.
+TEST(HostStore, WritesOfAnotherWriterToTheSameFileAreKept)
+{
+    TempFolder folder;
+    ZFileProfileStoreFactory first(folder.Path().c_str());
+    ZFileProfileStoreFactory second(folder.Path().c_str());
+    ZProfileStore firstStore(&first);
+    ZProfileStore secondStore(&second);
+    ZProfileKey a(*firstStore.GetRootKey(), L"Shared");
+    ZProfileKey b(*secondStore.GetRootKey(), L"Shared");
+    ZProfileKey bChild(b, L"Child");
+
+    ASSERT_TRUE(a.WriteDword(L"FromFirst", 1));
+    ASSERT_TRUE(b.WriteDword(L"FromSecond", 2));  // b loaded before a's write
+    ASSERT_TRUE(bChild.WriteString(L"Deep", L"x"));
+    ASSERT_TRUE(a.WriteDword(L"Both", 3));
+    ASSERT_TRUE(b.WriteDword(L"Both", 4));
+    ASSERT_TRUE(a.WriteDword(L"Later", 5));
+
+    DWORD n = 0;
+    EXPECT_TRUE(a.ReadDword(L"FromSecond", n)) << "taken in at the first's next write";
+    EXPECT_EQ(n, 2u);
+    EXPECT_TRUE(a.ReadDword(L"Both", n));
+    EXPECT_EQ(n, 4u) << "the last writer wins a value both wrote";
+
+    ZFileProfileStoreFactory fresh(folder.Path().c_str());
+    ZProfileStore store(&fresh);
+    std::map<std::wstring, std::wstring> tree;
+    Snapshot(ZProfileKey(*store.GetRootKey(), L"Shared"), L"", tree);
+    const std::map<std::wstring, std::wstring> expected = {
+        {L"|FromFirst", L"0:1"}, {L"|FromSecond", L"0:2"}, {L"|Both", L"0:4"}, {L"|Later", L"0:5"},
+        {L"\\Child", L"key"},   {L"\\Child|Deep", L"1:x"}};
+    EXPECT_EQ(tree, expected);
+}
+
+TEST(HostStore, AFileSpoiledByAnotherWriterIsNotOverwritten)
+{
+    TempFolder folder;
+    ZFileProfileStoreFactory factory(folder.Path().c_str());
+    ZProfileStore store(&factory);
+    ZProfileKey key(*store.GetRootKey(), L"Spoiled");
+    ASSERT_TRUE(key.WriteDword(L"n", 1));
+    const std::string spoiled = "n=dword:1\nfuture=newtype:1\n";
+    WriteBytes(factory.GetFilePath(L"Spoiled"), spoiled);
+    EXPECT_FALSE(key.WriteDword(L"n", 2));
+    EXPECT_EQ(ReadBytes(factory.GetFilePath(L"Spoiled")), spoiled);
+}
+
 TEST(HostStore, TheFolderIsCreatedOnTheFirstWrite)
 {
     TempFolder folder;
