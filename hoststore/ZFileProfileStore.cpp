@@ -20,6 +20,9 @@ constexpr size_t kMaxFileBytes = 64u * 1024u * 1024u;
 constexpr wchar_t kExtension[] = L".ini";
 constexpr size_t kExtensionLength = 4;
 constexpr size_t kMaxTopLevelName = 255 - kExtensionLength;
+// As deep as the registry goes; deeper paths in a file would only run the
+// recursive writer out of stack.
+constexpr size_t kMaxDepth = 512;
 
 bool SameName(const std::wstring& a, const wchar_t* b, size_t bLength)
 {
@@ -46,6 +49,7 @@ struct Value {
 
 struct Node {
     std::wstring name;
+    size_t depth = 0;  // 0 for a top-level key
     std::vector<std::pair<std::wstring, Value>> values;  // in the order first written
     std::vector<std::unique_ptr<Node>> children;         // nodes never move or die while the tree lives
 
@@ -73,6 +77,7 @@ struct Node {
             return found;
         children.push_back(std::make_unique<Node>());
         children.back()->name = childName;
+        children.back()->depth = depth + 1;
         return children.back().get();
     }
 };
@@ -360,7 +365,7 @@ bool Parse(const std::wstring& text, Node& root)
             current = &root;
             if (path.empty())
                 continue;
-            if (!SplitPath(path, components)) {
+            if (!SplitPath(path, components) || components.size() > kMaxDepth) {
                 clean = false;
                 current = nullptr;
                 continue;
@@ -744,6 +749,8 @@ public:
             node = &top->root;
             first = 1;
         }
+        if (node->depth + components.size() - first > kMaxDepth)
+            return nullptr;
         for (size_t i = first; i < components.size(); ++i)
             node = node->Child(components[i]);
         return new FileKey(m_state, std::move(top), node);

@@ -24,10 +24,11 @@
 // Names: keys and values are found without regard to case (ordinal, like the
 // registry), and keep the case they were first stored with. A key name given
 // to OpenKey may be a path of several keys separated by "\"; empty components
-// are refused. A top-level name must be usable as a file name (no control
-// characters or <>:"/\|?*, not a device name such as CON or LPT1, at most 251
-// characters); OpenKey refuses others. Opening a key creates it in memory; it
-// reaches the disk with the next write to its top-level key.
+// are refused, and so are keys more than 512 levels below a top-level key. A
+// top-level name must be usable as a file name (no control characters or
+// <>:"/\|?*, not a device name such as CON or LPT1, at most 251 characters);
+// OpenKey refuses others. Opening a key creates it in memory; it reaches the
+// disk with the next write to its top-level key.
 //
 // Writing: every write goes through to the disk before it returns. The whole
 // file is written to a temporary file beside it, flushed, and moved over the

@@ -521,6 +521,32 @@ TEST(HostStore, AFileItCannotFullyUnderstandIsReadButNeverOverwritten)
     }
 }
 
+TEST(HostStore, KeysDeeperThan512LevelsAreRefused)
+{
+    TempFolder folder;
+    ::CreateDirectoryW(folder.Path().c_str(), nullptr);
+    std::string deepSection = "Good=dword:1\n[a";
+    for (int i = 0; i < 100000; ++i)
+        deepSection += "\\a";
+    WriteBytes(folder.Path() + L"\\Deep.ini", deepSection + "]\nX=dword:1\n");
+
+    ZFileProfileStoreFactory factory(folder.Path().c_str());
+    ZProfileStore store(&factory);
+    ZProfileKey fromFile(*store.GetRootKey(), L"Deep");
+    DWORD n = 0;
+    EXPECT_TRUE(fromFile.ReadDword(L"Good", n));
+    EXPECT_FALSE(fromFile.WriteDword(L"Good", 2)) << "the file held more than this store takes";
+
+    std::wstring path = L"Top";
+    for (int i = 0; i < 511; ++i)
+        path += L"\\k";
+    ZProfileKey deepest(*store.GetRootKey(), path.c_str());
+    EXPECT_TRUE(deepest.WriteDword(L"n", 1));
+    EXPECT_FALSE(ZProfileKey(deepest, L"one\\more").IsOpen());
+    EXPECT_TRUE(ZProfileKey(deepest, L"last").WriteDword(L"n", 1));
+    EXPECT_FALSE(ZProfileKey(ZProfileKey(deepest, L"last"), L"beyond").IsOpen());
+}
+
 // Deterministic mutations of a known-good file: every mutant is either read
 // and written back faithfully, or refused for writing with the file untouched.
 TEST(HostStore, MutatedFilesAreReadSafelyAndNeverDamaged)
