@@ -16,8 +16,11 @@ namespace {
 constexpr DWORD kUnknownType = 9;
 
 struct FakeValue {
-    DWORD type = ZProfileValueDword;
-    DWORD number = 0;
+    explicit FakeValue(DWORD valueType = ZProfileValueDword, DWORD valueNumber = 0)
+        : type(valueType), number(valueNumber) {}
+
+    DWORD type;
+    DWORD number;
     std::wstring text;
     std::vector<BYTE> bytes;
     std::vector<std::wstring> texts;
