@@ -2,11 +2,10 @@
 // shows, section by section, what the library can do.
 #include <windows.h>
 
-#include <cwchar>
-
+#include "demo/DemoOutput.h"
+#include "demo/DemoMessageBox.h"
+#include "demo/DemoReports.h"
 #include "foundation/TessaroInit.h"
-
-void ShowMessageBoxes();  // DemoMessageBox.cpp
 
 namespace {
 
@@ -17,7 +16,7 @@ void ShowStartup()
 {
     wchar_t path[MAX_PATH] = {};
     ::GetModuleFileNameW(GetTessaroDll(), path, MAX_PATH);
-    std::wprintf(L"== Start-up\nlibrary module: %ls\n\n", path);
+    DemoPrintf(L"== Start-up\nlibrary module: %ls\n\n", path);
 }
 
 }  // namespace
@@ -26,6 +25,7 @@ int wmain()
 {
     TessaroInit(DemoResolverFactory, DemoStoreFactorySource);
     ShowStartup();
+    ShowReports();
     ShowMessageBoxes();
     return 0;
 }

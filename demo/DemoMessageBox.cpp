@@ -5,6 +5,8 @@
 
 #include <cwchar>
 
+#include "demo/DemoMessageBox.h"
+#include "demo/DemoOutput.h"
 #include "foundation/ZMessageBox.h"
 
 namespace {
@@ -45,7 +47,7 @@ LRESULT CALLBACK WatchBoxes(int code, WPARAM wParam, LPARAM lParam)
         if (std::wcscmp(className, L"#32770") == 0 && ::SetTimer(box, kCloseTimer, kShowMilliseconds, CloseBox)) {
             wchar_t caption[128] = {};
             ::GetWindowTextW(box, caption, 128);
-            std::wprintf(L"shown: caption \"%ls\", icon %ls\n", caption, IconName(box));
+            DemoPrintf(L"shown: caption \"%ls\", icon %ls\n", caption, IconName(box));
         }
     }
     return ::CallNextHookEx(g_hook, code, wParam, lParam);
@@ -55,27 +57,27 @@ LRESULT CALLBACK WatchBoxes(int code, WPARAM wParam, LPARAM lParam)
 
 void ShowMessageBoxes()
 {
-    std::wprintf(L"== Message boxes\n");
+    DemoPrintf(L"== Message boxes\n");
     CWnd parent;
     HWND window = ::CreateWindowExW(0, L"Static", L"Tessaro demo", WS_OVERLAPPEDWINDOW | WS_VISIBLE,
                                     80, 80, 400, 240, nullptr, nullptr, nullptr, nullptr);
     if (!window) {
-        std::wprintf(L"skipped: no display for windows\n\n");
+        DemoPrintf(L"skipped: no display for windows\n\n");
         return;
     }
     parent.Attach(window);
     g_hook = ::SetWindowsHookExW(WH_CBT, WatchBoxes, nullptr, ::GetCurrentThreadId());
     if (!g_hook) {
-        std::wprintf(L"skipped: the boxes could not be closed automatically\n\n");
+        DemoPrintf(L"skipped: the boxes could not be closed automatically\n\n");
     } else {
         int result = ZMessageBox(&parent, L"Keep the session log?", MB_YESNO, L"Tessaro demo");
-        std::wprintf(L"with a parent, Yes/No without an icon: answered %ls\n", result == IDNO ? L"No" : L"other");
+        DemoPrintf(L"with a parent, Yes/No without an icon: answered %ls\n", result == IDNO ? L"No" : L"other");
         result = ZMessageBox(L"The session ended.", MB_OK | MB_ICONINFORMATION);
-        std::wprintf(L"without a parent: answered %ls\n", result == IDNO ? L"No" : L"other");
+        DemoPrintf(L"without a parent: answered %ls\n", result == IDNO ? L"No" : L"other");
         ::UnhookWindowsHookEx(g_hook);
         g_hook = nullptr;
     }
     parent.Detach();
     ::DestroyWindow(window);
-    std::wprintf(L"\n");
+    DemoPrintf(L"\n");
 }

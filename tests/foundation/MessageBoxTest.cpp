@@ -7,6 +7,7 @@
 #include <thread>
 
 #include "foundation/ZMessageBox.h"
+#include "foundation/ZReportMessageParams.h"
 #include "foundation/ZParentable.h"
 #include "tests/support/MessageBoxWatcher.h"
 
@@ -124,6 +125,36 @@ TEST_F(MessageBoxes, TextOnlyOverloadAddsNoIcon)
     EXPECT_EQ(box.icon, nullptr);
     EXPECT_TRUE(box.HasButton(IDYES));
     EXPECT_TRUE(box.HasButton(IDNO));
+}
+
+TEST_F(MessageBoxes, ReportsShowTheirFormattedText)
+{
+    ZReportMessageParams report(0x61330019);  // "End of buffer reached"
+    const std::wstring expected = report.GetText();
+    ASSERT_EQ(expected.rfind(L"End of buffer reached", 0), 0u);
+
+    MessageBoxWatcher watcher(IDNO);
+    EXPECT_EQ(ZMessageBox(&m_parent, &report, MB_YESNO), IDNO);
+    EXPECT_EQ(ZMessageBox(&report, MB_YESNO, L"Ignored"), IDNO);
+    EXPECT_EQ(ZMessageBox(nullptr, &report, MB_OK), IDNO);
+    ASSERT_EQ(watcher.Boxes().size(), 3u);
+    for (const ShownMessageBox& box : watcher.Boxes()) {
+        EXPECT_EQ(box.text, expected);
+        EXPECT_EQ(box.caption, kAppName);
+    }
+    // The report form follows the same icon rule as the text form.
+    EXPECT_EQ(watcher.Boxes()[0].icon, SystemIconFor(MB_ICONQUESTION));
+    EXPECT_EQ(watcher.Boxes()[0].owner, m_parent.m_hWnd);
+    EXPECT_EQ(watcher.Boxes()[1].icon, nullptr);
+    EXPECT_EQ(watcher.Boxes()[2].icon, nullptr);
+}
+
+TEST_F(MessageBoxes, AMissingReportShowsAnEmptyBox)
+{
+    MessageBoxWatcher watcher(IDOK);
+    EXPECT_EQ(ZMessageBox(&m_parent, static_cast<const IReportMessageParams*>(nullptr), MB_OK), IDOK);
+    ASSERT_EQ(watcher.Boxes().size(), 1u);
+    EXPECT_EQ(watcher.Boxes()[0].text, L"");
 }
 
 TEST_F(MessageBoxes, CursorIsHiddenAgainOnlyWhenItWasHidden)
