@@ -16,8 +16,10 @@ constexpr LCID kFrench = 0x40C;
 void PrintReport(const wchar_t* what, ZReportMessageParams& report)
 {
     std::wstring text = report.GetTextNoFinalBreak();
-    for (size_t at = text.find(L"\r\n"); at != std::wstring::npos; at = text.find(L"\r\n", at + 2))
-        text.insert(at + 2, 37, L' ');
+    for (size_t at = text.find(L"\r\n"); at != std::wstring::npos; at = text.find(L"\r\n", at + 2)) {
+        if (text.compare(at + 2, 2, L"\r\n") != 0)
+            text.insert(at + 2, 37, L' ');
+    }
     DemoPrintf(L"  %-34ls %ls\n", what, text.c_str());
 }
 

@@ -14,14 +14,6 @@ namespace {
 // runs out.
 constexpr int kMaxCopyDepth = 512;
 
-ZProfileStoreFactory* FactoryOrHostDefault(ZProfileStoreFactory* factory)
-{
-    if (factory)
-        return factory;
-    ZProfileStoreFactorySource source = Tessaro::GetProfileStoreFactorySource();
-    return source ? source() : nullptr;
-}
-
 // Copies one binary value through a buffer of its size. The buffer is wiped
 // before it is freed: binary values often hold protected secrets.
 bool CopyBinaryValue(const ZProfileKey& source, ZProfileKey& destination, const wchar_t* name)
@@ -168,7 +160,7 @@ bool ZProfileKey::CopyFrom(const ZProfileKey& source, int depth)
 ZProfileStore::ZProfileStore(ZProfileStoreFactory* factory) : m_impl(nullptr), m_root(nullptr)
 {
     std::unique_ptr<IProfileStoreImpl> impl;
-    if (ZProfileStoreFactory* chosen = FactoryOrHostDefault(factory))
+    if (ZProfileStoreFactory* chosen = factory ? factory : Tessaro::GetProfileStoreFactory())
         impl.reset(chosen->CreateStore());
     m_root = new ZProfileKey(impl.get(), m_flag);
     m_impl = impl.release();

@@ -229,6 +229,32 @@ TEST(ReportFallback, ModuleWithoutResourcesPassesTheSearchOn)
     EXPECT_EQ(std::wstring(host.GetText()), L"Hello from the host, again.\r\n");
 }
 
+TEST(ReportFallback, LookupFailureIsDescribedByTheFailingError)
+{
+    // The module's only message ends in a lone '%', which the formatter rejects
+    // (87) also with inserts ignored: the search stops there and the report
+    // describes error 87 instead.
+    HMODULE broken = ::LoadLibraryW(L"report_broken_table.dll");
+    ASSERT_NE(broken, nullptr);
+    const std::wstring description = ZReportMessageParams(ERROR_INVALID_PARAMETER).GetText();
+    ASSERT_FALSE(description.empty());
+    EXPECT_EQ(description.find(L"Could not retrieve"), std::wstring::npos);
+
+    for (size_t inserts = 0; inserts < 2; ++inserts) {
+        ZReportMessageParams report(MSG_TEST_HOST_COPY_OF_BROKEN, broken);
+        if (inserts)
+            report.AddInsert(L"unused");
+        EXPECT_EQ(std::wstring(report.GetText()), description) << inserts;
+    }
+    // The host holds the same identifier; the search stopped before it.
+    ZReportMessageParams fromHost(MSG_TEST_HOST_COPY_OF_BROKEN);
+    EXPECT_EQ(std::wstring(fromHost.GetText()), L"The host's copy of the broken message.\r\n");
+    // Identifiers the broken module does not hold pass the search on.
+    ZReportMessageParams passedOn(MSG_TEST_HOST_GREETING, broken);
+    EXPECT_EQ(std::wstring(passedOn.GetText()), L"Hello from the host, %1.\r\n");
+    ::FreeLibrary(broken);
+}
+
 // --- Width and caching ---------------------------------------------------------
 
 TEST(ReportCache, SingleLineTurnsSoftBreaksIntoBlanks)
