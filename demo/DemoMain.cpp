@@ -8,6 +8,7 @@
 #include "foundation/TessaroInit.h"
 
 void ShowSettings();
+void ShowCustomize();
 
 namespace {
 
@@ -30,5 +31,6 @@ int wmain()
     ShowReports();
     ShowMessageBoxes();
     ShowSettings();
+    ShowCustomize();
     return 0;
 }
