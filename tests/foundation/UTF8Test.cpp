@@ -503,6 +503,38 @@ TEST(UTF8Platform, AgreesOnValidText)
     }
 }
 
+TEST(UTF8Platform, AgreesOnLongTexts)
+{
+    // Long enough that counters kept per block of units would overflow if they were
+    // summed too late; uniform texts of each sequence length, and one with a pair
+    // every few thousand units.
+    struct Case {
+        const char* name;
+        std::wstring unit;
+        size_t repeat;
+    };
+    std::wstring sparsePairs(4999, L'\x416');
+    sparsePairs += L"\xD83D\xDE00";
+    const Case cases[] = {
+        {"ASCII", L"a", 1 << 20},
+        {"two-byte", L"\x416", 600000},
+        {"three-byte", L"\x65E5", 600000},
+        {"ASCII and two-byte", L"ab\x416" L"cdefgh", 100000},
+        {"pairs now and then", sparsePairs, 120},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        std::wstring text;
+        text.reserve(c.unit.size() * c.repeat);
+        for (size_t n = 0; n < c.repeat; ++n) text += c.unit;
+        const std::string platformBytes = PlatformEncode(text);
+        size_t consumed = 0;
+        EXPECT_EQ(ZEncodeUTF8(text.data(), text.size(), nullptr, 0, &consumed), platformBytes.size());
+        EXPECT_TRUE(ZEncodeUTF8(text.data(), text.size()) == platformBytes);
+        EXPECT_TRUE(ZDecodeUTF8(platformBytes.data(), platformBytes.size()) == text);
+    }
+}
+
 // ---------------------------------------------------------------------------
 // Mutated inputs behind guard pages
 
