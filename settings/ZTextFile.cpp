@@ -2,6 +2,9 @@
 
 #include <cstring>
 
+#include "foundation/ZExceptions.h"
+#include "foundation/ZUTF8.h"
+
 namespace {
 
 struct ByteOrderMark {
@@ -28,12 +31,9 @@ const ByteOrderMark* MarkOf(ZTextFile::Encoding encoding)
 }
 
 // Decodes whole UTF-8 sequences from the front of bytes and appends them to
-// text, with the library's UTF-8 rules: the lead byte's top four bits give the
-// length (0x0-0xB one byte, so a stray continuation byte stands for itself),
-// followers must be 10xxxxxx, values above U+10FFFF are illegal. An incomplete
-// sequence at the end is left for the next fill. consumed receives the bytes
-// decoded; the result is 0, or 1113 at an illegal sequence (whatever preceded
-// it is decoded).
+// text; an incomplete sequence at the end is left for the next fill. consumed
+// receives the bytes decoded; the result is 0, or 1113 at an illegal sequence
+// (whatever preceded it is decoded and kept).
 DWORD DecodeUTF8Prefix(const unsigned char* bytes, size_t count, ZUnicodeString& text, size_t& consumed)
 {
     consumed = 0;
@@ -44,46 +44,24 @@ DWORD DecodeUTF8Prefix(const unsigned char* bytes, size_t count, ZUnicodeString&
     wchar_t* out = text.GetBuffer(start + count) + start;
     size_t written = 0;
     DWORD status = ERROR_SUCCESS;
-    size_t i = 0;
-    while (i < count) {
-        const unsigned char lead = bytes[i];
-        const unsigned top = lead >> 4;
-        const size_t length = top <= 0xB ? 1 : top <= 0xD ? 2 : top == 0xE ? 3 : 4;
-        if (count - i < length)
-            break;
-        uint32_t value = 0;
-        if (length == 1) {
-            value = lead;
-        } else {
-            if (length == 4 && (lead & 0x08) != 0) {
-                status = ERROR_NO_UNICODE_TRANSLATION;
+    try {
+        while (consumed < count) {
+            uint32_t value = 0;
+            const size_t used = ZDecodeUTF8(bytes + consumed, count - consumed, value);
+            if (used == 0)
                 break;
+            if (value < 0x10000) {
+                out[written++] = static_cast<wchar_t>(value);
+            } else {
+                out[written++] = static_cast<wchar_t>(0xD800 | (((value - 0x10000) >> 10) & 0x3FF));
+                out[written++] = static_cast<wchar_t>(0xDC00 | (value & 0x3FF));
             }
-            value = lead & (0x7Fu >> length);
-            bool followersValid = true;
-            for (size_t k = 1; k < length; ++k) {
-                const unsigned char follower = bytes[i + k];
-                if ((follower & 0xC0) != 0x80) {
-                    followersValid = false;
-                    break;
-                }
-                value = (value << 6) | (follower & 0x3Fu);
-            }
-            if (!followersValid || value > 0x10FFFF) {
-                status = ERROR_NO_UNICODE_TRANSLATION;
-                break;
-            }
+            consumed += used;
         }
-        if (value < 0x10000) {
-            out[written++] = static_cast<wchar_t>(value);
-        } else {
-            out[written++] = static_cast<wchar_t>(0xD800 | (((value - 0x10000) >> 10) & 0x3FF));
-            out[written++] = static_cast<wchar_t>(0xDC00 | (value & 0x3FF));
-        }
-        i += length;
+    } catch (const IllegalSequence&) {
+        status = ERROR_NO_UNICODE_TRANSLATION;
     }
     text.ReleaseBuffer(start + written);
-    consumed = i;
     return status;
 }
 
