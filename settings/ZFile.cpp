@@ -107,6 +107,7 @@ HANDLE ZFile::OpenHandle(const wchar_t* path, DWORD access, DWORD disposition, S
 bool ZFile::Open(const wchar_t* path, DWORD access, DWORD disposition)
 {
     Close();
+    m_path.clear();
     if (!path) {
         ::SetLastError(ERROR_INVALID_PARAMETER);
         return false;
