@@ -65,6 +65,14 @@ DWORD DecodeUTF8Prefix(const unsigned char* bytes, size_t count, ZUnicodeString&
     return status;
 }
 
+// Empties text but keeps its block when no other string shares it, so that
+// reading line after line does not allocate for every line.
+void EmptyKeepingRoom(ZUnicodeString& text)
+{
+    if (!text.empty())
+        text.resize(0);
+}
+
 }  // namespace
 
 ZTextFile::ZTextFile()
@@ -339,7 +347,7 @@ bool ZTextFile::ScanRawUtf16LE(ZUnicodeString& line)
 
 bool ZTextFile::ReadLine(ZUnicodeString& line)
 {
-    line.clear();
+    EmptyKeepingRoom(line);
     m_textTaken = false;
     if (!IsOpen()) {
         ::SetLastError(ERROR_INVALID_HANDLE);
@@ -351,7 +359,7 @@ bool ZTextFile::ReadLine(ZUnicodeString& line)
     }
     for (;;) {
         if (static_cast<size_t>(m_decodedPosition) >= m_decoded.length()) {
-            m_decoded.clear();
+            EmptyKeepingRoom(m_decoded);
             m_decodedPosition = 0;
         }
         const DWORD decodeError = Decode();
