@@ -544,20 +544,6 @@ TEST_F(ProfileFiles, FontTextFormRoundTrips)
     EXPECT_EQ(read.m_nSize, 1);
 }
 
-TEST(ProfileLogfontText, AssignmentCopiesFontSizeAndTexts)
-{
-    ProfileLogfont source;
-    source.init(RecordOf({{L"F", L"80,-11,0,0,0,700,0,0,0,0,0,0,0,49,Mono"}}), L"F", L"1,2,0,0,0,3,0,0,0,0,0,0,0,0,D");
-    ProfileLogfont target;
-    target = source;
-    EXPECT_FALSE(target != source.m_lf);
-    EXPECT_EQ(target.m_nSize, 80);
-    EXPECT_EQ(target.GetText(), source.GetText());
-    ProfileLogfont copied(source);
-    EXPECT_FALSE(copied != source.m_lf);
-    EXPECT_EQ(copied.GetText(), L"80,-11,0,0,0,700,0,0,0,0,0,0,0,49,Mono");
-}
-
 // --------------------------------------------------- application profile
 
 // Keeps the application profile in memory and records every call.
