@@ -4,6 +4,7 @@
 
 #include "demo/DemoOutput.h"
 #include "demo/DemoMessageBox.h"
+#include "demo/DemoProfile.h"
 #include "demo/DemoReports.h"
 #include "foundation/TessaroInit.h"
 
@@ -27,5 +28,6 @@ int wmain()
     ShowStartup();
     ShowReports();
     ShowMessageBoxes();
+    ShowProfile();
     return 0;
 }
