@@ -4,6 +4,7 @@
 
 #include "demo/DemoOutput.h"
 #include "demo/DemoMessageBox.h"
+#include "demo/DemoProfile.h"
 #include "demo/DemoReports.h"
 #include "foundation/TessaroInit.h"
 
@@ -30,6 +31,7 @@ int wmain()
     ShowStartup();
     ShowReports();
     ShowMessageBoxes();
+    ShowProfile();
     ShowSettings();
     ShowCustomize();
     return 0;

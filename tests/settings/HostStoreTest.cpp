@@ -3,86 +3,42 @@
 #include <gtest/gtest.h>
 
 #include <map>
-#include <random>
+#include <algorithm>
 #include <string>
 #include <vector>
 
 #include "hoststore/ZFileProfileStore.h"
 #include "settings/ZProfileStore.h"
+#include "tests/settings/ScratchFolder.h"
+#include "tests/support/Mutations.h"
 
 namespace {
 
-class TempFolder {
-public:
-    TempFolder()
-    {
-        static int counter = 0;
-        wchar_t temp[MAX_PATH] = {};
-        ::GetTempPathW(MAX_PATH, temp);
-        m_path = std::wstring(temp) + L"TessaroHostStoreTest-" + std::to_wstring(::GetCurrentProcessId()) + L"-" +
-                 std::to_wstring(++counter);
-    }
-    ~TempFolder() { Remove(m_path); }
-    const std::wstring& Path() const { return m_path; }
-
-    std::vector<std::wstring> Files() const
-    {
-        std::vector<std::wstring> names;
-        WIN32_FIND_DATAW found;
-        HANDLE search = ::FindFirstFileW((m_path + L"\\*").c_str(), &found);
-        if (search == INVALID_HANDLE_VALUE)
-            return names;
-        do {
-            if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
-                names.push_back(found.cFileName);
-        } while (::FindNextFileW(search, &found));
-        ::FindClose(search);
-        std::sort(names.begin(), names.end());
+// The plain files in a folder, sorted.
+std::vector<std::wstring> FilesIn(const std::wstring& folder)
+{
+    std::vector<std::wstring> names;
+    WIN32_FIND_DATAW found;
+    HANDLE search = ::FindFirstFileW((folder + L"\\*").c_str(), &found);
+    if (search == INVALID_HANDLE_VALUE)
         return names;
-    }
-
-private:
-    static void Remove(const std::wstring& folder)
-    {
-        WIN32_FIND_DATAW found;
-        HANDLE search = ::FindFirstFileW((folder + L"\\*").c_str(), &found);
-        if (search != INVALID_HANDLE_VALUE) {
-            do {
-                const std::wstring name = found.cFileName;
-                if (name == L"." || name == L"..")
-                    continue;
-                if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
-                    Remove(folder + L"\\" + name);
-                else
-                    ::DeleteFileW((folder + L"\\" + name).c_str());
-            } while (::FindNextFileW(search, &found));
-            ::FindClose(search);
-        }
-        ::RemoveDirectoryW(folder.c_str());
-    }
-
-    std::wstring m_path;
-};
+    do {
+        if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
+            names.push_back(found.cFileName);
+    } while (::FindNextFileW(search, &found));
+    ::FindClose(search);
+    std::sort(names.begin(), names.end());
+    return names;
+}
 
 std::string ReadBytes(const std::wstring& path)
 {
-    HANDLE file = ::CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
-    if (file == INVALID_HANDLE_VALUE)
-        return "<missing>";
-    std::string bytes(::GetFileSize(file, nullptr), '\0');
-    DWORD read = 0;
-    ::ReadFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &read, nullptr);
-    ::CloseHandle(file);
-    return bytes;
+    return ScratchFolder::ReadBytes(path);
 }
 
 void WriteBytes(const std::wstring& path, const std::string& bytes)
 {
-    HANDLE file = ::CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
-    ASSERT_NE(file, INVALID_HANDLE_VALUE);
-    DWORD written = 0;
-    ::WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
-    ::CloseHandle(file);
+    ASSERT_TRUE(ScratchFolder::WriteBytes(path, bytes));
 }
 
 ZStringArray Array(std::initializer_list<const wchar_t*> texts)
@@ -152,7 +108,7 @@ void Snapshot(const ZProfileKey& key, const std::wstring& path, std::map<std::ws
 
 TEST(HostStore, AllFourTypesSurviveNewStoresAndANewFactory)
 {
-    TempFolder folder;
+    ScratchFolder folder;
     const BYTE blob[] = {0x00, 0xFF, 0x10, 0x7F, 0x80};
     {
         ZFileProfileStoreFactory factory(folder.Path().c_str());
@@ -212,7 +168,7 @@ TEST(HostStore, AllFourTypesSurviveNewStoresAndANewFactory)
 
 TEST(HostStore, ReadsOfTheWrongTypeOrTooSmallABufferFailAndChangeNothing)
 {
-    TempFolder folder;
+    ScratchFolder folder;
     ZFileProfileStoreFactory factory(folder.Path().c_str());
     ZProfileStore store(&factory);
     ZProfileKey key(*store.GetRootKey(), L"App");
@@ -242,7 +198,7 @@ TEST(HostStore, AwkwardNamesAndTextsSurvive)
         L"trailing ",    L"back\\slash", L"caf\u00e9",   L"\u65e5\u672c",    L"\U0001F600 smile",
         L"lone \xD800!", L"\xDC00",      L"=",           L"\x01\x1F\x7F",    L"  ",
     };
-    TempFolder folder;
+    ScratchFolder folder;
     {
         ZFileProfileStoreFactory factory(folder.Path().c_str());
         ZProfileStore store(&factory);
@@ -283,7 +239,7 @@ TEST(HostStore, AwkwardNamesAndTextsSurvive)
 
 TEST(HostStore, EachTopLevelKeyIsOneIniFileWithItsSubkeys)
 {
-    TempFolder folder;
+    ScratchFolder folder;
     ZFileProfileStoreFactory factory(folder.Path().c_str());
     {
         ZProfileStore store(&factory);
@@ -297,7 +253,7 @@ TEST(HostStore, EachTopLevelKeyIsOneIniFileWithItsSubkeys)
         EXPECT_TRUE(other.WriteDword(L"n", 1));
         EXPECT_EQ(factory.GetFilePath(L"Other"), folder.Path() + L"\\Other.ini");
     }
-    EXPECT_EQ(folder.Files(), (std::vector<std::wstring>{L"AppMenuToolbarV3.ini", L"Other.ini"}))
+    EXPECT_EQ(FilesIn(folder.Path()), (std::vector<std::wstring>{L"AppMenuToolbarV3.ini", L"Other.ini"}))
         << "a key only opened is not stored";
     const std::string text = ReadBytes(folder.Path() + L"\\AppMenuToolbarV3.ini");
     EXPECT_NE(text.find("ToolBar-Version=dword:4\r\n"), std::string::npos) << text;
@@ -320,7 +276,7 @@ TEST(HostStore, EachTopLevelKeyIsOneIniFileWithItsSubkeys)
 
 TEST(HostStore, NamesIgnoreCaseAndKeepTheirFirstCase)
 {
-    TempFolder folder;
+    ScratchFolder folder;
     {
         ZFileProfileStoreFactory factory(folder.Path().c_str());
         ZProfileStore store(&factory);
@@ -335,7 +291,7 @@ TEST(HostStore, NamesIgnoreCaseAndKeepTheirFirstCase)
     EXPECT_TRUE(key.ReadDword(L"value", n));
     EXPECT_EQ(n, 2u);
     EXPECT_TRUE(key.WriteDword(L"vAlUe", 3));
-    EXPECT_EQ(folder.Files(), (std::vector<std::wstring>{L"MixedCase.ini"}));
+    EXPECT_EQ(FilesIn(folder.Path()), (std::vector<std::wstring>{L"MixedCase.ini"}));
 
     std::map<std::wstring, std::wstring> tree;
     ZProfileKey top(*store.GetRootKey(), L"mixedcase");
@@ -346,7 +302,7 @@ TEST(HostStore, NamesIgnoreCaseAndKeepTheirFirstCase)
 
 TEST(HostStore, TopLevelNamesMustBeFileNamesAndPathsHaveNoEmptyParts)
 {
-    TempFolder folder;
+    ScratchFolder folder;
     ZFileProfileStoreFactory factory(folder.Path().c_str());
     ZProfileStore store(&factory);
     const wchar_t* refused[] = {L"", L"a/b", L"x:y", L"what?", L"star*", L"pipe|", L"q\"uote", L"<a>",
@@ -374,8 +330,7 @@ TEST(HostStore, TopLevelNamesMustBeFileNamesAndPathsHaveNoEmptyParts)
 
 TEST(HostStore, ATopLevelNameBeyondAsciiNamesItsFile)
 {
-    TempFolder folder;
-    ::CreateDirectoryW(folder.Path().c_str(), nullptr);
+    ScratchFolder folder;
     const std::wstring probe = folder.Path() + L"\\probe-\u00e9";
     HANDLE file = ::CreateFileW(probe.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, 0, nullptr);
     if (file == INVALID_HANDLE_VALUE)
@@ -388,7 +343,7 @@ TEST(HostStore, ATopLevelNameBeyondAsciiNamesItsFile)
     ZProfileStore store(&factory);
     ZProfileKey key(*store.GetRootKey(), L"Caf\u00e9 \u65e5\u672c");
     EXPECT_TRUE(key.WriteDword(L"n", 1));
-    EXPECT_EQ(folder.Files(), std::vector<std::wstring>{L"Caf\u00e9 \u65e5\u672c.ini"});
+    EXPECT_EQ(FilesIn(folder.Path()), std::vector<std::wstring>{L"Caf\u00e9 \u65e5\u672c.ini"});
 }
 
 // A write that fails at any step leaves the old file as it was, no temporary
@@ -399,7 +354,7 @@ TEST(HostStore, AFailedWriteKeepsThePreviousFileWholeAndLeavesNoTemporaryFile)
     const Step steps[] = {Step::CreateTemporary, Step::Write, Step::Flush, Step::Replace};
     for (Step failing : steps) {
         SCOPED_TRACE(static_cast<int>(failing));
-        TempFolder folder;
+        ScratchFolder folder;
         ZFileProfileStoreFactory factory(folder.Path().c_str());
         ZProfileStore store(&factory);
         ZProfileKey key(*store.GetRootKey(), L"Settings");
@@ -417,7 +372,7 @@ TEST(HostStore, AFailedWriteKeepsThePreviousFileWholeAndLeavesNoTemporaryFile)
         EXPECT_FALSE(key.WriteString(L"New", L"value"));
         EXPECT_EQ(seen.back(), failing);
         EXPECT_EQ(ReadBytes(path), before);
-        EXPECT_EQ(folder.Files(), std::vector<std::wstring>{L"Settings.ini"});
+        EXPECT_EQ(FilesIn(folder.Path()), std::vector<std::wstring>{L"Settings.ini"});
         DWORD n = 0;
         EXPECT_TRUE(key.ReadDword(L"Counter", n));
         EXPECT_EQ(n, 1u) << "the value in memory went back too";
@@ -436,7 +391,7 @@ TEST(HostStore, AFailedWriteKeepsThePreviousFileWholeAndLeavesNoTemporaryFile)
 
 TEST(HostStore, WritingAnEqualValueDoesNotTouchTheDisk)
 {
-    TempFolder folder;
+    ScratchFolder folder;
     ZFileProfileStoreFactory factory(folder.Path().c_str());
     ZProfileStore store(&factory);
     ZProfileKey key(*store.GetRootKey(), L"Same");
@@ -454,8 +409,7 @@ TEST(HostStore, WritingAnEqualValueDoesNotTouchTheDisk)
 
 TEST(HostStore, HandEditedFilesAreRead)
 {
-    TempFolder folder;
-    ::CreateDirectoryW(folder.Path().c_str(), nullptr);
+    ScratchFolder folder;
     WriteBytes(folder.Path() + L"\\Edited.ini",
                "\xEF\xBB\xBF; written by hand\n"
                "  Width = dword: 800  \n"
@@ -501,9 +455,8 @@ TEST(HostStore, AFileItCannotFullyUnderstandIsReadButNeverOverwritten)
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
-        TempFolder folder;
-        ::CreateDirectoryW(folder.Path().c_str(), nullptr);
-        const std::wstring path = folder.Path() + L"\\Odd.ini";
+        ScratchFolder folder;
+            const std::wstring path = folder.Path() + L"\\Odd.ini";
         WriteBytes(path, c.text);
         ZFileProfileStoreFactory factory(folder.Path().c_str());
         ZProfileStore store(&factory);
@@ -523,8 +476,7 @@ TEST(HostStore, AFileItCannotFullyUnderstandIsReadButNeverOverwritten)
 
 TEST(HostStore, KeysDeeperThan512LevelsAreRefused)
 {
-    TempFolder folder;
-    ::CreateDirectoryW(folder.Path().c_str(), nullptr);
+    ScratchFolder folder;
     std::string deepSection = "Good=dword:1\n[a";
     for (int i = 0; i < 100000; ++i)
         deepSection += "\\a";
@@ -551,7 +503,7 @@ TEST(HostStore, KeysDeeperThan512LevelsAreRefused)
 // and written back faithfully, or refused for writing with the file untouched.
 TEST(HostStore, MutatedFilesAreReadSafelyAndNeverDamaged)
 {
-    TempFolder source;
+    ScratchFolder source;
     std::string good;
     {
         ZFileProfileStoreFactory factory(source.Path().c_str());
@@ -566,22 +518,15 @@ TEST(HostStore, MutatedFilesAreReadSafelyAndNeverDamaged)
         good = ReadBytes(factory.GetFilePath(L"M"));
     }
 
-    std::mt19937 random(20261206);
+    TestSupport::Mutations mutations;
+    mutations.byteValues = false;  // bit flips already reach every byte
+    mutations.randomVariants = 128;
     std::vector<std::string> mutants;
-    for (size_t length = 0; length < good.size(); length += 3)
-        mutants.push_back(good.substr(0, length));
-    for (int i = 0; i < 150; ++i) {
-        std::string m = good;
-        const size_t at = random() % m.size();
-        if (i % 2)
-            m[at] = static_cast<char>(m[at] ^ (1 << (random() % 8)));
-        else
-            m[at] = static_cast<char>(random() % 256);
-        mutants.push_back(m);
-    }
+    mutations.ForEach(good, [&](const TestSupport::Mutation& m) {
+        mutants.emplace_back(m.bytes.begin(), m.bytes.end());
+    });
 
-    TempFolder folder;
-    ::CreateDirectoryW(folder.Path().c_str(), nullptr);
+    ScratchFolder folder;
     const std::wstring path = folder.Path() + L"\\M.ini";
     int written = 0;
     int refused = 0;
@@ -620,7 +565,7 @@ TEST(HostStore, MutatedFilesAreReadSafelyAndNeverDamaged)
 // loses what the other wrote.
 TEST(HostStore, WritesOfAnotherWriterToTheSameFileAreKept)
 {
-    TempFolder folder;
+    ScratchFolder folder;
     ZFileProfileStoreFactory first(folder.Path().c_str());
     ZFileProfileStoreFactory second(folder.Path().c_str());
     ZProfileStore firstStore(&first);
@@ -654,7 +599,7 @@ TEST(HostStore, WritesOfAnotherWriterToTheSameFileAreKept)
 
 TEST(HostStore, AFileSpoiledByAnotherWriterIsNotOverwritten)
 {
-    TempFolder folder;
+    ScratchFolder folder;
     ZFileProfileStoreFactory factory(folder.Path().c_str());
     ZProfileStore store(&factory);
     ZProfileKey key(*store.GetRootKey(), L"Spoiled");
@@ -667,7 +612,7 @@ TEST(HostStore, AFileSpoiledByAnotherWriterIsNotOverwritten)
 
 TEST(HostStore, TheFolderIsCreatedOnTheFirstWrite)
 {
-    TempFolder folder;
+    ScratchFolder folder;
     const std::wstring nested = folder.Path() + L"\\one\\two\\";
     ZFileProfileStoreFactory factory(nested.c_str());
     EXPECT_EQ(factory.GetFolder(), folder.Path() + L"\\one\\two");
@@ -681,7 +626,7 @@ TEST(HostStore, TheFolderIsCreatedOnTheFirstWrite)
 
 TEST(HostStore, CopyBetweenTopLevelKeysGoesThroughTheFiles)
 {
-    TempFolder folder;
+    ScratchFolder folder;
     ZFileProfileStoreFactory factory(folder.Path().c_str());
     {
         ZProfileStore store(&factory);
