@@ -187,6 +187,10 @@ BOOL ZSettingsStore::Write(LPCTSTR name, CObject& object)
         return Write(name, bytes.get(), static_cast<UINT>(length));
     } catch (CMemoryException* e) {
         e->Delete();
+    } catch (CArchiveException* e) {
+        // An object the archive cannot write (a class without a schema); the
+        // toolkit is not prepared for the exception.
+        e->Delete();
     } catch (const std::bad_alloc&) {
     }
     return FALSE;

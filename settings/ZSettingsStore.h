@@ -50,7 +50,8 @@ public:
     BOOL DeleteValue(LPCTSTR name) override;
     BOOL DeleteKey(LPCTSTR path, BOOL admin = FALSE) override;
 
-    // The object's bytes as written by its Serialize; 0 on a memory failure.
+    // The object's bytes as written by its Serialize; 0 when memory runs out
+    // or the archive cannot write the object. Other exceptions pass on.
     BOOL Write(LPCTSTR name, CObject* object) override;
     BOOL Write(LPCTSTR name, CObject& object) override;
     BOOL Write(LPCTSTR name, LPBYTE data, UINT size) override;

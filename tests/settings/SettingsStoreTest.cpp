@@ -8,6 +8,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <memory>
+#include <stdexcept>
 #include <string>
 #include <thread>
 #include <vector>
@@ -33,6 +34,29 @@ public:
     CString m_title;
 };
 IMPLEMENT_SERIAL(DockState, CObject, 1)
+
+// Fails its serialisation in the way given.
+class Failing : public CObject {
+    DECLARE_SERIAL(Failing)
+public:
+    enum class How { Memory, Archive, Other };
+    void Serialize(CArchive&) override
+    {
+        switch (m_how) {
+        case How::Memory: AfxThrowMemoryException();
+        case How::Archive: AfxThrowArchiveException(CArchiveException::badSchema);
+        case How::Other: throw std::runtime_error("host failure");
+        }
+    }
+    How m_how = How::Memory;
+};
+IMPLEMENT_SERIAL(Failing, CObject, 1)
+
+// A run-time class without a schema: the archive cannot write it.
+class Plain : public CObject {
+    DECLARE_DYNCREATE(Plain)
+};
+IMPLEMENT_DYNCREATE(Plain, CObject)
 
 namespace {
 
@@ -355,6 +379,33 @@ TEST_F(SettingsStore, FailedReadsLeaveTheVariables)
     CObject* nothing = nullptr;
     EXPECT_FALSE(store.Read(L"Garbage", nothing));
     EXPECT_FALSE(store.Write(L"Null", static_cast<CObject*>(nullptr)));
+}
+
+TEST_F(SettingsStore, ObjectFailuresBecomeResultsExceptForeignExceptions)
+{
+    ZSettingsStore store;
+    ASSERT_TRUE(store.CreateKey(L"Workspace"));
+    DockState dock;
+    ASSERT_TRUE(store.Write(L"Dock", static_cast<CObject&>(dock)));
+
+    Failing failing;
+    for (Failing::How how : {Failing::How::Memory, Failing::How::Archive}) {
+        failing.m_how = how;
+        EXPECT_FALSE(store.Write(L"Failing", static_cast<CObject&>(failing)));
+        EXPECT_FALSE(store.Read(L"Dock", static_cast<CObject&>(failing)));
+    }
+    // A list holding an object of a class without a schema cannot be written.
+    Plain plain;
+    CObList list;
+    list.AddTail(&plain);
+    EXPECT_FALSE(store.Write(L"List", list));
+    BYTE* data = nullptr;
+    UINT size = 0;
+    EXPECT_FALSE(store.Read(L"List", &data, &size));  // nothing was stored
+
+    failing.m_how = Failing::How::Other;
+    EXPECT_THROW(store.Write(L"Failing", static_cast<CObject&>(failing)), std::runtime_error);
+    EXPECT_THROW(store.Read(L"Dock", static_cast<CObject&>(failing)), std::runtime_error);
 }
 
 TEST_F(SettingsStore, AnObjectServesOneKeyAndDeletesNothing)
