@@ -41,7 +41,7 @@ protected:
 class TESSARO_API ClipboardBuffer : public ZUnknown<IClipboardBuffer> {
 public:
     // CF_TEXT read and translated to ASCII; never asked of the platform.
-    static constexpr unsigned int CF_TEXT_ASCII = 19;
+    enum : unsigned int { CF_TEXT_ASCII = 19 };
 
     // Reads the clipboard, which the caller has opened, and closes it. Without
     // data in that format the buffer stays empty (IsValid false) and the

@@ -234,7 +234,7 @@ TEST_F(TextViewBase, PointsBecomePositionsOnTheGrid)
 
     view.SetLeftOffset(2);  // a gutter of two cells: x 16 is column 0 of the text
     view.firstColumn = 0;
-    view.Drag({16 + 1, 21 * 0 + 3}, {16 + 3 * 8 + 1, 3});
+    view.Drag({16 + 1, 3}, {16 + 3 * 8 + 1, 3});
     EXPECT_EQ(Selection(view), Sel(0, 20, 3, 20));
 }
 
