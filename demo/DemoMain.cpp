@@ -6,6 +6,8 @@
 
 #include "foundation/TessaroInit.h"
 
+void ShowTextView();
+
 namespace {
 
 IHostnameResolver* DemoResolverFactory() { return nullptr; }
@@ -24,5 +26,6 @@ int wmain()
 {
     TessaroInit(DemoResolverFactory, DemoStoreFactorySource);
     ShowStartup();
+    ShowTextView();
     return 0;
 }
