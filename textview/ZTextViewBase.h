@@ -52,7 +52,10 @@ public:
     ZTextViewBase(const ZTextViewBase&) = delete;
     ZTextViewBase& operator=(const ZTextViewBase&) = delete;
 
-    // ITextViewHighlightSink: the mouse selection moved.
+    // The virtual operations, in table order. Those without a body here are
+    // the window class's.
+
+    // The mouse selection moved: normalize it.
     void OnHighlightChange() override;
     virtual void ShowVertScrollbarIfNeeded(bool show);
     virtual void ShowHorzScrollbarIfNeeded(bool show);
@@ -60,38 +63,12 @@ public:
     virtual void UpdateFont(const ZLogFont& font);
     virtual ~ZTextViewBase();
 
-    void AppendLines(const ZTextViewBuffer::LineInfo* lines, unsigned long long count);
-    void SetBufferSize(unsigned long long size);
-    const ZTextViewBuffer& GetBuffer() const override { return m_buffer; }
-    const ZTextViewHighlight* GetHighlight() const override { return m_normalizedHighlight.Get(); }
-    bool CanCopy() const { return m_normalizedHighlight && m_copyEnabled; }
-    void EnableCopy(bool enable) { m_copyEnabled = enable; }
-    void SetLinkedView(ITextViewLinkedView* view) { m_linkedView = view; }
-    void SetLinkedVerticalScrollbar(ITextViewLinkedScrollbar* scrollbar) { m_linkedVerticalScrollbar = scrollbar; }
-    void SetSelectionDrawStyle(SelectionDrawStyle style);
-    SelectionDrawStyle GetSelectionDrawStyle() const { return m_selectionDrawStyle; }
-    bool IsColumnSelect() const override { return m_columnSelect; }
-    double GetCharacterWidth() const override { return m_characterWidth; }
-    int GetCharacterHeight() const override { return m_characterHeight; }
-    bool HasCaret() const { return m_caret; }
-
-    // ITextViewLinkedView: what a linked view asks of this one.
-    void UpdateFontInternal(const ZLogFont& font) override;
-    void SelectAllInternal() override;
-    void ClearInternal() override;
-    void SetCaretInternal(bool caret) override;
-    void UpdateHighlight(ZTextViewHighlight* highlight, bool columnSelect) override;
-
-    // ITextViewLinkedScrollbarSink: the linked scroll bar moved.
-    void Update() override;
-
 protected:
-    // Window operations, supplied by the derived window class.
     virtual void UpdateVScrollSize(unsigned long long total, unsigned long long page) = 0;
     virtual void UpdateHScrollSize(unsigned long long total, unsigned long long page) = 0;
     virtual unsigned long long GetVScrollPointInternal() const = 0;  // first visible line
     virtual unsigned long long GetHScrollPointInternal() const = 0;  // first visible column
-    virtual void ScrollToVPoint(unsigned long long line) = 0;
+    virtual void ScrollToVPoint(unsigned long long line) = 0;        // the window class clamps the line
     virtual void ScrollToHPoint(unsigned long long column) = 0;
     virtual void DrawTextW(CDC* dc, const DrawTextInfo& run) = 0;
     virtual void DrawLine(CDC* dc, COLORREF color, const std::vector<ZTextViewLineDrawInfo>& segments) = 0;
@@ -113,6 +90,35 @@ protected:
     virtual bool FinishNormalizeHighlight(ZTextViewCharPosition& begin, ZTextViewCharPosition& end);
     virtual void OnNormalizedHighlightChanged();
 
+public:
+    void AppendLines(const ZTextViewBuffer::LineInfo* lines, unsigned long long count);
+    void SetBufferSize(unsigned long long size);
+    bool CanCopy() const { return m_normalizedHighlight && m_copyEnabled; }
+    void EnableCopy(bool enable) { m_copyEnabled = enable; }
+    void SetLinkedView(ITextViewLinkedView* view) { m_linkedView = view; }
+    void SetLinkedVerticalScrollbar(ITextViewLinkedScrollbar* scrollbar) { m_linkedVerticalScrollbar = scrollbar; }
+    void SetSelectionDrawStyle(SelectionDrawStyle style);
+    SelectionDrawStyle GetSelectionDrawStyle() const { return m_selectionDrawStyle; }
+    bool HasCaret() const { return m_caret; }
+
+    // ITextViewSelectionSink
+    const ZTextViewBuffer& GetBuffer() const override { return m_buffer; }
+    const ZTextViewHighlight* GetHighlight() const override { return m_normalizedHighlight.Get(); }
+    bool IsColumnSelect() const override { return m_columnSelect; }
+    double GetCharacterWidth() const override { return m_characterWidth; }
+    int GetCharacterHeight() const override { return m_characterHeight; }
+
+    // ITextViewLinkedView: what a linked view asks of this one.
+    void UpdateFontInternal(const ZLogFont& font) override;
+    void SelectAllInternal() override;
+    void ClearInternal() override;
+    void SetCaretInternal(bool caret) override;
+    void UpdateHighlight(ZTextViewHighlight* highlight, bool columnSelect) override;
+
+    // ITextViewLinkedScrollbarSink: the linked scroll bar moved.
+    void Update() override;
+
+protected:
     // Called by the window class on its messages.
     void OnCreate();
     void OnSizeChange();
@@ -152,6 +158,7 @@ protected:
     // The normalisation itself on two positions: ordered, clamped to the
     // buffer and moved off line ends; false when nothing is left selected.
     bool NormalizeHighlight(ZTextViewCharPosition& begin, ZTextViewCharPosition& end);
+    // Drop the mouse selection (and with it the normalized one) / the normalized one.
     void ResetMouseHighlight();
     void ResetNormalizedHighlight();
 

@@ -123,6 +123,17 @@ TEST_F(Clipboard, AsciiFormatStraightensDashesAndDoubleQuotes)
     }
 }
 
+TEST_F(Clipboard, AsciiFormatRoundTrip)
+{
+    // The platform makes the 8-bit text from the Unicode text in the Western code page.
+    ASSERT_TRUE(ZCopyTextToClipboard(L"\u201cquoted\u201d \u2013 dashed \u2014 \u2018single\u2019"));
+    Open();
+    ClipboardBuffer buffer(ClipboardBuffer::CF_TEXT_ASCII);
+    unsigned char* bytes = nullptr;
+    ASSERT_TRUE(buffer.GetData(bytes));
+    EXPECT_STREQ(reinterpret_cast<const char*>(bytes), "\"quoted\" - dashed - \x91single\x92");
+}
+
 TEST_F(Clipboard, DataWithoutTerminatorIsReadOnlyToItsEnd)
 {
     // A private format: the platform terminates its own text formats itself.
@@ -141,6 +152,8 @@ TEST_F(Clipboard, EmptyClipboardGivesAnEmptyBuffer)
 {
     Open();
     ClipboardBuffer buffer(CF_UNICODETEXT);
+    // The platform gives no reason of its own for a missing format.
+    EXPECT_EQ(::GetLastError(), 0xE1330066u);
     EXPECT_FALSE(IsOpen());
     EXPECT_FALSE(buffer.IsValid());
     EXPECT_FALSE(buffer.IsMultiline());
