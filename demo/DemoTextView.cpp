@@ -4,25 +4,18 @@
 #include <windows.h>
 #include <ole2.h>
 
-#include <cstdio>
 #include <string>
 #include <vector>
 
+#include "demo/DemoOutput.h"
 #include "textview/ClipboardBuffer.h"
 #include "textview/ZTextViewBase.h"
 
 namespace {
 
-void WriteUtf8(const std::wstring& text)
+void Print(const std::wstring& text)
 {
-    std::fflush(stdout);
-    const int bytes = ::WideCharToMultiByte(CP_UTF8, 0, text.c_str(), static_cast<int>(text.size()), nullptr, 0,
-                                            nullptr, nullptr);
-    std::string utf8(bytes, '\0');
-    ::WideCharToMultiByte(CP_UTF8, 0, text.c_str(), static_cast<int>(text.size()), utf8.data(), bytes, nullptr,
-                          nullptr);
-    DWORD written = 0;
-    ::WriteFile(::GetStdHandle(STD_OUTPUT_HANDLE), utf8.data(), static_cast<DWORD>(utf8.size()), &written, nullptr);
+    DemoPrint(text.c_str());
 }
 
 // A view without a window: 8 x 16 pixel cells, a client area of 60 x 10 cells.
@@ -101,7 +94,7 @@ std::wstring Describe(const ZTextViewHighlight* highlight)
 
 void ShowTextView()
 {
-    WriteUtf8(L"== Text view model\n");
+    Print(L"== Text view model\n");
     const HRESULT ole = ::OleInitialize(nullptr);
     const ZTextViewBase::KeyModifierProbe previousProbe = ZTextViewBase::SetKeyModifierProbe(DemoKeys);
     {
@@ -117,37 +110,37 @@ void ShowTextView()
             view.AppendLines(&line, 1);
         }
         const ZTextViewBuffer& buffer = view.GetBuffer();
-        WriteUtf8(L"20 lines appended to a buffer of 12: " + std::to_wstring(buffer.GetLineCount()) +
+        Print(L"20 lines appended to a buffer of 12: " + std::to_wstring(buffer.GetLineCount()) +
                   L" kept, longest " + std::to_wstring(buffer.GetMaxLineLength()) + L" characters, view following from line " +
                   std::to_wstring(view.FirstLine()) + L"\n");
         for (unsigned long long i = 0; i < buffer.GetLineCount(); ++i) {
             const std::vector<wchar_t>& text = buffer.GetLineInfo(i).text;
-            WriteUtf8(L"  " + std::to_wstring(i) + L": " + std::wstring(text.begin(), text.end()) + L"\n");
+            Print(L"  " + std::to_wstring(i) + L": " + std::wstring(text.begin(), text.end()) + L"\n");
         }
 
         view.OnGoToStart();
         view.Drag(9, 1, 4, 3);
-        WriteUtf8(L"stream selection: " + Describe(view.GetHighlight()) + L"\n");
+        Print(L"stream selection: " + Describe(view.GetHighlight()) + L"\n");
         view.OnEditCopy();
-        WriteUtf8(L"clipboard (CF_UNICODETEXT):\n" + ReadClipboard() + L"\n");
+        Print(L"clipboard (CF_UNICODETEXT):\n" + ReadClipboard() + L"\n");
 
         g_altHeld = true;
         view.Drag(9, 4, 13, 7);
         g_altHeld = false;
-        WriteUtf8(L"column selection: " + Describe(view.GetHighlight()) + L"\n");
+        Print(L"column selection: " + Describe(view.GetHighlight()) + L"\n");
         view.OnEditCopy();
-        WriteUtf8(L"clipboard (CF_UNICODETEXT):\n" + ReadClipboard());
+        Print(L"clipboard (CF_UNICODETEXT):\n" + ReadClipboard());
 
         ZCopyTextToClipboard(L"\u201cquoted\u201d \u2013 dashed");
         if (::OpenClipboard(nullptr)) {
             ClipboardBuffer ascii(ClipboardBuffer::CF_TEXT_ASCII);
             ZUnicodeString text;
             ascii.GetData(text);
-            WriteUtf8(L"the same text read as format 19 (ASCII for terminals): " + text.str() + L"\n");
+            Print(L"the same text read as format 19 (ASCII for terminals): " + text.str() + L"\n");
         }
     }
     ZTextViewBase::SetKeyModifierProbe(previousProbe);
     if (SUCCEEDED(ole))
         ::OleUninitialize();
-    WriteUtf8(L"\n");
+    Print(L"\n");
 }
