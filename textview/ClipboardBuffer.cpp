@@ -6,13 +6,14 @@
 #include <cwchar>
 #include <new>
 
+#include "TessaroMessages.h"
 #include "foundation/ZString.h"
 
 namespace {
 
-// "Generic clipboard failure.": what a report of the last error says when the
-// platform call failed without giving a reason of its own.
-constexpr DWORD kGenericClipboardFailure = 0xE1330066;
+// What a report of the last error says when the platform call failed without
+// giving a reason of its own.
+constexpr DWORD kGenericClipboardFailure = MSG_CLIPBOARD_FAILURE;
 
 // Closes the clipboard without losing the error that explains an empty read.
 void CloseClipboardKeepingError()

@@ -10,6 +10,7 @@
 #include <gtest/gtest.h>
 
 #include "tests/textview/TextViewTestLines.h"
+#include "foundation/ZReportMessageParams.h"
 #include "textview/ClipboardBuffer.h"
 #include "textview/ZTextViewBuffer.h"
 
@@ -153,7 +154,10 @@ TEST_F(Clipboard, EmptyClipboardGivesAnEmptyBuffer)
     Open();
     ClipboardBuffer buffer(CF_UNICODETEXT);
     // The platform gives no reason of its own for a missing format.
-    EXPECT_EQ(::GetLastError(), 0xE1330066u);
+    const DWORD error = ::GetLastError();
+    EXPECT_EQ(error, 0xE1330066u);
+    ZReportMessageParams report(error);
+    EXPECT_STREQ(report.GetSingleLineTextTrimmed(), L"Generic clipboard failure.");
     EXPECT_FALSE(IsOpen());
     EXPECT_FALSE(buffer.IsValid());
     EXPECT_FALSE(buffer.IsMultiline());
