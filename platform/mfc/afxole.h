@@ -28,7 +28,6 @@ public:
     // the stand-in returns it instead, and the caller keeps ownership then.
     HRESULT SetClipboard();
 
-    LPDATAOBJECT GetDataObject() { return &m_xDataObject; }
     DWORD InternalAddRef();
     // Deletes the source when the last reference goes.
     DWORD InternalRelease();
