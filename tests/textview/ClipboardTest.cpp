@@ -284,3 +284,30 @@ TEST_F(Clipboard, BufferCopiesReachTheClipboard)
     empty.CopyTextToClipboard();  // nothing to copy: the clipboard keeps what it had
     EXPECT_EQ(ReadUnicode(), L"ird");
 }
+
+TEST_F(Clipboard, OleConsumersSeeTheUnicodeText)
+{
+    ASSERT_TRUE(ZCopyTextToClipboard(L"through OLE"));
+    IDataObject* data = nullptr;
+    ASSERT_EQ(::OleGetClipboard(&data), S_OK);
+    FORMATETC unicode = {CF_UNICODETEXT, nullptr, DVASPECT_CONTENT, -1, TYMED_HGLOBAL};
+    FORMATETC bitmap = {CF_BITMAP, nullptr, DVASPECT_CONTENT, -1, TYMED_GDI};
+    EXPECT_EQ(data->QueryGetData(&unicode), S_OK);
+    EXPECT_NE(data->QueryGetData(&bitmap), S_OK);
+    STGMEDIUM medium{};
+    ASSERT_EQ(data->GetData(&unicode, &medium), S_OK);
+    ASSERT_EQ(medium.tymed, static_cast<DWORD>(TYMED_HGLOBAL));
+    EXPECT_STREQ(static_cast<const wchar_t*>(::GlobalLock(medium.hGlobal)), L"through OLE");
+    ::GlobalUnlock(medium.hGlobal);
+    ::ReleaseStgMedium(&medium);
+
+    IEnumFORMATETC* formats = nullptr;
+    ASSERT_EQ(data->EnumFormatEtc(DATADIR_GET, &formats), S_OK);
+    bool offersUnicode = false;
+    FORMATETC format{};
+    while (formats->Next(1, &format, nullptr) == S_OK)
+        offersUnicode |= format.cfFormat == CF_UNICODETEXT;
+    EXPECT_TRUE(offersUnicode);
+    formats->Release();
+    data->Release();
+}
