@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include "demo/DemoOutput.h"
+#include "demo/DemoMessageBox.h"
 #include "demo/DemoReports.h"
 #include "foundation/TessaroInit.h"
 
@@ -27,6 +28,7 @@ int wmain()
     TessaroInit(DemoResolverFactory, DemoStoreFactorySource);
     ShowStartup();
     ShowReports();
+    ShowMessageBoxes();
     ShowTextView();
     return 0;
 }

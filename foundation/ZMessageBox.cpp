@@ -2,6 +2,8 @@
 
 #include <afxwin.h>
 
+#include "foundation/IReportMessageParams.h"
+
 namespace {
 
 // Forces the cursor visible for the life of a box and hides it again at the
@@ -28,6 +30,12 @@ public:
 private:
     bool m_wasHidden = false;
 };
+
+// A missing report shows an empty box rather than failing.
+const wchar_t* TextOf(const IReportMessageParams* report)
+{
+    return report ? report->GetText() : L"";
+}
 
 UINT WithDefaultIcon(UINT type)
 {
@@ -66,4 +74,14 @@ int ZMessageBox(const wchar_t* text, UINT type, const wchar_t*)
 {
     VisibleCursor cursor;
     return AfxMessageBox(text, type, 0);
+}
+
+int ZMessageBox(CWnd* parent, const IReportMessageParams* report, UINT type, const wchar_t* caption)
+{
+    return ZMessageBox(parent, TextOf(report), type, caption);
+}
+
+int ZMessageBox(const IReportMessageParams* report, UINT type, const wchar_t* caption)
+{
+    return ZMessageBox(TextOf(report), type, caption);
 }
