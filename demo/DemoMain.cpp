@@ -8,6 +8,8 @@
 #include "demo/DemoReports.h"
 #include "foundation/TessaroInit.h"
 
+void ShowTextView();
+
 namespace {
 
 IHostnameResolver* DemoResolverFactory() { return nullptr; }
@@ -29,5 +31,6 @@ int wmain()
     ShowReports();
     ShowMessageBoxes();
     ShowProfile();
+    ShowTextView();
     return 0;
 }
