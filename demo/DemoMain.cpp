@@ -9,6 +9,7 @@
 #include "foundation/TessaroInit.h"
 
 void ShowTextView();
+void ShowSettings();
 
 namespace {
 
@@ -32,5 +33,6 @@ int wmain()
     ShowMessageBoxes();
     ShowProfile();
     ShowTextView();
+    ShowSettings();
     return 0;
 }
