@@ -1,0 +1,45 @@
+// ZAddressIPv4: an IInternetAddress over sockaddr_in (port and address in network
+// byte order), so the socket code can pass it straight to the platform.
+#pragma once
+
+#include "foundation/TessaroApi.h"
+#include "net/IInternetAddress.h"
+
+class TESSARO_API ZAddressIPv4 : public ZUnknown<IInternetAddress> {
+public:
+    ZAddressIPv4();  // 0.0.0.0, port 0, stream socket, TCP; valid
+
+    bool IsValid() override;
+    bool IsInSubnet(IInternetAddress* other, unsigned prefixBits) override;
+    bool IsEqual(IInternetAddress* other) override;
+    bool IsAny() override;
+    bool IsLoopback() override;
+    bool SetSockaddr(const sockaddr* address, size_t length) override;
+    bool SetAddrinfo(const addrinfo* info) override;
+    bool SetAddress(const wchar_t* text, unsigned short port) override;
+    bool SetAddress(const char* text, unsigned short port) override;
+    bool SetAddressAndPort(const wchar_t* text) override;
+    bool SetAddressAndPort(const char* text) override;
+    void SetPort(unsigned short port) override;
+    void SetSocketType(int socketType) override;
+    void SetProtocol(int protocol) override;
+    bool SetRawAddress(const void* bytes, int length) override;
+    ZString ToAnsiString(bool withPort) override;
+    ZUnicodeString ToString(bool withPort) override;
+    bool GetRawAddress(const void*& bytes, int& length) override;
+    unsigned short GetPort() override;
+    bool GetSockaddr(const sockaddr*& address, int& length) override;
+    int GetFamily() override;
+    int GetSocketType() override;
+    int GetProtocol() override;
+    bool Increment() override;
+    bool IsLessThan(IInternetAddress* other) override;
+
+private:
+    bool SameFamilyAndValid(IInternetAddress* other, const unsigned char*& bytes);
+
+    bool m_valid = true;
+    int m_socketType = SOCK_STREAM;
+    int m_protocol = IPPROTO_TCP;
+    sockaddr_in m_address{};
+};
