@@ -7,6 +7,8 @@
 // reserve, Append without data) is zero, never leftover heap contents.
 #pragma once
 
+#include <cstddef>
+
 #include "foundation/TessaroApi.h"
 #include "net/IBuffer.h"
 
@@ -30,6 +32,13 @@ public:
     virtual void* Append(const char* data, size_t length, size_t reserve);
     // Appends the text without its terminating NUL.
     virtual void* AppendText(const char* text);
+
+    // Append(nullptr, 0, n) reserves n bytes; without this the two pointer forms
+    // would make that call ambiguous.
+    void* Append(std::nullptr_t, size_t length, size_t reserve)
+    {
+        return Append(static_cast<const void*>(nullptr), length, reserve);
+    }
 
 private:
     void Grow(size_t capacity);

@@ -606,10 +606,11 @@ bool ZPacket::GetString(ZString& value, LengthFormat format, size_t length)
 
 bool ZPacket::GetNextChunk(IBuffer*& buffer, size_t& offset, size_t& length)
 {
-    SettleRead();
-    if (m_readIndex >= m_buffers.size())
+    Position at{m_readIndex, m_readOffset};
+    Settle(at);
+    if (at.index >= m_buffers.size())
         return false;
-    const size_t left = LengthOf(m_readIndex) - m_readOffset;
+    const size_t left = LengthOf(at.index) - at.offset;
     if (m_readLimit == SIZE_MAX) {
         length = left;
         return GetNextBuffer(buffer, offset);
@@ -617,6 +618,7 @@ bool ZPacket::GetNextChunk(IBuffer*& buffer, size_t& offset, size_t& length)
     const size_t count = std::min(left, m_readLimit);
     if (count == 0)
         return false;
+    SettleRead();
     buffer = m_buffers[m_readIndex];
     buffer->AddRef();
     offset = m_readOffset;
@@ -627,13 +629,14 @@ bool ZPacket::GetNextChunk(IBuffer*& buffer, size_t& offset, size_t& length)
 
 bool ZPacket::GetNextBuffer(IBuffer*& buffer, size_t& offset)
 {
-    SettleRead();
-    if (m_readIndex >= m_buffers.size())
+    Position at{m_readIndex, m_readOffset};
+    Settle(at);
+    if (at.index >= m_buffers.size())
         return false;
-    buffer = m_buffers[m_readIndex];
+    buffer = m_buffers[at.index];
     buffer->AddRef();
-    offset = m_readOffset;
-    ++m_readIndex;
+    offset = at.offset;
+    m_readIndex = at.index + 1;
     m_readOffset = 0;
     return true;
 }
@@ -691,29 +694,30 @@ bool ZPacket::Skip(size_t count)
 bool ZPacket::Unread(size_t count)
 {
     // Only bytes before the cursor can be retraced (the read limit does not tell).
-    SettleRead();
+    Position at{m_readIndex, m_readOffset};
+    Settle(at);
     size_t consumed = 0;
-    for (size_t i = 0; i < std::min(m_readIndex, m_buffers.size()); ++i)
+    for (size_t i = 0; i < std::min(at.index, m_buffers.size()); ++i)
         consumed += LengthOf(i);
-    if (m_readIndex < m_buffers.size())
-        consumed += m_readOffset;
+    if (at.index < m_buffers.size())
+        consumed += at.offset;
     if (count > consumed)
         return false;
     if (m_readLimit != SIZE_MAX)
         m_readLimit = count >= SIZE_MAX - 1 - m_readLimit ? SIZE_MAX - 1 : m_readLimit + count;
-    if (m_readIndex >= m_buffers.size()) {
-        m_readIndex = m_buffers.size();
-        m_readOffset = 0;
-    }
+    if (at.index >= m_buffers.size())
+        at = {m_buffers.size(), 0};
     while (count) {
-        if (m_readOffset >= count) {
-            m_readOffset -= count;
+        if (at.offset >= count) {
+            at.offset -= count;
             break;
         }
-        count -= m_readOffset;
-        --m_readIndex;
-        m_readOffset = LengthOf(m_readIndex);
+        count -= at.offset;
+        --at.index;
+        at.offset = LengthOf(at.index);
     }
+    m_readIndex = at.index;
+    m_readOffset = at.offset;
     return true;
 }
 
@@ -1159,11 +1163,12 @@ void ZPacket::AddBuffer(IBuffer* buffer)
 
 IBuffer* ZPacket::RemoveFirstBuffer()
 {
-    if (m_buffers.empty())
-        return nullptr;
-    SettleRead();
-    if (m_readIndex == 0)
-        return nullptr;  // its bytes are not all read yet
+    Position at{m_readIndex, m_readOffset};
+    Settle(at);
+    if (m_buffers.empty() || at.index == 0)
+        return nullptr;  // nothing there, or its bytes are not all read yet
+    m_readIndex = at.index;
+    m_readOffset = at.offset;
     IBuffer* first = m_buffers.front();
     m_buffers.erase(m_buffers.begin());
     --m_readIndex;
