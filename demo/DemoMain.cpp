@@ -2,8 +2,8 @@
 // shows, section by section, what the library can do.
 #include <windows.h>
 
-#include <cwchar>
-
+#include "demo/DemoOutput.h"
+#include "demo/DemoReports.h"
 #include "foundation/TessaroInit.h"
 
 namespace {
@@ -15,7 +15,7 @@ void ShowStartup()
 {
     wchar_t path[MAX_PATH] = {};
     ::GetModuleFileNameW(GetTessaroDll(), path, MAX_PATH);
-    std::wprintf(L"== Start-up\nlibrary module: %ls\n\n", path);
+    DemoPrintf(L"== Start-up\nlibrary module: %ls\n\n", path);
 }
 
 }  // namespace
@@ -24,5 +24,6 @@ int wmain()
 {
     TessaroInit(DemoResolverFactory, DemoStoreFactorySource);
     ShowStartup();
+    ShowReports();
     return 0;
 }
