@@ -1,5 +1,6 @@
 #include "foundation/ZUTF8.h"
 
+#include <cstring>
 #include <stdexcept>
 
 #include "foundation/ZExceptions.h"
@@ -47,6 +48,22 @@ size_t DecodeMultiByte(const unsigned char* in, size_t available, uint32_t& code
 }
 
 #if defined(__SSE2__)
+// Whether the next four bytes or units are ASCII: short runs, as between the words
+// of other scripts, are cheaper one at a time than through the block paths.
+inline bool AsciiAhead(const unsigned char* in)
+{
+    uint32_t bytes;
+    std::memcpy(&bytes, in, sizeof bytes);
+    return (bytes & 0x80808080u) == 0;
+}
+
+inline bool AsciiAhead(const wchar_t* in)
+{
+    uint64_t units;
+    std::memcpy(&units, in, sizeof units);
+    return (units & 0xFF80FF80FF80FF80u) == 0;
+}
+
 // The length of the ASCII run at `in`, looked at sixteen bytes at a time for at most
 // `blocks` blocks, and widened into `out`. Every block looked at is written whole,
 // so `out` needs room for `blocks` * 16 units; the units after the run are garbage
@@ -129,7 +146,7 @@ size_t DecodeBuffer(const unsigned char* in, size_t inLength, size_t& inUsed, wc
                 if (lead < 0x80) {
 #if defined(__SSE2__)
                     const size_t blocks = (stretchEnd - i) / 16;
-                    if (blocks && in[i + 1] < 0x80) {  // a lone ASCII byte is cheaper alone
+                    if (blocks && AsciiAhead(in + i)) {
                         const size_t run = WidenAsciiRun(in + i, out + o, blocks);
                         i += run;
                         o += run;
@@ -414,7 +431,7 @@ size_t EncodeBuffer(const wchar_t* in, size_t inLength, unsigned char* out, size
                     // The room for the stretch holds three bytes per unit: the blocks'
                     // sixteen bytes per sixteen units fit.
                     const size_t blocks = (stretchEnd - i) / 16;
-                    if (blocks && static_cast<uint16_t>(in[i + 1]) < 0x80) {  // a lone one is cheaper alone
+                    if (blocks && AsciiAhead(in + i)) {
                         const size_t run = NarrowAsciiRun(in + i, out + o, blocks);
                         i += run;
                         o += run;
