@@ -503,6 +503,38 @@ TEST(UTF8Platform, AgreesOnValidText)
     }
 }
 
+TEST(UTF8Platform, AgreesOnLongTexts)
+{
+    // Long enough that counters kept per block of units would overflow if they were
+    // summed too late; uniform texts of each sequence length, and one with a pair
+    // every few thousand units.
+    struct Case {
+        const char* name;
+        std::wstring unit;
+        size_t repeat;
+    };
+    std::wstring sparsePairs(4999, L'\x416');
+    sparsePairs += L"\xD83D\xDE00";
+    const Case cases[] = {
+        {"ASCII", L"a", 1 << 20},
+        {"two-byte", L"\x416", 600000},
+        {"three-byte", L"\x65E5", 600000},
+        {"ASCII and two-byte", L"ab\x416" L"cdefgh", 100000},
+        {"pairs now and then", sparsePairs, 120},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        std::wstring text;
+        text.reserve(c.unit.size() * c.repeat);
+        for (size_t n = 0; n < c.repeat; ++n) text += c.unit;
+        const std::string platformBytes = PlatformEncode(text);
+        size_t consumed = 0;
+        EXPECT_EQ(ZEncodeUTF8(text.data(), text.size(), nullptr, 0, &consumed), platformBytes.size());
+        EXPECT_TRUE(ZEncodeUTF8(text.data(), text.size()) == platformBytes);
+        EXPECT_TRUE(ZDecodeUTF8(platformBytes.data(), platformBytes.size()) == text);
+    }
+}
+
 // ---------------------------------------------------------------------------
 // Mutated inputs behind guard pages
 
@@ -561,6 +593,40 @@ void CheckDecodersAgree(const Bytes& bytes)
         EXPECT_EQ(ZDecodeUTF8(input.DataAs<char>(), input.Size()), expected.text);
     else
         EXPECT_THROW(ZDecodeUTF8(input.DataAs<char>(), input.Size()), IllegalSequence);
+}
+
+TEST(UTF8DecodeBuffer, SequencesAtEveryOffsetAgree)
+{
+    // Each sequence at every position of a longer text, so that it meets every
+    // boundary of the block-wise paths (16-byte blocks, ends, incomplete tails).
+    const Bytes sequences[] = {
+        {0xC3, 0xA9}, {0xE2, 0x82, 0xAC}, {0xF0, 0x9F, 0x98, 0x80}, {0xF4, 0x8F, 0xBF, 0xBF},
+        {0xF0, 0x8F, 0xBF, 0xBF},  // overlong below U+10000: one unit
+        {0xF0, 0x80, 0x80, 0x80}, {0xC0, 0x80}, {0xED, 0xA0, 0x80}, {0x80}, {0xBF, 0xBF},
+        {0xF4, 0x90, 0x80, 0x80}, {0xF5, 0x80, 0x80, 0x80}, {0xF8}, {0xC3, 0x41}, {0xE2, 0x82, 0x41},
+        {0xF0, 0x9F, 0x41, 0x80}, {0xF0, 0x9F, 0x98}, {0xE2}, {0xC3, 0xA9, 0xF0, 0x9F, 0x98, 0x80, 0xE2, 0x82, 0xAC},
+    };
+    int inputs = 0;
+    for (const Bytes& sequence : sequences) {
+        for (size_t length : {size_t(40), size_t(70)}) {
+            for (size_t at = 0; at + sequence.size() <= length; ++at) {
+                Bytes text(length, 'x');
+                std::copy(sequence.begin(), sequence.end(), text.begin() + at);
+                SCOPED_TRACE(Hex(text));
+                CheckDecodersAgree(text);
+                // The same with a non-ASCII text around it.
+                for (size_t k = 0; k + 1 < length; k += 2) {
+                    if (k + 1 < at || k >= at + sequence.size()) {
+                        text[k] = 0xD0;
+                        text[k + 1] = 0x96;
+                    }
+                }
+                CheckDecodersAgree(text);
+                inputs += 2;
+            }
+        }
+    }
+    EXPECT_GT(inputs, 1500);
 }
 
 TEST(UTF8Mutations, DecodersFailCleanlyAndAgree)

@@ -1,0 +1,33 @@
+#!/usr/bin/env bash
+# Builds the benchmarks and runs each under Wine, leaving one JSON file per
+# benchmark in build/bench-results/. Not part of scripts/test.sh.
+#   scripts/bench.sh                      every benchmark
+#   scripts/bench.sh bench_utf8 -- --samples 31
+set -euo pipefail
+ROOT=$(cd "$(dirname "$0")/.." && pwd)
+BUILD=${TESSARO_BUILD:-$ROOT/build}
+
+names=()
+while [ $# -gt 0 ] && [ "$1" != "--" ]; do names+=("$1"); shift; done
+[ "${1:-}" = "--" ] && shift
+
+"$ROOT/scripts/ensure-tools.sh"
+cmake -S "$ROOT" -B "$BUILD" -G Ninja -DCMAKE_BUILD_TYPE=Release \
+      -DCMAKE_TOOLCHAIN_FILE="$ROOT/cmake/mingw-w64.cmake" >/dev/null
+cmake --build "$BUILD" -j2 --target benchmarks
+
+if [ ${#names[@]} -eq 0 ]; then
+    mapfile -t names < <(grep -v '^$' "$BUILD/bench/benchmarks.txt")
+fi
+
+source "$ROOT/scripts/wine-env.sh"
+wine_start
+
+RESULTS="$BUILD/bench-results"
+mkdir -p "$RESULTS"
+status=0
+for name in "${names[@]}"; do
+    echo "== $name"
+    (cd "$BUILD/bin" && "$ROOT/scripts/wine-run" "$name.exe" --json "Z:$RESULTS/$name.json" "$@") || status=$?
+done
+exit $status
