@@ -67,6 +67,62 @@ size_t TerminatorSize(LengthFormat format)
     return format == NulTerminated ? 1 : format == CrLfTerminated ? 2 : 0;
 }
 
+// Finds, over consecutive pieces, bytes that would end a terminated field early: a
+// reader stops at the first terminator, so such data cannot be written in that format.
+class TerminatorScan {
+public:
+    explicit TerminatorScan(LengthFormat format) : m_format(format) {}
+
+    bool Found(const unsigned char* bytes, size_t length)
+    {
+        for (size_t i = 0; i < length; ++i) {
+            if (m_format == NulTerminated && bytes[i] == 0x00)
+                return true;
+            if (m_format == CrLfTerminated) {
+                if (m_afterCr && bytes[i] == 0x0A)
+                    return true;
+                m_afterCr = bytes[i] == 0x0D;
+            }
+        }
+        return false;
+    }
+
+private:
+    LengthFormat m_format;
+    bool m_afterCr = false;
+};
+
+// UTF-8 has 0x00, 0x0D and 0x0A only where the text has those characters.
+bool TextHoldsTerminator(LengthFormat format, const wchar_t* text, size_t count)
+{
+    for (size_t i = 0; i < count; ++i) {
+        if (format == NulTerminated && text[i] == 0)
+            return true;
+        if (format == CrLfTerminated && text[i] == L'\r' && i + 1 < count && text[i + 1] == L'\n')
+            return true;
+    }
+    return false;
+}
+
+bool PacketHoldsTerminator(LengthFormat format, IPacket* source)
+{
+    if (format != NulTerminated && format != CrLfTerminated)
+        return false;
+    ZUnknownPointer<IPacketState> saved;
+    saved.Attach(source->SaveState());
+    source->Rewind();
+    TerminatorScan scan(format);
+    bool found = false;
+    IBuffer* buffer;
+    size_t offset;
+    while (!found && source->GetNextBuffer(buffer, offset)) {
+        found = scan.Found(buffer->GetData(), buffer->GetDataLength());
+        buffer->Release();
+    }
+    source->RestoreState(saved.Get());
+    return found;
+}
+
 BSTR AllocBstr(const wchar_t* text, size_t length)
 {
     if (length > std::numeric_limits<UINT>::max())
@@ -918,7 +974,7 @@ bool ZPacket::PutPacket(IPacket* source, LengthFormat format)
     if (!source)
         return false;
     const size_t total = source->GetTotalLength();
-    if (!PrefixHolds(format, total))
+    if (!PrefixHolds(format, total) || PacketHoldsTerminator(format, source))
         return false;
     if (source == this) {
         std::vector<unsigned char> copy;
@@ -955,7 +1011,8 @@ bool ZPacket::PutBytes(const ZByteBlock& block, LengthFormat format)
 
 bool ZPacket::PutBytes(const void* data, size_t length, LengthFormat format)
 {
-    if ((!data && length) || !PrefixHolds(format, length))
+    if ((!data && length) || !PrefixHolds(format, length) ||
+        TerminatorScan(format).Found(static_cast<const unsigned char*>(data), length))
         return false;
     WritePrefix(format, length);
     WriteRaw(static_cast<const unsigned char*>(data), length, length + TerminatorSize(format));
@@ -985,7 +1042,7 @@ bool ZPacket::PutString(const wchar_t* text, size_t count, LengthFormat format)
     } catch (const IllegalSequence&) {
         return false;
     }
-    if (!PrefixHolds(format, encoded))
+    if (!PrefixHolds(format, encoded) || TextHoldsTerminator(format, text, count))
         return false;
     WritePrefix(format, encoded);
     size_t consumed = 0;
@@ -1053,7 +1110,8 @@ void ZPacket::InsertBuffer(IBuffer* buffer)
 
 bool ZPacket::PutBuffer(IBuffer* buffer, LengthFormat format)
 {
-    if (!buffer || !PrefixHolds(format, buffer->GetDataLength()))
+    if (!buffer || !PrefixHolds(format, buffer->GetDataLength()) ||
+        TerminatorScan(format).Found(buffer->GetData(), buffer->GetDataLength()))
         return false;
     WritePrefix(format, buffer->GetDataLength());
     InsertBuffer(buffer);
@@ -1066,7 +1124,7 @@ bool ZPacket::PutPacketBuffers(IPacket* source, LengthFormat format)
     if (!source || source == this)
         return false;
     const size_t total = source->GetTotalLength();
-    if (!PrefixHolds(format, total))
+    if (!PrefixHolds(format, total) || PacketHoldsTerminator(format, source))
         return false;
     WritePrefix(format, total);
     FinishWriteBuffer();

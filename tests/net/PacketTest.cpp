@@ -307,6 +307,47 @@ TEST(PacketFormats, LengthTooLargeForItsPrefixIsRefused)
     EXPECT_EQ(back, big70000);
 }
 
+TEST(PacketFormats, DataHoldingItsOwnTerminatorIsRefused)
+{
+    const char withNul[] = {'a', '\0', 'b'};
+    auto nulBuffer = Own(new ZBasicBuffer(3, false));
+    nulBuffer->Append(withNul, 3, 0);
+    auto crlfSource = ChainCutAt(Utf8("ab\r\ncd"), {3});  // the pair spans two buffers
+    struct Case {
+        const char* name;
+        std::function<bool(IPacket*)> put;
+    } cases[] = {
+        {"bytes with NUL", [&](IPacket* p) { return p->PutBytes(withNul, 3, NulTerminated); }},
+        {"text with NUL", [&](IPacket* p) { return p->PutString(L"a\0b", 3, NulTerminated); }},
+        {"bytes with CR LF", [&](IPacket* p) { return p->PutBytes("a\r\nb", 4, CrLfTerminated); }},
+        {"text with CR LF", [&](IPacket* p) { return p->PutString(L"line\r\nnext", CrLfTerminated); }},
+        {"buffer with NUL", [&](IPacket* p) { return p->PutBuffer(nulBuffer.Get(), NulTerminated); }},
+        {"packet with CR LF", [&](IPacket* p) { return p->PutPacket(crlfSource.Get(), CrLfTerminated); }},
+        {"packet buffers with CR LF", [&](IPacket* p) { return p->PutPacketBuffers(crlfSource.Get(), CrLfTerminated); }},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        auto packet = Own(new ZPacket(0, false));
+        EXPECT_FALSE(c.put(packet.Get()));
+        EXPECT_EQ(packet->GetTotalLength(), 0u);
+    }
+    // What a reader can tell apart is accepted: a lone CR or LF, a CR at the end, and
+    // the same data in a format that does not search.
+    struct Good {
+        const char* data;
+        unsigned format;
+    } good[] = {{"a\rb\n", CrLfTerminated}, {"ab\r", CrLfTerminated}, {"a\r\nb", NulTerminated},
+                {"a\r\nb", LengthPrefix8}};
+    for (const Good& g : good) {
+        SCOPED_TRACE(g.data);
+        auto packet = Own(new ZPacket(0, false));
+        ASSERT_TRUE(packet->PutCString(g.data, LengthFormat(g.format)));
+        std::string back;
+        ASSERT_TRUE(packet->GetString(back, LengthFormat(g.format)));
+        EXPECT_EQ(back, g.data);
+    }
+}
+
 TEST(PacketText, MalformedUtf16WritesNothing)
 {
     const wchar_t loneHigh[] = {L'a', 0xD83D, L'b', 0};
