@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include "demo/DemoOutput.h"
+#include "demo/DemoPackets.h"
 #include "demo/DemoReports.h"
 #include "foundation/TessaroInit.h"
 
@@ -25,5 +26,6 @@ int wmain()
     TessaroInit(DemoResolverFactory, DemoStoreFactorySource);
     ShowStartup();
     ShowReports();
+    ShowPackets();
     return 0;
 }
