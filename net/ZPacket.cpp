@@ -261,13 +261,25 @@ unsigned char ZPacket::ReadByte()
 
 uint64_t ZPacket::ReadUnsigned(int bytes)
 {
+    const size_t count = static_cast<size_t>(bytes);
+    SettleRead();
+    const unsigned char* at = nullptr;
+    if (m_readIndex < m_buffers.size() && m_readLimit >= count && LengthOf(m_readIndex) - m_readOffset >= count)
+        at = m_buffers[m_readIndex]->GetData() + m_readOffset;
     uint64_t value = 0;
     for (int i = 0; i < bytes; ++i) {
-        const uint64_t byte = ReadByte();
+        // All in one buffer: straight from memory; else byte by byte across buffers.
+        const uint64_t byte = at ? at[i] : ReadByte();
         if (m_bigEndian)
             value = (value << 8) | byte;
         else
             value |= byte << (8 * i);
+    }
+    if (at) {
+        m_readOffset += count;
+        if (m_readLimit != SIZE_MAX)
+            m_readLimit -= count;
+        SettleRead();
     }
     return value;
 }
@@ -611,7 +623,11 @@ bool ZPacket::GetString(ZUnicodeString& value, LengthFormat format, size_t lengt
         size_t left;
         if (!ReadLength(format, length, left))
             return false;
-        value.clear();
+        // Keeps the string's storage for the next text when it is not shared.
+        if (value.IsShared())
+            value.clear();
+        else
+            value.resize(0);
         while (left) {
             SettleRead();
             if (m_readIndex >= m_buffers.size())
@@ -620,13 +636,19 @@ bool ZPacket::GetString(ZUnicodeString& value, LengthFormat format, size_t lengt
             const size_t piece = std::min({LengthOf(m_readIndex) - m_readOffset, left, m_readLimit});
             if (piece == 0)
                 throw DataUnderrun();
+            // UTF-8 never needs more UTF-16 units than it has bytes.
+            const size_t old = value.length();
+            wchar_t* out = value.GetBuffer(old + piece);
             size_t used = 0;
-            const size_t units = ZDecodeUTF8(bytes, piece, used, nullptr, 0);
-            if (units) {
-                const size_t old = value.length();
-                wchar_t* out = value.GetBuffer(old + units);
-                const size_t written = ZDecodeUTF8(bytes, piece, used, out + old, units);
-                value.ReleaseBuffer(old + written);
+            size_t written = 0;
+            try {
+                written = ZDecodeUTF8(bytes, piece, used, out + old, piece);
+            } catch (...) {
+                value.ReleaseBuffer(old);
+                throw;
+            }
+            value.ReleaseBuffer(old + written);
+            if (used) {
                 Advance(used);
                 left -= used;
                 continue;
@@ -872,6 +894,21 @@ void ZPacket::WriteByte(unsigned char value)
 
 void ZPacket::WriteUnsigned(uint64_t value, int bytes)
 {
+    const size_t count = static_cast<size_t>(bytes);
+    if (m_writeIndex < m_buffers.size()) {
+        IBuffer* buffer = m_buffers[m_writeIndex];
+        const size_t capacity = buffer->GetCapacity();
+        if (m_writeOffset < capacity && capacity - m_writeOffset >= count) {
+            // Room for the whole value in the current buffer.
+            unsigned char* at = buffer->GetData() + m_writeOffset;
+            for (int i = 0; i < bytes; ++i)
+                at[i] = static_cast<unsigned char>(value >> (m_bigEndian ? 8 * (bytes - 1 - i) : 8 * i));
+            m_writeOffset += count;
+            RaiseWriteLength();
+            MoveOnWhenFull();
+            return;
+        }
+    }
     for (int i = 0; i < bytes; ++i) {
         const int shift = m_bigEndian ? 8 * (bytes - 1 - i) : 8 * i;
         WriteByte(static_cast<unsigned char>(value >> shift));
