@@ -33,14 +33,21 @@ ZUnknownPointer<IInternetAddress> V6(const char* text, unsigned short port = 0)
     return address;
 }
 
-class Winsock : public testing::Environment {
+// The library starts Winsock itself; only tests that call the resolver directly
+// start it on their own.
+class WinsockScope {
 public:
-    void SetUp() override
+    WinsockScope() { m_started = ::WSAStartup(MAKEWORD(2, 2), &m_data) == 0; }
+    ~WinsockScope()
     {
-        WSADATA data;
-        ASSERT_EQ(::WSAStartup(MAKEWORD(2, 2), &data), 0);
+        if (m_started)
+            ::WSACleanup();
     }
-    void TearDown() override { ::WSACleanup(); }
+    bool Started() const { return m_started; }
+
+private:
+    WSADATA m_data;
+    bool m_started = false;
 };
 
 }  // namespace
@@ -529,6 +536,8 @@ TEST(AddressFactory, SockaddrRoundTrips)
 
 TEST(AddressFactory, AddrinfoCarriesTypeAndProtocol)
 {
+    WinsockScope winsock;
+    ASSERT_TRUE(winsock.Started());
     addrinfo hints{};
     hints.ai_family = AF_UNSPEC;
     hints.ai_socktype = SOCK_DGRAM;
@@ -551,5 +560,3 @@ TEST(AddressFactory, AddrinfoCarriesTypeAndProtocol)
         ::freeaddrinfo(result);
     }
 }
-
-testing::Environment* const kWinsock = testing::AddGlobalTestEnvironment(new Winsock);

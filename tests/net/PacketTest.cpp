@@ -767,6 +767,10 @@ TEST(PacketPositions, MoveWritePositionBackwards)
     EXPECT_EQ(packet->GetWritePosition(), 0u);
     ASSERT_TRUE(packet->MoveWritePosition(0));
     EXPECT_FALSE(packet->MoveWritePosition(INT64_MIN));
+    // Forward over written data skips it and keeps it.
+    ASSERT_TRUE(packet->MoveWritePosition(3));
+    packet->PutUint8(0xDD);
+    EXPECT_EQ(Contents(packet.Get()), (Bytes{1, 0xEE, 3, 0xDD, 5}));
 }
 
 TEST(PacketPositions, TruncateSeekAndWriteToRead)
