@@ -532,6 +532,14 @@ TEST(AddressFactory, SockaddrRoundTrips)
     ASSERT_EQ(length, static_cast<int>(sizeof scoped));
     EXPECT_EQ(std::memcmp(sa, &scoped, sizeof scoped), 0);
     EXPECT_FALSE(link->ToString(true).empty());
+
+    // The older structure without a scope identifier (24 bytes) is accepted; shorter is not.
+    auto older = Own(CreateAddressFromSockaddr(reinterpret_cast<sockaddr*>(&scoped), 24));
+    ASSERT_TRUE(older);
+    ASSERT_TRUE(older->GetSockaddr(sa, length));
+    EXPECT_EQ(reinterpret_cast<const sockaddr_in6*>(sa)->sin6_scope_id, 0u);
+    EXPECT_EQ(older->GetPort(), 22);
+    EXPECT_EQ(CreateAddressFromSockaddr(reinterpret_cast<sockaddr*>(&scoped), 23), nullptr);
 }
 
 TEST(AddressFactory, AddrinfoCarriesTypeAndProtocol)

@@ -149,6 +149,17 @@ TEST(PacketVariant, IntegerAndStringForms)
     EXPECT_STREQ(v.bstrVal, L"ansi");
     EXPECT_FALSE(packet->GetString(v));  // nothing left
     ::VariantClear(&v);
+
+    // A variant that cannot be cleared is refused before anything is read.
+    auto more = Chain({0, 0, 0, 5});
+    VARIANT bad;
+    ::VariantInit(&bad);
+    bad.vt = 0x7FFF;
+    EXPECT_FALSE(more->GetInt32(bad));
+    EXPECT_FALSE(more->GetUint32(bad));
+    EXPECT_FALSE(more->GetString(bad));
+    EXPECT_FALSE(more->GetAnsiString(bad));
+    EXPECT_EQ(more->GetRemaining(), 4u);
 }
 
 TEST(PacketFormats, PutStringInEveryFormat)
