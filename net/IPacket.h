@@ -5,7 +5,8 @@
 // Every Get... returns true on success; on failure the read cursor and the read
 // limit are as they were before the call (a destination may hold part of the data).
 // Puts that take a length refuse, returning false and writing nothing, when the
-// length does not fit the chosen prefix or the text is not valid UTF-16.
+// length does not fit the chosen prefix, when the data holds the terminator of a
+// terminated format (a reader would stop there), or when the text is not valid UTF-16.
 #pragma once
 
 #include <windows.h>
