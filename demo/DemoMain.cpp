@@ -3,7 +3,9 @@
 #include <windows.h>
 
 #include "demo/DemoOutput.h"
+#include "demo/DemoMessageBox.h"
 #include "demo/DemoPackets.h"
+#include "demo/DemoProfile.h"
 #include "demo/DemoReports.h"
 #include "foundation/TessaroInit.h"
 
@@ -26,6 +28,8 @@ int wmain()
     TessaroInit(DemoResolverFactory, DemoStoreFactorySource);
     ShowStartup();
     ShowReports();
+    ShowMessageBoxes();
+    ShowProfile();
     ShowPackets();
     return 0;
 }

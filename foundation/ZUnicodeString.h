@@ -3,7 +3,11 @@
 // the memory layout). ZString is its narrow twin in the thread's ANSI code page.
 #pragma once
 
+#include <afxstr.h>
+
+#include <concepts>
 #include <cstdarg>
+#include <string_view>
 
 #include "foundation/TessaroApi.h"
 #include "foundation/ZStringCore.h"
@@ -17,6 +21,22 @@ public:
     using Base::Base;
     using Base::operator=;
     ZUnicodeString() noexcept = default;
+
+    // The framework's string holds the same UTF-16 units (embedded nulls kept).
+    ZUnicodeString(const CStringW& text) : Base(text.GetString(), static_cast<size_t>(text.GetLength())) {}
+    ZUnicodeString& operator=(const CStringW& text)
+    {
+        Assign(text.GetString(), static_cast<size_t>(text.GetLength()));
+        return *this;
+    }
+    // A template so that only a CStringW itself matches, never a text that
+    // would have to be converted to one.
+    template <class S>
+        requires std::same_as<S, CStringW>
+    friend bool operator==(const ZUnicodeString& a, const S& b) noexcept
+    {
+        return a.view() == std::wstring_view(b.GetString(), static_cast<size_t>(b.GetLength()));
+    }
 
     // Converted from the thread's ANSI code page.
     explicit ZUnicodeString(const ZString& text);
