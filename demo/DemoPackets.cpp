@@ -1,5 +1,7 @@
 #include "demo/DemoPackets.h"
 
+#include <winsock2.h>
+
 #include <string>
 
 #include "demo/DemoOutput.h"

@@ -9,12 +9,14 @@
 // ToString gives an empty text.
 #pragma once
 
-#include <winsock2.h>
-#include <ws2tcpip.h>
-
 #include "foundation/ZString.h"
 #include "foundation/ZUnicodeString.h"
 #include "foundation/ZUnknown.h"
+
+// The platform's socket address structures (<winsock2.h>, <ws2tcpip.h>). Declared
+// here only, so that this header works whether or not windows.h came first.
+struct sockaddr;
+struct addrinfo;
 
 class IInternetAddress : public IUnknown {
 public:

@@ -1,6 +1,10 @@
+#include <winsock2.h>
+#include <ws2tcpip.h>
+
 #include "net/ZAddressIPv4.h"
 
 #include <cstring>
+#include <new>
 
 #include "net/AddressCompare.h"
 #include "net/ZInternetAddress.h"
@@ -14,9 +18,17 @@ constexpr uint32_t kBroadcast = 0xFFFFFFFFu;
 
 }  // namespace
 
-ZAddressIPv4::ZAddressIPv4()
+static_assert(sizeof(sockaddr_in) == 16 && alignof(sockaddr_in) <= 4, "socket address storage");
+
+ZAddressIPv4::ZAddressIPv4() : m_socketType(SOCK_STREAM), m_protocol(IPPROTO_TCP)
 {
-    m_address.sin_family = AF_INET;
+    new (m_address) sockaddr_in{};
+    Address().sin_family = AF_INET;
+}
+
+sockaddr_in& ZAddressIPv4::Address()
+{
+    return *std::launder(reinterpret_cast<sockaddr_in*>(m_address));
 }
 
 bool ZAddressIPv4::IsValid() { return m_valid; }
@@ -31,7 +43,7 @@ bool ZAddressIPv4::IsInSubnet(IInternetAddress* other, unsigned prefixBits)
     const unsigned char* theirs;
     if (!SameFamilyAndValid(other, theirs) || !PortsCompatible(GetPort(), other->GetPort()))
         return false;
-    return Tessaro::PrefixEqual(reinterpret_cast<const unsigned char*>(&m_address.sin_addr), theirs, kAddressSize,
+    return Tessaro::PrefixEqual(reinterpret_cast<const unsigned char*>(&Address().sin_addr), theirs, kAddressSize,
                                 prefixBits);
 }
 
@@ -40,14 +52,14 @@ bool ZAddressIPv4::IsEqual(IInternetAddress* other)
     const unsigned char* theirs;
     if (!SameFamilyAndValid(other, theirs) || !PortsCompatible(GetPort(), other->GetPort()))
         return false;
-    return std::memcmp(&m_address.sin_addr, theirs, kAddressSize) == 0;
+    return std::memcmp(&Address().sin_addr, theirs, kAddressSize) == 0;
 }
 
-bool ZAddressIPv4::IsAny() { return m_valid && m_address.sin_addr.s_addr == 0; }
+bool ZAddressIPv4::IsAny() { return m_valid && Address().sin_addr.s_addr == 0; }
 
 bool ZAddressIPv4::IsLoopback()
 {
-    return m_valid && reinterpret_cast<const unsigned char*>(&m_address.sin_addr)[0] == 127;
+    return m_valid && reinterpret_cast<const unsigned char*>(&Address().sin_addr)[0] == 127;
 }
 
 bool ZAddressIPv4::SetSockaddr(const sockaddr* address, size_t length)
@@ -58,8 +70,8 @@ bool ZAddressIPv4::SetSockaddr(const sockaddr* address, size_t length)
         return false;
     sockaddr_in copy{};
     std::memcpy(&copy, address, offsetof(sockaddr_in, sin_zero));
-    m_address.sin_port = copy.sin_port;
-    m_address.sin_addr = copy.sin_addr;
+    Address().sin_port = copy.sin_port;
+    Address().sin_addr = copy.sin_addr;
     m_valid = true;
     return true;
 }
@@ -90,7 +102,7 @@ bool ZAddressIPv4::SetAddress(const char* text, unsigned short port)
     in_addr parsed{};
     if (!text || ::inet_pton(AF_INET, text, &parsed) != 1 || parsed.s_addr == kBroadcast)
         return false;
-    m_address.sin_addr = parsed;
+    Address().sin_addr = parsed;
     m_valid = true;
     return true;
 }
@@ -115,7 +127,7 @@ bool ZAddressIPv4::SetAddressAndPort(const char* text)
     return SetAddress(host.c_str(), port);
 }
 
-void ZAddressIPv4::SetPort(unsigned short port) { m_address.sin_port = ::htons(port); }
+void ZAddressIPv4::SetPort(unsigned short port) { Address().sin_port = ::htons(port); }
 void ZAddressIPv4::SetSocketType(int socketType) { m_socketType = socketType; }
 void ZAddressIPv4::SetProtocol(int protocol) { m_protocol = protocol; }
 
@@ -123,7 +135,7 @@ bool ZAddressIPv4::SetRawAddress(const void* bytes, int length)
 {
     if (!bytes || length != kAddressSize)
         return false;
-    std::memcpy(&m_address.sin_addr, bytes, kAddressSize);
+    std::memcpy(&Address().sin_addr, bytes, kAddressSize);
     m_valid = true;
     return true;
 }
@@ -136,7 +148,7 @@ ZUnicodeString ZAddressIPv4::ToString(bool withPort)
     if (!m_valid)
         return text;
     wchar_t host[INET_ADDRSTRLEN] = {};
-    in_addr address = m_address.sin_addr;
+    in_addr address = Address().sin_addr;
     if (!::InetNtopW(AF_INET, &address, host, INET_ADDRSTRLEN))
         return text;
     if (!withPort)
@@ -149,19 +161,19 @@ bool ZAddressIPv4::GetRawAddress(const void*& bytes, int& length)
 {
     if (!m_valid)
         return false;
-    bytes = &m_address.sin_addr;
+    bytes = &Address().sin_addr;
     length = kAddressSize;
     return true;
 }
 
-unsigned short ZAddressIPv4::GetPort() { return ::ntohs(m_address.sin_port); }
+unsigned short ZAddressIPv4::GetPort() { return ::ntohs(Address().sin_port); }
 
 bool ZAddressIPv4::GetSockaddr(const sockaddr*& address, int& length)
 {
     if (!m_valid)
         return false;
-    address = reinterpret_cast<const sockaddr*>(&m_address);
-    length = sizeof m_address;
+    address = reinterpret_cast<const sockaddr*>(&Address());
+    length = sizeof Address();
     return true;
 }
 
@@ -171,10 +183,10 @@ int ZAddressIPv4::GetProtocol() { return m_protocol; }
 
 bool ZAddressIPv4::Increment()
 {
-    const uint32_t value = ::ntohl(m_address.sin_addr.s_addr);
+    const uint32_t value = ::ntohl(Address().sin_addr.s_addr);
     if (!m_valid || value == kBroadcast)
         return false;
-    m_address.sin_addr.s_addr = ::htonl(value + 1);
+    Address().sin_addr.s_addr = ::htonl(value + 1);
     return true;
 }
 
@@ -185,5 +197,5 @@ bool ZAddressIPv4::IsLessThan(IInternetAddress* other)
         return false;
     uint32_t otherValue;
     std::memcpy(&otherValue, theirs, kAddressSize);
-    return ::ntohl(m_address.sin_addr.s_addr) < ::ntohl(otherValue);
+    return ::ntohl(Address().sin_addr.s_addr) < ::ntohl(otherValue);
 }

@@ -5,6 +5,8 @@
 #include "foundation/TessaroApi.h"
 #include "net/IInternetAddress.h"
 
+struct sockaddr_in;
+
 class TESSARO_API ZAddressIPv4 : public ZUnknown<IInternetAddress> {
 public:
     ZAddressIPv4();  // 0.0.0.0, port 0, stream socket, TCP; valid
@@ -37,9 +39,12 @@ public:
 
 private:
     bool SameFamilyAndValid(IInternetAddress* other, const unsigned char*& bytes);
+    sockaddr_in& Address();
 
     bool m_valid = true;
-    int m_socketType = SOCK_STREAM;
-    int m_protocol = IPPROTO_TCP;
-    sockaddr_in m_address{};
+    int m_socketType;
+    int m_protocol;
+    // The platform's sockaddr_in (16 bytes, in network byte order), made in place by the
+    // constructor. Held as storage so that this header needs no Winsock header.
+    alignas(4) unsigned char m_address[16];
 };

@@ -1,7 +1,11 @@
+#include <winsock2.h>
+#include <ws2tcpip.h>
+
 #include "net/ZAddressIPv6.h"
 
 #include <algorithm>
 #include <cstring>
+#include <new>
 
 #include "net/AddressCompare.h"
 #include "net/WinsockStartup.h"
@@ -17,9 +21,17 @@ constexpr size_t kShortestSockaddr = offsetof(sockaddr_in6, sin6_scope_id);
 
 }  // namespace
 
-ZAddressIPv6::ZAddressIPv6()
+static_assert(sizeof(sockaddr_in6) == 28 && alignof(sockaddr_in6) <= 4, "socket address storage");
+
+ZAddressIPv6::ZAddressIPv6() : m_socketType(SOCK_STREAM), m_protocol(IPPROTO_TCP)
 {
-    m_address.sin6_family = AF_INET6;
+    new (m_address) sockaddr_in6{};
+    Address().sin6_family = AF_INET6;
+}
+
+sockaddr_in6& ZAddressIPv6::Address()
+{
+    return *std::launder(reinterpret_cast<sockaddr_in6*>(m_address));
 }
 
 bool ZAddressIPv6::IsValid() { return m_valid; }
@@ -34,7 +46,7 @@ bool ZAddressIPv6::IsInSubnet(IInternetAddress* other, unsigned prefixBits)
     const unsigned char* theirs;
     if (!SameFamilyAndValid(other, theirs) || !PortsCompatible(GetPort(), other->GetPort()))
         return false;
-    return Tessaro::PrefixEqual(m_address.sin6_addr.s6_addr, theirs, kAddressSize, prefixBits);
+    return Tessaro::PrefixEqual(Address().sin6_addr.s6_addr, theirs, kAddressSize, prefixBits);
 }
 
 bool ZAddressIPv6::IsEqual(IInternetAddress* other)
@@ -42,19 +54,19 @@ bool ZAddressIPv6::IsEqual(IInternetAddress* other)
     const unsigned char* theirs;
     if (!SameFamilyAndValid(other, theirs) || !PortsCompatible(GetPort(), other->GetPort()))
         return false;
-    return std::memcmp(m_address.sin6_addr.s6_addr, theirs, kAddressSize) == 0;
+    return std::memcmp(Address().sin6_addr.s6_addr, theirs, kAddressSize) == 0;
 }
 
 bool ZAddressIPv6::IsAny()
 {
-    const unsigned char* bytes = m_address.sin6_addr.s6_addr;
+    const unsigned char* bytes = Address().sin6_addr.s6_addr;
     return m_valid && std::all_of(bytes, bytes + kAddressSize, [](unsigned char b) { return b == 0; });
 }
 
 bool ZAddressIPv6::IsLoopback()
 {
     static const unsigned char loopback[kAddressSize] = {0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 1};
-    return m_valid && std::memcmp(m_address.sin6_addr.s6_addr, loopback, kAddressSize) == 0;
+    return m_valid && std::memcmp(Address().sin6_addr.s6_addr, loopback, kAddressSize) == 0;
 }
 
 bool ZAddressIPv6::SetSockaddr(const sockaddr* address, size_t length)
@@ -64,7 +76,7 @@ bool ZAddressIPv6::SetSockaddr(const sockaddr* address, size_t length)
         return false;
     sockaddr_in6 copy{};
     std::memcpy(&copy, address, std::min(length, sizeof copy));
-    m_address = copy;
+    Address() = copy;
     m_valid = true;
     return true;
 }
@@ -128,7 +140,7 @@ bool ZAddressIPv6::SetAddressAndPort(const char* text)
     return SetAddress(host.c_str(), port);
 }
 
-void ZAddressIPv6::SetPort(unsigned short port) { m_address.sin6_port = ::htons(port); }
+void ZAddressIPv6::SetPort(unsigned short port) { Address().sin6_port = ::htons(port); }
 void ZAddressIPv6::SetSocketType(int socketType) { m_socketType = socketType; }
 void ZAddressIPv6::SetProtocol(int protocol) { m_protocol = protocol; }
 
@@ -136,7 +148,7 @@ bool ZAddressIPv6::SetRawAddress(const void* bytes, int length)
 {
     if (!bytes || length != kAddressSize)
         return false;
-    std::memcpy(m_address.sin6_addr.s6_addr, bytes, kAddressSize);
+    std::memcpy(Address().sin6_addr.s6_addr, bytes, kAddressSize);
     m_valid = true;
     return true;
 }
@@ -151,7 +163,7 @@ ZUnicodeString ZAddressIPv6::ToString(bool withPort)
     wchar_t host[NI_MAXHOST] = {};
     wchar_t service[NI_MAXSERV] = {};
     const int flags = NI_NUMERICHOST | (withPort ? NI_NUMERICSERV : 0);
-    if (::GetNameInfoW(reinterpret_cast<const sockaddr*>(&m_address), sizeof m_address, host, NI_MAXHOST,
+    if (::GetNameInfoW(reinterpret_cast<const sockaddr*>(&Address()), sizeof Address(), host, NI_MAXHOST,
                        withPort ? service : nullptr, withPort ? NI_MAXSERV : 0, flags) != 0)
         return text;
     if (!withPort)
@@ -167,19 +179,19 @@ bool ZAddressIPv6::GetRawAddress(const void*& bytes, int& length)
 {
     if (!m_valid)
         return false;
-    bytes = m_address.sin6_addr.s6_addr;
+    bytes = Address().sin6_addr.s6_addr;
     length = kAddressSize;
     return true;
 }
 
-unsigned short ZAddressIPv6::GetPort() { return ::ntohs(m_address.sin6_port); }
+unsigned short ZAddressIPv6::GetPort() { return ::ntohs(Address().sin6_port); }
 
 bool ZAddressIPv6::GetSockaddr(const sockaddr*& address, int& length)
 {
     if (!m_valid)
         return false;
-    address = reinterpret_cast<const sockaddr*>(&m_address);
-    length = sizeof m_address;
+    address = reinterpret_cast<const sockaddr*>(&Address());
+    length = sizeof Address();
     return true;
 }
 
@@ -189,7 +201,7 @@ int ZAddressIPv6::GetProtocol() { return m_protocol; }
 
 bool ZAddressIPv6::Increment()
 {
-    unsigned char* bytes = m_address.sin6_addr.s6_addr;
+    unsigned char* bytes = Address().sin6_addr.s6_addr;
     if (!m_valid || std::all_of(bytes, bytes + kAddressSize, [](unsigned char b) { return b == 0xFF; }))
         return false;
     for (int i = kAddressSize - 1; i >= 0; --i)
@@ -203,5 +215,5 @@ bool ZAddressIPv6::IsLessThan(IInternetAddress* other)
     const unsigned char* theirs;
     if (!SameFamilyAndValid(other, theirs))
         return false;
-    return std::memcmp(m_address.sin6_addr.s6_addr, theirs, kAddressSize) < 0;
+    return std::memcmp(Address().sin6_addr.s6_addr, theirs, kAddressSize) < 0;
 }

@@ -1,3 +1,6 @@
+#include <winsock2.h>
+#include <ws2tcpip.h>
+
 #include "net/ZInternetAddress.h"
 
 #include <cstring>

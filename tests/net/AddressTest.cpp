@@ -1,5 +1,8 @@
 // Internet addresses: parsing and printing numeric text, ports, comparisons, subnets,
 // stepping, and the socket address round trips the socket code relies on.
+#include <winsock2.h>
+#include <ws2tcpip.h>
+
 #include <gtest/gtest.h>
 
 #include <cstring>
