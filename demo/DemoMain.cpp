@@ -4,6 +4,7 @@
 
 #include "demo/DemoOutput.h"
 #include "demo/DemoMessageBox.h"
+#include "demo/DemoPackets.h"
 #include "demo/DemoProfile.h"
 #include "demo/DemoReports.h"
 #include "foundation/TessaroInit.h"
@@ -34,5 +35,6 @@ int wmain()
     ShowProfile();
     ShowTextView();
     ShowSettings();
+    ShowPackets();
     return 0;
 }
