@@ -2,9 +2,14 @@
 // shows, section by section, what the library can do.
 #include <windows.h>
 
-#include <cwchar>
-
+#include "demo/DemoOutput.h"
+#include "demo/DemoMessageBox.h"
+#include "demo/DemoProfile.h"
+#include "demo/DemoReports.h"
 #include "foundation/TessaroInit.h"
+
+void ShowTextView();
+void ShowSettings();
 
 namespace {
 
@@ -15,7 +20,7 @@ void ShowStartup()
 {
     wchar_t path[MAX_PATH] = {};
     ::GetModuleFileNameW(GetTessaroDll(), path, MAX_PATH);
-    std::wprintf(L"== Start-up\nlibrary module: %ls\n\n", path);
+    DemoPrintf(L"== Start-up\nlibrary module: %ls\n\n", path);
 }
 
 }  // namespace
@@ -24,5 +29,10 @@ int wmain()
 {
     TessaroInit(DemoResolverFactory, DemoStoreFactorySource);
     ShowStartup();
+    ShowReports();
+    ShowMessageBoxes();
+    ShowProfile();
+    ShowTextView();
+    ShowSettings();
     return 0;
 }

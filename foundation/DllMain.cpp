@@ -1,15 +1,28 @@
-// The library's load notification.
-#include <windows.h>
+// The library's load notification: it joins the framework's chain of resource
+// modules, so that dialogs, icons and strings are found in this module.
+#include <afxwin.h>
 
 #include "foundation/TessaroInit.h"
+
+namespace {
+
+AFX_EXTENSION_MODULE g_extensionModule = {};
+
+}  // namespace
 
 extern "C" BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID)
 {
     switch (reason) {
     case DLL_PROCESS_ATTACH:
+        if (!AfxInitExtensionModule(g_extensionModule, instance))
+            return FALSE;
+        // Owned by the chain; AfxTermExtensionModule deletes it.
+        new CDynLinkLibrary(g_extensionModule);
         Tessaro::SetTessaroDll(instance);
         break;
     case DLL_PROCESS_DETACH:
+        AfxTermExtensionModule(g_extensionModule);
+        break;
     case DLL_THREAD_ATTACH:
     case DLL_THREAD_DETACH:
         break;

@@ -40,6 +40,16 @@ ZProfileStoreFactorySource GetProfileStoreFactorySource()
     return g_storeFactorySource;
 }
 
+IHostnameResolver* CreateHostnameResolver()
+{
+    return g_resolverFactory ? g_resolverFactory() : nullptr;
+}
+
+ZProfileStoreFactory* GetProfileStoreFactory()
+{
+    return g_storeFactorySource ? g_storeFactorySource() : nullptr;
+}
+
 void SetTessaroDll(HINSTANCE module)
 {
     g_tessaroDll = module;

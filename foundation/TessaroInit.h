@@ -28,6 +28,12 @@ TESSARO_API HMODULE GetHostModule();
 TESSARO_API ZHostnameResolverFactory GetResolverFactory();
 TESSARO_API ZProfileStoreFactorySource GetProfileStoreFactorySource();
 
+// The library's way to the host's objects. Before TessaroInit (or after it was
+// given null) they return null instead of jumping through a null pointer; the
+// caller turns that into a report. The host keeps ownership of what they return.
+TESSARO_API IHostnameResolver* CreateHostnameResolver();
+TESSARO_API ZProfileStoreFactory* GetProfileStoreFactory();
+
 // Set by the load notification.
 void SetTessaroDll(HINSTANCE module);
 

@@ -9,6 +9,12 @@ IHostnameResolver* FirstResolverFactory() { return nullptr; }
 IHostnameResolver* SecondResolverFactory() { return nullptr; }
 ZProfileStoreFactory* StoreFactorySource() { return nullptr; }
 
+// Hosts' objects stand in as addresses only; the library never looks inside here.
+int g_resolverObject;
+int g_storeFactoryObject;
+IHostnameResolver* MakeResolver() { return reinterpret_cast<IHostnameResolver*>(&g_resolverObject); }
+ZProfileStoreFactory* StoreFactory() { return reinterpret_cast<ZProfileStoreFactory*>(&g_storeFactoryObject); }
+
 TEST(Startup, LibraryModuleIsTheLoadedDll)
 {
     HMODULE loaded = ::GetModuleHandleW(L"Tessaro87U.dll");
@@ -25,6 +31,17 @@ TEST(Startup, LaterInitReplacesTheFactories)
     TessaroInit(SecondResolverFactory, nullptr);
     EXPECT_EQ(Tessaro::GetResolverFactory(), &SecondResolverFactory);
     EXPECT_EQ(Tessaro::GetProfileStoreFactorySource(), nullptr);
+}
+
+TEST(Startup, ForwardersReachTheHostsFactoriesOrGiveNull)
+{
+    TessaroInit(nullptr, nullptr);  // as before the host's call
+    EXPECT_EQ(Tessaro::CreateHostnameResolver(), nullptr);
+    EXPECT_EQ(Tessaro::GetProfileStoreFactory(), nullptr);
+
+    TessaroInit(MakeResolver, StoreFactory);
+    EXPECT_EQ(Tessaro::CreateHostnameResolver(), reinterpret_cast<IHostnameResolver*>(&g_resolverObject));
+    EXPECT_EQ(Tessaro::GetProfileStoreFactory(), reinterpret_cast<ZProfileStoreFactory*>(&g_storeFactoryObject));
 }
 
 }  // namespace

@@ -1,0 +1,4 @@
+// Demo section: message reports in English and French.
+#pragma once
+
+void ShowReports();

@@ -1,0 +1,158 @@
+// ZArray, ZMap and reference counting.
+#include <gtest/gtest.h>
+
+#include <map>
+#include <random>
+#include <string>
+
+#include "foundation/ZArray.h"
+#include "foundation/ZMap.h"
+#include "foundation/ZUnknown.h"
+
+namespace {
+
+TEST(ZArrayTest, GrowsInsertsRemovesAndChecksIndices)
+{
+    ZArray<std::wstring> a(3);
+    for (int i = 0; i < 10; ++i)
+        EXPECT_EQ(a.Add(std::to_wstring(i)), static_cast<size_t>(i));
+    EXPECT_EQ(a.GetCount(), 10u);
+    EXPECT_EQ(a.GetCapacity(), 12u) << "grows by the fixed step";
+    a.InsertAt(0, L"first");
+    a.InsertAt(a.GetCount(), L"last");
+    a.RemoveAt(1, 2);
+    EXPECT_EQ(a[0], L"first");
+    EXPECT_EQ(a[1], L"2");
+    EXPECT_EQ(a[a.GetCount() - 1], L"last");
+    EXPECT_THROW(a.GetAt(a.GetCount()), ZArray<std::wstring>::OutOfRange);
+    EXPECT_THROW(a.InsertAt(a.GetCount() + 1, L"x"), ZArray<std::wstring>::OutOfRange);
+    EXPECT_THROW(a.RemoveAt(5, a.GetCount()), ZArray<std::wstring>::OutOfRange);
+    a.Add(a[0]);  // the source lives inside the array while it grows
+    EXPECT_EQ(a[a.GetCount() - 1], L"first");
+}
+
+TEST(ZArrayTest, OutOfRangeIsNotAStdException)
+{
+    ZArray<int> a;
+    bool caughtAsStd = false, caughtAsOwn = false;
+    try {
+        a[0];
+    } catch (const std::exception&) {
+        caughtAsStd = true;
+    } catch (const ZArray<int>::OutOfRange&) {
+        caughtAsOwn = true;
+    }
+    EXPECT_FALSE(caughtAsStd);
+    EXPECT_TRUE(caughtAsOwn);
+}
+
+TEST(ZArrayTest, CopiesAreIndependent)
+{
+    ZStringArray a{ZUnicodeString(L"one"), ZUnicodeString(L"two")};
+    ZStringArray b = a;
+    b[0] = L"uno";
+    b.SetSize(3);
+    EXPECT_EQ(a[0], L"one");
+    EXPECT_EQ(a.GetCount(), 2u);
+    EXPECT_TRUE(b[2].empty());
+}
+
+TEST(ZMapTest, BucketCountIsFixedAndStringsHashBySum)
+{
+    ZMap<ZUnicodeString, int> map(7);
+    // "ab" and "ba" have the same sum and so share a bucket; both must be kept.
+    map[ZUnicodeString(L"ab")] = 1;
+    map[ZUnicodeString(L"ba")] = 2;
+    EXPECT_EQ(ZMapHash<ZUnicodeString>()(ZUnicodeString(L"ab")), size_t(L'a' + L'b'));
+    EXPECT_EQ(*map.Lookup(ZUnicodeString(L"ab")), 1);
+    EXPECT_EQ(*map.Lookup(ZUnicodeString(L"ba")), 2);
+    EXPECT_EQ(map.Lookup(ZUnicodeString(L"abc")), nullptr);
+    EXPECT_TRUE(map.RemoveKey(ZUnicodeString(L"ab")));
+    EXPECT_FALSE(map.RemoveKey(ZUnicodeString(L"ab")));
+    EXPECT_EQ(map.GetBucketCount(), 7u);
+}
+
+TEST(ZMapTest, MatchesAReferenceMapUnderRandomOperations)
+{
+    std::mt19937 random(1234);
+    ZMap<int, int> map(13);
+    std::map<int, int> reference;
+    for (int step = 0; step < 5000; ++step) {
+        const int key = static_cast<int>(random() % 200);
+        switch (random() % 3) {
+        case 0:
+            map.SetAt(key, step);
+            reference[key] = step;
+            break;
+        case 1:
+            EXPECT_EQ(map.RemoveKey(key), reference.erase(key) == 1);
+            break;
+        default: {
+            int value = -1;
+            const bool found = map.Lookup(key, value);
+            auto it = reference.find(key);
+            ASSERT_EQ(found, it != reference.end());
+            if (found) {
+                ASSERT_EQ(value, it->second);
+            }
+        }
+        }
+    }
+    EXPECT_EQ(map.GetCount(), reference.size());
+    size_t visited = 0;
+    map.ForEach([&](int key, int value) {
+        ++visited;
+        EXPECT_EQ(reference.at(key), value);
+    });
+    EXPECT_EQ(visited, reference.size());
+}
+
+struct ICounted : IUnknown {};
+class Counted : public ZUnknown<ICounted> {
+public:
+    explicit Counted(int* deletions) : m_deletions(deletions) {}
+
+protected:
+    void DeleteThis() override
+    {
+        ++*m_deletions;
+        delete this;
+    }
+
+private:
+    int* m_deletions;
+};
+
+TEST(ReferenceCounting, LastReleaseDeletesAndQueryInterfaceFails)
+{
+    int deletions = 0;
+    auto* object = new Counted(&deletions);
+    void* out = reinterpret_cast<void*>(1);
+    EXPECT_EQ(object->QueryInterface(IID_IUnknown, &out), E_NOINTERFACE);
+    EXPECT_EQ(out, nullptr);
+    EXPECT_EQ(object->AddRef(), 2u);
+    EXPECT_EQ(object->Release(), 1u);
+    EXPECT_EQ(deletions, 0);
+    EXPECT_EQ(object->Release(), 0u);
+    EXPECT_EQ(deletions, 1);
+}
+
+TEST(ReferenceCounting, SmartPointerHoldsExactlyOneReference)
+{
+    int deletions = 0;
+    {
+        ZUnknownPointer<Counted> first;
+        first.Attach(new Counted(&deletions));  // adopts the creation reference
+        ZUnknownPointer<Counted> second(first.Get());
+        ZUnknownPointer<Counted> third;
+        third = second;
+        third = third.Get();  // self-assignment keeps the object alive
+        EXPECT_EQ(first->AddRef(), 4u);
+        first->Release();
+        ZUnknownPointer<Counted> moved(std::move(second));
+        EXPECT_FALSE(second);
+    }
+    EXPECT_EQ(deletions, 1);
+}
+
+}  // namespace

@@ -1,0 +1,70 @@
+// Message reports under a French user language: the library's French table is
+// the one reports and labels read.
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "foundation/ZReportMessageParams.h"
+#include "tests/foundation/LibraryMessages.h"
+
+namespace {
+
+constexpr LANGID kFrench = 0x40C;
+
+TEST(FrenchReports, UserLanguageIsFrench)
+{
+    ASSERT_EQ(::GetUserDefaultUILanguage(), kFrench);
+}
+
+TEST(FrenchReports, ReportsReadTheFrenchTable)
+{
+    const struct {
+        uint32_t id;
+        std::initializer_list<const wchar_t*> inserts;
+        const wchar_t* expected;
+    } cases[] = {
+        {MSG_ENTER_INTEGER_BETWEEN, {L"1", L"10"}, L"Veuillez saisir un nombre entier compris entre 1 et 10.\r\n"},
+        {MSG_ENTER_INTEGER_BETWEEN, {L"1"}, L"Veuillez saisir un nombre entier compris entre %1 et %2.\r\n"},
+        {MSG_FILE_NOT_FOUND, {L"a.txt"}, L"Le fichier «\u00A0a.txt\u00A0» est introuvable.\r\n"},
+        {MSG_FIND_END_OF_BUFFER, {}, L"Fin du tampon atteinte\r\n"},
+        {MSG_CRASH_PACKAGING, {}, L"Préparation des informations d'incident (%%1 Ko archivés)\u00A0:\r\n"},
+        {MSG_CRASH_PACKAGING, {L"5"}, L"Préparation des informations d'incident (%1 Ko archivés)\u00A0:\r\n"},
+    };
+    for (const auto& c : cases) {
+        ZReportMessageParams report(c.id);
+        for (const wchar_t* insert : c.inserts)
+            report.AddInsert(insert);
+        EXPECT_EQ(std::wstring(report.GetText()), c.expected) << std::hex << c.id;
+    }
+}
+
+TEST(FrenchReports, LabelsAndValidation)
+{
+    EXPECT_EQ(LoadMessageLabel(MSG_MENU_OPEN), L"&Ouvrir");
+    EXPECT_EQ(LoadMessageLabel(MSG_ABOUT_TITLE), L"À propos de %1");
+    EXPECT_EQ(LoadMessageLabel(MSG_FIND_WHAT), L"Rechercher\u00A0:");
+    EXPECT_EQ(LoadMessageLabel(MSG_FOLDER_ACCESS_DENIED),
+              L"L'accès au dossier suivant est refusé\u00A0:  «\u00A0%1\u00A0»  Veuillez choisir un autre dossier.");
+
+    ZReportMessageParams report;
+    EXPECT_FALSE(ValidateIntMinMax(report, 0, 1, 99, 0));
+    EXPECT_EQ(std::wstring(report.GetText()), L"Veuillez saisir un nombre entier compris entre 1 et 99.\r\n");
+}
+
+TEST(FrenchReports, EveryMessageComesFromTheFrenchTable)
+{
+    for (uint32_t id : TestSupport::kLibraryMessageIds) {
+        ZReportMessageParams report(id);
+        const std::wstring french = TestSupport::TableText(id, kFrench);
+        ASSERT_FALSE(french.empty()) << std::hex << id;
+        EXPECT_EQ(std::wstring(report.GetText()), french) << std::hex << id;
+    }
+}
+
+TEST(FrenchReports, FallbackTextStaysAsItIs)
+{
+    ZReportMessageParams report(0x6133FFFF);
+    EXPECT_EQ(std::wstring(report.GetText()), L"Could not retrieve the error text for error code 0x6133ffff.\r\n");
+}
+
+}  // namespace

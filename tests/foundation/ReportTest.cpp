@@ -1,0 +1,659 @@
+// Message reports: the lookup through the system, kernel-layer, library and host
+// tables, inserts and the placeholder rule, the fallbacks, caching and its
+// shortening, copying, reference counting; and the library's message table.
+//
+// Wine's system table words its messages differently from Windows and has no
+// texts for kernel status codes: the cases below assert identifiers, codes and
+// relations between texts, never the platform's wording.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <climits>
+#include <cwctype>
+#include <cstdint>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "ReportTestMessages.h"
+#include "foundation/ZReportMessageParams.h"
+#include "tests/foundation/LibraryMessages.h"
+#include "tests/support/WineDetection.h"
+
+namespace {
+
+constexpr LANGID kEnglish = 0x409;
+constexpr LANGID kFrench = 0x40C;
+
+std::wstring Fallback(const wchar_t* hexDigits)
+{
+    return std::wstring(L"Could not retrieve the error text for error code 0x") + hexDigits + L".\r\n";
+}
+
+std::wstring SystemText(DWORD code)
+{
+    wchar_t* text = nullptr;
+    const DWORD length =
+        ::FormatMessageW(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
+                         nullptr, code, 0x0400, reinterpret_cast<wchar_t*>(&text), 0, nullptr);
+    std::wstring result(text ? text : L"", length);
+    if (text)
+        ::LocalFree(text);
+    return result;
+}
+
+ZReportMessageParams MakeReport(uint32_t id, std::initializer_list<const wchar_t*> inserts)
+{
+    ZReportMessageParams report(id);
+    for (const wchar_t* insert : inserts)
+        report.AddInsert(insert);
+    return report;
+}
+
+// --- Inserts and placeholders ----------------------------------------------
+
+struct InsertCase {
+    const char* name;
+    uint32_t id;
+    std::vector<const wchar_t*> inserts;
+    const wchar_t* expected;
+};
+
+TEST(ReportFormatting, InsertsFillPlaceholdersOnlyWhenThereAreEnough)
+{
+    const InsertCase cases[] = {
+        {"no insert keeps the placeholders", MSG_ENTER_INTEGER_BETWEEN, {},
+         L"Please enter an integer between %1 and %2.\r\n"},
+        {"one insert of two keeps the raw text", MSG_ENTER_INTEGER_BETWEEN, {L"1"},
+         L"Please enter an integer between %1 and %2.\r\n"},
+        {"two inserts fill the text", MSG_ENTER_INTEGER_BETWEEN, {L"1", L"10"},
+         L"Please enter an integer between 1 and 10.\r\n"},
+        {"surplus inserts are not used", MSG_ENTER_INTEGER_BETWEEN, {L"1", L"10", L"99"},
+         L"Please enter an integer between 1 and 10.\r\n"},
+        {"no placeholder at all", MSG_FIND_END_OF_BUFFER, {}, L"End of buffer reached\r\n"},
+        {"an insert may be empty", MSG_FILE_NOT_FOUND, {L""}, L"The file '' was not found.\r\n"},
+        {"inserts are not formatted again", MSG_FILE_NOT_FOUND, {L"%2 and 100%"},
+         L"The file '%2 and 100%' was not found.\r\n"},
+        {"escaped percent without its insert", MSG_CRASH_PACKAGING, {},
+         L"Packaging crash information (%%1 KB archived):\r\n"},
+        {"escaped percent is formatted with one insert", MSG_CRASH_PACKAGING, {L"12"},
+         L"Packaging crash information (%1 KB archived):\r\n"},
+        {"table line breaks are kept", MSG_FOLDER_NOT_VALID, {L"C:\\x"},
+         L"The folder is not valid:\r\n\r\n'C:\\x'\r\n\r\nPlease choose another folder.\r\n"},
+        {"third placeholder, two inserts", MSG_TEST_HOST_THIRD_INSERT, {L"a", L"b"}, L"Only %3 here.\r\n"},
+        {"third placeholder, three inserts", MSG_TEST_HOST_THIRD_INSERT, {L"a", L"b", L"c"}, L"Only c here.\r\n"},
+        {"host escape with its insert", MSG_TEST_HOST_PERCENT, {L"yes"}, L"100% sure, yes.\r\n"},
+        {"host escape without its insert", MSG_TEST_HOST_PERCENT, {}, L"100%% sure, %1.\r\n"},
+        {"rejected format spec falls back to the raw text", MSG_TEST_HOST_BAD_SPEC, {L"7"}, L"Count: %1!d\r\n"},
+        {"%0 ends the text without a break", MSG_TEST_HOST_CUT_SHORT, {}, L"Visible"},
+    };
+    for (const InsertCase& c : cases) {
+        SCOPED_TRACE(c.name);
+        ZReportMessageParams report(c.id);
+        for (const wchar_t* insert : c.inserts)
+            report.AddInsert(insert);
+        EXPECT_EQ(std::wstring(report.GetText()), c.expected);
+        EXPECT_EQ(report.GetTextLength(), std::wstring(c.expected).size());
+    }
+}
+
+TEST(ReportFormatting, EveryInsertOverloadAppendsInOrder)
+{
+    ZReportMessageParams report(MSG_TEST_HOST_GREETING);
+    report.AddInsert(std::wstring(L"wide"));
+    report.AddInsert(static_cast<const wchar_t*>(nullptr));
+    report.AddInsert(std::string("narrow"));
+    report.AddInsert(static_cast<const char*>(nullptr));
+    report.AddInsert("plain");
+    const ZStringArray& inserts = report.GetInserts();
+    ASSERT_EQ(inserts.GetCount(), 5u);
+    EXPECT_EQ(inserts[0], L"wide");
+    EXPECT_EQ(inserts[1], L"");
+    EXPECT_EQ(inserts[2], L"narrow");
+    EXPECT_EQ(inserts[3], L"");
+    EXPECT_EQ(inserts[4], L"plain");
+    EXPECT_EQ(std::wstring(report.GetText()), L"Hello from the host, wide.\r\n");
+}
+
+TEST(ReportFormatting, FormattedInsertsOf32And64Bits)
+{
+    struct Case32 {
+        const wchar_t* pattern;
+        uint32_t value;
+        const wchar_t* expected;
+    };
+    const Case32 cases32[] = {
+        {L"%1!d!", static_cast<uint32_t>(-5), L"-5"},
+        {L"%1!u!", 4000000000u, L"4000000000"},
+        {L"%1!08x!", 0xBEEFu, L"0000beef"},
+        {L"[%1!5d!]", 42u, L"[   42]"},
+        {L"%1!d", 7u, L"%1!d"},  // a pattern the formatter rejects is kept
+    };
+    struct Case64 {
+        const wchar_t* pattern;
+        uint64_t value;
+        const wchar_t* expected;
+    };
+    const Case64 cases64[] = {
+        {L"%1!I64u!", 0x123456789ABCDEF0ull, L"1311768467463790320"},
+        {L"%1!I64d!", static_cast<uint64_t>(-5), L"-5"},
+        {L"%1!I64x!", 0x123456789ABCDEF0ull, L"123456789abcdef0"},
+        {L"%1!I64u! KB", 18446744073709551615ull, L"18446744073709551615 KB"},
+    };
+    ZReportMessageParams report;
+    for (const Case32& c : cases32)
+        report.AddFormattedInsert(c.pattern, c.value);
+    for (const Case64& c : cases64)
+        report.AddFormattedInsert(c.pattern, c.value);
+    const ZStringArray& inserts = report.GetInserts();
+    ASSERT_EQ(inserts.GetCount(), std::size(cases32) + std::size(cases64));
+    size_t i = 0;
+    for (const Case32& c : cases32)
+        EXPECT_EQ(inserts[i++].str(), c.expected) << c.pattern;
+    for (const Case64& c : cases64)
+        EXPECT_EQ(inserts[i++].str(), c.expected) << c.pattern;
+}
+
+// --- Fallbacks ----------------------------------------------------------------
+
+TEST(ReportFallback, UnknownLibraryIdentifierGivesEightHexDigits)
+{
+    const struct {
+        uint32_t id;
+        const wchar_t* hex;
+    } cases[] = {
+        {0x6133FFFF, L"6133ffff"},
+        {0xE1330FFE, L"e1330ffe"},
+        {0x20000001, L"20000001"},  // customer bit alone: not a platform code
+    };
+    for (const auto& c : cases) {
+        ZReportMessageParams report(c.id);
+        EXPECT_EQ(std::wstring(report.GetText()), Fallback(c.hex)) << c.hex;
+    }
+}
+
+TEST(ReportFallback, PlatformCodeComesFromTheSystemTable)
+{
+    for (DWORD code : {2ul, 5ul, 87ul, 10061ul}) {
+        ZReportMessageParams report(code);
+        const std::wstring text = report.GetText();
+        EXPECT_FALSE(text.empty()) << code;
+        EXPECT_EQ(text.find(L"Could not retrieve"), std::wstring::npos) << code;
+        EXPECT_EQ(text, SystemText(code)) << code;
+    }
+}
+
+TEST(ReportFallback, KernelStatusCode)
+{
+    ZReportMessageParams report(0xC0000005);
+    const std::wstring text = report.GetText();
+    if (TestSupport::RunningUnderWine()) {
+        // Wine's ntdll carries no message table and its system table has no
+        // status texts, so the search ends in the fallback. On Windows the
+        // text comes from ntdll's table.
+        EXPECT_EQ(text, Fallback(L"c0000005"));
+    } else {
+        EXPECT_FALSE(text.empty());
+        EXPECT_EQ(text.find(L"Could not retrieve"), std::wstring::npos);
+    }
+}
+
+TEST(ReportFallback, HostExecutableTableIsSearchedLast)
+{
+    ZReportMessageParams fromLibrary(MSG_TEST_HOST_GREETING);
+    fromLibrary.AddInsert(L"tester");
+    EXPECT_EQ(fromLibrary.GetModule(), GetTessaroDll());
+    EXPECT_EQ(std::wstring(fromLibrary.GetText()), L"Hello from the host, tester.\r\n");
+
+    ZReportMessageParams fromHost(MSG_TEST_HOST_GREETING, ::GetModuleHandleW(nullptr));
+    fromHost.AddInsert(L"tester");
+    EXPECT_EQ(std::wstring(fromHost.GetText()), L"Hello from the host, tester.\r\n");
+
+    // A report made for the host's module does not search the library's table.
+    ZReportMessageParams library(MSG_ENTER_POSITIVE_INTEGER, ::GetModuleHandleW(nullptr));
+    EXPECT_EQ(std::wstring(library.GetText()), Fallback(L"e1330010"));
+}
+
+TEST(ReportFallback, ModuleWithoutResourcesPassesTheSearchOn)
+{
+    // The C runtime's support DLL has no resource section at all: the platform
+    // answers 1812 there, which must not end the search with a description of
+    // that error.
+    HMODULE bare = ::GetModuleHandleW(L"libgcc_s_seh-1.dll");
+    ASSERT_NE(bare, nullptr);
+    ZReportMessageParams unknown(0x6133FFF0, bare);
+    EXPECT_EQ(std::wstring(unknown.GetText()), Fallback(L"6133fff0"));
+
+    ZReportMessageParams host(MSG_TEST_HOST_GREETING, bare);
+    host.AddInsert(L"again");
+    EXPECT_EQ(std::wstring(host.GetText()), L"Hello from the host, again.\r\n");
+}
+
+TEST(ReportFallback, LookupFailureIsDescribedByTheFailingError)
+{
+    // The module's only message ends in a lone '%', which the formatter rejects
+    // (87) also with inserts ignored: the search stops there and the report
+    // describes error 87 instead.
+    HMODULE broken = ::LoadLibraryW(L"report_broken_table.dll");
+    ASSERT_NE(broken, nullptr);
+    const std::wstring description = ZReportMessageParams(ERROR_INVALID_PARAMETER).GetText();
+    ASSERT_FALSE(description.empty());
+    EXPECT_EQ(description.find(L"Could not retrieve"), std::wstring::npos);
+
+    for (size_t inserts = 0; inserts < 2; ++inserts) {
+        ZReportMessageParams report(MSG_TEST_HOST_COPY_OF_BROKEN, broken);
+        if (inserts)
+            report.AddInsert(L"unused");
+        EXPECT_EQ(std::wstring(report.GetText()), description) << inserts;
+    }
+    // The host holds the same identifier; the search stopped before it.
+    ZReportMessageParams fromHost(MSG_TEST_HOST_COPY_OF_BROKEN);
+    EXPECT_EQ(std::wstring(fromHost.GetText()), L"The host's copy of the broken message.\r\n");
+    // Identifiers the broken module does not hold pass the search on.
+    ZReportMessageParams passedOn(MSG_TEST_HOST_GREETING, broken);
+    EXPECT_EQ(std::wstring(passedOn.GetText()), L"Hello from the host, %1.\r\n");
+    ::FreeLibrary(broken);
+}
+
+// --- Width and caching ---------------------------------------------------------
+
+TEST(ReportCache, SingleLineTurnsSoftBreaksIntoBlanks)
+{
+    const struct {
+        uint32_t id;
+        const wchar_t* lines;
+        const wchar_t* oneLine;
+    } cases[] = {
+        {MSG_TOOLBAR_CHANGED,
+         L"The toolbar has changed. A new version will be created.\r\n\r\nIf you customized the toolbar and would "
+         L"like for the changes to be available in the new version, the customizations will need to be redone.\r\n",
+         L"The toolbar has changed. A new version will be created.  If you customized the toolbar and would like "
+         L"for the changes to be available in the new version, the customizations will need to be redone. "},
+        {MSG_TEST_HOST_TWO_LINES, L"First line of the host.\r\nSecond line of the host.\r\n",
+         L"First line of the host. Second line of the host. "},
+        {MSG_BUTTON_OK, L"OK\r\n", L"OK "},
+    };
+    for (const auto& c : cases) {
+        ZReportMessageParams lines(c.id), oneLine(c.id), trimmed(c.id);
+        EXPECT_EQ(std::wstring(lines.GetText()), c.lines);
+        EXPECT_EQ(std::wstring(oneLine.GetSingleLineText()), c.oneLine);
+        const std::wstring expectedTrimmed(c.oneLine, std::wstring(c.oneLine).size() - 1);
+        EXPECT_EQ(std::wstring(trimmed.GetSingleLineTextTrimmed()), expectedTrimmed);
+        EXPECT_EQ(trimmed.GetTextLength(), expectedTrimmed.size());
+    }
+}
+
+TEST(ReportCache, FirstWidthWinsUntilReset)
+{
+    ZReportMessageParams report(MSG_TEST_HOST_TWO_LINES);
+    EXPECT_EQ(report.GetTextLength(), 0u);
+    const wchar_t* single = report.GetSingleLineText();
+    EXPECT_EQ(std::wstring(report.GetText()), L"First line of the host. Second line of the host. ");
+    EXPECT_EQ(report.GetText(), single);
+
+    report.Reset(MSG_TEST_HOST_TWO_LINES);
+    EXPECT_EQ(report.GetTextLength(), 0u);
+    EXPECT_EQ(std::wstring(report.GetText()), L"First line of the host.\r\nSecond line of the host.\r\n");
+    EXPECT_EQ(std::wstring(report.GetSingleLineText()), L"First line of the host.\r\nSecond line of the host.\r\n");
+}
+
+TEST(ReportCache, NoFinalBreakRemovesOneBreakPerCall)
+{
+    ZReportMessageParams report(MSG_TEST_HOST_BLANK_END);
+    EXPECT_EQ(std::wstring(report.GetTextNoFinalBreak()), L"Ends with a blank line.\r\n");
+    EXPECT_EQ(std::wstring(report.GetTextNoFinalBreak()), L"Ends with a blank line.");
+    EXPECT_EQ(std::wstring(report.GetTextNoFinalBreak()), L"Ends with a blank line.");
+    EXPECT_EQ(report.GetTextLength(), 23u);
+    EXPECT_EQ(std::wstring(report.GetText()), L"Ends with a blank line.");
+
+    ZReportMessageParams unbroken(MSG_TEST_HOST_CUT_SHORT);
+    EXPECT_EQ(std::wstring(unbroken.GetTextNoFinalBreak()), L"Visible");
+    EXPECT_EQ(unbroken.GetTextLength(), 7u);
+
+    ZReportMessageParams single(MSG_FIND_DOWN);
+    EXPECT_EQ(std::wstring(single.GetSingleLineTextTrimmed()), L"Down");
+    EXPECT_EQ(std::wstring(single.GetSingleLineTextTrimmed()), L"Down");
+}
+
+TEST(ReportCache, SetMessageIdKeepsTheCachedText)
+{
+    ZReportMessageParams report(MSG_FIND_UP);
+    const std::wstring before = report.GetText();
+    report.SetMessageId(MSG_FIND_DOWN);
+    EXPECT_EQ(report.GetMessageId(), MSG_FIND_DOWN);
+    EXPECT_EQ(std::wstring(report.GetText()), before);
+    report.AddInsert(L"late");
+    EXPECT_EQ(std::wstring(report.GetText()), before);
+}
+
+// --- Origin ---------------------------------------------------------------------
+
+TEST(ReportOrigin, WrapsTheTextWithTheOrigin)
+{
+    ZReportMessageParams plain = MakeReport(MSG_ENTER_INTEGER_BETWEEN, {L"1", L"10"});
+    EXPECT_EQ(plain.GetTextWithOrigin(MSG_TEST_HOST_ORIGIN), plain.GetText());
+
+    ZReportMessageParams report = MakeReport(MSG_ENTER_INTEGER_BETWEEN, {L"1", L"10"});
+    report.SetOrigin("settings.cpp", -42);
+    EXPECT_EQ(std::wstring(report.GetTextWithOrigin(MSG_TEST_HOST_ORIGIN)),
+              L"Please enter an integer between 1 and 10.\r\n(in settings.cpp, line -42)\r\n");
+    // The report's own text is untouched.
+    EXPECT_EQ(std::wstring(report.GetText()), L"Please enter an integer between 1 and 10.\r\n");
+
+    ZReportMessageParams unknownWrapper = MakeReport(MSG_FIND_UP, {});
+    unknownWrapper.SetOrigin("x.cpp", 1);
+    EXPECT_EQ(std::wstring(unknownWrapper.GetTextWithOrigin(0x6133FFFE)), Fallback(L"6133fffe"));
+}
+
+// --- Copying, Assign, Reset -----------------------------------------------------
+
+class NotAReport : public ZUnknown<IReportMessageParams> {
+public:
+    void Reset(uint32_t) override {}
+    IReportMessageParams* Assign(const IReportMessageParams*) override { return nullptr; }
+    uint32_t GetMessageId() const override { return MSG_FIND_UP; }
+    void SetMessageId(uint32_t) override {}
+    uint32_t GetAuxCode() const override { return 1; }
+    void SetAuxCode(uint32_t) override {}
+    uint64_t GetAuxValue() const override { return 2; }
+    void SetAuxValue(uint64_t) override {}
+    void AddInsert(const std::wstring&) override {}
+    void AddInsert(const wchar_t*) override {}
+    void AddInsert(const std::string&) override {}
+    void AddInsert(const char*) override {}
+    void AddFormattedInsert(const wchar_t*, uint32_t) override {}
+    void AddFormattedInsert(const wchar_t*, uint64_t) override {}
+    HMODULE GetModule() const override { return nullptr; }
+    const wchar_t* GetText() const override { return L"Up\r\n"; }
+    const wchar_t* GetTextNoFinalBreak() override { return L"Up"; }
+    const wchar_t* GetSingleLineText() const override { return L"Up "; }
+    const wchar_t* GetSingleLineTextTrimmed() override { return L"Up"; }
+    const wchar_t* GetTextWithOrigin(uint32_t) override { return L"Up\r\n"; }
+    uint64_t GetTextLength() const override { return 4; }
+    const ZStringArray& GetInserts() const override { return m_inserts; }
+
+private:
+    ZStringArray m_inserts;
+};
+
+void ExpectSameReport(const ZReportMessageParams& a, const ZReportMessageParams& b)
+{
+    EXPECT_EQ(a.GetMessageId(), b.GetMessageId());
+    EXPECT_EQ(a.GetModule(), b.GetModule());
+    EXPECT_EQ(a.GetAuxValue(), b.GetAuxValue());
+    ASSERT_EQ(a.GetInserts().GetCount(), b.GetInserts().GetCount());
+    for (size_t i = 0; i < a.GetInserts().GetCount(); ++i)
+        EXPECT_EQ(a.GetInserts()[i], b.GetInserts()[i]);
+}
+
+TEST(ReportCopy, AssignFromAnotherKindChangesNothing)
+{
+    ZReportMessageParams report = MakeReport(MSG_ENTER_INTEGER_BETWEEN, {L"3", L"4"});
+    report.SetAuxValue(77);
+    const wchar_t* text = report.GetText();
+    NotAReport other;
+    EXPECT_EQ(report.Assign(&other), nullptr);
+    EXPECT_EQ(report.Assign(nullptr), nullptr);
+    EXPECT_EQ(report.GetMessageId(), MSG_ENTER_INTEGER_BETWEEN);
+    EXPECT_EQ(report.GetAuxValue(), 77u);
+    EXPECT_EQ(report.GetInserts().GetCount(), 2u);
+    EXPECT_EQ(report.GetText(), text);
+    EXPECT_EQ(std::wstring(text), L"Please enter an integer between 3 and 4.\r\n");
+}
+
+TEST(ReportCopy, AssignCopiesAllButTheAuxCodeAndDropsTheCache)
+{
+    ZReportMessageParams source(MSG_TEST_HOST_ORIGIN, ::GetModuleHandleW(nullptr));
+    for (const wchar_t* insert : {L"inner", L"file.cpp", L"9"})
+        source.AddInsert(insert);
+    source.SetAuxCode(5);
+    source.SetAuxValue(0x1122334455667788ull);
+    source.SetOrigin("origin.cpp", 12);
+
+    ZReportMessageParams target(MSG_FIND_UP);
+    target.SetAuxCode(6);
+    EXPECT_EQ(std::wstring(target.GetText()), L"Up\r\n");
+    EXPECT_EQ(target.Assign(&source), &target);
+    ExpectSameReport(target, source);
+    EXPECT_EQ(target.GetModule(), ::GetModuleHandleW(nullptr));
+    EXPECT_EQ(target.GetAuxCode(), 6u);
+    EXPECT_EQ(target.GetTextLength(), 0u);
+    EXPECT_EQ(std::wstring(target.GetText()), L"inner(in file.cpp, line 9)\r\n");
+    // The origin came along.
+    EXPECT_EQ(std::wstring(target.GetTextWithOrigin(MSG_TEST_HOST_ORIGIN)),
+              L"inner(in file.cpp, line 9)\r\n(in origin.cpp, line 12)\r\n");
+
+    // Assigning a report to itself keeps it and drops only the cache.
+    EXPECT_EQ(target.Assign(&target), &target);
+    ExpectSameReport(target, source);
+    EXPECT_EQ(target.GetTextLength(), 0u);
+}
+
+TEST(ReportCopy, CopyConstructorCopiesAllButTheCache)
+{
+    ZReportMessageParams source = MakeReport(MSG_TEST_HOST_GREETING, {L"copy"});
+    source.SetAuxCode(9);
+    source.SetAuxValue(10);
+    source.SetOrigin("copied.cpp", 3);
+    source.GetSingleLineText();
+    ASSERT_GT(source.GetTextLength(), 0u);
+
+    ZReportMessageParams copy(source);
+    ExpectSameReport(copy, source);
+    EXPECT_EQ(copy.GetAuxCode(), 9u);
+    EXPECT_EQ(copy.GetTextLength(), 0u);
+    // The copy formats for itself, with the width of its own first request.
+    EXPECT_EQ(std::wstring(copy.GetText()), L"Hello from the host, copy.\r\n");
+    EXPECT_EQ(std::wstring(source.GetText()), L"Hello from the host, copy. ");
+    EXPECT_EQ(std::wstring(copy.GetTextWithOrigin(MSG_TEST_HOST_ORIGIN)),
+              L"Hello from the host, copy.\r\n(in copied.cpp, line 3)\r\n");
+}
+
+TEST(ReportCopy, ResetKeepsOnlyTheAuxCode)
+{
+    ZReportMessageParams report(MSG_TEST_HOST_GREETING, ::GetModuleHandleW(nullptr));
+    report.AddInsert(L"gone");
+    report.SetAuxCode(4);
+    report.SetAuxValue(8);
+    report.SetOrigin("reset.cpp", 1);
+    report.GetText();
+
+    report.Reset(MSG_FIND_DOWN);
+    EXPECT_EQ(report.GetMessageId(), MSG_FIND_DOWN);
+    EXPECT_EQ(report.GetModule(), GetTessaroDll());
+    EXPECT_EQ(report.GetInserts().GetCount(), 0u);
+    EXPECT_EQ(report.GetAuxValue(), 0u);
+    EXPECT_EQ(report.GetAuxCode(), 4u);
+    EXPECT_EQ(report.GetTextLength(), 0u);
+    EXPECT_EQ(std::wstring(report.GetText()), L"Down\r\n");
+    // No origin any more.
+    EXPECT_EQ(report.GetTextWithOrigin(MSG_TEST_HOST_ORIGIN), report.GetText());
+}
+
+TEST(ReportCopy, DefaultsOfANewReport)
+{
+    ZReportMessageParams report;
+    EXPECT_EQ(report.GetMessageId(), 0u);
+    EXPECT_EQ(report.GetModule(), GetTessaroDll());
+    EXPECT_EQ(report.GetAuxCode(), 0xFFFFFFFFu);
+    EXPECT_EQ(report.GetAuxValue(), 0u);
+    EXPECT_EQ(report.GetTextLength(), 0u);
+    EXPECT_TRUE(report.GetInserts().IsEmpty());
+    // Identifier 0 is the platform's "success" code.
+    const std::wstring success = SystemText(0);
+    EXPECT_EQ(std::wstring(report.GetText()), success.empty() ? Fallback(L"00000000") : success);
+}
+
+// --- Reference counting -----------------------------------------------------------
+
+class WatchedReport : public ZReportMessageParams {
+public:
+    explicit WatchedReport(bool& deleted) : m_deleted(deleted) {}
+    ~WatchedReport() override { m_deleted = true; }
+
+private:
+    bool& m_deleted;
+};
+
+TEST(ReportCounting, LastReleaseDeletes)
+{
+    bool deleted = false;
+    IReportMessageParams* report = new WatchedReport(deleted);
+    EXPECT_EQ(report->AddRef(), 2u);
+    EXPECT_EQ(report->Release(), 1u);
+    EXPECT_FALSE(deleted);
+    EXPECT_EQ(report->Release(), 0u);
+    EXPECT_TRUE(deleted);
+}
+
+TEST(ReportCounting, QueryInterfaceFindsNothing)
+{
+    ZReportMessageParams report;
+    void* object = &report;
+    EXPECT_EQ(report.QueryInterface(IID_IUnknown, &object), E_NOINTERFACE);
+    EXPECT_EQ(object, nullptr);
+}
+
+TEST(ReportCounting, SmartPointerHoldsOneReference)
+{
+    bool deleted = false;
+    auto* raw = new WatchedReport(deleted);
+    {
+        ZUnknownPointer<IReportMessageParams> owner;
+        owner.Attach(raw);
+        ZUnknownPointer<IReportMessageParams> second(owner);
+        EXPECT_EQ(raw->AddRef(), 3u);
+        raw->Release();
+    }
+    EXPECT_TRUE(deleted);
+}
+
+// --- ValidateIntMinMax ---------------------------------------------------------------
+
+TEST(ReportValidate, InsideTheRangeLeavesTheReportAlone)
+{
+    const struct {
+        int value, min, max;
+    } inside[] = {{1, 1, 10}, {10, 1, 10}, {5, 1, 10}, {-3, -3, -3}, {INT_MIN, INT_MIN, INT_MAX}, {INT_MAX, 0, INT_MAX}};
+    for (const auto& c : inside) {
+        ZReportMessageParams report = MakeReport(MSG_FIND_UP, {L"kept"});
+        const wchar_t* text = report.GetText();
+        EXPECT_TRUE(ValidateIntMinMax(report, c.value, c.min, c.max, 0)) << c.value;
+        EXPECT_EQ(report.GetMessageId(), MSG_FIND_UP);
+        EXPECT_EQ(report.GetInserts().GetCount(), 1u);
+        EXPECT_EQ(report.GetText(), text);
+    }
+}
+
+TEST(ReportValidate, OutsideTheRangeFillsTheReport)
+{
+    const struct {
+        int value, min, max;
+        unsigned long messageId;
+        uint32_t expectedId;
+        const wchar_t* expected;
+    } outside[] = {
+        {0, 1, 10, 0, MSG_ENTER_INTEGER_BETWEEN, L"Please enter an integer between 1 and 10.\r\n"},
+        {11, 1, 10, 0, MSG_ENTER_INTEGER_BETWEEN, L"Please enter an integer between 1 and 10.\r\n"},
+        {-6, -5, -1, 0, MSG_ENTER_INTEGER_BETWEEN, L"Please enter an integer between -5 and -1.\r\n"},
+        {INT_MIN, INT_MIN + 1, INT_MAX, 0, MSG_ENTER_INTEGER_BETWEEN,
+         L"Please enter an integer between -2147483647 and 2147483647.\r\n"},
+        {0, 1, 65535, MSG_TEST_HOST_THIRD_INSERT, MSG_TEST_HOST_THIRD_INSERT, L"Only %3 here.\r\n"},
+        {0, 1, 65535, MSG_TEST_HOST_GREETING, MSG_TEST_HOST_GREETING, L"Hello from the host, 1.\r\n"},
+    };
+    for (const auto& c : outside) {
+        ZReportMessageParams report = MakeReport(MSG_FIND_UP, {L"dropped"});
+        report.SetAuxCode(3);
+        report.GetText();
+        EXPECT_FALSE(ValidateIntMinMax(report, c.value, c.min, c.max, c.messageId)) << c.value;
+        EXPECT_EQ(report.GetMessageId(), c.expectedId);
+        EXPECT_EQ(report.GetModule(), GetTessaroDll());
+        ASSERT_EQ(report.GetInserts().GetCount(), 2u);
+        EXPECT_EQ(std::wstring(report.GetText()), c.expected);
+    }
+}
+
+// --- Labels ------------------------------------------------------------------------
+
+TEST(ReportLabels, LabelsAreOneLineWithPlaceholdersKept)
+{
+    const struct {
+        uint32_t id;
+        const wchar_t* expected;
+    } cases[] = {
+        {MSG_MENU_OPEN, L"&Open"},
+        {MSG_MENU_COPY_SHORTCUT, L"Copy Shor&tcut"},
+        {MSG_FILTER_PFX_FILES, L"PFX Files (%1)"},
+        {MSG_FIND_WHAT, L"Find what:"},
+        {MSG_CRASH_PACKAGING, L"Packaging crash information (%%1 KB archived):"},
+        {MSG_TEST_HOST_PERCENT, L"100%% sure, %1."},
+        {MSG_TEST_HOST_TWO_LINES, L"First line of the host. Second line of the host."},
+        {MSG_ENTER_INTEGER_BETWEEN, L"Please enter an integer between %1 and %2."},
+        {0x6133FFFD, L"Could not retrieve the error text for error code 0x6133fffd.\r\n"},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(LoadMessageLabel(c.id), c.expected) << std::hex << c.id;
+    EXPECT_EQ(LoadMessageLabel(MSG_TEST_HOST_GREETING, ::GetModuleHandleW(nullptr)), L"Hello from the host, %1.");
+}
+
+// --- The library's table -----------------------------------------------------------
+
+std::set<std::wstring> Placeholders(const std::wstring& text)
+{
+    std::set<std::wstring> found;
+    for (size_t at = text.find(L'%'); at != std::wstring::npos; at = text.find(L'%', at + 1)) {
+        size_t end = at + 1;
+        while (end < text.size() && (text[end] == L'%' || std::iswdigit(text[end])))
+            ++end;
+        if (end > at + 1)
+            found.insert(text.substr(at, end - at));
+        at = end - 1;
+    }
+    return found;
+}
+
+TEST(MessageTable, EveryIdentifierInBothLanguages)
+{
+    const std::vector<uint32_t> expected(std::begin(TestSupport::kLibraryMessageIds),
+                                         std::end(TestSupport::kLibraryMessageIds));
+    ASSERT_EQ(expected.size(), 105u);
+    for (LANGID language : {kEnglish, kFrench}) {
+        std::vector<uint32_t> held = TestSupport::TableIdentifiers(language);
+        EXPECT_EQ(held.size(), 105u) << language;
+        std::vector<uint32_t> sortedExpected = expected;
+        std::sort(sortedExpected.begin(), sortedExpected.end());
+        std::sort(held.begin(), held.end());
+        EXPECT_EQ(held, sortedExpected) << language;
+    }
+    size_t translated = 0;
+    for (uint32_t id : expected) {
+        SCOPED_TRACE(testing::Message() << std::hex << id);
+        EXPECT_EQ(id & 0x0FFF0000u, 0x01330000u);
+        EXPECT_TRUE((id & 0xF0000000u) == 0x60000000u || (id & 0xF0000000u) == 0xE0000000u);
+        const std::wstring english = TestSupport::TableText(id, kEnglish);
+        const std::wstring french = TestSupport::TableText(id, kFrench);
+        ASSERT_GT(english.size(), 2u);
+        ASSERT_GT(french.size(), 2u);
+        EXPECT_EQ(english.substr(english.size() - 2), L"\r\n");
+        EXPECT_EQ(french.substr(french.size() - 2), L"\r\n");
+        EXPECT_EQ(Placeholders(english), Placeholders(french));
+        EXPECT_EQ(std::count(english.begin(), english.end(), L'&'), std::count(french.begin(), french.end(), L'&'));
+        if (english != french)
+            ++translated;
+    }
+    // Some labels read the same in both languages ("OK", "Version", "SHA-1").
+    EXPECT_GT(translated, 95u);
+}
+
+TEST(MessageTable, ProcessLanguagePicksEnglish)
+{
+    // The programs of this suite run with English as the user's language;
+    // test_reports_fr checks the French run.
+    ASSERT_EQ(PRIMARYLANGID(::GetUserDefaultUILanguage()), LANG_ENGLISH);
+    for (uint32_t id : TestSupport::kLibraryMessageIds) {
+        ZReportMessageParams report(id);
+        EXPECT_EQ(std::wstring(report.GetText()), TestSupport::TableText(id, kEnglish)) << std::hex << id;
+    }
+}
+
+}  // namespace

@@ -1,0 +1,134 @@
+// The application object: names, current application and thread, and the
+// default application profile kept in an initialisation file.
+#include <gtest/gtest.h>
+
+#include <afxwin.h>
+
+#include <cstdlib>
+#include <string>
+
+namespace {
+
+std::wstring TempPath(const wchar_t* name)
+{
+    wchar_t folder[MAX_PATH] = {};
+    ::GetTempPathW(MAX_PATH, folder);
+    return std::wstring(folder) + name;
+}
+
+TEST(WinApp, NamesComeFromTheArgumentOrTheExecutable)
+{
+    {
+        CWinApp app(L"Named Host");
+        EXPECT_STREQ(app.m_pszAppName, L"Named Host");
+        EXPECT_STREQ(AfxGetAppName(), L"Named Host");
+        EXPECT_EQ(AfxGetApp(), &app);
+        EXPECT_EQ(AfxGetModuleState()->m_pCurrentWinApp, &app);
+        EXPECT_STREQ(app.m_pszExeName, L"test_mfc");
+        EXPECT_STREQ(app.m_pszProfileName, L"test_mfc.INI");
+    }
+    EXPECT_EQ(AfxGetApp(), nullptr);
+    EXPECT_EQ(AfxGetAppName(), nullptr);
+    {
+        // The executable's application-title string.
+        CWinApp app;
+        EXPECT_STREQ(app.m_pszAppName, L"Stand-in Tests");
+        EXPECT_STREQ(AfxGetAppName(), L"Stand-in Tests");
+    }
+}
+
+TEST(WinApp, TheApplicationIsTheMainThreadsThreadObject)
+{
+    EXPECT_EQ(AfxGetThread(), nullptr);
+    {
+        CWinApp app(L"Threads");
+        EXPECT_EQ(AfxGetThread(), &app);
+        EXPECT_EQ(app.m_nThreadID, ::GetCurrentThreadId());
+        EXPECT_EQ(AfxGetMainWnd(), nullptr);
+        CWnd main;
+        app.m_pMainWnd = &main;
+        EXPECT_EQ(AfxGetMainWnd(), &main);
+        EXPECT_EQ(AfxGetThread()->GetMainWnd(), &main);
+        app.m_pMainWnd = nullptr;
+    }
+    EXPECT_EQ(AfxGetThread(), nullptr);
+}
+
+class WinAppProfile : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        m_path = TempPath(L"tessaro-mfc-profile.ini");
+        ::DeleteFileW(m_path.c_str());
+        free(const_cast<LPWSTR>(m_app.m_pszProfileName));
+        m_app.m_pszProfileName = _wcsdup(m_path.c_str());
+    }
+    void TearDown() override { ::DeleteFileW(m_path.c_str()); }
+
+    CWinApp m_app{L"Profile Host"};
+    std::wstring m_path;
+};
+
+TEST_F(WinAppProfile, ValuesRoundTripThroughTheFile)
+{
+    EXPECT_EQ(m_app.GetProfileInt(L"Window", L"Columns", 80), 80u);
+    EXPECT_STREQ(m_app.GetProfileString(L"Window", L"Title", L"fallback"), L"fallback");
+    EXPECT_TRUE(m_app.GetProfileString(L"Window", L"Title").IsEmpty());
+
+    struct Case {
+        int value;
+        UINT expected;
+    } ints[] = {{132, 132u}, {0, 0u}, {-5, static_cast<UINT>(-5)}};
+    for (const Case& c : ints) {
+        ASSERT_TRUE(m_app.WriteProfileInt(L"Window", L"Columns", c.value));
+        EXPECT_EQ(m_app.GetProfileInt(L"Window", L"Columns", 80), c.expected) << c.value;
+    }
+
+    const std::wstring longValue(6000, L'v');
+    for (const wchar_t* value : {L"Session log", L"a=b", L"\u00e9t\u00e9", longValue.c_str()}) {
+        ASSERT_TRUE(m_app.WriteProfileString(L"Window", L"Title", value));
+        EXPECT_STREQ(m_app.GetProfileString(L"Window", L"Title"), value);
+    }
+
+    // The values sit in the named file, where any reader of such files finds them.
+    wchar_t raw[32] = {};
+    ::GetPrivateProfileStringW(L"Window", L"Columns", L"", raw, 32, m_path.c_str());
+    EXPECT_STREQ(raw, L"-5");
+    EXPECT_NE(::GetFileAttributesW(m_path.c_str()), INVALID_FILE_ATTRIBUTES);
+}
+
+TEST_F(WinAppProfile, NullValuesRemoveEntriesAndSections)
+{
+    ASSERT_TRUE(m_app.WriteProfileString(L"Recent", L"File1", L"a.log"));
+    ASSERT_TRUE(m_app.WriteProfileString(L"Recent", L"File2", L"b.log"));
+    ASSERT_TRUE(m_app.WriteProfileString(L"Recent", L"File1", nullptr));
+    EXPECT_STREQ(m_app.GetProfileString(L"Recent", L"File1", L"gone"), L"gone");
+    EXPECT_STREQ(m_app.GetProfileString(L"Recent", L"File2"), L"b.log");
+    ASSERT_TRUE(m_app.WriteProfileString(L"Recent", nullptr, nullptr));
+    EXPECT_STREQ(m_app.GetProfileString(L"Recent", L"File2", L"gone"), L"gone");
+}
+
+// A host keeps its profile elsewhere by overriding the four functions.
+class MemoryProfileApp : public CWinApp {
+public:
+    MemoryProfileApp() : CWinApp(L"Memory Host") {}
+    UINT GetProfileInt(LPCWSTR, LPCWSTR, int) override { return 4242; }
+    BOOL WriteProfileInt(LPCWSTR, LPCWSTR entry, int value) override
+    {
+        m_lastWrite.Format(L"%s=%d", entry, value);
+        return TRUE;
+    }
+    CString m_lastWrite;
+};
+
+TEST(WinApp, HostOverridesAreReachedThroughTheApplication)
+{
+    MemoryProfileApp app;
+    CWinApp* current = AfxGetApp();
+    ASSERT_EQ(current, &app);
+    EXPECT_EQ(current->GetProfileInt(L"S", L"K", 1), 4242u);
+    EXPECT_TRUE(current->WriteProfileInt(L"S", L"K", 7));
+    EXPECT_STREQ(app.m_lastWrite, L"K=7");
+}
+
+}  // namespace
