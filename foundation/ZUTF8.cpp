@@ -48,15 +48,8 @@ size_t DecodeMultiByte(const unsigned char* in, size_t available, uint32_t& code
 }
 
 #if defined(__SSE2__)
-// Whether the next four bytes or units are ASCII: short runs, as between the words
-// of other scripts, are cheaper one at a time than through the block paths.
-inline bool AsciiAhead(const unsigned char* in)
-{
-    uint32_t bytes;
-    std::memcpy(&bytes, in, sizeof bytes);
-    return (bytes & 0x80808080u) == 0;
-}
-
+// Whether the next four units are ASCII: for the encoder, short runs, as between
+// the words of other scripts, are cheaper one at a time than through the blocks.
 inline bool AsciiAhead(const wchar_t* in)
 {
     uint64_t units;
@@ -146,7 +139,7 @@ size_t DecodeBuffer(const unsigned char* in, size_t inLength, size_t& inUsed, wc
                 if (lead < 0x80) {
 #if defined(__SSE2__)
                     const size_t blocks = (stretchEnd - i) / 16;
-                    if (blocks && AsciiAhead(in + i)) {
+                    if (blocks && in[i + 1] < 0x80) {  // a lone ASCII byte is cheaper alone
                         const size_t run = WidenAsciiRun(in + i, out + o, blocks);
                         i += run;
                         o += run;
