@@ -78,6 +78,14 @@ void CompareConversions(Bench::Harness& harness, const Texts& t)
              return ZDecodeUTF8(reinterpret_cast<const unsigned char*>(utf8.data()), utf8.size(), used,
                                 wide.data(), wide.size());
          }}});
+    harness.Compare("measure " + t.name + " as UTF-16", utf8.size(),
+        {"MultiByteToWideChar", [&] {
+             return static_cast<size_t>(::MultiByteToWideChar(CP_UTF8, 0, utf8.data(), utf8Size, nullptr, 0));
+         }},
+        {{"ZDecodeUTF8 without output", [&] {
+             size_t used = 0;
+             return ZDecodeUTF8(reinterpret_cast<const unsigned char*>(utf8.data()), utf8.size(), used, nullptr, 0);
+         }}});
     harness.Compare("decode " + t.name + " to string", utf8.size(),
         {"MultiByteToWideChar twice", [&] { return PlatformDecode(utf8).size(); }},
         {{"ZDecodeUTF8 to std::wstring", [&] { return ZDecodeUTF8(utf8.data(), utf8.size()).size(); }}});
@@ -90,6 +98,12 @@ void CompareConversions(Bench::Harness& harness, const Texts& t)
              return ZEncodeUTF8(utf16.data(), utf16.size(), reinterpret_cast<unsigned char*>(narrow.data()),
                                 narrow.size(), nullptr);
          }}});
+    harness.Compare("measure " + t.name + " as UTF-8", utf8.size(),
+        {"WideCharToMultiByte", [&] {
+             return static_cast<size_t>(
+                 ::WideCharToMultiByte(CP_UTF8, 0, utf16.data(), utf16Size, nullptr, 0, nullptr, nullptr));
+         }},
+        {{"ZEncodeUTF8 without output", [&] { return ZEncodeUTF8(utf16.data(), utf16.size(), nullptr, 0, nullptr); }}});
     harness.Compare("encode " + t.name + " to string", utf8.size(),
         {"WideCharToMultiByte twice", [&] { return PlatformEncode(utf16).size(); }},
         {{"ZEncodeUTF8 to std::string", [&] { return ZEncodeUTF8(utf16.data(), utf16.size()).size(); }}});

@@ -4,10 +4,12 @@
 
 #include "demo/DemoOutput.h"
 #include "demo/DemoMessageBox.h"
+#include "demo/DemoPackets.h"
 #include "demo/DemoProfile.h"
 #include "demo/DemoReports.h"
 #include "foundation/TessaroInit.h"
 
+void ShowTextView();
 void ShowSettings();
 void ShowCustomize();
 
@@ -32,7 +34,9 @@ int wmain()
     ShowReports();
     ShowMessageBoxes();
     ShowProfile();
+    ShowTextView();
     ShowSettings();
     ShowCustomize();
+    ShowPackets();
     return 0;
 }

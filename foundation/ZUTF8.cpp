@@ -1,5 +1,6 @@
 #include "foundation/ZUTF8.h"
 
+#include <cstring>
 #include <stdexcept>
 
 #include "foundation/ZExceptions.h"
@@ -47,11 +48,19 @@ size_t DecodeMultiByte(const unsigned char* in, size_t available, uint32_t& code
 }
 
 #if defined(__SSE2__)
+// Whether the next four units are ASCII: for the encoder, short runs, as between
+// the words of other scripts, are cheaper one at a time than through the blocks.
+inline bool AsciiAhead(const wchar_t* in)
+{
+    uint64_t units;
+    std::memcpy(&units, in, sizeof units);
+    return (units & 0xFF80FF80FF80FF80u) == 0;
+}
+
 // The length of the ASCII run at `in`, looked at sixteen bytes at a time for at most
-// `blocks` blocks, widened into `out` when Store is set. Every block looked at is
-// written whole, so `out` needs room for `blocks` * 16 units; the units after the
-// run are garbage that the caller's next steps overwrite.
-template <bool Store>
+// `blocks` blocks, and widened into `out`. Every block looked at is written whole,
+// so `out` needs room for `blocks` * 16 units; the units after the run are garbage
+// that the caller's next steps overwrite.
 size_t WidenAsciiRun(const unsigned char* in, wchar_t* out, size_t blocks)
 {
     const __m128i zero = _mm_setzero_si128();
@@ -59,11 +68,9 @@ size_t WidenAsciiRun(const unsigned char* in, wchar_t* out, size_t blocks)
     for (;;) {
         const __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i*>(in + done));
         const unsigned nonAscii = static_cast<unsigned>(_mm_movemask_epi8(bytes));
-        if (Store) {
-            auto* target = reinterpret_cast<__m128i*>(out + done);
-            _mm_storeu_si128(target, _mm_unpacklo_epi8(bytes, zero));
-            _mm_storeu_si128(target + 1, _mm_unpackhi_epi8(bytes, zero));
-        }
+        auto* target = reinterpret_cast<__m128i*>(out + done);
+        _mm_storeu_si128(target, _mm_unpacklo_epi8(bytes, zero));
+        _mm_storeu_si128(target + 1, _mm_unpackhi_epi8(bytes, zero));
         if (nonAscii) return done + static_cast<size_t>(__builtin_ctz(nonAscii));
         done += 16;
         if (--blocks == 0) return done;
@@ -72,13 +79,11 @@ size_t WidenAsciiRun(const unsigned char* in, wchar_t* out, size_t blocks)
             const __m128i first = _mm_loadu_si128(reinterpret_cast<const __m128i*>(in + done));
             const __m128i second = _mm_loadu_si128(reinterpret_cast<const __m128i*>(in + done + 16));
             if (_mm_movemask_epi8(_mm_or_si128(first, second)) != 0) break;
-            if (Store) {
-                auto* target = reinterpret_cast<__m128i*>(out + done);
-                _mm_storeu_si128(target, _mm_unpacklo_epi8(first, zero));
-                _mm_storeu_si128(target + 1, _mm_unpackhi_epi8(first, zero));
-                _mm_storeu_si128(target + 2, _mm_unpacklo_epi8(second, zero));
-                _mm_storeu_si128(target + 3, _mm_unpackhi_epi8(second, zero));
-            }
+            auto* pair = reinterpret_cast<__m128i*>(out + done);
+            _mm_storeu_si128(pair, _mm_unpacklo_epi8(first, zero));
+            _mm_storeu_si128(pair + 1, _mm_unpackhi_epi8(first, zero));
+            _mm_storeu_si128(pair + 2, _mm_unpacklo_epi8(second, zero));
+            _mm_storeu_si128(pair + 3, _mm_unpackhi_epi8(second, zero));
         }
         if (blocks == 0) return done;
     }
@@ -108,10 +113,9 @@ size_t NarrowAsciiRun(const wchar_t* in, unsigned char* out, size_t blocks)
 }
 #endif
 
-// Decodes into `out` when Store is set, else only counts the units. The fast paths
-// (ASCII blocks, well-formed two- and three-byte sequences) give the same results as
-// DecodeMultiByte; everything unusual goes through it.
-template <bool Store>
+// Decodes into `out`. The fast paths (ASCII blocks, well-formed two- and three-byte
+// sequences) give the same results as DecodeMultiByte; everything unusual goes
+// through it.
 size_t DecodeBuffer(const unsigned char* in, size_t inLength, size_t& inUsed, wchar_t* out,
                     size_t outCapacity)
 {
@@ -119,7 +123,7 @@ size_t DecodeBuffer(const unsigned char* in, size_t inLength, size_t& inUsed, wc
     size_t o = 0;
     try {
         while (i < inLength) {
-            const size_t room = Store ? outCapacity - o : inLength - i;
+            const size_t room = outCapacity - o;
             if (room == 0) {
                 // Full: whatever decodable input is left does not fit.
                 uint32_t ignored = 0;
@@ -135,33 +139,31 @@ size_t DecodeBuffer(const unsigned char* in, size_t inLength, size_t& inUsed, wc
                 if (lead < 0x80) {
 #if defined(__SSE2__)
                     const size_t blocks = (stretchEnd - i) / 16;
-                    if (blocks) {
-                        const size_t run = WidenAsciiRun<Store>(in + i, Store ? out + o : nullptr, blocks);
+                    if (blocks && in[i + 1] < 0x80) {  // a lone ASCII byte is cheaper alone
+                        const size_t run = WidenAsciiRun(in + i, out + o, blocks);
                         i += run;
                         o += run;
                         continue;
                     }
 #endif
-                    if (Store) out[o] = static_cast<wchar_t>(lead);
+                    out[o] = static_cast<wchar_t>(lead);
                     ++o;
                     ++i;
                     continue;
                 }
                 const size_t left = inLength - i;
                 if (lead < 0xC0) {  // stray continuation byte: its own value
-                    if (Store) out[o] = static_cast<wchar_t>(lead);
+                    out[o] = static_cast<wchar_t>(lead);
                     ++o;
                     ++i;
                 } else if (lead < 0xE0 && left >= 2 && IsFollower(in[i + 1])) {
-                    if (Store) out[o] = static_cast<wchar_t>(((lead & 0x1Fu) << 6) | (in[i + 1] & 0x3Fu));
+                    out[o] = static_cast<wchar_t>(((lead & 0x1Fu) << 6) | (in[i + 1] & 0x3Fu));
                     ++o;
                     i += 2;
                 } else if (lead >= 0xE0 && lead < 0xF0 && left >= 3 && IsFollower(in[i + 1]) &&
                            IsFollower(in[i + 2])) {
-                    if (Store) {
-                        out[o] = static_cast<wchar_t>(((lead & 0x0Fu) << 12) | ((in[i + 1] & 0x3Fu) << 6) |
-                                                      (in[i + 2] & 0x3Fu));
-                    }
+                    out[o] = static_cast<wchar_t>(((lead & 0x0Fu) << 12) | ((in[i + 1] & 0x3Fu) << 6) |
+                                                  (in[i + 2] & 0x3Fu));
                     ++o;
                     i += 3;
                 } else {
@@ -172,15 +174,13 @@ size_t DecodeBuffer(const unsigned char* in, size_t inLength, size_t& inUsed, wc
                         return o;
                     }
                     if (codePoint >= 0x10000) {
-                        if (Store) {
-                            if (outCapacity - o < 2) ThrowOverflow();
-                            const uint32_t offset = codePoint - 0x10000;
-                            out[o] = static_cast<wchar_t>(0xD800 | ((offset >> 10) & 0x3FF));
-                            out[o + 1] = static_cast<wchar_t>(0xDC00 | (offset & 0x3FF));
-                        }
+                        if (outCapacity - o < 2) ThrowOverflow();
+                        const uint32_t offset = codePoint - 0x10000;
+                        out[o] = static_cast<wchar_t>(0xD800 | ((offset >> 10) & 0x3FF));
+                        out[o + 1] = static_cast<wchar_t>(0xDC00 | (offset & 0x3FF));
                         o += 2;
                     } else {
-                        if (Store) out[o] = static_cast<wchar_t>(codePoint);
+                        out[o] = static_cast<wchar_t>(codePoint);
                         ++o;
                     }
                     i += used;
@@ -193,6 +193,116 @@ size_t DecodeBuffer(const unsigned char* in, size_t inLength, size_t& inUsed, wc
     }
     inUsed = i;
     return o;
+}
+
+#if defined(__SSE2__)
+// Counts the units of whole 16-byte blocks from `i` (at least 3, at the start of a
+// sequence) while the blocks are well-formed, and leaves `i` at the start of the
+// sequence where counting stopped: the end of the input's whole blocks, or a block
+// with an illegal sequence, which the caller decodes one sequence at a time.
+// Each byte is checked against the three before it: a byte is a required follower
+// when one of them is a lead that reaches it (>= 0xC0 one back, >= 0xE0 two back,
+// >= 0xF0 three back). A block is well-formed when every required follower is
+// 10xxxxxx and no byte is 0xF5 or above, nor 0x90 or above after 0xF4. Every byte
+// but a required follower then starts one unit, and a four-byte sequence at or
+// above U+10000 one more.
+size_t CountBlockUnits(const unsigned char* in, size_t inLength, size_t& i)
+{
+    const auto atLeast = [](__m128i bytes, int value) {
+        const __m128i limit = _mm_set1_epi8(static_cast<char>(value));
+        return _mm_cmpeq_epi8(_mm_max_epu8(bytes, limit), bytes);
+    };
+    const __m128i zero = _mm_setzero_si128();
+    const __m128i topTwo = _mm_set1_epi8(static_cast<char>(0xC0));
+    const __m128i follower = _mm_set1_epi8(static_cast<char>(0x80));
+    const __m128i f0 = _mm_set1_epi8(static_cast<char>(0xF0));
+    const __m128i f4 = _mm_set1_epi8(static_cast<char>(0xF4));
+    size_t units = 0;
+    __m128i counts = zero;  // per byte lane: units counted, at most 2 per block
+    int blocks = 0;
+    const auto flush = [&] {
+        const __m128i sums = _mm_sad_epu8(counts, zero);
+        units += static_cast<size_t>(_mm_cvtsi128_si32(sums)) +
+                 static_cast<size_t>(_mm_cvtsi128_si32(_mm_unpackhi_epi64(sums, sums)));
+        counts = zero;
+        blocks = 0;
+    };
+    while (inLength - i >= 16) {
+        const __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i*>(in + i));
+        const __m128i back3 = _mm_loadu_si128(reinterpret_cast<const __m128i*>(in + i - 3));
+        if (_mm_movemask_epi8(_mm_or_si128(bytes, back3)) == 0) {  // ASCII, also the three before
+            units += 16;
+            i += 16;
+            continue;
+        }
+        const __m128i back1 = _mm_loadu_si128(reinterpret_cast<const __m128i*>(in + i - 1));
+        const __m128i back2 = _mm_loadu_si128(reinterpret_cast<const __m128i*>(in + i - 2));
+        const __m128i required =
+            _mm_or_si128(_mm_or_si128(atLeast(back1, 0xC0), atLeast(back2, 0xE0)), atLeast(back3, 0xF0));
+        const __m128i isFollower = _mm_cmpeq_epi8(_mm_and_si128(bytes, topTwo), follower);
+        const __m128i bad = _mm_or_si128(
+            _mm_or_si128(_mm_andnot_si128(isFollower, required), atLeast(bytes, 0xF5)),
+            _mm_and_si128(_mm_cmpeq_epi8(back1, f4), atLeast(bytes, 0x90)));
+        if (_mm_movemask_epi8(bad)) break;
+        // Lanes hold -1 where true: subtracting adds one.
+        counts = _mm_sub_epi8(counts, _mm_andnot_si128(required, _mm_cmpeq_epi8(zero, zero)));
+        // A four-byte sequence makes a pair unless it is an overlong form below
+        // U+10000 (lead 0xF0 with a second byte under 0x90): counted at the lead for
+        // 0xF1-0xF4, at the second byte for 0xF0.
+        const __m128i pairAfterF0 = _mm_and_si128(_mm_cmpeq_epi8(back1, f0), atLeast(bytes, 0x90));
+        counts = _mm_sub_epi8(counts, _mm_or_si128(atLeast(bytes, 0xF1), pairAfterF0));
+        i += 16;
+        if (++blocks == 127) flush();
+    }
+    flush();
+    // A sequence that runs past `i` was counted by its lead; step back to the lead.
+    size_t back = 0;
+    if (in[i - 1] >= 0xC0)
+        back = 1;
+    else if (in[i - 2] >= 0xE0)
+        back = 2;
+    else if (in[i - 3] >= 0xF0)
+        back = 3;
+    if (back) {
+        // Take back what its bytes before `i` added: one for the lead and, for a pair,
+        // one more at the lead (0xF1-0xF4) or at the second byte (0xF0).
+        const size_t end = i;
+        i -= back;
+        const bool pair = in[i] >= 0xF1 || (in[i] == 0xF0 && end - i >= 2 && in[i + 1] >= 0x90);
+        units -= pair ? 2 : 1;
+    }
+    return units;
+}
+#endif
+
+// The units a whole buffer needs, with the same stops and failures as DecodeBuffer.
+size_t MeasureDecoded(const unsigned char* in, size_t inLength, size_t& inUsed)
+{
+    size_t i = 0;
+    size_t units = 0;
+    bool blocks = true;
+    try {
+        while (i < inLength) {
+#if defined(__SSE2__)
+            // The block count looks three bytes back, so it starts after a few.
+            if (blocks && i >= 3 && inLength - i >= 16) {
+                units += CountBlockUnits(in, inLength, i);
+                blocks = false;  // the tail, or the block that holds an illegal sequence
+                continue;
+            }
+#endif
+            uint32_t codePoint = 0;
+            const size_t used = ZDecodeUTF8(in + i, inLength - i, codePoint);
+            if (used == 0) break;
+            units += codePoint >= 0x10000 ? 2 : 1;
+            i += used;
+        }
+    } catch (...) {
+        inUsed = i;
+        throw;
+    }
+    inUsed = i;
+    return units;
 }
 
 inline bool IsHighSurrogate(unsigned unit) { return unit - 0xD800u < 0x400u; }
@@ -209,65 +319,50 @@ inline size_t EncodedLength(const wchar_t* in, size_t available)
     return 4;
 }
 
-#if defined(__SSE2__)
-// The UTF-8 bytes of `blocks` blocks of eight units, or of fewer blocks when a
-// surrogate turns up (`counted` tells how many units were counted).
-size_t CountBlocks(const wchar_t* in, size_t blocks, size_t& counted)
-{
-    const __m128i zero = _mm_setzero_si128();
-    const __m128i mask80 = _mm_set1_epi16(static_cast<short>(0xFF80));
-    const __m128i mask800 = _mm_set1_epi16(static_cast<short>(0xF800));
-    const __m128i surrogate = _mm_set1_epi16(static_cast<short>(0xD800));
-    const __m128i ones = _mm_set1_epi16(1);
-    size_t bytes = 0;
-    size_t done = 0;
-    while (done < blocks) {
-        // Each lane counts its units below 0x80 and below 0x800, at most two per block;
-        // the signed 16-bit lanes are summed every 8192 blocks, before they overflow.
-        __m128i shorter = zero;
-        const size_t end = blocks - done > 8192 ? done + 8192 : blocks;
-        size_t b = done;
-        for (; b < end; ++b) {
-            const __m128i units = _mm_loadu_si128(reinterpret_cast<const __m128i*>(in + b * 8));
-            const __m128i top = _mm_and_si128(units, mask800);
-            if (_mm_movemask_epi8(_mm_cmpeq_epi16(top, surrogate))) break;
-            shorter = _mm_sub_epi16(shorter, _mm_cmpeq_epi16(_mm_and_si128(units, mask80), zero));
-            shorter = _mm_sub_epi16(shorter, _mm_cmpeq_epi16(top, zero));
-        }
-        // Three bytes per unit, less one for each threshold it is under.
-        const __m128i pairs = _mm_madd_epi16(shorter, ones);
-        const __m128i halves = _mm_add_epi32(pairs, _mm_shuffle_epi32(pairs, _MM_SHUFFLE(1, 0, 3, 2)));
-        const __m128i total = _mm_add_epi32(halves, _mm_shuffle_epi32(halves, _MM_SHUFFLE(2, 3, 0, 1)));
-        bytes += (b - done) * 8 * 3 - static_cast<size_t>(_mm_cvtsi128_si32(total));
-        done = b;
-        if (b < end) break;
-    }
-    counted = done * 8;
-    return bytes;
-}
-#endif
-
 // The bytes the whole input needs.
 size_t CountEncoded(const wchar_t* in, size_t inLength)
 {
     size_t i = 0;
     size_t bytes = 0;
-    while (i < inLength) {
 #if defined(__SSE2__)
-        if (inLength - i >= 8) {
-            size_t counted = 0;
-            bytes += CountBlocks(in + i, (inLength - i) / 8, counted);
-            i += counted;
-            if (i == inLength) break;
-            // A surrogate is near: take the next eight units one by one.
-            for (const size_t end = i + 8 < inLength ? i + 8 : inLength; i < end;) {
+    // Eight units at a time: three bytes each, less one for each unit below 0x800
+    // and one more for each below 0x80. Blocks with a surrogate are counted one
+    // unit at a time, so that pairs are checked.
+    const __m128i zero = _mm_setzero_si128();
+    const __m128i mask80 = _mm_set1_epi16(static_cast<short>(0xFF80));
+    const __m128i mask800 = _mm_set1_epi16(static_cast<short>(0xF800));
+    const __m128i surrogate = _mm_set1_epi16(static_cast<short>(0xD800));
+    const __m128i ones = _mm_set1_epi16(1);
+    __m128i shorter = zero;  // per lane: units under each threshold, at most 2 per block
+    size_t blocks = 0;
+    auto flush = [&] {
+        const __m128i pairs = _mm_madd_epi16(shorter, ones);
+        const __m128i halves = _mm_add_epi32(pairs, _mm_shuffle_epi32(pairs, _MM_SHUFFLE(1, 0, 3, 2)));
+        const __m128i total = _mm_add_epi32(halves, _mm_shuffle_epi32(halves, _MM_SHUFFLE(2, 3, 0, 1)));
+        bytes += blocks * 8 * 3 - static_cast<size_t>(_mm_cvtsi128_si32(total));
+        shorter = zero;
+        blocks = 0;
+    };
+    while (inLength - i >= 8) {
+        const __m128i units = _mm_loadu_si128(reinterpret_cast<const __m128i*>(in + i));
+        const __m128i top = _mm_and_si128(units, mask800);
+        if (_mm_movemask_epi8(_mm_cmpeq_epi16(top, surrogate))) {
+            for (const size_t end = i + 8; i < end;) {  // a pair may end one unit later
                 const size_t length = EncodedLength(in + i, inLength - i);
                 bytes += length;
                 i += length == 4 ? 2 : 1;
             }
             continue;
         }
+        shorter = _mm_sub_epi16(shorter, _mm_cmpeq_epi16(_mm_and_si128(units, mask80), zero));
+        shorter = _mm_sub_epi16(shorter, _mm_cmpeq_epi16(top, zero));
+        i += 8;
+        // The signed 16-bit lanes are summed before they can overflow.
+        if (++blocks == 8192) flush();
+    }
+    flush();
 #endif
+    while (i < inLength) {
         const size_t length = EncodedLength(in + i, inLength - i);
         bytes += length;
         i += length == 4 ? 2 : 1;
@@ -329,7 +424,7 @@ size_t EncodeBuffer(const wchar_t* in, size_t inLength, unsigned char* out, size
                     // The room for the stretch holds three bytes per unit: the blocks'
                     // sixteen bytes per sixteen units fit.
                     const size_t blocks = (stretchEnd - i) / 16;
-                    if (blocks) {
+                    if (blocks && AsciiAhead(in + i)) {
                         const size_t run = NarrowAsciiRun(in + i, out + o, blocks);
                         i += run;
                         o += run;
@@ -382,18 +477,18 @@ size_t ZDecodeUTF8(const unsigned char* in, size_t available, uint32_t& codePoin
 
 size_t ZDecodeUTF8(const unsigned char* in, size_t inLength, size_t& inUsed, wchar_t* out, size_t outCapacity)
 {
-    if (out == nullptr) return DecodeBuffer<false>(in, inLength, inUsed, nullptr, 0);
-    return DecodeBuffer<true>(in, inLength, inUsed, out, outCapacity);
+    if (out == nullptr) return MeasureDecoded(in, inLength, inUsed);
+    return DecodeBuffer(in, inLength, inUsed, out, outCapacity);
 }
 
 std::wstring ZDecodeUTF8(const char* in, size_t length)
 {
     const auto* bytes = reinterpret_cast<const unsigned char*>(in);
     size_t used = 0;
-    const size_t units = DecodeBuffer<false>(bytes, length, used, nullptr, 0);
+    const size_t units = MeasureDecoded(bytes, length, used);
     if (used != length) throw IllegalSequence();
     std::wstring text(units, L'\0');
-    DecodeBuffer<true>(bytes, length, used, text.data(), units);
+    DecodeBuffer(bytes, length, used, text.data(), units);
     return text;
 }
 

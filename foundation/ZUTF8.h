@@ -14,6 +14,8 @@
 // that is last or not followed by a low one raises IllegalSequence.
 //
 // A too small output of the decoder raises std::overflow_error("ZDecodeUTF8").
+// Both directions may change the elements of `out` past those they report written
+// (never past `outCapacity`): they work on blocks of sixteen where they can.
 #pragma once
 
 #include <cstddef>

@@ -81,7 +81,10 @@ Harness::Harness(std::string suite, int argc, char** argv) : m_suite(std::move(s
         } else if (arg == "--filter" && hasValue) {
             m_filter = argv[++i];
         } else {
-            std::fprintf(stderr, "%s: unknown or incomplete argument '%s'\n", m_suite.c_str(), arg.c_str());
+            std::fprintf(stderr,
+                         "%s: unknown or incomplete argument '%s'\n"
+                         "usage: %s [--json PATH] [--samples N] [--warmup N] [--sample-ms N] [--filter TEXT]\n",
+                         m_suite.c_str(), arg.c_str(), m_suite.c_str());
             m_failed = true;
         }
     }
@@ -115,7 +118,7 @@ uint64_t Harness::Calibrate(const Case& c)
 void Harness::Compare(const std::string& group, size_t bytesPerRun, const Case& baseline,
                       const std::vector<Case>& candidates)
 {
-    if (!m_filter.empty() && group.find(m_filter) == std::string::npos) return;
+    if (m_failed || (!m_filter.empty() && group.find(m_filter) == std::string::npos)) return;
     std::vector<const Case*> cases{&baseline};
     for (const Case& c : candidates) cases.push_back(&c);
 

@@ -564,9 +564,9 @@ StepwiseResult DecodeStepwise(const unsigned char* in, size_t length)
 }
 
 // Runs every decoding form over one input; they must agree with each other.
-void CheckDecodersAgree(const Bytes& bytes)
+void CheckDecodersAgreeWithGuard(const Bytes& bytes, GuardedBuffer::Guard guard)
 {
-    GuardedBuffer input(bytes);
+    GuardedBuffer input(bytes, guard);
     const StepwiseResult expected = DecodeStepwise(input.Data(), input.Size());
     size_t used = 12345;
     if (expected.illegal) {
@@ -595,6 +595,50 @@ void CheckDecodersAgree(const Bytes& bytes)
         EXPECT_THROW(ZDecodeUTF8(input.DataAs<char>(), input.Size()), IllegalSequence);
 }
 
+// The input once against a guard page after it and once against one before it
+// (the block-wise paths also look back a few bytes).
+void CheckDecodersAgree(const Bytes& bytes)
+{
+    CheckDecodersAgreeWithGuard(bytes, GuardedBuffer::Guard::End);
+    CheckDecodersAgreeWithGuard(bytes, GuardedBuffer::Guard::Start);
+}
+
+TEST(UTF8DecodeBuffer, SequencesAtEveryOffsetAgree)
+{
+    // Each sequence at every position of a longer text, so that it meets every
+    // boundary of the block-wise paths (16-byte blocks, ends, incomplete tails).
+    const Bytes sequences[] = {
+        {0xC3, 0xA9}, {0xE2, 0x82, 0xAC}, {0xF0, 0x9F, 0x98, 0x80}, {0xF4, 0x8F, 0xBF, 0xBF},
+        {0xF0, 0x8F, 0xBF, 0xBF},  // overlong below U+10000: one unit
+        {0xF0, 0x80, 0x80, 0x80}, {0xC0, 0x80}, {0xED, 0xA0, 0x80}, {0x80}, {0xBF, 0xBF},
+        {0xF4, 0x90, 0x80, 0x80}, {0xF5, 0x80, 0x80, 0x80}, {0xF8}, {0xC3, 0x41}, {0xE2, 0x82, 0x41},
+        {0xF0, 0x9F, 0x41, 0x80}, {0xF0, 0x9F, 0x98}, {0xE2}, {0xC3, 0xA9, 0xF0, 0x9F, 0x98, 0x80, 0xE2, 0x82, 0xAC},
+    };
+    int inputs = 0;
+    for (const Bytes& sequence : sequences) {
+        for (size_t length : {size_t(40), size_t(70)}) {
+            for (size_t at = 0; at + sequence.size() <= length; ++at) {
+                Bytes text(length, 'x');
+                std::copy(sequence.begin(), sequence.end(), text.begin() + at);
+                SCOPED_TRACE(Hex(text));
+                CheckDecodersAgree(text);
+                // The same with a non-ASCII text around it.
+                for (size_t k = 0; k + 1 < length; k += 2) {
+                    if (k + 1 < at || k >= at + sequence.size()) {
+                        text[k] = 0xD0;
+                        text[k + 1] = 0x96;
+                    }
+                }
+                CheckDecodersAgree(text);
+                inputs += 2;
+            }
+        }
+    }
+    EXPECT_GT(inputs, 1500);
+}
+
+// 4768 mutated UTF-8 inputs from the three seeds, each decoded with the input
+// against an end guard and against a start guard.
 TEST(UTF8Mutations, DecodersFailCleanlyAndAgree)
 {
     const std::string seeds[] = {
@@ -621,6 +665,7 @@ TEST(UTF8Mutations, DecodersFailCleanlyAndAgree)
     std::printf("[ mutation ] %zu mutated UTF-8 inputs decoded, %d of them illegal\n", total, illegal);
 }
 
+// 3456 mutated UTF-16 inputs.
 TEST(UTF8Mutations, EncoderFailsCleanlyOrRoundTrips)
 {
     const std::wstring seed = ZDecodeUTF8(kMixedSample.data(), kMixedSample.size());
