@@ -5,16 +5,13 @@
 #   scripts/bench.sh bench_utf8 -- --samples 31
 set -euo pipefail
 ROOT=$(cd "$(dirname "$0")/.." && pwd)
-BUILD=${TESSARO_BUILD:-$ROOT/build}
+source "$ROOT/scripts/build-env.sh"
 
 names=()
 while [ $# -gt 0 ] && [ "$1" != "--" ]; do names+=("$1"); shift; done
 [ "${1:-}" = "--" ] && shift
 
-"$ROOT/scripts/ensure-tools.sh"
-cmake -S "$ROOT" -B "$BUILD" -G Ninja -DCMAKE_BUILD_TYPE=Release \
-      -DCMAKE_TOOLCHAIN_FILE="$ROOT/cmake/mingw-w64.cmake" >/dev/null
-cmake --build "$BUILD" -j2 --target benchmarks
+configure_and_build benchmarks
 
 if [ ${#names[@]} -eq 0 ]; then
     mapfile -t names < <(grep -v '^$' "$BUILD/bench/benchmarks.txt")
