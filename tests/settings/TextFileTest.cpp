@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "settings/ZTextFile.h"
-#include "tests/settings/ScratchFolder.h"
+#include "tests/support/ScratchFolder.h"
 
 namespace {
 
