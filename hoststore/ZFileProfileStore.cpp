@@ -648,51 +648,43 @@ public:
 
     bool ReadStringArray(const wchar_t* name, ZStringArray& value) override
     {
-        std::lock_guard guard(m_state->mutex);
-        const Value* found = Find(name, ZProfileValueStringArray);
-        if (!found)
-            return false;
-        ZStringArray result;
-        for (const std::wstring& element : found->texts)
-            result.Add(ZUnicodeString(element));
-        value = std::move(result);
-        return true;
+        return ReadValue(name, ZProfileValueStringArray, [&value](const Value& found) {
+            ZStringArray result;
+            for (const std::wstring& element : found.texts)
+                result.Add(ZUnicodeString(element));
+            value = std::move(result);
+            return true;
+        });
     }
 
     bool ReadBinary(const wchar_t* name, void* buffer, UINT64& size) override
     {
-        std::lock_guard guard(m_state->mutex);
-        const Value* found = Find(name, ZProfileValueBinary);
-        if (!found)
-            return false;
-        if (buffer) {
-            if (size < found->bytes.size())
-                return false;
-            if (!found->bytes.empty())
-                memcpy(buffer, found->bytes.data(), found->bytes.size());
-        }
-        size = found->bytes.size();
-        return true;
+        return ReadValue(name, ZProfileValueBinary, [buffer, &size](const Value& found) {
+            if (buffer) {
+                if (size < found.bytes.size())
+                    return false;
+                if (!found.bytes.empty())
+                    memcpy(buffer, found.bytes.data(), found.bytes.size());
+            }
+            size = found.bytes.size();
+            return true;
+        });
     }
 
     bool ReadString(const wchar_t* name, ZUnicodeString& value) override
     {
-        std::lock_guard guard(m_state->mutex);
-        const Value* found = Find(name, ZProfileValueString);
-        if (!found)
-            return false;
-        value = found->text;
-        return true;
+        return ReadValue(name, ZProfileValueString, [&value](const Value& found) {
+            value = found.text;
+            return true;
+        });
     }
 
     bool ReadDword(const wchar_t* name, DWORD& value) override
     {
-        std::lock_guard guard(m_state->mutex);
-        const Value* found = Find(name, ZProfileValueDword);
-        if (!found)
-            return false;
-        value = found->number;
-        return true;
+        return ReadValue(name, ZProfileValueDword, [&value](const Value& found) {
+            value = found.number;
+            return true;
+        });
     }
 
     bool WriteStringArray(const wchar_t* name, const ZStringArray& value) override
@@ -774,6 +766,16 @@ public:
     }
 
 private:
+    // Hands the value of that name and type to take under the store's lock;
+    // false when there is none or take refuses it.
+    template <class Take>
+    bool ReadValue(const wchar_t* name, DWORD type, Take take) const
+    {
+        std::lock_guard guard(m_state->mutex);
+        const Value* found = Find(name, type);
+        return found && take(*found);
+    }
+
     const Value* Find(const wchar_t* name, DWORD type) const
     {
         if (!m_node || !name)

@@ -1,9 +1,6 @@
 #include "settings/ZSettingsStore.h"
 
-#include <cstdlib>
 #include <cwctype>
-#include <memory>
-#include <new>
 
 #include "net/ZCriticalSection.h"
 #include "net/ZSynchObjectLock.h"
@@ -36,8 +33,6 @@ constexpr wchar_t kOtherAppName[] = L"KLTX";
 constexpr wchar_t kOtherAppSibling[] = L"QMF";
 constexpr int kToolBarMatches = 2;
 constexpr int kMenuBarMatches = 4;
-constexpr UINT kArchiveBufferSize = 4096;
-constexpr UINT kMemFileGrowBy = 1024;
 
 // Made while the library loads and kept for the life of the process, so no
 // toolkit object ever finds it gone.
@@ -167,33 +162,16 @@ BOOL ZSettingsStore::DeleteKey(LPCTSTR path, BOOL admin)
     return FALSE;
 }
 
+// The toolkit's own object and number forms already end in the byte and
+// DWORD operations below, which reach the working key.
 BOOL ZSettingsStore::Write(LPCTSTR name, CObject* object)
 {
-    return object ? Write(name, *object) : FALSE;
+    return CBCGPRegistry::Write(name, object);
 }
 
 BOOL ZSettingsStore::Write(LPCTSTR name, CObject& object)
 {
-    try {
-        CMemFile file(kMemFileGrowBy);
-        CArchive ar(&file, CArchive::store, kArchiveBufferSize);
-        object.Serialize(ar);
-        ar.Flush();
-        ar.Close();
-        const ULONGLONG length = file.GetLength();
-        if (length > MAXDWORD)
-            return FALSE;  // a binary value's size is 32 bits
-        std::unique_ptr<BYTE, decltype(&std::free)> bytes(file.Detach(), &std::free);
-        return Write(name, bytes.get(), static_cast<UINT>(length));
-    } catch (CMemoryException* e) {
-        e->Delete();
-    } catch (CArchiveException* e) {
-        // An object the archive cannot write (a class without a schema); the
-        // toolkit is not prepared for the exception.
-        e->Delete();
-    } catch (const std::bad_alloc&) {
-    }
-    return FALSE;
+    return CBCGPRegistry::Write(name, object);
 }
 
 BOOL ZSettingsStore::Write(LPCTSTR name, LPBYTE data, UINT size)
@@ -222,7 +200,7 @@ BOOL ZSettingsStore::Write(LPCTSTR name, LPCTSTR text)
 
 BOOL ZSettingsStore::Write(LPCTSTR name, int value)
 {
-    return Write(name, static_cast<DWORD>(value));
+    return CBCGPRegistry::Write(name, value);
 }
 
 BOOL ZSettingsStore::Write(LPCTSTR name, DWORD value)
@@ -233,31 +211,12 @@ BOOL ZSettingsStore::Write(LPCTSTR name, DWORD value)
 
 BOOL ZSettingsStore::Read(LPCTSTR name, CObject*& object)
 {
-    return object ? Read(name, *object) : FALSE;
+    return CBCGPRegistry::Read(name, object);
 }
 
 BOOL ZSettingsStore::Read(LPCTSTR name, CObject& object)
 {
-    BYTE* data = nullptr;
-    UINT size = 0;
-    if (!Read(name, &data, &size))
-        return FALSE;
-    std::unique_ptr<BYTE[]> bytes(data);
-    try {
-        CMemFile file(bytes.get(), size);
-        CArchive ar(&file, CArchive::load, kArchiveBufferSize);
-        object.Serialize(ar);
-        ar.Close();
-        return TRUE;
-    } catch (CArchiveException* e) {
-        e->Delete();
-    } catch (CFileException* e) {
-        e->Delete();
-    } catch (CMemoryException* e) {
-        e->Delete();
-    } catch (const std::bad_alloc&) {
-    }
-    return FALSE;
+    return CBCGPRegistry::Read(name, object);
 }
 
 BOOL ZSettingsStore::Read(LPCTSTR name, BYTE** data, UINT* size)
@@ -266,19 +225,11 @@ BOOL ZSettingsStore::Read(LPCTSTR name, BYTE** data, UINT* size)
         return FALSE;
     const ZUnicodeString valueName = ValueName(name);
     ZSynchObjectLock lock(g_storeLock);
-    DWORD length = 0;
-    if (!m_pKey || !m_pKey->ReadBinary(valueName.c_str(), nullptr, length) || length == 0)
+    if (!m_pKey)
         return FALSE;
-    std::unique_ptr<BYTE[]> buffer(new (std::nothrow) BYTE[length]);
-    if (!buffer)
-        return FALSE;
-    // The value may have changed since its size was asked; what was read counts.
-    DWORD read = length;
-    if (!m_pKey->ReadBinary(valueName.c_str(), buffer.get(), read) || read == 0 || read > length)
-        return FALSE;
-    *data = buffer.release();
-    *size = read;
-    return TRUE;
+    return ReadSizedValue(
+        [&valueName](BYTE* buffer, DWORD& bytes) { return m_pKey->ReadBinary(valueName.c_str(), buffer, bytes); },
+        data, size);
 }
 
 BOOL ZSettingsStore::Read(LPCTSTR name, CRect& rect)
@@ -334,11 +285,7 @@ BOOL ZSettingsStore::Read(LPCTSTR name, DWORD& value)
 
 BOOL ZSettingsStore::Read(LPCTSTR name, int& value)
 {
-    DWORD read = static_cast<DWORD>(value);
-    if (!Read(name, read))
-        return FALSE;
-    value = static_cast<int>(read);
-    return TRUE;
+    return CBCGPRegistry::Read(name, value);
 }
 
 void ZSettingsStore::SetAppName(LPCTSTR name)

@@ -12,6 +12,9 @@ namespace {
 
 CRuntimeClass* g_registryClass = nullptr;  // null: CBCGPRegistry itself
 
+constexpr UINT kArchiveBufferSize = 4096;
+constexpr UINT kMemFileGrowBy = 1024;
+
 // Registry functions take paths without a leading backslash.
 LPCWSTR RelativePath(LPCWSTR path)
 {
@@ -34,7 +37,7 @@ BOOL LoadThroughArchive(CBCGPRegistry& registry, LPCTSTR name, Loader loader)
     std::unique_ptr<BYTE[]> owned(data);
     try {
         CMemFile file(owned.get(), size);
-        CArchive ar(&file, CArchive::load);
+        CArchive ar(&file, CArchive::load, kArchiveBufferSize);
         loader(ar);
         ar.Close();
         return TRUE;
@@ -47,6 +50,28 @@ BOOL LoadThroughArchive(CBCGPRegistry& registry, LPCTSTR name, Loader loader)
     } catch (const std::bad_alloc&) {
     }
     return FALSE;
+}
+
+// The names enumerate gives for the indexes 0, 1, ... until it reports no
+// more; names keeps its content unless every name was read.
+template <class Enumerate>
+BOOL ReadNames(Enumerate enumerate, CStringArray& names)
+{
+    CStringArray read;
+    for (DWORD index = 0;; ++index) {
+        wchar_t name[16384];  // the registry's longest value name plus the terminator; key names are shorter
+        DWORD length = static_cast<DWORD>(std::size(name));
+        const LONG status = enumerate(index, name, &length);
+        if (status == ERROR_NO_MORE_ITEMS)
+            break;
+        if (status != ERROR_SUCCESS)
+            return FALSE;
+        read.Add(CString(name, static_cast<int>(length)));
+    }
+    names.RemoveAll();
+    for (INT_PTR i = 0; i < read.GetSize(); ++i)
+        names.Add(read[i]);
+    return TRUE;
 }
 
 }  // namespace
@@ -64,23 +89,11 @@ CBCGPRegistry::~CBCGPRegistry()
 
 BOOL CBCGPRegistry::ReadKeyValues(CStringArray& values)
 {
-    if (!m_hKey)
-        return FALSE;
-    CStringArray names;
-    for (DWORD index = 0;; ++index) {
-        wchar_t name[16384];  // the registry's longest value name plus the terminator
-        DWORD length = static_cast<DWORD>(std::size(name));
-        const LONG status = ::RegEnumValueW(m_hKey, index, name, &length, nullptr, nullptr, nullptr, nullptr);
-        if (status == ERROR_NO_MORE_ITEMS)
-            break;
-        if (status != ERROR_SUCCESS)
-            return FALSE;
-        names.Add(CString(name, static_cast<int>(length)));
-    }
-    values.RemoveAll();
-    for (INT_PTR i = 0; i < names.GetSize(); ++i)
-        values.Add(names[i]);
-    return TRUE;
+    return m_hKey && ReadNames(
+                         [this](DWORD index, LPWSTR name, LPDWORD length) {
+                             return ::RegEnumValueW(m_hKey, index, name, length, nullptr, nullptr, nullptr, nullptr);
+                         },
+                         values);
 }
 
 BOOL CBCGPRegistry::VerifyKey(LPCTSTR path)
@@ -153,16 +166,20 @@ BOOL CBCGPRegistry::Write(LPCTSTR name, CObject* object)
 BOOL CBCGPRegistry::Write(LPCTSTR name, CObject& object)
 {
     try {
-        CMemFile file;
-        CArchive ar(&file, CArchive::store);
+        CMemFile file(kMemFileGrowBy);
+        CArchive ar(&file, CArchive::store, kArchiveBufferSize);
         object.Serialize(ar);
         ar.Close();
-        const UINT size = static_cast<UINT>(file.GetLength());
+        const ULONGLONG length = file.GetLength();
+        if (length > MAXDWORD)
+            return FALSE;  // a binary value's size is 32 bits
         std::unique_ptr<BYTE, decltype(&std::free)> data(file.Detach(), &std::free);
-        return Write(name, data.get(), size);
+        return Write(name, data.get(), static_cast<UINT>(length));
     } catch (CMemoryException* e) {
         e->Delete();
     } catch (CArchiveException* e) {
+        // An object the archive cannot write (a class without a schema); the
+        // toolkit's callers are not prepared for the exception.
         e->Delete();
     } catch (const std::bad_alloc&) {
     }
@@ -265,21 +282,13 @@ BOOL CBCGPRegistry::Read(LPCTSTR name, BYTE** data, UINT* size)
 {
     if (!data || !size || !m_hKey)
         return FALSE;
-    DWORD type = 0;
-    DWORD bytes = 0;
-    if (::RegQueryValueExW(m_hKey, name, nullptr, &type, nullptr, &bytes) != ERROR_SUCCESS || type != REG_BINARY ||
-        bytes == 0)
-        return FALSE;
-    std::unique_ptr<BYTE[]> buffer(new (std::nothrow) BYTE[bytes]);
-    if (!buffer)
-        return FALSE;
-    DWORD read = bytes;
-    if (::RegQueryValueExW(m_hKey, name, nullptr, &type, buffer.get(), &read) != ERROR_SUCCESS || type != REG_BINARY ||
-        read > bytes)
-        return FALSE;
-    *data = buffer.release();
-    *size = read;
-    return TRUE;
+    return ReadSizedValue(
+        [this, name](BYTE* buffer, DWORD& bytes) {
+            DWORD type = 0;
+            return ::RegQueryValueExW(m_hKey, name, nullptr, &type, buffer, &bytes) == ERROR_SUCCESS &&
+                   type == REG_BINARY;
+        },
+        data, size);
 }
 
 BOOL CBCGPRegistry::ReadFixed(LPCTSTR name, void* buffer, UINT size)
@@ -397,23 +406,11 @@ BOOL CBCGPRegistry::Read(LPCTSTR name, int& value)
 
 BOOL CBCGPRegistry::ReadSubKeys(CStringArray& subKeys)
 {
-    if (!m_hKey)
-        return FALSE;
-    CStringArray names;
-    for (DWORD index = 0;; ++index) {
-        wchar_t name[256];  // the registry's longest key name plus the terminator
-        DWORD length = static_cast<DWORD>(std::size(name));
-        const LONG status = ::RegEnumKeyExW(m_hKey, index, name, &length, nullptr, nullptr, nullptr, nullptr);
-        if (status == ERROR_NO_MORE_ITEMS)
-            break;
-        if (status != ERROR_SUCCESS)
-            return FALSE;
-        names.Add(CString(name, static_cast<int>(length)));
-    }
-    subKeys.RemoveAll();
-    for (INT_PTR i = 0; i < names.GetSize(); ++i)
-        subKeys.Add(names[i]);
-    return TRUE;
+    return m_hKey && ReadNames(
+                         [this](DWORD index, LPWSTR name, LPDWORD length) {
+                             return ::RegEnumKeyExW(m_hKey, index, name, length, nullptr, nullptr, nullptr, nullptr);
+                         },
+                         subKeys);
 }
 
 CBCGPRegistrySP::~CBCGPRegistrySP()

@@ -16,6 +16,9 @@
 #include <afx.h>
 #include <afxcoll.h>
 
+#include <memory>
+#include <new>
+
 #ifdef TESSARO_TOOLKIT_BUILDING
 #define TESSARO_TOOLKIT_API __declspec(dllexport)
 #else
@@ -89,6 +92,28 @@ protected:
     HKEY GetRootKey() const { return m_bAdmin ? HKEY_LOCAL_MACHINE : HKEY_CURRENT_USER; }
     // Reads exactly size bytes of a binary value into buffer.
     BOOL ReadFixed(LPCTSTR name, void* buffer, UINT size);
+
+    // Reads a value whose size is not known in advance into a new array (free
+    // with delete[]): query(nullptr, size) gives the size, query(buffer, size)
+    // fills a buffer of that size and sets size to what it read. A missing or
+    // empty value fails and allocates nothing.
+    template <class Query>
+    static BOOL ReadSizedValue(Query query, BYTE** data, UINT* size)
+    {
+        DWORD length = 0;
+        if (!query(nullptr, length) || length == 0)
+            return FALSE;
+        std::unique_ptr<BYTE[]> buffer(new (std::nothrow) BYTE[length]);
+        if (!buffer)
+            return FALSE;
+        // The value may have changed since its size was asked; what was read counts.
+        DWORD read = length;
+        if (!query(buffer.get(), read) || read == 0 || read > length)
+            return FALSE;
+        *data = buffer.release();
+        *size = read;
+        return TRUE;
+    }
 
     HKEY m_hKey = nullptr;
     BOOL m_bAdmin;

@@ -11,7 +11,7 @@
 
 #include "settings/ZFile.h"
 #include "settings/ZTextFile.h"
-#include "tests/settings/ScratchFolder.h"
+#include "tests/support/ScratchFolder.h"
 
 namespace {
 

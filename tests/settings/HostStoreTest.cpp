@@ -9,7 +9,7 @@
 
 #include "hoststore/ZFileProfileStore.h"
 #include "settings/ZProfileStore.h"
-#include "tests/settings/ScratchFolder.h"
+#include "tests/support/ScratchFolder.h"
 #include "tests/support/Mutations.h"
 
 namespace {

@@ -13,7 +13,7 @@
 #include "settings/ProfileRecord.h"
 #include "settings/ProfileValues.h"
 #include "settings/ZTextFile.h"
-#include "tests/settings/ScratchFolder.h"
+#include "tests/support/ScratchFolder.h"
 #include "tests/support/GuardedBuffer.h"
 #include "tests/support/Mutations.h"
 

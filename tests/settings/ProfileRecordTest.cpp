@@ -15,7 +15,7 @@
 #include "settings/ProfileRecord.h"
 #include "settings/ProfileValues.h"
 #include "settings/ZTextFile.h"
-#include "tests/settings/ScratchFolder.h"
+#include "tests/support/ScratchFolder.h"
 #include "tests/support/SeededRandom.h"
 
 namespace {

@@ -17,6 +17,7 @@
 #include "hoststore/ZFileProfileStore.h"
 #include "settings/ZProfileStore.h"
 #include "settings/ZSettingsStore.h"
+#include "tests/support/ScratchFolder.h"
 
 // A value the toolkit might store as an object.
 class DockState : public CObject {
@@ -82,25 +83,6 @@ public:
     static bool WorkingKeyOpen() { return m_pKey != nullptr; }
 };
 
-void RemoveTree(const std::wstring& folder)
-{
-    WIN32_FIND_DATAW found;
-    HANDLE search = ::FindFirstFileW((folder + L"\\*").c_str(), &found);
-    if (search != INVALID_HANDLE_VALUE) {
-        do {
-            const std::wstring name = found.cFileName;
-            if (name == L"." || name == L"..")
-                continue;
-            if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
-                RemoveTree(folder + L"\\" + name);
-            else
-                ::DeleteFileW((folder + L"\\" + name).c_str());
-        } while (::FindNextFileW(search, &found));
-        ::FindClose(search);
-    }
-    ::RemoveDirectoryW(folder.c_str());
-}
-
 // One top-level key of the host store, read and written past ZSettingsStore.
 class RawKey {
 public:
@@ -117,12 +99,6 @@ class SettingsStore : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        static int counter = 0;
-        wchar_t temp[MAX_PATH] = {};
-        ::GetTempPathW(MAX_PATH, temp);
-        m_folder = std::wstring(temp) + L"TessaroSettingsStoreTest-" + std::to_wstring(::GetCurrentProcessId()) +
-                   L"-" + std::to_wstring(++counter);
-        ASSERT_TRUE(::CreateDirectoryW(m_folder.c_str(), nullptr));
         g_factory = new ZFileProfileStoreFactory(m_folder.c_str());
         TessaroInit(nullptr, FactorySource);
         StoreState::Reset();
@@ -136,20 +112,15 @@ protected:
         TessaroInit(nullptr, nullptr);
         delete g_factory;
         g_factory = nullptr;
-        RemoveTree(m_folder);
     }
 
-    std::wstring InFolder(const std::wstring& name) const { return m_folder + L"\\" + name; }
+    std::wstring InFolder(const std::wstring& name) const { return m_scratch.File(name); }
 
-    void CreateFile(const std::wstring& name) const
-    {
-        HANDLE file = ::CreateFileW(InFolder(name).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                                    FILE_ATTRIBUTE_NORMAL, nullptr);
-        ASSERT_NE(file, INVALID_HANDLE_VALUE);
-        ::CloseHandle(file);
-    }
+    void CreateFile(const std::wstring& name) const { ASSERT_TRUE(ScratchFolder::WriteBytes(InFolder(name), "")); }
 
-    std::wstring m_folder;
+    // Removed with everything in it after TearDown has let go of the store.
+    ScratchFolder m_scratch;
+    const std::wstring m_folder = m_scratch.Path();
 };
 
 TEST_F(SettingsStore, EveryValueFormRoundTripsThroughTheHostStore)

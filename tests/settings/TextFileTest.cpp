@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "settings/ZTextFile.h"
-#include "tests/settings/ScratchFolder.h"
+#include "tests/support/ScratchFolder.h"
 
 namespace {
 
@@ -43,6 +43,17 @@ ReadResult ReadAllLines(const std::wstring& path, bool lockRegions = false)
     }
     ADD_FAILURE() << "ReadLine never returned false";
     return result;
+}
+
+// Puts bytes into a file of folder and reads them back line by line.
+ReadResult ReadBack(const ScratchFolder& folder, const std::string& bytes, bool lockRegions = false)
+{
+    const std::wstring path = folder.File(L"read.txt");
+    if (!ScratchFolder::WriteBytes(path, bytes)) {
+        ADD_FAILURE() << "cannot write the file to read";
+        return {};
+    }
+    return ReadAllLines(path, lockRegions);
 }
 
 std::string Utf8Of(const std::wstring& text)
@@ -147,9 +158,7 @@ TEST(ZTextFileRead, MarksEncodingsAndLineEnds)
     ScratchFolder folder;
     for (const LineCase& c : cases) {
         SCOPED_TRACE(c.name);
-        const std::wstring path = folder.File(L"case.txt");
-        ASSERT_TRUE(ScratchFolder::WriteBytes(path, c.bytes));
-        const ReadResult result = ReadAllLines(path);
+        const ReadResult result = ReadBack(folder, c.bytes);
         ASSERT_TRUE(result.opened);
         EXPECT_EQ(result.lines, c.lines);
         EXPECT_EQ(result.finalError, c.finalError);
@@ -211,8 +220,7 @@ TEST(ZTextFileRead, CarriageReturnAndLineFeedInDifferentFills)
         const std::string bytes = Encode(form, first + L"\r\nz");
         ASSERT_EQ(bytes.size(), mark + (before + 3) * unit);
         ASSERT_EQ(bytes[kFill - 1], unit == 2 && form == Form::Utf16LE ? '\0' : '\r');
-        ASSERT_TRUE(ScratchFolder::WriteBytes(folder.File(L"split.txt"), bytes));
-        const ReadResult result = ReadAllLines(folder.File(L"split.txt"));
+        const ReadResult result = ReadBack(folder, bytes);
         EXPECT_EQ(result.lines, (Lines{first, L"z"}));
         EXPECT_EQ(result.finalError, DWORD(ERROR_HANDLE_EOF));
     }
@@ -223,8 +231,7 @@ TEST(ZTextFileRead, CarriageReturnEndingTheFirstFillBeforeAnotherLine)
     // The CR that ends a fill must not swallow a following non-LF character.
     ScratchFolder folder;
     const std::wstring first(kFill - 1, L'q');
-    ASSERT_TRUE(ScratchFolder::WriteBytes(folder.File(L"cr.txt"), Encode(Form::Ansi, first + L"\rnext\r")));
-    const ReadResult result = ReadAllLines(folder.File(L"cr.txt"));
+    const ReadResult result = ReadBack(folder, Encode(Form::Ansi, first + L"\rnext\r"));
     EXPECT_EQ(result.lines, (Lines{first, L"next"}));
 }
 
@@ -240,8 +247,7 @@ TEST(ZTextFileRead, Utf8SequencesSplitAcrossFills)
             const std::wstring line = std::wstring(filler, L'f') + character + L"tail";
             const std::string bytes = Encode(Form::Utf8, line + L"\nsecond");
             ASSERT_EQ(static_cast<unsigned char>(bytes[kFill - inFirstFill]) & 0xC0, 0xC0u) << "lead byte position";
-            ASSERT_TRUE(ScratchFolder::WriteBytes(folder.File(L"u8.txt"), bytes));
-            const ReadResult result = ReadAllLines(folder.File(L"u8.txt"));
+            const ReadResult result = ReadBack(folder, bytes);
             EXPECT_EQ(result.lines, (Lines{line, L"second"}));
             EXPECT_EQ(result.finalError, DWORD(ERROR_HANDLE_EOF));
         }
@@ -287,9 +293,8 @@ TEST(ZTextFileRead, RandomTextRoundTripsInEveryEncoding)
                     previousEnd = end;
                 }
             }
-            ASSERT_TRUE(ScratchFolder::WriteBytes(folder.File(L"r.txt"), Encode(form, text)));
             // Region locking changes nothing for a reader working alone.
-            const ReadResult result = ReadAllLines(folder.File(L"r.txt"), round % 2 == 1);
+            const ReadResult result = ReadBack(folder, Encode(form, text), round % 2 == 1);
             EXPECT_EQ(result.lines, lines);
             EXPECT_EQ(result.finalError, DWORD(ERROR_HANDLE_EOF));
         }

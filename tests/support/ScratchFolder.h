@@ -14,7 +14,7 @@ public:
         wchar_t temp[MAX_PATH + 1] = {};
         ::GetTempPathW(MAX_PATH + 1, temp);
         for (unsigned attempt = 0;; ++attempt) {
-            m_path = std::wstring(temp) + L"tessaro-settings-" + std::to_wstring(::GetCurrentProcessId()) + L"-" +
+            m_path = std::wstring(temp) + L"tessaro-test-" + std::to_wstring(::GetCurrentProcessId()) + L"-" +
                      std::to_wstring(::GetTickCount64()) + L"-" + std::to_wstring(attempt);
             if (::CreateDirectoryW(m_path.c_str(), nullptr))
                 break;
