@@ -112,6 +112,10 @@ private:
 
     template <class Read>
     bool Reading(Read read);
+    template <class Integer>
+    bool GetInteger(Integer& value);
+    template <class Body>
+    bool ReadField(LengthFormat format, size_t given, Body body);
     size_t LengthOf(size_t index) const { return m_buffers[index]->GetDataLength(); }
     void Settle(Position& at) const;
     void SettleRead();
@@ -123,12 +127,15 @@ private:
     bool FindTerminator(LengthFormat format, size_t& distance) const;
     bool ReadLength(LengthFormat format, size_t given, size_t& length);
     bool ReadTerminator(LengthFormat format);
+    void ReadInto(void* out, size_t length);
+    Position Locate(size_t position) const;
 
     IBuffer* WriteBuffer(size_t newBufferSize);
     void RaiseWriteLength();
     void MoveOnWhenFull();
     void FinishWriteBuffer();
     void WriteByte(unsigned char value);
+    unsigned char ByteOf(uint64_t value, int i, int bytes) const;
     void WriteUnsigned(uint64_t value, int bytes);
     void WriteRaw(const unsigned char* data, size_t length, size_t pending);
     void WritePrefix(LengthFormat format, size_t length);
