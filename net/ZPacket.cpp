@@ -519,9 +519,7 @@ bool ZPacket::GetAnsiString(VARIANT& value)
         return false;
     return Reading([&] {
         ZString bytes;
-        if (!GetBytes(bytes, LengthPrefix32))
-            return false;
-        return StoreBstr(value, ZUnicodeString(bytes));
+        return GetBytes(bytes, LengthPrefix32) && StoreBstr(value, ZUnicodeString(bytes));
     });
 }
 
