@@ -293,6 +293,12 @@ unsigned char ZPacket::ReadByte()
     return value;
 }
 
+// Where byte i of a `bytes`-byte integer goes in the value, by the packet's byte order.
+int ZPacket::ShiftOf(int i, int bytes) const
+{
+    return m_bigEndian ? 8 * (bytes - 1 - i) : 8 * i;
+}
+
 uint64_t ZPacket::ReadUnsigned(int bytes)
 {
     const size_t count = static_cast<size_t>(bytes);
@@ -304,10 +310,7 @@ uint64_t ZPacket::ReadUnsigned(int bytes)
     for (int i = 0; i < bytes; ++i) {
         // All in one buffer: straight from memory; else byte by byte across buffers.
         const uint64_t byte = at ? at[i] : ReadByte();
-        if (m_bigEndian)
-            value = (value << 8) | byte;
-        else
-            value |= byte << (8 * i);
+        value |= byte << ShiftOf(i, bytes);
     }
     if (at) {
         m_readOffset += count;
@@ -445,7 +448,7 @@ template <class Integer>
 bool ZPacket::GetInteger(Integer& value)
 {
     return Reading([&] {
-        value = static_cast<Integer>(ReadUnsigned(sizeof(Integer)));
+        value = static_cast<Integer>(ReadUnsigned(static_cast<int>(sizeof(Integer))));
         return true;
     });
 }
@@ -821,12 +824,6 @@ void ZPacket::WriteByte(unsigned char value)
     }
 }
 
-// Byte i of the `bytes` that hold `value` in the packet's byte order.
-unsigned char ZPacket::ByteOf(uint64_t value, int i, int bytes) const
-{
-    return static_cast<unsigned char>(value >> (m_bigEndian ? 8 * (bytes - 1 - i) : 8 * i));
-}
-
 void ZPacket::WriteUnsigned(uint64_t value, int bytes)
 {
     const size_t count = static_cast<size_t>(bytes);
@@ -837,7 +834,7 @@ void ZPacket::WriteUnsigned(uint64_t value, int bytes)
             // Room for the whole value in the current buffer.
             unsigned char* at = buffer->GetData() + m_writeOffset;
             for (int i = 0; i < bytes; ++i)
-                at[i] = ByteOf(value, i, bytes);
+                at[i] = static_cast<unsigned char>(value >> ShiftOf(i, bytes));
             m_writeOffset += count;
             RaiseWriteLength();
             MoveOnWhenFull();
@@ -845,7 +842,7 @@ void ZPacket::WriteUnsigned(uint64_t value, int bytes)
         }
     }
     for (int i = 0; i < bytes; ++i)
-        WriteByte(ByteOf(value, i, bytes));
+        WriteByte(static_cast<unsigned char>(value >> ShiftOf(i, bytes)));
     RaiseWriteLength();
 }
 
@@ -904,7 +901,7 @@ void ZPacket::PutUint32At(unsigned long value, size_t position)
         // boundaries by data length, whatever spare capacity a buffer has.
         Position at = Locate(position);
         for (int i = 0; i < 4; ++i) {
-            m_buffers[at.index]->GetData()[at.offset++] = ByteOf(value, i, 4);
+            m_buffers[at.index]->GetData()[at.offset++] = static_cast<unsigned char>(value >> ShiftOf(i, 4));
             Settle(at);
         }
         return;

@@ -120,6 +120,7 @@ private:
     void Settle(Position& at) const;
     void SettleRead();
     unsigned char ReadByte();
+    int ShiftOf(int i, int bytes) const;
     uint64_t ReadUnsigned(int bytes);
     void Advance(size_t count);
     template <class Sink>
@@ -135,7 +136,6 @@ private:
     void MoveOnWhenFull();
     void FinishWriteBuffer();
     void WriteByte(unsigned char value);
-    unsigned char ByteOf(uint64_t value, int i, int bytes) const;
     void WriteUnsigned(uint64_t value, int bytes);
     void WriteRaw(const unsigned char* data, size_t length, size_t pending);
     void WritePrefix(LengthFormat format, size_t length);
