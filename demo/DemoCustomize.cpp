@@ -24,28 +24,6 @@ ZProfileStoreFactory* CustomizeFactorySource()
     return g_factory.get();
 }
 
-// The same folder as the settings section: TESSARO_DEMO_OUTPUT or the temp folder.
-std::wstring ConfigFolder()
-{
-    wchar_t buffer[MAX_PATH] = {};
-    const DWORD length = ::GetEnvironmentVariableW(L"TESSARO_DEMO_OUTPUT", buffer, MAX_PATH);
-    std::wstring base;
-    if (length > 0 && length < MAX_PATH) {
-        base = buffer;
-        if (base.front() == L'/') {
-            for (wchar_t& c : base)
-                c = c == L'/' ? L'\\' : c;
-            base = L"Z:" + base;
-        }
-    } else {
-        ::GetTempPathW(MAX_PATH, buffer);
-        base = buffer;
-    }
-    if (!base.empty() && base.back() != L'\\')
-        base += L'\\';
-    return base + L"settings";
-}
-
 void Print(const wchar_t* when, const CRect& frame, const CStringList& toolbars)
 {
     std::wstring line = std::wstring(when) + L": frame " + std::to_wstring(frame.left) + L"," +
@@ -81,7 +59,7 @@ bool Save(const CRect& frame, CStringList& toolbars)
 
 void ShowCustomize()
 {
-    const std::wstring folder = ConfigFolder();
+    const std::wstring folder = DemoSettingsFolder();
     DemoPrint(L"== Toolbar customisation\n");
 
     // The library reaches the store through the host's factory source.

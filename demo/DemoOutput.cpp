@@ -46,3 +46,24 @@ void DemoPrintf(const wchar_t* format, ...)
     }
     DemoPrint(buffer.data());
 }
+
+std::wstring DemoSettingsFolder()
+{
+    wchar_t buffer[MAX_PATH] = {};
+    const DWORD length = ::GetEnvironmentVariableW(L"TESSARO_DEMO_OUTPUT", buffer, MAX_PATH);
+    std::wstring base;
+    if (length > 0 && length < MAX_PATH) {
+        base = buffer;
+        if (base.front() == L'/') {
+            for (wchar_t& c : base)
+                c = c == L'/' ? L'\\' : c;
+            base = L"Z:" + base;
+        }
+    } else {
+        ::GetTempPathW(MAX_PATH, buffer);
+        base = buffer;
+    }
+    if (!base.empty() && base.back() != L'\\')
+        base += L'\\';
+    return base + L"settings";
+}

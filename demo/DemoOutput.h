@@ -2,5 +2,12 @@
 // that accented texts survive a pipe. "\r\n" in a text counts as one line end.
 #pragma once
 
+#include <string>
+
 void DemoPrint(const wchar_t* text);
 void DemoPrintf(const wchar_t* format, ...);
+
+// The folder the settings sections write to: "settings" below TESSARO_DEMO_OUTPUT
+// (a Unix path when the demo runs under Wine, reached through drive Z:) or below
+// the temp folder. Ends without a backslash.
+std::wstring DemoSettingsFolder();

@@ -18,29 +18,6 @@ void PrintText(const std::wstring& text)
     DemoPrint(text.c_str());
 }
 
-// The demo's output folder: TESSARO_DEMO_OUTPUT (a Unix path when the demo
-// runs under Wine, reached through drive Z:) or the temp folder.
-std::wstring SettingsFolder()
-{
-    wchar_t buffer[MAX_PATH] = {};
-    const DWORD length = ::GetEnvironmentVariableW(L"TESSARO_DEMO_OUTPUT", buffer, MAX_PATH);
-    std::wstring base;
-    if (length > 0 && length < MAX_PATH) {
-        base = buffer;
-        if (base.front() == L'/') {
-            for (wchar_t& c : base)
-                c = c == L'/' ? L'\\' : c;
-            base = L"Z:" + base;
-        }
-    } else {
-        ::GetTempPathW(MAX_PATH, buffer);
-        base = buffer;
-    }
-    if (!base.empty() && base.back() != L'\\')
-        base += L'\\';
-    return base + L"settings";
-}
-
 struct DemoSettings {
     DWORD runs = 0;
     DWORD width = 800;
@@ -83,7 +60,7 @@ void Print(const wchar_t* when, const DemoSettings& settings)
 
 void ShowSettings()
 {
-    const std::wstring folder = SettingsFolder();
+    const std::wstring folder = DemoSettingsFolder();
     PrintText(L"== Settings\nfolder: " + folder + L"\n");
 
     DemoSettings settings;

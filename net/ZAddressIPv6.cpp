@@ -7,11 +7,7 @@
 #include <cstring>
 #include <new>
 
-#include "net/AddressCompare.h"
 #include "net/WinsockStartup.h"
-#include "net/ZInternetAddress.h"
-
-using Tessaro::PortsCompatible;
 
 namespace {
 
@@ -23,7 +19,7 @@ constexpr size_t kShortestSockaddr = offsetof(sockaddr_in6, sin6_scope_id);
 
 static_assert(sizeof(sockaddr_in6) == 28 && alignof(sockaddr_in6) <= 4, "socket address storage");
 
-ZAddressIPv6::ZAddressIPv6() : m_socketType(SOCK_STREAM), m_protocol(IPPROTO_TCP)
+ZAddressIPv6::ZAddressIPv6()
 {
     new (m_address) sockaddr_in6{};
     Address().sin6_family = AF_INET6;
@@ -32,35 +28,6 @@ ZAddressIPv6::ZAddressIPv6() : m_socketType(SOCK_STREAM), m_protocol(IPPROTO_TCP
 sockaddr_in6& ZAddressIPv6::Address()
 {
     return *std::launder(reinterpret_cast<sockaddr_in6*>(m_address));
-}
-
-bool ZAddressIPv6::IsValid() { return m_valid; }
-
-bool ZAddressIPv6::SameFamilyAndValid(IInternetAddress* other, const unsigned char*& bytes)
-{
-    return m_valid && Tessaro::RawAddressOf(other, AF_INET6, kAddressSize, bytes);
-}
-
-bool ZAddressIPv6::IsInSubnet(IInternetAddress* other, unsigned prefixBits)
-{
-    const unsigned char* theirs;
-    if (!SameFamilyAndValid(other, theirs) || !PortsCompatible(GetPort(), other->GetPort()))
-        return false;
-    return Tessaro::PrefixEqual(Address().sin6_addr.s6_addr, theirs, kAddressSize, prefixBits);
-}
-
-bool ZAddressIPv6::IsEqual(IInternetAddress* other)
-{
-    const unsigned char* theirs;
-    if (!SameFamilyAndValid(other, theirs) || !PortsCompatible(GetPort(), other->GetPort()))
-        return false;
-    return std::memcmp(Address().sin6_addr.s6_addr, theirs, kAddressSize) == 0;
-}
-
-bool ZAddressIPv6::IsAny()
-{
-    const unsigned char* bytes = Address().sin6_addr.s6_addr;
-    return m_valid && std::all_of(bytes, bytes + kAddressSize, [](unsigned char b) { return b == 0; });
 }
 
 bool ZAddressIPv6::IsLoopback()
@@ -79,16 +46,6 @@ bool ZAddressIPv6::SetSockaddr(const sockaddr* address, size_t length)
     Address() = copy;
     m_valid = true;
     return true;
-}
-
-bool ZAddressIPv6::SetAddrinfo(const addrinfo* info)
-{
-    m_valid = false;
-    if (!info || info->ai_family != AF_INET6)
-        return false;
-    m_socketType = info->ai_socktype;
-    m_protocol = info->ai_protocol;
-    return SetSockaddr(info->ai_addr, info->ai_addrlen);
 }
 
 bool ZAddressIPv6::SetAddress(const wchar_t* text, unsigned short port)
@@ -120,29 +77,7 @@ bool ZAddressIPv6::SetAddress(const char* text, unsigned short port)
     return SetAddress(ZUnicodeString(ZString(text)).c_str(), port);
 }
 
-bool ZAddressIPv6::SetAddressAndPort(const wchar_t* text)
-{
-    m_valid = false;
-    ZUnicodeString host;
-    unsigned short port = 0;
-    if (!text || !SplitHostAndPort(text, host, port))
-        return false;
-    return SetAddress(host.c_str(), port);
-}
-
-bool ZAddressIPv6::SetAddressAndPort(const char* text)
-{
-    m_valid = false;
-    ZString host;
-    unsigned short port = 0;
-    if (!text || !SplitHostAndPort(text, host, port))
-        return false;
-    return SetAddress(host.c_str(), port);
-}
-
 void ZAddressIPv6::SetPort(unsigned short port) { Address().sin6_port = ::htons(port); }
-void ZAddressIPv6::SetSocketType(int socketType) { m_socketType = socketType; }
-void ZAddressIPv6::SetProtocol(int protocol) { m_protocol = protocol; }
 
 bool ZAddressIPv6::SetRawAddress(const void* bytes, int length)
 {
@@ -152,8 +87,6 @@ bool ZAddressIPv6::SetRawAddress(const void* bytes, int length)
     m_valid = true;
     return true;
 }
-
-ZString ZAddressIPv6::ToAnsiString(bool withPort) { return ZString(ToString(withPort)); }
 
 ZUnicodeString ZAddressIPv6::ToString(bool withPort)
 {
@@ -196,24 +129,8 @@ bool ZAddressIPv6::GetSockaddr(const sockaddr*& address, int& length)
 }
 
 int ZAddressIPv6::GetFamily() { return AF_INET6; }
-int ZAddressIPv6::GetSocketType() { return m_socketType; }
-int ZAddressIPv6::GetProtocol() { return m_protocol; }
 
 bool ZAddressIPv6::Increment()
 {
-    unsigned char* bytes = Address().sin6_addr.s6_addr;
-    if (!m_valid || std::all_of(bytes, bytes + kAddressSize, [](unsigned char b) { return b == 0xFF; }))
-        return false;
-    for (int i = kAddressSize - 1; i >= 0; --i)
-        if (++bytes[i] != 0)
-            break;
-    return true;
-}
-
-bool ZAddressIPv6::IsLessThan(IInternetAddress* other)
-{
-    const unsigned char* theirs;
-    if (!SameFamilyAndValid(other, theirs))
-        return false;
-    return std::memcmp(Address().sin6_addr.s6_addr, theirs, kAddressSize) < 0;
+    return m_valid && IncrementBytes(Address().sin6_addr.s6_addr, kAddressSize);
 }

@@ -48,18 +48,25 @@ void AppendCodePoint(ZUnicodeString& text, uint32_t codePoint)
     text.append(pair, 2);
 }
 
-bool PrefixHolds(LengthFormat format, size_t length)
+// Bytes of the length before a field: 0 for the formats without a prefix.
+int PrefixSize(LengthFormat format)
 {
     switch (format) {
     case LengthPrefix32:
-        return length <= 0xFFFFFFFFu;
+        return 4;
     case LengthPrefix16:
-        return length <= 0xFFFFu;
+        return 2;
     case LengthPrefix8:
-        return length <= 0xFFu;
+        return 1;
     default:
-        return true;
+        return 0;
     }
+}
+
+bool PrefixHolds(LengthFormat format, size_t length)
+{
+    const int bytes = PrefixSize(format);
+    return bytes == 0 || (static_cast<uint64_t>(length) >> (8 * bytes)) == 0;
 }
 
 size_t TerminatorSize(LengthFormat format)
@@ -104,30 +111,57 @@ bool TextHoldsTerminator(LengthFormat format, const wchar_t* text, size_t count)
     return false;
 }
 
+// Calls visit(buffer) for the source's buffers from the first until it returns
+// false; the source's cursors are left as they were.
+template <class Visit>
+void VisitBuffers(IPacket* source, Visit visit)
+{
+    ZUnknownPointer<IPacketState> saved;
+    saved.Attach(source->SaveState());
+    source->Rewind();
+    bool more = true;
+    IBuffer* buffer;
+    size_t offset;
+    while (more && source->GetNextBuffer(buffer, offset)) {
+        more = visit(buffer);
+        buffer->Release();
+    }
+    source->RestoreState(saved.Get());
+}
+
 bool PacketHoldsTerminator(LengthFormat format, IPacket* source)
 {
     if (format != NulTerminated && format != CrLfTerminated)
         return false;
-    ZUnknownPointer<IPacketState> saved;
-    saved.Attach(source->SaveState());
-    source->Rewind();
     TerminatorScan scan(format);
     bool found = false;
-    IBuffer* buffer;
-    size_t offset;
-    while (!found && source->GetNextBuffer(buffer, offset)) {
+    VisitBuffers(source, [&](IBuffer* buffer) {
         found = scan.Found(buffer->GetData(), buffer->GetDataLength());
-        buffer->Release();
-    }
-    source->RestoreState(saved.Get());
+        return !found;
+    });
     return found;
 }
 
-BSTR AllocBstr(const wchar_t* text, size_t length)
+// An empty variant of an integer type, holding 0 until a read fills it.
+bool ResetToInteger(VARIANT& value, VARTYPE type)
 {
-    if (length > std::numeric_limits<UINT>::max())
-        return nullptr;
-    return ::SysAllocStringLen(text, static_cast<UINT>(length));
+    if (FAILED(::VariantClear(&value)))
+        return false;
+    value.vt = type;
+    value.lVal = 0;  // lVal and ulVal are the same four bytes
+    return true;
+}
+
+bool StoreBstr(VARIANT& value, const ZUnicodeString& text)
+{
+    if (text.length() > std::numeric_limits<UINT>::max())
+        return false;
+    BSTR converted = ::SysAllocStringLen(text.c_str(), static_cast<UINT>(text.length()));
+    if (!converted)
+        return false;
+    value.vt = VT_BSTR;
+    value.bstrVal = converted;
+    return true;
 }
 
 }  // namespace
@@ -259,6 +293,12 @@ unsigned char ZPacket::ReadByte()
     return value;
 }
 
+// Where byte i of a `bytes`-byte integer goes in the value, by the packet's byte order.
+int ZPacket::ShiftOf(int i, int bytes) const
+{
+    return m_bigEndian ? 8 * (bytes - 1 - i) : 8 * i;
+}
+
 uint64_t ZPacket::ReadUnsigned(int bytes)
 {
     const size_t count = static_cast<size_t>(bytes);
@@ -270,10 +310,7 @@ uint64_t ZPacket::ReadUnsigned(int bytes)
     for (int i = 0; i < bytes; ++i) {
         // All in one buffer: straight from memory; else byte by byte across buffers.
         const uint64_t byte = at ? at[i] : ReadByte();
-        if (m_bigEndian)
-            value = (value << 8) | byte;
-        else
-            value |= byte << (8 * i);
+        value |= byte << ShiftOf(i, bytes);
     }
     if (at) {
         m_readOffset += count;
@@ -348,13 +385,9 @@ bool ZPacket::ReadLength(LengthFormat format, size_t given, size_t& length)
 {
     switch (format) {
     case LengthPrefix32:
-        length = static_cast<size_t>(ReadUnsigned(4));
-        break;
     case LengthPrefix16:
-        length = static_cast<size_t>(ReadUnsigned(2));
-        break;
     case LengthPrefix8:
-        length = ReadByte();
+        length = static_cast<size_t>(ReadUnsigned(PrefixSize(format)));
         break;
     case NulTerminated:
     case CrLfTerminated:
@@ -379,129 +412,73 @@ bool ZPacket::ReadTerminator(LengthFormat format)
     return true;
 }
 
-bool ZPacket::GetUint8(unsigned char& value)
+// One length-marked field, all or nothing: its length, then body(length), which
+// reads that many bytes, then its terminator.
+template <class Body>
+bool ZPacket::ReadField(LengthFormat format, size_t given, Body body)
 {
     return Reading([&] {
-        value = ReadByte();
+        size_t length;
+        return ReadLength(format, given, length) && body(length) && ReadTerminator(format);
+    });
+}
+
+void ZPacket::ReadInto(void* out, size_t length)
+{
+    unsigned char* at = static_cast<unsigned char*>(out);
+    ReadPieces(length, [&](const unsigned char* bytes, size_t count, size_t) {
+        std::memcpy(at, bytes, count);
+        at += count;
+    });
+}
+
+// `position` bytes from the start of the first buffer, counted in data lengths; past
+// the last buffer when the chain is shorter.
+ZPacket::Position ZPacket::Locate(size_t position) const
+{
+    Position at{0, position};
+    while (at.index < m_buffers.size() && at.offset >= LengthOf(at.index)) {
+        at.offset -= LengthOf(at.index);
+        ++at.index;
+    }
+    return at;
+}
+
+template <class Integer>
+bool ZPacket::GetInteger(Integer& value)
+{
+    return Reading([&] {
+        value = static_cast<Integer>(ReadUnsigned(static_cast<int>(sizeof(Integer))));
         return true;
     });
 }
 
-bool ZPacket::GetInt8(char& value)
-{
-    unsigned char byte;
-    if (!GetUint8(byte))
-        return false;
-    value = static_cast<char>(byte);
-    return true;
-}
+bool ZPacket::GetUint8(unsigned char& value) { return GetInteger(value); }
+bool ZPacket::GetInt8(char& value) { return GetInteger(value); }
+bool ZPacket::GetBool(bool& value) { return GetInteger(value); }
+bool ZPacket::GetInt16(short& value) { return GetInteger(value); }
+bool ZPacket::GetUint16(unsigned short& value) { return GetInteger(value); }
+bool ZPacket::GetInt32(long& value) { return GetInteger(value); }
+bool ZPacket::GetUint32(unsigned long& value) { return GetInteger(value); }
+bool ZPacket::GetInt64(__int64& value) { return GetInteger(value); }
+bool ZPacket::GetUint64(unsigned __int64& value) { return GetInteger(value); }
 
-bool ZPacket::GetBool(bool& value)
-{
-    unsigned char byte;
-    if (!GetUint8(byte))
-        return false;
-    value = byte != 0;
-    return true;
-}
-
-bool ZPacket::GetInt16(short& value)
-{
-    unsigned short unsignedValue;
-    if (!GetUint16(unsignedValue))
-        return false;
-    value = static_cast<short>(unsignedValue);
-    return true;
-}
-
-bool ZPacket::GetUint16(unsigned short& value)
-{
-    return Reading([&] {
-        value = static_cast<unsigned short>(ReadUnsigned(2));
-        return true;
-    });
-}
-
-bool ZPacket::GetInt32(VARIANT& value)
-{
-    if (FAILED(::VariantClear(&value)))
-        return false;
-    value.vt = VT_I4;
-    value.lVal = 0;
-    long read;
-    if (!GetInt32(read))
-        return false;
-    value.lVal = read;
-    return true;
-}
-
-bool ZPacket::GetInt32(long& value)
-{
-    unsigned long unsignedValue;
-    if (!GetUint32(unsignedValue))
-        return false;
-    value = static_cast<long>(unsignedValue);
-    return true;
-}
-
-bool ZPacket::GetUint32(VARIANT& value)
-{
-    if (FAILED(::VariantClear(&value)))
-        return false;
-    value.vt = VT_UI4;
-    value.ulVal = 0;
-    unsigned long read;
-    if (!GetUint32(read))
-        return false;
-    value.ulVal = read;
-    return true;
-}
+bool ZPacket::GetInt32(VARIANT& value) { return ResetToInteger(value, VT_I4) && GetInt32(value.lVal); }
+bool ZPacket::GetUint32(VARIANT& value) { return ResetToInteger(value, VT_UI4) && GetUint32(value.ulVal); }
 
 bool ZPacket::GetUint32At(unsigned long& value, size_t position)
 {
     if (position >= GetTotalLength())
         return false;
     const size_t index = m_readIndex, offset = m_readOffset, limit = m_readLimit;
-    Position at{0, position};
-    while (at.offset >= LengthOf(at.index)) {
-        at.offset -= LengthOf(at.index);
-        ++at.index;
-    }
+    const Position at = Locate(position);
     m_readIndex = at.index;
     m_readOffset = at.offset;
-    const bool ok = Reading([&] {
-        value = static_cast<unsigned long>(ReadUnsigned(4));
-        return true;
-    });
+    const bool ok = GetUint32(value);
     m_readIndex = index;
     m_readOffset = offset;
     m_readLimit = limit;
     return ok;
-}
-
-bool ZPacket::GetUint32(unsigned long& value)
-{
-    return Reading([&] {
-        value = static_cast<unsigned long>(ReadUnsigned(4));
-        return true;
-    });
-}
-
-bool ZPacket::GetInt64(__int64& value)
-{
-    unsigned __int64 unsignedValue;
-    if (!GetUint64(unsignedValue))
-        return false;
-    value = static_cast<__int64>(unsignedValue);
-    return true;
-}
-
-bool ZPacket::GetUint64(unsigned __int64& value)
-{
-    return Reading([&] {
-        value = ReadUnsigned(8);
-        return true;
-    });
 }
 
 bool ZPacket::GetString(IPacket* destination, LengthFormat format, size_t length)
@@ -520,32 +497,22 @@ bool ZPacket::GetString(IBuffer* destination, LengthFormat format, size_t length
 {
     if (!destination)
         return false;
-    return Reading([&] {
-        size_t total;
-        if (!ReadLength(format, length, total))
-            return false;
+    return ReadField(format, length, [&](size_t total) {
         // The reserve lets the destination grow once for the whole string.
         ReadPieces(total, [&](const unsigned char* bytes, size_t count, size_t stillToCome) {
             destination->Append(bytes, count, stillToCome);
         });
-        return ReadTerminator(format);
+        return true;
     });
 }
 
 bool ZPacket::GetBytes(ZByteBlock& block, LengthFormat format)
 {
-    return Reading([&] {
-        size_t total;
-        if (!ReadLength(format, block.size, total) || total > block.size)
+    return ReadField(format, block.size, [&](size_t total) {
+        if (total > block.size || (total && !block.data))
             return false;
-        if (total && !block.data)
-            return false;
-        size_t copied = 0;
-        ReadPieces(total, [&](const unsigned char* bytes, size_t count, size_t) {
-            std::memcpy(block.data + copied, bytes, count);
-            copied += count;
-        });
-        return ReadTerminator(format);
+        ReadInto(block.data, total);
+        return true;
     });
 }
 
@@ -555,48 +522,25 @@ bool ZPacket::GetAnsiString(VARIANT& value)
         return false;
     return Reading([&] {
         ZString bytes;
-        if (!GetBytes(bytes, LengthPrefix32))
-            return false;
-        const ZUnicodeString text(bytes);
-        BSTR converted = AllocBstr(text.c_str(), text.length());
-        if (!converted)
-            return false;
-        value.vt = VT_BSTR;
-        value.bstrVal = converted;
-        return true;
+        return GetBytes(bytes, LengthPrefix32) && StoreBstr(value, ZUnicodeString(bytes));
     });
 }
 
 bool ZPacket::GetString(std::string& value, LengthFormat format, size_t length)
 {
-    return Reading([&] {
-        size_t total;
-        if (!ReadLength(format, length, total))
-            return false;
+    return ReadField(format, length, [&](size_t total) {
         value.resize(total);
-        size_t copied = 0;
-        ReadPieces(total, [&](const unsigned char* bytes, size_t count, size_t) {
-            std::memcpy(value.data() + copied, bytes, count);
-            copied += count;
-        });
-        return ReadTerminator(format);
+        ReadInto(value.data(), total);
+        return true;
     });
 }
 
 bool ZPacket::GetBytes(ZString& value, LengthFormat format, size_t length)
 {
-    return Reading([&] {
-        size_t total;
-        if (!ReadLength(format, length, total))
-            return false;
-        char* out = value.GetBuffer(total);
-        size_t copied = 0;
-        ReadPieces(total, [&](const unsigned char* bytes, size_t count, size_t) {
-            std::memcpy(out + copied, bytes, count);
-            copied += count;
-        });
+    return ReadField(format, length, [&](size_t total) {
+        ReadInto(value.GetBuffer(total), total);
         value.ReleaseBuffer(total);
-        return ReadTerminator(format);
+        return true;
     });
 }
 
@@ -606,23 +550,13 @@ bool ZPacket::GetString(VARIANT& value)
         return false;
     return Reading([&] {
         ZUnicodeString text;
-        if (!GetString(text, LengthPrefix32))
-            return false;
-        BSTR converted = AllocBstr(text.c_str(), text.length());
-        if (!converted)
-            return false;
-        value.vt = VT_BSTR;
-        value.bstrVal = converted;
-        return true;
+        return GetString(text, LengthPrefix32) && StoreBstr(value, text);
     });
 }
 
 bool ZPacket::GetString(ZUnicodeString& value, LengthFormat format, size_t length)
 {
-    return Reading([&] {
-        size_t left;
-        if (!ReadLength(format, length, left))
-            return false;
+    return ReadField(format, length, [&](size_t left) {
         // Keeps the string's storage for the next text when it is not shared.
         if (value.IsShared())
             value.clear();
@@ -669,7 +603,7 @@ bool ZPacket::GetString(ZUnicodeString& value, LengthFormat format, size_t lengt
                 return false;  // the text ends inside a sequence
             AppendCodePoint(value, codePoint);
         }
-        return ReadTerminator(format);
+        return true;
     });
 }
 
@@ -721,11 +655,8 @@ bool ZPacket::GetNextBuffer(IBuffer*& buffer, size_t& offset)
 
 bool ZPacket::GetPacket(IPacket*& packet, LengthFormat format, size_t length)
 {
-    return Reading([&] {
-        size_t left;
-        if (!ReadLength(format, length, left))
-            return false;
-        ZUnknownPointer<ZPacket> part;
+    ZUnknownPointer<ZPacket> part;
+    const bool ok = ReadField(format, length, [&](size_t left) {
         part.Attach(new ZPacket(0, false));
         if (left) {
             SettleRead();
@@ -744,11 +675,12 @@ bool ZPacket::GetPacket(IPacket*& packet, LengthFormat format, size_t length)
         // The shared buffers also hold this packet's bytes around the part: the
         // part's own writes go into fresh buffers after them.
         part->m_writeIndex = part->m_buffers.size();
-        if (!ReadTerminator(format))
-            return false;
-        packet = part.Detach();
         return true;
     });
+    if (!ok)
+        return false;
+    packet = part.Detach();
+    return true;
 }
 
 bool ZPacket::SkipString(size_t& length, LengthFormat format)
@@ -902,17 +834,15 @@ void ZPacket::WriteUnsigned(uint64_t value, int bytes)
             // Room for the whole value in the current buffer.
             unsigned char* at = buffer->GetData() + m_writeOffset;
             for (int i = 0; i < bytes; ++i)
-                at[i] = static_cast<unsigned char>(value >> (m_bigEndian ? 8 * (bytes - 1 - i) : 8 * i));
+                at[i] = static_cast<unsigned char>(value >> ShiftOf(i, bytes));
             m_writeOffset += count;
             RaiseWriteLength();
             MoveOnWhenFull();
             return;
         }
     }
-    for (int i = 0; i < bytes; ++i) {
-        const int shift = m_bigEndian ? 8 * (bytes - 1 - i) : 8 * i;
-        WriteByte(static_cast<unsigned char>(value >> shift));
-    }
+    for (int i = 0; i < bytes; ++i)
+        WriteByte(static_cast<unsigned char>(value >> ShiftOf(i, bytes)));
     RaiseWriteLength();
 }
 
@@ -935,12 +865,8 @@ void ZPacket::WriteRaw(const unsigned char* data, size_t length, size_t pending)
 
 void ZPacket::WritePrefix(LengthFormat format, size_t length)
 {
-    if (format == LengthPrefix32)
-        WriteUnsigned(length, 4);
-    else if (format == LengthPrefix16)
-        WriteUnsigned(length, 2);
-    else if (format == LengthPrefix8)
-        WriteUnsigned(length, 1);
+    if (const int bytes = PrefixSize(format))
+        WriteUnsigned(length, bytes);
 }
 
 void ZPacket::WriteTerminator(LengthFormat format)
@@ -973,25 +899,15 @@ void ZPacket::PutUint32At(unsigned long value, size_t position)
     if (position <= total && total - position >= 4) {
         // All four bytes are written data: patch them where they lie, across buffer
         // boundaries by data length, whatever spare capacity a buffer has.
-        Position at{0, position};
-        Settle(at);
-        while (at.offset >= LengthOf(at.index)) {
-            at.offset -= LengthOf(at.index);
-            ++at.index;
-        }
+        Position at = Locate(position);
         for (int i = 0; i < 4; ++i) {
-            const int shift = m_bigEndian ? 8 * (3 - i) : 8 * i;
-            m_buffers[at.index]->GetData()[at.offset++] = static_cast<unsigned char>(value >> shift);
+            m_buffers[at.index]->GetData()[at.offset++] = static_cast<unsigned char>(value >> ShiftOf(i, 4));
             Settle(at);
         }
         return;
     }
     const size_t index = m_writeIndex, offset = m_writeOffset;
-    Position at{0, position};
-    while (at.index < m_buffers.size() && at.offset >= LengthOf(at.index)) {
-        at.offset -= LengthOf(at.index);
-        ++at.index;
-    }
+    const Position at = Locate(position);
     if (at.index == m_buffers.size())
         m_buffers.push_back(new ZBasicBuffer(std::max<size_t>(at.offset + 4, kBufferSlack), m_wipe));
     m_writeIndex = at.index;
@@ -1023,21 +939,15 @@ bool ZPacket::PutPacket(IPacket* source, LengthFormat format)
         WriteTerminator(format);
         return true;
     }
-    ZUnknownPointer<IPacketState> saved;
-    saved.Attach(source->SaveState());
-    source->Rewind();
     WritePrefix(format, total);
     size_t pending = total;
-    IBuffer* buffer;
-    size_t offset;
-    while (source->GetNextBuffer(buffer, offset)) {
+    VisitBuffers(source, [&](IBuffer* buffer) {
         const size_t length = buffer->GetDataLength();
         WriteRaw(buffer->GetData(), length, pending);
         pending -= std::min(pending, length);
-        buffer->Release();
-    }
+        return true;
+    });
     WriteTerminator(format);
-    source->RestoreState(saved.Get());
     return true;
 }
 
@@ -1165,17 +1075,11 @@ bool ZPacket::PutPacketBuffers(IPacket* source, LengthFormat format)
         return false;
     WritePrefix(format, total);
     FinishWriteBuffer();
-    ZUnknownPointer<IPacketState> saved;
-    saved.Attach(source->SaveState());
-    source->Rewind();
-    IBuffer* buffer;
-    size_t offset;
-    while (source->GetNextBuffer(buffer, offset)) {
+    VisitBuffers(source, [&](IBuffer* buffer) {
         InsertBuffer(buffer);
-        buffer->Release();
-    }
+        return true;
+    });
     WriteTerminator(format);
-    source->RestoreState(saved.Get());
     return true;
 }
 

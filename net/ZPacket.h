@@ -112,10 +112,15 @@ private:
 
     template <class Read>
     bool Reading(Read read);
+    template <class Integer>
+    bool GetInteger(Integer& value);
+    template <class Body>
+    bool ReadField(LengthFormat format, size_t given, Body body);
     size_t LengthOf(size_t index) const { return m_buffers[index]->GetDataLength(); }
     void Settle(Position& at) const;
     void SettleRead();
     unsigned char ReadByte();
+    int ShiftOf(int i, int bytes) const;
     uint64_t ReadUnsigned(int bytes);
     void Advance(size_t count);
     template <class Sink>
@@ -123,6 +128,8 @@ private:
     bool FindTerminator(LengthFormat format, size_t& distance) const;
     bool ReadLength(LengthFormat format, size_t given, size_t& length);
     bool ReadTerminator(LengthFormat format);
+    void ReadInto(void* out, size_t length);
+    Position Locate(size_t position) const;
 
     IBuffer* WriteBuffer(size_t newBufferSize);
     void RaiseWriteLength();

@@ -7,33 +7,65 @@
 
 #include <cstring>
 #include <functional>
+#include <string>
 
 #include "net/ZAddressIPv4.h"
 #include "net/ZAddressIPv6.h"
 #include "net/ZInternetAddress.h"
+#include "tests/support/OwnedReference.h"
 
 namespace {
 
-template <class T>
-ZUnknownPointer<T> Own(T* object)
+using TestSupport::Own;
+
+// A new address of the family: IPv6 when v6, else IPv4.
+ZUnknownPointer<IInternetAddress> NewAddress(bool v6)
 {
-    ZUnknownPointer<T> owner;
-    owner.Attach(object);
-    return owner;
+    return v6 ? Own<IInternetAddress>(new ZAddressIPv6) : Own<IInternetAddress>(new ZAddressIPv4);
 }
 
-ZUnknownPointer<IInternetAddress> V4(const char* text, unsigned short port = 0)
+ZUnknownPointer<IInternetAddress> Parsed(bool v6, const char* text, unsigned short port = 0)
 {
-    auto address = Own<IInternetAddress>(new ZAddressIPv4);
+    auto address = NewAddress(v6);
     EXPECT_TRUE(address->SetAddress(text, port)) << text;
     return address;
 }
 
-ZUnknownPointer<IInternetAddress> V6(const char* text, unsigned short port = 0)
+ZUnknownPointer<IInternetAddress> V4(const char* text, unsigned short port = 0) { return Parsed(false, text, port); }
+ZUnknownPointer<IInternetAddress> V6(const char* text, unsigned short port = 0) { return Parsed(true, text, port); }
+
+std::wstring Widen(const char* text) { return std::wstring(text, text + std::strlen(text)); }
+
+// The narrow or the wide setter, as a table row asks.
+bool SetAddress(IInternetAddress* address, const char* text, unsigned short port, bool wide)
 {
-    auto address = Own<IInternetAddress>(new ZAddressIPv6);
-    EXPECT_TRUE(address->SetAddress(text, port)) << text;
-    return address;
+    return wide ? address->SetAddress(Widen(text).c_str(), port) : address->SetAddress(text, port);
+}
+
+bool SetAddressAndPort(IInternetAddress* address, const char* text, bool wide)
+{
+    return wide ? address->SetAddressAndPort(Widen(text).c_str()) : address->SetAddressAndPort(text);
+}
+
+// What the IPv4 and IPv6 parse-and-print tables check alike.
+struct ParseCase {
+    const char* text;
+    unsigned short port;
+    bool ok;
+    const wchar_t* plain;
+    const wchar_t* withPort;
+};
+
+void ExpectParsed(IInternetAddress* address, const ParseCase& c, bool wide)
+{
+    EXPECT_EQ(SetAddress(address, c.text, c.port, wide), c.ok);
+    EXPECT_EQ(address->IsValid(), c.ok);
+}
+
+void ExpectPrinted(IInternetAddress* address, const ParseCase& c)
+{
+    EXPECT_EQ(address->ToString(false), c.plain);
+    EXPECT_EQ(address->ToString(true), c.withPort);
 }
 
 // The library starts Winsock itself; only tests that call the resolver directly
@@ -144,13 +176,7 @@ TEST(AddressText, DottedQuadTable)
 
 TEST(AddressIPv4, ParseAndPrintTable)
 {
-    struct Case {
-        const char* text;
-        unsigned short port;
-        bool ok;
-        const wchar_t* plain;
-        const wchar_t* withPort;
-    } cases[] = {
+    const ParseCase cases[] = {
         {"10.0.0.1", 22, true, L"10.0.0.1", L"10.0.0.1:22"},
         {"0.0.0.0", 0, true, L"0.0.0.0", L"0.0.0.0:0"},
         {"192.168.001.1", 1, false, L"", L""},
@@ -161,16 +187,13 @@ TEST(AddressIPv4, ParseAndPrintTable)
         {"", 1, false, L"", L""},
         {"255.255.255.254", 65535, true, L"255.255.255.254", L"255.255.255.254:65535"},
     };
-    for (const Case& c : cases) {
+    for (const ParseCase& c : cases) {
         SCOPED_TRACE(c.text);
         for (bool wide : {false, true}) {
-            auto address = Own<IInternetAddress>(new ZAddressIPv4);
-            const std::wstring wideText(c.text, c.text + std::strlen(c.text));
-            EXPECT_EQ(wide ? address->SetAddress(wideText.c_str(), c.port) : address->SetAddress(c.text, c.port), c.ok);
-            EXPECT_EQ(address->IsValid(), c.ok);
+            auto address = NewAddress(false);
+            ExpectParsed(address.Get(), c, wide);
             EXPECT_EQ(address->GetPort(), c.port);  // the port is taken either way
-            EXPECT_EQ(address->ToString(false), c.plain);
-            EXPECT_EQ(address->ToString(true), c.withPort);
+            ExpectPrinted(address.Get(), c);
             EXPECT_EQ(address->ToAnsiString(true), ZString(ZUnicodeString(c.withPort)));
             const sockaddr* sa;
             int length;
@@ -183,13 +206,7 @@ TEST(AddressIPv4, ParseAndPrintTable)
 
 TEST(AddressIPv6, ParseAndPrintTable)
 {
-    struct Case {
-        const char* text;
-        unsigned short port;
-        bool ok;
-        const wchar_t* plain;
-        const wchar_t* withPort;
-    } cases[] = {
+    const ParseCase cases[] = {
         {"::1", 22, true, L"::1", L"[::1]:22"},
         {"::", 0, true, L"::", L"[::]:0"},
         {"2001:db8::1", 443, true, L"2001:db8::1", L"[2001:db8::1]:443"},
@@ -201,17 +218,14 @@ TEST(AddressIPv6, ParseAndPrintTable)
         {"localhost", 1, false, L"", L""},
         {"", 1, false, L"", L""},
     };
-    for (const Case& c : cases) {
+    for (const ParseCase& c : cases) {
         SCOPED_TRACE(c.text);
         for (bool wide : {false, true}) {
-            auto address = Own<IInternetAddress>(new ZAddressIPv6);
+            auto address = NewAddress(true);
             address->SetPort(99);
-            const std::wstring wideText(c.text, c.text + std::strlen(c.text));
-            EXPECT_EQ(wide ? address->SetAddress(wideText.c_str(), c.port) : address->SetAddress(c.text, c.port), c.ok);
-            EXPECT_EQ(address->IsValid(), c.ok);
+            ExpectParsed(address.Get(), c, wide);
             EXPECT_EQ(address->GetPort(), c.ok ? c.port : 99);  // a failed parse keeps the port
-            EXPECT_EQ(address->ToString(false), c.plain);
-            EXPECT_EQ(address->ToString(true), c.withPort);
+            ExpectPrinted(address.Get(), c);
             EXPECT_EQ(address->GetSocketType(), SOCK_STREAM);
             EXPECT_EQ(address->GetProtocol(), IPPROTO_TCP);
         }
@@ -234,9 +248,8 @@ TEST(AddressBoth, SetAddressAndPortTable)
     for (const Case& c : cases) {
         SCOPED_TRACE(c.text);
         for (bool wide : {false, true}) {
-            auto address = c.v6 ? Own<IInternetAddress>(new ZAddressIPv6) : Own<IInternetAddress>(new ZAddressIPv4);
-            const std::wstring wideText(c.text, c.text + std::strlen(c.text));
-            EXPECT_EQ(wide ? address->SetAddressAndPort(wideText.c_str()) : address->SetAddressAndPort(c.text), c.ok);
+            auto address = NewAddress(c.v6);
+            EXPECT_EQ(SetAddressAndPort(address.Get(), c.text, wide), c.ok);
             EXPECT_EQ(address->IsValid(), c.ok);
             if (c.ok) {
                 EXPECT_EQ(address->GetPort(), c.port);
@@ -247,7 +260,7 @@ TEST(AddressBoth, SetAddressAndPortTable)
 
 TEST(AddressBoth, NewAddressesAreTheValidWildcard)
 {
-    for (auto address : {Own<IInternetAddress>(new ZAddressIPv4), Own<IInternetAddress>(new ZAddressIPv6)}) {
+    for (auto address : {NewAddress(false), NewAddress(true)}) {
         EXPECT_TRUE(address->IsValid());
         EXPECT_TRUE(address->IsAny());
         EXPECT_FALSE(address->IsLoopback());
@@ -276,11 +289,11 @@ TEST(AddressBoth, AnyAndLoopback)
         {true, "::2", false, false},      {true, "::ffff:127.0.0.1", false, false},
     };
     for (const Case& c : cases) {
-        auto address = c.v6 ? V6(c.text) : V4(c.text);
+        auto address = Parsed(c.v6, c.text);
         EXPECT_EQ(address->IsAny(), c.any) << c.text;
         EXPECT_EQ(address->IsLoopback(), c.loopback) << c.text;
     }
-    auto invalid = Own<IInternetAddress>(new ZAddressIPv4);
+    auto invalid = NewAddress(false);
     invalid->SetAddress("bad", 0);
     EXPECT_FALSE(invalid->IsAny());
 }
@@ -307,13 +320,13 @@ TEST(AddressBoth, EqualityAndPortWildcard)
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(testing::Message() << c.a << " " << c.b);
-        auto a = c.v6a ? V6(c.a, c.portA) : V4(c.a, c.portA);
-        auto b = c.v6b ? V6(c.b, c.portB) : V4(c.b, c.portB);
+        auto a = Parsed(c.v6a, c.a, c.portA);
+        auto b = Parsed(c.v6b, c.b, c.portB);
         EXPECT_EQ(a->IsEqual(b.Get()), c.equal);
         EXPECT_EQ(b->IsEqual(a.Get()), c.equal);
     }
     auto valid = V4("10.0.0.1");
-    auto invalid = Own<IInternetAddress>(new ZAddressIPv4);
+    auto invalid = NewAddress(false);
     invalid->SetAddress("10.0.0.1:", 0);
     EXPECT_FALSE(valid->IsEqual(invalid.Get()));
     EXPECT_FALSE(invalid->IsEqual(valid.Get()));
@@ -353,8 +366,8 @@ TEST(AddressBoth, SubnetTable)
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(testing::Message() << c.a << " " << c.b << "/" << c.prefix);
-        auto a = c.v6 ? V6(c.a, 22) : V4(c.a, 22);
-        auto b = c.v6 ? V6(c.b, 0) : V4(c.b, 0);
+        auto a = Parsed(c.v6, c.a, 22);
+        auto b = Parsed(c.v6, c.b, 0);
         EXPECT_EQ(a->IsInSubnet(b.Get(), c.prefix), c.inside);
         EXPECT_EQ(b->IsInSubnet(a.Get(), c.prefix), c.inside);
     }
@@ -383,17 +396,17 @@ TEST(AddressBoth, IncrementCarriesAndStopsAtTheTop)
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.from);
-        auto address = c.v6 ? V6(c.from, 80) : V4(c.from, 80);
+        auto address = Parsed(c.v6, c.from, 80);
         EXPECT_EQ(address->Increment(), c.ok);
         EXPECT_EQ(address->ToString(false).str(), std::wstring(c.to));
         EXPECT_EQ(address->GetPort(), 80);
     }
     // The last IPv4 address cannot be stepped.
-    auto top = Own<IInternetAddress>(new ZAddressIPv4);
+    auto top = NewAddress(false);
     const unsigned char ones[4] = {255, 255, 255, 255};
     ASSERT_TRUE(top->SetRawAddress(ones, 4));
     EXPECT_FALSE(top->Increment());
-    auto invalid = Own<IInternetAddress>(new ZAddressIPv6);
+    auto invalid = NewAddress(true);
     invalid->SetAddress("nope", 0);
     EXPECT_FALSE(invalid->Increment());
 }
@@ -416,8 +429,8 @@ TEST(AddressBoth, OrderingIsNumeric)
         {true, "::1", "::1", false},
     };
     for (const Case& c : cases) {
-        auto a = c.v6 ? V6(c.a) : V4(c.a);
-        auto b = c.v6 ? V6(c.b) : V4(c.b);
+        auto a = Parsed(c.v6, c.a);
+        auto b = Parsed(c.v6, c.b);
         EXPECT_EQ(a->IsLessThan(b.Get()), c.less) << c.a << " < " << c.b;
     }
     EXPECT_FALSE(V4("1.1.1.1")->IsLessThan(V6("ff::").Get()));
@@ -440,7 +453,7 @@ TEST(AddressBoth, RawAddressRules)
     EXPECT_EQ(length, 4);
     EXPECT_EQ(std::memcmp(raw, four, 4), 0);
 
-    auto v6 = Own<IInternetAddress>(new ZAddressIPv6);
+    auto v6 = NewAddress(true);
     v6->SetAddress("bad", 0);
     EXPECT_FALSE(v6->SetRawAddress(four, 4));
     EXPECT_FALSE(v6->IsValid());
@@ -501,14 +514,12 @@ TEST(AddressFactory, SockaddrRoundTrips)
         EXPECT_EQ(copy->GetPort(), 65000);
         EXPECT_EQ(copy->ToString(true), original->ToString(true));
         // The class's own setter gives the same address.
-        auto again = original->GetFamily() == AF_INET ? Own<IInternetAddress>(new ZAddressIPv4)
-                                                      : Own<IInternetAddress>(new ZAddressIPv6);
+        auto again = NewAddress(original->GetFamily() == AF_INET6);
         ASSERT_TRUE(again->SetSockaddr(sa, length));
         EXPECT_TRUE(again->IsEqual(original.Get()));
         // A structure too short for its family, or of the other family, is refused.
         EXPECT_EQ(CreateAddressFromSockaddr(sa, 4), nullptr);
-        auto other = original->GetFamily() == AF_INET ? Own<IInternetAddress>(new ZAddressIPv6)
-                                                      : Own<IInternetAddress>(new ZAddressIPv4);
+        auto other = NewAddress(original->GetFamily() == AF_INET);
         EXPECT_FALSE(other->SetSockaddr(sa, length));
         EXPECT_FALSE(other->IsValid());
     }
@@ -558,10 +569,8 @@ TEST(AddressFactory, AddrinfoCarriesTypeAndProtocol)
         SCOPED_TRACE(host);
         addrinfo* result = nullptr;
         ASSERT_EQ(::getaddrinfo(host, "53", &hints, &result), 0);
-        auto right = result->ai_family == AF_INET ? Own<IInternetAddress>(new ZAddressIPv4)
-                                                  : Own<IInternetAddress>(new ZAddressIPv6);
-        auto wrong = result->ai_family == AF_INET ? Own<IInternetAddress>(new ZAddressIPv6)
-                                                  : Own<IInternetAddress>(new ZAddressIPv4);
+        auto right = NewAddress(result->ai_family == AF_INET6);
+        auto wrong = NewAddress(result->ai_family == AF_INET);
         EXPECT_TRUE(right->SetAddrinfo(result));
         EXPECT_EQ(right->GetSocketType(), SOCK_DGRAM);
         EXPECT_EQ(right->GetProtocol(), IPPROTO_UDP);

@@ -129,6 +129,20 @@ bool InsideInput(const Bytes& input, const std::string& found)
     return bytes.empty() || std::search(input.begin(), input.end(), bytes.begin(), bytes.end()) != input.end();
 }
 
+// Reads a text variant with `get`; a text read must be no longer than the input.
+template <class Get>
+bool ReadBstr(const Bytes& in, Get get)
+{
+    VARIANT v;
+    ::VariantInit(&v);
+    const bool ok = get(v);
+    if (ok) {
+        EXPECT_LE(::SysStringLen(v.bstrVal), in.size());
+    }
+    ::VariantClear(&v);
+    return ok;
+}
+
 // A reader returns false, or true after checking what it returned against the input.
 using Reader = std::function<bool(ZPacket*, const Bytes&, const Layout&)>;
 
@@ -141,24 +155,10 @@ std::vector<std::pair<const char*, Reader>> Readers()
         {"u32", [](ZPacket* p, const Bytes&, const Layout&) { unsigned long v; return p->GetUint32(v); }},
         {"u64", [](ZPacket* p, const Bytes&, const Layout&) { unsigned __int64 v; return p->GetUint64(v); }},
         {"variant string", [](ZPacket* p, const Bytes& in, const Layout&) {
-             VARIANT v;
-             ::VariantInit(&v);
-             const bool ok = p->GetString(v);
-             if (ok) {
-                 EXPECT_LE(::SysStringLen(v.bstrVal), in.size());
-             }
-             ::VariantClear(&v);
-             return ok;
+             return ReadBstr(in, [&](VARIANT& v) { return p->GetString(v); });
          }},
         {"variant ansi", [](ZPacket* p, const Bytes& in, const Layout&) {
-             VARIANT v;
-             ::VariantInit(&v);
-             const bool ok = p->GetAnsiString(v);
-             if (ok) {
-                 EXPECT_LE(::SysStringLen(v.bstrVal), in.size());
-             }
-             ::VariantClear(&v);
-             return ok;
+             return ReadBstr(in, [&](VARIANT& v) { return p->GetAnsiString(v); });
          }},
         {"byte block", [](ZPacket* p, const Bytes&, const Layout&) {
              unsigned char data[16];

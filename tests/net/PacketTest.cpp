@@ -744,6 +744,20 @@ TEST(PacketPositions, BackPatchingAndAbsoluteReads)
     EXPECT_EQ(value, 0x34333231ul);
 }
 
+TEST(PacketPositions, BackPatchingStartsAnywhereInTheChain)
+{
+    // "ab" "cdef" "ghij": the patch may begin inside any buffer, not only the first.
+    for (size_t position = 0; position <= 6; ++position) {
+        SCOPED_TRACE(position);
+        auto packet = Chain(Utf8("abcdefghij"), {2, 4});
+        packet->PutUint32At(0x31323334ul, position);
+        Bytes expected = Utf8("abcdefghij");
+        std::memcpy(expected.data() + position, "1234", 4);
+        EXPECT_EQ(Contents(packet.Get()), expected);
+        EXPECT_EQ(packet->GetTotalLength(), 10u);
+    }
+}
+
 TEST(PacketPositions, MoveWritePositionReservesTheWholeDistance)
 {
     for (size_t first : {size_t(8), size_t(1024)}) {

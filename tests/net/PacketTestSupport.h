@@ -8,18 +8,13 @@
 
 #include "net/ZBasicBuffer.h"
 #include "net/ZPacket.h"
+#include "tests/support/OwnedReference.h"
 
 namespace PacketTest {
 
 using Bytes = std::vector<unsigned char>;
 
-template <class T>
-ZUnknownPointer<T> Own(T* object)
-{
-    ZUnknownPointer<T> owner;
-    owner.Attach(object);
-    return owner;
-}
+using TestSupport::Own;
 
 // An IBuffer over memory the test owns (a guarded page, say): capacity = length,
 // so nothing is ever written past it.
@@ -74,22 +69,6 @@ inline ZUnknownPointer<ZPacket> ChainCutAt(const Bytes& bytes, const std::vector
     return packet;
 }
 
-// Every byte of every buffer, from the first.
-inline Bytes Contents(IPacket* packet)
-{
-    auto state = Own(packet->SaveState());
-    packet->Rewind();
-    Bytes out;
-    IBuffer* buffer;
-    size_t offset;
-    while (packet->GetNextBuffer(buffer, offset)) {
-        out.insert(out.end(), buffer->GetData() + offset, buffer->GetData() + buffer->GetDataLength());
-        buffer->Release();
-    }
-    packet->RestoreState(state.Get());
-    return out;
-}
-
 // The bytes from the read cursor on, the read limit aside.
 inline Bytes Unread(IPacket* packet)
 {
@@ -101,6 +80,16 @@ inline Bytes Unread(IPacket* packet)
         out.insert(out.end(), buffer->GetData() + offset, buffer->GetData() + buffer->GetDataLength());
         buffer->Release();
     }
+    packet->RestoreState(state.Get());
+    return out;
+}
+
+// Every byte of every buffer, from the first.
+inline Bytes Contents(IPacket* packet)
+{
+    auto state = Own(packet->SaveState());
+    packet->Rewind();
+    Bytes out = Unread(packet);
     packet->RestoreState(state.Get());
     return out;
 }

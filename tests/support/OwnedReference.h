@@ -1,0 +1,17 @@
+// Adopting the reference a factory or `new` hands over, so that a test cannot leak
+// it on an early return.
+#pragma once
+
+#include "foundation/ZUnknown.h"
+
+namespace TestSupport {
+
+template <class T>
+ZUnknownPointer<T> Own(T* object)
+{
+    ZUnknownPointer<T> owner;
+    owner.Attach(object);
+    return owner;
+}
+
+}  // namespace TestSupport
