@@ -16,14 +16,6 @@ namespace {
 constexpr size_t kIntegers = 16 * 1024;
 constexpr size_t kStrings = 2000;
 
-template <class T>
-ZUnknownPointer<T> Own(T* object)
-{
-    ZUnknownPointer<T> owner;
-    owner.Attach(object);
-    return owner;
-}
-
 // Starts writing and reading again from the first byte, keeping the storage.
 void Restart(IPacket* packet)
 {
@@ -42,12 +34,12 @@ void CompareIntegers(Bench::Harness& harness, bool littleEndian)
     std::vector<unsigned char> source(bytes), target(bytes);
     std::memcpy(source.data(), values.data(), bytes);
 
-    auto packet = Own(new ZPacket(bytes, false));
+    auto packet = ZAdoptReference(new ZPacket(bytes, false));
     if (littleEndian)
         packet->SetLittleEndian();
     for (uint32_t v : values)
         packet->PutUint32(static_cast<unsigned long>(v));
-    auto wide = Own(new ZPacket(bytes, false));
+    auto wide = ZAdoptReference(new ZPacket(bytes, false));
     if (littleEndian)
         wide->SetLittleEndian();
 
@@ -106,10 +98,10 @@ void CompareStrings(Bench::Harness& harness)
     }
     std::vector<unsigned char> source(bytes), target(bytes);
 
-    auto packet = Own(new ZPacket(bytes + 1024, false));
+    auto packet = ZAdoptReference(new ZPacket(bytes + 1024, false));
     for (const ZUnicodeString& t : texts)
         packet->PutString(t, LengthPrefix32);
-    auto raw = Own(new ZPacket(bytes + 1024, false));
+    auto raw = ZAdoptReference(new ZPacket(bytes + 1024, false));
 
     const Bench::Case copy{"memcpy", [&] {
                                std::memcpy(target.data(), source.data(), bytes);

@@ -13,18 +13,10 @@
 
 namespace {
 
-template <class T>
-ZUnknownPointer<T> Own(T* object)
-{
-    ZUnknownPointer<T> owner;
-    owner.Attach(object);
-    return owner;
-}
-
 // The packet's bytes in hexadecimal, one line per buffer.
 void DumpBuffers(IPacket* packet)
 {
-    auto state = Own(packet->SaveState());
+    auto state = ZAdoptReference(packet->SaveState());
     packet->Rewind();
     IBuffer* buffer;
     size_t offset;
@@ -45,7 +37,7 @@ void DumpBuffers(IPacket* packet)
 void ShowRoundTrip()
 {
     DemoPrint(L"-- packet round trip (first buffer 12 bytes, so fields cross buffers)\n");
-    auto packet = Own(new ZPacket(12, false));
+    auto packet = ZAdoptReference(new ZPacket(12, false));
     const wchar_t* text = L"Gr\u00FC\u00DFe \U0001F600 \U0001D11E";
     packet->PutUint16(0x1234);
     packet->SetLittleEndian();
@@ -75,7 +67,7 @@ void ShowRoundTrip()
     DemoPrintf(L"  text (CR LF)         \"%hs\"\n", tail.c_str());
 
     const std::string longText(300, 'x');
-    auto refused = Own(new ZPacket(0, false));
+    auto refused = ZAdoptReference(new ZPacket(0, false));
     const bool written = refused->PutBytes(longText.data(), longText.size(), LengthPrefix8);
     DemoPrintf(L"  300 bytes behind a one-byte length: %ls (%zu bytes in the packet)\n",
                written ? L"written" : L"refused", refused->GetTotalLength());
@@ -90,7 +82,7 @@ void ShowAddress(const char* text)
         DemoPrintf(L"  %-32hs not host[:port] text\n", text);
         return;
     }
-    auto address = Own(CreateAddressFromNumericHost(host.c_str(), port));
+    auto address = ZAdoptReference(CreateAddressFromNumericHost(host.c_str(), port));
     if (!address) {
         DemoPrintf(L"  %-32hs not a numeric address\n", text);
         return;
@@ -115,8 +107,8 @@ void ShowAddresses()
                              "x[::1]:5", "10.0.0.1:65536", "ffff:ffff:ffff:ffff:ffff:ffff:ffff:ffff", "host.example:22"})
         ShowAddress(text);
 
-    auto net = Own(CreateAddressFromNumericHost("192.168.1.7", 0));
-    auto other = Own(CreateAddressFromNumericHost("192.168.1.200", 0));
+    auto net = ZAdoptReference(CreateAddressFromNumericHost("192.168.1.7", 0));
+    auto other = ZAdoptReference(CreateAddressFromNumericHost("192.168.1.200", 0));
     if (net && other)
         DemoPrintf(L"  192.168.1.7 and 192.168.1.200 in one /24: %ls, /25: %ls\n",
                    net->IsInSubnet(other.Get(), 24) ? L"yes" : L"no", net->IsInSubnet(other.Get(), 25) ? L"yes" : L"no");

@@ -105,3 +105,13 @@ public:
 private:
     T* m_object = nullptr;
 };
+
+// Wraps a reference the caller already holds (from `new` or a Create function),
+// so that it is released on every path.
+template <class T>
+ZUnknownPointer<T> ZAdoptReference(T* object)
+{
+    ZUnknownPointer<T> owner;
+    owner.Attach(object);
+    return owner;
+}

@@ -9,9 +9,7 @@ namespace TestSupport {
 template <class T>
 ZUnknownPointer<T> Own(T* object)
 {
-    ZUnknownPointer<T> owner;
-    owner.Attach(object);
-    return owner;
+    return ZAdoptReference(object);
 }
 
 }  // namespace TestSupport
