@@ -110,6 +110,11 @@ void AFXAPI CWnd::DeleteTempMap()
     delete doomed;
 }
 
+size_t AFXAPI AfxGetTempWndCount()
+{
+    return t_temporary ? t_temporary->size() : 0;
+}
+
 BOOL CWnd::Attach(HWND window)
 {
     ASSERT(m_hWnd == nullptr);

@@ -143,6 +143,8 @@ private:
 
 // The procedure of every window the framework made or subclassed.
 TESSARO_MFC_API LRESULT CALLBACK AfxWndProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+// How many temporary objects the calling thread holds (for leak checks).
+TESSARO_MFC_API size_t AFXAPI AfxGetTempWndCount();
 // The message being handled on this thread (for Default).
 TESSARO_MFC_API const MSG* AFXAPI AfxGetCurrentMessage();
 // Registers (once) a window class with the given features and returns its name;

@@ -64,7 +64,7 @@ protected: \
 namespace AfxMsg {
 
 inline CPoint PointOf(LPARAM lParam) { return CPoint(lParam); }
-CWnd* AFXAPI WndOf(HWND window);
+TESSARO_MFC_API CWnd* AFXAPI WndOf(HWND window);
 
 template <class T, auto F> BOOL v_v(CWnd* w, WPARAM, LPARAM, LRESULT*)
 { (static_cast<T*>(w)->*F)(); return TRUE; }
