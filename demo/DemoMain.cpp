@@ -7,6 +7,9 @@
 #include "demo/DemoReports.h"
 #include "foundation/TessaroInit.h"
 
+// demo/DemoDialog.cpp
+void ShowDataExchangeDialog();
+
 namespace {
 
 IHostnameResolver* DemoResolverFactory() { return nullptr; }
@@ -27,5 +30,6 @@ int wmain()
     ShowStartup();
     ShowReports();
     ShowMessageBoxes();
+    ShowDataExchangeDialog();
     return 0;
 }

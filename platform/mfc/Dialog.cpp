@@ -36,6 +36,9 @@ void Prompt(DWORD messageId, DWORD_PTR first = 0, DWORD_PTR second = 0)
         ThisModule(), messageId, 0, reinterpret_cast<LPWSTR>(&text), 0, reinterpret_cast<va_list*>(arguments));
     if (length == 0 || !text)
         return;
+    // The table ends each text with a line break that a box does not need.
+    for (DWORD end = length; end > 0 && (text[end - 1] == L'\r' || text[end - 1] == L'\n'); --end)
+        text[end - 1] = L'\0';
     AfxMessageBox(text, MB_ICONEXCLAMATION);
     ::LocalFree(text);
 }

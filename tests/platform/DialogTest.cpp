@@ -34,7 +34,10 @@ std::wstring TableText(DWORD id, DWORD_PTR first = 0, DWORD_PTR second = 0)
     ::FormatMessageW(FORMAT_MESSAGE_FROM_HMODULE | FORMAT_MESSAGE_ARGUMENT_ARRAY,
                      ::GetModuleHandleW(L"TessaroMfc.dll"), id, 0, buffer, 512,
                      reinterpret_cast<va_list*>(arguments));
-    return buffer;
+    std::wstring text = buffer;
+    while (!text.empty() && (text.back() == L'\r' || text.back() == L'\n'))
+        text.pop_back();  // the box shows the text without the table's final break
+    return text;
 }
 
 std::wstring TextOf(HWND window)
