@@ -439,6 +439,7 @@ int CDialog::RunModalLoop()
                 ::SendMessageW(owner, WM_ENTERIDLE, MSGF_DIALOGBOX, reinterpret_cast<LPARAM>(m_hWnd));
             CWnd::DeleteTempMap();
             AfxDeleteTempGdiMap();
+            AfxDeleteTempMenuMap();
             if (!m_bContinueModal)
                 break;
         }

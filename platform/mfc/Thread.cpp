@@ -130,6 +130,7 @@ BOOL CWinThread::OnIdle(LONG)
 {
     CWnd::DeleteTempMap();
     AfxDeleteTempGdiMap();
+    AfxDeleteTempMenuMap();
     return FALSE;
 }
 

@@ -4,6 +4,8 @@
 //   CWnd, message maps        CWnd.h, afxmsg_.h
 //   CDC, CFont, CBrush, ...   Gdi.h
 //   CDialog, CDataExchange    Dialog.h
+//   CEdit, CComboBox, CMenu.. Controls.h (common controls: afxcmn.h)
+//   CView, CFrameWnd          View.h
 //   CWinThread, CWinApp       below
 #pragma once
 
@@ -11,6 +13,8 @@
 #include "CWnd.h"
 #include "Gdi.h"
 #include "Dialog.h"
+#include "Controls.h"
+#include "View.h"
 
 // The message-map callers that need a device context: the handler sees a CDC
 // attached for the duration of the call.
