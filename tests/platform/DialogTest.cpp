@@ -442,3 +442,38 @@ TEST(DialogExchange, ShowingLimitsTheEditAndFailingReturnsFalse)
 }
 
 }  // namespace
+
+namespace {
+
+// --- templates from resources -----------------------------------------------------
+
+class ResourceDialog : public CDialog {
+public:
+    ResourceDialog() : CDialog(300u) {}
+    std::vector<std::wstring> m_items;
+
+protected:
+    BOOL OnInitDialog() override
+    {
+        CDialog::OnInitDialog();
+        HWND combo = ::GetDlgItem(m_hWnd, kCombo);
+        const LRESULT count = ::SendMessageW(combo, CB_GETCOUNT, 0, 0);
+        for (LRESULT i = 0; i < count; ++i) {
+            wchar_t text[32] = {};
+            if (::SendMessageW(combo, CB_GETLBTEXTLEN, i, 0) < 32)
+                ::SendMessageW(combo, CB_GETLBTEXT, i, reinterpret_cast<LPARAM>(text));
+            m_items.push_back(text);
+        }
+        EndDialog(7);
+        return TRUE;
+    }
+};
+
+TEST(DialogResource, TemplateAndInitialisationDataComeFromTheResourceChain)
+{
+    ResourceDialog dialog;
+    EXPECT_EQ(dialog.DoModal(), 7);
+    EXPECT_EQ(dialog.m_items, (std::vector<std::wstring>{L"one", L"three"}));
+}
+
+}  // namespace

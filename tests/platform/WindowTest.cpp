@@ -634,3 +634,93 @@ TEST(Resources, CreatingAndDestroyingWindowsLeavesNoObjectsBehind)
 }
 
 }  // namespace
+
+namespace {
+
+// --- living with the common controls' own subclassing ------------------------------
+
+using GetWindowSubclassProc = BOOL(WINAPI*)(HWND, SUBCLASSPROC, UINT_PTR, DWORD_PTR*);
+
+int g_subclassChars = 0;
+
+LRESULT CALLBACK CountChars(HWND window, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR, DWORD_PTR)
+{
+    if (message == WM_CHAR)
+        ++g_subclassChars;
+    return ::DefSubclassProc(window, message, wParam, lParam);
+}
+
+TEST(HandleMap, SubclassingOverACommonControlsSubclassKeepsItsChain)
+{
+    // Not in the import library: by ordinal.
+    auto getSubclass = reinterpret_cast<GetWindowSubclassProc>(
+        reinterpret_cast<void*>(::GetProcAddress(::GetModuleHandleW(L"comctl32.dll"), reinterpret_cast<LPCSTR>(411))));
+    ASSERT_NE(getSubclass, nullptr);
+    HWND edit = PlainWindow(L"Edit");
+    ASSERT_TRUE(::SetWindowSubclass(edit, CountChars, 1, 0));
+    const LONG_PTR chained = ::GetWindowLongPtrW(edit, GWLP_WNDPROC);
+    Subclassed object;
+    ASSERT_TRUE(object.SubclassWindow(edit));
+    g_subclassChars = 0;
+    ::SendMessageW(edit, WM_CHAR, L'k', 1);
+    EXPECT_EQ(object.m_chars, std::vector<std::wstring>{L"k"});
+    EXPECT_EQ(g_subclassChars, 1);  // Default went on through the common controls' chain
+    EXPECT_EQ(object.UnsubclassWindow(), edit);
+    EXPECT_EQ(::GetWindowLongPtrW(edit, GWLP_WNDPROC), chained);
+    DWORD_PTR data = 0;
+    EXPECT_TRUE(getSubclass(edit, CountChars, 1, &data));
+    ::SendMessageW(edit, WM_CHAR, L'm', 1);
+    EXPECT_EQ(g_subclassChars, 2);
+    EXPECT_TRUE(::RemoveWindowSubclass(edit, CountChars, 1));
+    ::DestroyWindow(edit);
+}
+
+// Counts a message in every window it reaches.
+class Counter : public CWnd {
+public:
+    int m_seen = 0;
+    afx_msg LRESULT OnProbe(WPARAM, LPARAM) { ++m_seen; return 0; }
+    DECLARE_MESSAGE_MAP()
+};
+
+BEGIN_MESSAGE_MAP(Counter, CWnd)
+    ON_MESSAGE(WM_APP + 4, OnProbe)
+END_MESSAGE_MAP()
+
+TEST(ThinMembers, DescendantsStylesAndPlacement)
+{
+    Counter top, child, grandchild;
+    ASSERT_TRUE(top.CreateEx(0, RecorderClass(), L"top", WS_OVERLAPPEDWINDOW, 20, 20, 300, 200, nullptr, nullptr));
+    ASSERT_TRUE(child.Create(RecorderClass(), L"child", 0, CRect(0, 0, 50, 50), &top, 1));
+    ASSERT_TRUE(grandchild.Create(RecorderClass(), L"grandchild", 0, CRect(0, 0, 20, 20), &child, 2));
+    top.SendMessageToDescendants(WM_APP + 4, 0, 0, FALSE);
+    EXPECT_EQ(top.m_seen + child.m_seen + grandchild.m_seen, 1);
+    top.SendMessageToDescendants(WM_APP + 4);
+    EXPECT_EQ(child.m_seen, 2);
+    EXPECT_EQ(grandchild.m_seen, 1);
+    EXPECT_EQ(top.m_seen, 0);
+
+    EXPECT_TRUE(child.ModifyStyle(0, WS_BORDER));
+    EXPECT_FALSE(child.ModifyStyle(0, WS_BORDER));  // nothing changed
+    EXPECT_TRUE(child.GetStyle() & WS_BORDER);
+    EXPECT_EQ(top.GetDlgItem(1), &child);
+    EXPECT_EQ(grandchild.GetParent(), &child);
+    EXPECT_EQ(grandchild.GetTopLevelParent(), &top);
+
+    WINDOWPLACEMENT placement = {};
+    ASSERT_TRUE(top.GetWindowPlacement(&placement));
+    placement.rcNormalPosition = CRect(40, 50, 240, 190);
+    ASSERT_TRUE(top.SetWindowPlacement(&placement));
+    CRect rect;
+    top.GetWindowRect(&rect);
+    EXPECT_EQ(rect.Width(), 200);
+    EXPECT_EQ(rect.Height(), 140);
+    top.SetWindowText(L"renamed \u00e9");
+    CStringW text;
+    top.GetWindowText(text);
+    EXPECT_EQ(text, L"renamed \u00e9");
+    top.DestroyWindow();
+    CWnd::DeleteTempMap();
+}
+
+}  // namespace
