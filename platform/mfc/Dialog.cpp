@@ -444,9 +444,10 @@ int CDialog::RunModalLoop()
                 break;
         }
         if (!::GetMessageW(&msg, nullptr, 0, 0)) {
-            // WM_QUIT ends the dialog and goes on to the enclosing loop.
+            // WM_QUIT ends the dialog without a result and goes on, with its
+            // exit code, to the enclosing loop.
             ::PostQuitMessage(static_cast<int>(msg.wParam));
-            EndModalLoop(IDABORT);
+            EndModalLoop(-1);
             break;
         }
         if (!AfxPreTranslateMessage(&msg)) {

@@ -49,7 +49,8 @@ public:
     // Prepares a modal dialog from a template in memory (which must outlive
     // DoModal); initData is optional dialog initialisation data.
     BOOL InitModalIndirect(LPCDLGTEMPLATEW dialogTemplate, CWnd* parent = nullptr, void* initData = nullptr);
-    // The result given to EndDialog, or -1 when the dialog could not be made.
+    // The result given to EndDialog; -1 when the dialog could not be made or
+    // WM_QUIT ended it (the quit message is posted again for the outer loop).
     virtual INT_PTR DoModal();
 
     // Modeless.

@@ -231,11 +231,18 @@ TEST(DialogModal, KeyboardEndsTheDialog)
                             reinterpret_cast<LPARAM>(d.Item(IDCANCEL)));
          }, IDCANCEL},
         {L"EndDialog during OnInitDialog", [](FormDialog& d) { d.EndDialog(42); }, 42},
+        {L"WM_QUIT", [](FormDialog&) { ::PostQuitMessage(17); }, -1},
     };
     for (const Case& c : cases) {
         FormDialog dialog(c.script);
         EXPECT_EQ(RunForm(dialog), c.result) << std::wstring(c.name).size() << " " << c.result;
         EXPECT_TRUE(dialog.m_prompts.empty());
+        if (c.result == -1) {
+            // The quit goes on to the enclosing loop with its exit code.
+            MSG msg = {};
+            ASSERT_TRUE(::PeekMessageW(&msg, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE));
+            EXPECT_EQ(msg.wParam, 17u);
+        }
     }
 }
 

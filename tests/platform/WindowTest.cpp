@@ -287,6 +287,7 @@ TEST(MessageMap, EachHandlerGetsItsArgumentsUnpacked)
     ASSERT_TRUE(CreateRecorder(recorder));
     HWND window = recorder.m_hWnd;
     HDC dc = ::GetDC(window);
+    MINMAXINFO minMax = {};
     const Dispatch table[] = {
         {WM_SIZE, SIZE_MAXIMIZED, MAKELPARAM(120, 80), L"OnSize 2 120 80"},
         {WM_MOVE, 0, MAKELPARAM(-5, 7), L"OnMove -5 7"},
@@ -309,6 +310,7 @@ TEST(MessageMap, EachHandlerGetsItsArgumentsUnpacked)
         {WM_CHAR, L'a', MAKELPARAM(3, 0x1E), L"OnChar 97 3 30"},
         {WM_CONTEXTMENU, reinterpret_cast<WPARAM>(window), MAKELPARAM(11, 12), L"OnContextMenu 1 11 12"},
         {WM_CLOSE, 0, 0, L"OnClose"},
+        {WM_GETMINMAXINFO, 0, reinterpret_cast<LPARAM>(&minMax), L"OnGetMinMaxInfo 1"},
         {WM_SYSCOMMAND, SC_MINIMIZE, 0, L"OnSysCommand f020 0"},
         {kCustom, 4, -6, L"OnCustom 4 -6"},
         {kRegistered, 3, 0, L"OnRegistered 3"},
