@@ -4,9 +4,14 @@
 
 #include "demo/DemoOutput.h"
 #include "demo/DemoMessageBox.h"
+#include "demo/DemoPackets.h"
+#include "demo/DemoProfile.h"
 #include "demo/DemoReports.h"
 #include "foundation/TessaroInit.h"
 
+void ShowTextView();
+void ShowSettings();
+void ShowCustomize();
 // demo/DemoDialog.cpp
 void ShowDataExchangeDialog();
 
@@ -30,6 +35,11 @@ int wmain()
     ShowStartup();
     ShowReports();
     ShowMessageBoxes();
+    ShowProfile();
+    ShowTextView();
+    ShowSettings();
+    ShowCustomize();
+    ShowPackets();
     ShowDataExchangeDialog();
     return 0;
 }

@@ -330,6 +330,7 @@ private:
     {
         if (room > MaxLength())
             throw std::length_error("ZString");
+        keep = std::min(keep, room);  // shrinking a shared string keeps only what fits
         Header* block = Tessaro::StringBlock::Allocate((room + 1) * sizeof(CharT), state);
         auto* chars = CharsOf(block);
         std::memcpy(chars, m_psz, keep * sizeof(CharT));

@@ -24,34 +24,39 @@ int ToInt(size_t length)
 
 }  // namespace
 
-size_t ZConvertToLocale(const wchar_t* text, size_t length, char* out, size_t outCapacity)
+namespace {
+
+// Measures with the platform converter, then converts into the caller's buffer.
+// convert(out, outCapacity) is the platform call for this direction.
+template <class Out, class Convert>
+size_t ConvertBounded(size_t length, Out* out, size_t outCapacity, Convert convert)
 {
     if (length == 0)
         return 0;
-    const int needed = ::WideCharToMultiByte(CP_THREAD_ACP, 0, text, ToInt(length), nullptr, 0, nullptr, nullptr);
+    const int needed = convert(nullptr, 0);
     if (needed <= 0)
         throw std::runtime_error("ZConvertToLocale");
     if (!out)
         return static_cast<size_t>(needed);
     if (static_cast<size_t>(needed) > outCapacity)
         ThrowConversionOverflow();
-    return static_cast<size_t>(
-        ::WideCharToMultiByte(CP_THREAD_ACP, 0, text, ToInt(length), out, needed, nullptr, nullptr));
+    return static_cast<size_t>(convert(out, needed));
+}
+
+}  // namespace
+
+size_t ZConvertToLocale(const wchar_t* text, size_t length, char* out, size_t outCapacity)
+{
+    return ConvertBounded(length, out, outCapacity, [&](char* to, int room) {
+        return ::WideCharToMultiByte(CP_THREAD_ACP, 0, text, ToInt(length), to, room, nullptr, nullptr);
+    });
 }
 
 size_t ZConvertFromLocale(const char* text, size_t length, wchar_t* out, size_t outCapacity)
 {
-    if (length == 0)
-        return 0;
-    const int needed = ::MultiByteToWideChar(CP_THREAD_ACP, MB_PRECOMPOSED, text, ToInt(length), nullptr, 0);
-    if (needed <= 0)
-        throw std::runtime_error("ZConvertToLocale");
-    if (!out)
-        return static_cast<size_t>(needed);
-    if (static_cast<size_t>(needed) > outCapacity)
-        ThrowConversionOverflow();
-    return static_cast<size_t>(
-        ::MultiByteToWideChar(CP_THREAD_ACP, MB_PRECOMPOSED, text, ToInt(length), out, needed));
+    return ConvertBounded(length, out, outCapacity, [&](wchar_t* to, int room) {
+        return ::MultiByteToWideChar(CP_THREAD_ACP, MB_PRECOMPOSED, text, ToInt(length), to, room);
+    });
 }
 
 }  // namespace Tessaro

@@ -4,15 +4,13 @@
 #   scripts/run-tests.sh test_packet test_address -- --gtest_brief=1
 set -euo pipefail
 ROOT=$(cd "$(dirname "$0")/.." && pwd)
-BUILD=${TESSARO_BUILD:-$ROOT/build}
+source "$ROOT/scripts/build-env.sh"
 
 targets=()
 while [ $# -gt 0 ] && [ "$1" != "--" ]; do targets+=("$1"); shift; done
 [ "${1:-}" = "--" ] && shift
 
-cmake -S "$ROOT" -B "$BUILD" -G Ninja -DCMAKE_BUILD_TYPE=Release \
-      -DCMAKE_TOOLCHAIN_FILE="$ROOT/cmake/mingw-w64.cmake" >/dev/null
-cmake --build "$BUILD" -j2 --target "${targets[@]}"
+configure_and_build "${targets[@]}"
 
 source "$ROOT/scripts/wine-env.sh"
 wine_start

@@ -2,12 +2,9 @@
 # Builds everything and runs every test under Wine. Usage: scripts/test.sh
 set -euo pipefail
 ROOT=$(cd "$(dirname "$0")/.." && pwd)
-BUILD=${TESSARO_BUILD:-$ROOT/build}
+source "$ROOT/scripts/build-env.sh"
 
-"$ROOT/scripts/ensure-tools.sh"
-cmake -S "$ROOT" -B "$BUILD" -G Ninja -DCMAKE_BUILD_TYPE=Release \
-      -DCMAKE_TOOLCHAIN_FILE="$ROOT/cmake/mingw-w64.cmake" >/dev/null
-cmake --build "$BUILD" -j"$(nproc)"
+configure_and_build
 
 source "$ROOT/scripts/wine-env.sh"
 wine_start

@@ -4,6 +4,7 @@
 //   CObject, CRuntimeClass, AFX_CLASSINIT   afx.h (below)
 //   CStringW / CString                      afxstr.h
 //   CFile, CStdioFile, CFileException       afxfile_.h
+//   CArchive, CMemFile, memory and archive exceptions, DECLARE_SERIAL   afxarch_.h
 //   CPoint, CSize, CRect                    atltypes.h
 //   module state and resource chain         afxstat_.h
 #pragma once
@@ -29,6 +30,7 @@ TESSARO_MFC_API BOOL AFXAPI AfxAssertFailedLine(LPCSTR file, int line);
 #define ASSERT_VALID(p) ASSERT((p) != nullptr)
 
 class CObject;
+class CArchive;
 
 // One record per class with DECLARE_DYNAMIC or DECLARE_DYNCREATE: its name,
 // size, base and, for creatable classes, its factory.
@@ -102,7 +104,10 @@ public:
 
     virtual ~CObject() = default;
     BOOL IsKindOf(const CRuntimeClass* classInfo) const;
+    // Writes the object's state to, or reads it from, ar (see afxarch_.h).
+    virtual void Serialize(CArchive& ar);
     virtual void AssertValid() const {}
+    BOOL IsSerializable() const;
 
 protected:
     CObject() = default;
@@ -114,4 +119,5 @@ protected:
 #include "afxstr.h"
 #include "atltypes.h"
 #include "afxfile_.h"
+#include "afxarch_.h"
 #include "afxstat_.h"

@@ -100,6 +100,16 @@ TEST(CopyOnWrite, EveryMutatorLeavesTheOriginalAlone)
     EXPECT_EQ(copies[5], L"other");
 }
 
+TEST(CopyOnWrite, ShrinkingASharedStringCopiesOnlyWhatIsKept)
+{
+    const ZUnicodeString original(L"a fairly long text that is shared");
+    ZUnicodeString copy = original;
+    copy.resize(3);
+    EXPECT_EQ(copy, L"a f");
+    EXPECT_LE(copy.capacity(), 3u + 8u) << "the new block is sized for the kept text";
+    EXPECT_EQ(original, L"a fairly long text that is shared");
+}
+
 TEST(CopyOnWrite, SelfReferencingEditsAreSafe)
 {
     ZUnicodeString s(L"abc");

@@ -6,34 +6,16 @@
 #include <string>
 #include <vector>
 
+#include "tests/support/ScratchFolder.h"
+
 namespace {
 
 class Files : public ::testing::Test {
 protected:
-    void SetUp() override
-    {
-        wchar_t folder[MAX_PATH] = {};
-        ::GetTempPathW(MAX_PATH, folder);
-        m_path = std::wstring(folder) + L"tessaro-mfc-file.txt";
-        ::DeleteFileW(m_path.c_str());
-    }
-    void TearDown() override { ::DeleteFileW(m_path.c_str()); }
+    std::string ReadBytes() const { return ScratchFolder::ReadBytes(m_path); }
 
-    std::string ReadBytes() const
-    {
-        std::string bytes;
-        HANDLE file = ::CreateFileW(m_path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
-        if (file == INVALID_HANDLE_VALUE)
-            return "<missing>";
-        char chunk[256];
-        DWORD read = 0;
-        while (::ReadFile(file, chunk, sizeof(chunk), &read, nullptr) && read > 0)
-            bytes.append(chunk, read);
-        ::CloseHandle(file);
-        return bytes;
-    }
-
-    std::wstring m_path;
+    ScratchFolder m_scratch;
+    const std::wstring m_path = m_scratch.File(L"file.txt");
 };
 
 TEST_F(Files, TextModeWritesLinesWithCarriageReturns)

@@ -1,0 +1,140 @@
+// The test helpers that the decoder tests rely on: a guard page that really is
+// there, and mutations that are the ones announced, reproducibly.
+#include <gtest/gtest.h>
+
+#include <windows.h>
+
+#include <cstdint>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "tests/support/GuardedBuffer.h"
+#include "tests/support/Mutations.h"
+
+namespace {
+
+using TestSupport::GuardedBuffer;
+
+TEST(GuardedBuffer, BytesEndAtANoAccessPage)
+{
+    const size_t page = GuardedBuffer::PageSize();
+    const size_t sizes[] = {0, 1, 7, page - 1, page, page + 1, 3 * page + 5};
+    for (size_t size : sizes) {
+        SCOPED_TRACE(size);
+        std::vector<unsigned char> bytes(size);
+        for (size_t i = 0; i < size; ++i) bytes[i] = static_cast<unsigned char>(i * 31 + 7);
+        GuardedBuffer buffer(bytes);
+
+        ASSERT_EQ(buffer.Size(), size);
+        ASSERT_NE(buffer.Data(), nullptr);
+        EXPECT_EQ(buffer.Data() + size, buffer.GuardPage());
+        EXPECT_EQ(reinterpret_cast<uintptr_t>(buffer.GuardPage()) % page, 0u);
+        EXPECT_EQ(std::vector<unsigned char>(buffer.Data(), buffer.Data() + size), bytes);
+        if (size) {
+            const volatile unsigned char* last = buffer.Data() + size - 1;
+            EXPECT_EQ(*last, bytes.back());
+            EXPECT_FALSE(::IsBadReadPtr(buffer.Data(), size));
+        }
+        EXPECT_TRUE(GuardedBuffer::IsNoAccess(buffer.GuardPage()));
+        EXPECT_TRUE(::IsBadReadPtr(buffer.Data() + size, 1)) << "the byte after the data must fault";
+        EXPECT_TRUE(::IsBadWritePtr(buffer.Data() + size, 1));
+    }
+}
+
+TEST(GuardedBuffer, StartGuardFaultsBeforeTheFirstByte)
+{
+    const std::string text = "guarded at the start";
+    GuardedBuffer buffer(text, GuardedBuffer::Guard::Start);
+    EXPECT_EQ(std::string(buffer.DataAs<char>(), buffer.Size()), text);
+    EXPECT_EQ(static_cast<const void*>(buffer.Data()),
+              static_cast<const unsigned char*>(buffer.GuardPage()) + GuardedBuffer::PageSize());
+    EXPECT_TRUE(GuardedBuffer::IsNoAccess(buffer.Data() - 1));
+    EXPECT_TRUE(::IsBadReadPtr(buffer.Data() - 1, 1));
+    EXPECT_FALSE(::IsBadReadPtr(buffer.Data(), buffer.Size()));
+}
+
+TEST(GuardedBuffer, WritableOutputAndWideText)
+{
+    GuardedBuffer output(10);
+    EXPECT_EQ(std::vector<unsigned char>(output.Data(), output.Data() + 10), std::vector<unsigned char>(10, 0));
+    output.Data()[9] = 0x5A;
+    EXPECT_EQ(output.Data()[9], 0x5A);
+
+    const std::wstring wide = L"wide";
+    GuardedBuffer units(wide);
+    EXPECT_EQ(std::wstring(units.DataAs<wchar_t>(), wide.size()), wide);
+    EXPECT_EQ(units.DataAs<wchar_t>() + wide.size(), units.GuardPage());
+}
+
+TEST(GuardedBuffer, ReleasesItsPages)
+{
+    const void* guard = nullptr;
+    {
+        GuardedBuffer buffer(100);
+        guard = buffer.GuardPage();
+    }
+    MEMORY_BASIC_INFORMATION info{};
+    ASSERT_EQ(::VirtualQuery(guard, &info, sizeof info), sizeof info);
+    EXPECT_EQ(info.State, static_cast<DWORD>(MEM_FREE));
+}
+
+TEST(Mutations, CountsAndKindsAreTheAnnouncedOnes)
+{
+    const std::vector<unsigned char> input = {0x41, 0xC3, 0xA9, 0x00, 0xFF};
+    TestSupport::Mutations mutations;
+    mutations.randomVariants = 50;
+    const size_t expected = input.size() * 8 + input.size() * mutations.values.size() + input.size() + 50;
+    EXPECT_EQ(mutations.Count(input.size()), expected);
+
+    size_t bitFlips = 0;
+    std::set<size_t> prefixLengths;
+    size_t visited = 0;
+    const size_t count = mutations.ForEach(input, [&](const TestSupport::Mutation& m) {
+        ++visited;
+        if (m.description.rfind("bit ", 0) == 0) {
+            ASSERT_EQ(m.bytes.size(), input.size());
+            int differingBits = 0;
+            for (size_t i = 0; i < input.size(); ++i) differingBits += __builtin_popcount(m.bytes[i] ^ input[i]);
+            EXPECT_EQ(differingBits, 1) << m.description;
+            ++bitFlips;
+        } else if (m.description.rfind("prefix ", 0) == 0) {
+            ASSERT_LT(m.bytes.size(), input.size());
+            EXPECT_TRUE(std::equal(m.bytes.begin(), m.bytes.end(), input.begin())) << m.description;
+            prefixLengths.insert(m.bytes.size());
+        } else {
+            EXPECT_EQ(m.bytes.size(), input.size()) << m.description;
+        }
+    });
+    EXPECT_EQ(count, expected);
+    EXPECT_EQ(visited, expected);
+    EXPECT_EQ(bitFlips, input.size() * 8);
+    EXPECT_EQ(prefixLengths, (std::set<size_t>{0, 1, 2, 3, 4}));
+    EXPECT_EQ(mutations.ForEach(std::vector<unsigned char>{}, [](const TestSupport::Mutation&) {}), 0u);
+}
+
+TEST(Mutations, RandomVariantsDependOnlyOnTheSeed)
+{
+    const std::vector<unsigned char> input(64, 0x20);
+    TestSupport::Mutations mutations;
+    mutations.bitFlips = mutations.byteValues = mutations.truncations = false;
+    mutations.randomVariants = 40;
+
+    const auto first = mutations.All(input);
+    const auto again = mutations.All(input);
+    ASSERT_EQ(first.size(), 40u);
+    int changed = 0;
+    for (size_t i = 0; i < first.size(); ++i) {
+        EXPECT_EQ(first[i].bytes, again[i].bytes) << i;
+        changed += first[i].bytes != input ? 1 : 0;
+    }
+    EXPECT_GT(changed, 30) << "random variants should mostly differ from the input";
+
+    mutations.seed = 12345;
+    const auto other = mutations.All(input);
+    int same = 0;
+    for (size_t i = 0; i < first.size(); ++i) same += first[i].bytes == other[i].bytes ? 1 : 0;
+    EXPECT_LT(same, 5) << "another seed should give other variants";
+}
+
+}  // namespace

@@ -1,0 +1,573 @@
+// Internet addresses: parsing and printing numeric text, ports, comparisons, subnets,
+// stepping, and the socket address round trips the socket code relies on.
+#include <winsock2.h>
+#include <ws2tcpip.h>
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <functional>
+
+#include "net/ZAddressIPv4.h"
+#include "net/ZAddressIPv6.h"
+#include "net/ZInternetAddress.h"
+
+namespace {
+
+template <class T>
+ZUnknownPointer<T> Own(T* object)
+{
+    ZUnknownPointer<T> owner;
+    owner.Attach(object);
+    return owner;
+}
+
+ZUnknownPointer<IInternetAddress> V4(const char* text, unsigned short port = 0)
+{
+    auto address = Own<IInternetAddress>(new ZAddressIPv4);
+    EXPECT_TRUE(address->SetAddress(text, port)) << text;
+    return address;
+}
+
+ZUnknownPointer<IInternetAddress> V6(const char* text, unsigned short port = 0)
+{
+    auto address = Own<IInternetAddress>(new ZAddressIPv6);
+    EXPECT_TRUE(address->SetAddress(text, port)) << text;
+    return address;
+}
+
+// The library starts Winsock itself; only tests that call the resolver directly
+// start it on their own.
+class WinsockScope {
+public:
+    WinsockScope() { m_started = ::WSAStartup(MAKEWORD(2, 2), &m_data) == 0; }
+    ~WinsockScope()
+    {
+        if (m_started)
+            ::WSACleanup();
+    }
+    bool Started() const { return m_started; }
+
+private:
+    WSADATA m_data;
+    bool m_started = false;
+};
+
+}  // namespace
+
+TEST(AddressText, ParsePortTable)
+{
+    struct Case {
+        const char* text;
+        bool ok;
+        unsigned short port;
+    } cases[] = {
+        {"22", true, 22},      {" 22 ", true, 22},   {"\t+8080\n", true, 8080}, {"0", true, 0},
+        {"65535", true, 65535}, {"065535", true, 65535},
+        {"65536", false, 0},   {"99999999999999999999", false, 0}, {"-1", false, 0}, {"-0", false, 0},
+        {"12ab", false, 0},    {"", false, 0},      {"   ", false, 0}, {"+", false, 0}, {"+ 5", false, 0},
+        {"1 2", false, 0},     {"0x10", false, 0},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.text);
+        unsigned short port = 4321;
+        EXPECT_EQ(ParsePort(c.text, port), c.ok);
+        EXPECT_EQ(port, c.ok ? c.port : 4321);
+        std::wstring wide(c.text, c.text + std::strlen(c.text));
+        unsigned short widePort = 4321;
+        EXPECT_EQ(ParsePort(wide.c_str(), widePort), c.ok);
+        EXPECT_EQ(widePort, port);
+    }
+}
+
+TEST(AddressText, SplitHostAndPortTable)
+{
+    struct Case {
+        const char* text;
+        bool ok;
+        const char* host;
+        unsigned short port;
+        bool hadPort;
+    } cases[] = {
+        {"10.0.0.1:22", true, "10.0.0.1", 22, true},
+        {"10.0.0.1", true, "10.0.0.1", 0, false},
+        {"host:0", true, "host", 0, true},
+        {"host:", false, "", 0, false},
+        {"host:70000", false, "", 0, false},
+        {"[fe80::1]:2222", true, "fe80::1", 2222, true},
+        {"fe80::1", true, "fe80::1", 0, false},
+        {"[fe80::1]", true, "fe80::1", 0, false},
+        {"[::1]:5", true, "::1", 5, true},
+        {"[fe80::1", false, "", 0, false},
+        {"fe80::1]:22", false, "", 0, false},
+        {"x[::1]:5", false, "", 0, false},
+        {"][::1:5", false, "", 0, false},
+        {"[::1]:x", false, "", 0, false},
+        {"[::1]x:5", false, "", 0, false},  // only ":port" may follow the bracket
+        {"[::1]junk", false, "", 0, false},
+        {"", true, "", 0, false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.text);
+        ZString host("unchanged");
+        unsigned short port = 9;
+        bool hadPort = !c.hadPort;
+        ASSERT_EQ(SplitHostAndPort(c.text, host, port, &hadPort), c.ok);
+        if (!c.ok)
+            continue;
+        EXPECT_EQ(host, c.host);
+        EXPECT_EQ(port, c.port);
+        EXPECT_EQ(hadPort, c.hadPort);
+        const std::wstring wide(c.text, c.text + std::strlen(c.text));
+        ZUnicodeString wideHost;
+        unsigned short widePort = 9;
+        ASSERT_TRUE(SplitHostAndPort(wide.c_str(), wideHost, widePort));
+        EXPECT_EQ(ZString(wideHost), c.host);
+        EXPECT_EQ(widePort, c.port);
+    }
+}
+
+TEST(AddressText, DottedQuadTable)
+{
+    struct Case {
+        const char* text;
+        bool ok;
+    } cases[] = {
+        {"1.2.3.4", true},   {"0.0.0.0", true},   {"255.255.255.255", true}, {"127.1", false},
+        {"127.0.1", false},  {"1.2.3.4.5", false}, {"1.2.3.", false},        {".1.2.3", false},
+        {"1..2.3", false},   {"0x7f.0.0.1", false}, {"1.2.3.0x4", false},    {"010.0.0.1", false},
+        {"256.1.1.1", false}, {"1.2.3.4 ", false}, {"a.b.c.d", false},       {"", false},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(IsDottedQuad(c.text), c.ok) << c.text;
+}
+
+TEST(AddressIPv4, ParseAndPrintTable)
+{
+    struct Case {
+        const char* text;
+        unsigned short port;
+        bool ok;
+        const wchar_t* plain;
+        const wchar_t* withPort;
+    } cases[] = {
+        {"10.0.0.1", 22, true, L"10.0.0.1", L"10.0.0.1:22"},
+        {"0.0.0.0", 0, true, L"0.0.0.0", L"0.0.0.0:0"},
+        {"192.168.001.1", 1, false, L"", L""},
+        {"255.255.255.255", 1, false, L"", L""},  // the broadcast address is not an end point
+        {"1.2.3", 1, false, L"", L""},
+        {"::1", 1, false, L"", L""},
+        {"10.0.0.1 ", 1, false, L"", L""},
+        {"", 1, false, L"", L""},
+        {"255.255.255.254", 65535, true, L"255.255.255.254", L"255.255.255.254:65535"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.text);
+        for (bool wide : {false, true}) {
+            auto address = Own<IInternetAddress>(new ZAddressIPv4);
+            const std::wstring wideText(c.text, c.text + std::strlen(c.text));
+            EXPECT_EQ(wide ? address->SetAddress(wideText.c_str(), c.port) : address->SetAddress(c.text, c.port), c.ok);
+            EXPECT_EQ(address->IsValid(), c.ok);
+            EXPECT_EQ(address->GetPort(), c.port);  // the port is taken either way
+            EXPECT_EQ(address->ToString(false), c.plain);
+            EXPECT_EQ(address->ToString(true), c.withPort);
+            EXPECT_EQ(address->ToAnsiString(true), ZString(ZUnicodeString(c.withPort)));
+            const sockaddr* sa;
+            int length;
+            const void* raw;
+            EXPECT_EQ(address->GetSockaddr(sa, length), c.ok);
+            EXPECT_EQ(address->GetRawAddress(raw, length), c.ok);
+        }
+    }
+}
+
+TEST(AddressIPv6, ParseAndPrintTable)
+{
+    struct Case {
+        const char* text;
+        unsigned short port;
+        bool ok;
+        const wchar_t* plain;
+        const wchar_t* withPort;
+    } cases[] = {
+        {"::1", 22, true, L"::1", L"[::1]:22"},
+        {"::", 0, true, L"::", L"[::]:0"},
+        {"2001:db8::1", 443, true, L"2001:db8::1", L"[2001:db8::1]:443"},
+        {"2001:DB8:0:0:0:0:0:2", 1, true, L"2001:db8::2", L"[2001:db8::2]:1"},
+        {"::ffff:1.2.3.4", 7, true, L"::ffff:1.2.3.4", L"[::ffff:1.2.3.4]:7"},
+        {"1.2.3.4", 1, false, L"", L""},
+        {"2001:db8::g", 1, false, L"", L""},
+        {"1:2:3:4:5:6:7:8:9", 1, false, L"", L""},
+        {"localhost", 1, false, L"", L""},
+        {"", 1, false, L"", L""},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.text);
+        for (bool wide : {false, true}) {
+            auto address = Own<IInternetAddress>(new ZAddressIPv6);
+            address->SetPort(99);
+            const std::wstring wideText(c.text, c.text + std::strlen(c.text));
+            EXPECT_EQ(wide ? address->SetAddress(wideText.c_str(), c.port) : address->SetAddress(c.text, c.port), c.ok);
+            EXPECT_EQ(address->IsValid(), c.ok);
+            EXPECT_EQ(address->GetPort(), c.ok ? c.port : 99);  // a failed parse keeps the port
+            EXPECT_EQ(address->ToString(false), c.plain);
+            EXPECT_EQ(address->ToString(true), c.withPort);
+            EXPECT_EQ(address->GetSocketType(), SOCK_STREAM);
+            EXPECT_EQ(address->GetProtocol(), IPPROTO_TCP);
+        }
+    }
+}
+
+TEST(AddressBoth, SetAddressAndPortTable)
+{
+    struct Case {
+        bool v6;
+        const char* text;
+        bool ok;
+        unsigned short port;
+    } cases[] = {
+        {false, "10.0.0.1:22", true, 22},  {false, "10.0.0.1", true, 0},   {false, "10.0.0.1:", false, 0},
+        {false, "10.0.0.1:x", false, 0},   {false, "[10.0.0.1]:22", false, 0},
+        {true, "[fe80::1]:2222", true, 2222}, {true, "fe80::1", true, 0},   {true, "[fe80::1", false, 0},
+        {true, "x[::1]:5", false, 0},      {true, "[::1]:65536", false, 0}, {true, "[::1]", true, 0},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.text);
+        for (bool wide : {false, true}) {
+            auto address = c.v6 ? Own<IInternetAddress>(new ZAddressIPv6) : Own<IInternetAddress>(new ZAddressIPv4);
+            const std::wstring wideText(c.text, c.text + std::strlen(c.text));
+            EXPECT_EQ(wide ? address->SetAddressAndPort(wideText.c_str()) : address->SetAddressAndPort(c.text), c.ok);
+            EXPECT_EQ(address->IsValid(), c.ok);
+            if (c.ok) {
+                EXPECT_EQ(address->GetPort(), c.port);
+            }
+        }
+    }
+}
+
+TEST(AddressBoth, NewAddressesAreTheValidWildcard)
+{
+    for (auto address : {Own<IInternetAddress>(new ZAddressIPv4), Own<IInternetAddress>(new ZAddressIPv6)}) {
+        EXPECT_TRUE(address->IsValid());
+        EXPECT_TRUE(address->IsAny());
+        EXPECT_FALSE(address->IsLoopback());
+        EXPECT_EQ(address->GetPort(), 0);
+        EXPECT_EQ(address->GetSocketType(), SOCK_STREAM);
+        EXPECT_EQ(address->GetProtocol(), IPPROTO_TCP);
+        const sockaddr* sa;
+        int length;
+        ASSERT_TRUE(address->GetSockaddr(sa, length));
+        EXPECT_EQ(sa->sa_family, address->GetFamily());
+        EXPECT_EQ(length, address->GetFamily() == AF_INET ? 16 : 28);
+    }
+    EXPECT_EQ(ZAddressIPv4().GetFamily(), 2);
+    EXPECT_EQ(AF_INET6, 23);  // the platform's number, used in the structures
+}
+
+TEST(AddressBoth, AnyAndLoopback)
+{
+    struct Case {
+        bool v6;
+        const char* text;
+        bool any, loopback;
+    } cases[] = {
+        {false, "0.0.0.0", true, false},  {false, "127.0.0.1", false, true}, {false, "127.255.1.2", false, true},
+        {false, "128.0.0.1", false, false}, {true, "::", true, false},       {true, "::1", false, true},
+        {true, "::2", false, false},      {true, "::ffff:127.0.0.1", false, false},
+    };
+    for (const Case& c : cases) {
+        auto address = c.v6 ? V6(c.text) : V4(c.text);
+        EXPECT_EQ(address->IsAny(), c.any) << c.text;
+        EXPECT_EQ(address->IsLoopback(), c.loopback) << c.text;
+    }
+    auto invalid = Own<IInternetAddress>(new ZAddressIPv4);
+    invalid->SetAddress("bad", 0);
+    EXPECT_FALSE(invalid->IsAny());
+}
+
+TEST(AddressBoth, EqualityAndPortWildcard)
+{
+    struct Case {
+        bool v6a;
+        const char* a;
+        unsigned short portA;
+        bool v6b;
+        const char* b;
+        unsigned short portB;
+        bool equal;
+    } cases[] = {
+        {false, "10.0.0.1", 22, false, "10.0.0.1", 22, true},
+        {false, "10.0.0.1", 0, false, "10.0.0.1", 22, true},
+        {false, "10.0.0.1", 22, false, "10.0.0.1", 0, true},
+        {false, "10.0.0.1", 22, false, "10.0.0.1", 23, false},
+        {false, "10.0.0.1", 22, false, "10.0.0.2", 22, false},
+        {true, "::1", 22, true, "0:0::1", 0, true},
+        {true, "::1", 22, true, "::1", 21, false},
+        {true, "::ffff:10.0.0.1", 0, false, "10.0.0.1", 0, false},  // other family
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(testing::Message() << c.a << " " << c.b);
+        auto a = c.v6a ? V6(c.a, c.portA) : V4(c.a, c.portA);
+        auto b = c.v6b ? V6(c.b, c.portB) : V4(c.b, c.portB);
+        EXPECT_EQ(a->IsEqual(b.Get()), c.equal);
+        EXPECT_EQ(b->IsEqual(a.Get()), c.equal);
+    }
+    auto valid = V4("10.0.0.1");
+    auto invalid = Own<IInternetAddress>(new ZAddressIPv4);
+    invalid->SetAddress("10.0.0.1:", 0);
+    EXPECT_FALSE(valid->IsEqual(invalid.Get()));
+    EXPECT_FALSE(invalid->IsEqual(valid.Get()));
+    EXPECT_FALSE(valid->IsEqual(nullptr));
+}
+
+TEST(AddressBoth, SubnetTable)
+{
+    struct Case {
+        bool v6;
+        const char* a;
+        const char* b;
+        unsigned prefix;
+        bool inside;
+    } cases[] = {
+        {false, "192.168.1.7", "192.168.1.200", 24, true},
+        {false, "192.168.1.7", "192.168.2.7", 24, false},
+        {false, "192.168.1.7", "192.168.2.7", 22, true},
+        {false, "192.168.1.7", "192.168.1.6", 31, true},
+        {false, "192.168.1.7", "192.168.1.5", 31, false},
+        {false, "192.168.1.7", "192.168.1.5", 30, true},
+        {false, "192.168.1.7", "192.168.1.6", 32, false},
+        {false, "1.2.3.4", "200.9.9.9", 0, true},
+        {false, "1.2.3.4", "1.2.3.4", 32, true},
+        {false, "1.2.3.4", "1.2.3.5", 33, false},  // longer prefixes use the whole address
+        {false, "1.2.3.4", "1.2.3.4", 1000, true},
+        {true, "2001:db8::1", "2001:db8::ffff", 112, true},
+        {true, "2001:db8::1", "2001:db9::1", 32, false},
+        {true, "2001:db8::1", "2001:db9::1", 31, true},
+        {true, "2001:db8::1", "2001:db8::1:1", 100, true},
+        {true, "2001:db8::1", "2001:db8::1:1", 111, true},
+        {true, "2001:db8::1", "2001:db8::1:1", 112, false},
+        {true, "::1", "ffff::", 0, true},
+        {true, "::1", "::", 128, false},
+        {true, "::1", "::", 127, true},
+        {true, "::1", "::1", 4000, true},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(testing::Message() << c.a << " " << c.b << "/" << c.prefix);
+        auto a = c.v6 ? V6(c.a, 22) : V4(c.a, 22);
+        auto b = c.v6 ? V6(c.b, 0) : V4(c.b, 0);
+        EXPECT_EQ(a->IsInSubnet(b.Get(), c.prefix), c.inside);
+        EXPECT_EQ(b->IsInSubnet(a.Get(), c.prefix), c.inside);
+    }
+    // Different ports never share a subnet; other families never do.
+    EXPECT_FALSE(V4("10.0.0.1", 1)->IsInSubnet(V4("10.0.0.1", 2).Get(), 8));
+    EXPECT_FALSE(V4("0.0.0.0")->IsInSubnet(V6("::").Get(), 0));
+}
+
+TEST(AddressBoth, IncrementCarriesAndStopsAtTheTop)
+{
+    struct Case {
+        bool v6;
+        const char* from;
+        bool ok;
+        const wchar_t* to;
+    } cases[] = {
+        {false, "10.0.0.255", true, L"10.0.1.0"},
+        {false, "10.255.255.255", true, L"11.0.0.0"},
+        {false, "255.255.255.254", true, L"255.255.255.255"},
+        {false, "0.0.0.0", true, L"0.0.0.1"},
+        {true, "::ff", true, L"::100"},
+        {true, "::ffff:ffff", true, L"::1:0:0"},
+        {true, "2001:db8::ffff:ffff:ffff", true, L"2001:db8:0:0:1::"},
+        {true, "ffff:ffff:ffff:ffff:ffff:ffff:ffff:fffe", true, L"ffff:ffff:ffff:ffff:ffff:ffff:ffff:ffff"},
+        {true, "ffff:ffff:ffff:ffff:ffff:ffff:ffff:ffff", false, L"ffff:ffff:ffff:ffff:ffff:ffff:ffff:ffff"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.from);
+        auto address = c.v6 ? V6(c.from, 80) : V4(c.from, 80);
+        EXPECT_EQ(address->Increment(), c.ok);
+        EXPECT_EQ(address->ToString(false).str(), std::wstring(c.to));
+        EXPECT_EQ(address->GetPort(), 80);
+    }
+    // The last IPv4 address cannot be stepped.
+    auto top = Own<IInternetAddress>(new ZAddressIPv4);
+    const unsigned char ones[4] = {255, 255, 255, 255};
+    ASSERT_TRUE(top->SetRawAddress(ones, 4));
+    EXPECT_FALSE(top->Increment());
+    auto invalid = Own<IInternetAddress>(new ZAddressIPv6);
+    invalid->SetAddress("nope", 0);
+    EXPECT_FALSE(invalid->Increment());
+}
+
+TEST(AddressBoth, OrderingIsNumeric)
+{
+    struct Case {
+        bool v6;
+        const char* a;
+        const char* b;
+        bool less;
+    } cases[] = {
+        {false, "10.0.0.2", "10.0.0.10", true},  // numeric, not textual
+        {false, "10.0.0.10", "10.0.0.2", false},
+        {false, "9.255.255.255", "10.0.0.0", true},
+        {false, "10.0.0.1", "10.0.0.1", false},
+        {true, "::2", "::10", true},
+        {true, "ff::", "1::", false},
+        {true, "1::", "ff::", true},
+        {true, "::1", "::1", false},
+    };
+    for (const Case& c : cases) {
+        auto a = c.v6 ? V6(c.a) : V4(c.a);
+        auto b = c.v6 ? V6(c.b) : V4(c.b);
+        EXPECT_EQ(a->IsLessThan(b.Get()), c.less) << c.a << " < " << c.b;
+    }
+    EXPECT_FALSE(V4("1.1.1.1")->IsLessThan(V6("ff::").Get()));
+    EXPECT_FALSE(V6("::")->IsLessThan(V4("1.1.1.1").Get()));
+}
+
+TEST(AddressBoth, RawAddressRules)
+{
+    auto v4 = V4("1.2.3.4", 5);
+    const unsigned char sixteen[16] = {0x20, 0x01, 0x0d, 0xb8, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 7};
+    EXPECT_FALSE(v4->SetRawAddress(sixteen, 16));  // wrong length: untouched
+    EXPECT_TRUE(v4->IsValid());
+    EXPECT_EQ(v4->ToString(true), L"1.2.3.4:5");
+    const unsigned char four[4] = {10, 9, 8, 7};
+    ASSERT_TRUE(v4->SetRawAddress(four, 4));
+    EXPECT_EQ(v4->ToString(false), L"10.9.8.7");
+    const void* raw;
+    int length;
+    ASSERT_TRUE(v4->GetRawAddress(raw, length));
+    EXPECT_EQ(length, 4);
+    EXPECT_EQ(std::memcmp(raw, four, 4), 0);
+
+    auto v6 = Own<IInternetAddress>(new ZAddressIPv6);
+    v6->SetAddress("bad", 0);
+    EXPECT_FALSE(v6->SetRawAddress(four, 4));
+    EXPECT_FALSE(v6->IsValid());
+    ASSERT_TRUE(v6->SetRawAddress(sixteen, 16));
+    EXPECT_TRUE(v6->IsValid());
+    EXPECT_EQ(v6->ToString(false), L"2001:db8::7");
+}
+
+TEST(AddressFactory, NumericHostTable)
+{
+    struct Case {
+        const char* host;
+        unsigned short port;
+        int family;  // 0: no address
+        const wchar_t* text;
+    } cases[] = {
+        {"127.0.0.1", 22, AF_INET, L"127.0.0.1:22"},
+        {"127.1", 22, 0, nullptr},
+        {"0x7f.0.0.1", 22, 0, nullptr},
+        {"0177.0.0.1", 22, 0, nullptr},
+        {"127.0.0.1x", 22, 0, nullptr},
+        {"::1", 80, AF_INET6, L"[::1]:80"},
+        {"2001:db8::5", 0, AF_INET6, L"[2001:db8::5]:0"},
+        {"localhost", 80, 0, nullptr},
+        {"255.255.255.255", 1, AF_INET, L"255.255.255.255:1"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.host);
+        auto address = Own(CreateAddressFromNumericHost(c.host, c.port));
+        if (!c.family) {
+            EXPECT_FALSE(address);
+            continue;
+        }
+        ASSERT_TRUE(address);
+        EXPECT_EQ(address->GetFamily(), c.family);
+        EXPECT_EQ(address->GetPort(), c.port);
+        EXPECT_EQ(address->ToString(true), c.text);
+    }
+    EXPECT_EQ(CreateAddressFromNumericHost(nullptr, 1), nullptr);
+    auto wildcard = Own(CreateAddressFromNumericHost("", 4000));
+    ASSERT_TRUE(wildcard);
+    EXPECT_TRUE(wildcard->IsAny());
+    EXPECT_EQ(wildcard->GetPort(), 4000);
+}
+
+TEST(AddressFactory, SockaddrRoundTrips)
+{
+    for (const char* text : {"10.1.2.3", "::1", "2001:db8::abcd", "0.0.0.0"}) {
+        SCOPED_TRACE(text);
+        auto original = Own(CreateAddressFromNumericHost(text, 65000));
+        ASSERT_TRUE(original);
+        const sockaddr* sa;
+        int length;
+        ASSERT_TRUE(original->GetSockaddr(sa, length));
+        auto copy = Own(CreateAddressFromSockaddr(sa, length));
+        ASSERT_TRUE(copy);
+        EXPECT_TRUE(copy->IsEqual(original.Get()));
+        EXPECT_EQ(copy->GetPort(), 65000);
+        EXPECT_EQ(copy->ToString(true), original->ToString(true));
+        // The class's own setter gives the same address.
+        auto again = original->GetFamily() == AF_INET ? Own<IInternetAddress>(new ZAddressIPv4)
+                                                      : Own<IInternetAddress>(new ZAddressIPv6);
+        ASSERT_TRUE(again->SetSockaddr(sa, length));
+        EXPECT_TRUE(again->IsEqual(original.Get()));
+        // A structure too short for its family, or of the other family, is refused.
+        EXPECT_EQ(CreateAddressFromSockaddr(sa, 4), nullptr);
+        auto other = original->GetFamily() == AF_INET ? Own<IInternetAddress>(new ZAddressIPv6)
+                                                      : Own<IInternetAddress>(new ZAddressIPv4);
+        EXPECT_FALSE(other->SetSockaddr(sa, length));
+        EXPECT_FALSE(other->IsValid());
+    }
+    sockaddr unknown{};
+    unknown.sa_family = AF_UNIX;
+    EXPECT_EQ(CreateAddressFromSockaddr(&unknown, sizeof unknown), nullptr);
+    EXPECT_EQ(CreateAddressFromSockaddr(nullptr, 16), nullptr);
+
+    // Scope and flow information survive the structure round trip (their text is
+    // the platform's own, so only the numbers are compared).
+    sockaddr_in6 scoped{};
+    scoped.sin6_family = AF_INET6;
+    scoped.sin6_port = ::htons(22);
+    scoped.sin6_scope_id = 3;
+    scoped.sin6_flowinfo = 0x12345;
+    scoped.sin6_addr.s6_addr[0] = 0xfe;
+    scoped.sin6_addr.s6_addr[1] = 0x80;
+    scoped.sin6_addr.s6_addr[15] = 1;
+    auto link = Own(CreateAddressFromSockaddr(reinterpret_cast<sockaddr*>(&scoped), sizeof scoped));
+    ASSERT_TRUE(link);
+    const sockaddr* sa;
+    int length;
+    ASSERT_TRUE(link->GetSockaddr(sa, length));
+    ASSERT_EQ(length, static_cast<int>(sizeof scoped));
+    EXPECT_EQ(std::memcmp(sa, &scoped, sizeof scoped), 0);
+    EXPECT_FALSE(link->ToString(true).empty());
+
+    // The older structure without a scope identifier (24 bytes) is accepted; shorter is not.
+    auto older = Own(CreateAddressFromSockaddr(reinterpret_cast<sockaddr*>(&scoped), 24));
+    ASSERT_TRUE(older);
+    ASSERT_TRUE(older->GetSockaddr(sa, length));
+    EXPECT_EQ(reinterpret_cast<const sockaddr_in6*>(sa)->sin6_scope_id, 0u);
+    EXPECT_EQ(older->GetPort(), 22);
+    EXPECT_EQ(CreateAddressFromSockaddr(reinterpret_cast<sockaddr*>(&scoped), 23), nullptr);
+}
+
+TEST(AddressFactory, AddrinfoCarriesTypeAndProtocol)
+{
+    WinsockScope winsock;
+    ASSERT_TRUE(winsock.Started());
+    addrinfo hints{};
+    hints.ai_family = AF_UNSPEC;
+    hints.ai_socktype = SOCK_DGRAM;
+    hints.ai_protocol = IPPROTO_UDP;
+    hints.ai_flags = AI_NUMERICHOST;
+    for (const char* host : {"192.0.2.1", "2001:db8::1"}) {
+        SCOPED_TRACE(host);
+        addrinfo* result = nullptr;
+        ASSERT_EQ(::getaddrinfo(host, "53", &hints, &result), 0);
+        auto right = result->ai_family == AF_INET ? Own<IInternetAddress>(new ZAddressIPv4)
+                                                  : Own<IInternetAddress>(new ZAddressIPv6);
+        auto wrong = result->ai_family == AF_INET ? Own<IInternetAddress>(new ZAddressIPv6)
+                                                  : Own<IInternetAddress>(new ZAddressIPv4);
+        EXPECT_TRUE(right->SetAddrinfo(result));
+        EXPECT_EQ(right->GetSocketType(), SOCK_DGRAM);
+        EXPECT_EQ(right->GetProtocol(), IPPROTO_UDP);
+        EXPECT_EQ(right->GetPort(), 53);
+        EXPECT_FALSE(wrong->SetAddrinfo(result));
+        EXPECT_FALSE(wrong->IsValid());
+        ::freeaddrinfo(result);
+    }
+}

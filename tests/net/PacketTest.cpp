@@ -1,0 +1,939 @@
+// ZPacket: integers, length formats, text, cursors and the chain operations, through
+// the IPacket interface.
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <string>
+
+#include "foundation/ZString.h"
+#include "foundation/ZUnicodeString.h"
+#include "tests/net/PacketTestSupport.h"
+
+using namespace PacketTest;
+
+namespace {
+
+// U+1F600: four UTF-8 bytes, a surrogate pair in UTF-16.
+const wchar_t kGrin[] = L"\U0001F600";
+const unsigned char kGrinUtf8[] = {0xF0, 0x9F, 0x98, 0x80};
+
+Bytes Written(const std::function<void(IPacket*)>& put, bool littleEndian = false)
+{
+    auto packet = Own(new ZPacket(0, false));
+    if (littleEndian)
+        packet->SetLittleEndian();
+    put(packet.Get());
+    return Contents(packet.Get());
+}
+
+}  // namespace
+
+TEST(PacketIntegers, EveryWidthInBothByteOrders)
+{
+    struct Case {
+        const char* name;
+        std::function<void(IPacket*)> put;
+        Bytes big, little;
+    } cases[] = {
+        {"u8", [](IPacket* p) { p->PutUint8(0xA5); }, {0xA5}, {0xA5}},
+        {"i8", [](IPacket* p) { p->PutInt8(static_cast<char>(-2)); }, {0xFE}, {0xFE}},
+        {"bool", [](IPacket* p) { p->PutBool(true); }, {0x01}, {0x01}},
+        {"u16", [](IPacket* p) { p->PutUint16(0x1234); }, {0x12, 0x34}, {0x34, 0x12}},
+        {"i16", [](IPacket* p) { p->PutInt16(-2); }, {0xFF, 0xFE}, {0xFE, 0xFF}},
+        {"u32", [](IPacket* p) { p->PutUint32(0x01020304ul); }, {1, 2, 3, 4}, {4, 3, 2, 1}},
+        {"u32 int", [](IPacket* p) { p->PutUint32(0x0A0B0C0Du); }, {10, 11, 12, 13}, {13, 12, 11, 10}},
+        {"i32", [](IPacket* p) { p->PutInt32(-16L); }, {0xFF, 0xFF, 0xFF, 0xF0}, {0xF0, 0xFF, 0xFF, 0xFF}},
+        {"u64", [](IPacket* p) { p->PutUint64(0x0102030405060708ull); },
+         {1, 2, 3, 4, 5, 6, 7, 8}, {8, 7, 6, 5, 4, 3, 2, 1}},
+        {"i64", [](IPacket* p) { p->PutInt64(-2); },
+         {0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFE}, {0xFE, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        EXPECT_EQ(Written(c.put), c.big);
+        EXPECT_EQ(Written(c.put, true), c.little);
+    }
+}
+
+TEST(PacketIntegers, ValuesStraddlingBuffersReadBackInBothOrders)
+{
+    const Bytes bytes = {0x11, 0x22, 0x33, 0x44, 0x55, 0x66, 0x77, 0x88};
+    for (size_t cut = 1; cut < bytes.size(); ++cut) {
+        for (bool little : {false, true}) {
+            SCOPED_TRACE(testing::Message() << "cut " << cut << (little ? " LE" : " BE"));
+            auto packet = ChainCutAt(bytes, {cut});
+            if (little)
+                packet->SetLittleEndian();
+            unsigned __int64 v64 = 0;
+            ASSERT_TRUE(packet->GetUint64(v64));
+            EXPECT_EQ(v64, little ? 0x8877665544332211ull : 0x1122334455667788ull);
+            packet->Rewind();
+            unsigned long a = 0, b = 0;
+            ASSERT_TRUE(packet->GetUint32(a));
+            ASSERT_TRUE(packet->GetUint32(b));
+            EXPECT_EQ(a, little ? 0x44332211ul : 0x11223344ul);
+            EXPECT_EQ(b, little ? 0x88776655ul : 0x55667788ul);
+            unsigned char extra;
+            EXPECT_FALSE(packet->GetUint8(extra));
+        }
+    }
+}
+
+TEST(PacketIntegers, WritesStraddleSmallBuffers)
+{
+    for (bool little : {false, true}) {
+        auto packet = Own(new ZPacket(0, false));
+        // Three buffers of capacity 3: a 32-bit value after one byte spans two of them.
+        for (int i = 0; i < 3; ++i)
+            packet->AddBuffer(Own(new ZBasicBuffer(3, false)).Get());
+        if (little)
+            packet->SetLittleEndian();
+        packet->PutUint8(0xAA);
+        packet->PutUint32(0x01020304ul);
+        packet->PutUint16(0x0506);
+        const Bytes expected = little ? Bytes{0xAA, 4, 3, 2, 1, 6, 5} : Bytes{0xAA, 1, 2, 3, 4, 5, 6};
+        EXPECT_EQ(Contents(packet.Get()), expected);
+        EXPECT_EQ(packet->GetTotalLength(), 7u);
+        EXPECT_EQ(packet->GetWritePosition(), 7u);
+        unsigned char first;
+        unsigned long value;
+        unsigned short last;
+        ASSERT_TRUE(packet->GetUint8(first));
+        ASSERT_TRUE(packet->GetUint32(value));
+        ASSERT_TRUE(packet->GetUint16(last));
+        EXPECT_EQ(value, 0x01020304ul);
+        EXPECT_EQ(last, 0x0506);
+    }
+}
+
+TEST(PacketIntegers, SignedAndBoolReadsShareTheBytes)
+{
+    auto packet = Chain({0xFF, 0x00, 0x02, 0xFF, 0xFE, 0x80, 0, 0, 0});
+    char i8;
+    bool flag;
+    short i16;
+    long i32;
+    ASSERT_TRUE(packet->GetInt8(i8));
+    EXPECT_EQ(i8, static_cast<char>(-1));
+    ASSERT_TRUE(packet->GetBool(flag));
+    EXPECT_FALSE(flag);
+    ASSERT_TRUE(packet->GetBool(flag));
+    EXPECT_TRUE(flag);
+    ASSERT_TRUE(packet->GetInt16(i16));
+    EXPECT_EQ(i16, -2);
+    ASSERT_TRUE(packet->GetInt32(i32));
+    EXPECT_EQ(i32, static_cast<long>(0x80000000ul));
+}
+
+TEST(PacketVariant, IntegerAndStringForms)
+{
+    auto packet = Own(new ZPacket(0, false));
+    packet->PutInt32(-7L);
+    packet->PutUint32(0xFFFFFFF0ul);
+    packet->PutString(L"h\u00E9", LengthPrefix32);
+    packet->PutCString("ansi", LengthPrefix32);
+
+    VARIANT v;
+    ::VariantInit(&v);
+    ASSERT_TRUE(packet->GetInt32(v));
+    EXPECT_EQ(v.vt, VT_I4);
+    EXPECT_EQ(v.lVal, -7);
+    ASSERT_TRUE(packet->GetUint32(v));
+    EXPECT_EQ(v.vt, VT_UI4);
+    EXPECT_EQ(v.ulVal, 0xFFFFFFF0ul);
+    ASSERT_TRUE(packet->GetString(v));
+    ASSERT_EQ(v.vt, VT_BSTR);
+    EXPECT_STREQ(v.bstrVal, L"h\u00E9");
+    ASSERT_TRUE(packet->GetAnsiString(v));
+    ASSERT_EQ(v.vt, VT_BSTR);
+    EXPECT_STREQ(v.bstrVal, L"ansi");
+    EXPECT_FALSE(packet->GetString(v));  // nothing left
+    ::VariantClear(&v);
+
+    // A variant that cannot be cleared is refused before anything is read.
+    auto more = Chain({0, 0, 0, 5});
+    VARIANT bad;
+    ::VariantInit(&bad);
+    bad.vt = 0x7FFF;
+    EXPECT_FALSE(more->GetInt32(bad));
+    EXPECT_FALSE(more->GetUint32(bad));
+    EXPECT_FALSE(more->GetString(bad));
+    EXPECT_FALSE(more->GetAnsiString(bad));
+    EXPECT_EQ(more->GetRemaining(), 4u);
+}
+
+TEST(PacketFormats, PutStringInEveryFormat)
+{
+    struct Case {
+        const wchar_t* text;
+        unsigned format;
+        bool little;
+        Bytes expected;
+    } cases[] = {
+        {L"", LengthPrefix32, false, {0, 0, 0, 0}},
+        {L"ab", NulTerminated, false, {0x61, 0x62, 0x00}},
+        {L"ab", CrLfTerminated, false, {0x61, 0x62, 0x0D, 0x0A}},
+        {L"ab", LengthPrefix16, false, {0x00, 0x02, 0x61, 0x62}},
+        {L"ab", LengthPrefix16, true, {0x02, 0x00, 0x61, 0x62}},
+        {L"ab", LengthPrefix32, true, {0x02, 0, 0, 0, 0x61, 0x62}},
+        {L"ab", LengthPrefix8, false, {0x02, 0x61, 0x62}},
+        {L"ab", LengthGiven, false, {0x61, 0x62}},
+        {L"ab", 9, false, {0x61, 0x62}},
+        {L"", NulTerminated, false, {0x00}},
+        // the length counts UTF-8 bytes, not characters
+        {L"\u00E9\u20AC", LengthPrefix8, false, {0x05, 0xC3, 0xA9, 0xE2, 0x82, 0xAC}},
+        {kGrin, LengthPrefix16, false, {0x00, 0x04, 0xF0, 0x9F, 0x98, 0x80}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(testing::Message() << "format " << c.format);
+        EXPECT_EQ(Written([&](IPacket* p) { EXPECT_TRUE(p->PutString(c.text, LengthFormat(c.format))); }, c.little),
+                  c.expected);
+    }
+}
+
+TEST(PacketFormats, EveryTextAndByteFormReadsBack)
+{
+    for (unsigned format = LengthPrefix32; format <= LengthGiven; ++format) {
+        SCOPED_TRACE(testing::Message() << "format " << format);
+        const LengthFormat f = LengthFormat(format);
+        auto packet = Own(new ZPacket(16, false));
+        const ZUnicodeString text(L"caf\u00E9 \U0001F600");
+        ASSERT_TRUE(packet->PutString(text, f));
+        ASSERT_TRUE(packet->PutBytes("xyz", 3, f));
+        ASSERT_TRUE(packet->PutCString("plain", f));
+        const ZByteBlock block{2, const_cast<unsigned char*>(reinterpret_cast<const unsigned char*>("QR"))};
+        ASSERT_TRUE(packet->PutBytes(block, f));
+        ASSERT_TRUE(packet->PutString(ZString("ansi"), f));
+
+        const size_t textBytes = 10;  // "caf" 3, é 2, blank 1, U+1F600 4
+        ZUnicodeString back;
+        ASSERT_TRUE(packet->GetString(back, f, textBytes));
+        EXPECT_EQ(back, text);
+        std::string bytes;
+        ASSERT_TRUE(packet->GetString(bytes, f, 3));
+        EXPECT_EQ(bytes, "xyz");
+        ZString raw;
+        ASSERT_TRUE(packet->GetBytes(raw, f, 5));
+        EXPECT_EQ(raw, "plain");
+        unsigned char storage[8] = {};
+        ZByteBlock into{format == LengthGiven ? 2u : sizeof storage, storage};
+        ASSERT_TRUE(packet->GetBytes(into, f));
+        EXPECT_EQ(std::string(reinterpret_cast<char*>(storage)), "QR");
+        ZString ansi;
+        ASSERT_TRUE(packet->GetString(ansi, f, 4));
+        EXPECT_EQ(ansi, "ansi");
+        EXPECT_EQ(packet->GetRemaining(), 0u);
+    }
+}
+
+TEST(PacketFormats, TerminatorSearchTakesTheFirstCrLf)
+{
+    auto packet = Chain({0x61, 0x0D, 0x0D, 0x0A, 0x62});
+    std::string text;
+    ASSERT_TRUE(packet->GetString(text, CrLfTerminated));
+    EXPECT_EQ(text, "a\r");
+    unsigned char next;
+    ASSERT_TRUE(packet->GetUint8(next));  // the 0D 0A was consumed
+    EXPECT_EQ(next, 0x62);
+
+    struct Case {
+        Bytes bytes;
+        unsigned format;
+        std::vector<size_t> cuts;
+        bool ok;
+        std::string text;
+    } cases[] = {
+        {{0x0D, 0x0A}, CrLfTerminated, {}, true, ""},
+        {{0x0D, 0x0D, 0x0D, 0x0A}, CrLfTerminated, {2}, true, "\r\r"},
+        {{'x', 0x0D, 0x0A}, CrLfTerminated, {2}, true, "x"},  // terminator split over two buffers
+        {{'x', 0x0A, 0x0D}, CrLfTerminated, {}, false, ""},
+        {{'x', 0x0D}, CrLfTerminated, {}, false, ""},
+        {{'a', 'b', 0x00, 'c'}, NulTerminated, {1, 2}, true, "ab"},
+        {{'a', 'b'}, NulTerminated, {}, false, ""},
+        {{0x00}, NulTerminated, {}, true, ""},
+    };
+    for (const Case& c : cases) {
+        auto p = ChainCutAt(c.bytes, c.cuts);
+        std::string out;
+        EXPECT_EQ(p->GetString(out, LengthFormat(c.format)), c.ok);
+        if (c.ok)
+            EXPECT_EQ(out, c.text);
+        else
+            EXPECT_EQ(p->GetRemaining(), c.bytes.size());
+    }
+}
+
+TEST(PacketFormats, TerminatorIsFoundBeyondTheLimitButMustBeReadable)
+{
+    auto packet = Chain({'a', 'b', 0x00, 'z'});
+    packet->SetReadLimit(2);  // the text fits, its terminator does not
+    std::string out;
+    EXPECT_FALSE(packet->GetString(out, NulTerminated));
+    packet->SetReadLimit(3);
+    ASSERT_TRUE(packet->GetString(out, NulTerminated));
+    EXPECT_EQ(out, "ab");
+    EXPECT_EQ(packet->GetRemaining(), 0u);
+}
+
+TEST(PacketFormats, LengthTooLargeForItsPrefixIsRefused)
+{
+    const std::string big300(300, 'x');
+    const std::wstring wide300(300, L'y');
+    const std::string big70000(70000, 'z');
+    auto buffer300 = Own(new ZBasicBuffer(300, false));
+    buffer300->Append(big300.data(), 300, 0);
+    auto source300 = Chain(Bytes(big300.begin(), big300.end()));
+
+    struct Case {
+        const char* name;
+        std::function<bool(IPacket*)> put;
+    } cases[] = {
+        {"bytes in 8 bits", [&](IPacket* p) { return p->PutBytes(big300.data(), 300, LengthPrefix8); }},
+        {"text in 8 bits", [&](IPacket* p) { return p->PutString(wide300.c_str(), 300, LengthPrefix8); }},
+        {"UTF-8 grows past 8 bits", [&](IPacket* p) {
+             std::wstring text(100, L'\u20AC');  // 100 characters, 300 bytes
+             return p->PutString(text.c_str(), LengthPrefix8);
+         }},
+        {"C string in 16 bits", [&](IPacket* p) { return p->PutCString(big70000.c_str(), LengthPrefix16); }},
+        {"buffer in 8 bits", [&](IPacket* p) { return p->PutBuffer(buffer300.Get(), LengthPrefix8); }},
+        {"packet in 8 bits", [&](IPacket* p) { return p->PutPacket(source300.Get(), LengthPrefix8); }},
+        {"packet buffers in 8 bits", [&](IPacket* p) { return p->PutPacketBuffers(source300.Get(), LengthPrefix8); }},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        auto packet = Own(new ZPacket(0, false));
+        packet->PutUint8(0x42);
+        EXPECT_FALSE(c.put(packet.Get()));
+        EXPECT_EQ(Contents(packet.Get()), Bytes{0x42});
+        EXPECT_EQ(packet->GetWritePosition(), 1u);
+    }
+    // The widest prefix that holds the length is accepted.
+    auto packet = Own(new ZPacket(0, false));
+    ASSERT_TRUE(packet->PutBytes(big300.data(), 300, LengthPrefix16));
+    ASSERT_TRUE(packet->PutBytes(big70000.data(), 70000, LengthPrefix32));
+    std::string back;
+    ASSERT_TRUE(packet->GetString(back, LengthPrefix16));
+    EXPECT_EQ(back, big300);
+    ASSERT_TRUE(packet->GetString(back, LengthPrefix32));
+    EXPECT_EQ(back, big70000);
+}
+
+TEST(PacketFormats, DataHoldingItsOwnTerminatorIsRefused)
+{
+    const char withNul[] = {'a', '\0', 'b'};
+    auto nulBuffer = Own(new ZBasicBuffer(3, false));
+    nulBuffer->Append(withNul, 3, 0);
+    auto crlfSource = ChainCutAt(Utf8("ab\r\ncd"), {3});  // the pair spans two buffers
+    struct Case {
+        const char* name;
+        std::function<bool(IPacket*)> put;
+    } cases[] = {
+        {"bytes with NUL", [&](IPacket* p) { return p->PutBytes(withNul, 3, NulTerminated); }},
+        {"text with NUL", [&](IPacket* p) { return p->PutString(L"a\0b", 3, NulTerminated); }},
+        {"bytes with CR LF", [&](IPacket* p) { return p->PutBytes("a\r\nb", 4, CrLfTerminated); }},
+        {"text with CR LF", [&](IPacket* p) { return p->PutString(L"line\r\nnext", CrLfTerminated); }},
+        {"buffer with NUL", [&](IPacket* p) { return p->PutBuffer(nulBuffer.Get(), NulTerminated); }},
+        {"packet with CR LF", [&](IPacket* p) { return p->PutPacket(crlfSource.Get(), CrLfTerminated); }},
+        {"packet buffers with CR LF", [&](IPacket* p) { return p->PutPacketBuffers(crlfSource.Get(), CrLfTerminated); }},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        auto packet = Own(new ZPacket(0, false));
+        EXPECT_FALSE(c.put(packet.Get()));
+        EXPECT_EQ(packet->GetTotalLength(), 0u);
+    }
+    // What a reader can tell apart is accepted: a lone CR or LF, a CR at the end, and
+    // the same data in a format that does not search.
+    struct Good {
+        const char* data;
+        unsigned format;
+    } good[] = {{"a\rb\n", CrLfTerminated}, {"ab\r", CrLfTerminated}, {"a\r\nb", NulTerminated},
+                {"a\r\nb", LengthPrefix8}};
+    for (const Good& g : good) {
+        SCOPED_TRACE(g.data);
+        auto packet = Own(new ZPacket(0, false));
+        ASSERT_TRUE(packet->PutCString(g.data, LengthFormat(g.format)));
+        std::string back;
+        ASSERT_TRUE(packet->GetString(back, LengthFormat(g.format)));
+        EXPECT_EQ(back, g.data);
+    }
+}
+
+TEST(PacketText, MalformedUtf16WritesNothing)
+{
+    const wchar_t loneHigh[] = {L'a', 0xD83D, L'b', 0};
+    const wchar_t highLast[] = {L'a', 0xD83D, 0};
+    for (const wchar_t* text : {loneHigh, highLast}) {
+        auto packet = Own(new ZPacket(0, false));
+        EXPECT_FALSE(packet->PutString(text, LengthPrefix32));
+        EXPECT_EQ(packet->GetTotalLength(), 0u);
+        EXPECT_EQ(packet->GetWritePosition(), 0u);
+    }
+    // A lone low surrogate is encoded as it stands (three bytes).
+    const wchar_t loneLow[] = {0xDC00, 0};
+    EXPECT_EQ(Written([&](IPacket* p) { EXPECT_TRUE(p->PutString(loneLow, LengthGiven)); }),
+              (Bytes{0xED, 0xB0, 0x80}));
+}
+
+TEST(PacketText, FourByteSequenceAcrossABufferBoundaryOnWrite)
+{
+    // The sequence starts 1, 2 or 3 bytes before the end of a small first buffer.
+    for (size_t room = 1; room <= 3; ++room) {
+        SCOPED_TRACE(testing::Message() << room << " bytes of room");
+        auto packet = Own(new ZPacket(0, false));
+        packet->AddBuffer(Own(new ZBasicBuffer(4 + room, false)).Get());
+        packet->PutUint32(0xCAFEF00Dul);
+        const std::wstring text = std::wstring(L"") + kGrin + L"z" + kGrin;
+        ASSERT_TRUE(packet->PutString(text.c_str(), LengthGiven));
+        Bytes expected = {0xCA, 0xFE, 0xF0, 0x0D};
+        for (int i = 0; i < 2; ++i) {
+            expected.insert(expected.end(), kGrinUtf8, kGrinUtf8 + 4);
+            if (i == 0)
+                expected.push_back('z');
+        }
+        EXPECT_EQ(Contents(packet.Get()), expected);
+        IBuffer* first;
+        size_t offset;
+        ASSERT_TRUE(packet->GetNextBuffer(first, offset));
+        EXPECT_EQ(first->GetDataLength(), 4 + room);  // filled exactly
+        first->Release();
+        packet->Rewind();
+        unsigned long head;
+        ASSERT_TRUE(packet->GetUint32(head));
+        ZUnicodeString back;
+        ASSERT_TRUE(packet->GetString(back, LengthGiven, 9));
+        EXPECT_EQ(back, ZUnicodeString(text));
+    }
+}
+
+TEST(PacketText, SequencesCutByBuffersOrByTheLimitOnRead)
+{
+    const Bytes text = {'a', 0xF0, 0x9F, 0x98, 0x80, 0xC3, 0xA9, 'b'};
+    const ZUnicodeString expected(L"a\U0001F600\u00E9b");
+    for (size_t cut = 1; cut < text.size(); ++cut) {
+        for (size_t cut2 = cut + 1; cut2 <= text.size(); ++cut2) {
+            SCOPED_TRACE(testing::Message() << "cuts " << cut << "," << cut2);
+            auto packet = ChainCutAt(text, cut2 < text.size() ? std::vector<size_t>{cut, cut2} : std::vector<size_t>{cut});
+            ZUnicodeString back;
+            ASSERT_TRUE(packet->GetString(back, LengthGiven, text.size()));
+            EXPECT_EQ(back, expected);
+        }
+    }
+    // A limit inside the four-byte sequence stops the read cleanly.
+    auto packet = Chain(text);
+    packet->SetReadLimit(3);
+    ZUnicodeString back;
+    EXPECT_FALSE(packet->GetString(back, LengthGiven, text.size()));
+    EXPECT_FALSE(packet->GetString(back, LengthGiven, 3));
+    EXPECT_EQ(packet->GetRemaining(), 3u);
+    packet->SetReadLimit(5);
+    ASSERT_TRUE(packet->GetString(back, LengthGiven, 5));
+    EXPECT_EQ(back, ZUnicodeString(L"a😀"));
+}
+
+TEST(PacketText, InvalidOrCutUtf8FailsAndKeepsTheCursor)
+{
+    struct Case {
+        const char* name;
+        Bytes bytes;
+        std::vector<size_t> cuts;
+    } cases[] = {
+        {"lead F8", {'a', 0xF8, 0x80, 0x80, 0x80}, {}},
+        {"bad follower", {0xE2, 0x41, 0x41}, {}},
+        {"bad follower across buffers", {'x', 0xE2, 0x82, 0x41}, {2}},
+        {"ends inside a sequence", {'a', 0xE2, 0x82}, {}},
+        {"ends inside a sequence across buffers", {'a', 0xF0, 0x9F, 0x98}, {2}},
+        {"above U+10FFFF", {0xF4, 0x90, 0x80, 0x80}, {1}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        auto packet = ChainCutAt(c.bytes, c.cuts);
+        ZUnicodeString text;
+        EXPECT_FALSE(packet->GetString(text, LengthGiven, c.bytes.size()));
+        EXPECT_EQ(Unread(packet.Get()), c.bytes);
+        EXPECT_EQ(packet->GetRemaining(), c.bytes.size());
+    }
+    // Stray continuation bytes are taken as the code point of the same value.
+    auto packet = Chain({0x80, 'z'});
+    ZUnicodeString text;
+    ASSERT_TRUE(packet->GetString(text, LengthGiven, 2));
+    EXPECT_EQ(text, ZUnicodeString(L"\u0080z"));
+}
+
+TEST(PacketReaders, EveryFailedReadLeavesCursorAndLimit)
+{
+    struct Case {
+        const char* name;
+        Bytes bytes;
+        std::function<bool(IPacket*)> read;
+    } cases[] = {
+        {"u16 of 1", {0x01}, [](IPacket* p) { unsigned short v; return p->GetUint16(v); }},
+        {"u32 of 3", {0x01, 0x02, 0x03}, [](IPacket* p) { unsigned long v; return p->GetUint32(v); }},
+        {"i32 of 3", {0x01, 0x02, 0x03}, [](IPacket* p) { long v; return p->GetInt32(v); }},
+        {"u64 of 7", {1, 2, 3, 4, 5, 6, 7}, [](IPacket* p) { unsigned __int64 v; return p->GetUint64(v); }},
+        {"i64 of 7", {1, 2, 3, 4, 5, 6, 7}, [](IPacket* p) { __int64 v; return p->GetInt64(v); }},
+        {"variant u32 of 2", {1, 2}, [](IPacket* p) { VARIANT v; ::VariantInit(&v); return p->GetUint32(v); }},
+        {"string f0 long prefix", {0, 0, 0, 9, 'a'}, [](IPacket* p) { std::string s; return p->GetString(s, LengthPrefix32); }},
+        {"string f0 short prefix", {0, 0, 0}, [](IPacket* p) { std::string s; return p->GetString(s, LengthPrefix32); }},
+        {"string f1", {0, 5, 'a', 'b'}, [](IPacket* p) { std::string s; return p->GetString(s, LengthPrefix16); }},
+        {"string f2", {3, 'a', 'b'}, [](IPacket* p) { std::string s; return p->GetString(s, LengthPrefix8); }},
+        {"string f3", {'a', 'b'}, [](IPacket* p) { std::string s; return p->GetString(s, NulTerminated); }},
+        {"string f4", {'a', 0x0D}, [](IPacket* p) { std::string s; return p->GetString(s, CrLfTerminated); }},
+        {"string f5", {'a', 'b'}, [](IPacket* p) { std::string s; return p->GetString(s, LengthGiven, 3); }},
+        {"string f6", {'a', 'b'}, [](IPacket* p) { std::string s; return p->GetString(s, LengthFormat(6), 1); }},
+        {"unicode f2", {4, 'a'}, [](IPacket* p) { ZUnicodeString s; return p->GetString(s, LengthPrefix8); }},
+        {"ansi f1", {0, 4, 'a'}, [](IPacket* p) { ZString s; return p->GetString(s, LengthPrefix16); }},
+        {"bytes ZString f0", {0, 0, 0, 2, 'a'}, [](IPacket* p) { ZString s; return p->GetBytes(s, LengthPrefix32); }},
+        {"variant string", {0, 0, 0, 2, 'a'}, [](IPacket* p) { VARIANT v; ::VariantInit(&v); return p->GetString(v); }},
+        {"variant ansi", {0, 0, 0, 2, 'a'}, [](IPacket* p) { VARIANT v; ::VariantInit(&v); return p->GetAnsiString(v); }},
+        {"block too small", {3, 'a', 'b', 'c'}, [](IPacket* p) {
+             unsigned char data[2];
+             ZByteBlock block{2, data};
+             return p->GetBytes(block, LengthPrefix8);
+         }},
+        {"block f5 too long", {'a', 'b'}, [](IPacket* p) {
+             unsigned char data[3];
+             ZByteBlock block{3, data};
+             return p->GetBytes(block, LengthGiven);
+         }},
+        {"buffer f0", {0, 0, 0, 3, 'a'}, [](IPacket* p) {
+             auto b = Own(new ZBasicBuffer(0, false));
+             return p->GetString(b.Get(), LengthPrefix32);
+         }},
+        {"packet destination f3", {'a'}, [](IPacket* p) {
+             auto d = Own(new ZPacket(0, false));
+             bool ok = p->GetString(d.Get(), NulTerminated);
+             EXPECT_EQ(d->GetTotalLength(), 0u);
+             return ok;
+         }},
+        {"sub-packet f2", {5, 'a', 'b'}, [](IPacket* p) {
+             IPacket* sub = nullptr;
+             bool ok = p->GetPacket(sub, LengthPrefix8);
+             EXPECT_EQ(sub, nullptr);
+             return ok;
+         }},
+        {"sub-packet f4 without CR LF", {'a', 'b', 0x0A}, [](IPacket* p) {
+             IPacket* sub = nullptr;
+             return p->GetPacket(sub, CrLfTerminated);
+         }},
+        {"skip f0", {0, 0, 0, 8, 1, 2}, [](IPacket* p) { size_t n = 0; return p->SkipString(n, LengthPrefix32); }},
+        {"skip f5", {1, 2}, [](IPacket* p) { size_t n = 3; return p->SkipString(n, LengthGiven); }},
+        {"skip", {1, 2}, [](IPacket* p) { return p->Skip(3); }},
+        {"u32 at end", {1, 2, 3, 4}, [](IPacket* p) { unsigned long v; return p->GetUint32At(v, 4); }},
+        {"u32 at last byte", {1, 2, 3, 4}, [](IPacket* p) { unsigned long v; return p->GetUint32At(v, 3); }},
+        {"find absent", {'a', 'b', 'c'}, [](IPacket* p) { size_t at, n; return p->FindString("x", at, n); }},
+        {"unread before start", {'a', 'b'}, [](IPacket* p) { return p->Unread(1); }},
+    };
+    for (const Case& c : cases) {
+        for (size_t cut : {size_t(0), size_t(1)}) {
+            SCOPED_TRACE(testing::Message() << c.name << (cut ? " (two buffers)" : ""));
+            auto packet = cut && c.bytes.size() > 1 ? ChainCutAt(c.bytes, {1}) : Chain(c.bytes);
+            for (size_t limit : {SIZE_MAX, c.bytes.size()}) {
+                packet->SetReadLimit(limit);
+                EXPECT_FALSE(c.read(packet.Get()));
+                EXPECT_EQ(packet->GetRemaining(), c.bytes.size());
+                EXPECT_EQ(Unread(packet.Get()), c.bytes);
+                unsigned char first;
+                ASSERT_TRUE(packet->GetUint8(first));  // the next read sees the same bytes
+                EXPECT_EQ(first, c.bytes[0]);
+                packet->Rewind();
+            }
+        }
+    }
+}
+
+TEST(PacketReaders, ReadLimitZeroAndUnlimited)
+{
+    auto packet = Chain({0, 0, 0, 1, 'a', 0, 0x0D, 0x0A});
+    packet->SetReadLimit(0);
+    unsigned char b;
+    unsigned long v;
+    std::string s;
+    size_t at, n;
+    IBuffer* chunk;
+    size_t offset, length;
+    IPacket* sub = nullptr;
+    EXPECT_FALSE(packet->GetUint8(b));
+    EXPECT_FALSE(packet->GetUint32(v));
+    EXPECT_FALSE(packet->GetString(s, LengthPrefix32));
+    EXPECT_FALSE(packet->GetString(s, NulTerminated));
+    EXPECT_FALSE(packet->GetString(s, LengthGiven, 1));
+    EXPECT_FALSE(packet->GetPacket(sub, LengthPrefix32));
+    EXPECT_FALSE(packet->Skip(1));
+    EXPECT_FALSE(packet->FindString("a", at, n));
+    EXPECT_FALSE(packet->GetNextChunk(chunk, offset, length));
+    EXPECT_EQ(packet->GetRemaining(), 0u);
+    EXPECT_TRUE(packet->GetString(s, LengthGiven, 0));  // nothing asked, nothing consumed
+
+    packet->SetReadLimit(SIZE_MAX);
+    ASSERT_TRUE(packet->GetUint32(v));
+    ASSERT_TRUE(packet->GetUint8(b));
+    auto state = Own(packet->SaveState());
+    EXPECT_EQ(static_cast<ZPacketState*>(state.Get())->m_readLimit, SIZE_MAX);  // never lowered
+    EXPECT_EQ(packet->GetRemaining(), 3u);
+
+    packet->Rewind();
+    packet->SetReadLimit(5);
+    ASSERT_TRUE(packet->GetString(s, LengthPrefix32));
+    EXPECT_EQ(s, "a");
+    EXPECT_EQ(packet->GetRemaining(), 0u);
+    EXPECT_FALSE(packet->GetUint8(b));
+}
+
+TEST(PacketChunks, ChunksFollowBuffersAndTheLimit)
+{
+    auto packet = ChainCutAt({1, 2, 3, 4, 5, 6, 7}, {3});
+    IBuffer* buffer;
+    size_t offset, length;
+    unsigned char first;
+    ASSERT_TRUE(packet->GetUint8(first));
+    ASSERT_TRUE(packet->GetNextChunk(buffer, offset, length));  // unlimited: rest of the buffer
+    EXPECT_EQ(offset, 1u);
+    EXPECT_EQ(length, 2u);
+    buffer->Release();
+    packet->SetReadLimit(3);
+    ASSERT_TRUE(packet->GetNextChunk(buffer, offset, length));
+    EXPECT_EQ(offset, 0u);
+    EXPECT_EQ(length, 3u);
+    EXPECT_EQ(buffer->GetData()[offset], 4);
+    buffer->Release();
+    EXPECT_FALSE(packet->GetNextChunk(buffer, offset, length));  // limit spent
+    packet->SetReadLimit(SIZE_MAX);
+    ASSERT_TRUE(packet->GetUint8(first));
+    EXPECT_EQ(first, 7);
+    EXPECT_FALSE(packet->GetNextChunk(buffer, offset, length));
+}
+
+TEST(PacketChunks, SubPacketsShareBuffers)
+{
+    auto packet = ChainCutAt({9, 0, 0, 0, 5, 'a', 'b', 'c', 'd', 'e', 'z'}, {7});
+    unsigned char head;
+    ASSERT_TRUE(packet->GetUint8(head));
+    IPacket* raw = nullptr;
+    ASSERT_TRUE(packet->GetPacket(raw, LengthPrefix32));
+    auto sub = Own(raw);
+    EXPECT_EQ(sub->GetRemaining(), 5u);
+    // The sub-packet holds the parent's own buffers, not copies.
+    IBuffer *mine, *theirs;
+    size_t myOffset, theirOffset;
+    auto subState = Own(sub->SaveState());
+    ASSERT_TRUE(sub->GetNextBuffer(theirs, theirOffset));
+    sub->RestoreState(subState.Get());
+    packet->Rewind();
+    ASSERT_TRUE(packet->GetNextBuffer(mine, myOffset));
+    EXPECT_EQ(mine, theirs);
+    EXPECT_EQ(theirOffset, 5u);
+    mine->Release();
+    theirs->Release();
+    std::string text;
+    ASSERT_TRUE(sub->GetString(text, LengthGiven, 5));
+    EXPECT_EQ(text, "abcde");
+    EXPECT_EQ(sub->GetRemaining(), 0u);
+
+    // Writes into the part go into buffers of its own, never over the parent's bytes.
+    sub->PutUint32(0xFFFFFFFFul);
+    packet->Rewind();
+    EXPECT_EQ(Unread(packet.Get()), (Bytes{9, 0, 0, 0, 5, 'a', 'b', 'c', 'd', 'e', 'z'}));
+
+    ASSERT_TRUE(packet->Skip(10));
+    ASSERT_TRUE(packet->GetPacket(raw, LengthGiven, 0));
+    auto empty = Own(raw);
+    EXPECT_EQ(empty->GetTotalLength(), 0u);
+    EXPECT_EQ(empty->GetRemaining(), 0u);
+}
+
+TEST(PacketCursor, UnreadStepsBackAcrossBuffers)
+{
+    auto packet = ChainCutAt({1, 2, 3, 4, 5}, {2, 3});
+    ASSERT_TRUE(packet->Skip(4));
+    ASSERT_TRUE(packet->Unread(3));
+    unsigned char b;
+    ASSERT_TRUE(packet->GetUint8(b));
+    EXPECT_EQ(b, 2);
+    ASSERT_TRUE(packet->Skip(3));
+    EXPECT_FALSE(packet->Unread(6));
+    ASSERT_TRUE(packet->Unread(5));
+    ASSERT_TRUE(packet->GetUint8(b));
+    EXPECT_EQ(b, 1);
+
+    // With a limit, the remaining count says nothing about what lies behind the cursor.
+    packet->Rewind();
+    ASSERT_TRUE(packet->Skip(1));
+    packet->SetReadLimit(1);
+    EXPECT_FALSE(packet->Unread(2));
+    ASSERT_TRUE(packet->Unread(1));
+    EXPECT_EQ(packet->GetRemaining(), 2u);  // the limit grows by what was unread
+    ASSERT_TRUE(packet->GetUint8(b));
+    EXPECT_EQ(b, 1);
+}
+
+TEST(PacketCursor, FindStringTable)
+{
+    struct Case {
+        Bytes bytes;
+        std::vector<size_t> cuts;
+        std::string pattern;
+        size_t skip;
+        bool found;
+        size_t position, matched;
+    } cases[] = {
+        {Utf8("hello world"), {}, "world", 0, true, 6, 5},
+        {Utf8("hello world"), {3, 7}, "lo wo", 0, true, 3, 5},
+        {Utf8("aaab"), {}, "aab", 0, true, 1, 3},         // resumes one after the broken start
+        {Utf8("abcabd"), {}, "abx", 0, false, SIZE_MAX, 0},
+        {Utf8("abcab"), {}, "abx", 0, true, 3, 2},
+        {Utf8("xyzab"), {4}, "abc", 0, true, 3, 2},        // proper prefix at the very end
+        {Utf8("abab"), {}, "ab", 1, true, 1, 2},           // counted from the read cursor
+        {{'a', 0x0D, 0x0D, 0x0A}, {}, "\r\n", 0, true, 2, 2},
+        {Utf8(""), {}, "a", 0, false, SIZE_MAX, 0},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.pattern);
+        auto packet = c.bytes.empty() ? Own(new ZPacket(0, false)) : ChainCutAt(c.bytes, c.cuts);
+        ASSERT_TRUE(packet->Skip(c.skip));
+        const size_t before = packet->GetRemaining();
+        size_t position = 7, matched = 7;
+        EXPECT_EQ(packet->FindString(c.pattern, position, matched), c.found);
+        EXPECT_EQ(position, c.position);
+        EXPECT_EQ(matched, c.matched);
+        EXPECT_EQ(packet->GetRemaining(), before);
+    }
+    // The limit bounds the search.
+    auto packet = Chain(Utf8("abcdef"));
+    packet->SetReadLimit(4);
+    size_t position, matched;
+    EXPECT_FALSE(packet->FindString("ef", position, matched));
+    EXPECT_TRUE(packet->FindString("de", position, matched));
+    EXPECT_EQ(matched, 1u);
+    EXPECT_EQ(packet->GetRemaining(), 4u);
+}
+
+TEST(PacketPositions, BackPatchingAndAbsoluteReads)
+{
+    auto packet = Own(new ZPacket(0, false));
+    packet->PutUint8(0x7F);
+    const size_t lengthAt = packet->GetWritePosition();
+    packet->PutUint32(0ul);
+    ASSERT_TRUE(packet->PutCString("payload", LengthGiven));
+    packet->PutUint32At(static_cast<unsigned long>(packet->GetWritePosition() - lengthAt - 4), lengthAt);
+    unsigned long value;
+    ASSERT_TRUE(packet->GetUint32At(value, lengthAt));
+    EXPECT_EQ(value, 7ul);
+    EXPECT_EQ(packet->GetRemaining(), 12u);  // the cursor did not move
+    EXPECT_FALSE(packet->GetUint32At(value, packet->GetTotalLength()));
+    EXPECT_FALSE(packet->GetUint32At(value, SIZE_MAX));
+
+    // At exactly the total length a new buffer is appended.
+    const size_t total = packet->GetTotalLength();
+    packet->PutUint32At(0xDEADBEEFul, total);
+    EXPECT_EQ(packet->GetTotalLength(), total + 4);
+    ASSERT_TRUE(packet->GetUint32At(value, total));
+    EXPECT_EQ(value, 0xDEADBEEFul);
+
+    // Bytes spread over buffers with spare room are patched where they lie.
+    auto spread = Own(new ZPacket(0, false));
+    for (const char* part : {"ab", "cd", "ef"}) {
+        auto buffer = Own(new ZBasicBuffer(10, false));
+        buffer->AppendText(part);
+        spread->AddBuffer(buffer.Get());
+    }
+    spread->SetLittleEndian();
+    spread->PutInt32At(0x34333231L, 1);
+    EXPECT_EQ(Contents(spread.Get()), Utf8("a1234f"));
+    ASSERT_TRUE(spread->GetUint32At(value, 1));
+    EXPECT_EQ(value, 0x34333231ul);
+}
+
+TEST(PacketPositions, MoveWritePositionReservesTheWholeDistance)
+{
+    for (size_t first : {size_t(8), size_t(1024)}) {
+        SCOPED_TRACE(first);
+        auto packet = Own(new ZPacket(first, false));
+        packet->PutUint16(0xABCD);
+        const size_t reserved = packet->GetWritePosition();
+        ASSERT_TRUE(packet->MoveWritePosition(2000));  // further than the first buffer
+        EXPECT_EQ(packet->GetWritePosition(), reserved + 2000);
+        packet->PutUint32(0x11223344ul);
+        packet->PutUint32At(0x55667788ul, reserved);
+        const Bytes bytes = Contents(packet.Get());
+        ASSERT_EQ(bytes.size(), 2u + 2000u + 4u);
+        EXPECT_EQ(Bytes(bytes.begin() + 2, bytes.begin() + 6), (Bytes{0x55, 0x66, 0x77, 0x88}));
+        for (size_t i = 6; i < 2002; ++i)
+            ASSERT_EQ(bytes[i], 0) << i;  // reserved bytes carry nothing from memory
+        EXPECT_EQ(Bytes(bytes.end() - 4, bytes.end()), (Bytes{0x11, 0x22, 0x33, 0x44}));
+    }
+}
+
+TEST(PacketPositions, MoveWritePositionBackwards)
+{
+    auto packet = ChainCutAt({1, 2, 3, 4, 5}, {2});
+    packet->SeekWriteToEnd();
+    ASSERT_TRUE(packet->MoveWritePosition(-4));
+    EXPECT_EQ(packet->GetWritePosition(), 1u);
+    packet->PutUint8(0xEE);
+    EXPECT_EQ(Contents(packet.Get()), (Bytes{1, 0xEE, 3, 4, 5}));
+    EXPECT_FALSE(packet->MoveWritePosition(-3));  // before the first byte
+    EXPECT_EQ(packet->GetWritePosition(), 2u);
+    ASSERT_TRUE(packet->MoveWritePosition(-2));
+    EXPECT_EQ(packet->GetWritePosition(), 0u);
+    ASSERT_TRUE(packet->MoveWritePosition(0));
+    EXPECT_FALSE(packet->MoveWritePosition(INT64_MIN));
+    // Forward over written data skips it and keeps it.
+    ASSERT_TRUE(packet->MoveWritePosition(3));
+    packet->PutUint8(0xDD);
+    EXPECT_EQ(Contents(packet.Get()), (Bytes{1, 0xEE, 3, 0xDD, 5}));
+}
+
+TEST(PacketPositions, TruncateSeekAndWriteToRead)
+{
+    auto packet = ChainCutAt(Utf8("abcdefgh"), {3, 6});
+    ASSERT_TRUE(packet->Skip(4));
+    packet->SetWriteToRead();
+    EXPECT_EQ(packet->GetWritePosition(), 4u);
+    packet->TruncateAtWrite();
+    EXPECT_EQ(Contents(packet.Get()), Utf8("abcd"));
+    packet->SeekWriteToEnd();
+    EXPECT_EQ(packet->GetWritePosition(), 4u);
+    ASSERT_TRUE(packet->PutCString("XY", LengthGiven));
+    EXPECT_EQ(Contents(packet.Get()), Utf8("abcdXY"));
+
+    auto none = Own(new ZPacket(0, false));
+    none->SeekWriteToEnd();
+    EXPECT_EQ(none->GetWritePosition(), 0u);
+}
+
+TEST(PacketChain, PutBufferInsertsWithoutCopying)
+{
+    auto inserted = Own(new ZBasicBuffer(8, false));
+    inserted->AppendText("mid");
+    auto packet = Own(new ZPacket(0, false));
+    packet->PutUint8('<');
+    ASSERT_TRUE(packet->PutBuffer(inserted.Get(), NulTerminated));
+    packet->PutUint8('>');  // continues in the inserted buffer's spare room
+    EXPECT_EQ(Contents(packet.Get()), (Bytes{'<', 'm', 'i', 'd', 0, '>'}));
+    EXPECT_EQ(inserted->GetDataLength(), 5u);
+    IBuffer* buffer;
+    size_t offset;
+    ASSERT_TRUE(packet->Skip(1));
+    ASSERT_TRUE(packet->GetNextBuffer(buffer, offset));
+    EXPECT_EQ(buffer, inserted.Get());
+    buffer->Release();
+
+    // A full buffer: the terminator goes into a new one.
+    auto full = Own(new ZBasicBuffer(2, false));
+    full->AppendText("xy");
+    auto second = Own(new ZPacket(0, false));
+    ASSERT_TRUE(second->PutBuffer(full.Get(), CrLfTerminated));
+    EXPECT_EQ(Contents(second.Get()), (Bytes{'x', 'y', 0x0D, 0x0A}));
+    EXPECT_EQ(full->GetDataLength(), 2u);
+}
+
+TEST(PacketChain, PutPacketBuffersAndPutPacket)
+{
+    auto source = ChainCutAt(Utf8("abcdef"), {2});
+    ASSERT_TRUE(source->Skip(3));
+    source->SetReadLimit(1);
+    for (bool zeroCopy : {true, false}) {
+        SCOPED_TRACE(zeroCopy ? "buffers" : "copy");
+        auto packet = Own(new ZPacket(0, false));
+        packet->PutUint8(0x01);
+        ASSERT_TRUE(zeroCopy ? packet->PutPacketBuffers(source.Get(), LengthPrefix16)
+                             : packet->PutPacket(source.Get(), LengthPrefix16));
+        packet->PutUint8(0x02);
+        EXPECT_EQ(Contents(packet.Get()), (Bytes{0x01, 0x00, 0x06, 'a', 'b', 'c', 'd', 'e', 'f', 0x02}));
+        // The source keeps its cursor and limit.
+        EXPECT_EQ(source->GetRemaining(), 1u);
+        EXPECT_EQ(Unread(source.Get()), Utf8("def"));
+        ASSERT_TRUE(packet->Skip(1));
+        IPacket* raw;
+        ASSERT_TRUE(packet->GetPacket(raw, LengthPrefix16));
+        auto back = Own(raw);
+        std::string text;
+        ASSERT_TRUE(back->GetString(text, LengthGiven, 6));
+        EXPECT_EQ(text, "abcdef");
+    }
+    auto self = Chain(Utf8("ab"));
+    ASSERT_TRUE(self->PutPacket(self.Get(), LengthPrefix8));
+    EXPECT_EQ(Contents(self.Get()), (Bytes{'a', 'b', 2, 'a', 'b'}));
+    EXPECT_FALSE(self->PutPacketBuffers(self.Get(), LengthPrefix8));
+}
+
+TEST(PacketChain, GetStringIntoBufferAndPacket)
+{
+    auto packet = Chain({0, 3, 'a', 'b', 'c', 0, 2, 'd', 'e'});
+    auto buffer = Own(new ZBasicBuffer(0, false));
+    ASSERT_TRUE(packet->GetString(buffer.Get(), LengthPrefix16));
+    EXPECT_EQ(buffer->GetCapacity(), 3u);  // grew once, to the whole string
+    EXPECT_EQ(std::string(reinterpret_cast<const char*>(buffer->GetData()), 3), "abc");
+    auto destination = Own(new ZPacket(0, false));
+    ASSERT_TRUE(packet->GetString(destination.Get(), LengthPrefix16));
+    EXPECT_EQ(Contents(destination.Get()), Utf8("de"));
+}
+
+TEST(PacketChain, RemoveFirstBufferOnlyOnceItIsRead)
+{
+    auto packet = ChainCutAt({1, 2, 3, 4}, {2});
+    EXPECT_EQ(packet->RemoveFirstBuffer(), nullptr);
+    unsigned char b;
+    ASSERT_TRUE(packet->GetUint8(b));
+    EXPECT_EQ(packet->RemoveFirstBuffer(), nullptr);
+    ASSERT_TRUE(packet->GetUint8(b));
+    IBuffer* first = packet->RemoveFirstBuffer();
+    ASSERT_NE(first, nullptr);
+    EXPECT_EQ(first->GetDataLength(), 2u);
+    first->Release();
+    ASSERT_TRUE(packet->GetUint8(b));
+    EXPECT_EQ(b, 3);
+    EXPECT_EQ(packet->GetTotalLength(), 2u);
+    EXPECT_EQ(packet->GetWritePosition(), 2u);  // still at the end of the data
+    auto empty = Own(new ZPacket(0, false));
+    EXPECT_EQ(empty->RemoveFirstBuffer(), nullptr);
+}
+
+TEST(PacketChain, IsEqualComparesUnreadBytesAcrossLayouts)
+{
+    struct Case {
+        Bytes a;
+        std::vector<size_t> cutsA;
+        size_t skipA;
+        Bytes b;
+        std::vector<size_t> cutsB;
+        size_t skipB;
+        bool equal;
+    } cases[] = {
+        {Utf8("abcdef"), {}, 0, Utf8("abcdef"), {1, 4}, 0, true},
+        {Utf8("xabc"), {2}, 1, Utf8("abc"), {}, 0, true},
+        {Utf8("abc"), {}, 0, Utf8("abcd"), {}, 0, false},
+        {Utf8("abcd"), {}, 0, Utf8("abc"), {2}, 0, false},
+        {Utf8("abc"), {}, 0, Utf8("abd"), {}, 0, false},
+        {Utf8("abc"), {}, 3, Utf8("q"), {}, 1, true},
+    };
+    for (const Case& c : cases) {
+        auto a = ChainCutAt(c.a, c.cutsA);
+        auto b = ChainCutAt(c.b, c.cutsB);
+        ASSERT_TRUE(a->Skip(c.skipA));
+        ASSERT_TRUE(b->Skip(c.skipB));
+        a->SetReadLimit(0);  // limits do not apply
+        EXPECT_EQ(a->IsEqual(b.Get()), c.equal);
+        EXPECT_EQ(b->IsEqual(a.Get()), c.equal);
+        EXPECT_EQ(Unread(a.Get()), Bytes(c.a.begin() + c.skipA, c.a.end()));
+        EXPECT_EQ(Unread(b.Get()), Bytes(c.b.begin() + c.skipB, c.b.end()));
+    }
+}
+
+TEST(PacketState, SaveAndRestoreBothCursors)
+{
+    auto packet = Own(new ZPacket(0, false));
+    packet->PutUint32(1ul);
+    packet->PutUint32(2ul);
+    unsigned long v;
+    ASSERT_TRUE(packet->GetUint32(v));
+    packet->SetReadLimit(2);
+    auto state = Own(packet->SaveState());
+    packet->PutUint8(9);
+    packet->Rewind();
+    packet->SetReadLimit(SIZE_MAX);
+    packet->RestoreState(state.Get());
+    EXPECT_EQ(packet->GetRemaining(), 2u);
+    EXPECT_EQ(packet->GetWritePosition(), 8u);
+}

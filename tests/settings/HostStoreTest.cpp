@@ -1,0 +1,649 @@
+// ZFileProfileStoreFactory through the library's wrappers: round trips, names,
+// the file-per-top-level-key rule, atomic writes and files it cannot read.
+#include <gtest/gtest.h>
+
+#include <map>
+#include <algorithm>
+#include <string>
+#include <vector>
+
+#include "hoststore/ZFileProfileStore.h"
+#include "settings/ZProfileStore.h"
+#include "tests/support/ScratchFolder.h"
+#include "tests/support/Mutations.h"
+
+namespace {
+
+// The plain files in a folder, sorted.
+std::vector<std::wstring> FilesIn(const std::wstring& folder)
+{
+    std::vector<std::wstring> names;
+    WIN32_FIND_DATAW found;
+    HANDLE search = ::FindFirstFileW((folder + L"\\*").c_str(), &found);
+    if (search == INVALID_HANDLE_VALUE)
+        return names;
+    do {
+        if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
+            names.push_back(found.cFileName);
+    } while (::FindNextFileW(search, &found));
+    ::FindClose(search);
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+std::string ReadBytes(const std::wstring& path)
+{
+    return ScratchFolder::ReadBytes(path);
+}
+
+void WriteBytes(const std::wstring& path, const std::string& bytes)
+{
+    ASSERT_TRUE(ScratchFolder::WriteBytes(path, bytes));
+}
+
+ZStringArray Array(std::initializer_list<const wchar_t*> texts)
+{
+    ZStringArray array;
+    for (const wchar_t* text : texts)
+        array.Add(ZUnicodeString(text));
+    return array;
+}
+
+std::vector<std::wstring> Texts(const ZStringArray& array)
+{
+    std::vector<std::wstring> texts;
+    for (const ZUnicodeString& text : array)
+        texts.push_back(text.str());
+    return texts;
+}
+
+// Every value below a key, through the public iteration, as "path|name" ->
+// "type:content", for comparing whole trees.
+void Snapshot(const ZProfileKey& key, const std::wstring& path, std::map<std::wstring, std::wstring>& out)
+{
+    ZProfileKeyIterator values(key, true);
+    ZUnicodeString name;
+    DWORD type = 0;
+    while (values.NextValue(name, type)) {
+        std::wstring content = std::to_wstring(type) + L":";
+        switch (type) {
+        case ZProfileValueDword: {
+            DWORD n = 0;
+            content += key.ReadDword(name.c_str(), n) ? std::to_wstring(n) : L"<unreadable>";
+            break;
+        }
+        case ZProfileValueString: {
+            ZUnicodeString s;
+            content += key.ReadString(name.c_str(), s) ? s.str() : L"<unreadable>";
+            break;
+        }
+        case ZProfileValueBinary: {
+            DWORD size = 0;
+            key.ReadBinary(name.c_str(), nullptr, size);
+            std::vector<BYTE> bytes(size + 1);
+            if (!key.ReadBinary(name.c_str(), bytes.data(), size))
+                content += L"<unreadable>";
+            for (DWORD i = 0; i < size; ++i)
+                content += std::to_wstring(bytes[i]) + L".";
+            break;
+        }
+        case ZProfileValueStringArray: {
+            ZStringArray a;
+            if (!key.ReadStringArray(name.c_str(), a))
+                content += L"<unreadable>";
+            for (const ZUnicodeString& s : a)
+                content += s.str() + L"|";
+            break;
+        }
+        }
+        out[path + L"|" + name.str()] = content;
+    }
+    ZProfileKeyIterator keys(key, false);
+    while (keys.NextKey(name)) {
+        ZProfileKey child(key, name.c_str());
+        out[path + L"\\" + name.str()] = L"key";
+        Snapshot(child, path + L"\\" + name.str(), out);
+    }
+}
+
+TEST(HostStore, AllFourTypesSurviveNewStoresAndANewFactory)
+{
+    ScratchFolder folder;
+    const BYTE blob[] = {0x00, 0xFF, 0x10, 0x7F, 0x80};
+    {
+        ZFileProfileStoreFactory factory(folder.Path().c_str());
+        ZProfileStore store(&factory);
+        ZProfileKey app(*store.GetRootKey(), L"App");
+        ZProfileKey deep(app, L"Window\\Placement");
+        EXPECT_TRUE(app.WriteDword(L"Zero", 0));
+        EXPECT_TRUE(app.WriteDword(L"Max", 0xFFFFFFFF));
+        EXPECT_TRUE(app.WriteString(L"Title", L"Main window"));
+        EXPECT_TRUE(app.WriteString(L"Empty", L""));
+        EXPECT_TRUE(deep.WriteBinary(L"Blob", blob, sizeof(blob)));
+        EXPECT_TRUE(deep.WriteBinary(L"NoBytes", nullptr, 0));
+        EXPECT_TRUE(deep.WriteStringArray(L"List", Array({L"a", L"", L"c, d"})));
+        EXPECT_TRUE(deep.WriteStringArray(L"None", ZStringArray()));
+        EXPECT_TRUE(deep.WriteStringArray(L"OneEmpty", Array({L""})));
+
+        // Another store of the same factory sees the writes at once.
+        ZProfileStore other(&factory);
+        ZProfileKey again(*other.GetRootKey(), L"App");
+        DWORD n = 0;
+        EXPECT_TRUE(again.ReadDword(L"Max", n));
+        EXPECT_EQ(n, 0xFFFFFFFFu);
+    }
+
+    ZFileProfileStoreFactory factory(folder.Path().c_str());
+    ZProfileStore store(&factory);
+    ZProfileKey app(*store.GetRootKey(), L"App");
+    ZProfileKey deep(*store.GetRootKey(), L"App\\Window\\Placement");
+    DWORD n = 5;
+    EXPECT_TRUE(app.ReadDword(L"Zero", n));
+    EXPECT_EQ(n, 0u);
+    EXPECT_TRUE(app.ReadDword(L"Max", n));
+    EXPECT_EQ(n, 0xFFFFFFFFu);
+    ZUnicodeString text(L"x");
+    EXPECT_TRUE(app.ReadString(L"Title", text));
+    EXPECT_EQ(text, L"Main window");
+    EXPECT_TRUE(app.ReadString(L"Empty", text));
+    EXPECT_TRUE(text.empty());
+
+    DWORD size = 0;
+    EXPECT_TRUE(deep.ReadBinary(L"Blob", nullptr, size));
+    ASSERT_EQ(size, sizeof(blob));
+    BYTE back[sizeof(blob)] = {};
+    EXPECT_TRUE(deep.ReadBinary(L"Blob", back, size));
+    EXPECT_EQ(memcmp(back, blob, sizeof(blob)), 0);
+    EXPECT_TRUE(deep.ReadBinary(L"NoBytes", nullptr, size));
+    EXPECT_EQ(size, 0u);
+
+    ZStringArray array;
+    EXPECT_TRUE(deep.ReadStringArray(L"List", array));
+    EXPECT_EQ(Texts(array), (std::vector<std::wstring>{L"a", L"", L"c, d"}));
+    EXPECT_TRUE(deep.ReadStringArray(L"None", array));
+    EXPECT_EQ(array.GetCount(), 0u);
+    EXPECT_TRUE(deep.ReadStringArray(L"OneEmpty", array));
+    EXPECT_EQ(Texts(array), (std::vector<std::wstring>{L""}));
+}
+
+TEST(HostStore, ReadsOfTheWrongTypeOrTooSmallABufferFailAndChangeNothing)
+{
+    ScratchFolder folder;
+    ZFileProfileStoreFactory factory(folder.Path().c_str());
+    ZProfileStore store(&factory);
+    ZProfileKey key(*store.GetRootKey(), L"App");
+    ASSERT_TRUE(key.WriteString(L"Text", L"42"));
+    const BYTE blob[] = {1, 2, 3, 4};
+    ASSERT_TRUE(key.WriteBinary(L"Blob", blob, 4));
+
+    DWORD n = 7;
+    EXPECT_FALSE(key.ReadDword(L"Text", n));
+    EXPECT_FALSE(key.ReadDword(L"Missing", n));
+    EXPECT_EQ(n, 7u);
+    BYTE small[2] = {9, 9};
+    DWORD size = 2;
+    EXPECT_FALSE(key.ReadBinary(L"Blob", small, size));
+    EXPECT_EQ(size, 2u);
+    EXPECT_EQ(small[0], 9);
+    ZStringArray array = Array({L"keep"});
+    EXPECT_FALSE(key.ReadStringArray(L"Text", array));
+    EXPECT_EQ(Texts(array), (std::vector<std::wstring>{L"keep"}));
+}
+
+TEST(HostStore, AwkwardNamesAndTextsSurvive)
+{
+    const std::wstring texts[] = {
+        L"a=b",          L"[section]",   L"line\nbreak", L"cr\rlf\r\n",      L"tab\there",
+        L"semi;colon",   L"comma,",      L"per%cent",    L"%0041",           L" leading",
+        L"trailing ",    L"back\\slash", L"caf\u00e9",   L"\u65e5\u672c",    L"\U0001F600 smile",
+        L"lone \xD800!", L"\xDC00",      L"=",           L"\x01\x1F\x7F",    L"  ",
+    };
+    ScratchFolder folder;
+    {
+        ZFileProfileStoreFactory factory(folder.Path().c_str());
+        ZProfileStore store(&factory);
+        ZProfileKey key(*store.GetRootKey(), L"Names");
+        for (const std::wstring& text : texts) {
+            SCOPED_TRACE(testing::PrintToString(text));
+            EXPECT_TRUE(key.WriteString(text.c_str(), text.c_str()));
+            if (text.find(L'\\') == std::wstring::npos) {
+                ZProfileKey child(key, text.c_str());
+                EXPECT_TRUE(child.WriteStringArray(L"v", Array({text.c_str(), text.c_str()})));
+            }
+        }
+    }
+    ZFileProfileStoreFactory factory(folder.Path().c_str());
+    ZProfileStore store(&factory);
+    ZProfileKey key(*store.GetRootKey(), L"Names");
+    for (const std::wstring& text : texts) {
+        SCOPED_TRACE(testing::PrintToString(text));
+        ZUnicodeString value;
+        EXPECT_TRUE(key.ReadString(text.c_str(), value));
+        EXPECT_EQ(value.str(), text);
+        if (text.find(L'\\') == std::wstring::npos) {
+            ZProfileKey child(key, text.c_str());
+            ZStringArray array;
+            EXPECT_TRUE(child.ReadStringArray(L"v", array));
+            EXPECT_EQ(Texts(array), (std::vector<std::wstring>{text, text}));
+        }
+    }
+    // Names come back from iteration exactly as written.
+    std::vector<std::wstring> seen;
+    ZProfileKeyIterator values(key, true);
+    ZUnicodeString name;
+    DWORD type = 0;
+    while (values.NextValue(name, type))
+        seen.push_back(name.str());
+    EXPECT_EQ(seen, std::vector<std::wstring>(std::begin(texts), std::end(texts)));
+}
+
+TEST(HostStore, EachTopLevelKeyIsOneIniFileWithItsSubkeys)
+{
+    ScratchFolder folder;
+    ZFileProfileStoreFactory factory(folder.Path().c_str());
+    {
+        ZProfileStore store(&factory);
+        ZProfileKey app(*store.GetRootKey(), L"AppMenuToolbarV3");
+        ZProfileKey sub(app, L"Sub");
+        ZProfileKey deeper(sub, L"Deeper");
+        ZProfileKey other(*store.GetRootKey(), L"Other");
+        ZProfileKey untouched(*store.GetRootKey(), L"OnlyOpened");
+        EXPECT_TRUE(app.WriteDword(L"ToolBar-Version", 4));
+        EXPECT_TRUE(deeper.WriteString(L"x", L"y"));
+        EXPECT_TRUE(other.WriteDword(L"n", 1));
+        EXPECT_EQ(factory.GetFilePath(L"Other"), folder.Path() + L"\\Other.ini");
+    }
+    EXPECT_EQ(FilesIn(folder.Path()), (std::vector<std::wstring>{L"AppMenuToolbarV3.ini", L"Other.ini"}))
+        << "a key only opened is not stored";
+    const std::string text = ReadBytes(folder.Path() + L"\\AppMenuToolbarV3.ini");
+    EXPECT_NE(text.find("ToolBar-Version=dword:4\r\n"), std::string::npos) << text;
+    EXPECT_NE(text.find("[Sub\\Deeper]\r\nx=sz:y\r\n"), std::string::npos) << text;
+
+    // The root's child keys are the files.
+    ZProfileStore store(&factory);
+    std::vector<std::wstring> keys;
+    ZProfileKeyIterator iterator(*store.GetRootKey(), false);
+    ZUnicodeString name;
+    while (iterator.NextKey(name))
+        keys.push_back(name.str());
+    std::sort(keys.begin(), keys.end());
+    EXPECT_EQ(keys, (std::vector<std::wstring>{L"AppMenuToolbarV3", L"Other"}));
+    DWORD type;
+    ZProfileKeyIterator rootValues(*store.GetRootKey(), true);
+    EXPECT_FALSE(rootValues.NextValue(name, type));
+    EXPECT_FALSE(store.GetRootKey()->WriteDword(L"AtRoot", 1)) << "the root has no file for values";
+}
+
+TEST(HostStore, NamesIgnoreCaseAndKeepTheirFirstCase)
+{
+    ScratchFolder folder;
+    {
+        ZFileProfileStoreFactory factory(folder.Path().c_str());
+        ZProfileStore store(&factory);
+        ZProfileKey key(*store.GetRootKey(), L"MixedCase\\Child");
+        EXPECT_TRUE(key.WriteDword(L"Value", 1));
+        EXPECT_TRUE(key.WriteDword(L"VALUE", 2));
+    }
+    ZFileProfileStoreFactory factory(folder.Path().c_str());
+    ZProfileStore store(&factory);
+    ZProfileKey key(*store.GetRootKey(), L"MIXEDCASE\\child");
+    DWORD n = 0;
+    EXPECT_TRUE(key.ReadDword(L"value", n));
+    EXPECT_EQ(n, 2u);
+    EXPECT_TRUE(key.WriteDword(L"vAlUe", 3));
+    EXPECT_EQ(FilesIn(folder.Path()), (std::vector<std::wstring>{L"MixedCase.ini"}));
+
+    std::map<std::wstring, std::wstring> tree;
+    ZProfileKey top(*store.GetRootKey(), L"mixedcase");
+    Snapshot(top, L"", tree);
+    const std::map<std::wstring, std::wstring> expected = {{L"\\Child", L"key"}, {L"\\Child|Value", L"0:3"}};
+    EXPECT_EQ(tree, expected);
+}
+
+TEST(HostStore, TopLevelNamesMustBeFileNamesAndPathsHaveNoEmptyParts)
+{
+    ScratchFolder folder;
+    ZFileProfileStoreFactory factory(folder.Path().c_str());
+    ZProfileStore store(&factory);
+    const wchar_t* refused[] = {L"", L"a/b", L"x:y", L"what?", L"star*", L"pipe|", L"q\"uote", L"<a>",
+                                L"CON", L"nul", L"Com1", L"LPT9.old", L"aux ", L"ctl\x01", L"\\lead",
+                                L"trail\\", L"a\\\\b"};
+    for (const wchar_t* name : refused) {
+        SCOPED_TRACE(testing::PrintToString(std::wstring(name)));
+        ZProfileKey key(*store.GetRootKey(), name);
+        EXPECT_FALSE(key.IsOpen());
+        EXPECT_FALSE(key.WriteDword(L"n", 1));
+    }
+    EXPECT_FALSE(ZProfileKey(*store.GetRootKey(), std::wstring(252, L'x').c_str()).IsOpen());
+    EXPECT_TRUE(ZProfileKey(*store.GetRootKey(), std::wstring(251, L'x').c_str()).IsOpen());
+    const wchar_t* accepted[] = {L"CONSOLE", L"COM", L"a.b", L"..x", L"sp ace"};
+    for (const wchar_t* name : accepted) {
+        SCOPED_TRACE(testing::PrintToString(std::wstring(name)));
+        ZProfileKey key(*store.GetRootKey(), name);
+        EXPECT_TRUE(key.WriteDword(L"n", 1));
+        EXPECT_NE(ReadBytes(factory.GetFilePath(name)), "<missing>");
+    }
+    // Below the top level any name without a backslash is fine.
+    ZProfileKey below(*store.GetRootKey(), L"Top\\CON\\a:b?");
+    EXPECT_TRUE(below.WriteDword(L"n", 1));
+}
+
+TEST(HostStore, ATopLevelNameBeyondAsciiNamesItsFile)
+{
+    ScratchFolder folder;
+    const std::wstring probe = folder.Path() + L"\\probe-\u00e9";
+    HANDLE file = ::CreateFileW(probe.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, 0, nullptr);
+    if (file == INVALID_HANDLE_VALUE)
+        GTEST_SKIP() << "this Wine cannot make non-ASCII file names (no UTF-8 locale on the host), error "
+                     << ::GetLastError();
+    ::CloseHandle(file);
+    ::DeleteFileW(probe.c_str());
+
+    ZFileProfileStoreFactory factory(folder.Path().c_str());
+    ZProfileStore store(&factory);
+    ZProfileKey key(*store.GetRootKey(), L"Caf\u00e9 \u65e5\u672c");
+    EXPECT_TRUE(key.WriteDword(L"n", 1));
+    EXPECT_EQ(FilesIn(folder.Path()), std::vector<std::wstring>{L"Caf\u00e9 \u65e5\u672c.ini"});
+}
+
+// A write that fails at any step leaves the old file as it was, no temporary
+// file behind, and the old value in memory.
+TEST(HostStore, AFailedWriteKeepsThePreviousFileWholeAndLeavesNoTemporaryFile)
+{
+    using Step = ZFileProfileStoreFactory::WriteStep;
+    const Step steps[] = {Step::CreateTemporary, Step::Write, Step::Flush, Step::Replace};
+    for (Step failing : steps) {
+        SCOPED_TRACE(static_cast<int>(failing));
+        ScratchFolder folder;
+        ZFileProfileStoreFactory factory(folder.Path().c_str());
+        ZProfileStore store(&factory);
+        ZProfileKey key(*store.GetRootKey(), L"Settings");
+        ASSERT_TRUE(key.WriteString(L"Name", std::wstring(5000, L'a').c_str()));
+        ASSERT_TRUE(key.WriteDword(L"Counter", 1));
+        const std::wstring path = factory.GetFilePath(L"Settings");
+        const std::string before = ReadBytes(path);
+
+        std::vector<Step> seen;
+        factory.SetWriteFaultHook([&](Step step) {
+            seen.push_back(step);
+            return step == failing;
+        });
+        EXPECT_FALSE(key.WriteDword(L"Counter", 2));
+        EXPECT_FALSE(key.WriteString(L"New", L"value"));
+        EXPECT_EQ(seen.back(), failing);
+        EXPECT_EQ(ReadBytes(path), before);
+        EXPECT_EQ(FilesIn(folder.Path()), std::vector<std::wstring>{L"Settings.ini"});
+        DWORD n = 0;
+        EXPECT_TRUE(key.ReadDword(L"Counter", n));
+        EXPECT_EQ(n, 1u) << "the value in memory went back too";
+        ZUnicodeString text;
+        EXPECT_FALSE(key.ReadString(L"New", text));
+
+        factory.SetWriteFaultHook(nullptr);
+        EXPECT_TRUE(key.WriteDword(L"Counter", 2));
+        ZFileProfileStoreFactory fresh(folder.Path().c_str());
+        ZProfileStore freshStore(&fresh);
+        ZProfileKey reread(*freshStore.GetRootKey(), L"Settings");
+        EXPECT_TRUE(reread.ReadDword(L"Counter", n));
+        EXPECT_EQ(n, 2u);
+    }
+}
+
+TEST(HostStore, WritingAnEqualValueDoesNotTouchTheDisk)
+{
+    ScratchFolder folder;
+    ZFileProfileStoreFactory factory(folder.Path().c_str());
+    ZProfileStore store(&factory);
+    ZProfileKey key(*store.GetRootKey(), L"Same");
+    ASSERT_TRUE(key.WriteStringArray(L"List", Array({L"a"})));
+    int writes = 0;
+    factory.SetWriteFaultHook([&](ZFileProfileStoreFactory::WriteStep step) {
+        writes += step == ZFileProfileStoreFactory::WriteStep::CreateTemporary;
+        return false;
+    });
+    EXPECT_TRUE(key.WriteStringArray(L"List", Array({L"a"})));
+    EXPECT_EQ(writes, 0);
+    EXPECT_TRUE(key.WriteStringArray(L"List", Array({L"a", L"b"})));
+    EXPECT_EQ(writes, 1);
+}
+
+TEST(HostStore, HandEditedFilesAreRead)
+{
+    ScratchFolder folder;
+    WriteBytes(folder.Path() + L"\\Edited.ini",
+               "\xEF\xBB\xBF; written by hand\n"
+               "  Width = dword: 800  \n"
+               "\n"
+               "Name=sz:caf\xC3\xA9 %0020\r\n"
+               "[ Recent ]\n"
+               "Files=multi_sz:a,b,\n"
+               "[Recent\\Deep]\n"
+               "Bytes=hex:00FFab\n");
+    ZFileProfileStoreFactory factory(folder.Path().c_str());
+    ZProfileStore store(&factory);
+    ZProfileKey top(*store.GetRootKey(), L"Edited");
+    std::map<std::wstring, std::wstring> tree;
+    Snapshot(top, L"", tree);
+    const std::map<std::wstring, std::wstring> expected = {
+        {L"|Width", L"0:800"},
+        {L"|Name", L"1:caf\u00e9  "},
+        {L"\\Recent", L"key"},
+        {L"\\Recent|Files", L"3:a|b|"},
+        {L"\\Recent\\Deep", L"key"},
+        {L"\\Recent\\Deep|Bytes", L"2:0.255.171."},
+    };
+    EXPECT_EQ(tree, expected);
+    EXPECT_TRUE(top.WriteDword(L"Width", 1024)) << "a file fully understood may be written";
+}
+
+TEST(HostStore, AFileItCannotFullyUnderstandIsReadButNeverOverwritten)
+{
+    const struct {
+        const char* what;
+        const char* text;
+    } cases[] = {
+        {"unknown type", "Good=dword:1\nFuture=qword:5\n"},
+        {"line without =", "Good=dword:1\njust words\n"},
+        {"number too large", "Good=dword:1\nBig=dword:4294967296\n"},
+        {"odd hex", "Good=dword:1\nB=hex:abc\n"},
+        {"bad escape", "Good=dword:1\nS=sz:50%\n"},
+        {"array without final comma", "Good=dword:1\nA=multi_sz:a,b\n"},
+        {"name given twice", "Good=dword:1\nGood=dword:2\n"},
+        {"unclosed section", "Good=dword:1\n[Sub\nX=dword:1\n"},
+        {"empty path part", "Good=dword:1\n[a\\\\b]\n"},
+        {"bad UTF-8", "Good=dword:1\nS=sz:\xC3\x28\n"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        ScratchFolder folder;
+            const std::wstring path = folder.Path() + L"\\Odd.ini";
+        WriteBytes(path, c.text);
+        ZFileProfileStoreFactory factory(folder.Path().c_str());
+        ZProfileStore store(&factory);
+        ZProfileKey key(*store.GetRootKey(), L"Odd");
+        ASSERT_TRUE(key.IsOpen());
+        DWORD n = 0;
+        if (std::string(c.what) != "bad UTF-8") {
+            EXPECT_TRUE(key.ReadDword(L"Good", n));
+            EXPECT_EQ(n, 1u);
+        }
+        EXPECT_FALSE(key.WriteDword(L"Good", 3));
+        ZProfileKey sub(key, L"Sub");
+        EXPECT_FALSE(sub.WriteDword(L"New", 3));
+        EXPECT_EQ(ReadBytes(path), c.text);
+    }
+}
+
+TEST(HostStore, KeysDeeperThan512LevelsAreRefused)
+{
+    ScratchFolder folder;
+    std::string deepSection = "Good=dword:1\n[a";
+    for (int i = 0; i < 100000; ++i)
+        deepSection += "\\a";
+    WriteBytes(folder.Path() + L"\\Deep.ini", deepSection + "]\nX=dword:1\n");
+
+    ZFileProfileStoreFactory factory(folder.Path().c_str());
+    ZProfileStore store(&factory);
+    ZProfileKey fromFile(*store.GetRootKey(), L"Deep");
+    DWORD n = 0;
+    EXPECT_TRUE(fromFile.ReadDword(L"Good", n));
+    EXPECT_FALSE(fromFile.WriteDword(L"Good", 2)) << "the file held more than this store takes";
+
+    std::wstring path = L"Top";
+    for (int i = 0; i < 511; ++i)
+        path += L"\\k";
+    ZProfileKey deepest(*store.GetRootKey(), path.c_str());
+    EXPECT_TRUE(deepest.WriteDword(L"n", 1));
+    EXPECT_FALSE(ZProfileKey(deepest, L"one\\more").IsOpen());
+    EXPECT_TRUE(ZProfileKey(deepest, L"last").WriteDword(L"n", 1));
+    EXPECT_FALSE(ZProfileKey(ZProfileKey(deepest, L"last"), L"beyond").IsOpen());
+}
+
+// Deterministic mutations of a known-good file: every mutant is either read
+// and written back faithfully, or refused for writing with the file untouched.
+TEST(HostStore, MutatedFilesAreReadSafelyAndNeverDamaged)
+{
+    ScratchFolder source;
+    std::string good;
+    {
+        ZFileProfileStoreFactory factory(source.Path().c_str());
+        ZProfileStore store(&factory);
+        ZProfileKey key(*store.GetRootKey(), L"M");
+        ZProfileKey sub(key, L"S=1\\T");
+        ASSERT_TRUE(key.WriteDword(L"n", 123456));
+        ASSERT_TRUE(key.WriteString(L"s", L"x=y;\n\u00e9"));
+        ASSERT_TRUE(sub.WriteStringArray(L"a", Array({L"p", L"q,r"})));
+        const BYTE bytes[] = {1, 2, 250};
+        ASSERT_TRUE(sub.WriteBinary(L"b", bytes, 3));
+        good = ReadBytes(factory.GetFilePath(L"M"));
+    }
+
+    TestSupport::Mutations mutations;
+    mutations.byteValues = false;  // bit flips already reach every byte
+    mutations.randomVariants = 128;
+    std::vector<std::string> mutants;
+    mutations.ForEach(good, [&](const TestSupport::Mutation& m) {
+        mutants.emplace_back(m.bytes.begin(), m.bytes.end());
+    });
+
+    ScratchFolder folder;
+    const std::wstring path = folder.Path() + L"\\M.ini";
+    int written = 0;
+    int refused = 0;
+    for (size_t i = 0; i < mutants.size(); ++i) {
+        SCOPED_TRACE(i);
+        WriteBytes(path, mutants[i]);
+        std::map<std::wstring, std::wstring> before;
+        bool wrote;
+        {
+            ZFileProfileStoreFactory factory(folder.Path().c_str());
+            ZProfileStore store(&factory);
+            ZProfileKey key(*store.GetRootKey(), L"M");
+            ASSERT_TRUE(key.IsOpen());
+            Snapshot(key, L"", before);
+            wrote = key.WriteDword(L"probe", 1);
+        }
+        if (!wrote) {
+            ++refused;
+            EXPECT_EQ(ReadBytes(path), mutants[i]);
+            continue;
+        }
+        ++written;
+        ZFileProfileStoreFactory factory(folder.Path().c_str());
+        ZProfileStore store(&factory);
+        ZProfileKey key(*store.GetRootKey(), L"M");
+        std::map<std::wstring, std::wstring> after;
+        Snapshot(key, L"", after);
+        before[L"|probe"] = L"0:1";
+        EXPECT_EQ(after, before);
+    }
+    EXPECT_GT(written, 0);
+    EXPECT_GT(refused, 0);
+}
+
+// Two factories over one folder stand for two processes of the host: neither
+// loses what the other wrote.
+TEST(HostStore, WritesOfAnotherWriterToTheSameFileAreKept)
+{
+    ScratchFolder folder;
+    ZFileProfileStoreFactory first(folder.Path().c_str());
+    ZFileProfileStoreFactory second(folder.Path().c_str());
+    ZProfileStore firstStore(&first);
+    ZProfileStore secondStore(&second);
+    ZProfileKey a(*firstStore.GetRootKey(), L"Shared");
+    ZProfileKey b(*secondStore.GetRootKey(), L"Shared");
+    ZProfileKey bChild(b, L"Child");
+
+    ASSERT_TRUE(a.WriteDword(L"FromFirst", 1));
+    ASSERT_TRUE(b.WriteDword(L"FromSecond", 2));  // b loaded before a's write
+    ASSERT_TRUE(bChild.WriteString(L"Deep", L"x"));
+    ASSERT_TRUE(a.WriteDword(L"Both", 3));
+    ASSERT_TRUE(b.WriteDword(L"Both", 4));
+    ASSERT_TRUE(a.WriteDword(L"Later", 5));
+
+    DWORD n = 0;
+    EXPECT_TRUE(a.ReadDword(L"FromSecond", n)) << "taken in at the first's next write";
+    EXPECT_EQ(n, 2u);
+    EXPECT_TRUE(a.ReadDword(L"Both", n));
+    EXPECT_EQ(n, 4u) << "the last writer wins a value both wrote";
+
+    ZFileProfileStoreFactory fresh(folder.Path().c_str());
+    ZProfileStore store(&fresh);
+    std::map<std::wstring, std::wstring> tree;
+    Snapshot(ZProfileKey(*store.GetRootKey(), L"Shared"), L"", tree);
+    const std::map<std::wstring, std::wstring> expected = {
+        {L"|FromFirst", L"0:1"}, {L"|FromSecond", L"0:2"}, {L"|Both", L"0:4"}, {L"|Later", L"0:5"},
+        {L"\\Child", L"key"},   {L"\\Child|Deep", L"1:x"}};
+    EXPECT_EQ(tree, expected);
+}
+
+TEST(HostStore, AFileSpoiledByAnotherWriterIsNotOverwritten)
+{
+    ScratchFolder folder;
+    ZFileProfileStoreFactory factory(folder.Path().c_str());
+    ZProfileStore store(&factory);
+    ZProfileKey key(*store.GetRootKey(), L"Spoiled");
+    ASSERT_TRUE(key.WriteDword(L"n", 1));
+    const std::string spoiled = "n=dword:1\nfuture=newtype:1\n";
+    WriteBytes(factory.GetFilePath(L"Spoiled"), spoiled);
+    EXPECT_FALSE(key.WriteDword(L"n", 2));
+    EXPECT_EQ(ReadBytes(factory.GetFilePath(L"Spoiled")), spoiled);
+}
+
+TEST(HostStore, TheFolderIsCreatedOnTheFirstWrite)
+{
+    ScratchFolder folder;
+    const std::wstring nested = folder.Path() + L"\\one\\two\\";
+    ZFileProfileStoreFactory factory(nested.c_str());
+    EXPECT_EQ(factory.GetFolder(), folder.Path() + L"\\one\\two");
+    ZProfileStore store(&factory);
+    ZProfileKey key(*store.GetRootKey(), L"K");
+    DWORD n = 0;
+    EXPECT_FALSE(key.ReadDword(L"n", n)) << "a missing folder reads as empty";
+    EXPECT_TRUE(key.WriteDword(L"n", 9));
+    EXPECT_NE(ReadBytes(folder.Path() + L"\\one\\two\\K.ini"), "<missing>");
+}
+
+TEST(HostStore, CopyBetweenTopLevelKeysGoesThroughTheFiles)
+{
+    ScratchFolder folder;
+    ZFileProfileStoreFactory factory(folder.Path().c_str());
+    {
+        ZProfileStore store(&factory);
+        ZProfileKey from(*store.GetRootKey(), L"From");
+        ZProfileKey child(from, L"Child");
+        ASSERT_TRUE(from.WriteDword(L"n", 1));
+        ASSERT_TRUE(child.WriteBinary(L"empty", nullptr, 0));
+        ZProfileKey to(*store.GetRootKey(), L"To");
+        ASSERT_TRUE(to.CopyFrom(from));
+    }
+    ZFileProfileStoreFactory fresh(folder.Path().c_str());
+    ZProfileStore store(&fresh);
+    std::map<std::wstring, std::wstring> tree;
+    Snapshot(ZProfileKey(*store.GetRootKey(), L"To"), L"", tree);
+    const std::map<std::wstring, std::wstring> expected = {
+        {L"|n", L"0:1"}, {L"\\Child", L"key"}, {L"\\Child|empty", L"2:"}};
+    EXPECT_EQ(tree, expected);
+}
+
+}  // namespace

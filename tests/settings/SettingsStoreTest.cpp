@@ -1,0 +1,768 @@
+// ZSettingsStore over the file-backed host store in a temporary configuration
+// folder: value round trips, the flattened value names, the version check,
+// the customisation files, and creation through the toolkit.
+#include <gtest/gtest.h>
+
+#include <afxcoll.h>
+
+#include <cstdlib>
+#include <cstring>
+#include <memory>
+#include <stdexcept>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "foundation/TessaroInit.h"
+#include "hoststore/ZFileProfileStore.h"
+#include "settings/ZProfileStore.h"
+#include "settings/ZSettingsStore.h"
+#include "tests/support/ScratchFolder.h"
+
+// A value the toolkit might store as an object.
+class DockState : public CObject {
+    DECLARE_SERIAL(DockState)
+public:
+    void Serialize(CArchive& ar) override
+    {
+        if (ar.IsStoring())
+            ar << m_bars << m_floating << m_title;
+        else
+            ar >> m_bars >> m_floating >> m_title;
+    }
+    DWORD m_bars = 0;
+    bool m_floating = false;
+    CString m_title;
+};
+IMPLEMENT_SERIAL(DockState, CObject, 1)
+
+// Fails its serialisation in the way given.
+class Failing : public CObject {
+    DECLARE_SERIAL(Failing)
+public:
+    enum class How { Memory, Archive, Other };
+    void Serialize(CArchive&) override
+    {
+        switch (m_how) {
+        case How::Memory: AfxThrowMemoryException();
+        case How::Archive: AfxThrowArchiveException(CArchiveException::badSchema);
+        case How::Other: throw std::runtime_error("host failure");
+        }
+    }
+    How m_how = How::Memory;
+};
+IMPLEMENT_SERIAL(Failing, CObject, 1)
+
+// A run-time class without a schema: the archive cannot write it.
+class Plain : public CObject {
+    DECLARE_DYNCREATE(Plain)
+};
+IMPLEMENT_DYNCREATE(Plain, CObject)
+
+namespace {
+
+ZFileProfileStoreFactory* g_factory = nullptr;
+
+ZProfileStoreFactory* FactorySource()
+{
+    return g_factory;
+}
+
+// Opens the protected process-wide state for resets and checks.
+class StoreState : public ZSettingsStore {
+public:
+    static void Reset()
+    {
+        CleanUp();
+        m_dwReleaseMenuBarVersion = m_dwReleaseToolBarVersion = 0;
+        m_dwLoadedMenuBarVersion = m_dwLoadedToolBarVersion = 0;
+        m_bIsCurrentToolbarCustomized = false;
+        m_iToolBarsToLoad = 0;
+    }
+    static bool CurrentToolbarCustomized() { return m_bIsCurrentToolbarCustomized; }
+    static bool WorkingKeyOpen() { return m_pKey != nullptr; }
+};
+
+// One top-level key of the host store, read and written past ZSettingsStore.
+class RawKey {
+public:
+    explicit RawKey(const std::wstring& name) : m_key(*m_store.GetRootKey(), name.c_str()) {}
+    ZProfileKey& operator*() { return m_key; }
+    ZProfileKey* operator->() { return &m_key; }
+
+private:
+    ZProfileStore m_store;
+    ZProfileKey m_key;
+};
+
+class SettingsStore : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        g_factory = new ZFileProfileStoreFactory(m_folder.c_str());
+        TessaroInit(nullptr, FactorySource);
+        StoreState::Reset();
+        ZSettingsStore::SetAppName(L"App");
+        ZSettingsStore::SetAppConfigPath(m_folder.c_str());
+    }
+
+    void TearDown() override
+    {
+        StoreState::Reset();  // the working key goes before its factory
+        TessaroInit(nullptr, nullptr);
+        delete g_factory;
+        g_factory = nullptr;
+    }
+
+    std::wstring InFolder(const std::wstring& name) const { return m_scratch.File(name); }
+
+    void CreateFile(const std::wstring& name) const { ASSERT_TRUE(ScratchFolder::WriteBytes(InFolder(name), "")); }
+
+    // Removed with everything in it after TearDown has let go of the store.
+    ScratchFolder m_scratch;
+    const std::wstring m_folder = m_scratch.Path();
+};
+
+TEST_F(SettingsStore, EveryValueFormRoundTripsThroughTheHostStore)
+{
+    DockState dock;
+    dock.m_bars = 5;
+    dock.m_floating = true;
+    dock.m_title = L"Outils \x00E9tendus";
+    const BYTE blob[] = {0, 1, 2, 0xFE, 0xFF};
+    CWordArray words;
+    CDWordArray dwords;
+    CByteArray bytes;
+    CStringArray strings;
+    CStringList list;
+    for (int i = 0; i < 40; ++i) {
+        words.Add(static_cast<WORD>(i * 1000));
+        dwords.Add(static_cast<DWORD>(i) << 24);
+        bytes.Add(static_cast<BYTE>(255 - i));
+        CString text;
+        text.Format(L"button %d", i);
+        strings.Add(text);
+        list.AddTail(text + L"!");
+    }
+    POINT point = {-3, 17};
+    LPPOINT pointRef = &point;
+
+    {
+        ZSettingsStore store;
+        ASSERT_TRUE(store.CreateKey(L"Software\\Maker\\App\\Workspace"));
+        EXPECT_TRUE(store.Write(L"Negative", -42));
+        EXPECT_TRUE(store.Write(L"Mask", static_cast<DWORD>(0xFFFFFFFF)));
+        EXPECT_TRUE(store.Write(L"Title", L"Fen\x00EAtre \x65E5\x672C"));
+        EXPECT_TRUE(store.Write(L"Empty", L""));
+        EXPECT_TRUE(store.Write(L"Blob", const_cast<BYTE*>(blob), sizeof(blob)));
+        EXPECT_TRUE(store.Write(L"Rect", CRect(-10, 20, 110, 220)));
+        EXPECT_TRUE(store.Write(L"Dock", static_cast<CObject&>(dock)));
+        EXPECT_TRUE(store.Write(L"DockPointer", static_cast<CObject*>(&dock)));
+        EXPECT_TRUE(store.Write(L"Words", words));
+        EXPECT_TRUE(store.Write(L"DWords", dwords));
+        EXPECT_TRUE(store.Write(L"Bytes", bytes));
+        EXPECT_TRUE(store.Write(L"Strings", strings));
+        EXPECT_TRUE(store.Write(L"List", list));
+        EXPECT_TRUE(store.Write(L"Ratio", 0.625));
+        EXPECT_TRUE(store.Write(L"Point", pointRef));
+    }
+
+    // As at the next start of the host: new working key, new factory on the same folder.
+    StoreState::Reset();
+    delete g_factory;
+    g_factory = new ZFileProfileStoreFactory(m_folder.c_str());
+
+    ZSettingsStore store;
+    ASSERT_TRUE(store.Open(L"Software\\Maker\\App\\Workspace"));
+    int negative = 0;
+    DWORD mask = 0;
+    CString title, empty(L"x");
+    EXPECT_TRUE(store.Read(L"Negative", negative));
+    EXPECT_EQ(negative, -42);
+    EXPECT_TRUE(store.Read(L"Mask", mask));
+    EXPECT_EQ(mask, 0xFFFFFFFFu);
+    EXPECT_TRUE(store.Read(L"Title", title));
+    EXPECT_STREQ(title.GetString(), L"Fen\x00EAtre \x65E5\x672C");
+    EXPECT_TRUE(store.Read(L"Empty", empty));
+    EXPECT_TRUE(empty.IsEmpty());
+
+    BYTE* data = nullptr;
+    UINT size = 0;
+    ASSERT_TRUE(store.Read(L"Blob", &data, &size));
+    std::unique_ptr<BYTE[]> owned(data);
+    ASSERT_EQ(size, sizeof(blob));
+    EXPECT_EQ(std::memcmp(data, blob, size), 0);
+
+    CRect rect;
+    EXPECT_TRUE(store.Read(L"Rect", rect));
+    EXPECT_TRUE(rect == CRect(-10, 20, 110, 220));
+
+    DockState dockRead, dockPointerRead;
+    CObject* dockPointer = &dockPointerRead;
+    EXPECT_TRUE(store.Read(L"Dock", static_cast<CObject&>(dockRead)));
+    EXPECT_TRUE(store.Read(L"DockPointer", dockPointer));
+    for (const DockState* read : {&dockRead, &dockPointerRead}) {
+        EXPECT_EQ(read->m_bars, 5u);
+        EXPECT_TRUE(read->m_floating);
+        EXPECT_TRUE(read->m_title == dock.m_title);
+    }
+
+    CWordArray wordsRead;
+    CDWordArray dwordsRead;
+    CByteArray bytesRead;
+    CStringArray stringsRead;
+    CStringList listRead;
+    EXPECT_TRUE(store.Read(L"Words", wordsRead));
+    EXPECT_TRUE(store.Read(L"DWords", dwordsRead));
+    EXPECT_TRUE(store.Read(L"Bytes", bytesRead));
+    EXPECT_TRUE(store.Read(L"Strings", stringsRead));
+    EXPECT_TRUE(store.Read(L"List", listRead));
+    ASSERT_EQ(wordsRead.GetSize(), 40);
+    ASSERT_EQ(listRead.GetCount(), 40);
+    POSITION position = listRead.GetHeadPosition();
+    for (INT_PTR i = 0; i < 40; ++i) {
+        EXPECT_EQ(wordsRead[i], words[i]);
+        EXPECT_EQ(dwordsRead[i], dwords[i]);
+        EXPECT_EQ(bytesRead[i], bytes[i]);
+        EXPECT_TRUE(stringsRead[i] == strings[i]);
+        EXPECT_TRUE(listRead.GetNext(position) == strings[i] + L"!");
+    }
+
+    double ratio = 0;
+    EXPECT_TRUE(store.Read(L"Ratio", ratio));
+    EXPECT_EQ(ratio, 0.625);
+    POINT pointRead = {};
+    LPPOINT pointReadRef = &pointRead;
+    EXPECT_TRUE(store.Read(L"Point", pointReadRef));
+    EXPECT_EQ(pointRead.x, -3);
+    EXPECT_EQ(pointRead.y, 17);
+}
+
+TEST_F(SettingsStore, ValueNamesJoinTheLastKeyComponentAndTheValueName)
+{
+    struct Case {
+        const wchar_t* path;
+        const wchar_t* value;
+        const wchar_t* stored;
+    } cases[] = {
+        {L"Software\\Maker\\App\\Workspace", L"Size", L"Workspace-Size"},
+        {L"Workspace", L"Size", L"Workspace-Size"},
+        {L"\\BCGControlBarVersion", L"Major", L"BCGControlBarVersion-Major"},
+        {L"Software\\Maker\\App\\", L"Size", L"-Size"},
+        {L"A\\B\\C\\D\\E\\ToolBar-59392", L"Buttons", L"ToolBar-59392-Buttons"},
+        {L"Menu", L"", L"Menu-"},
+    };
+    DWORD number = 100;
+    for (const Case& c : cases) {
+        ZSettingsStore store;
+        ASSERT_TRUE(store.CreateKey(c.path));
+        ASSERT_TRUE(store.Write(c.value, ++number));
+        RawKey raw(L"AppMenuToolbarV3");
+        DWORD read = 0;
+        EXPECT_TRUE(raw->ReadDword(c.stored, read)) << c.stored;
+        EXPECT_EQ(read, number) << c.stored;
+    }
+    // The working key is one top-level key, kept in the file of the same name.
+    EXPECT_NE(::GetFileAttributesW(InFolder(L"AppMenuToolbarV3.ini").c_str()), INVALID_FILE_ATTRIBUTES);
+}
+
+TEST_F(SettingsStore, RectangleIsStoredAsBottomRightTopLeftText)
+{
+    ZSettingsStore store;
+    ASSERT_TRUE(store.CreateKey(L"Workspace"));
+    ASSERT_TRUE(store.Write(L"Frame", CRect(10, 20, 110, 220)));
+    RawKey raw(L"AppMenuToolbarV3");
+    ZUnicodeString text;
+    ASSERT_TRUE(raw->ReadString(L"Workspace-Frame", text));
+    EXPECT_EQ(text.str(), L"220, 110, 20, 10");
+}
+
+TEST_F(SettingsStore, RectangleTextsWithoutFourNumbersFailAndLeaveTheRectangle)
+{
+    struct Case {
+        const wchar_t* text;
+        bool ok;
+        CRect expected;  // when ok
+    } cases[] = {
+        {L"", false, {}},
+        {L"7", false, {}},
+        {L"7, 8", false, {}},
+        {L"7, 8, 9", false, {}},
+        {L"7, 8, 9,", false, {}},
+        {L"a, b, c, d", false, {}},
+        {L"4, 3, , 1", false, {}},
+        {L"99999999999, 1, 2, 3", false, {}},
+        {L"4,3,2,1", true, CRect(1, 2, 3, 4)},
+        {L" 4, \t3x, 2 ,-1", true, CRect(-1, 2, 3, 4)},
+        {L"4, 3, 2, 1, 0", true, CRect(1, 2, 3, 4)},
+        {L"-2147483648, 2147483647, 0, 0", true, CRect(0, 0, 2147483647, -2147483647 - 1)},
+        {L"+5, 6, 7, 8", true, CRect(8, 7, 6, 5)},
+    };
+    ZSettingsStore store;
+    ASSERT_TRUE(store.CreateKey(L"Workspace"));
+    for (const Case& c : cases) {
+        ASSERT_TRUE(store.Write(L"Frame", c.text));
+        CRect rect(11, 22, 33, 44);
+        BOOL ok = FALSE;
+        EXPECT_NO_THROW(ok = store.Read(L"Frame", rect)) << testing::PrintToString(std::wstring(c.text));
+        EXPECT_EQ(ok != FALSE, c.ok) << testing::PrintToString(std::wstring(c.text));
+        EXPECT_TRUE(rect == (c.ok ? c.expected : CRect(11, 22, 33, 44)))
+            << testing::PrintToString(std::wstring(c.text)) << " gave " << rect.left << "," << rect.top << ","
+            << rect.right << "," << rect.bottom;
+    }
+    CRect missing(1, 2, 3, 4);
+    EXPECT_FALSE(store.Read(L"Missing", missing));
+    EXPECT_TRUE(missing == CRect(1, 2, 3, 4));
+}
+
+TEST_F(SettingsStore, FailedReadsLeaveTheVariables)
+{
+    ZSettingsStore store;
+    ASSERT_TRUE(store.CreateKey(L"Workspace"));
+    ASSERT_TRUE(store.Write(L"Text", L"not a number"));
+    const BYTE none[1] = {};
+    ASSERT_TRUE(store.Write(L"Nothing", const_cast<BYTE*>(none), 0));
+    ASSERT_TRUE(store.Write(L"Garbage", const_cast<BYTE*>(none), 1));
+
+    int number = 7;
+    DWORD dword = 8;
+    CString text(L"kept");
+    EXPECT_FALSE(store.Read(L"Missing", number));
+    EXPECT_FALSE(store.Read(L"Text", dword));
+    EXPECT_FALSE(store.Read(L"Missing", text));
+    EXPECT_EQ(number, 7);
+    EXPECT_EQ(dword, 8u);
+    EXPECT_STREQ(text.GetString(), L"kept");
+
+    // Zero-length and missing binary values fail and allocate nothing.
+    for (const wchar_t* name : {L"Nothing", L"Missing"}) {
+        BYTE* data = nullptr;
+        UINT size = 99;
+        EXPECT_FALSE(store.Read(name, &data, &size)) << name;
+        EXPECT_EQ(data, nullptr);
+        EXPECT_EQ(size, 99u);
+    }
+    // Bytes that are not the object's make the object read fail.
+    DockState dock;
+    dock.m_bars = 3;
+    EXPECT_FALSE(store.Read(L"Garbage", static_cast<CObject&>(dock)));
+    EXPECT_FALSE(store.Read(L"Missing", static_cast<CObject&>(dock)));
+    CObject* nothing = nullptr;
+    EXPECT_FALSE(store.Read(L"Garbage", nothing));
+    EXPECT_FALSE(store.Write(L"Null", static_cast<CObject*>(nullptr)));
+}
+
+TEST_F(SettingsStore, ObjectFailuresBecomeResultsExceptForeignExceptions)
+{
+    ZSettingsStore store;
+    ASSERT_TRUE(store.CreateKey(L"Workspace"));
+    DockState dock;
+    ASSERT_TRUE(store.Write(L"Dock", static_cast<CObject&>(dock)));
+
+    Failing failing;
+    for (Failing::How how : {Failing::How::Memory, Failing::How::Archive}) {
+        failing.m_how = how;
+        EXPECT_FALSE(store.Write(L"Failing", static_cast<CObject&>(failing)));
+        EXPECT_FALSE(store.Read(L"Dock", static_cast<CObject&>(failing)));
+    }
+    // A list holding an object of a class without a schema cannot be written.
+    Plain plain;
+    CObList list;
+    list.AddTail(&plain);
+    EXPECT_FALSE(store.Write(L"List", list));
+    BYTE* data = nullptr;
+    UINT size = 0;
+    EXPECT_FALSE(store.Read(L"List", &data, &size));  // nothing was stored
+
+    failing.m_how = Failing::How::Other;
+    EXPECT_THROW(store.Write(L"Failing", static_cast<CObject&>(failing)), std::runtime_error);
+    EXPECT_THROW(store.Read(L"Dock", static_cast<CObject&>(failing)), std::runtime_error);
+}
+
+TEST_F(SettingsStore, AnObjectServesOneKeyAndDeletesNothing)
+{
+    ZSettingsStore first;
+    EXPECT_TRUE(first.CreateKey(L"Workspace\\"));
+    EXPECT_FALSE(first.CreateKey(L"Other"));  // an empty key name is still its key
+    EXPECT_FALSE(first.Open(L"Other"));
+    ZSettingsStore second;
+    EXPECT_FALSE(second.CreateKey(nullptr));
+
+    ASSERT_TRUE(first.Write(L"Kept", 1));
+    EXPECT_FALSE(first.DeleteValue(L"Kept"));
+    EXPECT_FALSE(first.DeleteKey(L"Workspace\\", TRUE));
+    first.Close();
+    int kept = 0;
+    EXPECT_TRUE(first.Read(L"Kept", kept));
+    EXPECT_EQ(kept, 1);
+}
+
+TEST_F(SettingsStore, VersionCheckDecidesOnTheFirstKey)
+{
+    constexpr DWORD kAbsent = 0xDEAD;  // not stored
+    struct Case {
+        DWORD storedMenu, storedTool, storedCustom;
+        DWORD releaseMenu, releaseTool;
+        int bits;
+        bool currentCustomized;
+        DWORD customAfter;  // kAbsent when it must still be absent
+        bool menuGreater, toolGreater;
+    } cases[] = {
+        // First start: nothing stored.
+        {kAbsent, kAbsent, kAbsent, 2, 4, 0, false, kAbsent, true, true},
+        {kAbsent, kAbsent, kAbsent, 0, 0, 4, false, kAbsent, false, false},
+        // Same versions, customised or not.
+        {2, 4, 1, 2, 4, 6, false, 1, false, false},
+        {2, 4, 0, 2, 4, 4, false, 0, false, false},
+        {2, 4, kAbsent, 2, 4, 4, false, kAbsent, false, false},
+        // A new toolbar: the old customisation is no longer the user's.
+        {2, 3, 1, 2, 4, 4, true, 0, false, true},
+        {2, 3, 0, 2, 4, 4, false, 0, false, true},
+        // A new menu bar only.
+        {1, 4, 1, 2, 4, 2, false, 1, true, false},
+        // Settings from a newer build, and settings that never stored a version.
+        {3, 5, 1, 2, 4, 0, true, 0, false, false},
+        {kAbsent, kAbsent, 1, 2, 4, 0, true, 0, true, true},
+    };
+    int index = 0;
+    for (const Case& c : cases) {
+        SCOPED_TRACE(index);
+        StoreState::Reset();
+        const std::wstring app = L"Case" + std::to_wstring(index++);
+        ZSettingsStore::SetAppName(app.c_str());
+        {
+            RawKey raw(app + L"MenuToolbarV3");
+            if (c.storedMenu != kAbsent) {
+                ASSERT_TRUE(raw->WriteDword(L"MenuBar-Version", c.storedMenu));
+            }
+            if (c.storedTool != kAbsent) {
+                ASSERT_TRUE(raw->WriteDword(L"ToolBar-Version", c.storedTool));
+            }
+            if (c.storedCustom != kAbsent) {
+                ASSERT_TRUE(raw->WriteDword(L"ToolBar-IsCustom", c.storedCustom));
+            }
+        }
+        ZSettingsStore::SetMenuBarVersion(c.releaseMenu);
+        ZSettingsStore::SetToolBarVersion(c.releaseTool);
+        ZSettingsStore store;
+        ASSERT_TRUE(store.CreateKey(L"Software\\Maker\\App\\Workspace"));
+
+        EXPECT_EQ(ZSettingsStore::FindToolBarsToLoad(), c.bits);
+        EXPECT_EQ(StoreState::CurrentToolbarCustomized(), c.currentCustomized);
+        EXPECT_EQ(ZSettingsStore::MenuReleaseVersionGreaterThanLoadedVersion(), c.menuGreater);
+        EXPECT_EQ(ZSettingsStore::ToolBarReleaseVersionGreaterThanLoadedVersion(), c.toolGreater);
+        RawKey raw(app + L"MenuToolbarV3");
+        DWORD custom = kAbsent;
+        raw->ReadDword(L"ToolBar-IsCustom", custom);
+        EXPECT_EQ(custom, c.customAfter);
+
+        // Later keys do not run the check again.
+        ASSERT_TRUE(raw->WriteDword(L"ToolBar-IsCustom", 1));
+        ZSettingsStore later;
+        ASSERT_TRUE(later.CreateKey(L"Other"));
+        EXPECT_EQ(ZSettingsStore::FindToolBarsToLoad(), c.bits);
+    }
+}
+
+TEST_F(SettingsStore, VersionsAndTheCustomFlagAreStoredInTheWorkingKey)
+{
+    // Before any key is open there is nowhere to store them.
+    EXPECT_FALSE(ZSettingsStore::StoreMenuBarVersion());
+    EXPECT_FALSE(ZSettingsStore::SetToolBarCustomized(true));
+    EXPECT_FALSE(ZSettingsStore::IsToolBarCustomized());
+
+    ZSettingsStore::SetMenuBarVersion(7);
+    ZSettingsStore::SetToolBarVersion(9);
+    ZSettingsStore store;
+    ASSERT_TRUE(store.CreateKey(L"Workspace"));
+    EXPECT_TRUE(ZSettingsStore::StoreMenuBarVersion());
+    EXPECT_TRUE(ZSettingsStore::StoreToolBarVersion());
+    EXPECT_FALSE(ZSettingsStore::IsToolBarCustomized());
+    EXPECT_TRUE(ZSettingsStore::SetToolBarCustomized(true));
+    EXPECT_TRUE(ZSettingsStore::IsToolBarCustomized());
+
+    RawKey raw(L"AppMenuToolbarV3");
+    DWORD menu = 0, tool = 0, custom = 0;
+    EXPECT_TRUE(raw->ReadDword(L"MenuBar-Version", menu));
+    EXPECT_TRUE(raw->ReadDword(L"ToolBar-Version", tool));
+    EXPECT_TRUE(raw->ReadDword(L"ToolBar-IsCustom", custom));
+    EXPECT_EQ(menu, 7u);
+    EXPECT_EQ(tool, 9u);
+    EXPECT_EQ(custom, 1u);
+    EXPECT_TRUE(ZSettingsStore::SetToolBarCustomized(false));
+    EXPECT_TRUE(raw->ReadDword(L"ToolBar-IsCustom", custom));
+    EXPECT_EQ(custom, 0u);
+
+    // At the next start the stored versions match this build.
+    StoreState::Reset();
+    ZSettingsStore::SetMenuBarVersion(7);
+    ZSettingsStore::SetToolBarVersion(9);
+    ASSERT_TRUE(raw->WriteDword(L"ToolBar-IsCustom", 1));
+    ZSettingsStore next;
+    ASSERT_TRUE(next.CreateKey(L"Workspace"));
+    EXPECT_EQ(ZSettingsStore::FindToolBarsToLoad(), 6);
+}
+
+TEST_F(SettingsStore, IncompatibleCustomisationFollowsTheFilesPresent)
+{
+    // Nothing stored at all.
+    EXPECT_FALSE(ZSettingsStore::HasIncompatibleCustomizeConfig());
+
+    // Only the second-generation file: its own flag decides.
+    struct Case {
+        DWORD flag;
+        bool write;
+        bool expected;
+    } olderCases[] = {{1, true, true}, {0, true, false}, {0, false, false}};
+    int index = 0;
+    for (const Case& c : olderCases) {
+        SCOPED_TRACE(index);
+        const std::wstring app = L"Older" + std::to_wstring(index++);
+        ZSettingsStore::SetAppName(app.c_str());
+        {
+            RawKey raw(app + L"MenuToolbarV2");
+            ASSERT_TRUE(raw->WriteDword(c.write ? L"ToolBar-IsCustom" : L"Other", c.flag));
+        }
+        ASSERT_NE(::GetFileAttributesW(InFolder(app + L"MenuToolbarV2.ini").c_str()), INVALID_FILE_ATTRIBUTES);
+        EXPECT_EQ(ZSettingsStore::HasIncompatibleCustomizeConfig(), c.expected);
+    }
+
+    // The current file exists: the version check's finding decides, whatever
+    // the older file says. Stored toolbar 3, this build 4, customised.
+    ZSettingsStore::SetAppName(L"App");
+    {
+        RawKey older(L"AppMenuToolbarV2");
+        ASSERT_TRUE(older->WriteDword(L"ToolBar-IsCustom", 1));
+        RawKey raw(L"AppMenuToolbarV3");
+        ASSERT_TRUE(raw->WriteDword(L"ToolBar-Version", 3));
+        ASSERT_TRUE(raw->WriteDword(L"ToolBar-IsCustom", 1));
+    }
+    ASSERT_TRUE(ZSettingsStore::HasRecentCustomizeConfig());
+    EXPECT_FALSE(ZSettingsStore::HasIncompatibleCustomizeConfig());  // no check has run yet
+    ZSettingsStore::SetToolBarVersion(4);
+    ZSettingsStore store;
+    ASSERT_TRUE(store.CreateKey(L"Workspace"));
+    EXPECT_TRUE(StoreState::CurrentToolbarCustomized());
+    EXPECT_TRUE(ZSettingsStore::HasIncompatibleCustomizeConfig());
+    RawKey raw(L"AppMenuToolbarV3");
+    DWORD custom = 1;
+    EXPECT_TRUE(raw->ReadDword(L"ToolBar-IsCustom", custom));
+    EXPECT_EQ(custom, 0u);
+}
+
+TEST_F(SettingsStore, FileNamesFollowTheApplicationName)
+{
+    struct Case {
+        const wchar_t* app;
+        const wchar_t* ini;
+        const wchar_t* deprecated;
+        const wchar_t* deprecatedV2;
+        const wchar_t* other;
+    } cases[] = {
+        {L"App", L"AppMenuToolbarV3", L"AppMenuToolbar", L"AppMenuToolbarV2", L"KLTXMenuToolbarV3"},
+        {L"KLTX", L"KLTXMenuToolbarV3", L"KLTXMenuToolbar", L"KLTXMenuToolbarV2", L"QMFMenuToolbarV3"},
+        {L"kltx", L"kltxMenuToolbarV3", L"kltxMenuToolbar", L"kltxMenuToolbarV2", L"KLTXMenuToolbarV3"},
+        {L"QMF", L"QMFMenuToolbarV3", L"QMFMenuToolbar", L"QMFMenuToolbarV2", L"KLTXMenuToolbarV3"},
+        {L"", L"MenuToolbarV3", L"MenuToolbar", L"MenuToolbarV2", L"KLTXMenuToolbarV3"},
+    };
+    for (const Case& c : cases) {
+        ZSettingsStore::SetAppName(c.app);
+        EXPECT_EQ(ZSettingsStore::GetIniFilename().str(), c.ini);
+        EXPECT_EQ(ZSettingsStore::GetDeprecatedIniFilename().str(), c.deprecated);
+        EXPECT_EQ(ZSettingsStore::GetDeprecatedIniFilenameV2().str(), c.deprecatedV2);
+        EXPECT_EQ(ZSettingsStore::GetOtherIniFilename().str(), c.other);
+    }
+
+    ZSettingsStore::SetAppName(L"App");
+    struct PathCase {
+        const wchar_t* folder;
+        const wchar_t* path;
+    } paths[] = {
+        {L"C:\\Config", L"C:\\Config\\AppMenuToolbar.xml"},
+        {L"C:\\Config\\", L"C:\\Config\\AppMenuToolbar.xml"},
+        {L"", L"AppMenuToolbar.xml"},
+    };
+    for (const PathCase& c : paths) {
+        ZSettingsStore::SetAppConfigPath(c.folder);
+        EXPECT_EQ(ZSettingsStore::GetXmlFilePath().str(), c.path);
+    }
+}
+
+TEST_F(SettingsStore, PresenceTestsLookForTheirOwnFile)
+{
+    struct Case {
+        const wchar_t* file;
+        bool deprecated, deprecatedV2, recent, xml;
+    } cases[] = {
+        {L"AppMenuToolbar.ini", true, false, false, false},
+        {L"AppMenuToolbarV2.ini", false, true, false, false},
+        {L"AppMenuToolbarV3.ini", false, false, true, false},
+        {L"AppMenuToolbar.xml", false, false, false, true},
+        {L"OtherMenuToolbarV3.ini", false, false, false, false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(testing::PrintToString(std::wstring(c.file)));
+        CreateFile(c.file);
+        // With and without a trailing backslash on the folder.
+        for (const std::wstring& folder : {m_folder, m_folder + L"\\"}) {
+            ZSettingsStore::SetAppConfigPath(folder.c_str());
+            EXPECT_EQ(ZSettingsStore::HasDeprecatedCustomizeConfig(), c.deprecated);
+            EXPECT_EQ(ZSettingsStore::HasDeprecatedCustomizeConfigV2(), c.deprecatedV2);
+            EXPECT_EQ(ZSettingsStore::HasRecentCustomizeConfig(), c.recent);
+            EXPECT_EQ(ZSettingsStore::HasXmlCustomizeConfig(), c.xml);
+        }
+        ASSERT_TRUE(::DeleteFileW(InFolder(c.file).c_str()));
+    }
+    // A folder of that name is not a customisation file.
+    ASSERT_TRUE(::CreateDirectoryW(InFolder(L"AppMenuToolbarV3.ini").c_str(), nullptr));
+    EXPECT_FALSE(ZSettingsStore::HasRecentCustomizeConfig());
+}
+
+TEST_F(SettingsStore, FrameworkVersionIsKeptUnderItsOwnKeyName)
+{
+    int major = 11, minor = 22;
+    EXPECT_TRUE(ZSettingsStore::LoadFrameworkVersion(major, minor));
+    EXPECT_EQ(major, 11);  // nothing stored yet
+    EXPECT_EQ(minor, 22);
+
+    ZSettingsStore::StoreFrameworkVersion(33, 4);
+    RawKey raw(L"AppMenuToolbarV3");
+    DWORD storedMajor = 0, storedMinor = 0;
+    EXPECT_TRUE(raw->ReadDword(L"BCGControlBarVersion-Major", storedMajor));
+    EXPECT_TRUE(raw->ReadDword(L"BCGControlBarVersion-Minor", storedMinor));
+    EXPECT_EQ(storedMajor, 33u);
+    EXPECT_EQ(storedMinor, 4u);
+    EXPECT_TRUE(ZSettingsStore::LoadFrameworkVersion(major, minor));
+    EXPECT_EQ(major, 33);
+    EXPECT_EQ(minor, 4);
+}
+
+TEST_F(SettingsStore, LoadAndSaveCopyTheWorkingKeyTree)
+{
+    {
+        ZSettingsStore store;
+        ASSERT_TRUE(store.CreateKey(L"Workspace"));
+        ASSERT_TRUE(store.Write(L"Size", 12));
+    }
+    {
+        RawKey backup(L"Backup");
+        ASSERT_TRUE(ZSettingsStore::Save(*backup));
+        ZProfileKey copy(*backup, L"AppMenuToolbarV3");
+        DWORD size = 0;
+        EXPECT_TRUE(copy.ReadDword(L"Workspace-Size", size));
+        EXPECT_EQ(size, 12u);
+
+        // Change the backup, nest a key in it, and load it back.
+        ASSERT_TRUE(copy.WriteDword(L"Workspace-Size", 13));
+        ZProfileKey nested(copy, L"Nested");
+        ASSERT_TRUE(nested.WriteString(L"Name", L"deep"));
+        ASSERT_TRUE(ZSettingsStore::Load(*backup));
+    }
+    ZSettingsStore store;
+    ASSERT_TRUE(store.CreateKey(L"Workspace"));
+    int size = 0;
+    EXPECT_TRUE(store.Read(L"Size", size));
+    EXPECT_EQ(size, 13);
+    RawKey raw(L"AppMenuToolbarV3");
+    ZProfileKey nested(*raw, L"Nested");
+    ZUnicodeString name;
+    EXPECT_TRUE(nested.ReadString(L"Name", name));
+    EXPECT_EQ(name.str(), L"deep");
+}
+
+TEST_F(SettingsStore, ToolkitCreatesItByRuntimeClassName)
+{
+    CRuntimeClass* registryClass = CRuntimeClass::FromName("ZSettingsStore");
+    ASSERT_NE(registryClass, nullptr);
+    EXPECT_EQ(registryClass, RUNTIME_CLASS(ZSettingsStore));
+    EXPECT_TRUE(registryClass->IsDerivedFrom(RUNTIME_CLASS(CBCGPRegistry)));
+    EXPECT_FALSE(CBCGPRegistrySP::SetRuntimeClass(RUNTIME_CLASS(CStringList)));
+    ASSERT_TRUE(CBCGPRegistrySP::SetRuntimeClass(registryClass));
+
+    {
+        CBCGPRegistrySP maker;
+        CBCGPRegistry& registry = maker.Create(FALSE, FALSE);
+        EXPECT_TRUE(registry.IsKindOf(RUNTIME_CLASS(ZSettingsStore)));
+        ASSERT_TRUE(registry.CreateKey(L"Software\\Maker\\App\\Toolbars"));
+        EXPECT_TRUE(registry.Write(L"Count", 3));
+        CStringList names;
+        names.AddTail(L"Standard");
+        names.AddTail(L"Format");
+        EXPECT_TRUE(registry.Write(L"Names", names));  // the toolkit's own list writer
+    }
+    CBCGPRegistrySP maker;
+    CBCGPRegistry& registry = maker.Create(FALSE, TRUE);
+    ASSERT_TRUE(registry.Open(L"Software\\Maker\\App\\Toolbars"));
+    CStringList names;
+    EXPECT_TRUE(registry.Read(L"Names", names));
+    ASSERT_EQ(names.GetCount(), 2);
+    EXPECT_STREQ(names.GetHead().GetString(), L"Standard");
+
+    RawKey raw(L"AppMenuToolbarV3");
+    DWORD count = 0;
+    EXPECT_TRUE(raw->ReadDword(L"Toolbars-Count", count));
+    EXPECT_EQ(count, 3u);
+    DWORD size = 0;
+    EXPECT_TRUE(raw->ReadBinary(L"Toolbars-Names", nullptr, size));
+    EXPECT_GT(size, 0u);
+
+    ASSERT_TRUE(CBCGPRegistrySP::SetRuntimeClass(nullptr));
+    CBCGPRegistrySP plain;
+    EXPECT_EQ(plain.Create(FALSE, FALSE).GetRuntimeClass(), RUNTIME_CLASS(CBCGPRegistry));
+}
+
+TEST_F(SettingsStore, WritesReportTheStoresFailures)
+{
+    ZSettingsStore store;
+    ASSERT_TRUE(store.CreateKey(L"Workspace"));
+    g_factory->SetWriteFaultHook([](ZFileProfileStoreFactory::WriteStep) { return true; });
+    const BYTE data[2] = {1, 2};
+    DockState dock;
+    EXPECT_FALSE(store.Write(L"Number", 1));
+    EXPECT_FALSE(store.Write(L"Text", L"t"));
+    EXPECT_FALSE(store.Write(L"Bytes", const_cast<BYTE*>(data), 2));
+    EXPECT_FALSE(store.Write(L"Rect", CRect(1, 2, 3, 4)));
+    EXPECT_FALSE(store.Write(L"Dock", static_cast<CObject&>(dock)));
+    g_factory->SetWriteFaultHook({});
+    EXPECT_TRUE(store.Write(L"Number", 1));
+}
+
+TEST_F(SettingsStore, WithoutAStoreEverythingFailsQuietly)
+{
+    TessaroInit(nullptr, nullptr);
+    ZSettingsStore store;
+    ASSERT_TRUE(store.CreateKey(L"Workspace"));
+    EXPECT_FALSE(store.Write(L"Number", 1));
+    int number = 5;
+    EXPECT_FALSE(store.Read(L"Number", number));
+    EXPECT_EQ(number, 5);
+    EXPECT_EQ(ZSettingsStore::FindToolBarsToLoad(), 4);  // both versions 0, as on a first start
+}
+
+TEST_F(SettingsStore, ThreadsShareTheWorkingKey)
+{
+    constexpr int kThreads = 4;
+    constexpr int kValues = 25;
+    std::vector<std::thread> threads;
+    for (int t = 0; t < kThreads; ++t) {
+        threads.emplace_back([t] {
+            ZSettingsStore store;
+            store.CreateKey((L"Pane" + std::to_wstring(t)).c_str());
+            for (int v = 0; v < kValues; ++v)
+                store.Write((L"V" + std::to_wstring(v)).c_str(), t * 1000 + v);
+        });
+    }
+    for (std::thread& thread : threads)
+        thread.join();
+    RawKey raw(L"AppMenuToolbarV3");
+    for (int t = 0; t < kThreads; ++t) {
+        for (int v = 0; v < kValues; ++v) {
+            DWORD value = 0;
+            const std::wstring name = L"Pane" + std::to_wstring(t) + L"-V" + std::to_wstring(v);
+            ASSERT_TRUE(raw->ReadDword(name.c_str(), value)) << testing::PrintToString(name);
+            EXPECT_EQ(value, static_cast<DWORD>(t * 1000 + v));
+        }
+    }
+}
+
+}  // namespace
