@@ -12,6 +12,8 @@
 void ShowTextView();
 void ShowSettings();
 void ShowCustomize();
+// demo/DemoDialog.cpp
+void ShowDataExchangeDialog();
 
 namespace {
 
@@ -38,5 +40,6 @@ int wmain()
     ShowSettings();
     ShowCustomize();
     ShowPackets();
+    ShowDataExchangeDialog();
     return 0;
 }

@@ -96,6 +96,57 @@ void CWinThread::Delete()
         delete this;
 }
 
+int CWinThread::Run()
+{
+    for (;;) {
+        LONG idleCount = 0;
+        while (!::PeekMessageW(&m_msgCur, nullptr, 0, 0, PM_NOREMOVE) && OnIdle(idleCount++)) {
+        }
+        do {
+            if (!PumpMessage())
+                return ExitInstance();
+        } while (::PeekMessageW(&m_msgCur, nullptr, 0, 0, PM_NOREMOVE));
+    }
+}
+
+BOOL CWinThread::PumpMessage()
+{
+    if (!::GetMessageW(&m_msgCur, nullptr, 0, 0))
+        return FALSE;
+    if (!PreTranslateMessage(&m_msgCur)) {
+        ::TranslateMessage(&m_msgCur);
+        ::DispatchMessageW(&m_msgCur);
+    }
+    return TRUE;
+}
+
+BOOL CWinThread::PreTranslateMessage(MSG* msg)
+{
+    CWnd* main = AfxGetMainWnd();
+    return CWnd::WalkPreTranslateTree(main->GetSafeHwnd(), msg);
+}
+
+BOOL CWinThread::OnIdle(LONG)
+{
+    CWnd::DeleteTempMap();
+    AfxDeleteTempGdiMap();
+    AfxDeleteTempMenuMap();
+    return FALSE;
+}
+
+int CWinThread::ExitInstance()
+{
+    return static_cast<int>(m_msgCur.wParam);
+}
+
+BOOL AFXAPI AfxPreTranslateMessage(MSG* msg)
+{
+    if (CWinThread* thread = AfxGetThread())
+        return thread->PreTranslateMessage(msg);
+    CWnd* main = AfxGetMainWnd();
+    return CWnd::WalkPreTranslateTree(main->GetSafeHwnd(), msg);
+}
+
 CWinThread* AFXAPI AfxGetThread()
 {
     return t_currentThread;

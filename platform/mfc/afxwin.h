@@ -1,12 +1,54 @@
 // Windows part of the application-framework stand-in: windows, threads, the
 // application object, message boxes and extension modules.
 //
-//   CWnd                      CWnd.h
+//   CWnd, message maps        CWnd.h, afxmsg_.h
+//   CDC, CFont, CBrush, ...   Gdi.h
+//   CDialog, CDataExchange    Dialog.h
+//   CEdit, CComboBox, CMenu.. Controls.h (common controls: afxcmn.h)
+//   CView, CFrameWnd          View.h
 //   CWinThread, CWinApp       below
 #pragma once
 
 #include "afx.h"
 #include "CWnd.h"
+#include "Gdi.h"
+#include "Dialog.h"
+#include "Controls.h"
+#include "View.h"
+
+// The message-map callers that need a device context: the handler sees a CDC
+// attached for the duration of the call.
+template <class T, auto F> BOOL AfxMsg::b_dc(CWnd* w, WPARAM wp, LPARAM, LRESULT* r)
+{
+    CDC dc;
+    dc.Attach(reinterpret_cast<HDC>(wp));
+    *r = (static_cast<T*>(w)->*F)(&dc);
+    dc.Detach();
+    return TRUE;
+}
+
+template <class T, auto F> BOOL AfxMsg::h_ctlcolor(CWnd* w, WPARAM wp, LPARAM l, LRESULT* r)
+{
+    CDC dc;
+    dc.Attach(reinterpret_cast<HDC>(wp));
+    const UINT kind = AfxGetCurrentMessage()->message - WM_CTLCOLORMSGBOX;
+    *r = reinterpret_cast<LRESULT>((static_cast<T*>(w)->*F)(&dc, WndOf(reinterpret_cast<HWND>(l)), kind));
+    dc.Detach();
+    return TRUE;
+}
+
+template <class T, auto F> BOOL AfxMsg::h_ctlcolor_reflect(CWnd* w, WPARAM wp, LPARAM, LRESULT* r)
+{
+    CDC dc;
+    dc.Attach(reinterpret_cast<HDC>(wp));
+    const UINT kind = AfxGetCurrentMessage()->message - WM_CTLCOLORMSGBOX;
+    HBRUSH brush = (static_cast<T*>(w)->*F)(&dc, kind);
+    dc.Detach();
+    if (!brush)
+        return FALSE;  // the parent colours the control
+    *r = reinterpret_cast<LRESULT>(brush);
+    return TRUE;
+}
 
 using AFX_THREADPROC = UINT(__cdecl*)(LPVOID);
 
@@ -31,6 +73,17 @@ public:
     // Deletes the object when m_bAutoDelete is set.
     virtual void Delete();
 
+    // The message loop. Run pumps until WM_QUIT and returns ExitInstance();
+    // between bursts of messages OnIdle frees the thread's temporary objects.
+    virtual int Run();
+    virtual BOOL PumpMessage();
+    // Walks the message's window and its parents up to the main window.
+    virtual BOOL PreTranslateMessage(MSG* msg);
+    // FALSE when no more idle time is wanted.
+    virtual BOOL OnIdle(LONG count);
+    virtual int ExitInstance();
+    MSG m_msgCur = {};
+
     CWnd* m_pMainWnd = nullptr;
     BOOL m_bAutoDelete = TRUE;
     HANDLE m_hThread = nullptr;
@@ -50,7 +103,7 @@ public:
     ~CWinApp() override;
 
     virtual BOOL InitInstance() { return TRUE; }
-    virtual int ExitInstance() { return 0; }
+    int ExitInstance() override { return 0; }
     virtual int DoMessageBox(LPCWSTR prompt, UINT type, UINT helpId);
 
     // The application profile. By default an initialisation file named by
@@ -88,3 +141,7 @@ TESSARO_MFC_API CWinThread* AFXAPI AfxBeginThread(AFX_THREADPROC function, LPVOI
 // name. The type is passed on as it is: no icon is added.
 TESSARO_MFC_API int AFXAPI AfxMessageBox(LPCWSTR text, UINT type = MB_OK, UINT helpId = 0);
 TESSARO_MFC_API int AFXAPI AfxMessageBox(UINT promptId, UINT type = MB_OK, UINT helpId = (UINT)-1);
+
+// The current thread's PreTranslateMessage, or the walk up to the main window
+// on a thread the framework did not start.
+TESSARO_MFC_API BOOL AFXAPI AfxPreTranslateMessage(MSG* msg);

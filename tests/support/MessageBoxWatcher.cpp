@@ -58,6 +58,12 @@ MessageBoxWatcher::MessageBoxWatcher(int reply) : m_reply(reply)
 {
     if (t_watcher)
         return;  // one per thread; Hooked() tells the test
+    // Dialogs already open (a dialog whose OK button shows the box, say) are
+    // not boxes to close when they become active again.
+    ::EnumThreadWindows(::GetCurrentThreadId(), [](HWND window, LPARAM seen) -> BOOL {
+        reinterpret_cast<std::vector<HWND>*>(seen)->push_back(window);
+        return TRUE;
+    }, reinterpret_cast<LPARAM>(&m_seen));
     m_hook = ::SetWindowsHookExW(WH_CBT, CbtProc, nullptr, ::GetCurrentThreadId());
     if (m_hook)
         t_watcher = this;

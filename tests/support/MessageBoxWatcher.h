@@ -23,7 +23,8 @@ struct ShownMessageBox {
 
 class MessageBoxWatcher {
 public:
-    // Closes each box with reply (IDOK, IDNO, ...). One watcher per thread.
+    // Closes each box with reply (IDOK, IDNO, ...) that opens while the watcher
+    // lives; windows open before it are left alone. One watcher per thread.
     explicit MessageBoxWatcher(int reply = IDOK);
     ~MessageBoxWatcher();
     MessageBoxWatcher(const MessageBoxWatcher&) = delete;

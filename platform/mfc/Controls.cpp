@@ -1,0 +1,373 @@
+#include "afxcmn.h"
+
+#include <map>
+#include <memory>
+
+namespace {
+
+using TemporaryMenuMap = std::map<HMENU, std::unique_ptr<CMenu>>;
+thread_local TemporaryMenuMap* t_temporaryMenus = nullptr;
+
+// Reads a text of known length with the message that copies it.
+CStringW ReadText(HWND window, UINT message, WPARAM index, int length)
+{
+    CStringW text;
+    if (length <= 0)
+        return text;
+    LPWSTR buffer = text.GetBuffer(length + 1);
+    const LRESULT copied = ::SendMessageW(window, message, index, reinterpret_cast<LPARAM>(buffer));
+    text.ReleaseBuffer(copied < 0 ? 0 : static_cast<int>(copied));
+    return text;
+}
+
+}  // namespace
+
+IMPLEMENT_DYNAMIC(CStatic, CWnd)
+IMPLEMENT_DYNAMIC(CButton, CWnd)
+IMPLEMENT_DYNAMIC(CEdit, CWnd)
+IMPLEMENT_DYNAMIC(CComboBox, CWnd)
+IMPLEMENT_DYNAMIC(CListBox, CWnd)
+IMPLEMENT_DYNAMIC(CScrollBar, CWnd)
+IMPLEMENT_DYNCREATE(CMenu, CObject)
+IMPLEMENT_DYNCREATE(CImageList, CObject)
+IMPLEMENT_DYNAMIC(CHeaderCtrl, CWnd)
+IMPLEMENT_DYNAMIC(CListCtrl, CWnd)
+IMPLEMENT_DYNAMIC(CTreeCtrl, CWnd)
+IMPLEMENT_DYNAMIC(CToolTipCtrl, CWnd)
+IMPLEMENT_DYNAMIC(CDateTimeCtrl, CWnd)
+IMPLEMENT_DYNAMIC(CProgressCtrl, CWnd)
+
+void CComboBox::GetLBText(int index, CStringW& text) const
+{
+    ASSERT(::IsWindow(m_hWnd));
+    text = ReadText(m_hWnd, CB_GETLBTEXT, static_cast<WPARAM>(index), GetLBTextLen(index));
+}
+
+void CListBox::GetText(int index, CStringW& text) const
+{
+    ASSERT(::IsWindow(m_hWnd));
+    text = ReadText(m_hWnd, LB_GETTEXT, static_cast<WPARAM>(index), GetTextLen(index));
+}
+
+// --- menus ------------------------------------------------------------------
+
+void AFXAPI AfxDeleteTempMenuMap()
+{
+    TemporaryMenuMap* doomed = t_temporaryMenus;
+    t_temporaryMenus = nullptr;
+    if (!doomed)
+        return;
+    for (auto& entry : *doomed)
+        entry.second->m_hMenu = nullptr;  // never owned
+    delete doomed;
+}
+
+CMenu* AFXAPI CMenu::FromHandle(HMENU menu)
+{
+    if (!menu)
+        return nullptr;
+    if (!t_temporaryMenus)
+        t_temporaryMenus = new TemporaryMenuMap;
+    std::unique_ptr<CMenu>& wrapper = (*t_temporaryMenus)[menu];
+    if (!wrapper) {
+        wrapper = std::make_unique<CMenu>();
+        wrapper->m_hMenu = menu;
+    }
+    return wrapper.get();
+}
+
+BOOL CMenu::Attach(HMENU menu)
+{
+    ASSERT(m_hMenu == nullptr);
+    if (!menu || m_hMenu)
+        return FALSE;
+    m_hMenu = menu;
+    return TRUE;
+}
+
+HMENU CMenu::Detach()
+{
+    HMENU menu = m_hMenu;
+    m_hMenu = nullptr;
+    return menu;
+}
+
+HMENU CMenu::GetSafeHmenu() const
+{
+    const CMenu* self = this;
+    asm("" : "+r"(self));
+    return self ? self->m_hMenu : nullptr;
+}
+
+BOOL CMenu::LoadMenu(UINT id)
+{
+    LPCWSTR name = MAKEINTRESOURCEW(id);
+    return Attach(::LoadMenuW(AfxFindResourceHandle(name, RT_MENU), name));
+}
+
+BOOL CMenu::DestroyMenu()
+{
+    if (!m_hMenu)
+        return FALSE;
+    return ::DestroyMenu(Detach());
+}
+
+int CMenu::GetMenuString(UINT item, CStringW& text, UINT flags) const
+{
+    ASSERT(::IsMenu(m_hMenu));
+    const int length = ::GetMenuStringW(m_hMenu, item, nullptr, 0, flags);
+    if (length <= 0) {
+        text.Empty();
+        return 0;
+    }
+    LPWSTR buffer = text.GetBuffer(length + 1);
+    const int copied = ::GetMenuStringW(m_hMenu, item, buffer, length + 1, flags);
+    text.ReleaseBuffer(copied);
+    return copied;
+}
+
+// --- image lists ----------------------------------------------------------------
+
+BOOL CImageList::Attach(HIMAGELIST list)
+{
+    ASSERT(m_hImageList == nullptr);
+    if (!list || m_hImageList)
+        return FALSE;
+    m_hImageList = list;
+    return TRUE;
+}
+
+HIMAGELIST CImageList::Detach()
+{
+    HIMAGELIST list = m_hImageList;
+    m_hImageList = nullptr;
+    return list;
+}
+
+BOOL CImageList::DeleteImageList()
+{
+    if (!m_hImageList)
+        return FALSE;
+    return ImageList_Destroy(Detach());
+}
+
+HIMAGELIST CImageList::GetSafeHandle() const
+{
+    const CImageList* self = this;
+    asm("" : "+r"(self));
+    return self ? self->m_hImageList : nullptr;
+}
+
+// --- list view ------------------------------------------------------------------
+
+int CListCtrl::InsertColumn(int column, LPCWSTR heading, int format, int width, int subItem)
+{
+    LVCOLUMNW info = {};
+    info.mask = LVCF_TEXT | LVCF_FMT;
+    info.fmt = format;
+    info.pszText = const_cast<LPWSTR>(heading);
+    if (width != -1) {
+        info.mask |= LVCF_WIDTH;
+        info.cx = width;
+    }
+    if (subItem != -1) {
+        info.mask |= LVCF_SUBITEM;
+        info.iSubItem = subItem;
+    }
+    return static_cast<int>(Send(LVM_INSERTCOLUMNW, static_cast<WPARAM>(column), reinterpret_cast<LPARAM>(&info)));
+}
+
+int CListCtrl::InsertItem(int index, LPCWSTR text, int image)
+{
+    LVITEMW item = {};
+    item.mask = LVIF_TEXT;
+    item.iItem = index;
+    item.pszText = const_cast<LPWSTR>(text);
+    if (image != -1) {
+        item.mask |= LVIF_IMAGE;
+        item.iImage = image;
+    }
+    return InsertItem(&item);
+}
+
+BOOL CListCtrl::SetItemText(int index, int subItem, LPCWSTR text)
+{
+    LVITEMW item = {};
+    item.iSubItem = subItem;
+    item.pszText = const_cast<LPWSTR>(text);
+    return static_cast<BOOL>(Send(LVM_SETITEMTEXTW, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(&item)));
+}
+
+CStringW CListCtrl::GetItemText(int index, int subItem) const
+{
+    // The control gives no length: grow the buffer until the text fits.
+    CStringW text;
+    for (int capacity = 256;; capacity *= 2) {
+        LVITEMW item = {};
+        item.iSubItem = subItem;
+        item.cchTextMax = capacity;
+        item.pszText = text.GetBuffer(capacity);
+        const int copied = static_cast<int>(Send(LVM_GETITEMTEXTW, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(&item)));
+        text.ReleaseBuffer(copied);
+        if (copied < capacity - 1)
+            return text;
+    }
+}
+
+BOOL CListCtrl::SetItemData(int index, DWORD_PTR data)
+{
+    LVITEMW item = {};
+    item.mask = LVIF_PARAM;
+    item.iItem = index;
+    item.lParam = static_cast<LPARAM>(data);
+    return static_cast<BOOL>(Send(LVM_SETITEMW, 0, reinterpret_cast<LPARAM>(&item)));
+}
+
+DWORD_PTR CListCtrl::GetItemData(int index) const
+{
+    LVITEMW item = {};
+    item.mask = LVIF_PARAM;
+    item.iItem = index;
+    Send(LVM_GETITEMW, 0, reinterpret_cast<LPARAM>(&item));
+    return static_cast<DWORD_PTR>(item.lParam);
+}
+
+BOOL CListCtrl::SetItemState(int index, UINT state, UINT mask)
+{
+    LVITEMW item = {};
+    item.state = state;
+    item.stateMask = mask;
+    return static_cast<BOOL>(Send(LVM_SETITEMSTATE, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(&item)));
+}
+
+// --- tree view ------------------------------------------------------------------
+
+HTREEITEM CTreeCtrl::InsertItem(LPCWSTR text, HTREEITEM parent, HTREEITEM after)
+{
+    TVINSERTSTRUCTW insert = {};
+    insert.hParent = parent;
+    insert.hInsertAfter = after;
+    insert.item.mask = TVIF_TEXT;
+    insert.item.pszText = const_cast<LPWSTR>(text);
+    return InsertItem(&insert);
+}
+
+CStringW CTreeCtrl::GetItemText(HTREEITEM handle) const
+{
+    CStringW text;
+    for (int capacity = 256;; capacity *= 2) {
+        TVITEMW item = {};
+        item.mask = TVIF_TEXT;
+        item.hItem = handle;
+        item.cchTextMax = capacity;
+        item.pszText = text.GetBuffer(capacity);
+        const bool read = Send(TVM_GETITEMW, 0, reinterpret_cast<LPARAM>(&item)) != 0;
+        text.ReleaseBuffer(read ? -1 : 0);
+        if (!read || text.GetLength() < capacity - 1)
+            return text;
+    }
+}
+
+BOOL CTreeCtrl::SetItemText(HTREEITEM handle, LPCWSTR text)
+{
+    TVITEMW item = {};
+    item.mask = TVIF_TEXT;
+    item.hItem = handle;
+    item.pszText = const_cast<LPWSTR>(text);
+    return static_cast<BOOL>(Send(TVM_SETITEMW, 0, reinterpret_cast<LPARAM>(&item)));
+}
+
+DWORD_PTR CTreeCtrl::GetItemData(HTREEITEM handle) const
+{
+    TVITEMW item = {};
+    item.mask = TVIF_PARAM;
+    item.hItem = handle;
+    Send(TVM_GETITEMW, 0, reinterpret_cast<LPARAM>(&item));
+    return static_cast<DWORD_PTR>(item.lParam);
+}
+
+BOOL CTreeCtrl::SetItemData(HTREEITEM handle, DWORD_PTR data)
+{
+    TVITEMW item = {};
+    item.mask = TVIF_PARAM;
+    item.hItem = handle;
+    item.lParam = static_cast<LPARAM>(data);
+    return static_cast<BOOL>(Send(TVM_SETITEMW, 0, reinterpret_cast<LPARAM>(&item)));
+}
+
+BOOL CTreeCtrl::ItemHasChildren(HTREEITEM handle) const
+{
+    TVITEMW item = {};
+    item.mask = TVIF_CHILDREN;
+    item.hItem = handle;
+    Send(TVM_GETITEMW, 0, reinterpret_cast<LPARAM>(&item));
+    return item.cChildren != 0;
+}
+
+// --- tooltips ---------------------------------------------------------------------
+
+BOOL CToolTipCtrl::Create(CWnd* parent, DWORD style)
+{
+    return CreateEx(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_NOPREFIX | style, CW_USEDEFAULT,
+                    CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, parent->GetSafeHwnd(), nullptr);
+}
+
+void CToolTipCtrl::FillToolInfo(TTTOOLINFOW& info, CWnd* window, UINT_PTR id) const
+{
+    info = {};
+    info.cbSize = sizeof info;
+    if (id == 0) {
+        info.hwnd = ::GetParent(window->GetSafeHwnd());
+        info.uFlags = TTF_IDISHWND;
+        info.uId = reinterpret_cast<UINT_PTR>(window->GetSafeHwnd());
+    } else {
+        info.hwnd = window->GetSafeHwnd();
+        info.uId = id;
+    }
+}
+
+BOOL CToolTipCtrl::AddTool(CWnd* window, LPCWSTR text, LPCRECT rect, UINT_PTR id)
+{
+    ASSERT(window != nullptr);
+    TTTOOLINFOW info;
+    FillToolInfo(info, window, id);
+    info.uFlags |= TTF_SUBCLASS;
+    info.lpszText = const_cast<LPWSTR>(text);
+    if (rect)
+        info.rect = *rect;
+    else if (id != 0)
+        ::GetClientRect(window->GetSafeHwnd(), &info.rect);
+    return static_cast<BOOL>(Send(TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&info)));
+}
+
+void CToolTipCtrl::DelTool(CWnd* window, UINT_PTR id)
+{
+    TTTOOLINFOW info;
+    FillToolInfo(info, window, id);
+    Send(TTM_DELTOOLW, 0, reinterpret_cast<LPARAM>(&info));
+}
+
+void CToolTipCtrl::UpdateTipText(LPCWSTR text, CWnd* window, UINT_PTR id)
+{
+    TTTOOLINFOW info;
+    FillToolInfo(info, window, id);
+    info.lpszText = const_cast<LPWSTR>(text);
+    Send(TTM_UPDATETIPTEXTW, 0, reinterpret_cast<LPARAM>(&info));
+}
+
+// --- date and time picker -----------------------------------------------------------
+
+BOOL CDateTimeCtrl::SetRange(const SYSTEMTIME* minimum, const SYSTEMTIME* maximum)
+{
+    SYSTEMTIME range[2] = {};
+    WPARAM which = 0;
+    if (minimum) {
+        range[0] = *minimum;
+        which |= GDTR_MIN;
+    }
+    if (maximum) {
+        range[1] = *maximum;
+        which |= GDTR_MAX;
+    }
+    return static_cast<BOOL>(Send(DTM_SETRANGE, which, reinterpret_cast<LPARAM>(range)));
+}

@@ -1,0 +1,486 @@
+// Dialogs of the window core under a real dialog manager: the modal loop, its
+// PreTranslateMessage walk and keyboard handling, and data exchange.
+//
+// Keyboard paths are driven as the platform's own tests drive them: messages
+// are posted to the controls, followed by a sentinel message that records what
+// happened once everything before it has been handled.
+#include <gtest/gtest.h>
+
+#include "TessaroMessages.h"
+#include "platform/mfc/afxwin.h"
+#include "tests/platform/DialogTemplate.h"
+#include "tests/support/MessageBoxWatcher.h"
+
+#include <string>
+#include <vector>
+
+namespace {
+
+using TestSupport::DialogTemplate;
+
+constexpr UINT kSentinel = WM_APP + 1;
+constexpr int kFirstEdit = 100;
+constexpr int kSecondEdit = 101;
+constexpr int kNameEdit = 102;
+constexpr int kCheck = 110;
+constexpr int kRadio = 120;  // 120, 121, 122
+constexpr int kCombo = 130;
+
+// The text a message-table entry has in the running language.
+std::wstring TableText(DWORD id, DWORD_PTR first = 0, DWORD_PTR second = 0)
+{
+    DWORD_PTR arguments[] = {first, second};
+    wchar_t buffer[512] = {};
+    ::FormatMessageW(FORMAT_MESSAGE_FROM_HMODULE | FORMAT_MESSAGE_ARGUMENT_ARRAY,
+                     ::GetModuleHandleW(L"TessaroMfc.dll"), id, 0, buffer, 512,
+                     reinterpret_cast<va_list*>(arguments));
+    std::wstring text = buffer;
+    while (!text.empty() && (text.back() == L'\r' || text.back() == L'\n'))
+        text.pop_back();  // the box shows the text without the table's final break
+    return text;
+}
+
+std::wstring TextOf(HWND window)
+{
+    wchar_t buffer[256] = {};
+    ::GetWindowTextW(window, buffer, 256);
+    return buffer;
+}
+
+// One record of the PreTranslateMessage walk: who saw what.
+struct Seen {
+    std::wstring who;
+    UINT message;
+    WPARAM wParam;
+    bool operator==(const Seen& other) const
+    {
+        return who == other.who && message == other.message && wParam == other.wParam;
+    }
+};
+
+std::ostream& operator<<(std::ostream& out, const Seen& seen)
+{
+    return out << std::string(seen.who.begin(), seen.who.end()) << " 0x" << std::hex << seen.message << " "
+               << seen.wParam;
+}
+
+// An edit that records the walk and eats the character 'z'.
+class WalkEdit : public CWnd {
+public:
+    explicit WalkEdit(std::vector<Seen>& log) : m_log(log) {}
+    BOOL PreTranslateMessage(MSG* msg) override
+    {
+        if (msg->message == WM_CHAR || msg->message == WM_KEYDOWN || msg->message == kSentinel)
+            m_log.push_back({L"edit", msg->message, msg->wParam});
+        return msg->message == WM_CHAR && msg->wParam == 'z';
+    }
+
+private:
+    std::vector<Seen>& m_log;
+};
+
+// A form of two numbers and a name, shown modally; what the test posts in
+// OnInitDialog drives it.
+class FormDialog : public CDialog {
+public:
+    using Script = void (*)(FormDialog&);
+
+    FormDialog(Script script) : m_script(script), m_edit(m_walk) {}
+
+    int m_number = 5;
+    UINT m_count = 3;
+    CStringW m_name = L"alpha";
+    std::vector<Seen> m_walk;
+    std::vector<std::wstring> m_prompts;     // texts of the boxes shown by OnOK
+    std::vector<Seen> m_sentinelState;       // focus and selection at each sentinel
+    std::wstring m_editTextAtSentinel;
+    int m_okPresses = 0;
+    Script m_script;
+    WalkEdit m_edit;
+
+    HWND Item(int id) const { return ::GetDlgItem(m_hWnd, id); }
+
+protected:
+    BOOL OnInitDialog() override
+    {
+        CDialog::OnInitDialog();
+        m_script(*this);
+        return TRUE;
+    }
+
+    void DoDataExchange(CDataExchange* dx) override
+    {
+        DDX_Control(dx, kFirstEdit, m_edit);
+        DDX_Text(dx, kFirstEdit, m_number);
+        DDV_MinMaxInt(dx, m_number, 1, 10);
+        DDX_Text(dx, kSecondEdit, m_count);
+        DDX_Text(dx, kNameEdit, m_name);
+        DDV_MaxChars(dx, m_name, 8);
+    }
+
+    BOOL PreTranslateMessage(MSG* msg) override
+    {
+        if (msg->message == WM_CHAR || msg->message == WM_KEYDOWN || msg->message == kSentinel)
+            m_walk.push_back({L"dialog", msg->message, msg->wParam});
+        return CDialog::PreTranslateMessage(msg);
+    }
+
+    void OnOK() override
+    {
+        ++m_okPresses;
+        TestSupport::MessageBoxWatcher watcher(IDOK);  // only the prompts activate from here on
+        CDialog::OnOK();
+        for (const auto& box : watcher.Boxes())
+            m_prompts.push_back(box.text);
+        if (m_hWnd && ContinueModal())
+            PostMessage(kSentinel, 2);  // after a refusal: the next step of the script
+    }
+
+    afx_msg LRESULT OnSentinel(WPARAM step, LPARAM)
+    {
+        HWND focus = ::GetFocus();
+        DWORD start = 0, end = 0;
+        ::SendMessageW(focus, EM_GETSEL, reinterpret_cast<WPARAM>(&start), reinterpret_cast<LPARAM>(&end));
+        m_sentinelState.push_back({focus == Item(kFirstEdit) ? L"first" : focus == Item(kSecondEdit) ? L"second"
+                                   : focus == Item(kNameEdit) ? L"name" : L"other",
+                                   start, end});
+        m_editTextAtSentinel = TextOf(Item(kFirstEdit));
+        if (step == 1)
+            EndDialog(IDRETRY);
+        if (step == 2 && m_okPresses == 1) {
+            if (m_sentinelState.back().who == L"other") {
+                EndDialog(IDABORT);  // the refusal lost the focus: stop here
+                return 0;
+            }
+            // Correct the refused value and press Enter again.
+            ::SetWindowTextW(focus, focus == Item(kNameEdit) ? L"short" : L"7");
+            ::PostMessageW(focus, WM_KEYDOWN, VK_RETURN, 1);
+        }
+        return 0;
+    }
+
+    DECLARE_MESSAGE_MAP()
+};
+
+BEGIN_MESSAGE_MAP(FormDialog, CDialog)
+    ON_MESSAGE(kSentinel, OnSentinel)
+END_MESSAGE_MAP()
+
+DialogTemplate FormTemplate()
+{
+    DialogTemplate form(L"Form", 200, 120);
+    form.Add(DialogTemplate::Edit, kFirstEdit, L"", 10, 10, 80, 14, WS_BORDER | WS_TABSTOP | ES_AUTOHSCROLL)
+        .Add(DialogTemplate::Edit, kSecondEdit, L"", 10, 30, 80, 14, WS_BORDER | WS_TABSTOP | ES_AUTOHSCROLL)
+        .Add(DialogTemplate::Edit, kNameEdit, L"", 10, 50, 80, 14, WS_BORDER | WS_TABSTOP | ES_AUTOHSCROLL)
+        .Add(DialogTemplate::Button, IDOK, L"OK", 120, 10, 60, 14, BS_DEFPUSHBUTTON | WS_TABSTOP)
+        .Add(DialogTemplate::Button, IDCANCEL, L"Cancel", 120, 30, 60, 14, BS_PUSHBUTTON | WS_TABSTOP);
+    return form;
+}
+
+INT_PTR RunForm(FormDialog& dialog)
+{
+    DialogTemplate form = FormTemplate();
+    EXPECT_TRUE(dialog.InitModalIndirect(form.Get()));
+    return dialog.DoModal();
+}
+
+void PostChar(HWND window, wchar_t ch)
+{
+    ::PostMessageW(window, WM_CHAR, ch, 1);
+}
+
+TEST(DialogModal, PreTranslateWalkRunsFromTheControlUpToTheDialog)
+{
+    FormDialog dialog([](FormDialog& d) {
+        HWND edit = d.Item(kFirstEdit);
+        ::SetWindowTextW(edit, L"");
+        PostChar(edit, 'x');
+        PostChar(edit, 'z');  // eaten by the edit's PreTranslateMessage
+        PostChar(edit, 'y');
+        ::PostMessageW(d.m_hWnd, kSentinel, 1, 0);
+    });
+    EXPECT_EQ(RunForm(dialog), IDRETRY);
+
+    const std::vector<Seen> expected = {
+        {L"edit", WM_CHAR, 'x'}, {L"dialog", WM_CHAR, 'x'},
+        {L"edit", WM_CHAR, 'z'},
+        {L"edit", WM_CHAR, 'y'}, {L"dialog", WM_CHAR, 'y'},
+        {L"dialog", kSentinel, 1},
+    };
+    EXPECT_EQ(dialog.m_walk, expected);
+    EXPECT_EQ(dialog.m_editTextAtSentinel, L"xy");
+    EXPECT_EQ(dialog.m_hWnd, nullptr);
+    EXPECT_EQ(dialog.m_edit.m_hWnd, nullptr);  // the control went with its dialog
+}
+
+TEST(DialogModal, KeyboardEndsTheDialog)
+{
+    struct Case {
+        const wchar_t* name;
+        FormDialog::Script script;
+        INT_PTR result;
+    };
+    const Case cases[] = {
+        {L"Enter presses the default button",
+         [](FormDialog& d) { ::PostMessageW(d.Item(kFirstEdit), WM_KEYDOWN, VK_RETURN, 1); }, IDOK},
+        {L"Escape cancels",
+         [](FormDialog& d) { ::PostMessageW(d.Item(kSecondEdit), WM_KEYDOWN, VK_ESCAPE, 1); }, IDCANCEL},
+        {L"a click on Cancel",
+         [](FormDialog& d) {
+             ::PostMessageW(d.m_hWnd, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED),
+                            reinterpret_cast<LPARAM>(d.Item(IDCANCEL)));
+         }, IDCANCEL},
+        {L"EndDialog during OnInitDialog", [](FormDialog& d) { d.EndDialog(42); }, 42},
+        {L"WM_QUIT", [](FormDialog&) { ::PostQuitMessage(17); }, -1},
+    };
+    for (const Case& c : cases) {
+        FormDialog dialog(c.script);
+        EXPECT_EQ(RunForm(dialog), c.result) << std::wstring(c.name).size() << " " << c.result;
+        EXPECT_TRUE(dialog.m_prompts.empty());
+        if (c.result == -1) {
+            // The quit goes on to the enclosing loop with its exit code.
+            MSG msg = {};
+            ASSERT_TRUE(::PeekMessageW(&msg, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE));
+            EXPECT_EQ(msg.wParam, 17u);
+        }
+    }
+}
+
+TEST(DialogModal, TabMovesTheFocusThroughTheDialogManager)
+{
+    FormDialog dialog([](FormDialog& d) {
+        ::SetFocus(d.Item(kFirstEdit));
+        ::PostMessageW(d.Item(kFirstEdit), WM_KEYDOWN, VK_TAB, 1);
+        ::PostMessageW(d.m_hWnd, kSentinel, 1, 0);
+    });
+    EXPECT_EQ(RunForm(dialog), IDRETRY);
+    ASSERT_EQ(dialog.m_sentinelState.size(), 1u);
+    EXPECT_EQ(dialog.m_sentinelState[0].who, L"second");
+}
+
+TEST(DialogModal, RefusedValueRefocusesTheFieldUntilCorrected)
+{
+    struct Case {
+        const wchar_t* field;
+        int id;
+        const wchar_t* text;
+        std::wstring prompt;
+    };
+    const Case cases[] = {
+        {L"first", kFirstEdit, L"50", TableText(MSG_DDX_RANGE_INT, 1, 10)},
+        {L"first", kFirstEdit, L"4x", TableText(MSG_DDX_PARSE_INT)},
+        {L"first", kFirstEdit, L"99999999999", TableText(MSG_DDX_PARSE_INT)},
+        {L"second", kSecondEdit, L"-3", TableText(MSG_DDX_PARSE_UINT)},
+        {L"name", kNameEdit, L"much too long", TableText(MSG_DDX_MAX_CHARS, 8)},
+    };
+    for (const Case& c : cases) {
+        static const Case* current;
+        current = &c;
+        FormDialog dialog([](FormDialog& d) {
+            ::SetWindowTextW(d.Item(current->id), current->text);
+            ::PostMessageW(d.Item(kFirstEdit), WM_KEYDOWN, VK_RETURN, 1);
+        });
+        ASSERT_FALSE(c.prompt.empty());
+        EXPECT_EQ(RunForm(dialog), IDOK) << c.text;
+        EXPECT_EQ(dialog.m_okPresses, 2) << c.text;
+        ASSERT_EQ(dialog.m_prompts.size(), 1u) << c.text;
+        EXPECT_EQ(dialog.m_prompts[0], c.prompt) << c.text;
+        // At the refusal: the failing field has the focus and all its text selected.
+        ASSERT_EQ(dialog.m_sentinelState.size(), 1u) << c.text;
+        EXPECT_EQ(dialog.m_sentinelState[0].who, c.field) << c.text;
+        EXPECT_EQ(dialog.m_sentinelState[0].message, 0u) << c.text;
+        EXPECT_EQ(dialog.m_sentinelState[0].wParam, wcslen(c.text)) << c.text;
+    }
+}
+
+TEST(DialogModal, AcceptedValuesReachTheMembers)
+{
+    FormDialog dialog([](FormDialog& d) {
+        ::SetWindowTextW(d.Item(kFirstEdit), L" 9 ");
+        ::SetWindowTextW(d.Item(kSecondEdit), L"4000000000");
+        ::SetWindowTextW(d.Item(kNameEdit), L"eight ch");
+        ::PostMessageW(d.Item(kNameEdit), WM_KEYDOWN, VK_RETURN, 1);
+    });
+    EXPECT_EQ(RunForm(dialog), IDOK);
+    EXPECT_TRUE(dialog.m_prompts.empty());
+    EXPECT_EQ(dialog.m_number, 9);
+    EXPECT_EQ(dialog.m_count, 4000000000u);
+    EXPECT_EQ(dialog.m_name, L"eight ch");
+}
+
+TEST(DialogModal, OwnerIsDisabledWhileTheDialogRuns)
+{
+    HWND owner = ::CreateWindowExW(0, L"Static", L"owner", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0, 0, 200, 100,
+                                   nullptr, nullptr, nullptr, nullptr);
+    ASSERT_NE(owner, nullptr);
+    static BOOL enabledDuring;
+    static HWND ownerDuring;
+    FormDialog dialog([](FormDialog& d) {
+        ownerDuring = ::GetWindow(d.m_hWnd, GW_OWNER);
+        enabledDuring = ::IsWindowEnabled(ownerDuring);
+        d.EndDialog(IDOK);
+    });
+    DialogTemplate form = FormTemplate();
+    dialog.InitModalIndirect(form.Get(), CWnd::FromHandle(owner));
+    EXPECT_EQ(dialog.DoModal(), IDOK);
+    EXPECT_EQ(ownerDuring, owner);
+    EXPECT_FALSE(enabledDuring);
+    EXPECT_TRUE(::IsWindowEnabled(owner));
+    ::DestroyWindow(owner);
+    CWnd::DeleteTempMap();
+}
+
+TEST(DialogModal, MissingTemplateGivesMinusOne)
+{
+    CDialog dialog(0x7FF0u);
+    EXPECT_EQ(dialog.DoModal(), -1);
+    EXPECT_EQ(dialog.m_hWnd, nullptr);
+}
+
+// --- data exchange on a modeless dialog ---------------------------------------
+
+class ChoiceDialog : public CDialog {
+public:
+    int m_check = BST_UNCHECKED;
+    int m_radio = -1;
+    int m_index = -1;
+    CStringW m_choice;
+    bool m_exactString = false;
+
+protected:
+    void DoDataExchange(CDataExchange* dx) override
+    {
+        DDX_Check(dx, kCheck, m_check);
+        DDX_Radio(dx, kRadio, m_radio);
+        DDX_CBIndex(dx, kCombo, m_index);
+        if (m_exactString)
+            DDX_CBStringExact(dx, kCombo, m_choice);
+        else
+            DDX_CBString(dx, kCombo, m_choice);
+    }
+};
+
+class ChoiceTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        m_form.Add(DialogTemplate::Button, kCheck, L"check", 10, 10, 80, 12, BS_AUTOCHECKBOX | WS_TABSTOP)
+            .Add(DialogTemplate::Button, kRadio, L"one", 10, 25, 80, 12, BS_AUTORADIOBUTTON | WS_GROUP | WS_TABSTOP)
+            .Add(DialogTemplate::Button, kRadio + 1, L"two", 10, 40, 80, 12, BS_AUTORADIOBUTTON)
+            .Add(DialogTemplate::Button, kRadio + 2, L"three", 10, 55, 80, 12, BS_AUTORADIOBUTTON)
+            .Add(DialogTemplate::ComboBox, kCombo, L"", 100, 10, 80, 60,
+                 CBS_DROPDOWN | WS_VSCROLL | WS_GROUP | WS_TABSTOP);
+        ASSERT_TRUE(m_dialog.CreateIndirect(m_form.Get()));
+        for (const wchar_t* item : {L"apple", L"apricot", L"banana"})
+            ::SendDlgItemMessageW(m_dialog.m_hWnd, kCombo, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(item));
+    }
+    void TearDown() override { m_dialog.DestroyWindow(); }
+
+    DialogTemplate m_form{L"Choices", 200, 100, WS_POPUP | WS_CAPTION | DS_SETFONT};
+    ChoiceDialog m_dialog;
+};
+
+TEST_F(ChoiceTest, ValuesShownAreValuesReadBack)
+{
+    struct Case {
+        int check;
+        int radio;
+        const wchar_t* choice;
+        bool exact;
+        int index;              // read back
+        const wchar_t* readBack;
+    };
+    const Case cases[] = {
+        {BST_CHECKED, 2, L"banana", false, 2, L"banana"},
+        {BST_UNCHECKED, 0, L"apr", false, 1, L"apricot"},   // the first item starting with the text
+        {BST_CHECKED, 1, L"apr", true, -1, L"apr"},          // exact: no item, the text stays
+        {BST_UNCHECKED, -1, L"cherry", false, -1, L"cherry"},
+    };
+    for (const Case& c : cases) {
+        m_dialog.m_check = c.check;
+        m_dialog.m_radio = c.radio;
+        m_dialog.m_index = -1;
+        m_dialog.m_choice = c.choice;
+        m_dialog.m_exactString = c.exact;
+        ::SendDlgItemMessageW(m_dialog.m_hWnd, kCombo, CB_SETCURSEL, static_cast<WPARAM>(-1), 0);
+        ::SetDlgItemTextW(m_dialog.m_hWnd, kCombo, L"");
+        ASSERT_TRUE(m_dialog.UpdateData(FALSE));
+        m_dialog.m_check = -7;
+        m_dialog.m_radio = -7;
+        m_dialog.m_choice = L"?";
+        ASSERT_TRUE(m_dialog.UpdateData(TRUE));
+        EXPECT_EQ(m_dialog.m_check, c.check) << c.choice;
+        EXPECT_EQ(m_dialog.m_radio, c.radio) << c.choice;
+        EXPECT_EQ(m_dialog.m_index, c.index) << c.choice;
+        EXPECT_EQ(m_dialog.m_choice, c.readBack) << c.choice;
+    }
+}
+
+TEST(DialogExchange, ShowingLimitsTheEditAndFailingReturnsFalse)
+{
+    FormDialog dialog([](FormDialog&) {});
+    DialogTemplate form = FormTemplate();
+    ASSERT_TRUE(dialog.CreateIndirect(form.Get()));
+    // Created modelessly, OnInitDialog has shown the values.
+    EXPECT_EQ(TextOf(dialog.Item(kFirstEdit)), L"5");
+    EXPECT_EQ(TextOf(dialog.Item(kSecondEdit)), L"3");
+    EXPECT_EQ(TextOf(dialog.Item(kNameEdit)), L"alpha");
+    EXPECT_EQ(::SendMessageW(dialog.Item(kNameEdit), EM_GETLIMITTEXT, 0, 0), 8);
+    EXPECT_EQ(CWnd::FromHandlePermanent(dialog.Item(kFirstEdit)), &dialog.m_edit);
+
+    ::SetWindowTextW(dialog.Item(kSecondEdit), L"twelve");
+    {
+        TestSupport::MessageBoxWatcher watcher(IDOK);
+        EXPECT_FALSE(dialog.UpdateData(TRUE));
+        ASSERT_EQ(watcher.Boxes().size(), 1u);
+        EXPECT_EQ(watcher.Boxes()[0].text, TableText(MSG_DDX_PARSE_UINT));
+        EXPECT_EQ(watcher.Boxes()[0].icon, TestSupport::SystemIconFor(MB_ICONEXCLAMATION));
+    }
+    EXPECT_EQ(::GetFocus(), dialog.Item(kSecondEdit));
+    DWORD start = 1, end = 0;
+    ::SendMessageW(dialog.Item(kSecondEdit), EM_GETSEL, reinterpret_cast<WPARAM>(&start),
+                   reinterpret_cast<LPARAM>(&end));
+    EXPECT_EQ(start, 0u);
+    EXPECT_EQ(end, 6u);
+    EXPECT_EQ(dialog.m_number, 5);  // fields before the failing one were read
+    EXPECT_EQ(dialog.m_count, 3u);  // the failing one kept its value
+    dialog.DestroyWindow();
+    EXPECT_EQ(dialog.m_hWnd, nullptr);
+}
+
+}  // namespace
+
+namespace {
+
+// --- templates from resources -----------------------------------------------------
+
+class ResourceDialog : public CDialog {
+public:
+    ResourceDialog() : CDialog(300u) {}
+    std::vector<std::wstring> m_items;
+
+protected:
+    BOOL OnInitDialog() override
+    {
+        CDialog::OnInitDialog();
+        HWND combo = ::GetDlgItem(m_hWnd, kCombo);
+        const LRESULT count = ::SendMessageW(combo, CB_GETCOUNT, 0, 0);
+        for (LRESULT i = 0; i < count; ++i) {
+            wchar_t text[32] = {};
+            if (::SendMessageW(combo, CB_GETLBTEXTLEN, i, 0) < 32)
+                ::SendMessageW(combo, CB_GETLBTEXT, i, reinterpret_cast<LPARAM>(text));
+            m_items.push_back(text);
+        }
+        EndDialog(7);
+        return TRUE;
+    }
+};
+
+TEST(DialogResource, TemplateAndInitialisationDataComeFromTheResourceChain)
+{
+    ResourceDialog dialog;
+    EXPECT_EQ(dialog.DoModal(), 7);
+    EXPECT_EQ(dialog.m_items, (std::vector<std::wstring>{L"one", L"three"}));
+}
+
+}  // namespace
