@@ -190,6 +190,7 @@ TEST(Bounds, PositionsPastTheEndThrow)
     EXPECT_EQ(s.substr(1, 2), L"bc");
     try {
         s.insert(99, L"x");
+        ADD_FAILURE() << "inserting past the end must throw";
     } catch (const std::out_of_range& e) {
         EXPECT_STREQ(e.what(), "ZString");
     }
