@@ -399,6 +399,22 @@ TEST(UTF8RoundTrip, RandomCodePoints)
     }
 }
 
+// A high surrogate not followed by a low one: the only unit the encoder refuses.
+bool HasUnpairedHighSurrogate(const wchar_t* text, size_t count)
+{
+    for (size_t i = 0; i < count; ++i) {
+        const unsigned unit = static_cast<uint16_t>(text[i]);
+        if (unit >= 0xD800 && unit < 0xDC00) {
+            if (i + 1 < count && static_cast<uint16_t>(text[i + 1]) >= 0xDC00 &&
+                static_cast<uint16_t>(text[i + 1]) < 0xE000)
+                ++i;
+            else
+                return true;
+        }
+    }
+    return false;
+}
+
 TEST(UTF8RoundTrip, RandomUtf16UnitsIncludingLoneSurrogates)
 {
     TestSupport::SeededRandom random(0x51D3u);
@@ -410,17 +426,7 @@ TEST(UTF8RoundTrip, RandomUtf16UnitsIncludingLoneSurrogates)
             const uint32_t kind = random.Between(0, 3);
             unit = static_cast<wchar_t>(kind == 0 ? random.Between(0xD800, 0xDFFF) : random.Between(0, 0xFFFF));
         }
-        bool unpairedHigh = false;
-        for (size_t i = 0; i < text.size(); ++i) {
-            const unsigned unit = static_cast<uint16_t>(text[i]);
-            if (unit >= 0xD800 && unit < 0xDC00) {
-                if (i + 1 < text.size() && static_cast<uint16_t>(text[i + 1]) >= 0xDC00 &&
-                    static_cast<uint16_t>(text[i + 1]) < 0xE000)
-                    ++i;
-                else
-                    unpairedHigh = true;
-            }
-        }
+        const bool unpairedHigh = HasUnpairedHighSurrogate(text.data(), text.size());
         std::string bytes;
         try {
             bytes = ZEncodeUTF8(text.data(), text.size());
@@ -672,27 +678,35 @@ TEST(UTF8Mutations, EncoderFailsCleanlyOrRoundTrips)
     const Bytes seedBytes(reinterpret_cast<const unsigned char*>(seed.data()),
                           reinterpret_cast<const unsigned char*>(seed.data() + seed.size()));
     TestSupport::Mutations mutations;
+    int illegal = 0, encoded = 0;
     size_t total = mutations.ForEach(seedBytes, [&](const TestSupport::Mutation& m) {
         SCOPED_TRACE(m.description);
         // Whole units only, ending at the guard page.
         GuardedBuffer input(m.bytes.data(), m.bytes.size() & ~size_t(1));
         const auto* units = input.DataAs<wchar_t>();
         const size_t count = input.Size() / sizeof(wchar_t);
+        const bool unpairedHigh = HasUnpairedHighSurrogate(units, count);
         try {
             size_t consumed = 0;
             const size_t needed = ZEncodeUTF8(units, count, nullptr, 0, &consumed);
+            EXPECT_FALSE(unpairedHigh) << "an unpaired high surrogate must be refused";
             GuardedBuffer output(needed);
             EXPECT_EQ(ZEncodeUTF8(units, count, output.Data(), needed, &consumed), needed);
             EXPECT_EQ(consumed, count);
             EXPECT_EQ(ZDecodeUTF8(output.DataAs<char>(), needed), std::wstring(units, count));
+            ++encoded;
         } catch (const IllegalSequence&) {
+            EXPECT_TRUE(unpairedHigh) << "only an unpaired high surrogate is illegal";
             EXPECT_THROW(ZEncodeUTF8(units, count), IllegalSequence);
+            ++illegal;
         } catch (const std::exception& e) {
             ADD_FAILURE() << "unexpected exception " << e.what();
         }
     });
+    EXPECT_GT(illegal, 0) << "the mutations should make unpaired high surrogates";
+    EXPECT_GT(encoded, illegal) << "most mutations keep the text encodable";
     RecordProperty("mutated_inputs", static_cast<int>(total));
-    std::printf("[ mutation ] %zu mutated UTF-16 inputs encoded\n", total);
+    std::printf("[ mutation ] %zu mutated UTF-16 inputs encoded, %d of them illegal\n", total, illegal);
 }
 
 }  // namespace
