@@ -27,8 +27,10 @@ ReadResult ReadAllLines(const std::wstring& path, bool lockRegions = false)
     ZTextFile file;
     file.SetLockRegions(lockRegions);
     result.opened = file.Open(path.c_str(), GENERIC_READ, OPEN_EXISTING);
-    if (!result.opened)
+    if (!result.opened) {
+        ADD_FAILURE() << "cannot open the file to read: " << ::GetLastError();
         return result;
+    }
     ZUnicodeString line;
     for (int guard = 0; guard < 100000; ++guard) {
         if (!file.ReadLine(line)) {
