@@ -235,7 +235,7 @@ TEST(DialogModal, KeyboardEndsTheDialog)
     };
     for (const Case& c : cases) {
         FormDialog dialog(c.script);
-        EXPECT_EQ(RunForm(dialog), c.result) << std::wstring(c.name).size() << " " << c.result;
+        EXPECT_EQ(RunForm(dialog), c.result) << testing::PrintToString(std::wstring(c.name));
         EXPECT_TRUE(dialog.m_prompts.empty());
         if (c.result == -1) {
             // The quit goes on to the enclosing loop with its exit code.
