@@ -15,6 +15,19 @@
 
 namespace {
 
+std::wstring DescriptorText(const SECURITY_ATTRIBUTES* security)
+{
+    if (!security || !security->lpSecurityDescriptor)
+        return L"";
+    LPWSTR text = nullptr;
+    if (!::ConvertSecurityDescriptorToStringSecurityDescriptorW(security->lpSecurityDescriptor, SDDL_REVISION_1,
+                                                               DACL_SECURITY_INFORMATION, &text, nullptr))
+        return L"<unreadable>";
+    std::wstring result = text;
+    ::LocalFree(text);
+    return result;
+}
+
 // Fails the first opens with scripted errors, then opens for real, recording
 // every path it was asked for.
 class ScriptedOpenFile : public ZFile {
@@ -22,11 +35,13 @@ public:
     explicit ScriptedOpenFile(std::vector<DWORD> failures) : m_failures(std::move(failures)) {}
 
     std::vector<std::wstring> paths;
+    std::vector<std::wstring> descriptors;  // the descriptor of each open, as text; empty for none
 
 protected:
     HANDLE OpenHandle(const wchar_t* path, DWORD access, DWORD disposition, SECURITY_ATTRIBUTES* security) override
     {
         paths.push_back(path);
+        descriptors.push_back(DescriptorText(security));
         if (paths.size() <= m_failures.size()) {
             ::SetLastError(m_failures[paths.size() - 1]);
             return INVALID_HANDLE_VALUE;
@@ -118,22 +133,30 @@ TEST(ZFileOpen, NarrowPathOpensTheSameFile)
 TEST(ZFileOpen, UsesTheSecurityDescriptorGiven)
 {
     ScratchFolder folder;
-    ZFile file;
+    ScriptedOpenFile file({});
     SECURITY_DESCRIPTOR bogus = {};
     bogus.Revision = 99;  // not a descriptor the platform accepts
     EXPECT_FALSE(file.SetSecurityDescriptor(&bogus));
 
+    const wchar_t kGiven[] = L"D:P(A;;FA;;;WD)";
     PSECURITY_DESCRIPTOR descriptor = nullptr;
-    ASSERT_TRUE(::ConvertStringSecurityDescriptorToSecurityDescriptorW(L"D:P(A;;FA;;;WD)", SDDL_REVISION_1,
-                                                                       &descriptor, nullptr));
+    ASSERT_TRUE(::ConvertStringSecurityDescriptorToSecurityDescriptorW(kGiven, SDDL_REVISION_1, &descriptor,
+                                                                       nullptr));
     ASSERT_TRUE(file.SetSecurityDescriptor(descriptor));
-    ::LocalFree(descriptor);  // the file keeps its own copy
+    ::ZeroMemory(descriptor, ::LocalSize(descriptor));  // the file keeps its own copy
+    ::LocalFree(descriptor);
     const std::wstring path = folder.File(L"secured.bin");
     ASSERT_TRUE(file.Open(path.c_str(), GENERIC_READ | GENERIC_WRITE, CREATE_NEW));
+    EXPECT_EQ(file.descriptors, std::vector<std::wstring>{kGiven});
     DWORD written = 0;
     EXPECT_TRUE(file.Write("s", 1, 0, written));
     file.Close();
     EXPECT_EQ(ScratchFolder::ReadBytes(path), "s");
+
+    // Without a descriptor the platform's default applies.
+    ScriptedOpenFile plain({});
+    ASSERT_TRUE(plain.Open(folder.File(L"plain.bin").c_str(), GENERIC_READ | GENERIC_WRITE, CREATE_NEW));
+    EXPECT_EQ(plain.descriptors, std::vector<std::wstring>{L""});
 }
 
 TEST(ZFileIo, ReadsAndWritesAtExplicitOffsets)
