@@ -3,6 +3,8 @@
 
 #include <afxwin.h>
 
+#include <thread>
+
 namespace {
 
 // Two resource-only modules join the chain as extension modules, A first, so
@@ -111,7 +113,9 @@ TEST(ModuleState, OneStateForTheProcess)
 {
     AFX_MODULE_STATE* state = AfxGetModuleState();
     ASSERT_NE(state, nullptr);
-    EXPECT_EQ(state, AfxGetModuleState());
+    AFX_MODULE_STATE* seenElsewhere = nullptr;
+    std::thread([&seenElsewhere] { seenElsewhere = AfxGetModuleState(); }).join();
+    EXPECT_EQ(seenElsewhere, state) << "another thread sees the same state";
     EXPECT_EQ(AfxGetInstanceHandle(), ::GetModuleHandleW(nullptr));
     EXPECT_EQ(state->m_hCurrentInstanceHandle, ::GetModuleHandleW(nullptr));
 
