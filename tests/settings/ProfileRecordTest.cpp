@@ -209,7 +209,8 @@ TEST_F(ProfileFiles, SectionNamesAndEntries)
         EXPECT_EQ(record.GetCount(), c.entries.size());
         for (const auto& [key, value] : c.entries) {
             const ProfileRecord& constRecord = record;
-            EXPECT_EQ(std::wstring(constRecord[ZUnicodeString(key.c_str())].c_str()), value) << "key " << key.size();
+            EXPECT_EQ(std::wstring(constRecord[ZUnicodeString(key.c_str())].c_str()), value)
+                << "key " << testing::PrintToString(key);
         }
     }
 }
