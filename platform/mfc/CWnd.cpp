@@ -1,5 +1,6 @@
 #include "afxwin.h"
 #include "afximpl.h"
+#include "DynamicLayout.h"
 
 #include <map>
 #include <memory>
@@ -73,6 +74,7 @@ CWnd::~CWnd()
         ::DestroyWindow(m_hWnd);  // OnNcDestroy detaches
     if (m_hWnd)
         Detach();
+    delete m_pDynamicLayout;
 }
 
 CWnd* AFXAPI CWnd::FromHandle(HWND window)
@@ -280,6 +282,9 @@ void CWnd::OnNcDestroy()
     if (m_pfnSuper && reinterpret_cast<WNDPROC>(::GetWindowLongPtrW(window, GWLP_WNDPROC)) == AfxWndProc)
         ::SetWindowLongPtrW(window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(m_pfnSuper));
     m_pfnSuper = nullptr;
+    // The layout holds the children's handles: a later window starts without it.
+    delete m_pDynamicLayout;
+    m_pDynamicLayout = nullptr;
     Detach();
     PostNcDestroy();
 }
@@ -361,6 +366,8 @@ BOOL CWnd::OnWndMsg(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* result)
         *result = notifyResult;
         return TRUE;
     }
+    if (message == WM_SIZE && m_pDynamicLayout)
+        ResizeDynamicLayout();
     UINT lookup = message;
     if (message >= WM_CTLCOLORMSGBOX && message <= WM_CTLCOLORSTATIC) {
         if (ReflectToChild(reinterpret_cast<HWND>(lParam), message, wParam, lParam, result))
@@ -725,6 +732,34 @@ int CWnd::MessageBox(LPCWSTR text, LPCWSTR caption, UINT type)
     if (!caption)
         caption = AfxGetAppName();
     return ::MessageBoxW(GetSafeHwnd(), text, caption, type);
+}
+
+// --- dynamic layout -------------------------------------------------------------
+
+void CWnd::EnableDynamicLayout(BOOL enable)
+{
+    delete m_pDynamicLayout;
+    m_pDynamicLayout = enable ? new CMFCDynamicLayout : nullptr;
+}
+
+BOOL CWnd::LoadDynamicLayoutResource(LPCWSTR resourceName)
+{
+    static const LPCWSTR kLayoutType = L"AFX_DIALOG_LAYOUT";
+    if (!resourceName || !::IsWindow(GetSafeHwnd()))
+        return FALSE;
+    HINSTANCE module = AfxFindResourceHandle(resourceName, kLayoutType);
+    HRSRC resource = ::FindResourceW(module, resourceName, kLayoutType);
+    HGLOBAL loaded = resource ? ::LoadResource(module, resource) : nullptr;
+    const void* data = loaded ? ::LockResource(loaded) : nullptr;
+    if (!data)
+        return FALSE;
+    return CMFCDynamicLayout::LoadResource(this, data, ::SizeofResource(module, resource));
+}
+
+void CWnd::ResizeDynamicLayout()
+{
+    if (m_pDynamicLayout)
+        m_pDynamicLayout->Adjust();
 }
 
 // --- window classes -------------------------------------------------------------

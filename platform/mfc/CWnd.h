@@ -11,6 +11,7 @@
 #include "afxmsg_.h"
 
 class CFont;
+class CMFCDynamicLayout;
 
 class TESSARO_MFC_API CWnd : public CObject {
     DECLARE_DYNCREATE(CWnd)
@@ -116,6 +117,19 @@ public:
     BOOL SetScrollInfo(int bar, LPSCROLLINFO info, BOOL redraw = TRUE);
     CWnd* SetCapture();
 
+    // Dynamic layout (DynamicLayout.h): the children follow the window's size.
+    // Enabling replaces any layout with a new empty one; disabling removes it.
+    void EnableDynamicLayout(BOOL enable = TRUE);
+    BOOL IsDynamicLayoutEnabled() const { return m_pDynamicLayout != nullptr; }
+    CMFCDynamicLayout* GetDynamicLayout() { return m_pDynamicLayout; }
+    // Lays the children out from the "AFX_DIALOG_LAYOUT" resource of that name,
+    // found through the resource chain; FALSE, with the layout as it was, when
+    // there is none or it cannot be used.
+    BOOL LoadDynamicLayoutResource(LPCWSTR resourceName);
+    BOOL LoadDynamicLayoutResource(UINT id) { return LoadDynamicLayoutResource(MAKEINTRESOURCEW(id)); }
+    // Called on WM_SIZE before the message map sees it.
+    virtual void ResizeDynamicLayout();
+
     // A null caption gives the application's name.
     int MessageBox(LPCWSTR text, LPCWSTR caption = nullptr, UINT type = MB_OK);
 
@@ -132,6 +146,7 @@ protected:
     DECLARE_MESSAGE_MAP()
 
     WNDPROC m_pfnSuper = nullptr;   // the procedure before AfxWndProc took over
+    CMFCDynamicLayout* m_pDynamicLayout = nullptr;  // owned; goes with the window
 
 private:
     friend LRESULT CALLBACK AfxWndProc(HWND, UINT, WPARAM, LPARAM);

@@ -371,3 +371,22 @@ BOOL CDateTimeCtrl::SetRange(const SYSTEMTIME* minimum, const SYSTEMTIME* maximu
     }
     return static_cast<BOOL>(Send(DTM_SETRANGE, which, reinterpret_cast<LPARAM>(range)));
 }
+
+void AFXAPI DDX_DateTimeCtrl(CDataExchange* dx, int id, FILETIME& value)
+{
+    auto* picker = static_cast<CDateTimeCtrl*>(CWnd::FromHandle(dx->PrepareCtrl(id)));
+    SYSTEMTIME time = {};
+    if (dx->m_bSaveAndValidate) {
+        if (picker->GetTime(&time) != GDT_VALID || !::SystemTimeToFileTime(&time, &value))
+            value = FILETIME{};
+        return;
+    }
+    const bool none = value.dwLowDateTime == 0 && value.dwHighDateTime == 0;
+    if (none || !::FileTimeToSystemTime(&value, &time)) {
+        // Only a DTS_SHOWNONE picker can show no date; another keeps its own.
+        picker->SetTime(nullptr);
+        return;
+    }
+    if (!picker->SetTime(&time))
+        TRACE(L"DDX_DateTimeCtrl: the picker refused the date\n");
+}

@@ -487,6 +487,10 @@ LRESULT CDialog::HandleInitDialog(WPARAM, LPARAM)
 {
     if (m_lpDialogInit && !ExecuteDlgInit(m_lpDialogInit))
         TRACE(L"CDialog: dialog initialisation data not applied\n");
+    // A template from resources brings its layout, when it has one, before
+    // OnInitDialog may resize the dialog.
+    if (m_lpszTemplateName)
+        LoadDynamicLayoutResource(m_lpszTemplateName);
     return OnInitDialog();
 }
 

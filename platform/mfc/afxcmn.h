@@ -135,9 +135,14 @@ class TESSARO_MFC_API CDateTimeCtrl : public CWnd {
     DECLARE_DYNAMIC(CDateTimeCtrl)
 public:
     BOOL Create(DWORD style, const RECT& rect, CWnd* parent, UINT id) { return CWnd::Create(DATETIMEPICK_CLASSW, nullptr, style, rect, parent, id); }
-    // A null time clears a picker with DTS_SHOWNONE.
+    // A null time clears a picker with DTS_SHOWNONE. The picker ignores the
+    // time given with GDT_NONE, but some refuse GDT_NONE without one.
     BOOL SetTime(const SYSTEMTIME* time)
-    { return static_cast<BOOL>(Send(DTM_SETSYSTEMTIME, time ? GDT_VALID : GDT_NONE, reinterpret_cast<LPARAM>(time))); }
+    {
+        const SYSTEMTIME ignored = {};
+        return static_cast<BOOL>(Send(DTM_SETSYSTEMTIME, time ? GDT_VALID : GDT_NONE,
+                                      reinterpret_cast<LPARAM>(time ? time : &ignored)));
+    }
     // GDT_VALID, or GDT_NONE when a DTS_SHOWNONE picker is cleared.
     DWORD GetTime(SYSTEMTIME* time) const { return static_cast<DWORD>(Send(DTM_GETSYSTEMTIME, 0, reinterpret_cast<LPARAM>(time))); }
     BOOL SetFormat(LPCWSTR format) { return static_cast<BOOL>(Send(DTM_SETFORMATW, 0, reinterpret_cast<LPARAM>(format))); }
@@ -146,6 +151,11 @@ public:
 private:
     LRESULT Send(UINT message, WPARAM wParam, LPARAM lParam) const { ASSERT(::IsWindow(m_hWnd)); return ::SendMessageW(m_hWnd, message, wParam, lParam); }
 };
+
+// The picker's date and time as a FILETIME, taken as they are shown: no
+// time-zone conversion either way. A zero FILETIME stands for "no date": it
+// clears a DTS_SHOWNONE picker, and a cleared picker gives it back.
+TESSARO_MFC_API void AFXAPI DDX_DateTimeCtrl(CDataExchange* dx, int id, FILETIME& value);
 
 class TESSARO_MFC_API CProgressCtrl : public CWnd {
     DECLARE_DYNAMIC(CProgressCtrl)

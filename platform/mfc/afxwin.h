@@ -6,6 +6,7 @@
 //   CDialog, CDataExchange    Dialog.h
 //   CEdit, CComboBox, CMenu.. Controls.h (common controls: afxcmn.h)
 //   CView, CFrameWnd          View.h
+//   CMFCDynamicLayout         DynamicLayout.h
 //   CWinThread, CWinApp       below
 #pragma once
 
@@ -15,6 +16,7 @@
 #include "Dialog.h"
 #include "Controls.h"
 #include "View.h"
+#include "DynamicLayout.h"
 
 // The message-map callers that need a device context: the handler sees a CDC
 // attached for the duration of the call.

@@ -1,0 +1,448 @@
+// Resizable dialogs: layouts from resources and made in code, applied as the
+// dialog is resized; and the date-time picker's data exchange.
+//
+// The dialogs stay hidden: sizing does not need the focus. Geometry is
+// compared in pixels against what each control had before the resize, never
+// against absolute sizes, which depend on the display's fonts.
+#include <gtest/gtest.h>
+
+#include "platform/mfc/afxcmn.h"
+#include "platform/mfc/afxwin.h"
+#include "tests/platform/DialogTemplate.h"
+
+#include <map>
+#include <vector>
+
+// Beside RECT itself, so that the comparisons of maps of rectangles find them.
+static bool operator==(const RECT& a, const RECT& b)
+{
+    return a.left == b.left && a.top == b.top && a.right == b.right && a.bottom == b.bottom;
+}
+
+static std::ostream& operator<<(std::ostream& out, const RECT& r)
+{
+    return out << "(" << r.left << "," << r.top << ")-(" << r.right << "," << r.bottom << ")";
+}
+
+namespace {
+
+using TestSupport::DialogTemplate;
+
+constexpr UINT kLayoutDialog = 400;
+constexpr UINT kNoLayoutDialog = 410;
+constexpr UINT kShortLayoutDialog = 420;
+constexpr UINT kEmptyLayoutDialog = 430;
+constexpr UINT kOtherVersionDialog = 440;
+constexpr UINT kDateDialog = 450;
+constexpr int kEdit = 401;
+constexpr int kList = 402;
+constexpr int kLabel = 403;
+constexpr int kCheck = 404;
+constexpr int kPickerWithNone = 451;
+constexpr int kPlainPicker = 452;
+
+// Each child's rectangle in its dialog's client coordinates, by id.
+std::map<int, RECT> ChildRects(HWND dialog)
+{
+    std::map<int, RECT> rects;
+    for (HWND child = ::GetWindow(dialog, GW_CHILD); child; child = ::GetWindow(child, GW_HWNDNEXT)) {
+        RECT rect = {};
+        ::GetWindowRect(child, &rect);
+        ::MapWindowPoints(nullptr, dialog, reinterpret_cast<LPPOINT>(&rect), 2);
+        rects[::GetDlgCtrlID(child)] = rect;
+    }
+    return rects;
+}
+
+SIZE ClientSize(HWND window)
+{
+    RECT client = {};
+    ::GetClientRect(window, &client);
+    return SIZE{client.right, client.bottom};
+}
+
+// Where a control should be: its first rectangle moved and grown by the given
+// percentages of the change.
+RECT Expected(const RECT& first, int dx, int dy, int moveX, int moveY, int sizeX, int sizeY)
+{
+    RECT r = first;
+    ::OffsetRect(&r, dx * moveX / 100, dy * moveY / 100);
+    r.right += dx * sizeX / 100;
+    r.bottom += dy * sizeY / 100;
+    return r;
+}
+
+// A modeless dialog from a template resource, with its first geometry kept for
+// comparisons.
+class LayoutTest : public ::testing::Test {
+protected:
+    void Open(UINT templateId)
+    {
+        ASSERT_TRUE(m_dialog.Create(templateId));
+        ::GetWindowRect(m_dialog.m_hWnd, &m_window);
+        m_client = ClientSize(m_dialog.m_hWnd);
+        m_first = ChildRects(m_dialog.m_hWnd);
+    }
+    void TearDown() override
+    {
+        if (m_dialog.m_hWnd)
+            m_dialog.DestroyWindow();
+    }
+
+    // Makes the dialog dx, dy larger than it was at first (smaller when
+    // negative) and checks that the client area changed by exactly that.
+    void ResizeBy(int dx, int dy)
+    {
+        ::SetWindowPos(m_dialog.m_hWnd, nullptr, 0, 0, m_window.right - m_window.left + dx,
+                       m_window.bottom - m_window.top + dy, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+        const SIZE now = ClientSize(m_dialog.m_hWnd);
+        ASSERT_EQ(now.cx - m_client.cx, dx);
+        ASSERT_EQ(now.cy - m_client.cy, dy);
+    }
+
+    CDialog m_dialog;
+    RECT m_window = {};
+    SIZE m_client = {};
+    std::map<int, RECT> m_first;
+};
+
+struct Ratios {
+    int id;
+    int moveX, moveY, sizeX, sizeY;
+};
+
+// The layout resource of dialog 400, control by control.
+const Ratios kLayout400[] = {
+    {kEdit, 0, 0, 100, 0},   {kList, 0, 0, 100, 100},     {kLabel, 0, 100, 0, 0},
+    {kCheck, 50, 100, 50, 0}, {IDOK, 100, 0, 0, 0},        {IDCANCEL, 25, 75, 75, 25},
+};
+
+// Changes whose every share above is a whole number of pixels.
+const SIZE kChanges[] = {{200, 100}, {40, 80}, {-20, -8}, {0, 0}, {120, 0}, {0, 60}};
+
+TEST_F(LayoutTest, ControlsFollowTheirShareOfTheResize)
+{
+    Open(kLayoutDialog);
+    ASSERT_TRUE(m_dialog.IsDynamicLayoutEnabled());
+    ASSERT_NE(m_dialog.GetDynamicLayout(), nullptr);
+    for (const SIZE& change : kChanges) {
+        ResizeBy(change.cx, change.cy);
+        const std::map<int, RECT> now = ChildRects(m_dialog.m_hWnd);
+        for (const Ratios& r : kLayout400) {
+            EXPECT_EQ(now.at(r.id), Expected(m_first.at(r.id), change.cx, change.cy, r.moveX, r.moveY, r.sizeX,
+                                             r.sizeY))
+                << "control " << r.id << " after " << change.cx << "x" << change.cy;
+        }
+    }
+    // Back to the first size: exactly the first layout, whatever came before.
+    ResizeBy(0, 0);
+    EXPECT_EQ(ChildRects(m_dialog.m_hWnd), m_first);
+}
+
+TEST_F(LayoutTest, LayoutsThatCannotBeUsedLeaveTheDialogAlone)
+{
+    struct Case {
+        const char* name;
+        UINT templateId;
+    };
+    const Case cases[] = {
+        {"no layout resource", kNoLayoutDialog},
+        {"a version word and no entry", kEmptyLayoutDialog},
+        {"another version", kOtherVersionDialog},
+    };
+    for (const Case& c : cases) {
+        Open(c.templateId);
+        EXPECT_FALSE(m_dialog.IsDynamicLayoutEnabled()) << c.name;
+        EXPECT_FALSE(m_dialog.LoadDynamicLayoutResource(c.templateId)) << c.name;
+        EXPECT_FALSE(m_dialog.IsDynamicLayoutEnabled()) << c.name;
+        ResizeBy(100, 50);
+        EXPECT_EQ(ChildRects(m_dialog.m_hWnd), m_first) << c.name;
+        m_dialog.DestroyWindow();
+    }
+}
+
+TEST_F(LayoutTest, MissingLayoutKeepsTheOneInForce)
+{
+    Open(kLayoutDialog);
+    EXPECT_FALSE(m_dialog.LoadDynamicLayoutResource(kNoLayoutDialog));
+    EXPECT_FALSE(m_dialog.LoadDynamicLayoutResource(0x7FF0u));
+    ASSERT_TRUE(m_dialog.IsDynamicLayoutEnabled());
+    ResizeBy(40, 80);
+    EXPECT_EQ(ChildRects(m_dialog.m_hWnd).at(IDOK), Expected(m_first.at(IDOK), 40, 80, 100, 0, 0, 0));
+}
+
+TEST_F(LayoutTest, ShortLayoutMovesOnlyTheControlsItNames)
+{
+    // Two whole entries for four controls, then half an entry; the first
+    // entry's 250 counts as 100.
+    Open(kShortLayoutDialog);
+    ASSERT_TRUE(m_dialog.IsDynamicLayoutEnabled());
+    ResizeBy(60, 40);
+    const std::map<int, RECT> now = ChildRects(m_dialog.m_hWnd);
+    EXPECT_EQ(now.at(kEdit), Expected(m_first.at(kEdit), 60, 40, 0, 0, 100, 0));
+    EXPECT_EQ(now.at(kList), Expected(m_first.at(kList), 60, 40, 100, 100, 0, 0));
+    EXPECT_EQ(now.at(IDOK), m_first.at(IDOK));
+    EXPECT_EQ(now.at(IDCANCEL), m_first.at(IDCANCEL));
+}
+
+TEST_F(LayoutTest, ReloadingStartsFromThePresentGeometry)
+{
+    // A layout loaded into a grown dialog takes that size as its start.
+    Open(kLayoutDialog);
+    ResizeBy(40, 80);
+    const std::map<int, RECT> grown = ChildRects(m_dialog.m_hWnd);
+    ASSERT_TRUE(m_dialog.LoadDynamicLayoutResource(kLayoutDialog));
+    EXPECT_EQ(ChildRects(m_dialog.m_hWnd), grown);
+    ResizeBy(80, 160);
+    EXPECT_EQ(ChildRects(m_dialog.m_hWnd).at(kList), Expected(grown.at(kList), 40, 80, 0, 0, 100, 100));
+}
+
+TEST_F(LayoutTest, DestroyedControlIsSkipped)
+{
+    Open(kLayoutDialog);
+    ::DestroyWindow(::GetDlgItem(m_dialog.m_hWnd, kList));
+    ResizeBy(200, 100);
+    const std::map<int, RECT> now = ChildRects(m_dialog.m_hWnd);
+    EXPECT_EQ(now.count(kList), 0u);
+    EXPECT_EQ(now.at(IDCANCEL), Expected(m_first.at(IDCANCEL), 200, 100, 25, 75, 75, 25));
+}
+
+TEST_F(LayoutTest, MinimisingLeavesTheControlsWhereTheyWere)
+{
+    Open(kLayoutDialog);
+    ResizeBy(40, 80);
+    const std::map<int, RECT> grown = ChildRects(m_dialog.m_hWnd);
+    ::ShowWindow(m_dialog.m_hWnd, SW_SHOWMINNOACTIVE);
+    ASSERT_TRUE(::IsIconic(m_dialog.m_hWnd));
+    EXPECT_EQ(ChildRects(m_dialog.m_hWnd), grown);
+}
+
+TEST_F(LayoutTest, DestroyingTheWindowDropsTheLayout)
+{
+    Open(kLayoutDialog);
+    ASSERT_TRUE(m_dialog.IsDynamicLayoutEnabled());
+    m_dialog.DestroyWindow();
+    EXPECT_FALSE(m_dialog.IsDynamicLayoutEnabled());
+    // The same object, made again, loads the layout afresh.
+    Open(kLayoutDialog);
+    EXPECT_TRUE(m_dialog.IsDynamicLayoutEnabled());
+    ResizeBy(40, 80);
+    EXPECT_EQ(ChildRects(m_dialog.m_hWnd).at(kEdit), Expected(m_first.at(kEdit), 40, 80, 0, 0, 100, 0));
+}
+
+// --- a layout made in code --------------------------------------------------------
+
+class CodeLayoutTest : public LayoutTest {
+protected:
+    void SetUp() override
+    {
+        m_form.Add(DialogTemplate::Edit, kEdit, L"", 10, 10, 100, 14, WS_BORDER)
+            .Add(DialogTemplate::ListBox, kList, L"", 10, 30, 100, 50, WS_BORDER | LBS_NOINTEGRALHEIGHT)
+            .Add(DialogTemplate::Button, IDOK, L"OK", 120, 10, 50, 14);
+        ASSERT_TRUE(m_dialog.CreateIndirect(m_form.Get()));
+        ::GetWindowRect(m_dialog.m_hWnd, &m_window);
+        m_client = ClientSize(m_dialog.m_hWnd);
+        m_first = ChildRects(m_dialog.m_hWnd);
+    }
+
+    DialogTemplate m_form{L"Code", 200, 100, DS_SETFONT | WS_POPUP | WS_CAPTION | WS_THICKFRAME};
+};
+
+TEST_F(CodeLayoutTest, ItemsAddedByIdOrWindowFollowTheResize)
+{
+    EXPECT_FALSE(m_dialog.IsDynamicLayoutEnabled());
+    m_dialog.EnableDynamicLayout();
+    CMFCDynamicLayout* layout = m_dialog.GetDynamicLayout();
+    ASSERT_NE(layout, nullptr);
+    ASSERT_TRUE(layout->Create(&m_dialog));
+    EXPECT_TRUE(layout->IsEmpty());
+    EXPECT_TRUE(layout->AddItem(static_cast<UINT>(kEdit), {0, 0}, {100, 0}));
+    EXPECT_TRUE(layout->AddItem(::GetDlgItem(m_dialog.m_hWnd, kList), {0, 0}, {50, 100}));
+    EXPECT_TRUE(layout->AddItem(static_cast<UINT>(IDOK), {100, 50}, {0, 0}));
+    EXPECT_TRUE(layout->HasItem(::GetDlgItem(m_dialog.m_hWnd, kList)));
+    EXPECT_FALSE(layout->IsEmpty());
+
+    ResizeBy(120, 40);
+    const std::map<int, RECT> now = ChildRects(m_dialog.m_hWnd);
+    EXPECT_EQ(now.at(kEdit), Expected(m_first.at(kEdit), 120, 40, 0, 0, 100, 0));
+    EXPECT_EQ(now.at(kList), Expected(m_first.at(kList), 120, 40, 0, 0, 50, 100));
+    EXPECT_EQ(now.at(IDOK), Expected(m_first.at(IDOK), 120, 40, 100, 50, 0, 0));
+
+    // Without a layout the controls stay where the last one put them.
+    m_dialog.EnableDynamicLayout(FALSE);
+    EXPECT_FALSE(m_dialog.IsDynamicLayoutEnabled());
+    EXPECT_EQ(m_dialog.GetDynamicLayout(), nullptr);
+    ResizeBy(0, 0);
+    EXPECT_EQ(ChildRects(m_dialog.m_hWnd), now);
+}
+
+TEST_F(CodeLayoutTest, RefusedItems)
+{
+    CMFCDynamicLayout uncreated;
+    EXPECT_FALSE(uncreated.AddItem(static_cast<UINT>(kEdit), {100, 0}, {0, 0}));
+    EXPECT_FALSE(uncreated.Create(nullptr));
+
+    m_dialog.EnableDynamicLayout();
+    CMFCDynamicLayout* layout = m_dialog.GetDynamicLayout();
+    ASSERT_TRUE(layout->Create(&m_dialog));
+    HWND stranger = ::CreateWindowExW(0, L"Static", L"", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr, nullptr,
+                                      nullptr);
+    ASSERT_NE(stranger, nullptr);
+    HWND edit = ::GetDlgItem(m_dialog.m_hWnd, kEdit);
+    HWND grandchild = ::CreateWindowExW(0, L"Static", L"", WS_CHILD, 0, 0, 10, 10, edit, nullptr, nullptr,
+                                        nullptr);
+    ASSERT_NE(grandchild, nullptr);
+
+    EXPECT_FALSE(layout->AddItem(stranger, {100, 0}, {0, 0})) << "not a child";
+    EXPECT_FALSE(layout->AddItem(grandchild, {100, 0}, {0, 0})) << "not a direct child";
+    EXPECT_FALSE(layout->AddItem(static_cast<UINT>(999), {100, 0}, {0, 0})) << "no such control";
+    EXPECT_FALSE(layout->AddItem(static_cast<HWND>(nullptr), {100, 0}, {0, 0})) << "no window";
+    EXPECT_TRUE(layout->AddItem(edit, {100, 0}, {0, 0}));
+    EXPECT_FALSE(layout->AddItem(edit, {0, 0}, {100, 0})) << "added twice";
+    EXPECT_TRUE(layout->IsEmpty() == false);
+
+    ResizeBy(30, 30);
+    EXPECT_EQ(ChildRects(m_dialog.m_hWnd).at(kEdit), Expected(m_first.at(kEdit), 30, 30, 100, 0, 0, 0));
+    ::DestroyWindow(stranger);
+}
+
+// --- date and time exchange ----------------------------------------------------------
+
+class DateDialog : public CDialog {
+public:
+    FILETIME m_withNone = {};
+    FILETIME m_plain = {};
+
+protected:
+    void DoDataExchange(CDataExchange* dx) override
+    {
+        DDX_DateTimeCtrl(dx, kPickerWithNone, m_withNone);
+        DDX_DateTimeCtrl(dx, kPlainPicker, m_plain);
+    }
+};
+
+FILETIME FileTimeOf(const SYSTEMTIME& time)
+{
+    FILETIME value = {};
+    EXPECT_TRUE(::SystemTimeToFileTime(&time, &value));
+    return value;
+}
+
+ULONGLONG Ticks(const FILETIME& value)
+{
+    return (static_cast<ULONGLONG>(value.dwHighDateTime) << 32) | value.dwLowDateTime;
+}
+
+class DateExchangeTest : public ::testing::Test {
+protected:
+    static void SetUpTestSuite()
+    {
+        INITCOMMONCONTROLSEX init = {sizeof init, ICC_DATE_CLASSES};
+        ::InitCommonControlsEx(&init);
+    }
+    void SetUp() override { ASSERT_TRUE(m_dialog.Create(kDateDialog)); }
+    void TearDown() override { m_dialog.DestroyWindow(); }
+
+    DWORD Shown(int id, SYSTEMTIME& time) const
+    {
+        return static_cast<DWORD>(::SendDlgItemMessageW(m_dialog.m_hWnd, id, DTM_GETSYSTEMTIME, 0,
+                                                        reinterpret_cast<LPARAM>(&time)));
+    }
+
+    DateDialog m_dialog;
+};
+
+TEST_F(DateExchangeTest, DateAndTimeGoBothWaysUnshifted)
+{
+    // The program runs in a zone with summer time (see CMakeLists.txt), and the
+    // cases include times that do not exist or exist twice there: a
+    // conversion through local time would move them.
+    TIME_ZONE_INFORMATION zone = {};
+    ::GetTimeZoneInformation(&zone);
+    EXPECT_NE(zone.Bias, 0) << "run with TZ=Europe/Paris for this test to see a shift";
+    const SYSTEMTIME cases[] = {
+        {2024, 2, 0, 29, 13, 14, 15, 0},
+        {1999, 12, 0, 31, 23, 59, 59, 0},
+        {2038, 1, 0, 19, 3, 14, 7, 0},
+        {2024, 3, 0, 31, 2, 30, 0, 0},
+        {2024, 10, 0, 27, 2, 30, 0, 0},
+        {2000, 1, 0, 1, 0, 0, 0, 0},
+    };
+    for (const SYSTEMTIME& c : cases) {
+        const FILETIME value = FileTimeOf(c);
+        m_dialog.m_withNone = value;
+        m_dialog.m_plain = value;
+        ASSERT_TRUE(m_dialog.UpdateData(FALSE));
+        for (int id : {kPickerWithNone, kPlainPicker}) {
+            SYSTEMTIME shown = {};
+            ASSERT_EQ(Shown(id, shown), static_cast<DWORD>(GDT_VALID)) << id;
+            EXPECT_EQ(shown.wYear, c.wYear) << id;
+            EXPECT_EQ(shown.wMonth, c.wMonth) << id;
+            EXPECT_EQ(shown.wDay, c.wDay) << id;
+            EXPECT_EQ(shown.wHour, c.wHour) << id;
+            EXPECT_EQ(shown.wMinute, c.wMinute) << id;
+            EXPECT_EQ(shown.wSecond, c.wSecond) << id;
+        }
+        m_dialog.m_withNone = FILETIME{1, 1};
+        m_dialog.m_plain = FILETIME{1, 1};
+        ASSERT_TRUE(m_dialog.UpdateData(TRUE));
+        EXPECT_EQ(Ticks(m_dialog.m_withNone), Ticks(value)) << c.wYear << "-" << c.wMonth << "-" << c.wDay;
+        EXPECT_EQ(Ticks(m_dialog.m_plain), Ticks(value)) << c.wYear << "-" << c.wMonth << "-" << c.wDay;
+    }
+}
+
+TEST_F(DateExchangeTest, FractionsOfASecondKeepTheSecond)
+{
+    const FILETIME value = FileTimeOf({2024, 7, 0, 14, 9, 30, 45, 987});
+    m_dialog.m_withNone = value;
+    ASSERT_TRUE(m_dialog.UpdateData(FALSE));
+    m_dialog.m_withNone = FILETIME{};
+    ASSERT_TRUE(m_dialog.UpdateData(TRUE));
+    constexpr ULONGLONG kTicksPerSecond = 10'000'000;
+    EXPECT_EQ(Ticks(m_dialog.m_withNone) / kTicksPerSecond, Ticks(value) / kTicksPerSecond);
+}
+
+TEST_F(DateExchangeTest, NoDateClearsAPickerThatCanShowNone)
+{
+    const FILETIME dated = FileTimeOf({2024, 2, 0, 29, 13, 14, 15, 0});
+    struct Case {
+        const char* name;
+        FILETIME none;
+    };
+    const Case cases[] = {
+        {"zero", FILETIME{}},
+        {"beyond any date", FILETIME{0, 0x80000000u}},
+    };
+    for (const Case& c : cases) {
+        m_dialog.m_withNone = dated;
+        m_dialog.m_plain = dated;
+        ASSERT_TRUE(m_dialog.UpdateData(FALSE));
+        m_dialog.m_withNone = c.none;
+        m_dialog.m_plain = c.none;
+        ASSERT_TRUE(m_dialog.UpdateData(FALSE)) << c.name;
+
+        SYSTEMTIME shown = {};
+        EXPECT_EQ(Shown(kPickerWithNone, shown), static_cast<DWORD>(GDT_NONE)) << c.name;
+        // The other picker cannot show "no date": it keeps the date it had.
+        ASSERT_EQ(Shown(kPlainPicker, shown), static_cast<DWORD>(GDT_VALID)) << c.name;
+        EXPECT_EQ(shown.wYear, 2024) << c.name;
+
+        ASSERT_TRUE(m_dialog.UpdateData(TRUE)) << c.name;
+        EXPECT_EQ(Ticks(m_dialog.m_withNone), 0u) << c.name;
+        EXPECT_EQ(Ticks(m_dialog.m_plain), Ticks(dated)) << c.name;
+    }
+}
+
+TEST_F(DateExchangeTest, ClearedPickerGivesNoDate)
+{
+    m_dialog.m_withNone = FileTimeOf({2024, 2, 0, 29, 13, 14, 15, 0});
+    ASSERT_TRUE(m_dialog.UpdateData(FALSE));
+    // What unticking the picker's box does (Wine wants a time even with GDT_NONE).
+    SYSTEMTIME ignored = {};
+    ASSERT_TRUE(::SendDlgItemMessageW(m_dialog.m_hWnd, kPickerWithNone, DTM_SETSYSTEMTIME, GDT_NONE,
+                                      reinterpret_cast<LPARAM>(&ignored)));
+    ASSERT_TRUE(m_dialog.UpdateData(TRUE));
+    EXPECT_EQ(Ticks(m_dialog.m_withNone), 0u);
+}
+
+}  // namespace
