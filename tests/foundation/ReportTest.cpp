@@ -84,7 +84,7 @@ TEST(ReportFormatting, InsertsFillPlaceholdersOnlyWhenThereAreEnough)
         {"third placeholder, three inserts", MSG_TEST_HOST_THIRD_INSERT, {L"a", L"b", L"c"}, L"Only c here.\r\n"},
         {"host escape with its insert", MSG_TEST_HOST_PERCENT, {L"yes"}, L"100% sure, yes.\r\n"},
         {"host escape without its insert", MSG_TEST_HOST_PERCENT, {}, L"100%% sure, %1.\r\n"},
-        {"rejected format spec falls back to the raw text", MSG_TEST_HOST_BAD_SPEC, {L"7"}, L"Count: %1!d\r\n"},
+        {"an insert format the formatter rejects falls back to the raw text", MSG_TEST_HOST_BAD_INSERT_FORMAT, {L"7"}, L"Count: %1!d\r\n"},
         {"%0 ends the text without a break", MSG_TEST_HOST_CUT_SHORT, {}, L"Visible"},
     };
     for (const InsertCase& c : cases) {
