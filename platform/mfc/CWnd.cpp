@@ -26,8 +26,7 @@ PermanentMap& Permanent()
 // Temporary objects belong to the thread that asked for them and die in its
 // idle time; a pointer, made on demand, so that a thread that never asks
 // leaves nothing behind.
-using TemporaryMap = std::map<HWND, std::unique_ptr<CWnd>>;
-thread_local TemporaryMap* t_temporary = nullptr;
+thread_local AfxTemporaryMap<HWND, CWnd, &CWnd::m_hWnd> t_temporary;
 
 // The object whose window the calling thread is creating; the creation hook
 // attaches it to the first window created. Creations nest (a window may make
@@ -83,14 +82,7 @@ CWnd* AFXAPI CWnd::FromHandle(HWND window)
         return nullptr;
     if (CWnd* permanent = FromHandlePermanent(window))
         return permanent;
-    if (!t_temporary)
-        t_temporary = new TemporaryMap;
-    std::unique_ptr<CWnd>& temporary = (*t_temporary)[window];
-    if (!temporary) {
-        temporary = std::make_unique<CWnd>();
-        temporary->m_hWnd = window;
-    }
-    return temporary.get();
+    return t_temporary.Get(window, [] { return std::make_unique<CWnd>(); });
 }
 
 CWnd* AFXAPI CWnd::FromHandlePermanent(HWND window)
@@ -103,18 +95,19 @@ CWnd* AFXAPI CWnd::FromHandlePermanent(HWND window)
 
 void AFXAPI CWnd::DeleteTempMap()
 {
-    TemporaryMap* doomed = t_temporary;
-    t_temporary = nullptr;
-    if (!doomed)
-        return;
-    for (auto& entry : *doomed)
-        entry.second->m_hWnd = nullptr;  // temporaries never owned their window
-    delete doomed;
+    t_temporary.DeleteAll();
+}
+
+void AfxDeleteTempMaps()
+{
+    CWnd::DeleteTempMap();
+    AfxDeleteTempGdiMap();
+    AfxDeleteTempMenuMap();
 }
 
 size_t AFXAPI AfxGetTempWndCount()
 {
-    return t_temporary ? t_temporary->size() : 0;
+    return t_temporary.Count();
 }
 
 BOOL CWnd::Attach(HWND window)
@@ -146,11 +139,7 @@ HWND CWnd::Detach()
 
 HWND CWnd::GetSafeHwnd() const
 {
-    // Callers rely on a null object giving a null handle; hide the pointer from
-    // the optimiser, which may otherwise assume that this is never null.
-    const CWnd* self = this;
-    asm("" : "+r"(self));
-    return self ? self->m_hWnd : nullptr;
+    return AfxSafeHandle(this, &CWnd::m_hWnd);
 }
 
 // --- creation and subclassing ---------------------------------------------

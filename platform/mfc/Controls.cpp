@@ -1,12 +1,12 @@
 #include "afxcmn.h"
+#include "afximpl.h"
 
 #include <map>
 #include <memory>
 
 namespace {
 
-using TemporaryMenuMap = std::map<HMENU, std::unique_ptr<CMenu>>;
-thread_local TemporaryMenuMap* t_temporaryMenus = nullptr;
+thread_local AfxTemporaryMap<HMENU, CMenu, &CMenu::m_hMenu> t_temporaryMenus;
 
 // Reads a text of known length with the message that copies it.
 CStringW ReadText(HWND window, UINT message, WPARAM index, int length)
@@ -18,6 +18,21 @@ CStringW ReadText(HWND window, UINT message, WPARAM index, int length)
     const LRESULT copied = ::SendMessageW(window, message, index, reinterpret_cast<LPARAM>(buffer));
     text.ReleaseBuffer(copied < 0 ? 0 : static_cast<int>(copied));
     return text;
+}
+
+// Reads a text whose length the control does not tell: read(buffer, capacity)
+// copies at most capacity - 1 characters and returns how many; the buffer
+// doubles until the text fits.
+template <class Read>
+CStringW ReadGrowing(Read read)
+{
+    CStringW text;
+    for (int capacity = 256;; capacity *= 2) {
+        const int copied = read(text.GetBuffer(capacity), capacity);
+        text.ReleaseBuffer(copied);
+        if (copied < capacity - 1)
+            return text;
+    }
 }
 
 }  // namespace
@@ -53,50 +68,29 @@ void CListBox::GetText(int index, CStringW& text) const
 
 void AFXAPI AfxDeleteTempMenuMap()
 {
-    TemporaryMenuMap* doomed = t_temporaryMenus;
-    t_temporaryMenus = nullptr;
-    if (!doomed)
-        return;
-    for (auto& entry : *doomed)
-        entry.second->m_hMenu = nullptr;  // never owned
-    delete doomed;
+    t_temporaryMenus.DeleteAll();
 }
 
 CMenu* AFXAPI CMenu::FromHandle(HMENU menu)
 {
     if (!menu)
         return nullptr;
-    if (!t_temporaryMenus)
-        t_temporaryMenus = new TemporaryMenuMap;
-    std::unique_ptr<CMenu>& wrapper = (*t_temporaryMenus)[menu];
-    if (!wrapper) {
-        wrapper = std::make_unique<CMenu>();
-        wrapper->m_hMenu = menu;
-    }
-    return wrapper.get();
+    return t_temporaryMenus.Get(menu, [] { return std::make_unique<CMenu>(); });
 }
 
 BOOL CMenu::Attach(HMENU menu)
 {
-    ASSERT(m_hMenu == nullptr);
-    if (!menu || m_hMenu)
-        return FALSE;
-    m_hMenu = menu;
-    return TRUE;
+    return AfxAttachHandle(m_hMenu, menu);
 }
 
 HMENU CMenu::Detach()
 {
-    HMENU menu = m_hMenu;
-    m_hMenu = nullptr;
-    return menu;
+    return AfxDetachHandle(m_hMenu);
 }
 
 HMENU CMenu::GetSafeHmenu() const
 {
-    const CMenu* self = this;
-    asm("" : "+r"(self));
-    return self ? self->m_hMenu : nullptr;
+    return AfxSafeHandle(this, &CMenu::m_hMenu);
 }
 
 BOOL CMenu::LoadMenu(UINT id)
@@ -130,18 +124,12 @@ int CMenu::GetMenuString(UINT item, CStringW& text, UINT flags) const
 
 BOOL CImageList::Attach(HIMAGELIST list)
 {
-    ASSERT(m_hImageList == nullptr);
-    if (!list || m_hImageList)
-        return FALSE;
-    m_hImageList = list;
-    return TRUE;
+    return AfxAttachHandle(m_hImageList, list);
 }
 
 HIMAGELIST CImageList::Detach()
 {
-    HIMAGELIST list = m_hImageList;
-    m_hImageList = nullptr;
-    return list;
+    return AfxDetachHandle(m_hImageList);
 }
 
 BOOL CImageList::DeleteImageList()
@@ -153,9 +141,7 @@ BOOL CImageList::DeleteImageList()
 
 HIMAGELIST CImageList::GetSafeHandle() const
 {
-    const CImageList* self = this;
-    asm("" : "+r"(self));
-    return self ? self->m_hImageList : nullptr;
+    return AfxSafeHandle(this, &CImageList::m_hImageList);
 }
 
 // --- list view ------------------------------------------------------------------
@@ -200,18 +186,13 @@ BOOL CListCtrl::SetItemText(int index, int subItem, LPCWSTR text)
 
 CStringW CListCtrl::GetItemText(int index, int subItem) const
 {
-    // The control gives no length: grow the buffer until the text fits.
-    CStringW text;
-    for (int capacity = 256;; capacity *= 2) {
+    return ReadGrowing([&](LPWSTR buffer, int capacity) {
         LVITEMW item = {};
         item.iSubItem = subItem;
         item.cchTextMax = capacity;
-        item.pszText = text.GetBuffer(capacity);
-        const int copied = static_cast<int>(Send(LVM_GETITEMTEXTW, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(&item)));
-        text.ReleaseBuffer(copied);
-        if (copied < capacity - 1)
-            return text;
-    }
+        item.pszText = buffer;
+        return static_cast<int>(Send(LVM_GETITEMTEXTW, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(&item)));
+    });
 }
 
 BOOL CListCtrl::SetItemData(int index, DWORD_PTR data)
@@ -254,18 +235,16 @@ HTREEITEM CTreeCtrl::InsertItem(LPCWSTR text, HTREEITEM parent, HTREEITEM after)
 
 CStringW CTreeCtrl::GetItemText(HTREEITEM handle) const
 {
-    CStringW text;
-    for (int capacity = 256;; capacity *= 2) {
+    return ReadGrowing([&](LPWSTR buffer, int capacity) {
         TVITEMW item = {};
         item.mask = TVIF_TEXT;
         item.hItem = handle;
         item.cchTextMax = capacity;
-        item.pszText = text.GetBuffer(capacity);
-        const bool read = Send(TVM_GETITEMW, 0, reinterpret_cast<LPARAM>(&item)) != 0;
-        text.ReleaseBuffer(read ? -1 : 0);
-        if (!read || text.GetLength() < capacity - 1)
-            return text;
-    }
+        item.pszText = buffer;
+        if (!Send(TVM_GETITEMW, 0, reinterpret_cast<LPARAM>(&item)))
+            return 0;
+        return static_cast<int>(::wcsnlen(buffer, static_cast<size_t>(capacity)));
+    });
 }
 
 BOOL CTreeCtrl::SetItemText(HTREEITEM handle, LPCWSTR text)

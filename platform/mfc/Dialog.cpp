@@ -437,9 +437,7 @@ int CDialog::RunModalLoop()
             // Idle: let the owner know, and free the temporaries of the last burst.
             if (owner)
                 ::SendMessageW(owner, WM_ENTERIDLE, MSGF_DIALOGBOX, reinterpret_cast<LPARAM>(m_hWnd));
-            CWnd::DeleteTempMap();
-            AfxDeleteTempGdiMap();
-            AfxDeleteTempMenuMap();
+            AfxDeleteTempMaps();
             if (!m_bContinueModal)
                 break;
         }

@@ -1,4 +1,5 @@
 #include "afxwin.h"
+#include "afximpl.h"
 
 #include <map>
 #include <memory>
@@ -6,8 +7,7 @@
 namespace {
 
 // Temporary wrappers, per thread, freed in idle time with the window ones.
-using TemporaryGdiMap = std::map<HGDIOBJ, std::unique_ptr<CGdiObject>>;
-thread_local TemporaryGdiMap* t_temporaryGdi = nullptr;
+thread_local AfxTemporaryMap<HGDIOBJ, CGdiObject, &CGdiObject::m_hObject> t_temporaryGdi;
 
 std::unique_ptr<CGdiObject> WrapperFor(HGDIOBJ object)
 {
@@ -31,13 +31,7 @@ IMPLEMENT_DYNCREATE(CDC, CObject)
 
 void AFXAPI AfxDeleteTempGdiMap()
 {
-    TemporaryGdiMap* doomed = t_temporaryGdi;
-    t_temporaryGdi = nullptr;
-    if (!doomed)
-        return;
-    for (auto& entry : *doomed)
-        entry.second->m_hObject = nullptr;  // never owned
-    delete doomed;
+    t_temporaryGdi.DeleteAll();
 }
 
 CGdiObject::~CGdiObject()
@@ -49,30 +43,17 @@ CGdiObject* AFXAPI CGdiObject::FromHandle(HGDIOBJ object)
 {
     if (!object)
         return nullptr;
-    if (!t_temporaryGdi)
-        t_temporaryGdi = new TemporaryGdiMap;
-    std::unique_ptr<CGdiObject>& wrapper = (*t_temporaryGdi)[object];
-    if (!wrapper) {
-        wrapper = WrapperFor(object);
-        wrapper->m_hObject = object;
-    }
-    return wrapper.get();
+    return t_temporaryGdi.Get(object, [object] { return WrapperFor(object); });
 }
 
 BOOL CGdiObject::Attach(HGDIOBJ object)
 {
-    ASSERT(m_hObject == nullptr);
-    if (!object || m_hObject)
-        return FALSE;
-    m_hObject = object;
-    return TRUE;
+    return AfxAttachHandle(m_hObject, object);
 }
 
 HGDIOBJ CGdiObject::Detach()
 {
-    HGDIOBJ object = m_hObject;
-    m_hObject = nullptr;
-    return object;
+    return AfxDetachHandle(m_hObject);
 }
 
 BOOL CGdiObject::DeleteObject()
@@ -84,9 +65,7 @@ BOOL CGdiObject::DeleteObject()
 
 HGDIOBJ CGdiObject::GetSafeHandle() const
 {
-    const CGdiObject* self = this;
-    asm("" : "+r"(self));
-    return self ? self->m_hObject : nullptr;
+    return AfxSafeHandle(this, &CGdiObject::m_hObject);
 }
 
 int CGdiObject::GetObject(int size, LPVOID buffer) const
@@ -153,19 +132,13 @@ CDC::~CDC()
 
 BOOL CDC::Attach(HDC dc)
 {
-    ASSERT(m_hDC == nullptr);
-    if (!dc || m_hDC)
-        return FALSE;
-    m_hDC = dc;
-    return TRUE;
+    return AfxAttachHandle(m_hDC, dc);
 }
 
 HDC CDC::Detach()
 {
-    HDC dc = m_hDC;
-    m_hDC = nullptr;
     m_owned = false;
-    return dc;
+    return AfxDetachHandle(m_hDC);
 }
 
 BOOL CDC::CreateCompatibleDC(CDC* dc)

@@ -128,9 +128,7 @@ BOOL CWinThread::PreTranslateMessage(MSG* msg)
 
 BOOL CWinThread::OnIdle(LONG)
 {
-    CWnd::DeleteTempMap();
-    AfxDeleteTempGdiMap();
-    AfxDeleteTempMenuMap();
+    AfxDeleteTempMaps();
     return FALSE;
 }
 
