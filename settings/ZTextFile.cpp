@@ -45,20 +45,11 @@ DWORD DecodeUTF8Prefix(const unsigned char* bytes, size_t count, ZUnicodeString&
     size_t written = 0;
     DWORD status = ERROR_SUCCESS;
     try {
-        while (consumed < count) {
-            uint32_t value = 0;
-            const size_t used = ZDecodeUTF8(bytes + consumed, count - consumed, value);
-            if (used == 0)
-                break;
-            if (value < 0x10000) {
-                out[written++] = static_cast<wchar_t>(value);
-            } else {
-                out[written++] = static_cast<wchar_t>(0xD800 | (((value - 0x10000) >> 10) & 0x3FF));
-                out[written++] = static_cast<wchar_t>(0xDC00 | (value & 0x3FF));
-            }
-            consumed += used;
-        }
+        written = ZDecodeUTF8(bytes, count, consumed, out, count);
     } catch (const IllegalSequence&) {
+        // consumed stops at the bad sequence; keep the text decoded before it.
+        size_t prefix = 0;
+        written = ZDecodeUTF8(bytes, consumed, prefix, nullptr, 0);
         status = ERROR_NO_UNICODE_TRANSLATION;
     }
     text.ReleaseBuffer(start + written);
