@@ -3,6 +3,7 @@
 #include <afxwin.h>
 
 #include "foundation/TessaroInit.h"
+#include "net/ZNotificationSink.h"
 
 namespace {
 
@@ -10,7 +11,7 @@ AFX_EXTENSION_MODULE g_extensionModule = {};
 
 }  // namespace
 
-extern "C" BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID)
+extern "C" BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID reserved)
 {
     switch (reason) {
     case DLL_PROCESS_ATTACH:
@@ -19,8 +20,14 @@ extern "C" BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID)
         // Owned by the chain; AfxTermExtensionModule deletes it.
         new CDynLinkLibrary(g_extensionModule);
         Tessaro::SetTessaroDll(instance);
+        // Its outcome is kept: a failure shows in every sink's Create.
+        Tessaro::RegisterNotificationWindowClass();
         break;
     case DLL_PROCESS_DETACH:
+        // Unloaded while the process goes on: no window may keep a procedure
+        // that is about to vanish. At process exit there is nothing to tidy.
+        if (!reserved)
+            Tessaro::UnregisterNotificationWindowClass();
         AfxTermExtensionModule(g_extensionModule);
         break;
     case DLL_THREAD_ATTACH:

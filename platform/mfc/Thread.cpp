@@ -12,9 +12,14 @@ unsigned __stdcall ThreadEntry(void* argument)
 {
     CWinThread* thread = static_cast<CWinThread*>(argument);
     t_currentThread = thread;
+    // Settled while the thread was born suspended. An object that does not
+    // delete itself belongs to its creator, who may free it while the function
+    // is still returning: it is not touched after the function.
+    const bool autoDelete = thread->m_bAutoDelete;
     const UINT code = thread->m_pfnThreadProc(thread->m_pThreadParams);
     t_currentThread = nullptr;
-    thread->Delete();
+    if (autoDelete)
+        thread->Delete();
     return code;
 }
 

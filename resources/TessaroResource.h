@@ -1,0 +1,10 @@
+// Identifiers of the library's own dialog templates and their controls.
+#pragma once
+
+// Progress dialogs: a message and an endless progress bar.
+#define IDD_PROGRESS 3015
+#define IDD_PROGRESS_TITLED 5019
+#define IDD_PROGRESS_ALTERNATE 5021
+#define IDD_PROGRESS_7LINE 5022
+#define IDC_PROGRESS_BAR 3004
+#define IDC_PROGRESS_MESSAGE 3005

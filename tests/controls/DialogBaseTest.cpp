@@ -1,0 +1,378 @@
+// The dialog base and the progress dialog under a real display: modal nesting,
+// ending from other threads, the minimum size, saved placements, fitting a text,
+// and a progress dialog that only its worker can close.
+#include <gtest/gtest.h>
+
+#include <afxwin.h>
+
+#include <atomic>
+#include <functional>
+#include <thread>
+#include <vector>
+
+#include "controls/ZDialog.h"
+#include "controls/ZProgressDialog.h"
+#include "settings/ZProfileStore.h"
+#include "hoststore/ZFileProfileStore.h"
+#include "tests/support/ScratchFolder.h"
+
+namespace {
+
+constexpr UINT kLayoutDialog = 200;
+constexpr UINT kFixedDialog = 210;
+constexpr int kText = 201;
+constexpr int kEdit = 202;
+constexpr UINT kStep = WM_APP + 1;
+
+HINSTANCE TestModule()
+{
+    return ::GetModuleHandleW(nullptr);
+}
+
+// A dialog whose test body runs once it is up, from a posted message, so that
+// the modal loop is running.
+class ScriptedDialog : public ZDialog {
+public:
+    ScriptedDialog(UINT id, std::function<void(ScriptedDialog&)> body, CWnd* parent = nullptr)
+        : ZDialog(id, TestModule(), parent), m_body(std::move(body))
+    {
+    }
+    const WINDOWPLACEMENT* placement = nullptr;
+    bool sizeOnly = false;
+    bool dynamic = true;
+    std::vector<WINDOWPLACEMENT> saved;
+
+    BOOL OnInitDialog() override
+    {
+        const BOOL result = dynamic ? OnInitDynamicLayoutDialog(kLayoutDialog, placement, sizeOnly)
+                                    : ZDialog::OnInitDialog();
+        PostMessage(kStep);
+        return result;
+    }
+    void SaveDynamicLayoutDialogPlacement(const WINDOWPLACEMENT* p) override { saved.push_back(*p); }
+
+protected:
+    LRESULT OnStep(WPARAM, LPARAM)
+    {
+        if (m_body)
+            m_body(*this);
+        return 0;
+    }
+    DECLARE_MESSAGE_MAP()
+
+private:
+    std::function<void(ScriptedDialog&)> m_body;
+};
+
+BEGIN_MESSAGE_MAP(ScriptedDialog, ZDialog)
+    ON_MESSAGE(kStep, OnStep)
+END_MESSAGE_MAP()
+
+SIZE WindowSize(HWND window)
+{
+    RECT r = {};
+    ::GetWindowRect(window, &r);
+    return SIZE{r.right - r.left, r.bottom - r.top};
+}
+
+RECT ChildRect(CWnd& dialog, int id)
+{
+    RECT r = {};
+    dialog.GetDlgItem(id)->GetWindowRect(&r);
+    dialog.ScreenToClient(&r);
+    return r;
+}
+
+TEST(DialogBase, NestingStopsAtTheLimitWithoutShowingAnything)
+{
+    int deepestShown = 0;
+    std::vector<INT_PTR> innerResults;
+    std::function<void(ScriptedDialog&)> nest = [&](ScriptedDialog& dialog) {
+        deepestShown = std::max(deepestShown, ZDialog::GetModalDepth());
+        ScriptedDialog inner(kLayoutDialog, nest, &dialog);
+        innerResults.push_back(inner.DoModal());
+        dialog.EndDialog(IDOK);
+    };
+    ScriptedDialog outer(kLayoutDialog, nest);
+    EXPECT_EQ(outer.DoModal(), IDOK);
+
+    EXPECT_EQ(deepestShown, ZDialog::kMaxModalDepth);
+    ASSERT_EQ(innerResults.size(), size_t(ZDialog::kMaxModalDepth));
+    EXPECT_EQ(innerResults.front(), IDCANCEL);  // the 25th, refused
+    for (size_t i = 1; i < innerResults.size(); ++i)
+        EXPECT_EQ(innerResults[i], IDOK) << "level " << innerResults.size() - i;
+    EXPECT_EQ(ZDialog::GetModalDepth(), 0);
+}
+
+TEST(DialogBase, EndDialogFromAWorkerEndsItOnItsOwnThread)
+{
+    std::thread worker;
+    ScriptedDialog dialog(kLayoutDialog, [&](ScriptedDialog& d) {
+        worker = std::thread([&d] { d.EndDialog(IDRETRY); });
+    });
+    EXPECT_EQ(dialog.DoModal(), IDRETRY);
+    worker.join();
+}
+
+TEST(DialogBase, ADynamicLayoutDialogKeepsItsMinimumSize)
+{
+    SIZE initial = {}, afterShrink = {}, tracked = {};
+    DWORD style = 0;
+    ScriptedDialog dialog(kLayoutDialog, [&](ScriptedDialog& d) {
+        initial = WindowSize(d);
+        MINMAXINFO info = {};
+        d.SendMessage(WM_GETMINMAXINFO, 0, reinterpret_cast<LPARAM>(&info));
+        tracked = SIZE{info.ptMinTrackSize.x, info.ptMinTrackSize.y};
+        // What a drag asks for: the window manager clamps to the tracking minimum.
+        d.SetWindowPos(nullptr, 0, 0, initial.cx / 2, initial.cy / 2, SWP_NOMOVE | SWP_NOZORDER);
+        afterShrink = WindowSize(d);
+        style = d.GetStyle();
+        d.EndDialog(IDOK);
+    });
+    ASSERT_EQ(dialog.DoModal(), IDOK);
+    EXPECT_EQ(tracked.cx, initial.cx);
+    EXPECT_EQ(tracked.cy, initial.cy);
+    EXPECT_EQ(dialog.GetMinimumSize().cx, initial.cx);
+    EXPECT_GE(afterShrink.cx, initial.cx);
+    EXPECT_GE(afterShrink.cy, initial.cy);
+    EXPECT_TRUE(style & WS_THICKFRAME);
+}
+
+TEST(DialogBase, WithoutALayoutResourceTheDialogCannotBeResized)
+{
+    struct NoLayout : ScriptedDialog {
+        using ScriptedDialog::ScriptedDialog;
+        BOOL OnInitDialog() override
+        {
+            const BOOL result = OnInitDynamicLayoutDialog(999, nullptr, false);
+            PostMessage(kStep);
+            return result;
+        }
+    };
+    DWORD style = 0;
+    NoLayout dialog(kFixedDialog, [&](ScriptedDialog& d) {
+        style = d.GetStyle();
+        d.EndDialog(IDOK);
+    });
+    ASSERT_EQ(dialog.DoModal(), IDOK);
+    EXPECT_FALSE(style & WS_THICKFRAME);
+    EXPECT_TRUE(style & DS_MODALFRAME);
+}
+
+TEST(DialogBase, PlacementIsSavedAndRestoredThroughTheProfileStore)
+{
+    ScratchFolder folder;
+    ZFileProfileStoreFactory factory(folder.Path().c_str());
+
+    // First run: the user makes the dialog larger; the placement goes to the store.
+    SIZE grown = {};
+    {
+        ScriptedDialog dialog(kLayoutDialog, [&](ScriptedDialog& d) {
+            const SIZE size = WindowSize(d);
+            d.SetWindowPos(nullptr, 0, 0, size.cx + 60, size.cy + 40, SWP_NOMOVE | SWP_NOZORDER);
+            grown = WindowSize(d);
+            d.EndDialog(IDOK);
+        });
+        ASSERT_EQ(dialog.DoModal(), IDOK);
+        ASSERT_EQ(dialog.saved.size(), 1u);
+        ZProfileStore store(&factory);
+        ZProfileKey key(*store.GetRootKey(), L"Dialogs");
+        ASSERT_TRUE(key.WriteBinary(L"Placement", &dialog.saved[0], sizeof(WINDOWPLACEMENT)));
+    }
+
+    WINDOWPLACEMENT restored = {};
+    {
+        ZProfileStore store(&factory);
+        ZProfileKey key(*store.GetRootKey(), L"Dialogs");
+        DWORD size = sizeof restored;
+        ASSERT_TRUE(key.ReadBinary(L"Placement", &restored, size));
+        ASSERT_EQ(size, sizeof restored);
+    }
+
+    struct Case {
+        const char* name;
+        bool sizeOnly;
+        LONG width;  // of the normal rectangle; 0 keeps what was saved
+        bool expectRestored;
+    };
+    const Case cases[] = {
+        {"whole placement", false, 0, true},
+        {"size only", true, 0, true},
+        {"size only, zero width", true, -1, false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        WINDOWPLACEMENT placement = restored;
+        if (c.width < 0)
+            placement.rcNormalPosition.right = placement.rcNormalPosition.left;
+        SIZE shown = {}, minimum = {};
+        ScriptedDialog dialog(kLayoutDialog, [&](ScriptedDialog& d) {
+            shown = WindowSize(d);
+            minimum = d.GetMinimumSize();
+            d.EndDialog(IDOK);
+        });
+        dialog.placement = &placement;
+        dialog.sizeOnly = c.sizeOnly;
+        ASSERT_EQ(dialog.DoModal(), IDOK);
+        if (c.expectRestored) {
+            EXPECT_EQ(shown.cx, grown.cx);
+            EXPECT_EQ(shown.cy, grown.cy);
+        } else {
+            EXPECT_EQ(shown.cx, minimum.cx);  // the template's size
+            EXPECT_EQ(shown.cy, minimum.cy);
+        }
+    }
+}
+
+TEST(DialogBase, FittingATextMovesTheFollowersByTheSameAmount)
+{
+    struct Step {
+        const wchar_t* text;
+        int extraLines;  // against the one-line text before it
+    };
+    const Step steps[] = {{L"one\ntwo\nthree", 2}, {L"one", -2}, {L"a\nb", 1}};
+    bool ran = false;
+    ScriptedDialog dialog(kLayoutDialog, [&](ScriptedDialog& d) {
+        ZArray<int> followers;
+        followers.Add(kEdit);
+        followers.Add(IDOK);
+        // A line of the control's font, measured independently of the code.
+        CClientDC dc(d.GetDlgItem(kText));
+        HGDIOBJ old = ::SelectObject(dc.GetSafeHdc(), reinterpret_cast<HGDIOBJ>(d.GetDlgItem(kText)->SendMessage(WM_GETFONT)));
+        TEXTMETRICW metrics = {};
+        ::GetTextMetricsW(dc.GetSafeHdc(), &metrics);
+        ::SelectObject(dc.GetSafeHdc(), old);
+        const int line = metrics.tmHeight;
+        ASSERT_GT(line, 0);
+
+        d.ResizeElements(kText, followers, ZUnicodeString(L"one"));
+        for (const Step& step : steps) {
+            SCOPED_TRACE(testing::Message() << "extra lines " << step.extraLines);
+            const RECT text = ChildRect(d, kText), edit = ChildRect(d, kEdit), ok = ChildRect(d, IDOK);
+            const SIZE dialogSize = WindowSize(d);
+            d.ResizeElements(kText, followers, ZUnicodeString(step.text));
+            const int delta = step.extraLines * line;
+            const RECT text2 = ChildRect(d, kText), edit2 = ChildRect(d, kEdit), ok2 = ChildRect(d, IDOK);
+            EXPECT_EQ(text2.bottom - text2.top, text.bottom - text.top + delta);
+            EXPECT_EQ(text2.right - text2.left, text.right - text.left);
+            EXPECT_EQ(edit2.top, edit.top + delta);
+            EXPECT_EQ(edit2.bottom - edit2.top, edit.bottom - edit.top);
+            EXPECT_EQ(ok2.top, ok.top + delta);
+            EXPECT_EQ(WindowSize(d).cy, dialogSize.cy + delta);
+            d.ResizeElements(kText, followers, ZUnicodeString(L"one"));
+        }
+        ran = true;
+        d.EndDialog(IDOK);
+    });
+    dialog.dynamic = false;
+    ASSERT_EQ(dialog.DoModal(), IDOK);
+    EXPECT_TRUE(ran);
+}
+
+// --- progress dialog ---------------------------------------------------------
+
+// Posts what a user would do, then a sentinel that records whether the dialog
+// survived them and lets the worker close it.
+class ScriptedProgress : public ZProgressDialog {
+public:
+    using ZProgressDialog::ZProgressDialog;
+    std::vector<MSG> userActions;
+    std::function<void(ScriptedProgress&)> atSentinel;
+    CStringW caption;
+    CStringW message;
+    DWORD barStyle = 0;
+
+    BOOL OnInitDialog() override
+    {
+        const BOOL result = ZProgressDialog::OnInitDialog();
+        GetWindowText(caption);
+        GetDlgItemText(3005, message);
+        barStyle = GetDlgItem(3004)->GetStyle();
+        for (MSG m : userActions) {
+            m.hwnd = m.hwnd ? m.hwnd : m_hWnd;
+            ::PostMessageW(m.hwnd, m.message, m.wParam, m.lParam);
+        }
+        PostMessage(kStep);
+        return result;
+    }
+
+protected:
+    LRESULT OnStep(WPARAM, LPARAM)
+    {
+        if (atSentinel)
+            atSentinel(*this);
+        return 0;
+    }
+    DECLARE_MESSAGE_MAP()
+};
+
+BEGIN_MESSAGE_MAP(ScriptedProgress, ZProgressDialog)
+    ON_MESSAGE(kStep, OnStep)
+END_MESSAGE_MAP()
+
+TEST(ProgressDialog, OnlyPostCloseEndsIt)
+{
+    ScriptedProgress dialog(ZUnicodeString(L"Working"), ZUnicodeString(L"Job"));
+    dialog.userActions = {
+        {nullptr, WM_KEYDOWN, VK_ESCAPE, 0}, {nullptr, WM_KEYDOWN, VK_RETURN, 0},
+        {nullptr, WM_SYSCOMMAND, SC_CLOSE, 0}, {nullptr, WM_CLOSE, 0, 0},
+    };
+    bool aliveAtSentinel = false;
+    std::thread worker;
+    dialog.atSentinel = [&](ScriptedProgress& d) {
+        aliveAtSentinel = ::IsWindow(d.m_hWnd) && d.ContinueModal();
+        worker = std::thread([&d] { d.PostClose(); });
+    };
+    EXPECT_EQ(dialog.DoModal(), IDCANCEL);
+    worker.join();
+    EXPECT_TRUE(aliveAtSentinel);
+    EXPECT_EQ(dialog.caption, L"Job");
+    EXPECT_EQ(dialog.message, L"Working");
+    EXPECT_TRUE(dialog.barStyle & PBS_MARQUEE);
+}
+
+TEST(ProgressDialog, PostCloseBeforeTheDialogExistsStillClosesIt)
+{
+    struct Case {
+        const char* name;
+        std::function<ZProgressDialog*()> make;
+    };
+    const Case cases[] = {
+        {"plain", [] { return new ScriptedProgress(ZUnicodeString(L"m"), false); }},
+        {"alternate", [] { return new ScriptedProgress(ZUnicodeString(L"m"), true); }},
+        {"seven lines", [] { return ZProgressDialog::Create7LineProgressDialog(ZUnicodeString(L"m")); }},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        std::unique_ptr<ZProgressDialog> dialog(c.make());
+        std::thread worker([&] { dialog->PostClose(); });  // races the dialog's creation
+        EXPECT_EQ(dialog->DoModal(), IDCANCEL);
+        worker.join();
+        // After the end there is nothing to wait for.
+        std::thread late([&] { dialog->PostClose(); });
+        late.join();
+    }
+}
+
+TEST(ProgressDialog, PostCloseReturnsWhenTheDialogCouldNotOpen)
+{
+    // The modal limit refuses the progress dialog: its worker must not wait forever.
+    bool innerRefused = false;
+    std::function<void(ScriptedDialog&)> nest = [&](ScriptedDialog& d) {
+        if (ZDialog::GetModalDepth() < ZDialog::kMaxModalDepth) {
+            ScriptedDialog inner(kLayoutDialog, nest, &d);
+            inner.DoModal();
+        } else {
+            ZProgressDialog progress(ZUnicodeString(L"never shown"), false);
+            std::thread worker([&] { progress.PostClose(); });
+            innerRefused = progress.DoModal() == IDCANCEL;
+            worker.join();
+        }
+        d.EndDialog(IDOK);
+    };
+    ScriptedDialog outer(kLayoutDialog, nest);
+    outer.DoModal();
+    EXPECT_TRUE(innerRefused);
+}
+
+}  // namespace
