@@ -23,6 +23,7 @@ constexpr UINT kFixedDialog = 210;
 constexpr int kText = 201;
 constexpr int kEdit = 202;
 constexpr UINT kStep = WM_APP + 1;
+constexpr int kLimit = ZDialog::kMaxModalDepth;
 
 HINSTANCE TestModule()
 {
@@ -96,8 +97,8 @@ TEST(DialogBase, NestingStopsAtTheLimitWithoutShowingAnything)
     ScriptedDialog outer(kLayoutDialog, nest);
     EXPECT_EQ(outer.DoModal(), IDOK);
 
-    EXPECT_EQ(deepestShown, ZDialog::kMaxModalDepth);
-    ASSERT_EQ(innerResults.size(), size_t(ZDialog::kMaxModalDepth));
+    EXPECT_EQ(deepestShown, kLimit);
+    ASSERT_EQ(innerResults.size(), size_t(kLimit));
     EXPECT_EQ(innerResults.front(), IDCANCEL);  // the 25th, refused
     for (size_t i = 1; i < innerResults.size(); ++i)
         EXPECT_EQ(innerResults[i], IDOK) << "level " << innerResults.size() - i;
@@ -227,10 +228,16 @@ TEST(DialogBase, PlacementIsSavedAndRestoredThroughTheProfileStore)
 TEST(DialogBase, FittingATextMovesTheFollowersByTheSameAmount)
 {
     struct Step {
-        const wchar_t* text;
-        int extraLines;  // against the one-line text before it
+        const wchar_t* from;
+        const wchar_t* to;
+        int extraLines;
     };
-    const Step steps[] = {{L"one\ntwo\nthree", 2}, {L"one", -2}, {L"a\nb", 1}};
+    const Step steps[] = {
+        {L"one", L"one\ntwo\nthree", 2},
+        {L"one\ntwo\nthree", L"one", -2},
+        {L"one", L"one", 0},
+        {L"a\nb", L"a\nb\nc\nd", 2},
+    };
     bool ran = false;
     ScriptedDialog dialog(kLayoutDialog, [&](ScriptedDialog& d) {
         ZArray<int> followers;
@@ -245,12 +252,12 @@ TEST(DialogBase, FittingATextMovesTheFollowersByTheSameAmount)
         const int line = metrics.tmHeight;
         ASSERT_GT(line, 0);
 
-        d.ResizeElements(kText, followers, ZUnicodeString(L"one"));
         for (const Step& step : steps) {
             SCOPED_TRACE(testing::Message() << "extra lines " << step.extraLines);
+            d.ResizeElements(kText, followers, ZUnicodeString(step.from));
             const RECT text = ChildRect(d, kText), edit = ChildRect(d, kEdit), ok = ChildRect(d, IDOK);
             const SIZE dialogSize = WindowSize(d);
-            d.ResizeElements(kText, followers, ZUnicodeString(step.text));
+            d.ResizeElements(kText, followers, ZUnicodeString(step.to));
             const int delta = step.extraLines * line;
             const RECT text2 = ChildRect(d, kText), edit2 = ChildRect(d, kEdit), ok2 = ChildRect(d, IDOK);
             EXPECT_EQ(text2.bottom - text2.top, text.bottom - text.top + delta);
@@ -259,7 +266,6 @@ TEST(DialogBase, FittingATextMovesTheFollowersByTheSameAmount)
             EXPECT_EQ(edit2.bottom - edit2.top, edit.bottom - edit.top);
             EXPECT_EQ(ok2.top, ok.top + delta);
             EXPECT_EQ(WindowSize(d).cy, dialogSize.cy + delta);
-            d.ResizeElements(kText, followers, ZUnicodeString(L"one"));
         }
         ran = true;
         d.EndDialog(IDOK);
@@ -359,7 +365,7 @@ TEST(ProgressDialog, PostCloseReturnsWhenTheDialogCouldNotOpen)
     // The modal limit refuses the progress dialog: its worker must not wait forever.
     bool innerRefused = false;
     std::function<void(ScriptedDialog&)> nest = [&](ScriptedDialog& d) {
-        if (ZDialog::GetModalDepth() < ZDialog::kMaxModalDepth) {
+        if (ZDialog::GetModalDepth() < kLimit) {
             ScriptedDialog inner(kLayoutDialog, nest, &d);
             inner.DoModal();
         } else {
