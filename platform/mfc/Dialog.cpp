@@ -193,6 +193,15 @@ void AFXAPI DDX_Text(CDataExchange* dx, int id, UINT& value)
     }
 }
 
+void AFXAPI DDX_Text(CDataExchange* dx, int id, DWORD& value)
+{
+    // DWORD is as wide as UINT here: the same text, the same refusals.
+    static_assert(sizeof(DWORD) == sizeof(UINT));
+    UINT copy = value;
+    DDX_Text(dx, id, copy);
+    value = copy;
+}
+
 void AFXAPI DDX_Check(CDataExchange* dx, int id, int& value)
 {
     HWND control = dx->PrepareCtrl(id);

@@ -103,6 +103,7 @@ private:
 TESSARO_MFC_API void AFXAPI DDX_Text(CDataExchange* dx, int id, CStringW& value);
 TESSARO_MFC_API void AFXAPI DDX_Text(CDataExchange* dx, int id, int& value);
 TESSARO_MFC_API void AFXAPI DDX_Text(CDataExchange* dx, int id, UINT& value);
+TESSARO_MFC_API void AFXAPI DDX_Text(CDataExchange* dx, int id, DWORD& value);
 TESSARO_MFC_API void AFXAPI DDX_Check(CDataExchange* dx, int id, int& value);
 // The index of the checked button in the group starting at id; -1 for none.
 TESSARO_MFC_API void AFXAPI DDX_Radio(CDataExchange* dx, int id, int& value);
