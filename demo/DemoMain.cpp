@@ -14,6 +14,8 @@ void ShowSettings();
 void ShowCustomize();
 // demo/DemoDialog.cpp
 void ShowDataExchangeDialog();
+// demo/DemoProgress.cpp
+void ShowProgressAndResult();
 
 namespace {
 
@@ -41,5 +43,6 @@ int wmain()
     ShowCustomize();
     ShowPackets();
     ShowDataExchangeDialog();
+    ShowProgressAndResult();
     return 0;
 }

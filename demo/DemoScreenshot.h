@@ -1,0 +1,11 @@
+// Screenshots for a person to check: the window as it is on the screen, saved
+// as PNG in TESSARO_DEMO_OUTPUT.
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+
+// The saved file's path, or empty when there is no output folder or the
+// capture failed.
+std::wstring SaveScreenshot(HWND window, const wchar_t* name);
