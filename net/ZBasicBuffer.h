@@ -40,6 +40,11 @@ public:
         return Append(static_cast<const void*>(nullptr), length, reserve);
     }
 
+    // Test hook: called with each storage block and its capacity just before
+    // it is freed, after any wipe. Returns the previous hook.
+    using FreeHook = void (*)(const void* block, size_t bytes);
+    static FreeHook SetFreeHook(FreeHook hook);
+
 private:
     void Grow(size_t capacity);
     void FreeStorage() noexcept;
