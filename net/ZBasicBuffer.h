@@ -25,6 +25,9 @@ public:
     void SetDataLength(size_t length) override;
     void* Append(const void* data, size_t length, size_t reserve) override;
 
+    // Wipes from now on, the block it holds included; wiping stays on.
+    void SetWipe() { m_wipe = true; }
+
     ~ZBasicBuffer() override;
 
     // Appends the UTF-16 units as they are (2 bytes each).

@@ -930,12 +930,14 @@ bool ZPacket::PutPacket(IPacket* source, LengthFormat format)
     if (!PrefixHolds(format, total) || PacketHoldsTerminator(format, source))
         return false;
     if (source == this) {
-        std::vector<unsigned char> copy;
-        copy.reserve(total);
+        // Copied first, since the writes may land in the buffers being read; the
+        // copy wipes as this packet does.
+        ZUnknownPointer<ZBasicBuffer> copy;
+        copy.Attach(new ZBasicBuffer(total, m_wipe));
         for (IBuffer* buffer : m_buffers)
-            copy.insert(copy.end(), buffer->GetData(), buffer->GetData() + buffer->GetDataLength());
+            copy->Append(buffer->GetData(), buffer->GetDataLength(), 0);
         WritePrefix(format, total);
-        WriteRaw(copy.data(), copy.size(), copy.size());
+        WriteRaw(copy->GetData(), copy->GetDataLength(), copy->GetDataLength());
         WriteTerminator(format);
         return true;
     }
@@ -1027,6 +1029,8 @@ bool ZPacket::PutString(const wchar_t* text, LengthFormat format)
 
 bool ZPacket::PutString(const ZUnicodeString& text, LengthFormat format)
 {
+    if (text.IsSensitive())
+        WipeFromNowOn();
     return PutString(text.c_str(), text.length(), format);
 }
 
@@ -1034,12 +1038,23 @@ bool ZPacket::PutAnsiString(const char* text, LengthFormat format)
 {
     if (!text)
         return false;
-    return PutString(ZString(text).ToUnicode(), format);
+    // Nothing tells a secret from plain text here, so the copies are wiped.
+    const ZUnicodeString wide = ZString(text, Str::Sensitive).ToUnicode();
+    return PutString(wide.c_str(), wide.length(), format);
 }
 
 bool ZPacket::PutString(const ZString& text, LengthFormat format)
 {
     return PutString(text.ToUnicode(), format);
+}
+
+void ZPacket::WipeFromNowOn()
+{
+    m_wipe = true;
+    for (IBuffer* buffer : m_buffers) {
+        if (auto* own = dynamic_cast<ZBasicBuffer*>(buffer))
+            own->SetWipe();
+    }
 }
 
 void ZPacket::InsertBuffer(IBuffer* buffer)
