@@ -169,7 +169,7 @@ bool StoreBstr(VARIANT& value, const ZUnicodeString& text)
 ZPacket::ZPacket(size_t initialCapacity, bool wipe) : m_wipe(wipe)
 {
     if (initialCapacity)
-        m_buffers.push_back(new ZBasicBuffer(initialCapacity, wipe));
+        AppendOwnBuffer(initialCapacity);
 }
 
 ZPacket::~ZPacket()
@@ -778,8 +778,7 @@ IBuffer* ZPacket::WriteBuffer(size_t newBufferSize)
         m_writeOffset = 0;
     }
     if (m_writeIndex >= m_buffers.size()) {
-        m_buffers.reserve(m_buffers.size() + 1);
-        m_buffers.push_back(new ZBasicBuffer(std::max<size_t>(newBufferSize, 1), m_wipe));
+        AppendOwnBuffer(std::max<size_t>(newBufferSize, 1));
         m_writeIndex = m_buffers.size() - 1;
         m_writeOffset = 0;
     }
@@ -909,7 +908,7 @@ void ZPacket::PutUint32At(unsigned long value, size_t position)
     const size_t index = m_writeIndex, offset = m_writeOffset;
     const Position at = Locate(position);
     if (at.index == m_buffers.size())
-        m_buffers.push_back(new ZBasicBuffer(std::max<size_t>(at.offset + 4, kBufferSlack), m_wipe));
+        AppendOwnBuffer(std::max<size_t>(at.offset + 4, kBufferSlack));
     m_writeIndex = at.index;
     m_writeOffset = at.offset;
     WriteUnsigned(value, 4);
@@ -1046,6 +1045,14 @@ bool ZPacket::PutAnsiString(const char* text, LengthFormat format)
 bool ZPacket::PutString(const ZString& text, LengthFormat format)
 {
     return PutString(text.ToUnicode(), format);
+}
+
+void ZPacket::AppendOwnBuffer(size_t capacity)
+{
+    ZUnknownPointer<IBuffer> buffer;
+    buffer.Attach(new ZBasicBuffer(capacity, m_wipe));
+    m_buffers.push_back(buffer.Get());
+    buffer.Detach();  // the chain's reference from now on
 }
 
 void ZPacket::WipeFromNowOn()

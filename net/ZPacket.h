@@ -143,6 +143,7 @@ private:
     void WritePrefix(LengthFormat format, size_t length);
     void WriteTerminator(LengthFormat format);
     void InsertBuffer(IBuffer* buffer);
+    void AppendOwnBuffer(size_t capacity);
     void WipeFromNowOn();
 
     std::vector<IBuffer*> m_buffers;  // one reference each
