@@ -70,6 +70,8 @@ CFont* ZCreateFont(CClientDC& dc, const ZFontData& data, bool keepQuality)
 
 bool ChooseFontW(LOGFONTW* font, bool allowProportional, int& pointSize)
 {
+    if (!font)
+        return false;
     DWORD flags = CF_SCREENFONTS;
     if (!allowProportional)
         flags |= CF_FIXEDPITCHONLY;

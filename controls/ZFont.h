@@ -23,5 +23,6 @@ TESSARO_API CFont* ZCreateFont(CClientDC& dc, const ZFontData& data, bool keepQu
 // The platform's font dialog over screen fonts, started from *font and
 // limited to fixed-pitch fonts unless allowProportional. On OK, *font and
 // pointSize (tenths of a point) take the choice and the result is true;
-// otherwise both are left as they were.
+// otherwise both are left as they were. A null font is refused (false)
+// without showing the dialog.
 TESSARO_API bool ChooseFontW(LOGFONTW* font, bool allowProportional, int& pointSize);

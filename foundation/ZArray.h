@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <initializer_list>
 #include <new>
 #include <utility>
@@ -20,8 +21,14 @@ public:
     // growBy: how many elements each growth adds; 0 lets the array choose
     // (a quarter of the current size, at least 4), so appends stay amortised O(1).
     explicit ZArray(size_t growBy = 0) : m_growBy(growBy) {}
-    ZArray(std::initializer_list<T> items) { for (const T& item : items) Add(item); }
-    ZArray(const ZArray& other) : m_growBy(other.m_growBy)
+    // Both delegate, so that a copy that throws half-way destroys what it made.
+    ZArray(std::initializer_list<T> items) : ZArray()
+    {
+        Reserve(items.size());
+        for (const T& item : items)
+            Add(item);
+    }
+    ZArray(const ZArray& other) : ZArray(other.m_growBy)
     {
         Reserve(other.m_count);
         for (const T& item : other)
@@ -130,15 +137,27 @@ public:
         }
     }
 
+    // Strong guarantee: elements whose move may throw are copied, and the
+    // array is left as it was when one of those copies throws.
     void Reserve(size_t capacity)
     {
         if (capacity <= m_capacity)
             return;
+        if (capacity > SIZE_MAX / sizeof(T))
+            throw std::bad_alloc();
         T* data = static_cast<T*>(::operator new(capacity * sizeof(T)));
-        for (size_t i = 0; i < m_count; ++i) {
-            new (data + i) T(std::move(m_data[i]));
-            m_data[i].~T();
+        size_t made = 0;
+        try {
+            for (; made < m_count; ++made)
+                new (data + made) T(std::move_if_noexcept(m_data[made]));
+        } catch (...) {
+            for (size_t i = 0; i < made; ++i)
+                data[i].~T();
+            ::operator delete(data);
+            throw;
         }
+        for (size_t i = 0; i < m_count; ++i)
+            m_data[i].~T();
         ::operator delete(m_data);
         m_data = data;
         m_capacity = capacity;

@@ -16,7 +16,7 @@ public:
     ZString() noexcept = default;
 
     // Converted to the thread's ANSI code page; characters it lacks become its
-    // default character.
+    // default character. Both conversions keep the sensitive state.
     explicit ZString(const ZUnicodeString& text);
     ZUnicodeString ToUnicode() const;
 };

@@ -3,7 +3,9 @@
 // return it rather than this base.
 //
 // Sensitivity belongs to the variable: once a string is sensitive, every block
-// it holds is a sensitive one, also after assignment from a plain string.
+// it holds is a sensitive one, also after assignment from a plain string. A
+// string made from a sensitive one (a concatenation with any sensitive
+// operand, a substring, a conversion) is sensitive too.
 // Positions past the end throw std::out_of_range("ZString").
 #pragma once
 
@@ -142,7 +144,7 @@ public:
             throw std::length_error("ZString");
         if (text >= m_psz && text < m_psz + old) {
             // Appending part of ourselves: the block may move.
-            std::basic_string<CharT> copy(text, count);
+            const Derived copy = CopyOf(text, count);
             return append(copy.data(), count);
         }
         CharT* out = MakeWritable(old + count);
@@ -164,9 +166,9 @@ public:
             ThrowOutOfRange();
         if (count == 0)
             return Self();
-        std::basic_string<CharT> copy(text, count);  // text may point into this string
         if (count > MaxLength() - old)
             throw std::length_error("ZString");
+        const Derived copy = CopyOf(text, count);  // text may point into this string
         CharT* out = MakeWritable(old + count);
         std::memmove(out + position + count, out + position, (old - position) * sizeof(CharT));
         std::memcpy(out + position, copy.data(), count * sizeof(CharT));
@@ -209,7 +211,9 @@ public:
     Derived substr(size_t position, size_t count = npos) const
     {
         CheckPosition(position);
-        return Derived(m_psz + position, std::min(count, length() - position));
+        Derived part(GetSensitiveState());
+        part.append(m_psz + position, std::min(count, length() - position));
+        return part;
     }
 
     int compare(std::basic_string_view<CharT> other) const noexcept { return view().compare(other); }
@@ -229,7 +233,7 @@ public:
 
     friend Derived operator+(const ZStringCore& a, const ZStringCore& b)
     {
-        Derived result(a.GetSensitiveState());
+        Derived result(a.IsSensitive() || b.IsSensitive() ? Str::Sensitive : Str::NotSensitive);
         result.reserve(a.length() + b.length());
         result.append(a);
         result.append(b);
@@ -276,7 +280,7 @@ protected:
             return;
         }
         if (text >= m_psz && text < m_psz + length()) {
-            std::basic_string<CharT> copy(text, count);
+            const Derived copy = CopyOf(text, count);
             return Assign(copy.data(), count);
         }
         if (count > MaxLength())
@@ -306,6 +310,14 @@ private:
     }
 
     Header* Block() const noexcept { return reinterpret_cast<Header*>(m_psz) - 1; }
+
+    // A copy of our own text that is wiped as this string's would be.
+    Derived CopyOf(const CharT* text, size_t count) const
+    {
+        Derived copy(GetSensitiveState());
+        copy.append(text, count);
+        return copy;
+    }
     Derived& Self() noexcept { return static_cast<Derived&>(*this); }
 
     void SetLength(size_t characters) noexcept

@@ -61,7 +61,7 @@ size_t ZConvertFromLocale(const char* text, size_t length, wchar_t* out, size_t 
 
 }  // namespace Tessaro
 
-ZUnicodeString::ZUnicodeString(const ZString& text)
+ZUnicodeString::ZUnicodeString(const ZString& text) : Base(text.GetSensitiveState())
 {
     const size_t needed = Tessaro::ZConvertFromLocale(text.c_str(), text.length(), nullptr, 0);
     wchar_t* out = GetBuffer(needed);
@@ -109,7 +109,7 @@ bool ZUnicodeString::FormatV(const wchar_t* pattern, va_list* arguments)
     return true;
 }
 
-ZString::ZString(const ZUnicodeString& text)
+ZString::ZString(const ZUnicodeString& text) : Base(text.GetSensitiveState())
 {
     const size_t needed = Tessaro::ZConvertToLocale(text.c_str(), text.length(), nullptr, 0);
     char* out = GetBuffer(needed);

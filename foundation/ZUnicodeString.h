@@ -38,7 +38,8 @@ public:
         return a.view() == std::wstring_view(b.GetString(), static_cast<size_t>(b.GetLength()));
     }
 
-    // Converted from the thread's ANSI code page.
+    // Converted from the thread's ANSI code page; both conversions keep the
+    // sensitive state.
     explicit ZUnicodeString(const ZString& text);
     ZString ToLocale() const;
 

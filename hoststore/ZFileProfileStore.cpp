@@ -483,6 +483,73 @@ bool WriteFileAtomically(const SharedState& state, const std::wstring& path, con
     return ok;
 }
 
+// The writer of a temporary is gone when its process has ended, or when the
+// process now holding that id started after the temporary was made. A process
+// that cannot be asked about counts as a live writer.
+bool WriterIsGone(DWORD processId, const FILETIME& madeAt)
+{
+    HANDLE process = ::OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, processId);
+    if (!process)
+        return ::GetLastError() == ERROR_INVALID_PARAMETER;  // no such process
+    DWORD exitCode = 0;
+    FILETIME created, exited, kernel, user;
+    bool gone = false;
+    if (::GetExitCodeProcess(process, &exitCode) && exitCode != STILL_ACTIVE)
+        gone = true;
+    else if (::GetProcessTimes(process, &created, &exited, &kernel, &user))
+        gone = ::CompareFileTime(&created, &madeAt) > 0;
+    ::CloseHandle(process);
+    return gone;
+}
+
+// "<pid>.<n>" as WriteFileAtomically names its temporaries; false for anything else.
+bool ParseTemporaryMiddle(const std::wstring& middle, DWORD& processId)
+{
+    const size_t dot = middle.find(L'.');
+    if (dot == 0 || dot == std::wstring::npos || dot + 1 == middle.size() || dot > 10)
+        return false;
+    for (size_t i = 0; i < middle.size(); ++i) {
+        if (i != dot && (middle[i] < L'0' || middle[i] > L'9'))
+            return false;
+    }
+    const unsigned long long id = std::stoull(middle.substr(0, dot));
+    if (id > 0xFFFFFFFFull)
+        return false;
+    processId = static_cast<DWORD>(id);
+    return true;
+}
+
+// Removes the temporaries of path whose writers died between making them and
+// moving them over the file. The caller holds the file's mutex, under which
+// every live writer makes and moves its temporary.
+void RemoveAbandonedTemporaries(const std::wstring& path)
+{
+    const size_t folderEnd = path.find_last_of(L"\\/");
+    const std::wstring folder = folderEnd == std::wstring::npos ? std::wstring() : path.substr(0, folderEnd + 1);
+    const std::wstring fileName = path.substr(folder.size());
+    WIN32_FIND_DATAW found;
+    HANDLE search = ::FindFirstFileW((path + L".*.tmp").c_str(), &found);
+    if (search == INVALID_HANDLE_VALUE)
+        return;
+    do {
+        const std::wstring name = found.cFileName;
+        constexpr size_t kSuffix = 4;  // ".tmp"
+        if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY || name.size() <= fileName.size() + 1 + kSuffix ||
+            !SameName(fileName, name.c_str(), fileName.size()) || name[fileName.size()] != L'.')
+            continue;
+        const std::wstring middle = name.substr(fileName.size() + 1, name.size() - fileName.size() - 1 - kSuffix);
+        DWORD processId = 0;
+        // The earlier of the two times: file systems without a creation time
+        // report another one there, never one before the last write.
+        const FILETIME madeAt = ::CompareFileTime(&found.ftLastWriteTime, &found.ftCreationTime) < 0
+                                    ? found.ftLastWriteTime
+                                    : found.ftCreationTime;
+        if (ParseTemporaryMiddle(middle, processId) && WriterIsGone(processId, madeAt))
+            ::DeleteFileW((folder + name).c_str());
+    } while (::FindNextFileW(search, &found));
+    ::FindClose(search);
+}
+
 bool SaveTopKey(const SharedState& state, TopKey& top)
 {
     std::wstring text;
@@ -792,6 +859,7 @@ private:
         if (!m_node || m_top->readOnly)
             return false;
         ZSynchObjectLock fileGuard(m_top->fileLock.Get());
+        RemoveAbandonedTemporaries(m_top->path);
         if (!Refresh(*m_top))
             return false;
         const std::wstring valueName(name);

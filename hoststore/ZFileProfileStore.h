@@ -35,7 +35,11 @@
 // old one, so a crash or a full disk leaves either the old or the new file,
 // never a mixture; a failed write leaves the file and the value in memory as
 // they were and returns false. Writing a value equal to the stored one does
-// not touch the disk.
+// not touch the disk. A writer killed between making its temporary file
+// ("<key>.ini.<process id>.<n>.tmp") and the move leaves it behind; the next
+// write of that file removes such temporaries once their writer is gone (its
+// process has ended, or the process now holding that id started after the
+// temporary was made), never a live writer's.
 //
 // Sharing: every store and key made by one factory shares one copy of each
 // open top-level key, so a value written through one is read through any

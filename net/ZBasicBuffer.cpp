@@ -4,6 +4,12 @@
 #include <new>
 #include <stdexcept>
 
+namespace {
+
+ZBasicBuffer::FreeHook g_freeHook = nullptr;
+
+}  // namespace
+
 ZBasicBuffer::ZBasicBuffer(size_t initialCapacity, bool wipe) : m_wipe(wipe)
 {
     if (initialCapacity)
@@ -82,7 +88,16 @@ void ZBasicBuffer::FreeStorage() noexcept
         return;
     if (m_wipe)
         ::SecureZeroMemory(m_data, m_capacity);
+    if (FreeHook hook = g_freeHook)
+        hook(m_data, m_capacity);
     delete[] m_data;
     m_data = nullptr;
     m_capacity = 0;
+}
+
+ZBasicBuffer::FreeHook ZBasicBuffer::SetFreeHook(FreeHook hook)
+{
+    FreeHook previous = g_freeHook;
+    g_freeHook = hook;
+    return previous;
 }

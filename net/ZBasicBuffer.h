@@ -25,6 +25,9 @@ public:
     void SetDataLength(size_t length) override;
     void* Append(const void* data, size_t length, size_t reserve) override;
 
+    // Wipes from now on, the block it holds included; wiping stays on.
+    void SetWipe() { m_wipe = true; }
+
     ~ZBasicBuffer() override;
 
     // Appends the UTF-16 units as they are (2 bytes each).
@@ -39,6 +42,11 @@ public:
     {
         return Append(static_cast<const void*>(nullptr), length, reserve);
     }
+
+    // Test hook: called with each storage block and its capacity just before
+    // it is freed, after any wipe. Returns the previous hook.
+    using FreeHook = void (*)(const void* block, size_t bytes);
+    static FreeHook SetFreeHook(FreeHook hook);
 
 private:
     void Grow(size_t capacity);

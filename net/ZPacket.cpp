@@ -169,7 +169,7 @@ bool StoreBstr(VARIANT& value, const ZUnicodeString& text)
 ZPacket::ZPacket(size_t initialCapacity, bool wipe) : m_wipe(wipe)
 {
     if (initialCapacity)
-        m_buffers.push_back(new ZBasicBuffer(initialCapacity, wipe));
+        AppendOwnBuffer(initialCapacity);
 }
 
 ZPacket::~ZPacket()
@@ -778,8 +778,7 @@ IBuffer* ZPacket::WriteBuffer(size_t newBufferSize)
         m_writeOffset = 0;
     }
     if (m_writeIndex >= m_buffers.size()) {
-        m_buffers.reserve(m_buffers.size() + 1);
-        m_buffers.push_back(new ZBasicBuffer(std::max<size_t>(newBufferSize, 1), m_wipe));
+        AppendOwnBuffer(std::max<size_t>(newBufferSize, 1));
         m_writeIndex = m_buffers.size() - 1;
         m_writeOffset = 0;
     }
@@ -909,7 +908,7 @@ void ZPacket::PutUint32At(unsigned long value, size_t position)
     const size_t index = m_writeIndex, offset = m_writeOffset;
     const Position at = Locate(position);
     if (at.index == m_buffers.size())
-        m_buffers.push_back(new ZBasicBuffer(std::max<size_t>(at.offset + 4, kBufferSlack), m_wipe));
+        AppendOwnBuffer(std::max<size_t>(at.offset + 4, kBufferSlack));
     m_writeIndex = at.index;
     m_writeOffset = at.offset;
     WriteUnsigned(value, 4);
@@ -930,12 +929,14 @@ bool ZPacket::PutPacket(IPacket* source, LengthFormat format)
     if (!PrefixHolds(format, total) || PacketHoldsTerminator(format, source))
         return false;
     if (source == this) {
-        std::vector<unsigned char> copy;
-        copy.reserve(total);
+        // Copied first, since the writes may land in the buffers being read; the
+        // copy wipes as this packet does.
+        ZUnknownPointer<ZBasicBuffer> copy;
+        copy.Attach(new ZBasicBuffer(total, m_wipe));
         for (IBuffer* buffer : m_buffers)
-            copy.insert(copy.end(), buffer->GetData(), buffer->GetData() + buffer->GetDataLength());
+            copy->Append(buffer->GetData(), buffer->GetDataLength(), 0);
         WritePrefix(format, total);
-        WriteRaw(copy.data(), copy.size(), copy.size());
+        WriteRaw(copy->GetData(), copy->GetDataLength(), copy->GetDataLength());
         WriteTerminator(format);
         return true;
     }
@@ -1027,6 +1028,8 @@ bool ZPacket::PutString(const wchar_t* text, LengthFormat format)
 
 bool ZPacket::PutString(const ZUnicodeString& text, LengthFormat format)
 {
+    if (text.IsSensitive())
+        WipeFromNowOn();
     return PutString(text.c_str(), text.length(), format);
 }
 
@@ -1034,12 +1037,31 @@ bool ZPacket::PutAnsiString(const char* text, LengthFormat format)
 {
     if (!text)
         return false;
-    return PutString(ZString(text).ToUnicode(), format);
+    // Nothing tells a secret from plain text here, so the copies are wiped.
+    const ZUnicodeString wide = ZString(text, Str::Sensitive).ToUnicode();
+    return PutString(wide.c_str(), wide.length(), format);
 }
 
 bool ZPacket::PutString(const ZString& text, LengthFormat format)
 {
     return PutString(text.ToUnicode(), format);
+}
+
+void ZPacket::AppendOwnBuffer(size_t capacity)
+{
+    ZUnknownPointer<IBuffer> buffer;
+    buffer.Attach(new ZBasicBuffer(capacity, m_wipe));
+    m_buffers.push_back(buffer.Get());
+    buffer.Detach();  // the chain's reference from now on
+}
+
+void ZPacket::WipeFromNowOn()
+{
+    m_wipe = true;
+    for (IBuffer* buffer : m_buffers) {
+        if (auto* own = dynamic_cast<ZBasicBuffer*>(buffer))
+            own->SetWipe();
+    }
 }
 
 void ZPacket::InsertBuffer(IBuffer* buffer)

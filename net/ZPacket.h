@@ -6,7 +6,9 @@
 // reaches a buffer's data length. Write cursor: (buffer index, offset); it moves on
 // when it reaches a buffer's capacity, and every put raises the buffer's data length
 // to the offset. Buffers the packet makes for itself are ZBasicBuffers carrying the
-// packet's wipe flag, sized to the whole pending write plus 1024 bytes.
+// packet's wipe flag, sized to the whole pending write plus 1024 bytes. Putting a
+// sensitive string turns the flag on for good and makes every ZBasicBuffer in the
+// chain wipe, so the secret's bytes are never freed unwiped.
 #pragma once
 
 #include <cstdint>
@@ -141,6 +143,8 @@ private:
     void WritePrefix(LengthFormat format, size_t length);
     void WriteTerminator(LengthFormat format);
     void InsertBuffer(IBuffer* buffer);
+    void AppendOwnBuffer(size_t capacity);
+    void WipeFromNowOn();
 
     std::vector<IBuffer*> m_buffers;  // one reference each
     bool m_bigEndian = true;

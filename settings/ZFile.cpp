@@ -224,18 +224,22 @@ bool ZFile::MapReadOnly(const wchar_t* path)
     if (!ZFile::Open(path, GENERIC_READ, OPEN_EXISTING))
         return false;
     const int64_t size = GetSize();
-    if (size < 0)
-        return false;
     if (size == 0)
         return true;  // nothing to map; the platform refuses empty mappings
-    HANDLE mapping = ::CreateFileMappingW(m_hFile, nullptr, PAGE_READONLY, 0, 0, nullptr);
-    if (!mapping)
-        return false;
-    m_view = ::MapViewOfFile(mapping, FILE_MAP_READ, 0, 0, 0);
+    HANDLE mapping = size > 0 ? ::CreateFileMappingW(m_hFile, nullptr, PAGE_READONLY, 0, 0, nullptr) : nullptr;
+    if (mapping) {
+        m_view = ::MapViewOfFile(mapping, FILE_MAP_READ, 0, 0, 0);
+        const DWORD error = ::GetLastError();
+        ::CloseHandle(mapping);  // the view keeps the section alive
+        ::SetLastError(error);
+    }
+    if (m_view)
+        return true;
+    // A failure leaves nothing open, as a failed Open does.
     const DWORD error = ::GetLastError();
-    ::CloseHandle(mapping);  // the view keeps the section alive
+    Close();
     ::SetLastError(error);
-    return m_view != nullptr;
+    return false;
 }
 
 bool ZFile::CreateTempFile(const wchar_t* folder, const wchar_t* prefix, UINT unique, ZUnicodeString& name)

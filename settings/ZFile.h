@@ -48,7 +48,8 @@ public:
     bool Unlock(int64_t offset, int64_t length);
 
     // Opens the file for reading and maps all of it. An empty file opens with
-    // no view (GetMappedView() is null) and counts as success.
+    // no view (GetMappedView() is null) and counts as success. On failure the
+    // file is closed.
     bool MapReadOnly(const wchar_t* path);
     const void* GetMappedView() const { return m_view; }
 

@@ -21,19 +21,21 @@ bool CopyBinaryValue(const ZProfileKey& source, ZProfileKey& destination, const 
     DWORD size = 0;
     if (!source.ReadBinary(name, nullptr, size))
         return false;
-    std::vector<BYTE> buffer;
+    // Wiped however the copy ends, an exception from either store included.
+    struct WipedBuffer {
+        std::vector<BYTE> bytes;
+        ~WipedBuffer() { ::SecureZeroMemory(bytes.data(), bytes.size()); }
+    } buffer;
     try {
         // One byte at least, so that an empty value is read through a real
         // buffer and not mistaken for another size request.
-        buffer.resize(size ? size : 1);
+        buffer.bytes.resize(size ? size : 1);
     } catch (const std::bad_alloc&) {
         return false;
     }
     DWORD read = size;
-    bool ok = source.ReadBinary(name, buffer.data(), read) && read <= size &&
-              destination.WriteBinary(name, buffer.data(), read);
-    ::SecureZeroMemory(buffer.data(), buffer.size());
-    return ok;
+    return source.ReadBinary(name, buffer.bytes.data(), read) && read <= size &&
+           destination.WriteBinary(name, buffer.bytes.data(), read);
 }
 
 bool CopyValue(const ZProfileKey& source, ZProfileKey& destination, const wchar_t* name, DWORD type)

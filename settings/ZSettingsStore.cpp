@@ -310,11 +310,13 @@ void ZSettingsStore::SetToolBarVersion(DWORD version)
 
 bool ZSettingsStore::StoreMenuBarVersion()
 {
+    ZSynchObjectLock lock(g_storeLock);
     return m_pKey && m_pKey->WriteDword(kMenuBarVersion, m_dwReleaseMenuBarVersion);
 }
 
 bool ZSettingsStore::StoreToolBarVersion()
 {
+    ZSynchObjectLock lock(g_storeLock);
     return m_pKey && m_pKey->WriteDword(kToolBarVersion, m_dwReleaseToolBarVersion);
 }
 
@@ -331,6 +333,7 @@ bool ZSettingsStore::ToolBarReleaseVersionGreaterThanLoadedVersion()
 bool ZSettingsStore::IsToolBarCustomized()
 {
     DWORD customized = 0;
+    ZSynchObjectLock lock(g_storeLock);
     if (m_pKey)
         m_pKey->ReadDword(kToolBarIsCustom, customized);
     return customized != 0;
@@ -338,6 +341,7 @@ bool ZSettingsStore::IsToolBarCustomized()
 
 bool ZSettingsStore::SetToolBarCustomized(bool customized)
 {
+    ZSynchObjectLock lock(g_storeLock);
     return m_pKey && m_pKey->WriteDword(kToolBarIsCustom, customized ? 1 : 0);
 }
 
@@ -365,23 +369,21 @@ bool ZSettingsStore::LoadFrameworkVersion(int& major, int& minor)
     return true;
 }
 
+// Both hold the lock for the whole copy, so a CleanUp on another thread
+// cannot free the working key while it is read or written.
 bool ZSettingsStore::Load(const ZProfileKey& from)
 {
-    {
-        ZSynchObjectLock lock(g_storeLock);
-        OpenWorkingKey();
-    }
     ZProfileKey source(from, GetIniFilename().c_str());
+    ZSynchObjectLock lock(g_storeLock);
+    OpenWorkingKey();
     return m_pKey->CopyFrom(source);
 }
 
 bool ZSettingsStore::Save(const ZProfileKey& to)
 {
-    {
-        ZSynchObjectLock lock(g_storeLock);
-        OpenWorkingKey();
-    }
     ZProfileKey destination(to, GetIniFilename().c_str());
+    ZSynchObjectLock lock(g_storeLock);
+    OpenWorkingKey();
     return destination.CopyFrom(*m_pKey);
 }
 

@@ -4,6 +4,7 @@
 
 #include <cstring>
 #include <cwchar>
+#include <memory>
 #include <new>
 
 #include "TessaroMessages.h"
@@ -23,22 +24,35 @@ void CloseClipboardKeepingError()
     ::SetLastError(error);
 }
 
+struct GlobalFreer {
+    void operator()(void* block) const { ::GlobalFree(block); }
+};
+using OwnedGlobal = std::unique_ptr<void, GlobalFreer>;
+
+struct SourceReleaser {
+    void operator()(COleDataSource* source) const { source->InternalRelease(); }
+};
+using OwnedSource = std::unique_ptr<COleDataSource, SourceReleaser>;
+
 }  // namespace
 
 bool ZCopyBufferToClipboard(void* handle)
 {
     if (!handle)
         return false;
-    auto* source = new (std::nothrow) COleDataSource;
-    if (!source) {
-        ::GlobalFree(handle);
+    OwnedGlobal block(handle);
+    OwnedSource source(new (std::nothrow) COleDataSource);
+    if (!source)
+        return false;
+    try {
+        source->CacheGlobalData(CF_UNICODETEXT, static_cast<HGLOBAL>(block.get()));
+    } catch (const std::bad_alloc&) {
         return false;
     }
-    source->CacheGlobalData(CF_UNICODETEXT, static_cast<HGLOBAL>(handle));
-    if (FAILED(source->SetClipboard())) {
-        source->InternalRelease();  // frees the block with the source
+    block.release();  // the source frees it from now on
+    if (FAILED(source->SetClipboard()))
         return false;
-    }
+    source.release();  // the clipboard holds it now
     return true;
 }
 

@@ -19,7 +19,7 @@
 // Puts a GlobalAlloc block holding a null-terminated UTF-16 text on the
 // clipboard as CF_UNICODETEXT; the clipboard owns the block from then on, also
 // when this fails (it is freed). Returns false when the data source cannot be
-// made or the clipboard refuses it.
+// made or filled (memory runs out) or the clipboard refuses it.
 TESSARO_API bool ZCopyBufferToClipboard(void* handle);
 // Copies text (with its terminator) into a new block and hands it to
 // ZCopyBufferToClipboard. nullptr gives false and touches nothing.

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <memory>
 #include <new>
 
 IMPLEMENT_DYNAMIC(CMemoryException, CException)
@@ -414,18 +415,17 @@ CObject* CArchive::ReadObject(const CRuntimeClass* requested)
     CRuntimeClass* classInfo = LoadClassAfterTag(tag, index, nullptr);
     if (requested && !classInfo->IsDerivedFrom(requested))
         AfxThrowArchiveException(CArchiveException::badClass);
-    CObject* object = classInfo->CreateObject();
+    std::unique_ptr<CObject> object(classInfo->CreateObject());
     if (!object)
         AfxThrowMemoryException();
     const size_t slot = m_loadArray.size();
-    m_loadArray.push_back({object, false});
+    m_loadArray.push_back({object.get(), false});
     try {
         object->Serialize(*this);
     } catch (...) {
         // The archive is unusable after a failed load; the half-read object goes.
         m_loadArray[slot].pointer = nullptr;
-        delete object;
         throw;
     }
-    return object;
+    return object.release();
 }

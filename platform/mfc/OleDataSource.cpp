@@ -5,6 +5,8 @@
 
 namespace {
 
+COleDataSource::CacheHook g_cacheHook = nullptr;
+
 // A private copy of a block, as a consumer of GetData owns what it receives.
 HGLOBAL CopyGlobal(HGLOBAL source)
 {
@@ -97,8 +99,17 @@ COleDataSource::~COleDataSource()
         ::GlobalFree(entry.data);
 }
 
+COleDataSource::CacheHook COleDataSource::SetCacheHook(CacheHook hook)
+{
+    CacheHook previous = g_cacheHook;
+    g_cacheHook = hook;
+    return previous;
+}
+
 void COleDataSource::CacheGlobalData(CLIPFORMAT cfFormat, HGLOBAL hGlobal, LPFORMATETC lpFormatEtc)
 {
+    if (CacheHook hook = g_cacheHook)
+        hook(*this);
     FORMATETC format = {cfFormat, nullptr, DVASPECT_CONTENT, -1, TYMED_HGLOBAL};
     if (lpFormatEtc) {
         format = *lpFormatEtc;

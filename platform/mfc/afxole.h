@@ -21,7 +21,8 @@ public:
     COleDataSource(const COleDataSource&) = delete;
     COleDataSource& operator=(const COleDataSource&) = delete;
 
-    // The source owns hGlobal from now on; caching a format again replaces its block.
+    // The source owns hGlobal from now on; caching a format again replaces its
+    // block. When it throws (out of memory) the caller still owns hGlobal.
     void CacheGlobalData(CLIPFORMAT cfFormat, HGLOBAL hGlobal, LPFORMATETC lpFormatEtc = nullptr);
     // Offers the cached data on the clipboard (OleSetClipboard, so OLE must be
     // initialised on the thread). The framework reports a failure by throwing;
@@ -31,6 +32,11 @@ public:
     DWORD InternalAddRef();
     // Deletes the source when the last reference goes.
     DWORD InternalRelease();
+
+    // Test seam: called as CacheGlobalData begins; a hook that throws stands in
+    // for running out of memory there. Returns the previous hook.
+    using CacheHook = void (*)(COleDataSource& source);
+    static CacheHook SetCacheHook(CacheHook hook);
 
 private:
     struct Entry {

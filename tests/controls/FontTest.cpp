@@ -8,6 +8,7 @@
 #include "foundation/ZReportMessageParams.h"
 #include "tests/support/MessageBoxWatcher.h"
 
+#include <algorithm>
 #include <memory>
 #include <string>
 #include <vector>
@@ -171,6 +172,52 @@ TEST(ChooseFont, CancellingLeavesTheFontAloneAndFixedOnlyListsFixedFaces)
     for (const std::wstring& face : listed[1])
         proportionalListed |= !IsFixedPitch(face);
     EXPECT_TRUE(proportionalListed);
+}
+
+
+// Presses OK once in every dialog that opens, counting them.
+struct DialogConfirmer {
+    static inline std::vector<HWND> dialogs;
+    static inline HHOOK hook = nullptr;
+    static LRESULT CALLBACK Hook(int code, WPARAM wParam, LPARAM lParam)
+    {
+        HWND window = reinterpret_cast<HWND>(wParam);
+        wchar_t className[16] = {};
+        if (code == HCBT_ACTIVATE && ::GetClassNameW(window, className, 16) && std::wstring(className) == L"#32770" &&
+            std::find(dialogs.begin(), dialogs.end(), window) == dialogs.end()) {
+            dialogs.push_back(window);
+            ::PostMessageW(window, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
+        }
+        return ::CallNextHookEx(hook, code, wParam, lParam);
+    }
+};
+
+TEST(ChooseFont, OkFillsTheFontAndANullFontIsRefusedWithoutADialog)
+{
+    struct Case {
+        bool withFont;
+        bool chosen;
+        size_t dialogs;
+    };
+    for (const Case c : {Case{true, true, 1u}, Case{false, false, 0u}}) {
+        SCOPED_TRACE(c.withFont ? "font given" : "null font");
+        LOGFONTW font = Description(L"Courier New", -13).logFont;
+        font.lfFaceName[0] = L'\0';
+        int pointSize = 123;
+        DialogConfirmer::dialogs.clear();
+        DialogConfirmer::hook = ::SetWindowsHookExW(WH_CBT, DialogConfirmer::Hook, nullptr, ::GetCurrentThreadId());
+        ASSERT_NE(DialogConfirmer::hook, nullptr);
+        const bool chosen = ChooseFontW(c.withFont ? &font : nullptr, false, pointSize);
+        ::UnhookWindowsHookEx(DialogConfirmer::hook);
+        EXPECT_EQ(chosen, c.chosen);
+        EXPECT_EQ(DialogConfirmer::dialogs.size(), c.dialogs);
+        if (c.chosen) {
+            EXPECT_NE(font.lfFaceName[0], L'\0') << "the chosen face is written back";
+            EXPECT_NE(pointSize, 123);
+        } else {
+            EXPECT_EQ(pointSize, 123);
+        }
+    }
 }
 
 }  // namespace

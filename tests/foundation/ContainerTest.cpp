@@ -4,6 +4,7 @@
 #include <map>
 #include <random>
 #include <string>
+#include <vector>
 
 #include "foundation/ZArray.h"
 #include "foundation/ZMap.h"
@@ -29,6 +30,75 @@ TEST(ZArrayTest, GrowsInsertsRemovesAndChecksIndices)
     EXPECT_THROW(a.RemoveAt(5, a.GetCount()), ZArray<std::wstring>::OutOfRange);
     a.Add(a[0]);  // the source lives inside the array while it grows
     EXPECT_EQ(a[a.GetCount() - 1], L"first");
+}
+
+// Counts live instances and throws on the n-th copy made after Arm(n). Its
+// move may throw as far as the array can tell (it copies), so growth must copy.
+class ThrowsOnCopy {
+public:
+    struct Failure {};
+    static inline int live = 0;
+    static inline int copiesLeft = -1;  // -1: never throws
+    static void Arm(int n) { copiesLeft = n; }
+
+    explicit ThrowsOnCopy(int value) : m_value(value) { ++live; }
+    ThrowsOnCopy(const ThrowsOnCopy& other) : m_value(other.m_value)
+    {
+        if (copiesLeft > 0 && --copiesLeft == 0)
+            throw Failure();
+        ++live;
+    }
+    ThrowsOnCopy& operator=(const ThrowsOnCopy&) = default;
+    ~ThrowsOnCopy() { --live; }
+    int Value() const { return m_value; }
+
+private:
+    int m_value;
+};
+
+std::vector<int> ValuesOf(const ZArray<ThrowsOnCopy>& array)
+{
+    std::vector<int> values;
+    for (const ThrowsOnCopy& item : array)
+        values.push_back(item.Value());
+    return values;
+}
+
+TEST(ZArrayTest, AThrowingCopyLeavesNoElementBehind)
+{
+    struct Case {
+        const char* what;
+        void (*act)(ZArray<ThrowsOnCopy>& source);
+    };
+    const Case cases[] = {
+        {"copy construction", [](ZArray<ThrowsOnCopy>& source) { ZArray<ThrowsOnCopy> copy(source); }},
+        {"copy assignment",
+         [](ZArray<ThrowsOnCopy>& source) {
+             ZArray<ThrowsOnCopy> copy;
+             copy.Add(ThrowsOnCopy(99));
+             copy = source;
+         }},
+        {"Reserve", [](ZArray<ThrowsOnCopy>& source) { source.Reserve(source.GetCapacity() + 16); }},
+        {"growth on Add", [](ZArray<ThrowsOnCopy>& source) { source.Add(ThrowsOnCopy(7)); }},
+    };
+    for (const Case& c : cases) {
+        for (int failAt = 1; failAt <= 5; ++failAt) {
+            SCOPED_TRACE(testing::Message() << c.what << ", copy " << failAt << " throws");
+            ThrowsOnCopy::Arm(-1);
+            ZArray<ThrowsOnCopy> source(1);  // full, so that an Add grows it
+            for (int i = 1; i <= 5; ++i)
+                source.Add(ThrowsOnCopy(i));
+            const int liveBefore = ThrowsOnCopy::live;
+            const size_t capacityBefore = source.GetCapacity();
+            ThrowsOnCopy::Arm(failAt);
+            EXPECT_THROW(c.act(source), ThrowsOnCopy::Failure);
+            ThrowsOnCopy::Arm(-1);
+            EXPECT_EQ(ThrowsOnCopy::live, liveBefore) << "elements leaked or destroyed twice";
+            EXPECT_EQ(ValuesOf(source), (std::vector<int>{1, 2, 3, 4, 5}));
+            EXPECT_EQ(source.GetCapacity(), capacityBefore);
+        }
+    }
+    EXPECT_EQ(ThrowsOnCopy::live, 0);
 }
 
 TEST(ZArrayTest, OutOfRangeIsNotAStdException)

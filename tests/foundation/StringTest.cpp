@@ -8,6 +8,7 @@
 
 #include "foundation/ZString.h"
 #include "foundation/ZUnicodeString.h"
+#include "tests/support/FreedMemoryWatch.h"
 
 namespace {
 
@@ -174,6 +175,63 @@ TEST(Sensitivity, GrowthWipesTheOldSensitiveBlock)
     for (const FreedBlock& block : g_freed)
         for (unsigned char b : block.bytes)
             ASSERT_EQ(b, 0);
+}
+
+// Every string made from a secret, whatever the other operand, keeps it only
+// in blocks that are wiped.
+constexpr wchar_t kSecret[] = L"Tr0ub4dor&3-unique-secret";
+
+struct SecretPath {
+    const char* name;
+    void (*run)();
+};
+
+const SecretPath kSecretPaths[] = {
+    {"plain + secret (UTF-16)",
+     [] {
+         const ZUnicodeString secret(kSecret, Str::Sensitive);
+         const ZUnicodeString joined = ZUnicodeString(L"user:") + secret;
+         EXPECT_TRUE(joined.IsSensitive());
+     }},
+    {"plain + secret (ANSI)",
+     [] {
+         const ZString secret(ZUnicodeString(kSecret, Str::Sensitive));
+         const ZString joined = ZString("user:") + secret;
+         EXPECT_TRUE(joined.IsSensitive());
+     }},
+    {"ZString from a secret ZUnicodeString",
+     [] {
+         const ZString narrow(ZUnicodeString(kSecret, Str::Sensitive));
+         EXPECT_TRUE(narrow.IsSensitive());
+     }},
+    {"ToLocale",
+     [] {
+         const ZUnicodeString secret(kSecret, Str::Sensitive);
+         EXPECT_TRUE(secret.ToLocale().IsSensitive());
+     }},
+    {"ToUnicode and ZUnicodeString from a secret ZString",
+     [] {
+         const ZString secret(ZUnicodeString(kSecret, Str::Sensitive));
+         EXPECT_TRUE(secret.ToUnicode().IsSensitive());
+         EXPECT_TRUE(ZUnicodeString(secret).IsSensitive());
+     }},
+    {"substr",
+     [] {
+         const ZUnicodeString secret(kSecret, Str::Sensitive);
+         const ZUnicodeString tail = secret.substr(0);
+         EXPECT_TRUE(tail.IsSensitive());
+     }},
+};
+
+TEST(Sensitivity, ResultsBuiltFromASecretLeaveNoCopyInFreedMemory)
+{
+    for (const SecretPath& path : kSecretPaths) {
+        SCOPED_TRACE(path.name);
+        TestSupport::FreedMemoryWatch watch;
+        path.run();
+        EXPECT_GT(watch.BlocksFreed(), 0u);
+        EXPECT_FALSE(watch.HoldsText(kSecret)) << "the secret is in a block freed without a wipe";
+    }
 }
 
 TEST(Bounds, PositionsPastTheEndThrow)

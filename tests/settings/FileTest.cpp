@@ -286,6 +286,33 @@ TEST(ZFileMap, MapsTheWholeFileReadOnly)
     EXPECT_EQ(file.GetMappedView(), nullptr);
 }
 
+// Opens with the access given instead of the one asked for, so that the
+// mapping fails on a file that did open.
+class NarrowAccessFile : public ZFile {
+public:
+    explicit NarrowAccessFile(DWORD access) : m_access(access) {}
+
+protected:
+    HANDLE OpenHandle(const wchar_t* path, DWORD, DWORD disposition, SECURITY_ATTRIBUTES* security) override
+    {
+        return ZFile::OpenHandle(path, m_access, disposition, security);
+    }
+
+private:
+    DWORD m_access;
+};
+
+TEST(ZFileMap, AFailedMappingClosesTheFile)
+{
+    ScratchFolder folder;
+    ASSERT_TRUE(ScratchFolder::WriteBytes(folder.File(L"m.bin"), "mapped"));
+    NarrowAccessFile file(FILE_READ_ATTRIBUTES);  // enough for the size, not for a mapping
+    EXPECT_FALSE(file.MapReadOnly(folder.File(L"m.bin").c_str()));
+    EXPECT_EQ(::GetLastError(), DWORD(ERROR_ACCESS_DENIED));
+    EXPECT_FALSE(file.IsOpen());
+    EXPECT_EQ(file.GetMappedView(), nullptr);
+}
+
 TEST(ZFileMap, ClosingUnmapsTheView)
 {
     ScratchFolder folder;

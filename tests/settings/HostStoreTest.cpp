@@ -2,8 +2,13 @@
 // the file-per-top-level-key rule, atomic writes and files it cannot read.
 #include <gtest/gtest.h>
 
+#include <windows.h>
+#include <shellapi.h>
+
 #include <map>
 #include <algorithm>
+#include <cstdio>
+#include <cwchar>
 #include <string>
 #include <vector>
 
@@ -11,8 +16,58 @@
 #include "settings/ZProfileStore.h"
 #include "tests/support/ScratchFolder.h"
 #include "tests/support/Mutations.h"
+#include "tests/support/SeededRandom.h"
 
 namespace {
+
+// A writer killed at random moments: the test program starts itself again
+// with this switch, and the child writes Settings\Payload in a loop, the
+// counter going up from the number given, until it is killed.
+constexpr wchar_t kWriterSwitch[] = L"--host-store-writer";
+constexpr DWORD kSlow = 20000;  // generous: process start-up under Wine is slow
+
+// "<n>|" + a pattern that depends on n + "|<n>": a torn file cannot pass for one.
+std::wstring Payload(unsigned long n)
+{
+    std::wstring text = std::to_wstring(n) + L"|";
+    for (unsigned long i = 0; i < 30000; ++i)
+        text += static_cast<wchar_t>(L'a' + (n + i) % 26);
+    return text + L"|" + std::to_wstring(n);
+}
+
+// The counter of a well-formed payload; 0 for anything else.
+unsigned long CounterOf(const std::wstring& text)
+{
+    const size_t bar = text.find(L'|');
+    if (bar == 0 || bar == std::wstring::npos || bar > 9)
+        return 0;
+    const unsigned long n = std::wcstoul(text.substr(0, bar).c_str(), nullptr, 10);
+    return n != 0 && text == Payload(n) ? n : 0;
+}
+
+[[noreturn]] void RunWriter(const std::wstring& folder, unsigned long first, const std::wstring& readyName)
+{
+    HANDLE ready = ::OpenEventW(EVENT_MODIFY_STATE, FALSE, readyName.c_str());
+    ZFileProfileStoreFactory factory(folder.c_str());
+    ZProfileStore store(&factory);
+    ZProfileKey key(*store.GetRootKey(), L"Settings");
+    for (unsigned long n = first;; ++n) {
+        if (!key.WriteString(L"Payload", Payload(n).c_str()))
+            ::ExitProcess(1);
+        if (n == first && ready)
+            ::SetEvent(ready);
+    }
+}
+
+// Runs before gtest's main: a writer child writes until it is killed.
+const bool g_writerChild = [] {
+    int count = 0;
+    wchar_t** arguments = ::CommandLineToArgvW(::GetCommandLineW(), &count);
+    if (arguments && count == 5 && std::wstring(arguments[1]) == kWriterSwitch)
+        RunWriter(arguments[2], std::wcstoul(arguments[3], nullptr, 10), arguments[4]);
+    ::LocalFree(arguments);
+    return false;
+}();
 
 // The plain files in a folder, sorted.
 std::vector<std::wstring> FilesIn(const std::wstring& folder)
@@ -644,6 +699,103 @@ TEST(HostStore, CopyBetweenTopLevelKeysGoesThroughTheFiles)
     const std::map<std::wstring, std::wstring> expected = {
         {L"|n", L"0:1"}, {L"\\Child", L"key"}, {L"\\Child|empty", L"2:"}};
     EXPECT_EQ(tree, expected);
+}
+
+// Each kill must leave the old or the new value, and the next write (here, by
+// the test) removes the temporaries of writers that are gone but never those of
+// a live one.
+TEST(HostStore, AKilledWriterLeavesAWholeFileAndTheNextWriteRemovesItsTemporary)
+{
+    constexpr int kKills = 25;
+    ScratchFolder folder;
+    const std::wstring file = folder.File(L"Settings.ini");
+    // A temporary of this live process, made before any write, must survive.
+    const std::wstring live = file + L"." + std::to_wstring(::GetCurrentProcessId()) + L".999999.tmp";
+    ASSERT_TRUE(ScratchFolder::WriteBytes(live, "live writer"));
+
+    wchar_t program[MAX_PATH] = {};
+    ::GetModuleFileNameW(nullptr, program, MAX_PATH);
+    TestSupport::SeededRandom random;
+    unsigned long seen = 0;
+    int leftovers = 0;
+    for (int kill = 0; kill < kKills; ++kill) {
+        SCOPED_TRACE(testing::Message() << "kill " << kill);
+        const std::wstring readyName = L"TessaroHostStoreWriter-" + std::to_wstring(::GetCurrentProcessId()) +
+                                       L"-" + std::to_wstring(kill);
+        HANDLE ready = ::CreateEventW(nullptr, TRUE, FALSE, readyName.c_str());
+        ASSERT_NE(ready, nullptr);
+        std::wstring command = L"\"" + std::wstring(program) + L"\" " + kWriterSwitch + L" \"" + folder.Path() +
+                               L"\" " + std::to_wstring(seen + 1) + L" " + readyName;
+        STARTUPINFOW startup = {};
+        startup.cb = sizeof startup;
+        PROCESS_INFORMATION child = {};
+        ASSERT_TRUE(::CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
+                                     &child));
+        HANDLE waits[] = {ready, child.hProcess};
+        const DWORD woke = ::WaitForMultipleObjects(2, waits, FALSE, kSlow);
+        ::Sleep(random.Between(0, 40));
+        ::TerminateProcess(child.hProcess, 99);
+        ::WaitForSingleObject(child.hProcess, kSlow);
+        const std::wstring deadPrefix = L"Settings.ini." + std::to_wstring(child.dwProcessId) + L".";
+        ::CloseHandle(child.hThread);
+        ::CloseHandle(child.hProcess);
+        ::CloseHandle(ready);
+        ASSERT_EQ(woke, WAIT_OBJECT_0) << "the writer never wrote";
+
+        std::vector<std::wstring> dead;
+        for (const std::wstring& name : FilesIn(folder.Path()))
+            if (name.starts_with(deadPrefix))
+                dead.push_back(name);
+        leftovers += static_cast<int>(dead.size());
+
+        ZFileProfileStoreFactory factory(folder.Path().c_str());
+        ZProfileStore store(&factory);
+        ZProfileKey key(*store.GetRootKey(), L"Settings");
+        ZUnicodeString text;
+        ASSERT_TRUE(key.ReadString(L"Payload", text));
+        const unsigned long counter = CounterOf(text.str());
+        ASSERT_NE(counter, 0u) << "torn value";
+        EXPECT_GE(counter, seen) << "older than a value read before";
+        seen = counter;
+
+        ASSERT_TRUE(key.WriteDword(L"Round", static_cast<DWORD>(kill))) << "the file is no longer writable";
+        for (const std::wstring& name : dead)
+            EXPECT_EQ(::GetFileAttributesW(folder.File(name).c_str()), INVALID_FILE_ATTRIBUTES)
+                << "left behind: " << testing::PrintToString(name);
+        EXPECT_EQ(FilesIn(folder.Path()),
+                  (std::vector<std::wstring>{L"Settings.ini", live.substr(folder.Path().size() + 1)}));
+    }
+    std::printf("%d kills, %d temporaries left by them\n", kKills, leftovers);
+    RecordProperty("kills", kKills);
+    RecordProperty("leftovers", leftovers);
+}
+
+// A process id is reused: a temporary made before the process now holding its
+// id started was left by an earlier, dead process. Anything not named as our
+// temporaries stays.
+TEST(HostStore, TemporariesOlderThanTheProcessHoldingTheirIdAreRemoved)
+{
+    ScratchFolder folder;
+    const std::wstring own = folder.File(L"Settings.ini." + std::to_wstring(::GetCurrentProcessId()));
+    const std::vector<std::wstring> kept = {L"Settings.ini.x.1.tmp", L"Settings.ini.12.tmp", L"Other.ini.1.1.tmp"};
+    for (const std::wstring& name : kept)
+        ASSERT_TRUE(ScratchFolder::WriteBytes(folder.File(name), "not ours"));
+    ASSERT_TRUE(ScratchFolder::WriteBytes(own + L".1.tmp", "reused id"));
+    HANDLE planted = ::CreateFileW((own + L".1.tmp").c_str(), FILE_WRITE_ATTRIBUTES, 0, nullptr, OPEN_EXISTING,
+                                   FILE_ATTRIBUTE_NORMAL, nullptr);
+    ASSERT_NE(planted, INVALID_HANDLE_VALUE);
+    const FILETIME longAgo = {0x00000000u, 0x01BF53EBu};  // 2000-01-01
+    ASSERT_TRUE(::SetFileTime(planted, &longAgo, nullptr, &longAgo));
+    ::CloseHandle(planted);
+
+    ZFileProfileStoreFactory factory(folder.Path().c_str());
+    ZProfileStore store(&factory);
+    ZProfileKey key(*store.GetRootKey(), L"Settings");
+    ASSERT_TRUE(key.WriteDword(L"Round", 1));
+    std::vector<std::wstring> expected = kept;
+    expected.push_back(L"Settings.ini");
+    std::sort(expected.begin(), expected.end());
+    EXPECT_EQ(FilesIn(folder.Path()), expected);
 }
 
 }  // namespace

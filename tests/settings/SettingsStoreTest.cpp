@@ -5,6 +5,7 @@
 
 #include <afxcoll.h>
 
+#include <atomic>
 #include <cstdlib>
 #include <cstring>
 #include <memory>
@@ -763,6 +764,45 @@ TEST_F(SettingsStore, ThreadsShareTheWorkingKey)
             EXPECT_EQ(value, static_cast<DWORD>(t * 1000 + v));
         }
     }
+}
+
+TEST_F(SettingsStore, LoadAndSaveSurviveACleanUpOnAnotherThread)
+{
+    {
+        ZSettingsStore store;
+        ASSERT_TRUE(store.CreateKey(L"Workspace"));
+        ASSERT_TRUE(store.Write(L"Size", 12));
+    }
+    RawKey backup(L"Backup");
+    ASSERT_TRUE(ZSettingsStore::Save(*backup));
+
+    constexpr int kRounds = 300;
+    std::atomic<bool> done{false};
+    std::atomic<int> failures{0};
+    std::thread copier([&] {
+        for (int i = 0; i < kRounds; ++i) {
+            if (!ZSettingsStore::Save(*backup) || !ZSettingsStore::Load(*backup))
+                ++failures;
+            ZSettingsStore::SetToolBarCustomized(i % 2 != 0);
+            ZSettingsStore::IsToolBarCustomized();
+            ZSettingsStore::StoreMenuBarVersion();
+            ZSettingsStore::StoreToolBarVersion();
+        }
+        done = true;
+    });
+    std::thread cleaner([&] {
+        while (!done)
+            ZSettingsStore::CleanUp();
+    });
+    copier.join();
+    cleaner.join();
+    EXPECT_EQ(failures, 0) << "a copy failed while the working key was closed and reopened";
+
+    ZSettingsStore store;
+    ASSERT_TRUE(store.CreateKey(L"Workspace"));
+    int size = 0;
+    EXPECT_TRUE(store.Read(L"Size", size));
+    EXPECT_EQ(size, 12);
 }
 
 }  // namespace

@@ -3,6 +3,7 @@
 #include <ole2.h>
 
 #include <cstring>
+#include <new>
 #include <string>
 #include <thread>
 #include <vector>
@@ -12,6 +13,7 @@
 #include "tests/textview/TextViewTestLines.h"
 #include "foundation/ZReportMessageParams.h"
 #include "textview/ClipboardBuffer.h"
+#include <afxole.h>
 #include "textview/ZTextViewBuffer.h"
 
 namespace {
@@ -186,6 +188,38 @@ TEST_F(Clipboard, WithoutOleTheCopyFailsAndSaysSo)
     });
     worker.join();
     EXPECT_FALSE(copied);
+}
+
+// Takes a reference of its own on the source being filled, then fails the
+// caching as running out of memory would.
+COleDataSource* g_failedSource = nullptr;
+void FailCaching(COleDataSource& source)
+{
+    source.InternalAddRef();
+    g_failedSource = &source;
+    throw std::bad_alloc();
+}
+
+TEST_F(Clipboard, AFailedCachingFreesTheSourceAndTheBlock)
+{
+    ASSERT_TRUE(ZCopyTextToClipboard(L"keep me"));
+    const wchar_t text[] = L"never cached";
+    HGLOBAL block = ::GlobalAlloc(GMEM_MOVEABLE, sizeof text);
+    ASSERT_NE(block, nullptr);
+    std::memcpy(::GlobalLock(block), text, sizeof text);
+    ::GlobalUnlock(block);
+
+    g_failedSource = nullptr;
+    const COleDataSource::CacheHook previous = COleDataSource::SetCacheHook(FailCaching);
+    bool copied = true;
+    EXPECT_NO_THROW(copied = ZCopyBufferToClipboard(block));
+    COleDataSource::SetCacheHook(previous);
+
+    EXPECT_FALSE(copied);
+    EXPECT_EQ(::GlobalSize(block), 0u) << "the block was not freed";
+    ASSERT_NE(g_failedSource, nullptr);
+    EXPECT_EQ(g_failedSource->InternalRelease(), 0u) << "the source kept a reference nobody holds";
+    EXPECT_EQ(ReadUnicode(), L"keep me");
 }
 
 TEST_F(Clipboard, SetDataReplacesTheContents)

@@ -1,0 +1,32 @@
+// Keeps a copy of every block the string allocator and the byte buffers free
+// while it lives, so that a test can ask whether a secret was left behind in
+// freed memory. One watch at a time.
+#pragma once
+
+#include <cstddef>
+#include <string_view>
+#include <vector>
+
+namespace TestSupport {
+
+class FreedMemoryWatch {
+public:
+    FreedMemoryWatch();
+    ~FreedMemoryWatch();
+    FreedMemoryWatch(const FreedMemoryWatch&) = delete;
+    FreedMemoryWatch& operator=(const FreedMemoryWatch&) = delete;
+
+    size_t BlocksFreed() const;
+    // Whether any freed block holds these bytes.
+    bool Holds(std::string_view bytes) const;
+    // Whether any freed block holds the text as UTF-16 or as single bytes
+    // (its ASCII form, the same in UTF-8 and the ANSI code pages).
+    bool HoldsText(std::wstring_view asciiText) const;
+
+private:
+    using Hook = void (*)(const void*, size_t);
+    Hook m_previousStringHook;
+    Hook m_previousBufferHook;
+};
+
+}  // namespace TestSupport
