@@ -282,7 +282,11 @@ TEST(DialogBase, FittingATextMovesTheFollowersByTheSameAmount)
 class ScriptedProgress : public ZProgressDialog {
 public:
     using ZProgressDialog::ZProgressDialog;
-    std::vector<MSG> userActions;
+    struct Action {
+        UINT message;
+        WPARAM wParam;
+    };
+    std::vector<Action> userActions;
     std::function<void(ScriptedProgress&)> atSentinel;
     CStringW caption;
     CStringW message;
@@ -294,10 +298,8 @@ public:
         GetWindowText(caption);
         GetDlgItemText(3005, message);
         barStyle = GetDlgItem(3004)->GetStyle();
-        for (MSG m : userActions) {
-            m.hwnd = m.hwnd ? m.hwnd : m_hWnd;
-            ::PostMessageW(m.hwnd, m.message, m.wParam, m.lParam);
-        }
+        for (const Action& action : userActions)
+            PostMessage(action.message, action.wParam, 0);
         PostMessage(kStep);
         return result;
     }
@@ -320,8 +322,7 @@ TEST(ProgressDialog, OnlyPostCloseEndsIt)
 {
     ScriptedProgress dialog(ZUnicodeString(L"Working"), ZUnicodeString(L"Job"));
     dialog.userActions = {
-        {nullptr, WM_KEYDOWN, VK_ESCAPE, 0}, {nullptr, WM_KEYDOWN, VK_RETURN, 0},
-        {nullptr, WM_SYSCOMMAND, SC_CLOSE, 0}, {nullptr, WM_CLOSE, 0, 0},
+        {WM_KEYDOWN, VK_ESCAPE}, {WM_KEYDOWN, VK_RETURN}, {WM_SYSCOMMAND, SC_CLOSE}, {WM_CLOSE, 0},
     };
     bool aliveAtSentinel = false;
     std::thread worker;
