@@ -77,8 +77,8 @@ void PrintSections(const wchar_t* path)
     font.init(record, L"Font", L"");
     DemoPrintf(L"  Columns = %d\n  Ratio = %.3f\n  Title = %ls\n  Missing = %ls\n", static_cast<int>(columns),
                static_cast<double>(ratio), title.GetValue().GetString(), missing.GetValue().GetString());
-    DemoPrintf(L"  Font = face \"%ls\", height %ld, weight %ld, %d.%d pt\n", font.m_lf.lfFaceName, font.m_lf.lfHeight,
-               font.m_lf.lfWeight, font.m_nSize / 10, font.m_nSize % 10);
+    DemoPrintf(L"  Font = face \"%ls\", height %ld, weight %ld, %d.%d pt\n", font.m_logFont.lfFaceName, font.m_logFont.lfHeight,
+               font.m_logFont.lfWeight, font.m_size / 10, font.m_size % 10);
 
     name = record.load(file);
     ProfileColorref back;

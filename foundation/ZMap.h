@@ -25,7 +25,7 @@ struct ZMapHash {
     }
 };
 
-namespace ZMapDetail {
+namespace Tessaro::MapDetail {
 template <class CharT>
 size_t SumOfUnits(const CharT* text, size_t length)
 {
@@ -34,23 +34,23 @@ size_t SumOfUnits(const CharT* text, size_t length)
         sum += static_cast<std::make_unsigned_t<CharT>>(text[i]);
     return sum;
 }
-}  // namespace ZMapDetail
+}  // namespace Tessaro::MapDetail
 
 template <>
 struct ZMapHash<ZUnicodeString> {
-    size_t operator()(const ZUnicodeString& key) const { return ZMapDetail::SumOfUnits(key.c_str(), key.length()); }
+    size_t operator()(const ZUnicodeString& key) const { return Tessaro::MapDetail::SumOfUnits(key.c_str(), key.length()); }
 };
 template <>
 struct ZMapHash<ZString> {
-    size_t operator()(const ZString& key) const { return ZMapDetail::SumOfUnits(key.c_str(), key.length()); }
+    size_t operator()(const ZString& key) const { return Tessaro::MapDetail::SumOfUnits(key.c_str(), key.length()); }
 };
 template <>
 struct ZMapHash<std::wstring> {
-    size_t operator()(const std::wstring& key) const { return ZMapDetail::SumOfUnits(key.data(), key.size()); }
+    size_t operator()(const std::wstring& key) const { return Tessaro::MapDetail::SumOfUnits(key.data(), key.size()); }
 };
 template <>
 struct ZMapHash<std::string> {
-    size_t operator()(const std::string& key) const { return ZMapDetail::SumOfUnits(key.data(), key.size()); }
+    size_t operator()(const std::string& key) const { return Tessaro::MapDetail::SumOfUnits(key.data(), key.size()); }
 };
 
 template <class K, class V, class Hash = ZMapHash<K>>

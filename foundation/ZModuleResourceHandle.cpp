@@ -3,18 +3,18 @@
 #include <afxwin.h>
 
 ZModuleResourceHandle::ZModuleResourceHandle(HINSTANCE module)
-    : m_hPreviousResource(AfxGetModuleState()->m_hCurrentResourceHandle)
+    : m_previousResource(AfxGetModuleState()->m_hCurrentResourceHandle)
 {
     AfxGetModuleState()->m_hCurrentResourceHandle = module;
 }
 
 ZModuleResourceHandle::~ZModuleResourceHandle()
 {
-    AfxGetModuleState()->m_hCurrentResourceHandle = m_hPreviousResource;
+    AfxGetModuleState()->m_hCurrentResourceHandle = m_previousResource;
 }
 
 ZModuleResourceHandle& ZModuleResourceHandle::operator=(const ZModuleResourceHandle& other)
 {
-    m_hPreviousResource = other.m_hPreviousResource;
+    m_previousResource = other.m_previousResource;
     return *this;
 }

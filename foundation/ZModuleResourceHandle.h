@@ -18,5 +18,5 @@ public:
     ZModuleResourceHandle(const ZModuleResourceHandle&) = delete;
 
 private:
-    HINSTANCE m_hPreviousResource;
+    HINSTANCE m_previousResource;
 };

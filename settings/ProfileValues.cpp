@@ -80,9 +80,9 @@ CString Cut(const CString& value, int maxUnits)
 
 // ---------------------------------------------------------------- ProfileInt
 
-ProfileInt::ProfileInt() : m_nValue(0), m_nDefault(0) {}
+ProfileInt::ProfileInt() : m_value(0), m_default(0) {}
 ProfileInt::ProfileInt(const wchar_t* name, int defaultValue)
-    : m_strName(name), m_nValue(defaultValue), m_nDefault(defaultValue) {}
+    : m_name(name), m_value(defaultValue), m_default(defaultValue) {}
 ProfileInt::ProfileInt(const ProfileInt& other) = default;
 ProfileInt::ProfileInt(ProfileInt&& other) noexcept = default;
 ProfileInt& ProfileInt::operator=(const ProfileInt& other) = default;
@@ -91,39 +91,39 @@ ProfileInt::~ProfileInt() = default;
 
 void ProfileInt::init(const ProfileRecord& record, const wchar_t* key, int defaultValue)
 {
-    m_strName = key;
-    m_nValue = m_nDefault = defaultValue;
+    m_name = key;
+    m_value = m_default = defaultValue;
     const ZUnicodeString text = Lookup(record, key);
     if (!text.empty())
-        m_nValue = ParseHex32(text);
+        m_value = ParseHex32(text);
 }
 
 void ProfileInt::init(const wchar_t* section, const wchar_t* key, int defaultValue)
 {
-    m_strName = key;
-    m_nValue = m_nDefault = defaultValue;
+    m_name = key;
+    m_value = m_default = defaultValue;
     if (CWinApp* app = Application())
-        m_nValue = static_cast<int>(app->GetProfileInt(section, key, defaultValue));
+        m_value = static_cast<int>(app->GetProfileInt(section, key, defaultValue));
 }
 
 void ProfileInt::save(CStdioFile& file) const
 {
-    if (m_nValue == m_nDefault)
+    if (m_value == m_default)
         return;
     CString line;
-    line.Format(kIntLine, m_strName.GetString(), static_cast<unsigned>(m_nValue));
+    line.Format(kIntLine, m_name.GetString(), static_cast<unsigned>(m_value));
     file.WriteString(line);
 }
 
 void ProfileInt::save(const wchar_t* section) const
 {
     if (CWinApp* app = Application())
-        app->WriteProfileInt(section, m_strName, m_nValue);
+        app->WriteProfileInt(section, m_name, m_value);
 }
 
 ProfileInt& ProfileInt::operator=(int value)
 {
-    m_nValue = value;
+    m_value = value;
     return *this;
 }
 
@@ -140,14 +140,14 @@ ProfileColorref::~ProfileColorref() = default;
 
 ProfileColorref& ProfileColorref::operator=(unsigned long value)
 {
-    m_nValue = static_cast<int>(static_cast<uint32_t>(value));
+    m_value = static_cast<int>(static_cast<uint32_t>(value));
     return *this;
 }
 
 // ------------------------------------------------------------- ProfileDouble
 
-ProfileDouble::ProfileDouble() : m_dValue(0.0) {}
-ProfileDouble::ProfileDouble(const wchar_t* name, double value) : m_strName(name), m_dValue(value) {}
+ProfileDouble::ProfileDouble() : m_value(0.0) {}
+ProfileDouble::ProfileDouble(const wchar_t* name, double value) : m_name(name), m_value(value) {}
 ProfileDouble::ProfileDouble(const ProfileDouble& other) = default;
 ProfileDouble::ProfileDouble(ProfileDouble&& other) noexcept = default;
 ProfileDouble& ProfileDouble::operator=(const ProfileDouble& other) = default;
@@ -169,38 +169,38 @@ int ProfileDouble::ToThousandths(double value)
 
 void ProfileDouble::init(const ProfileRecord& record, const wchar_t* key, double defaultValue)
 {
-    m_strName = key;
-    m_dValue = defaultValue;
+    m_name = key;
+    m_value = defaultValue;
     const ZUnicodeString text = Lookup(record, key);
     // The field is the 32-bit pattern that save writes, so negative values come back.
     if (!text.empty())
-        m_dValue = ParseHex32(text) / 1000.0;
+        m_value = ParseHex32(text) / 1000.0;
 }
 
 void ProfileDouble::init(const wchar_t* section, const wchar_t* key, double defaultValue)
 {
-    m_strName = key;
-    m_dValue = defaultValue;
+    m_name = key;
+    m_value = defaultValue;
     if (CWinApp* app = Application())
-        m_dValue = static_cast<int>(app->GetProfileInt(section, key, ToThousandths(defaultValue))) / 1000.0;
+        m_value = static_cast<int>(app->GetProfileInt(section, key, ToThousandths(defaultValue))) / 1000.0;
 }
 
 void ProfileDouble::save(CStdioFile& file) const
 {
     CString line;
-    line.Format(kIntLine, m_strName.GetString(), static_cast<unsigned>(ToThousandths(m_dValue)));
+    line.Format(kIntLine, m_name.GetString(), static_cast<unsigned>(ToThousandths(m_value)));
     file.WriteString(line);
 }
 
 void ProfileDouble::save(const wchar_t* section) const
 {
     if (CWinApp* app = Application())
-        app->WriteProfileInt(section, m_strName, ToThousandths(m_dValue));
+        app->WriteProfileInt(section, m_name, ToThousandths(m_value));
 }
 
 ProfileDouble& ProfileDouble::operator=(double value)
 {
-    m_dValue = value;
+    m_value = value;
     return *this;
 }
 
@@ -208,7 +208,7 @@ ProfileDouble& ProfileDouble::operator=(double value)
 
 ProfileString::ProfileString() = default;
 ProfileString::ProfileString(const wchar_t* name, const wchar_t* defaultValue)
-    : m_strValue(defaultValue), m_strName(name), m_strDefault(defaultValue) {}
+    : m_value(defaultValue), m_name(name), m_default(defaultValue) {}
 ProfileString::ProfileString(const ProfileString& other) = default;
 ProfileString::ProfileString(ProfileString&& other) noexcept = default;
 ProfileString& ProfileString::operator=(const ProfileString& other) = default;
@@ -220,53 +220,53 @@ void ProfileString::init(const ProfileRecord& record, const wchar_t* key, const 
     init(key, defaultValue);
     const ZUnicodeString text = Lookup(record, key);
     if (!text.empty())
-        m_strValue = CString(text.c_str(), static_cast<int>(text.length()));
+        m_value = CString(text.c_str(), static_cast<int>(text.length()));
 }
 
 void ProfileString::init(const wchar_t* section, const wchar_t* key, const wchar_t* defaultValue)
 {
     init(key, defaultValue);
     if (CWinApp* app = Application())
-        m_strValue = app->GetProfileString(section, key, defaultValue);
+        m_value = app->GetProfileString(section, key, defaultValue);
 }
 
 void ProfileString::init(const wchar_t* key, const wchar_t* defaultValue)
 {
-    m_strName = key;
-    m_strDefault = defaultValue;
-    m_strValue = m_strDefault;
+    m_name = key;
+    m_default = defaultValue;
+    m_value = m_default;
 }
 
 void ProfileString::save(CStdioFile& file) const
 {
-    if (m_strValue == m_strDefault)
+    if (m_value == m_default)
         return;
     CString line;
-    line.Format(kTextLine, m_strName.GetString(), Cut(m_strValue, kMaxTextFileLength).GetString());
+    line.Format(kTextLine, m_name.GetString(), Cut(m_value, kMaxTextFileLength).GetString());
     file.WriteString(line);
 }
 
 void ProfileString::save(const wchar_t* section) const
 {
     if (CWinApp* app = Application())
-        app->WriteProfileString(section, m_strName, m_strValue);
+        app->WriteProfileString(section, m_name, m_value);
 }
 
 ProfileString& ProfileString::operator=(const CString& value)
 {
-    m_strValue = value;
+    m_value = value;
     return *this;
 }
 
 ProfileString& ProfileString::operator=(const wchar_t* value)
 {
-    m_strValue = value;
+    m_value = value;
     return *this;
 }
 
 // ------------------------------------------------------------ ProfileLogfont
 
-ProfileLogfont::ProfileLogfont() : m_lf{}, m_nSize(0) {}
+ProfileLogfont::ProfileLogfont() : m_logFont{}, m_size(0) {}
 
 ProfileLogfont::ProfileLogfont(const ProfileLogfont& other) = default;
 
@@ -287,15 +287,15 @@ void ProfileLogfont::init(const ProfileRecord& record, const wchar_t* key, const
         ParseText(m_text.GetValue());
         return;
     }
-    m_lf = LOGFONTW{};
+    m_logFont = LOGFONTW{};
     const int64_t pixels = height;
-    m_lf.lfHeight = ClampToInt(-pixels);
-    m_lf.lfWeight = FW_NORMAL;
-    m_lf.lfCharSet = DEFAULT_CHARSET;
-    m_lf.lfPitchAndFamily = FIXED_PITCH;
+    m_logFont.lfHeight = ClampToInt(-pixels);
+    m_logFont.lfWeight = FW_NORMAL;
+    m_logFont.lfCharSet = DEFAULT_CHARSET;
+    m_logFont.lfPitchAndFamily = FIXED_PITCH;
     if (faceName)
-        std::wcsncpy(m_lf.lfFaceName, faceName, kFaceNameUnits);  // the array's last unit stays 0
-    m_nSize = ClampToInt((pixels < 0 ? -pixels : pixels) * 720 / 96);
+        std::wcsncpy(m_logFont.lfFaceName, faceName, kFaceNameUnits);  // the array's last unit stays 0
+    m_size = ClampToInt((pixels < 0 ? -pixels : pixels) * 720 / 96);
 }
 
 void ProfileLogfont::init(const wchar_t* section, const wchar_t* key, const wchar_t* defaultText)
@@ -325,18 +325,18 @@ ProfileLogfont& ProfileLogfont::operator=(const wchar_t* text)
 
 int ProfileLogfont::operator!=(const LOGFONTW& other) const
 {
-    return std::memcmp(&m_lf, &other, sizeof(LOGFONTW)) != 0;
+    return std::memcmp(&m_logFont, &other, sizeof(LOGFONTW)) != 0;
 }
 
 void ProfileLogfont::ParseText(const wchar_t* text)
 {
     if (!text)
         return;
-    LONG* const longFields[] = {&m_lf.lfHeight, &m_lf.lfWidth, &m_lf.lfEscapement, &m_lf.lfOrientation,
-                                &m_lf.lfWeight};
-    BYTE* const byteFields[] = {&m_lf.lfItalic, &m_lf.lfUnderline, &m_lf.lfStrikeOut, &m_lf.lfCharSet,
-                                &m_lf.lfOutPrecision, &m_lf.lfClipPrecision, &m_lf.lfQuality,
-                                &m_lf.lfPitchAndFamily};
+    LONG* const longFields[] = {&m_logFont.lfHeight, &m_logFont.lfWidth, &m_logFont.lfEscapement, &m_logFont.lfOrientation,
+                                &m_logFont.lfWeight};
+    BYTE* const byteFields[] = {&m_logFont.lfItalic, &m_logFont.lfUnderline, &m_logFont.lfStrikeOut, &m_logFont.lfCharSet,
+                                &m_logFont.lfOutPrecision, &m_logFont.lfClipPrecision, &m_logFont.lfQuality,
+                                &m_logFont.lfPitchAndFamily};
     constexpr int kNumberFields = 1 + 5 + 8;
 
     // Field by field; the first field that does not match ends the scan and
@@ -352,7 +352,7 @@ void ProfileLogfont::ParseText(const wchar_t* text)
         if (!ScanInt(p, value))
             return;
         if (field == 0)
-            m_nSize = ClampToInt(value);
+            m_size = ClampToInt(value);
         else if (field <= 5)
             *longFields[field - 1] = ClampToInt(value);
         else
@@ -367,19 +367,19 @@ void ProfileLogfont::ParseText(const wchar_t* text)
     while (p[length] >= L' ' && p[length] <= L'z')
         ++length;
     length = std::min(length, kFaceNameUnits);
-    std::memset(m_lf.lfFaceName, 0, sizeof(m_lf.lfFaceName));
-    std::memcpy(m_lf.lfFaceName, p, length * sizeof(wchar_t));
+    std::memset(m_logFont.lfFaceName, 0, sizeof(m_logFont.lfFaceName));
+    std::memcpy(m_logFont.lfFaceName, p, length * sizeof(wchar_t));
 }
 
 void ProfileLogfont::RebuildText()
 {
     // The host may fill all 32 units of the face name; never read past them.
     wchar_t face[LF_FACESIZE + 1] = {};
-    std::memcpy(face, m_lf.lfFaceName, sizeof(m_lf.lfFaceName));
+    std::memcpy(face, m_logFont.lfFaceName, sizeof(m_logFont.lfFaceName));
     CString text;
-    text.Format(kFontText, m_nSize, static_cast<int>(m_lf.lfHeight), static_cast<int>(m_lf.lfWidth),
-                static_cast<int>(m_lf.lfEscapement), static_cast<int>(m_lf.lfOrientation),
-                static_cast<int>(m_lf.lfWeight), m_lf.lfItalic, m_lf.lfUnderline, m_lf.lfStrikeOut, m_lf.lfCharSet,
-                m_lf.lfOutPrecision, m_lf.lfClipPrecision, m_lf.lfQuality, m_lf.lfPitchAndFamily, face);
+    text.Format(kFontText, m_size, static_cast<int>(m_logFont.lfHeight), static_cast<int>(m_logFont.lfWidth),
+                static_cast<int>(m_logFont.lfEscapement), static_cast<int>(m_logFont.lfOrientation),
+                static_cast<int>(m_logFont.lfWeight), m_logFont.lfItalic, m_logFont.lfUnderline, m_logFont.lfStrikeOut, m_logFont.lfCharSet,
+                m_logFont.lfOutPrecision, m_logFont.lfClipPrecision, m_logFont.lfQuality, m_logFont.lfPitchAndFamily, face);
     m_text = text;
 }

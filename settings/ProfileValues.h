@@ -42,16 +42,16 @@ public:
     void save(CStdioFile& file) const;
     void save(const wchar_t* section) const;
 
-    operator int() const { return m_nValue; }
+    operator int() const { return m_value; }
     ProfileInt& operator=(int value);
 
-    const CString& GetName() const { return m_strName; }
-    int GetDefault() const { return m_nDefault; }
+    const CString& GetName() const { return m_name; }
+    int GetDefault() const { return m_default; }
 
 protected:
-    CString m_strName;
-    int m_nValue;
-    int m_nDefault;
+    CString m_name;
+    int m_value;
+    int m_default;
 };
 
 class TESSARO_API ProfileColorref : public ProfileInt {
@@ -64,7 +64,7 @@ public:
     ProfileColorref& operator=(ProfileColorref&& other) noexcept;
     ~ProfileColorref() override;
 
-    operator unsigned long() const { return static_cast<unsigned long>(static_cast<uint32_t>(m_nValue)); }
+    operator unsigned long() const { return static_cast<unsigned long>(static_cast<uint32_t>(m_value)); }
     ProfileColorref& operator=(unsigned long value);
 };
 
@@ -87,14 +87,14 @@ public:
     void save(CStdioFile& file) const;
     void save(const wchar_t* section) const;
 
-    operator double() const { return m_dValue; }
+    operator double() const { return m_value; }
     ProfileDouble& operator=(double value);
 
-    const CString& GetName() const { return m_strName; }
+    const CString& GetName() const { return m_name; }
 
 protected:
-    CString m_strName;
-    double m_dValue;
+    CString m_name;
+    double m_value;
 };
 
 class TESSARO_API ProfileString {
@@ -123,15 +123,15 @@ public:
 
     ProfileString& operator=(const CString& value);
     ProfileString& operator=(const wchar_t* value);
-    operator const CString&() const { return m_strValue; }
-    const CString& GetValue() const { return m_strValue; }
-    const CString& GetName() const { return m_strName; }
-    const CString& GetDefault() const { return m_strDefault; }
+    operator const CString&() const { return m_value; }
+    const CString& GetValue() const { return m_value; }
+    const CString& GetName() const { return m_name; }
+    const CString& GetDefault() const { return m_default; }
 
 protected:
-    CString m_strValue;
-    CString m_strName;
-    CString m_strDefault;
+    CString m_value;
+    CString m_name;
+    CString m_default;
 };
 
 class TESSARO_API ProfileLogfont {
@@ -147,7 +147,7 @@ public:
     // the face and pixel height (at 96 dots per inch) given.
     void init(const ProfileRecord& record, const wchar_t* key, const wchar_t* faceName, int height);
     void init(const wchar_t* section, const wchar_t* key, const wchar_t* defaultText);
-    // Both rebuild the text form from m_lf and m_nSize first.
+    // Both rebuild the text form from m_logFont and m_size first.
     void save(CStdioFile& file);
     void save(const wchar_t* section);
 
@@ -159,9 +159,9 @@ public:
     // The text form as last parsed or rebuilt.
     const CString& GetText() const { return m_text.GetValue(); }
 
-    LOGFONTW m_lf;
+    LOGFONTW m_logFont;
     // Size in tenths of a point.
-    int m_nSize;
+    int m_size;
 
 private:
     void ParseText(const wchar_t* text);

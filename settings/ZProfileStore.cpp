@@ -69,15 +69,12 @@ ZProfileKey::ZProfileKey(const ZProfileKey& parent, const wchar_t* name, int fla
 {
 }
 
-ZProfileKey::ZProfileKey(IProfileStoreImpl* store, bool flag)
-    : m_impl(store ? store->OpenRootKey(flag) : nullptr)
+ZProfileKey::ZProfileKey(IProfileStoreImpl* store, bool openRootKeyFlag)
+    : m_impl(store ? store->OpenRootKey(openRootKeyFlag) : nullptr)
 {
 }
 
-ZProfileKey::~ZProfileKey()
-{
-    delete m_impl;
-}
+ZProfileKey::~ZProfileKey() = default;
 
 bool ZProfileKey::ReadDword(const wchar_t* name, DWORD& value) const
 {
@@ -159,20 +156,15 @@ bool ZProfileKey::CopyFrom(const ZProfileKey& source, int depth)
 
 // ZProfileStore
 
-ZProfileStore::ZProfileStore(ZProfileStoreFactory* factory) : m_impl(nullptr), m_root(nullptr)
+ZProfileStore::ZProfileStore(ZProfileStoreFactory* factory)
 {
-    std::unique_ptr<IProfileStoreImpl> impl;
     if (ZProfileStoreFactory* chosen = factory ? factory : Tessaro::GetProfileStoreFactory())
-        impl.reset(chosen->CreateStore());
-    m_root = new ZProfileKey(impl.get(), m_flag);
-    m_impl = impl.release();
+        m_impl.reset(chosen->CreateStore());
+    m_root.reset(new ZProfileKey(m_impl.get(), m_openRootKeyFlag));
 }
 
-ZProfileStore::~ZProfileStore()
-{
-    delete m_impl;
-    delete m_root;
-}
+// The members' order destroys the implementation before the root key.
+ZProfileStore::~ZProfileStore() = default;
 
 // ZProfileKeyIterator
 
@@ -181,10 +173,7 @@ ZProfileKeyIterator::ZProfileKeyIterator(const ZProfileKey& key, bool values)
 {
 }
 
-ZProfileKeyIterator::~ZProfileKeyIterator()
-{
-    delete m_impl;
-}
+ZProfileKeyIterator::~ZProfileKeyIterator() = default;
 
 bool ZProfileKeyIterator::NextValue(ZUnicodeString& name, DWORD& type)
 {

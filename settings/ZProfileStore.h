@@ -16,6 +16,8 @@
 
 #include <windows.h>
 
+#include <memory>
+
 #include "foundation/TessaroApi.h"
 #include "foundation/ZArray.h"
 #include "foundation/ZUnicodeString.h"
@@ -35,7 +37,7 @@ public:
 
     // False for a detached key.
     bool IsOpen() const { return m_impl != nullptr; }
-    IProfileKeyImpl* GetImpl() const { return m_impl; }
+    IProfileKeyImpl* GetImpl() const { return m_impl.get(); }
 
     // Each returns what the store returns. value keeps its content when the
     // store leaves it alone, so it may hold a default.
@@ -62,13 +64,12 @@ public:
 private:
     friend class ZProfileStore;
 
-    // The root of store (which may be null).
-    ZProfileKey(IProfileStoreImpl* store, bool flag);
+    // The root of store (which may be null), opened with OpenRootKey(openRootKeyFlag).
+    ZProfileKey(IProfileStoreImpl* store, bool openRootKeyFlag);
 
     bool CopyFrom(const ZProfileKey& source, int depth);
 
-    IProfileKeyImpl* m_impl;
-    bool m_flag = false;  // always false
+    std::unique_ptr<IProfileKeyImpl> m_impl;
 };
 
 class TESSARO_API ZProfileStore {
@@ -82,13 +83,15 @@ public:
     ZProfileStore& operator=(const ZProfileStore&) = delete;
 
     // Never null; detached when the store could not be made.
-    ZProfileKey* GetRootKey() const { return m_root; }
+    ZProfileKey* GetRootKey() const { return m_root.get(); }
     bool IsOpen() const { return m_impl != nullptr && m_root->IsOpen(); }
 
 private:
-    IProfileStoreImpl* m_impl;
-    ZProfileKey* m_root;
-    bool m_flag = false;  // passed when the root key is opened
+    // Declared root first so that the implementation is destroyed first.
+    std::unique_ptr<ZProfileKey> m_root;
+    std::unique_ptr<IProfileStoreImpl> m_impl;
+    // What OpenRootKey is given; hosts expect false.
+    bool m_openRootKeyFlag = false;
 };
 
 class TESSARO_API ZProfileKeyIterator {
@@ -105,5 +108,5 @@ public:
     bool NextKey(ZUnicodeString& name);
 
 private:
-    IProfileKeyIteratorImpl* m_impl;
+    std::unique_ptr<IProfileKeyIteratorImpl> m_impl;
 };

@@ -7,10 +7,10 @@
 
 namespace {
 
-ZTextViewLineDrawInfo Shifted(ZTextViewLineDrawInfo segment, double d)
+ZTextViewLineDrawInfo Shifted(ZTextViewLineDrawInfo segment, double dx)
 {
-    segment.x1 += d;
-    segment.x2 += d;
+    segment.x1 += dx;
+    segment.x2 += dx;
     return segment;
 }
 
@@ -42,94 +42,144 @@ ZTextViewLineDrawInfo ZTextViewOutlineSelection::Vertical(unsigned long long col
     return {x, static_cast<int>(r1 * ch), x, static_cast<int>((r2 + 1) * ch)};
 }
 
-void ZTextViewOutlineSelection::Build(unsigned long long first, unsigned long long lineCount)
+struct ZTextViewOutlineSelection::Span {
+    const ZTextViewBuffer& buffer;
+    ZTextViewCharPosition begin;
+    ZTextViewCharPosition end;
+    bool columnSelect;
+    unsigned long long firstLine;
+    // Rows of the begin and end lines, 0 for a line above the visible ones.
+    long long topRow;
+    long long bottomRow;
+
+    unsigned long long Length(unsigned long long line) const
+    {
+        return static_cast<unsigned long long>(buffer.GetLineInfo(line).text.size());
+    }
+    // An empty line (which normalisation never leaves at an end) counts as column 0.
+    unsigned long long LastColumn(unsigned long long line) const { return Length(line) ? Length(line) - 1 : 0; }
+    long long Row(unsigned long long line) const
+    {
+        return static_cast<long long>(line) - static_cast<long long>(firstLine);
+    }
+    bool IsVisible(unsigned long long line) const { return line >= firstLine; }
+    bool IsOneLine() const { return begin.line == end.line; }
+};
+
+void ZTextViewOutlineSelection::Build(unsigned long long firstLine, unsigned long long lineCount)
 {
     const ZTextViewHighlight* highlight = m_sink->GetHighlight();
     if (!highlight)
         return;
     const ZTextViewBuffer& buffer = m_sink->GetBuffer();
-    const ZTextViewCharPosition B = highlight->GetBegin();
-    const ZTextViewCharPosition E = highlight->GetEnd();
-    const bool col = m_sink->IsColumnSelect();
-    if (E.line >= buffer.GetLineCount() || B.line > E.line)
+    const ZTextViewCharPosition begin = highlight->GetBegin();
+    const ZTextViewCharPosition end = highlight->GetEnd();
+    if (end.line >= buffer.GetLineCount() || begin.line > end.line)
         return;
-    auto len = [&](unsigned long long line) { return static_cast<unsigned long long>(buffer.GetLineInfo(line).text.size()); };
-    // Last column of a line; an empty line (which normalisation never leaves at an end) counts as column 0.
-    auto lastColumn = [&](unsigned long long line) { return len(line) ? len(line) - 1 : 0; };
-    auto row = [&](unsigned long long line) { return static_cast<long long>(line) - static_cast<long long>(first); };
-
-    if (!(B.line < first + lineCount && E.line >= first))
+    if (begin.line >= firstLine + lineCount || end.line < firstLine)
         return;
 
-    // Top edge.
-    if (B.line >= first && len(B.line) > 0) {
-        const unsigned long long c = (col || B.line == E.line) ? E.column : len(B.line) - 1;
-        m_segments.push_back(Horizontal(row(B.line), B.column, c, true));
-    }
+    Span span{buffer, begin, end, m_sink->IsColumnSelect(), firstLine, 0, 0};
+    span.topRow = span.IsVisible(begin.line) ? span.Row(begin.line) : 0;
+    span.bottomRow = span.IsVisible(end.line) ? span.Row(end.line) : 0;
 
-    // Top step: the second line of a stream selection starts at column 0, left of the begin.
-    if (!col && B.line + 1 >= first && B.column > 0 && B.line != E.line && len(B.line + 1) > 0) {
-        unsigned long long c = std::min(len(B.line + 1), B.column) - 1;
-        if (B.line + 1 == E.line)
-            c = std::min(c, E.column);
-        m_segments.push_back(Horizontal(row(B.line + 1), 0, c, true));
-        m_topStep = true;
-    }
+    AddTopEdge(span);
+    AddTopStep(span);
+    AddLeftEdge(span);
+    AddBottomStep(span, AddBottomEdge(span));
+    AddRightEdge(span);
+}
 
-    const long long topRow = B.line >= first ? row(B.line) : 0;
-    const long long bottomRow = E.line >= first ? row(E.line) : 0;
+void ZTextViewOutlineSelection::AddTopEdge(const Span& span)
+{
+    const ZTextViewCharPosition& begin = span.begin;
+    if (!span.IsVisible(begin.line) || span.Length(begin.line) == 0)
+        return;
+    const unsigned long long last =
+        (span.columnSelect || span.IsOneLine()) ? span.end.column : span.Length(begin.line) - 1;
+    m_segments.push_back(Horizontal(span.Row(begin.line), begin.column, last, true));
+}
 
-    // Left edge.
-    if (m_topStep) {
-        if (B.line >= first) {
-            m_segments.push_back(Shifted(Vertical(B.column, topRow, topRow, true), -1));
-            m_segments.push_back(Vertical(0, topRow + 1, bottomRow, true));
-        } else {
-            m_segments.push_back(Vertical(0, topRow, bottomRow, true));
-        }
+// The second line of a stream selection starts at column 0, left of the begin.
+void ZTextViewOutlineSelection::AddTopStep(const Span& span)
+{
+    const unsigned long long second = span.begin.line + 1;
+    if (span.columnSelect || !span.IsVisible(second) || span.begin.column == 0 || span.IsOneLine() ||
+        span.Length(second) == 0)
+        return;
+    unsigned long long last = std::min(span.Length(second), span.begin.column) - 1;
+    if (second == span.end.line)
+        last = std::min(last, span.end.column);
+    m_segments.push_back(Horizontal(span.Row(second), 0, last, true));
+    m_topStep = true;
+}
+
+void ZTextViewOutlineSelection::AddLeftEdge(const Span& span)
+{
+    if (!m_topStep) {
+        const unsigned long long column =
+            (!span.columnSelect && !span.IsVisible(span.begin.line)) ? 0 : span.begin.column;
+        m_segments.push_back(Vertical(column, span.topRow, span.bottomRow, true));
+    } else if (span.IsVisible(span.begin.line)) {
+        // Two pieces: the begin line's row one pixel further out, then from the step down.
+        m_segments.push_back(Shifted(Vertical(span.begin.column, span.topRow, span.topRow, true), -1));
+        m_segments.push_back(Vertical(0, span.topRow + 1, span.bottomRow, true));
     } else {
-        const unsigned long long c = (!col && B.line < first) ? 0 : B.column;
-        m_segments.push_back(Vertical(c, topRow, bottomRow, true));
+        m_segments.push_back(Vertical(0, span.topRow, span.bottomRow, true));
     }
+}
 
-    // Bottom edge.
-    unsigned long long c2 = E.column;
-    if (len(E.line) > 0) {
-        unsigned long long c1 = 0;
-        if (B.line == E.line) {
-            c1 = B.column;
-            c2 = E.column;
-        } else {
-            c2 = std::min(len(E.line) - 1, E.column);
-        }
-        if (col) {
-            c1 = B.column;
-            c2 = std::min(E.column, c2);
-        }
-        m_segments.push_back(Horizontal(row(E.line), c1, c2, false));
-    }
-
-    // Bottom step: the line above the end reaches further right than the end.
-    const bool columnFullWidth = col && c2 == E.column;
-    if (!columnFullWidth && B.line != E.line && E.line > 0 && E.line - 1 >= first && len(E.line - 1) > 0 &&
-        len(E.line - 1) - 1 > c2) {
-        unsigned long long s = c2 + 1;
-        if (E.line == B.line + 1)
-            s = std::max(s, B.column);
-        const unsigned long long e = col ? E.column : len(E.line - 1) - 1;
-        m_segments.push_back(Horizontal(row(E.line - 1), s, e, false));
-        m_bottomStep = true;
-    }
-
-    // Right edge.
-    if (m_bottomStep) {
-        if (bottomRow > 0) {
-            const unsigned long long c = col ? E.column : lastColumn(B.line);
-            m_segments.push_back(Vertical(c, topRow, bottomRow - 1, false));
-        }
-        const unsigned long long c = col ? lastColumn(E.line) : E.column;
-        m_segments.push_back(Shifted(Vertical(c, bottomRow, bottomRow, false), 1));
+unsigned long long ZTextViewOutlineSelection::AddBottomEdge(const Span& span)
+{
+    const ZTextViewCharPosition& end = span.end;
+    if (span.Length(end.line) == 0)
+        return end.column;
+    unsigned long long first = 0;
+    unsigned long long last = 0;
+    if (span.IsOneLine()) {
+        first = span.begin.column;
+        last = end.column;
     } else {
-        m_segments.push_back(Vertical(E.column, topRow, bottomRow, false));
+        last = std::min(span.Length(end.line) - 1, end.column);
     }
+    if (span.columnSelect) {
+        first = span.begin.column;
+        last = std::min(end.column, last);
+    }
+    m_segments.push_back(Horizontal(span.Row(end.line), first, last, false));
+    return last;
+}
+
+// The line above the end reaches further right than the bottom edge.
+void ZTextViewOutlineSelection::AddBottomStep(const Span& span, unsigned long long bottomEdgeEnd)
+{
+    const ZTextViewCharPosition& end = span.end;
+    const bool columnFullWidth = span.columnSelect && bottomEdgeEnd == end.column;
+    if (columnFullWidth || span.IsOneLine() || end.line == 0)
+        return;
+    const unsigned long long above = end.line - 1;
+    if (!span.IsVisible(above) || span.Length(above) == 0 || span.Length(above) - 1 <= bottomEdgeEnd)
+        return;
+    unsigned long long first = bottomEdgeEnd + 1;
+    if (above == span.begin.line)
+        first = std::max(first, span.begin.column);
+    const unsigned long long last = span.columnSelect ? end.column : span.Length(above) - 1;
+    m_segments.push_back(Horizontal(span.Row(above), first, last, false));
+    m_bottomStep = true;
+}
+
+void ZTextViewOutlineSelection::AddRightEdge(const Span& span)
+{
+    const ZTextViewCharPosition& end = span.end;
+    if (!m_bottomStep) {
+        m_segments.push_back(Vertical(end.column, span.topRow, span.bottomRow, false));
+        return;
+    }
+    // Two pieces: the rows above the step, then the end line's row one pixel further out.
+    if (span.bottomRow > 0) {
+        const unsigned long long column = span.columnSelect ? end.column : span.LastColumn(span.begin.line);
+        m_segments.push_back(Vertical(column, span.topRow, span.bottomRow - 1, false));
+    }
+    const unsigned long long column = span.columnSelect ? span.LastColumn(end.line) : end.column;
+    m_segments.push_back(Shifted(Vertical(column, span.bottomRow, span.bottomRow, false), 1));
 }

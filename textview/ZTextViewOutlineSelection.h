@@ -26,7 +26,19 @@ public:
     bool HasBottomStep() const { return m_bottomStep; }
 
 private:
+    // The selection's ends and the rows they fall on (ZTextViewOutlineSelection.cpp).
+    struct Span;
+
     void Build(unsigned long long firstLine, unsigned long long lineCount);
+    // One function per edge and step, called in this order.
+    void AddTopEdge(const Span& span);
+    void AddTopStep(const Span& span);
+    void AddLeftEdge(const Span& span);
+    // Returns the last column the bottom edge covers (the end column when the
+    // end line is empty and there is no bottom edge).
+    unsigned long long AddBottomEdge(const Span& span);
+    void AddBottomStep(const Span& span, unsigned long long bottomEdgeEnd);
+    void AddRightEdge(const Span& span);
     // A horizontal edge along the top (or, not top, the bottom pixel row) of a row,
     // across columns c1 to c2 inclusive.
     ZTextViewLineDrawInfo Horizontal(long long row, unsigned long long c1, unsigned long long c2, bool top) const;

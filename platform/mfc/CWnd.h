@@ -7,6 +7,8 @@
 // message to WindowProc: the message map first, then the previous procedure.
 #pragma once
 
+#include <type_traits>
+
 #include "afx.h"
 #include "afxmsg_.h"
 
@@ -136,6 +138,19 @@ public:
     HWND m_hWnd = nullptr;
 
 protected:
+    // The control wrappers' one way to send: the window must exist, and the
+    // result comes back as the type the member returns.
+    template <class Result = LRESULT>
+    Result Send(UINT message, WPARAM wParam = 0, LPARAM lParam = 0) const
+    {
+        ASSERT(::IsWindow(m_hWnd));
+        const LRESULT result = ::SendMessageW(m_hWnd, message, wParam, lParam);
+        if constexpr (std::is_pointer_v<Result>)
+            return reinterpret_cast<Result>(result);
+        else
+            return static_cast<Result>(result);
+    }
+
     // Called once the window is attached by subclassing, before any message.
     virtual void PreSubclassWindow() {}
     // Called after the last message (WM_NCDESTROY); the window is detached.

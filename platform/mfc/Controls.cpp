@@ -160,7 +160,7 @@ int CListCtrl::InsertColumn(int column, LPCWSTR heading, int format, int width, 
         info.mask |= LVCF_SUBITEM;
         info.iSubItem = subItem;
     }
-    return static_cast<int>(Send(LVM_INSERTCOLUMNW, static_cast<WPARAM>(column), reinterpret_cast<LPARAM>(&info)));
+    return Send<int>(LVM_INSERTCOLUMNW, static_cast<WPARAM>(column), reinterpret_cast<LPARAM>(&info));
 }
 
 int CListCtrl::InsertItem(int index, LPCWSTR text, int image)
@@ -181,7 +181,7 @@ BOOL CListCtrl::SetItemText(int index, int subItem, LPCWSTR text)
     LVITEMW item = {};
     item.iSubItem = subItem;
     item.pszText = const_cast<LPWSTR>(text);
-    return static_cast<BOOL>(Send(LVM_SETITEMTEXTW, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(&item)));
+    return Send<BOOL>(LVM_SETITEMTEXTW, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(&item));
 }
 
 CStringW CListCtrl::GetItemText(int index, int subItem) const
@@ -191,7 +191,7 @@ CStringW CListCtrl::GetItemText(int index, int subItem) const
         item.iSubItem = subItem;
         item.cchTextMax = capacity;
         item.pszText = buffer;
-        return static_cast<int>(Send(LVM_GETITEMTEXTW, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(&item)));
+        return Send<int>(LVM_GETITEMTEXTW, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(&item));
     });
 }
 
@@ -201,7 +201,7 @@ BOOL CListCtrl::SetItemData(int index, DWORD_PTR data)
     item.mask = LVIF_PARAM;
     item.iItem = index;
     item.lParam = static_cast<LPARAM>(data);
-    return static_cast<BOOL>(Send(LVM_SETITEMW, 0, reinterpret_cast<LPARAM>(&item)));
+    return Send<BOOL>(LVM_SETITEMW, 0, reinterpret_cast<LPARAM>(&item));
 }
 
 DWORD_PTR CListCtrl::GetItemData(int index) const
@@ -218,7 +218,7 @@ BOOL CListCtrl::SetItemState(int index, UINT state, UINT mask)
     LVITEMW item = {};
     item.state = state;
     item.stateMask = mask;
-    return static_cast<BOOL>(Send(LVM_SETITEMSTATE, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(&item)));
+    return Send<BOOL>(LVM_SETITEMSTATE, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(&item));
 }
 
 // --- tree view ------------------------------------------------------------------
@@ -253,7 +253,7 @@ BOOL CTreeCtrl::SetItemText(HTREEITEM handle, LPCWSTR text)
     item.mask = TVIF_TEXT;
     item.hItem = handle;
     item.pszText = const_cast<LPWSTR>(text);
-    return static_cast<BOOL>(Send(TVM_SETITEMW, 0, reinterpret_cast<LPARAM>(&item)));
+    return Send<BOOL>(TVM_SETITEMW, 0, reinterpret_cast<LPARAM>(&item));
 }
 
 DWORD_PTR CTreeCtrl::GetItemData(HTREEITEM handle) const
@@ -271,7 +271,7 @@ BOOL CTreeCtrl::SetItemData(HTREEITEM handle, DWORD_PTR data)
     item.mask = TVIF_PARAM;
     item.hItem = handle;
     item.lParam = static_cast<LPARAM>(data);
-    return static_cast<BOOL>(Send(TVM_SETITEMW, 0, reinterpret_cast<LPARAM>(&item)));
+    return Send<BOOL>(TVM_SETITEMW, 0, reinterpret_cast<LPARAM>(&item));
 }
 
 BOOL CTreeCtrl::ItemHasChildren(HTREEITEM handle) const
@@ -316,7 +316,7 @@ BOOL CToolTipCtrl::AddTool(CWnd* window, LPCWSTR text, LPCRECT rect, UINT_PTR id
         info.rect = *rect;
     else if (id != 0)
         ::GetClientRect(window->GetSafeHwnd(), &info.rect);
-    return static_cast<BOOL>(Send(TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&info)));
+    return Send<BOOL>(TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&info));
 }
 
 void CToolTipCtrl::DelTool(CWnd* window, UINT_PTR id)
@@ -348,7 +348,7 @@ BOOL CDateTimeCtrl::SetRange(const SYSTEMTIME* minimum, const SYSTEMTIME* maximu
         range[1] = *maximum;
         which |= GDTR_MAX;
     }
-    return static_cast<BOOL>(Send(DTM_SETRANGE, which, reinterpret_cast<LPARAM>(range)));
+    return Send<BOOL>(DTM_SETRANGE, which, reinterpret_cast<LPARAM>(range));
 }
 
 void AFXAPI DDX_DateTimeCtrl(CDataExchange* dx, int id, FILETIME& value)

@@ -1,5 +1,6 @@
 // The standard controls and menus as thin wrappers: each member sends the one
-// message that does the work. Create makes a child control of the class.
+// message that does the work through CWnd::Send. Create makes a child control
+// of the class with CWnd::Create.
 //
 //   CStatic, CButton, CEdit, CComboBox, CListBox, CScrollBar
 //   CMenu
@@ -7,18 +8,14 @@
 
 #include "CWnd.h"
 
-#define AFX_CONTROL_CREATE(className) \
-    BOOL Create(DWORD style, const RECT& rect, CWnd* parent, UINT id) \
-    { return CWnd::Create(className, nullptr, style, rect, parent, id); }
-
 class TESSARO_MFC_API CStatic : public CWnd {
     DECLARE_DYNAMIC(CStatic)
 public:
     BOOL Create(LPCWSTR text, DWORD style, const RECT& rect, CWnd* parent, UINT id = 0xFFFF)
     { return CWnd::Create(L"Static", text, style, rect, parent, id); }
-    HICON SetIcon(HICON icon) { ASSERT(::IsWindow(m_hWnd)); return reinterpret_cast<HICON>(::SendMessageW(m_hWnd, STM_SETICON, reinterpret_cast<WPARAM>(icon), 0)); }
-    HICON GetIcon() const { ASSERT(::IsWindow(m_hWnd)); return reinterpret_cast<HICON>(::SendMessageW(m_hWnd, STM_GETICON, 0, 0)); }
-    HBITMAP SetBitmap(HBITMAP bitmap) { ASSERT(::IsWindow(m_hWnd)); return reinterpret_cast<HBITMAP>(::SendMessageW(m_hWnd, STM_SETIMAGE, IMAGE_BITMAP, reinterpret_cast<LPARAM>(bitmap))); }
+    HICON SetIcon(HICON icon) { return Send<HICON>(STM_SETICON, reinterpret_cast<WPARAM>(icon), 0); }
+    HICON GetIcon() const { return Send<HICON>(STM_GETICON); }
+    HBITMAP SetBitmap(HBITMAP bitmap) { return Send<HBITMAP>(STM_SETIMAGE, IMAGE_BITMAP, reinterpret_cast<LPARAM>(bitmap)); }
 };
 
 class TESSARO_MFC_API CButton : public CWnd {
@@ -26,116 +23,102 @@ class TESSARO_MFC_API CButton : public CWnd {
 public:
     BOOL Create(LPCWSTR text, DWORD style, const RECT& rect, CWnd* parent, UINT id)
     { return CWnd::Create(L"Button", text, style, rect, parent, id); }
-    int GetCheck() const { ASSERT(::IsWindow(m_hWnd)); return static_cast<int>(::SendMessageW(m_hWnd, BM_GETCHECK, 0, 0)); }
-    void SetCheck(int check) { ASSERT(::IsWindow(m_hWnd)); ::SendMessageW(m_hWnd, BM_SETCHECK, static_cast<WPARAM>(check), 0); }
-    UINT GetState() const { ASSERT(::IsWindow(m_hWnd)); return static_cast<UINT>(::SendMessageW(m_hWnd, BM_GETSTATE, 0, 0)); }
-    void SetState(BOOL highlight) { ASSERT(::IsWindow(m_hWnd)); ::SendMessageW(m_hWnd, BM_SETSTATE, static_cast<WPARAM>(highlight), 0); }
+    int GetCheck() const { return Send<int>(BM_GETCHECK); }
+    void SetCheck(int check) { Send(BM_SETCHECK, static_cast<WPARAM>(check), 0); }
+    UINT GetState() const { return Send<UINT>(BM_GETSTATE); }
+    void SetState(BOOL highlight) { Send(BM_SETSTATE, static_cast<WPARAM>(highlight), 0); }
     UINT GetButtonStyle() const { ASSERT(::IsWindow(m_hWnd)); return static_cast<UINT>(GetStyle() & 0xFFFF); }
-    void SetButtonStyle(UINT style, BOOL redraw = TRUE) { ASSERT(::IsWindow(m_hWnd)); ::SendMessageW(m_hWnd, BM_SETSTYLE, style, redraw); }
-    HICON SetIcon(HICON icon) { ASSERT(::IsWindow(m_hWnd)); return reinterpret_cast<HICON>(::SendMessageW(m_hWnd, BM_SETIMAGE, IMAGE_ICON, reinterpret_cast<LPARAM>(icon))); }
+    void SetButtonStyle(UINT style, BOOL redraw = TRUE) { Send(BM_SETSTYLE, style, redraw); }
+    HICON SetIcon(HICON icon) { return Send<HICON>(BM_SETIMAGE, IMAGE_ICON, reinterpret_cast<LPARAM>(icon)); }
 };
 
 class TESSARO_MFC_API CEdit : public CWnd {
     DECLARE_DYNAMIC(CEdit)
 public:
-    AFX_CONTROL_CREATE(L"Edit")
+    BOOL Create(DWORD style, const RECT& rect, CWnd* parent, UINT id) { return CWnd::Create(L"Edit", nullptr, style, rect, parent, id); }
     void SetSel(int start, int end, BOOL noScroll = FALSE)
     {
         ASSERT(::IsWindow(m_hWnd));
-        ::SendMessageW(m_hWnd, EM_SETSEL, static_cast<WPARAM>(start), end);
+        Send(EM_SETSEL, static_cast<WPARAM>(start), end);
         if (!noScroll)
-            ::SendMessageW(m_hWnd, EM_SCROLLCARET, 0, 0);
+            Send(EM_SCROLLCARET);
     }
     void GetSel(int& start, int& end) const
     {
         ASSERT(::IsWindow(m_hWnd));
         DWORD first = 0, last = 0;
-        ::SendMessageW(m_hWnd, EM_GETSEL, reinterpret_cast<WPARAM>(&first), reinterpret_cast<LPARAM>(&last));
+        Send(EM_GETSEL, reinterpret_cast<WPARAM>(&first), reinterpret_cast<LPARAM>(&last));
         start = static_cast<int>(first);
         end = static_cast<int>(last);
     }
-    void ReplaceSel(LPCWSTR text, BOOL canUndo = FALSE) { ASSERT(::IsWindow(m_hWnd)); ::SendMessageW(m_hWnd, EM_REPLACESEL, canUndo, reinterpret_cast<LPARAM>(text)); }
-    void SetLimitText(UINT maximum) { ASSERT(::IsWindow(m_hWnd)); ::SendMessageW(m_hWnd, EM_SETLIMITTEXT, maximum, 0); }
+    void ReplaceSel(LPCWSTR text, BOOL canUndo = FALSE) { Send(EM_REPLACESEL, canUndo, reinterpret_cast<LPARAM>(text)); }
+    void SetLimitText(UINT maximum) { Send(EM_SETLIMITTEXT, maximum, 0); }
     void LimitText(int maximum = 0) { SetLimitText(static_cast<UINT>(maximum)); }
-    UINT GetLimitText() const { ASSERT(::IsWindow(m_hWnd)); return static_cast<UINT>(::SendMessageW(m_hWnd, EM_GETLIMITTEXT, 0, 0)); }
-    BOOL SetReadOnly(BOOL readOnly = TRUE) { ASSERT(::IsWindow(m_hWnd)); return static_cast<BOOL>(::SendMessageW(m_hWnd, EM_SETREADONLY, readOnly, 0)); }
-    void SetPasswordChar(wchar_t ch) { ASSERT(::IsWindow(m_hWnd)); ::SendMessageW(m_hWnd, EM_SETPASSWORDCHAR, ch, 0); }
-    int GetLineCount() const { ASSERT(::IsWindow(m_hWnd)); return static_cast<int>(::SendMessageW(m_hWnd, EM_GETLINECOUNT, 0, 0)); }
-    BOOL SetCueBanner(LPCWSTR text, BOOL showOnFocus = FALSE) { ASSERT(::IsWindow(m_hWnd)); return static_cast<BOOL>(::SendMessageW(m_hWnd, EM_SETCUEBANNER, showOnFocus, reinterpret_cast<LPARAM>(text))); }
-    BOOL Undo() { ASSERT(::IsWindow(m_hWnd)); return static_cast<BOOL>(::SendMessageW(m_hWnd, EM_UNDO, 0, 0)); }
-    void Copy() { ASSERT(::IsWindow(m_hWnd)); ::SendMessageW(m_hWnd, WM_COPY, 0, 0); }
-    void Cut() { ASSERT(::IsWindow(m_hWnd)); ::SendMessageW(m_hWnd, WM_CUT, 0, 0); }
-    void Paste() { ASSERT(::IsWindow(m_hWnd)); ::SendMessageW(m_hWnd, WM_PASTE, 0, 0); }
-    void Clear() { ASSERT(::IsWindow(m_hWnd)); ::SendMessageW(m_hWnd, WM_CLEAR, 0, 0); }
+    UINT GetLimitText() const { return Send<UINT>(EM_GETLIMITTEXT); }
+    BOOL SetReadOnly(BOOL readOnly = TRUE) { return Send<BOOL>(EM_SETREADONLY, readOnly, 0); }
+    void SetPasswordChar(wchar_t ch) { Send(EM_SETPASSWORDCHAR, ch, 0); }
+    int GetLineCount() const { return Send<int>(EM_GETLINECOUNT); }
+    BOOL SetCueBanner(LPCWSTR text, BOOL showOnFocus = FALSE) { return Send<BOOL>(EM_SETCUEBANNER, showOnFocus, reinterpret_cast<LPARAM>(text)); }
+    BOOL Undo() { return Send<BOOL>(EM_UNDO); }
+    void Copy() { Send(WM_COPY); }
+    void Cut() { Send(WM_CUT); }
+    void Paste() { Send(WM_PASTE); }
+    void Clear() { Send(WM_CLEAR); }
 };
 
 class TESSARO_MFC_API CComboBox : public CWnd {
     DECLARE_DYNAMIC(CComboBox)
 public:
-    AFX_CONTROL_CREATE(L"ComboBox")
-    int AddString(LPCWSTR text) { return Send(CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(text)); }
-    int InsertString(int index, LPCWSTR text) { return Send(CB_INSERTSTRING, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(text)); }
-    int DeleteString(UINT index) { return Send(CB_DELETESTRING, index, 0); }
-    void ResetContent() { Send(CB_RESETCONTENT, 0, 0); }
-    int GetCount() const { return Send(CB_GETCOUNT, 0, 0); }
-    int GetCurSel() const { return Send(CB_GETCURSEL, 0, 0); }
-    int SetCurSel(int index) { return Send(CB_SETCURSEL, static_cast<WPARAM>(index), 0); }
-    int GetLBTextLen(int index) const { return Send(CB_GETLBTEXTLEN, static_cast<WPARAM>(index), 0); }
+    BOOL Create(DWORD style, const RECT& rect, CWnd* parent, UINT id) { return CWnd::Create(L"ComboBox", nullptr, style, rect, parent, id); }
+    int AddString(LPCWSTR text) { return Send<int>(CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(text)); }
+    int InsertString(int index, LPCWSTR text) { return Send<int>(CB_INSERTSTRING, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(text)); }
+    int DeleteString(UINT index) { return Send<int>(CB_DELETESTRING, index, 0); }
+    void ResetContent() { Send(CB_RESETCONTENT); }
+    int GetCount() const { return Send<int>(CB_GETCOUNT); }
+    int GetCurSel() const { return Send<int>(CB_GETCURSEL); }
+    int SetCurSel(int index) { return Send<int>(CB_SETCURSEL, static_cast<WPARAM>(index), 0); }
+    int GetLBTextLen(int index) const { return Send<int>(CB_GETLBTEXTLEN, static_cast<WPARAM>(index), 0); }
     void GetLBText(int index, CStringW& text) const;
-    int FindString(int after, LPCWSTR text) const { return Send(CB_FINDSTRING, static_cast<WPARAM>(after), reinterpret_cast<LPARAM>(text)); }
-    int FindStringExact(int after, LPCWSTR text) const { return Send(CB_FINDSTRINGEXACT, static_cast<WPARAM>(after), reinterpret_cast<LPARAM>(text)); }
-    int SelectString(int after, LPCWSTR text) { return Send(CB_SELECTSTRING, static_cast<WPARAM>(after), reinterpret_cast<LPARAM>(text)); }
-    DWORD_PTR GetItemData(int index) const { ASSERT(::IsWindow(m_hWnd)); return static_cast<DWORD_PTR>(::SendMessageW(m_hWnd, CB_GETITEMDATA, static_cast<WPARAM>(index), 0)); }
-    int SetItemData(int index, DWORD_PTR data) { return Send(CB_SETITEMDATA, static_cast<WPARAM>(index), static_cast<LPARAM>(data)); }
+    int FindString(int after, LPCWSTR text) const { return Send<int>(CB_FINDSTRING, static_cast<WPARAM>(after), reinterpret_cast<LPARAM>(text)); }
+    int FindStringExact(int after, LPCWSTR text) const { return Send<int>(CB_FINDSTRINGEXACT, static_cast<WPARAM>(after), reinterpret_cast<LPARAM>(text)); }
+    int SelectString(int after, LPCWSTR text) { return Send<int>(CB_SELECTSTRING, static_cast<WPARAM>(after), reinterpret_cast<LPARAM>(text)); }
+    DWORD_PTR GetItemData(int index) const { return Send<DWORD_PTR>(CB_GETITEMDATA, static_cast<WPARAM>(index), 0); }
+    int SetItemData(int index, DWORD_PTR data) { return Send<int>(CB_SETITEMDATA, static_cast<WPARAM>(index), static_cast<LPARAM>(data)); }
     void ShowDropDown(BOOL show = TRUE) { Send(CB_SHOWDROPDOWN, show, 0); }
-    BOOL GetDroppedState() const { return Send(CB_GETDROPPEDSTATE, 0, 0); }
-    BOOL LimitText(int maximum) { return Send(CB_LIMITTEXT, static_cast<WPARAM>(maximum), 0); }
-    BOOL SetEditSel(int start, int end) { return Send(CB_SETEDITSEL, 0, MAKELPARAM(start, end)); }
-
-private:
-    int Send(UINT message, WPARAM wParam, LPARAM lParam) const
-    {
-        ASSERT(::IsWindow(m_hWnd));
-        return static_cast<int>(::SendMessageW(m_hWnd, message, wParam, lParam));
-    }
+    BOOL GetDroppedState() const { return Send<BOOL>(CB_GETDROPPEDSTATE); }
+    BOOL LimitText(int maximum) { return Send<BOOL>(CB_LIMITTEXT, static_cast<WPARAM>(maximum), 0); }
+    BOOL SetEditSel(int start, int end) { return Send<BOOL>(CB_SETEDITSEL, 0, MAKELPARAM(start, end)); }
 };
 
 class TESSARO_MFC_API CListBox : public CWnd {
     DECLARE_DYNAMIC(CListBox)
 public:
-    AFX_CONTROL_CREATE(L"ListBox")
-    int AddString(LPCWSTR text) { return Send(LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(text)); }
-    int InsertString(int index, LPCWSTR text) { return Send(LB_INSERTSTRING, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(text)); }
-    int DeleteString(UINT index) { return Send(LB_DELETESTRING, index, 0); }
-    void ResetContent() { Send(LB_RESETCONTENT, 0, 0); }
-    int GetCount() const { return Send(LB_GETCOUNT, 0, 0); }
-    int GetCurSel() const { return Send(LB_GETCURSEL, 0, 0); }
-    int SetCurSel(int index) { return Send(LB_SETCURSEL, static_cast<WPARAM>(index), 0); }
-    int GetSel(int index) const { return Send(LB_GETSEL, static_cast<WPARAM>(index), 0); }
-    int SetSel(int index, BOOL select = TRUE) { return Send(LB_SETSEL, select, index); }
-    int GetSelCount() const { return Send(LB_GETSELCOUNT, 0, 0); }
-    int GetTextLen(int index) const { return Send(LB_GETTEXTLEN, static_cast<WPARAM>(index), 0); }
+    BOOL Create(DWORD style, const RECT& rect, CWnd* parent, UINT id) { return CWnd::Create(L"ListBox", nullptr, style, rect, parent, id); }
+    int AddString(LPCWSTR text) { return Send<int>(LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(text)); }
+    int InsertString(int index, LPCWSTR text) { return Send<int>(LB_INSERTSTRING, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(text)); }
+    int DeleteString(UINT index) { return Send<int>(LB_DELETESTRING, index, 0); }
+    void ResetContent() { Send(LB_RESETCONTENT); }
+    int GetCount() const { return Send<int>(LB_GETCOUNT); }
+    int GetCurSel() const { return Send<int>(LB_GETCURSEL); }
+    int SetCurSel(int index) { return Send<int>(LB_SETCURSEL, static_cast<WPARAM>(index), 0); }
+    int GetSel(int index) const { return Send<int>(LB_GETSEL, static_cast<WPARAM>(index), 0); }
+    int SetSel(int index, BOOL select = TRUE) { return Send<int>(LB_SETSEL, select, index); }
+    int GetSelCount() const { return Send<int>(LB_GETSELCOUNT); }
+    int GetTextLen(int index) const { return Send<int>(LB_GETTEXTLEN, static_cast<WPARAM>(index), 0); }
     void GetText(int index, CStringW& text) const;
-    int FindStringExact(int after, LPCWSTR text) const { return Send(LB_FINDSTRINGEXACT, static_cast<WPARAM>(after), reinterpret_cast<LPARAM>(text)); }
-    DWORD_PTR GetItemData(int index) const { ASSERT(::IsWindow(m_hWnd)); return static_cast<DWORD_PTR>(::SendMessageW(m_hWnd, LB_GETITEMDATA, static_cast<WPARAM>(index), 0)); }
-    int SetItemData(int index, DWORD_PTR data) { return Send(LB_SETITEMDATA, static_cast<WPARAM>(index), static_cast<LPARAM>(data)); }
-    int GetTopIndex() const { return Send(LB_GETTOPINDEX, 0, 0); }
-    int SetTopIndex(int index) { return Send(LB_SETTOPINDEX, static_cast<WPARAM>(index), 0); }
-    int GetItemHeight(int index) const { return Send(LB_GETITEMHEIGHT, static_cast<WPARAM>(index), 0); }
-    int GetItemRect(int index, LPRECT rect) const { return Send(LB_GETITEMRECT, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(rect)); }
-
-private:
-    int Send(UINT message, WPARAM wParam, LPARAM lParam) const
-    {
-        ASSERT(::IsWindow(m_hWnd));
-        return static_cast<int>(::SendMessageW(m_hWnd, message, wParam, lParam));
-    }
+    int FindStringExact(int after, LPCWSTR text) const { return Send<int>(LB_FINDSTRINGEXACT, static_cast<WPARAM>(after), reinterpret_cast<LPARAM>(text)); }
+    DWORD_PTR GetItemData(int index) const { return Send<DWORD_PTR>(LB_GETITEMDATA, static_cast<WPARAM>(index), 0); }
+    int SetItemData(int index, DWORD_PTR data) { return Send<int>(LB_SETITEMDATA, static_cast<WPARAM>(index), static_cast<LPARAM>(data)); }
+    int GetTopIndex() const { return Send<int>(LB_GETTOPINDEX); }
+    int SetTopIndex(int index) { return Send<int>(LB_SETTOPINDEX, static_cast<WPARAM>(index), 0); }
+    int GetItemHeight(int index) const { return Send<int>(LB_GETITEMHEIGHT, static_cast<WPARAM>(index), 0); }
+    int GetItemRect(int index, LPRECT rect) const { return Send<int>(LB_GETITEMRECT, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(rect)); }
 };
 
 class TESSARO_MFC_API CScrollBar : public CWnd {
     DECLARE_DYNAMIC(CScrollBar)
 public:
-    AFX_CONTROL_CREATE(L"ScrollBar")
+    BOOL Create(DWORD style, const RECT& rect, CWnd* parent, UINT id) { return CWnd::Create(L"ScrollBar", nullptr, style, rect, parent, id); }
     int GetScrollPos() const { ASSERT(::IsWindow(m_hWnd)); return ::GetScrollPos(m_hWnd, SB_CTL); }
     int SetScrollPos(int position, BOOL redraw = TRUE) { ASSERT(::IsWindow(m_hWnd)); return ::SetScrollPos(m_hWnd, SB_CTL, position, redraw); }
     void SetScrollRange(int minimum, int maximum, BOOL redraw = TRUE) { ASSERT(::IsWindow(m_hWnd)); ::SetScrollRange(m_hWnd, SB_CTL, minimum, maximum, redraw); }

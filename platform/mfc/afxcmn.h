@@ -40,9 +40,9 @@ public:
 class TESSARO_MFC_API CHeaderCtrl : public CWnd {
     DECLARE_DYNAMIC(CHeaderCtrl)
 public:
-    int GetItemCount() const { ASSERT(::IsWindow(m_hWnd)); return static_cast<int>(::SendMessageW(m_hWnd, HDM_GETITEMCOUNT, 0, 0)); }
-    BOOL GetItem(int index, HDITEMW* item) const { ASSERT(::IsWindow(m_hWnd)); return static_cast<BOOL>(::SendMessageW(m_hWnd, HDM_GETITEMW, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(item))); }
-    BOOL SetItem(int index, HDITEMW* item) { ASSERT(::IsWindow(m_hWnd)); return static_cast<BOOL>(::SendMessageW(m_hWnd, HDM_SETITEMW, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(item))); }
+    int GetItemCount() const { return Send<int>(HDM_GETITEMCOUNT); }
+    BOOL GetItem(int index, HDITEMW* item) const { return Send<BOOL>(HDM_GETITEMW, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(item)); }
+    BOOL SetItem(int index, HDITEMW* item) { return Send<BOOL>(HDM_SETITEMW, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(item)); }
 };
 
 class TESSARO_MFC_API CListCtrl : public CWnd {
@@ -50,64 +50,60 @@ class TESSARO_MFC_API CListCtrl : public CWnd {
 public:
     BOOL Create(DWORD style, const RECT& rect, CWnd* parent, UINT id) { return CWnd::Create(WC_LISTVIEWW, nullptr, style, rect, parent, id); }
     int InsertColumn(int column, LPCWSTR heading, int format = LVCFMT_LEFT, int width = -1, int subItem = -1);
-    BOOL DeleteColumn(int column) { return static_cast<BOOL>(Send(LVM_DELETECOLUMN, static_cast<WPARAM>(column), 0)); }
-    int GetColumnWidth(int column) const { return static_cast<int>(Send(LVM_GETCOLUMNWIDTH, static_cast<WPARAM>(column), 0)); }
-    BOOL SetColumnWidth(int column, int width) { return static_cast<BOOL>(Send(LVM_SETCOLUMNWIDTH, static_cast<WPARAM>(column), MAKELPARAM(width, 0))); }
-    int InsertItem(const LVITEMW* item) { return static_cast<int>(Send(LVM_INSERTITEMW, 0, reinterpret_cast<LPARAM>(item))); }
+    BOOL DeleteColumn(int column) { return Send<BOOL>(LVM_DELETECOLUMN, static_cast<WPARAM>(column), 0); }
+    int GetColumnWidth(int column) const { return Send<int>(LVM_GETCOLUMNWIDTH, static_cast<WPARAM>(column), 0); }
+    BOOL SetColumnWidth(int column, int width) { return Send<BOOL>(LVM_SETCOLUMNWIDTH, static_cast<WPARAM>(column), MAKELPARAM(width, 0)); }
+    int InsertItem(const LVITEMW* item) { return Send<int>(LVM_INSERTITEMW, 0, reinterpret_cast<LPARAM>(item)); }
     int InsertItem(int index, LPCWSTR text, int image = -1);
     BOOL SetItemText(int index, int subItem, LPCWSTR text);
     CStringW GetItemText(int index, int subItem) const;
-    BOOL DeleteItem(int index) { return static_cast<BOOL>(Send(LVM_DELETEITEM, static_cast<WPARAM>(index), 0)); }
-    BOOL DeleteAllItems() { return static_cast<BOOL>(Send(LVM_DELETEALLITEMS, 0, 0)); }
-    int GetItemCount() const { return static_cast<int>(Send(LVM_GETITEMCOUNT, 0, 0)); }
+    BOOL DeleteItem(int index) { return Send<BOOL>(LVM_DELETEITEM, static_cast<WPARAM>(index), 0); }
+    BOOL DeleteAllItems() { return Send<BOOL>(LVM_DELETEALLITEMS); }
+    int GetItemCount() const { return Send<int>(LVM_GETITEMCOUNT); }
     BOOL SetItemData(int index, DWORD_PTR data);
     DWORD_PTR GetItemData(int index) const;
     BOOL SetItemState(int index, UINT state, UINT mask);
-    UINT GetItemState(int index, UINT mask) const { return static_cast<UINT>(Send(LVM_GETITEMSTATE, static_cast<WPARAM>(index), mask)); }
-    int GetNextItem(int start, int flags) const { return static_cast<int>(Send(LVM_GETNEXTITEM, static_cast<WPARAM>(start), MAKELPARAM(flags, 0))); }
-    UINT GetSelectedCount() const { return static_cast<UINT>(Send(LVM_GETSELECTEDCOUNT, 0, 0)); }
-    BOOL EnsureVisible(int index, BOOL partialOk) { return static_cast<BOOL>(Send(LVM_ENSUREVISIBLE, static_cast<WPARAM>(index), partialOk)); }
-    DWORD SetExtendedStyle(DWORD style) { return static_cast<DWORD>(Send(LVM_SETEXTENDEDLISTVIEWSTYLE, 0, static_cast<LPARAM>(style))); }
-    DWORD GetExtendedStyle() const { return static_cast<DWORD>(Send(LVM_GETEXTENDEDLISTVIEWSTYLE, 0, 0)); }
+    UINT GetItemState(int index, UINT mask) const { return Send<UINT>(LVM_GETITEMSTATE, static_cast<WPARAM>(index), mask); }
+    int GetNextItem(int start, int flags) const { return Send<int>(LVM_GETNEXTITEM, static_cast<WPARAM>(start), MAKELPARAM(flags, 0)); }
+    UINT GetSelectedCount() const { return Send<UINT>(LVM_GETSELECTEDCOUNT); }
+    BOOL EnsureVisible(int index, BOOL partialOk) { return Send<BOOL>(LVM_ENSUREVISIBLE, static_cast<WPARAM>(index), partialOk); }
+    DWORD SetExtendedStyle(DWORD style) { return Send<DWORD>(LVM_SETEXTENDEDLISTVIEWSTYLE, 0, static_cast<LPARAM>(style)); }
+    DWORD GetExtendedStyle() const { return Send<DWORD>(LVM_GETEXTENDEDLISTVIEWSTYLE); }
     BOOL GetCheck(int index) const { return ((GetItemState(index, LVIS_STATEIMAGEMASK) >> 12) - 1) != 0; }
     BOOL SetCheck(int index, BOOL check = TRUE) { return SetItemState(index, INDEXTOSTATEIMAGEMASK(check ? 2 : 1), LVIS_STATEIMAGEMASK); }
-    CHeaderCtrl* GetHeaderCtrl() const { return static_cast<CHeaderCtrl*>(CWnd::FromHandle(reinterpret_cast<HWND>(Send(LVM_GETHEADER, 0, 0)))); }
-    BOOL SortItems(PFNLVCOMPARE compare, DWORD_PTR data) { return static_cast<BOOL>(Send(LVM_SORTITEMS, data, reinterpret_cast<LPARAM>(compare))); }
-    int FindItem(LVFINDINFOW* find, int start = -1) const { return static_cast<int>(Send(LVM_FINDITEMW, static_cast<WPARAM>(start), reinterpret_cast<LPARAM>(find))); }
-    HIMAGELIST SetImageList(CImageList* list, int kind) { return reinterpret_cast<HIMAGELIST>(Send(LVM_SETIMAGELIST, static_cast<WPARAM>(kind), reinterpret_cast<LPARAM>(list->GetSafeHandle()))); }
+    CHeaderCtrl* GetHeaderCtrl() const { return static_cast<CHeaderCtrl*>(CWnd::FromHandle(Send<HWND>(LVM_GETHEADER))); }
+    BOOL SortItems(PFNLVCOMPARE compare, DWORD_PTR data) { return Send<BOOL>(LVM_SORTITEMS, data, reinterpret_cast<LPARAM>(compare)); }
+    int FindItem(LVFINDINFOW* find, int start = -1) const { return Send<int>(LVM_FINDITEMW, static_cast<WPARAM>(start), reinterpret_cast<LPARAM>(find)); }
+    HIMAGELIST SetImageList(CImageList* list, int kind) { return Send<HIMAGELIST>(LVM_SETIMAGELIST, static_cast<WPARAM>(kind), reinterpret_cast<LPARAM>(list->GetSafeHandle())); }
 
-private:
-    LRESULT Send(UINT message, WPARAM wParam, LPARAM lParam) const { ASSERT(::IsWindow(m_hWnd)); return ::SendMessageW(m_hWnd, message, wParam, lParam); }
 };
 
 class TESSARO_MFC_API CTreeCtrl : public CWnd {
     DECLARE_DYNAMIC(CTreeCtrl)
 public:
     BOOL Create(DWORD style, const RECT& rect, CWnd* parent, UINT id) { return CWnd::Create(WC_TREEVIEWW, nullptr, style, rect, parent, id); }
-    HTREEITEM InsertItem(const TVINSERTSTRUCTW* insert) { return reinterpret_cast<HTREEITEM>(Send(TVM_INSERTITEMW, 0, reinterpret_cast<LPARAM>(insert))); }
+    HTREEITEM InsertItem(const TVINSERTSTRUCTW* insert) { return Send<HTREEITEM>(TVM_INSERTITEMW, 0, reinterpret_cast<LPARAM>(insert)); }
     HTREEITEM InsertItem(LPCWSTR text, HTREEITEM parent = TVI_ROOT, HTREEITEM after = TVI_LAST);
-    BOOL DeleteItem(HTREEITEM item) { return static_cast<BOOL>(Send(TVM_DELETEITEM, 0, reinterpret_cast<LPARAM>(item))); }
+    BOOL DeleteItem(HTREEITEM item) { return Send<BOOL>(TVM_DELETEITEM, 0, reinterpret_cast<LPARAM>(item)); }
     BOOL DeleteAllItems() { return DeleteItem(TVI_ROOT); }
-    HTREEITEM GetNextItem(HTREEITEM item, UINT code) const { return reinterpret_cast<HTREEITEM>(Send(TVM_GETNEXTITEM, code, reinterpret_cast<LPARAM>(item))); }
+    HTREEITEM GetNextItem(HTREEITEM item, UINT code) const { return Send<HTREEITEM>(TVM_GETNEXTITEM, code, reinterpret_cast<LPARAM>(item)); }
     HTREEITEM GetRootItem() const { return GetNextItem(nullptr, TVGN_ROOT); }
     HTREEITEM GetChildItem(HTREEITEM item) const { return GetNextItem(item, TVGN_CHILD); }
     HTREEITEM GetNextSiblingItem(HTREEITEM item) const { return GetNextItem(item, TVGN_NEXT); }
     HTREEITEM GetParentItem(HTREEITEM item) const { return GetNextItem(item, TVGN_PARENT); }
     HTREEITEM GetSelectedItem() const { return GetNextItem(nullptr, TVGN_CARET); }
-    BOOL SelectItem(HTREEITEM item) { return static_cast<BOOL>(Send(TVM_SELECTITEM, TVGN_CARET, reinterpret_cast<LPARAM>(item))); }
-    BOOL Expand(HTREEITEM item, UINT code) { return static_cast<BOOL>(Send(TVM_EXPAND, code, reinterpret_cast<LPARAM>(item))); }
-    BOOL EnsureVisible(HTREEITEM item) { return static_cast<BOOL>(Send(TVM_ENSUREVISIBLE, 0, reinterpret_cast<LPARAM>(item))); }
+    BOOL SelectItem(HTREEITEM item) { return Send<BOOL>(TVM_SELECTITEM, TVGN_CARET, reinterpret_cast<LPARAM>(item)); }
+    BOOL Expand(HTREEITEM item, UINT code) { return Send<BOOL>(TVM_EXPAND, code, reinterpret_cast<LPARAM>(item)); }
+    BOOL EnsureVisible(HTREEITEM item) { return Send<BOOL>(TVM_ENSUREVISIBLE, 0, reinterpret_cast<LPARAM>(item)); }
     CStringW GetItemText(HTREEITEM item) const;
     BOOL SetItemText(HTREEITEM item, LPCWSTR text);
     DWORD_PTR GetItemData(HTREEITEM item) const;
     BOOL SetItemData(HTREEITEM item, DWORD_PTR data);
-    UINT GetItemState(HTREEITEM item, UINT mask) const { return static_cast<UINT>(Send(TVM_GETITEMSTATE, reinterpret_cast<WPARAM>(item), mask)); }
+    UINT GetItemState(HTREEITEM item, UINT mask) const { return Send<UINT>(TVM_GETITEMSTATE, reinterpret_cast<WPARAM>(item), mask); }
     BOOL ItemHasChildren(HTREEITEM item) const;
-    UINT GetCount() const { return static_cast<UINT>(Send(TVM_GETCOUNT, 0, 0)); }
-    HIMAGELIST SetImageList(CImageList* list, int kind) { return reinterpret_cast<HIMAGELIST>(Send(TVM_SETIMAGELIST, static_cast<WPARAM>(kind), reinterpret_cast<LPARAM>(list->GetSafeHandle()))); }
+    UINT GetCount() const { return Send<UINT>(TVM_GETCOUNT); }
+    HIMAGELIST SetImageList(CImageList* list, int kind) { return Send<HIMAGELIST>(TVM_SETIMAGELIST, static_cast<WPARAM>(kind), reinterpret_cast<LPARAM>(list->GetSafeHandle())); }
 
-private:
-    LRESULT Send(UINT message, WPARAM wParam, LPARAM lParam) const { ASSERT(::IsWindow(m_hWnd)); return ::SendMessageW(m_hWnd, message, wParam, lParam); }
 };
 
 class TESSARO_MFC_API CToolTipCtrl : public CWnd {
@@ -122,13 +118,12 @@ public:
     void UpdateTipText(LPCWSTR text, CWnd* window, UINT_PTR id = 0);
     void Activate(BOOL activate) { Send(TTM_ACTIVATE, activate, 0); }
     void RelayEvent(LPMSG msg) { Send(TTM_RELAYEVENT, 0, reinterpret_cast<LPARAM>(msg)); }
-    int GetToolCount() const { return static_cast<int>(Send(TTM_GETTOOLCOUNT, 0, 0)); }
-    int SetMaxTipWidth(int width) { return static_cast<int>(Send(TTM_SETMAXTIPWIDTH, 0, width)); }
+    int GetToolCount() const { return Send<int>(TTM_GETTOOLCOUNT); }
+    int SetMaxTipWidth(int width) { return Send<int>(TTM_SETMAXTIPWIDTH, 0, width); }
     void SetDelayTime(UINT kind, int milliseconds) { Send(TTM_SETDELAYTIME, kind, milliseconds); }
 
 private:
     void FillToolInfo(TTTOOLINFOW& info, CWnd* window, UINT_PTR id) const;
-    LRESULT Send(UINT message, WPARAM wParam, LPARAM lParam) const { ASSERT(::IsWindow(m_hWnd)); return ::SendMessageW(m_hWnd, message, wParam, lParam); }
 };
 
 class TESSARO_MFC_API CDateTimeCtrl : public CWnd {
@@ -140,16 +135,14 @@ public:
     BOOL SetTime(const SYSTEMTIME* time)
     {
         const SYSTEMTIME ignored = {};
-        return static_cast<BOOL>(Send(DTM_SETSYSTEMTIME, time ? GDT_VALID : GDT_NONE,
-                                      reinterpret_cast<LPARAM>(time ? time : &ignored)));
+        return Send<BOOL>(DTM_SETSYSTEMTIME, time ? GDT_VALID : GDT_NONE,
+                                      reinterpret_cast<LPARAM>(time ? time : &ignored));
     }
     // GDT_VALID, or GDT_NONE when a DTS_SHOWNONE picker is cleared.
-    DWORD GetTime(SYSTEMTIME* time) const { return static_cast<DWORD>(Send(DTM_GETSYSTEMTIME, 0, reinterpret_cast<LPARAM>(time))); }
-    BOOL SetFormat(LPCWSTR format) { return static_cast<BOOL>(Send(DTM_SETFORMATW, 0, reinterpret_cast<LPARAM>(format))); }
+    DWORD GetTime(SYSTEMTIME* time) const { return Send<DWORD>(DTM_GETSYSTEMTIME, 0, reinterpret_cast<LPARAM>(time)); }
+    BOOL SetFormat(LPCWSTR format) { return Send<BOOL>(DTM_SETFORMATW, 0, reinterpret_cast<LPARAM>(format)); }
     BOOL SetRange(const SYSTEMTIME* minimum, const SYSTEMTIME* maximum);
 
-private:
-    LRESULT Send(UINT message, WPARAM wParam, LPARAM lParam) const { ASSERT(::IsWindow(m_hWnd)); return ::SendMessageW(m_hWnd, message, wParam, lParam); }
 };
 
 // The picker's date and time as a FILETIME, taken as they are shown: no
@@ -169,13 +162,11 @@ public:
         lower = range.iLow;
         upper = range.iHigh;
     }
-    int SetPos(int position) { return static_cast<int>(Send(PBM_SETPOS, static_cast<WPARAM>(position), 0)); }
-    int GetPos() const { return static_cast<int>(Send(PBM_GETPOS, 0, 0)); }
-    int OffsetPos(int delta) { return static_cast<int>(Send(PBM_DELTAPOS, static_cast<WPARAM>(delta), 0)); }
-    int SetStep(int step) { return static_cast<int>(Send(PBM_SETSTEP, static_cast<WPARAM>(step), 0)); }
-    int StepIt() { return static_cast<int>(Send(PBM_STEPIT, 0, 0)); }
-    BOOL SetMarquee(BOOL on, int milliseconds) { return static_cast<BOOL>(Send(PBM_SETMARQUEE, on, milliseconds)); }
+    int SetPos(int position) { return Send<int>(PBM_SETPOS, static_cast<WPARAM>(position), 0); }
+    int GetPos() const { return Send<int>(PBM_GETPOS); }
+    int OffsetPos(int delta) { return Send<int>(PBM_DELTAPOS, static_cast<WPARAM>(delta), 0); }
+    int SetStep(int step) { return Send<int>(PBM_SETSTEP, static_cast<WPARAM>(step), 0); }
+    int StepIt() { return Send<int>(PBM_STEPIT); }
+    BOOL SetMarquee(BOOL on, int milliseconds) { return Send<BOOL>(PBM_SETMARQUEE, on, milliseconds); }
 
-private:
-    LRESULT Send(UINT message, WPARAM wParam, LPARAM lParam) const { ASSERT(::IsWindow(m_hWnd)); return ::SendMessageW(m_hWnd, message, wParam, lParam); }
 };

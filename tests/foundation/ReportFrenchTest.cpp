@@ -5,7 +5,7 @@
 #include <string>
 
 #include "foundation/ZReportMessageParams.h"
-#include "tests/foundation/LibraryMessages.h"
+#include "tests/support/LibraryMessages.h"
 
 namespace {
 
@@ -53,7 +53,7 @@ TEST(FrenchReports, LabelsAndValidation)
 
 TEST(FrenchReports, EveryMessageComesFromTheFrenchTable)
 {
-    for (uint32_t id : TestSupport::kLibraryMessageIds) {
+    for (uint32_t id : TestSupport::TableIdentifiers(kFrench)) {
         ZReportMessageParams report(id);
         const std::wstring french = TestSupport::TableText(id, kFrench);
         ASSERT_FALSE(french.empty()) << std::hex << id;

@@ -5,10 +5,6 @@
 
 namespace {
 
-IHostnameResolver* FirstResolverFactory() { return nullptr; }
-IHostnameResolver* SecondResolverFactory() { return nullptr; }
-ZProfileStoreFactory* StoreFactorySource() { return nullptr; }
-
 // Hosts' objects stand in as addresses only; the library never looks inside here.
 int g_resolverObject;
 int g_storeFactoryObject;
@@ -21,16 +17,6 @@ TEST(Startup, LibraryModuleIsTheLoadedDll)
     ASSERT_NE(loaded, nullptr);
     EXPECT_EQ(GetTessaroDll(), loaded);
     EXPECT_EQ(Tessaro::GetHostModule(), ::GetModuleHandleW(nullptr));
-}
-
-TEST(Startup, LaterInitReplacesTheFactories)
-{
-    TessaroInit(FirstResolverFactory, StoreFactorySource);
-    EXPECT_EQ(Tessaro::GetResolverFactory(), &FirstResolverFactory);
-    EXPECT_EQ(Tessaro::GetProfileStoreFactorySource(), &StoreFactorySource);
-    TessaroInit(SecondResolverFactory, nullptr);
-    EXPECT_EQ(Tessaro::GetResolverFactory(), &SecondResolverFactory);
-    EXPECT_EQ(Tessaro::GetProfileStoreFactorySource(), nullptr);
 }
 
 TEST(Startup, ForwardersReachTheHostsFactoriesOrGiveNull)

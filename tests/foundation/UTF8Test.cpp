@@ -16,6 +16,7 @@
 #include "tests/support/GuardedBuffer.h"
 #include "tests/support/Mutations.h"
 #include "tests/support/SeededRandom.h"
+#include "tests/support/TextEncodings.h"
 
 namespace {
 
@@ -485,15 +486,7 @@ std::wstring PlatformDecode(const std::string& bytes)
     return text;
 }
 
-std::string PlatformEncode(const std::wstring& text)
-{
-    if (text.empty()) return "";
-    const int size = static_cast<int>(text.size());
-    const int bytes = ::WideCharToMultiByte(CP_UTF8, 0, text.data(), size, nullptr, 0, nullptr, nullptr);
-    std::string out(static_cast<size_t>(bytes), '\0');
-    ::WideCharToMultiByte(CP_UTF8, 0, text.data(), size, out.data(), bytes, nullptr, nullptr);
-    return out;
-}
+using TestSupport::Utf8Of;
 
 TEST(UTF8Platform, AgreesOnValidText)
 {
@@ -502,7 +495,7 @@ TEST(UTF8Platform, AgreesOnValidText)
     SCOPED_TRACE(random.Seed());
     for (int n = 0; n < 1000; ++n) {
         const std::wstring text = ToUtf16(RandomCodePoints(random, 200));
-        const std::string platformBytes = PlatformEncode(text);
+        const std::string platformBytes = Utf8Of(text);
         ASSERT_EQ(ZEncodeUTF8(text.data(), text.size()), platformBytes) << "text " << n;
         ASSERT_EQ(ZDecodeUTF8(platformBytes.data(), platformBytes.size()), PlatformDecode(platformBytes))
             << "text " << n;
@@ -533,7 +526,7 @@ TEST(UTF8Platform, AgreesOnLongTexts)
         std::wstring text;
         text.reserve(c.unit.size() * c.repeat);
         for (size_t n = 0; n < c.repeat; ++n) text += c.unit;
-        const std::string platformBytes = PlatformEncode(text);
+        const std::string platformBytes = Utf8Of(text);
         size_t consumed = 0;
         EXPECT_EQ(ZEncodeUTF8(text.data(), text.size(), nullptr, 0, &consumed), platformBytes.size());
         EXPECT_TRUE(ZEncodeUTF8(text.data(), text.size()) == platformBytes);

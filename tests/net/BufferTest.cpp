@@ -104,13 +104,3 @@ TEST(BasicBuffer, DataLengthUpToCapacityOnly)
     EXPECT_EQ(buffer->GetDataLength(), 0u);
 }
 
-TEST(BasicBuffer, ReferenceCountingFreesOnLastRelease)
-{
-    ZBasicBuffer* buffer = new ZBasicBuffer(8, true);
-    EXPECT_EQ(buffer->AddRef(), 2u);
-    EXPECT_EQ(buffer->Release(), 1u);
-    void* query = buffer;
-    EXPECT_EQ(buffer->QueryInterface(IID_IUnknown, &query), E_NOINTERFACE);
-    EXPECT_EQ(query, nullptr);
-    EXPECT_EQ(buffer->Release(), 0u);
-}

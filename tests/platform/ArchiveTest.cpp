@@ -9,9 +9,10 @@
 #include <cstdlib>
 #include <cstring>
 #include <memory>
-#include <random>
 #include <set>
 #include <vector>
+
+#include "tests/support/Mutations.h"
 
 // Run-time class without a schema: it cannot be written as an object.
 class Unserialisable : public CObject {
@@ -458,8 +459,8 @@ TEST(Collections, BadIndexesAreRefused)
     EXPECT_THROW(empty.GetHead(), std::out_of_range);
 }
 
-// Every truncation and every single-bit flip of a known-good archive either
-// loads or fails with an archive or memory exception; nothing else happens.
+// Every variant of a known-good archive (tests/support/Mutations) either loads
+// or fails with an archive or memory exception; nothing else happens.
 TEST(Collections, DamagedArchivesFailCleanly)
 {
     CStringArray strings;
@@ -508,24 +509,18 @@ TEST(Collections, DamagedArchivesFailCleanly)
 
     attempt(good);
     ASSERT_EQ(failures, 0) << "the undamaged archive must load";
-    for (size_t length = 0; length < good.size(); ++length)
-        attempt(Bytes(good.begin(), good.begin() + length));
-    EXPECT_EQ(failures, static_cast<int>(good.size())) << "every truncation must fail";
+    TestSupport::Mutations truncations;
+    truncations.bitFlips = truncations.byteValues = false;
+    truncations.randomVariants = 0;
+    const size_t truncated = truncations.ForEach(good, [&](const TestSupport::Mutation& m) { attempt(m.bytes); });
+    EXPECT_EQ(failures, static_cast<int>(truncated)) << "every truncation must fail";
 
-    for (size_t i = 0; i < good.size(); ++i) {
-        for (int bit = 0; bit < 8; ++bit) {
-            Bytes flipped = good;
-            flipped[i] ^= static_cast<BYTE>(1 << bit);
-            attempt(flipped);
-        }
-    }
-    std::mt19937 random(20261206);
-    for (int round = 0; round < 500; ++round) {
-        Bytes mutated = good;
-        mutated[random() % mutated.size()] = static_cast<BYTE>(random());
-        mutated[random() % mutated.size()] = static_cast<BYTE>(random());
-        attempt(mutated);
-    }
+    TestSupport::Mutations damage;
+    damage.truncations = false;
+    damage.ForEach(good, [&](const TestSupport::Mutation& m) {
+        SCOPED_TRACE(m.description);
+        attempt(m.bytes);
+    });
 }
 
 }  // namespace

@@ -6,7 +6,6 @@
 // happened once everything before it has been handled.
 #include <gtest/gtest.h>
 
-#include "TessaroMessages.h"
 #include "platform/mfc/afxwin.h"
 #include "tests/platform/DialogTemplate.h"
 #include "tests/support/MessageBoxWatcher.h"
@@ -25,20 +24,6 @@ constexpr int kNameEdit = 102;
 constexpr int kCheck = 110;
 constexpr int kRadio = 120;  // 120, 121, 122
 constexpr int kCombo = 130;
-
-// The text a message-table entry has in the running language.
-std::wstring TableText(DWORD id, DWORD_PTR first = 0, DWORD_PTR second = 0)
-{
-    DWORD_PTR arguments[] = {first, second};
-    wchar_t buffer[512] = {};
-    ::FormatMessageW(FORMAT_MESSAGE_FROM_HMODULE | FORMAT_MESSAGE_ARGUMENT_ARRAY,
-                     ::GetModuleHandleW(L"TessaroMfc.dll"), id, 0, buffer, 512,
-                     reinterpret_cast<va_list*>(arguments));
-    std::wstring text = buffer;
-    while (!text.empty() && (text.back() == L'\r' || text.back() == L'\n'))
-        text.pop_back();  // the box shows the text without the table's final break
-    return text;
-}
 
 std::wstring TextOf(HWND window)
 {
@@ -267,11 +252,11 @@ TEST(DialogModal, RefusedValueRefocusesTheFieldUntilCorrected)
         std::wstring prompt;
     };
     const Case cases[] = {
-        {L"first", kFirstEdit, L"50", TableText(MSG_DDX_RANGE_INT, 1, 10)},
-        {L"first", kFirstEdit, L"4x", TableText(MSG_DDX_PARSE_INT)},
-        {L"first", kFirstEdit, L"99999999999", TableText(MSG_DDX_PARSE_INT)},
-        {L"second", kSecondEdit, L"-3", TableText(MSG_DDX_PARSE_UINT)},
-        {L"name", kNameEdit, L"much too long", TableText(MSG_DDX_MAX_CHARS, 8)},
+        {L"first", kFirstEdit, L"50", L"Please enter an integer between 1 and 10."},
+        {L"first", kFirstEdit, L"4x", L"Please enter an integer."},
+        {L"first", kFirstEdit, L"99999999999", L"Please enter an integer."},
+        {L"second", kSecondEdit, L"-3", L"Please enter a positive integer."},
+        {L"name", kNameEdit, L"much too long", L"Please enter no more than 8 characters."},
     };
     for (const Case& c : cases) {
         static const Case* current;
@@ -433,7 +418,7 @@ TEST(DialogExchange, ShowingLimitsTheEditAndFailingReturnsFalse)
         TestSupport::MessageBoxWatcher watcher(IDOK);
         EXPECT_FALSE(dialog.UpdateData(TRUE));
         ASSERT_EQ(watcher.Boxes().size(), 1u);
-        EXPECT_EQ(watcher.Boxes()[0].text, TableText(MSG_DDX_PARSE_UINT));
+        EXPECT_EQ(watcher.Boxes()[0].text, L"Please enter a positive integer.");
         EXPECT_EQ(watcher.Boxes()[0].icon, TestSupport::SystemIconFor(MB_ICONEXCLAMATION));
     }
     EXPECT_EQ(::GetFocus(), dialog.Item(kSecondEdit));

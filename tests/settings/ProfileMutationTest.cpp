@@ -84,7 +84,7 @@ int ReadProfile(const std::wstring& path)
             wchar_t* placed = guarded.DataAs<wchar_t>() + guarded.Size() / sizeof(wchar_t) - units;
             std::memcpy(placed, value.c_str(), units * sizeof(wchar_t));
             font = placed;
-            EXPECT_EQ(font.m_lf.lfFaceName[LF_FACESIZE - 1], L'\0');
+            EXPECT_EQ(font.m_logFont.lfFaceName[LF_FACESIZE - 1], L'\0');
         }
     }
     ZUnicodeString line;
@@ -107,7 +107,7 @@ TEST(ProfileMutation, TheUnmutatedFileReadsWhole)
     ASSERT_EQ(record.load(file), L"Window");
     ProfileLogfont font;
     font.init(record, L"Font", L"", 0);
-    EXPECT_EQ(font.m_nSize, 97);
+    EXPECT_EQ(font.m_size, 97);
     ASSERT_EQ(record.load(file), L"Colors");
     ProfileString name;
     name.init(record, L"Name", L"");

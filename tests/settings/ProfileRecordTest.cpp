@@ -127,8 +127,8 @@ TEST_F(ProfileFiles, WrittenForms)
          [](CStdioFile& f) {
              ProfileLogfont font;
              font.init(ProfileRecord(), L"F", L"");
-             font.m_lf.lfCharSet = 0xFF;
-             font.m_lf.lfQuality = 0x80;
+             font.m_logFont.lfCharSet = 0xFF;
+             font.m_logFont.lfQuality = 0x80;
              font.save(f);
          },
          {L"F=0,0,0,0,0,0,0,0,0,255,0,0,128,0,"}},
@@ -398,21 +398,21 @@ TEST(ProfileLogfontText, ParsesTheFifteenFields)
 {
     ProfileLogfont font;
     font = L"90,-12,1,2,3,700,1,0,1,0,3,2,5,49,Fixed Sys{x}";
-    EXPECT_EQ(font.m_nSize, 90);
-    EXPECT_EQ(font.m_lf.lfHeight, -12);
-    EXPECT_EQ(font.m_lf.lfWidth, 1);
-    EXPECT_EQ(font.m_lf.lfEscapement, 2);
-    EXPECT_EQ(font.m_lf.lfOrientation, 3);
-    EXPECT_EQ(font.m_lf.lfWeight, 700);
-    EXPECT_EQ(font.m_lf.lfItalic, 1);
-    EXPECT_EQ(font.m_lf.lfUnderline, 0);
-    EXPECT_EQ(font.m_lf.lfStrikeOut, 1);
-    EXPECT_EQ(font.m_lf.lfCharSet, 0);
-    EXPECT_EQ(font.m_lf.lfOutPrecision, 3);
-    EXPECT_EQ(font.m_lf.lfClipPrecision, 2);
-    EXPECT_EQ(font.m_lf.lfQuality, 5);
-    EXPECT_EQ(font.m_lf.lfPitchAndFamily, 49);
-    EXPECT_EQ(Face(font.m_lf), L"Fixed Sys");
+    EXPECT_EQ(font.m_size, 90);
+    EXPECT_EQ(font.m_logFont.lfHeight, -12);
+    EXPECT_EQ(font.m_logFont.lfWidth, 1);
+    EXPECT_EQ(font.m_logFont.lfEscapement, 2);
+    EXPECT_EQ(font.m_logFont.lfOrientation, 3);
+    EXPECT_EQ(font.m_logFont.lfWeight, 700);
+    EXPECT_EQ(font.m_logFont.lfItalic, 1);
+    EXPECT_EQ(font.m_logFont.lfUnderline, 0);
+    EXPECT_EQ(font.m_logFont.lfStrikeOut, 1);
+    EXPECT_EQ(font.m_logFont.lfCharSet, 0);
+    EXPECT_EQ(font.m_logFont.lfOutPrecision, 3);
+    EXPECT_EQ(font.m_logFont.lfClipPrecision, 2);
+    EXPECT_EQ(font.m_logFont.lfQuality, 5);
+    EXPECT_EQ(font.m_logFont.lfPitchAndFamily, 49);
+    EXPECT_EQ(Face(font.m_logFont), L"Fixed Sys");
     EXPECT_EQ(font.GetText(), L"90,-12,1,2,3,700,1,0,1,0,3,2,5,49,Fixed Sys{x}");
 }
 
@@ -450,12 +450,12 @@ TEST(ProfileLogfontText, FaceNamesAndPartialTexts)
         ProfileLogfont font;
         font.init(ProfileRecord(), L"Font", L"Start", 13);
         font = c.text.c_str();
-        EXPECT_EQ(font.m_nSize, c.size);
-        EXPECT_EQ(font.m_lf.lfHeight, c.height);
-        EXPECT_EQ(font.m_lf.lfWeight, c.weight);
-        EXPECT_EQ(font.m_lf.lfItalic, c.italic);
-        EXPECT_EQ(Face(font.m_lf), c.face);
-        EXPECT_EQ(font.m_lf.lfFaceName[LF_FACESIZE - 1], L'\0');
+        EXPECT_EQ(font.m_size, c.size);
+        EXPECT_EQ(font.m_logFont.lfHeight, c.height);
+        EXPECT_EQ(font.m_logFont.lfWeight, c.weight);
+        EXPECT_EQ(font.m_logFont.lfItalic, c.italic);
+        EXPECT_EQ(Face(font.m_logFont), c.face);
+        EXPECT_EQ(font.m_logFont.lfFaceName[LF_FACESIZE - 1], L'\0');
     }
 }
 
@@ -484,26 +484,26 @@ TEST(ProfileLogfontText, BuildsTheDefaultFontFromFaceAndHeight)
         expected.lfPitchAndFamily = FIXED_PITCH;
         wcsncpy(expected.lfFaceName, c.expectedFace.c_str(), LF_FACESIZE - 1);
         EXPECT_FALSE(font != expected);
-        EXPECT_EQ(font.m_nSize, c.size);
+        EXPECT_EQ(font.m_size, c.size);
         EXPECT_TRUE(font.GetText().IsEmpty()) << "the text form waits for save";
     }
 
     // A text in the record wins over face and height.
     ProfileLogfont font;
     font.init(RecordOf({{L"Font", L"80,-11,0,0,0,700,0,0,0,0,0,0,0,49,Mono"}}), L"Font", L"Courier New", 13);
-    EXPECT_EQ(font.m_lf.lfWeight, 700);
-    EXPECT_EQ(Face(font.m_lf), L"Mono");
+    EXPECT_EQ(font.m_logFont.lfWeight, 700);
+    EXPECT_EQ(Face(font.m_logFont), L"Mono");
 }
 
 TEST(ProfileLogfontText, ComparisonCoversTheWholeFaceArray)
 {
     ProfileLogfont font;
     font.init(ProfileRecord(), L"Font", L"Mono", 12);
-    LOGFONTW same = font.m_lf;
+    LOGFONTW same = font.m_logFont;
     EXPECT_FALSE(font != same);
     same.lfFaceName[LF_FACESIZE - 1] = L'x';  // beyond the terminator
     EXPECT_TRUE(font != same);
-    same = font.m_lf;
+    same = font.m_logFont;
     same.lfQuality = 1;
     EXPECT_TRUE(font != same);
 }
@@ -512,20 +512,20 @@ TEST_F(ProfileFiles, FontTextFormRoundTrips)
 {
     ProfileLogfont written;
     written.init(ProfileRecord(), L"Font", L"", 0);
-    written.m_nSize = 105;
-    written.m_lf = LOGFONTW{-14, 7, 900, 450, 700, 1, 1, 1, 204, 3, 2, 5, 0x31, L"Some Face 12"};
+    written.m_size = 105;
+    written.m_logFont = LOGFONTW{-14, 7, 900, 450, 700, 1, 1, 1, 204, 3, 2, 5, 0x31, L"Some Face 12"};
     // A face filling all 32 units, with no terminator, is written as 32 units
     // and read back cut to the 31 that fit.
     ProfileLogfont full(written);
     for (int i = 0; i < LF_FACESIZE; ++i)
-        full.m_lf.lfFaceName[i] = static_cast<wchar_t>(L'A' + i % 26);
+        full.m_logFont.lfFaceName[i] = static_cast<wchar_t>(L'A' + i % 26);
     WriteProfile(Path(), [&](CStdioFile& f) {
         f.WriteString(L"[Fonts]\n");
         written.save(f);
         ProfileLogfont second(full);
         second.init(ProfileRecord(), L"Full", L"");
-        second.m_lf = full.m_lf;
-        second.m_nSize = 1;
+        second.m_logFont = full.m_logFont;
+        second.m_size = 1;
         second.save(f);
     });
     ZTextFile file;
@@ -535,14 +535,14 @@ TEST_F(ProfileFiles, FontTextFormRoundTrips)
     EXPECT_EQ(record[L"Font"], L"105,-14,7,900,450,700,1,1,1,204,3,2,5,49,Some Face 12");
     ProfileLogfont read;
     read.init(record, L"Font", L"");
-    EXPECT_FALSE(read != written.m_lf);
-    EXPECT_EQ(read.m_nSize, 105);
+    EXPECT_FALSE(read != written.m_logFont);
+    EXPECT_EQ(read.m_size, 105);
 
     EXPECT_EQ(std::wstring(record[L"Full"].c_str()),
-              L"1,-14,7,900,450,700,1,1,1,204,3,2,5,49," + std::wstring(full.m_lf.lfFaceName, LF_FACESIZE));
+              L"1,-14,7,900,450,700,1,1,1,204,3,2,5,49," + std::wstring(full.m_logFont.lfFaceName, LF_FACESIZE));
     read.init(record, L"Full", L"");
-    EXPECT_EQ(Face(read.m_lf), std::wstring(full.m_lf.lfFaceName, 31));
-    EXPECT_EQ(read.m_nSize, 1);
+    EXPECT_EQ(Face(read.m_logFont), std::wstring(full.m_logFont.lfFaceName, 31));
+    EXPECT_EQ(read.m_size, 1);
 }
 
 // --------------------------------------------------- application profile
@@ -629,9 +629,9 @@ TEST(ProfileValuesApplication, StringsAndFonts)
     app.values[L"View/Font"] = L"90,-12,0,0,0,700,1,0,0,0,0,0,0,49,Mono";
     ProfileLogfont font;
     font.init(L"View", L"Font", L"1,2,0,0,0,3,0,0,0,0,0,0,0,0,D");
-    EXPECT_EQ(font.m_lf.lfWeight, 700);
-    EXPECT_EQ(Face(font.m_lf), L"Mono");
-    font.m_lf.lfWeight = 400;
+    EXPECT_EQ(font.m_logFont.lfWeight, 700);
+    EXPECT_EQ(Face(font.m_logFont), L"Mono");
+    font.m_logFont.lfWeight = 400;
     font.save(L"View");
     EXPECT_EQ(app.values[L"View/Font"], L"90,-12,0,0,0,400,1,0,0,0,0,0,0,49,Mono");
 }
