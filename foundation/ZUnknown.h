@@ -44,6 +44,20 @@ public:
 protected:
     virtual void DeleteThis() { delete this; }
 
+    // A reference for code that may meet the object while another thread is
+    // releasing it for the last time: fails, taking nothing, once the count
+    // has reached zero.
+    bool TryAddRef()
+    {
+        for (LONG count = m_refCount; count > 0;) {
+            const LONG seen = ::InterlockedCompareExchange(&m_refCount, count + 1, count);
+            if (seen == count)
+                return true;
+            count = seen;
+        }
+        return false;
+    }
+
 private:
     volatile LONG m_refCount = 1;
 };

@@ -40,7 +40,13 @@ LRESULT ZMsgDeferredProcedureDispatcher::OnNotify(UINT message, WPARAM, LPARAM)
     if (message != kRunQueueMessage)
         return 0;
     m_posted.store(false);
-    ZUnknownPointer<ZMsgDeferredProcedureDispatcher> keepAlive(this);
+    // A procedure may release the last reference while the queue drains. When
+    // another thread has already released it, its destructor waits for this
+    // message to end and drains the queue itself.
+    if (!TryAddRef())
+        return 0;
+    ZUnknownPointer<ZMsgDeferredProcedureDispatcher> keepAlive;
+    keepAlive.Attach(this);
     try {
         RunQueue();
     } catch (...) {

@@ -6,6 +6,10 @@
 //
 // The window class is registered once when the library loads; when that failed,
 // every Create fails with the saved registration report.
+//
+// A derived sink that may die on another thread calls DestroyNotificationWindow
+// first in its own destructor: until the owner has destroyed the window, a
+// message in flight may still reach the sink's overrides.
 #pragma once
 
 #include <windows.h>
