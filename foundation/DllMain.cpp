@@ -3,6 +3,7 @@
 #include <afxwin.h>
 
 #include "foundation/TessaroInit.h"
+#include "autocomplete/ZAutoComplete.h"
 #include "net/ZNotificationSink.h"
 
 namespace {
@@ -22,12 +23,15 @@ extern "C" BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID reserved
         Tessaro::SetTessaroDll(instance);
         // Its outcome is kept: a failure shows in every sink's Create.
         Tessaro::RegisterNotificationWindowClass();
+        ZAutoComplete::RegisterListViewParentWindowClass();
         break;
     case DLL_PROCESS_DETACH:
         // Unloaded while the process goes on: no window may keep a procedure
         // that is about to vanish. At process exit there is nothing to tidy.
-        if (!reserved)
+        if (!reserved) {
             Tessaro::UnregisterNotificationWindowClass();
+            ZAutoComplete::UnregisterListViewParentWindowClass();
+        }
         AfxTermExtensionModule(g_extensionModule);
         break;
     case DLL_THREAD_ATTACH:
