@@ -214,8 +214,16 @@ class DropDown : public testing::Test {
 protected:
     void SetUp() override
     {
-        m_window = ::CreateWindowExW(0, L"Static", L"host", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 100, 100, 400, 300,
-                                     nullptr, nullptr, nullptr, nullptr);
+        static const ATOM hostClass = [] {
+            WNDCLASSW windowClass = {};
+            windowClass.lpfnWndProc = ::DefWindowProcW;
+            windowClass.hCursor = ::LoadCursorW(nullptr, IDC_ARROW);
+            windowClass.lpszClassName = L"AutoCompleteTestHost";
+            return ::RegisterClassW(&windowClass);
+        }();
+        ASSERT_NE(hostClass, 0);
+        m_window = ::CreateWindowExW(0, L"AutoCompleteTestHost", L"host", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 100,
+                                     100, 400, 300, nullptr, nullptr, nullptr, nullptr);
         ASSERT_NE(m_window, nullptr);
         m_edit = ::CreateWindowExW(0, L"Edit", L"", WS_CHILD | WS_VISIBLE | WS_BORDER | ES_AUTOHSCROLL, 10, 10,
                                    150, 22, m_window, nullptr, nullptr, nullptr);
@@ -334,6 +342,34 @@ TEST_F(DropDown, HidesWhenFocusLeavesOrTheWindowMovesAndShowsOnlyWithFocus)
     // An answer arriving without focus does not show the list.
     provider->lastSink->OnAutoComplete(L"alp", {L"alpha"}, provider.Get());
     Pump();
+    EXPECT_FALSE(Shown());
+}
+
+TEST_F(DropDown, AClickOutsideHidesAndAClickInsideDoesNot)
+{
+    Type(m_edit, L"al");
+    ASSERT_TRUE(Shown());
+    auto click = [](POINT at) {
+        const LONG x = at.x * 65536 / ::GetSystemMetrics(SM_CXSCREEN) + 1;
+        const LONG y = at.y * 65536 / ::GetSystemMetrics(SM_CYSCREEN) + 1;
+        INPUT input[3] = {};
+        for (INPUT& i : input) {
+            i.type = INPUT_MOUSE;
+            i.mi.dx = x;
+            i.mi.dy = y;
+        }
+        input[0].mi.dwFlags = MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE;
+        input[1].mi.dwFlags = MOUSEEVENTF_LEFTDOWN | MOUSEEVENTF_ABSOLUTE;
+        input[2].mi.dwFlags = MOUSEEVENTF_LEFTUP | MOUSEEVENTF_ABSOLUTE;
+        ::SendInput(3, input, sizeof(INPUT));
+        Pump();
+        Pump();
+    };
+    RECT edit = {};
+    ::GetWindowRect(m_edit, &edit);
+    click(POINT{edit.left + 5, edit.top + 5});
+    EXPECT_TRUE(Shown());
+    click(POINT{edit.left + 5, edit.bottom + 150});  // on the host window, below the list
     EXPECT_FALSE(Shown());
 }
 
