@@ -644,8 +644,15 @@ void ZAutoComplete::OnListViewParentAutoComplete()
         ClearItemSelection(false);
     const size_t count = GetCompletionCount();
     ::SendMessageW(m_hwndListView, LVM_SETITEMCOUNT, count, 0);
-    if (count >= 1)
-        ::SendMessageW(m_hwndListView, LVM_REDRAWITEMS, 0, static_cast<LPARAM>(count - 1));
+    if (count >= 1) {
+        // Only the rows in view have anything to redraw; asking for all of them
+        // costs one invalidation per row, seconds for a long list.
+        const size_t top = static_cast<size_t>(::SendMessageW(m_hwndListView, LVM_GETTOPINDEX, 0, 0));
+        const size_t page = static_cast<size_t>(::SendMessageW(m_hwndListView, LVM_GETCOUNTPERPAGE, 0, 0));
+        const size_t last = std::min(count - 1, top + page);
+        if (top <= last)
+            ::SendMessageW(m_hwndListView, LVM_REDRAWITEMS, top, static_cast<LPARAM>(last));
+    }
     PostToListViewParent(count >= 1 ? kShowMessage : kHideMessage);
     UpdateScrollbar();
 }

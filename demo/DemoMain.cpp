@@ -16,6 +16,8 @@ void ShowCustomize();
 void ShowDataExchangeDialog();
 // demo/DemoProgress.cpp
 void ShowProgressAndResult();
+// demo/DemoAutoComplete.cpp
+void ShowAutoComplete();
 
 namespace {
 
@@ -44,5 +46,6 @@ int wmain()
     ShowPackets();
     ShowDataExchangeDialog();
     ShowProgressAndResult();
+    ShowAutoComplete();
     return 0;
 }

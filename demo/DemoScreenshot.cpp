@@ -97,10 +97,8 @@ bool WritePng(const wchar_t* path, const uint32_t* pixels, int width, int height
     return fclose(file) == 0 && written;
 }
 
-// The window as it is on the screen, saved as PNG; the path, or empty.
-}  // namespace
-
-std::wstring SaveScreenshot(HWND window, const wchar_t* name)
+// The file's full name in the output folder, or empty without one.
+std::wstring OutputPath(const wchar_t* name)
 {
     const char* folder = std::getenv("TESSARO_DEMO_OUTPUT");
     if (!folder || !*folder)
@@ -108,30 +106,51 @@ std::wstring SaveScreenshot(HWND window, const wchar_t* name)
     std::wstring path(folder, folder + strlen(folder));
     if (path[0] == L'/')
         path = L"Z:" + path;  // a Unix folder, seen through Wine's root drive
-    path += L"/";
-    path += name;
+    return path + L"/" + name;
+}
 
-    CRect rect;
-    ::GetWindowRect(window, &rect);
+// Copies an area of a device context (its origin at x, y) into a PNG file.
+std::wstring SaveArea(HDC source, int x, int y, int width, int height, const wchar_t* name)
+{
+    const std::wstring path = OutputPath(name);
+    if (path.empty() || width <= 0 || height <= 0)
+        return {};
     BITMAPINFO info = {};
     info.bmiHeader.biSize = sizeof info.bmiHeader;
-    info.bmiHeader.biWidth = rect.Width();
-    info.bmiHeader.biHeight = -rect.Height();  // top-down
+    info.bmiHeader.biWidth = width;
+    info.bmiHeader.biHeight = -height;  // top-down
     info.bmiHeader.biPlanes = 1;
     info.bmiHeader.biBitCount = 32;
     void* bits = nullptr;
     HBITMAP bitmap = ::CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
     if (!bitmap)
         return {};
-    HDC source = ::GetWindowDC(window);
     HDC memory = ::CreateCompatibleDC(source);
     HGDIOBJ old = ::SelectObject(memory, bitmap);
-    const bool copied = ::BitBlt(memory, 0, 0, rect.Width(), rect.Height(), source, 0, 0, SRCCOPY) != FALSE;
+    const bool copied = ::BitBlt(memory, 0, 0, width, height, source, x, y, SRCCOPY) != FALSE;
     ::SelectObject(memory, old);
     ::DeleteDC(memory);
-    ::ReleaseDC(window, source);
-    const bool saved = copied && WritePng(path.c_str(), static_cast<const uint32_t*>(bits), rect.Width(), rect.Height());
+    const bool saved = copied && WritePng(path.c_str(), static_cast<const uint32_t*>(bits), width, height);
     ::DeleteObject(bitmap);
     return saved ? path : std::wstring();
 }
 
+}  // namespace
+
+std::wstring SaveScreenshot(HWND window, const wchar_t* name)
+{
+    CRect rect;
+    ::GetWindowRect(window, &rect);
+    HDC source = ::GetWindowDC(window);
+    const std::wstring path = SaveArea(source, 0, 0, rect.Width(), rect.Height(), name);
+    ::ReleaseDC(window, source);
+    return path;
+}
+
+std::wstring SaveScreenAreaScreenshot(const RECT& area, const wchar_t* name)
+{
+    HDC screen = ::GetDC(nullptr);
+    const std::wstring path = SaveArea(screen, area.left, area.top, area.right - area.left, area.bottom - area.top, name);
+    ::ReleaseDC(nullptr, screen);
+    return path;
+}

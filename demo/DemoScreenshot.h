@@ -9,3 +9,7 @@
 // The saved file's path, or empty when there is no output folder or the
 // capture failed.
 std::wstring SaveScreenshot(HWND window, const wchar_t* name);
+
+// What the screen shows in area (screen coordinates): for windows that
+// overlap, such as a list that drops down over its form.
+std::wstring SaveScreenAreaScreenshot(const RECT& area, const wchar_t* name);
