@@ -475,22 +475,24 @@ bool ZIoSocket::ReadData(bool immediate, bool outOfBand)
                     error = kAborted;
                 m_eofReported = true;
             }
-            CompleteReadRequest(immediate, error, static_cast<uint32_t>(count), source.Get());
+            CompleteReadRequest(immediate, error, static_cast<uint32_t>(count), source.Get(), type);
             return true;
         }
         const uint32_t error = LastSocketError();
         if (error == WSAEWOULDBLOCK)
             return false;
-        CompleteReadRequest(immediate, error, 0, nullptr);
+        CompleteReadRequest(immediate, error, 0, nullptr, type);
     }
     return true;
 }
 
-void ZIoSocket::CompleteReadRequest(bool immediate, uint32_t error, uint32_t bytes, IInternetAddress* source)
+void ZIoSocket::CompleteReadRequest(bool immediate, uint32_t error, uint32_t bytes, IInternetAddress* source,
+                                    uint32_t type)
 {
     RequestResult result;
     static_cast<Request&>(result) = std::move(m_reads.front());
     m_reads.pop_front();
+    result.type = type;  // out-of-band data read by a plain request comes to OnReadOOB
     if (result.buffer)
         result.buffer->SetDataLength(bytes);
     result.error = error;

@@ -111,7 +111,8 @@ private:
     void AcceptIncomingSocket(bool immediate);
     // False when the platform said the next receive would block.
     bool ReadData(bool immediate, bool outOfBand);
-    void CompleteReadRequest(bool immediate, uint32_t error, uint32_t bytes, IInternetAddress* source);
+    void CompleteReadRequest(bool immediate, uint32_t error, uint32_t bytes, IInternetAddress* source,
+                             uint32_t type);
     void SendData(bool immediate);
     void CompleteSendRequest(bool immediate, uint32_t error, uint32_t bytes);
     void Announce(bool& posted, UINT message);
