@@ -8,6 +8,7 @@
 #include "demo/DemoProfile.h"
 #include "demo/DemoReports.h"
 #include "foundation/TessaroInit.h"
+#include "hostresolver/ZPlatformHostnameResolver.h"
 
 void ShowTextView();
 void ShowSettings();
@@ -16,10 +17,12 @@ void ShowCustomize();
 void ShowDataExchangeDialog();
 // demo/DemoProgress.cpp
 void ShowProgressAndResult();
+// demo/DemoConnection.cpp
+void ShowConnection();
 
 namespace {
 
-IHostnameResolver* DemoResolverFactory() { return nullptr; }
+IHostnameResolver* DemoResolverFactory() { return ZPlatformHostnameResolver::ForThisThread(); }
 ZProfileStoreFactory* DemoStoreFactorySource() { return nullptr; }
 
 void ShowStartup()
@@ -42,6 +45,7 @@ int wmain()
     ShowSettings();
     ShowCustomize();
     ShowPackets();
+    ShowConnection();
     ShowDataExchangeDialog();
     ShowProgressAndResult();
     return 0;
