@@ -8,6 +8,7 @@
 #include "demo/DemoProfile.h"
 #include "demo/DemoReports.h"
 #include "foundation/TessaroInit.h"
+#include "hostresolver/ZPlatformHostnameResolver.h"
 
 void ShowTextView();
 void ShowSettings();
@@ -18,10 +19,12 @@ void ShowDataExchangeDialog();
 void ShowProgressAndResult();
 // demo/DemoAutoComplete.cpp
 void ShowAutoComplete();
+// demo/DemoConnection.cpp
+void ShowConnection();
 
 namespace {
 
-IHostnameResolver* DemoResolverFactory() { return nullptr; }
+IHostnameResolver* DemoResolverFactory() { return ZPlatformHostnameResolver::ForThisThread(); }
 ZProfileStoreFactory* DemoStoreFactorySource() { return nullptr; }
 
 void ShowStartup()
@@ -44,6 +47,7 @@ int wmain()
     ShowSettings();
     ShowCustomize();
     ShowPackets();
+    ShowConnection();
     ShowDataExchangeDialog();
     ShowProgressAndResult();
     ShowAutoComplete();

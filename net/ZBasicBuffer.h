@@ -49,6 +49,10 @@ public:
     static FreeHook SetFreeHook(FreeHook hook);
 
 private:
+    // The packet's integer puts and gets read and raise these fields directly
+    // while a value fits the buffer under its cursor.
+    friend class ZPacket;
+
     void Grow(size_t capacity);
     void FreeStorage() noexcept;
 

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstring>
 #include <limits>
+#include <typeinfo>
 
 #include "foundation/ZExceptions.h"
 #include "foundation/ZString.h"
@@ -17,6 +18,7 @@ namespace {
 class DataUnderrun {};
 
 constexpr size_t kBufferSlack = 1024;
+
 
 bool IsHighSurrogate(wchar_t unit) { return unit >= 0xD800 && unit <= 0xDBFF; }
 
@@ -444,24 +446,29 @@ ZPacket::Position ZPacket::Locate(size_t position) const
     return at;
 }
 
-template <class Integer>
-bool ZPacket::GetInteger(Integer& value)
+ZBasicBuffer* ZPacket::LookUpBasic(CursorBuffer& cache, size_t index)
+{
+    cache.index = index;
+    cache.basic = nullptr;
+    // Only the class itself: a derived buffer may answer its accessors differently.
+    if (index < m_buffers.size() && typeid(*m_buffers[index]) == typeid(ZBasicBuffer))
+        cache.basic = static_cast<ZBasicBuffer*>(m_buffers[index]);
+    return cache.basic;
+}
+
+void ZPacket::ForgetCursorBuffers()
+{
+    m_readBuffer = CursorBuffer();
+    m_writeBuffer = CursorBuffer();
+}
+
+bool ZPacket::ReadAcross(uint64_t& value, size_t bytes)
 {
     return Reading([&] {
-        value = static_cast<Integer>(ReadUnsigned(static_cast<int>(sizeof(Integer))));
+        value = ReadUnsigned(static_cast<int>(bytes));
         return true;
     });
 }
-
-bool ZPacket::GetUint8(unsigned char& value) { return GetInteger(value); }
-bool ZPacket::GetInt8(char& value) { return GetInteger(value); }
-bool ZPacket::GetBool(bool& value) { return GetInteger(value); }
-bool ZPacket::GetInt16(short& value) { return GetInteger(value); }
-bool ZPacket::GetUint16(unsigned short& value) { return GetInteger(value); }
-bool ZPacket::GetInt32(long& value) { return GetInteger(value); }
-bool ZPacket::GetUint32(unsigned long& value) { return GetInteger(value); }
-bool ZPacket::GetInt64(__int64& value) { return GetInteger(value); }
-bool ZPacket::GetUint64(unsigned __int64& value) { return GetInteger(value); }
 
 bool ZPacket::GetInt32(VARIANT& value) { return ResetToInteger(value, VT_I4) && GetInt32(value.lVal); }
 bool ZPacket::GetUint32(VARIANT& value) { return ResetToInteger(value, VT_UI4) && GetUint32(value.ulVal); }
@@ -881,17 +888,6 @@ void ZPacket::WriteTerminator(LengthFormat format)
     RaiseWriteLength();
 }
 
-void ZPacket::PutUint8(unsigned char value) { WriteUnsigned(value, 1); }
-void ZPacket::PutInt8(char value) { WriteUnsigned(static_cast<unsigned char>(value), 1); }
-void ZPacket::PutBool(bool value) { WriteUnsigned(value ? 1 : 0, 1); }
-void ZPacket::PutInt16(short value) { WriteUnsigned(static_cast<unsigned short>(value), 2); }
-void ZPacket::PutUint16(unsigned short value) { WriteUnsigned(value, 2); }
-void ZPacket::PutInt32(long value) { WriteUnsigned(static_cast<unsigned long>(value), 4); }
-void ZPacket::PutUint32(unsigned long value) { WriteUnsigned(value, 4); }
-void ZPacket::PutUint32(unsigned int value) { WriteUnsigned(value, 4); }
-void ZPacket::PutInt64(__int64 value) { WriteUnsigned(static_cast<unsigned __int64>(value), 8); }
-void ZPacket::PutUint64(unsigned __int64 value) { WriteUnsigned(value, 8); }
-
 void ZPacket::PutUint32At(unsigned long value, size_t position)
 {
     const size_t total = GetTotalLength();
@@ -1052,6 +1048,7 @@ void ZPacket::AppendOwnBuffer(size_t capacity)
     ZUnknownPointer<IBuffer> buffer;
     buffer.Attach(new ZBasicBuffer(capacity, m_wipe));
     m_buffers.push_back(buffer.Get());
+    ForgetCursorBuffers();
     buffer.Detach();  // the chain's reference from now on
 }
 
@@ -1070,6 +1067,7 @@ void ZPacket::InsertBuffer(IBuffer* buffer)
     const size_t at = m_writeIndex;
     m_buffers.insert(m_buffers.begin() + static_cast<ptrdiff_t>(at), buffer);
     buffer->AddRef();
+    ForgetCursorBuffers();
     // A reader beyond the insertion point stays on its bytes.
     if (at < m_readIndex || (at == m_readIndex && m_readOffset))
         ++m_readIndex;
@@ -1180,6 +1178,7 @@ void ZPacket::AddBuffer(IBuffer* buffer)
         return;
     m_buffers.push_back(buffer);
     buffer->AddRef();
+    ForgetCursorBuffers();
 }
 
 IBuffer* ZPacket::RemoveFirstBuffer()
@@ -1192,6 +1191,7 @@ IBuffer* ZPacket::RemoveFirstBuffer()
     m_readOffset = at.offset;
     IBuffer* first = m_buffers.front();
     m_buffers.erase(m_buffers.begin());
+    ForgetCursorBuffers();
     --m_readIndex;
     if (m_writeIndex)
         --m_writeIndex;

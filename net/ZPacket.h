@@ -11,11 +11,18 @@
 // chain wipe, so the secret's bytes are never freed unwiped.
 #pragma once
 
+#include <bit>
 #include <cstdint>
+#include <cstring>
 #include <vector>
 
 #include "foundation/TessaroApi.h"
 #include "net/IPacket.h"
+#include "net/ZBasicBuffer.h"
+
+// The integer fast path loads and stores whole values and swaps them for the
+// big-endian order.
+static_assert(std::endian::native == std::endian::little);
 
 class TESSARO_API ZPacketState : public ZUnknown<IPacketState> {
 public:
@@ -42,18 +49,18 @@ public:
     size_t GetWritePosition() override;
     void SetReadLimit(size_t limit) override;
 
-    bool GetUint8(unsigned char& value) override;
-    bool GetInt8(char& value) override;
-    bool GetBool(bool& value) override;
-    bool GetInt16(short& value) override;
-    bool GetUint16(unsigned short& value) override;
+    bool GetUint8(unsigned char& value) final { return GetInteger(value); }
+    bool GetInt8(char& value) final { return GetInteger(value); }
+    bool GetBool(bool& value) final { return GetInteger(value); }
+    bool GetInt16(short& value) final { return GetInteger(value); }
+    bool GetUint16(unsigned short& value) final { return GetInteger(value); }
     bool GetInt32(VARIANT& value) override;
-    bool GetInt32(long& value) override;
+    bool GetInt32(long& value) final { return GetInteger(value); }
     bool GetUint32(VARIANT& value) override;
     bool GetUint32At(unsigned long& value, size_t position) override;
-    bool GetUint32(unsigned long& value) override;
-    bool GetInt64(__int64& value) override;
-    bool GetUint64(unsigned __int64& value) override;
+    bool GetUint32(unsigned long& value) final { return GetInteger(value); }
+    bool GetInt64(__int64& value) final { return GetInteger(value); }
+    bool GetUint64(unsigned __int64& value) final { return GetInteger(value); }
     bool GetString(IPacket* destination, LengthFormat format, size_t length = 0) override;
     bool GetString(IBuffer* destination, LengthFormat format, size_t length = 0) override;
     bool GetBytes(ZByteBlock& block, LengthFormat format) override;
@@ -72,18 +79,18 @@ public:
     void Rewind() override;
     bool FindString(std::string pattern, size_t& position, size_t& matched) override;
 
-    void PutUint8(unsigned char value) override;
-    void PutInt8(char value) override;
-    void PutBool(bool value) override;
-    void PutInt16(short value) override;
-    void PutUint16(unsigned short value) override;
-    void PutInt32(long value) override;
+    void PutUint8(unsigned char value) final { PutUnsigned<1>(value); }
+    void PutInt8(char value) final { PutUnsigned<1>(static_cast<unsigned char>(value)); }
+    void PutBool(bool value) final { PutUnsigned<1>(value ? 1 : 0); }
+    void PutInt16(short value) final { PutUnsigned<2>(static_cast<unsigned short>(value)); }
+    void PutUint16(unsigned short value) final { PutUnsigned<2>(value); }
+    void PutInt32(long value) final { PutUnsigned<4>(static_cast<unsigned long>(value)); }
     void PutUint32At(unsigned long value, size_t position) override;
-    void PutUint32(unsigned long value) override;
+    void PutUint32(unsigned long value) final { PutUnsigned<4>(value); }
     void PutInt32At(long value, size_t position) override;
-    void PutUint32(unsigned int value) override;
-    void PutInt64(__int64 value) override;
-    void PutUint64(unsigned __int64 value) override;
+    void PutUint32(unsigned int value) final { PutUnsigned<4>(value); }
+    void PutInt64(__int64 value) final { PutUnsigned<8>(static_cast<unsigned __int64>(value)); }
+    void PutUint64(unsigned __int64 value) final { PutUnsigned<8>(value); }
     bool PutPacket(IPacket* source, LengthFormat format) override;
     bool PutBytes(const ZByteBlock& block, LengthFormat format) override;
     bool PutBytes(const void* data, size_t length, LengthFormat format) override;
@@ -112,10 +119,74 @@ private:
         size_t offset;
     };
 
+    // The plain ZBasicBuffer at a cursor's buffer index, looked up once per
+    // buffer the cursor enters; null for any other kind of buffer, which takes
+    // the general path. Forgotten whenever the chain changes.
+    struct CursorBuffer {
+        size_t index = SIZE_MAX;
+        ZBasicBuffer* basic = nullptr;
+    };
+
     template <class Read>
     bool Reading(Read read);
+    // The integer fast path, inline so that callers holding a ZPacket make no
+    // call at all while a value fits the buffer under the cursor.
     template <class Integer>
-    bool GetInteger(Integer& value);
+    bool GetInteger(Integer& value)
+    {
+        uint64_t read;
+        if (!ReadWithin<sizeof(Integer)>(read) && !ReadAcross(read, sizeof(Integer)))
+            return false;
+        value = static_cast<Integer>(read);
+        return true;
+    }
+    template <size_t Bytes>
+    void PutUnsigned(uint64_t value)
+    {
+        if (!WriteWithin<Bytes>(value))
+            WriteUnsigned(value, static_cast<int>(Bytes));
+    }
+    ZBasicBuffer* BasicAt(CursorBuffer& cache, size_t index)
+    {
+        return cache.index == index ? cache.basic : LookUpBasic(cache, index);
+    }
+    ZBasicBuffer* LookUpBasic(CursorBuffer& cache, size_t index);
+    void ForgetCursorBuffers();
+    // A value that lies wholly inside the read buffer and leaves at least one
+    // byte after it, so the cursor stays in that buffer.
+    template <size_t Bytes>
+    bool ReadWithin(uint64_t& value)
+    {
+        const ZBasicBuffer* buffer = BasicAt(m_readBuffer, m_readIndex);
+        if (!buffer || m_readOffset >= buffer->m_length || buffer->m_length - m_readOffset <= Bytes ||
+            m_readLimit < Bytes)
+            return false;
+        uint64_t raw = 0;
+        std::memcpy(&raw, buffer->m_data + m_readOffset, Bytes);
+        value = m_bigEndian ? __builtin_bswap64(raw) >> (64 - 8 * Bytes) : raw;
+        m_readOffset += Bytes;
+        if (m_readLimit != SIZE_MAX)
+            m_readLimit -= Bytes;
+        return true;
+    }
+    // A value that fits the write buffer with room to spare, so the cursor
+    // stays in that buffer.
+    template <size_t Bytes>
+    bool WriteWithin(uint64_t value)
+    {
+        ZBasicBuffer* buffer = BasicAt(m_writeBuffer, m_writeIndex);
+        if (!buffer || m_writeOffset >= buffer->m_capacity || buffer->m_capacity - m_writeOffset <= Bytes)
+            return false;
+        const uint64_t raw = m_bigEndian ? __builtin_bswap64(value << (64 - 8 * Bytes)) : value;
+        std::memcpy(buffer->m_data + m_writeOffset, &raw, Bytes);
+        m_writeOffset += Bytes;
+        if (buffer->m_length < m_writeOffset)
+            buffer->m_length = m_writeOffset;
+        return true;
+    }
+    // The general path: across buffers, at a buffer's end, over other buffers.
+    bool ReadAcross(uint64_t& value, size_t bytes);
+
     template <class Body>
     bool ReadField(LengthFormat format, size_t given, Body body);
     size_t LengthOf(size_t index) const { return m_buffers[index]->GetDataLength(); }
@@ -154,4 +225,6 @@ private:
     size_t m_readLimit = SIZE_MAX;
     size_t m_writeIndex = 0;
     size_t m_writeOffset = 0;
+    CursorBuffer m_readBuffer;
+    CursorBuffer m_writeBuffer;
 };

@@ -14,6 +14,8 @@ command -v cmake       >/dev/null || need+=(cmake)
 command -v make        >/dev/null || need+=(make)
 command -v ninja       >/dev/null || need+=(ninja-build)
 command -v python3     >/dev/null || need+=(python3)
+# The Linux-side peers of the socket tests.
+command -v socat       >/dev/null || need+=(socat)
 [ -f /usr/src/googletest/googletest/src/gtest-all.cc ] || need+=(googletest)
 
 if [ ${#need[@]} -gt 0 ]; then

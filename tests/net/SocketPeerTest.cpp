@@ -1,0 +1,129 @@
+// ZIoSocket against peers nobody here wrote, on the Linux side of the machine:
+// socat echo servers over IPv4 and IPv6 loopback, a UDP echo, python3's HTTP
+// server, and a socat client connecting to a ZIoSocket listener. SocketPeers.py
+// starts them and passes their ports in TESSARO_PEER_* variables.
+#include "tests/net/SocketTestSupport.h"
+
+#include <cstdlib>
+
+using namespace SocketTest;
+
+namespace {
+
+unsigned short PeerPort(const char* name)
+{
+    const char* value = std::getenv((std::string("TESSARO_PEER_") + name).c_str());
+    return value ? static_cast<unsigned short>(std::atoi(value)) : 0;
+}
+
+#define REQUIRE_PEER(port)                                                                      \
+    if ((port) == 0)                                                                            \
+        GTEST_SKIP() << "no Linux peer: run through ctest, whose driver SocketPeers.py starts them"
+
+// Everything read until the peer ends the stream.
+std::string ReadToEnd(Endpoint& endpoint)
+{
+    std::string text;
+    endpoint.sink->react = [&](const Event& e) {
+        if (e.kind != Kind::Read || e.error != 0 || e.bytes == 0)
+            return;
+        text += e.data;
+        endpoint.socket->Read(nullptr, Room(4096).Get());
+    };
+    endpoint.socket->Read(nullptr, Room(4096).Get());
+    EXPECT_TRUE(PumpUntil([&] {
+        const Event* last = endpoint.sink->Last(Kind::Read);
+        return last && (last->error != 0 || last->bytes == 0);
+    }));
+    return text;
+}
+
+}  // namespace
+
+TEST(SocketPeers, EchoServerOverBothFamilies)
+{
+    struct Case {
+        const char* host;
+        const char* peer;
+    };
+    for (const Case& c : {Case{"127.0.0.1", "ECHO4"}, Case{"::1", "ECHO6"}}) {
+        SCOPED_TRACE(c.host);
+        const unsigned short port = PeerPort(c.peer);
+        REQUIRE_PEER(port);
+        Endpoint client;
+        client.socket->CreateAndConnect(nullptr, c.host, port, nullptr);
+        ASSERT_TRUE(PumpUntil([&] { return client.sink->Count(Kind::Connect) == 1; }));
+        ASSERT_EQ(client.sink->Last(Kind::Connect)->error, 0u);
+        const std::string line = std::string("echo over ") + c.host + "\n";
+        client.socket->Write(nullptr, Bytes(line).Get());
+        std::string echoed;
+        client.sink->react = [&](const Event& e) {
+            if (e.kind == Kind::Read && e.error == 0 && e.bytes > 0) {
+                echoed += e.data;
+                if (echoed.size() < line.size())
+                    client.socket->Read(nullptr, Room(256).Get());
+            }
+        };
+        client.socket->Read(nullptr, Room(256).Get());
+        ASSERT_TRUE(PumpUntil([&] { return echoed.size() >= line.size(); }));
+        EXPECT_EQ(echoed, line);
+        client.socket->Close();
+    }
+}
+
+TEST(SocketPeers, HttpServerAnswersAGet)
+{
+    const unsigned short port = PeerPort("HTTP");
+    REQUIRE_PEER(port);
+    Endpoint client;
+    client.socket->CreateAndConnect(nullptr, "127.0.0.1", port, nullptr);
+    ASSERT_TRUE(PumpUntil([&] { return client.sink->Count(Kind::Connect) == 1; }));
+    ASSERT_EQ(client.sink->Last(Kind::Connect)->error, 0u);
+    client.socket->Write(nullptr, Bytes("GET /hello.txt HTTP/1.0\r\nHost: 127.0.0.1\r\n\r\n").Get());
+    const std::string answer = ReadToEnd(client);
+    EXPECT_EQ(answer.rfind("HTTP/1.0 200", 0), 0u) << answer;
+    EXPECT_NE(answer.find(std::getenv("TESSARO_PEER_HTTP_BODY")), std::string::npos) << answer;
+}
+
+TEST(SocketPeers, LinuxClientReachesAListener)
+{
+    const unsigned short port = PeerPort("LISTEN");
+    REQUIRE_PEER(port);
+    Endpoint listener;
+    auto address = Address("127.0.0.1", port);
+    ASSERT_EQ(listener.socket->Create(address.Get()), 0u);
+    ASSERT_EQ(listener.socket->Bind(nullptr, address.Get()), static_cast<uint32_t>(ERROR_IO_PENDING));
+    ASSERT_EQ(listener.socket->Listen(1), 0u);
+    listener.socket->Accept(nullptr);
+    ASSERT_TRUE(PumpUntil([&] { return listener.sink->Count(Kind::Accept) == 1; }, 30000));
+    const Event& accepted = *listener.sink->Last(Kind::Accept);
+    ASSERT_EQ(accepted.error, 0u);
+    EXPECT_EQ(accepted.peer.rfind(L"127.0.0.1:", 0), 0u);
+    EXPECT_TRUE(accepted.hasLocal);
+    Endpoint server(accepted.accepted.Get());
+    EXPECT_EQ(ReadToEnd(server), "hello-from-linux\n");
+}
+
+TEST(SocketPeers, DatagramsToAndFromALinuxEcho)
+{
+    const unsigned short port = PeerPort("UDP4");
+    REQUIRE_PEER(port);
+    Endpoint udp;
+    auto any = Address("127.0.0.1", 0);
+    any->SetSocketType(SOCK_DGRAM);
+    any->SetProtocol(IPPROTO_UDP);
+    ASSERT_EQ(udp.socket->Create(any.Get()), 0u);
+    udp.socket->Bind(nullptr, any.Get());
+    auto echo = Address("127.0.0.1", port);
+    for (const char* datagram : {"first datagram", "second"}) {
+        SCOPED_TRACE(datagram);
+        const size_t before = udp.sink->Count(Kind::ReadFrom);
+        udp.socket->ReadFrom(nullptr, Room(512).Get());
+        udp.socket->WriteTo(nullptr, echo.Get(), Bytes(datagram).Get());
+        ASSERT_TRUE(PumpUntil([&] { return udp.sink->Count(Kind::ReadFrom) == before + 1; }));
+        const Event& back = *udp.sink->Last(Kind::ReadFrom);
+        EXPECT_EQ(back.error, 0u);
+        EXPECT_EQ(back.data, datagram);
+        EXPECT_EQ(back.peer, L"127.0.0.1:" + std::to_wstring(port));
+    }
+}

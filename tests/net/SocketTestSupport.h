@@ -1,0 +1,249 @@
+// Helpers for the socket tests: a sink that records every call it gets, a pump
+// that runs the thread's message loop until a condition holds, and connected
+// ZIoSocket pairs over loopback.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <winsock2.h>
+#include <ws2tcpip.h>
+
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "net/ZBasicBuffer.h"
+#include "net/ZInternetAddress.h"
+#include "net/ZIoSocket.h"
+#include "tests/support/OwnedReference.h"
+
+namespace SocketTest {
+
+using TestSupport::Own;
+
+enum class Kind { Read, Write, ReadOOB, WriteOOB, Connect, ReadFrom, Bind, Accept };
+
+struct Event {
+    Kind kind;
+    void* context;
+    uint32_t error;
+    uint32_t bytes;          // writes: the sink's count; reads: the buffer's length
+    std::string data;        // reads: the bytes received
+    bool insideCall;         // delivered while the test was inside a socket call
+    DWORD thread;
+    ZUnknownPointer<ISocket> accepted;
+    std::wstring peer;       // accepts: the peer; datagram reads: the source
+    bool hasLocal = false;   // accepts: a local address came with the socket
+};
+
+// Records every sink call; `react` runs after each record, for sinks that answer
+// (a reader that reads again, say).
+class RecordingSink : public ZUnknown<IReadFromSocketSink>, public IBindSocketSink, public IListenSocketSink {
+public:
+    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID id, void** object) override
+    {
+        return ZUnknown::QueryInterface(id, object);
+    }
+    ULONG STDMETHODCALLTYPE AddRef() override { return ZUnknown::AddRef(); }
+    ULONG STDMETHODCALLTYPE Release() override { return ZUnknown::Release(); }
+
+    void OnRead(void* context, uint32_t error, IBuffer* buffer) override { Record(Kind::Read, context, error, buffer); }
+    void OnReadOOB(void* context, uint32_t error, IBuffer* buffer) override
+    {
+        Record(Kind::ReadOOB, context, error, buffer);
+    }
+    void OnWrite(void* context, uint32_t error, IBuffer*, uint32_t bytes) override
+    {
+        Add({Kind::Write, context, error, bytes, {}, m_insideCall, ::GetCurrentThreadId(), {}, {}});
+    }
+    void OnWriteOOB(void* context, uint32_t error, IBuffer*, uint32_t bytes) override
+    {
+        Add({Kind::WriteOOB, context, error, bytes, {}, m_insideCall, ::GetCurrentThreadId(), {}, {}});
+    }
+    void OnConnect(void* context, uint32_t error) override
+    {
+        Add({Kind::Connect, context, error, 0, {}, m_insideCall, ::GetCurrentThreadId(), {}, {}});
+    }
+    void OnReadFrom(void* context, uint32_t error, IBuffer* buffer, IInternetAddress* source, int) override
+    {
+        Record(Kind::ReadFrom, context, error, buffer, source);
+    }
+    void OnBind(void* context, uint32_t error) override
+    {
+        Add({Kind::Bind, context, error, 0, {}, m_insideCall, ::GetCurrentThreadId(), {}, {}});
+    }
+    void OnAccept(void* context, uint32_t error, ISocket* socket, IInternetAddress* local,
+                  IInternetAddress* peer) override
+    {
+        Event event{Kind::Accept, context, error, 0, {}, m_insideCall, ::GetCurrentThreadId(), {}, {}};
+        event.accepted = ZUnknownPointer<ISocket>(socket);
+        event.peer = peer ? std::wstring(peer->ToString(true).c_str()) : L"";
+        event.hasLocal = local != nullptr;
+        Add(std::move(event));
+    }
+
+    // Runs a socket call, marking what the sink hears meanwhile.
+    template <class Call>
+    void Inside(Call call)
+    {
+        m_insideCall = true;
+        call();
+        m_insideCall = false;
+    }
+
+    size_t Count(Kind kind) const
+    {
+        size_t n = 0;
+        for (const Event& e : events)
+            n += e.kind == kind;
+        return n;
+    }
+    const Event* Last(Kind kind) const
+    {
+        for (auto e = events.rbegin(); e != events.rend(); ++e)
+            if (e->kind == kind)
+                return &*e;
+        return nullptr;
+    }
+
+    std::vector<Event> events;
+    std::function<void(const Event&)> react;
+
+private:
+    void Record(Kind kind, void* context, uint32_t error, IBuffer* buffer, IInternetAddress* source = nullptr)
+    {
+        Event event{Kind::Read, context, error, 0, {}, m_insideCall, ::GetCurrentThreadId(), {}, {}};
+        event.kind = kind;
+        if (buffer) {
+            event.bytes = static_cast<uint32_t>(buffer->GetDataLength());
+            event.data.assign(reinterpret_cast<const char*>(buffer->GetData()), buffer->GetDataLength());
+        }
+        if (source)
+            event.peer = source->ToString(true).c_str();
+        Add(std::move(event));
+    }
+    void Add(Event event)
+    {
+        events.push_back(std::move(event));
+        if (react)
+            react(events.back());
+    }
+
+    bool m_insideCall = false;
+};
+
+// Pumps this thread's messages until done() holds; false after `milliseconds`.
+inline bool PumpUntil(const std::function<bool()>& done, DWORD milliseconds = 10000)
+{
+    const ULONGLONG end = ::GetTickCount64() + milliseconds;
+    for (;;) {
+        MSG msg;
+        while (::PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE))
+            ::DispatchMessageW(&msg);
+        if (done())
+            return true;
+        if (::GetTickCount64() > end)
+            return false;
+        ::MsgWaitForMultipleObjects(0, nullptr, FALSE, 5, QS_ALLINPUT);
+    }
+}
+
+// Pumps for a while whatever happens: for checking that something does not come.
+inline void PumpFor(DWORD milliseconds)
+{
+    PumpUntil([] { return false; }, milliseconds);
+}
+
+inline ZUnknownPointer<IInternetAddress> Address(const char* host, unsigned short port)
+{
+    return Own(CreateAddressFromNumericHost(host, port));
+}
+
+inline ZUnknownPointer<ZBasicBuffer> Bytes(const std::string& text, size_t capacity = 0)
+{
+    auto buffer = Own(new ZBasicBuffer(std::max(capacity, text.size()), false));
+    buffer->Append(text.data(), text.size(), 0);
+    return buffer;
+}
+
+inline ZUnknownPointer<ZBasicBuffer> Room(size_t capacity)
+{
+    return Own(new ZBasicBuffer(capacity, false));
+}
+
+inline unsigned short PortOf(ISocket* socket)
+{
+    IInternetAddress* name = nullptr;
+    if (socket->GetSockName(name) != 0)
+        return 0;
+    const unsigned short port = name->GetPort();
+    name->Release();
+    return port;
+}
+
+// A ZIoSocket with a recording sink for every role.
+struct Endpoint {
+    ZUnknownPointer<ZIoSocket> socket = Own(new ZIoSocket);
+    ZUnknownPointer<RecordingSink> sink = Own(new RecordingSink);
+
+    Endpoint()
+    {
+        socket->SetSink(sink.Get());
+        socket->SetAcceptSink(sink.Get());
+    }
+    explicit Endpoint(ISocket* adopted) : socket(static_cast<ZIoSocket*>(adopted))
+    {
+        socket->SetSink(sink.Get());
+    }
+};
+
+// A listener on the host's loopback with an ephemeral port.
+inline void Listen(Endpoint& listener, const char* host)
+{
+    auto any = Address(host, 0);
+    ASSERT_EQ(listener.socket->Create(any.Get()), 0u);
+    // The recording sink is a bind sink too, so the result comes later.
+    ASSERT_EQ(listener.socket->Bind(nullptr, any.Get()), static_cast<uint32_t>(ERROR_IO_PENDING));
+    ASSERT_TRUE(PumpUntil([&] { return listener.sink->Count(Kind::Bind) == 1; }));
+    ASSERT_EQ(listener.sink->Last(Kind::Bind)->error, 0u);
+    ASSERT_EQ(listener.socket->Listen(5), 0u);
+}
+
+// A connected pair: `client` connected to the listener, `server` its accepted end.
+struct Pair {
+    Endpoint listener;
+    Endpoint client;
+    std::unique_ptr<Endpoint> server;
+
+    explicit Pair(const char* host = "127.0.0.1")
+    {
+        Listen(listener, host);
+        const unsigned short port = PortOf(listener.socket.Get());
+        listener.socket->Accept(reinterpret_cast<void*>(1));
+        client.socket->CreateAndConnect(reinterpret_cast<void*>(2), host, port, nullptr);
+        const bool up = PumpUntil([&] {
+            return listener.sink->Count(Kind::Accept) == 1 && client.sink->Count(Kind::Connect) == 1;
+        });
+        EXPECT_TRUE(up);
+        const Event* accepted = listener.sink->Last(Kind::Accept);
+        const Event* connected = client.sink->Last(Kind::Connect);
+        EXPECT_TRUE(accepted && accepted->error == 0 && accepted->accepted);
+        EXPECT_TRUE(connected && connected->error == 0);
+        if (accepted && accepted->accepted)
+            server = std::make_unique<Endpoint>(accepted->accepted.Get());
+    }
+};
+
+// Reads into 64 KiB buffers until `total` bytes or an error or end of stream.
+inline void ReadContinuously(Endpoint& endpoint, size_t& total)
+{
+    endpoint.sink->react = [&endpoint, &total](const Event& e) {
+        if (e.kind != Kind::Read || e.error != 0 || e.bytes == 0)
+            return;
+        total += e.bytes;
+        endpoint.socket->Read(nullptr, Room(64 * 1024).Get());
+    };
+    endpoint.socket->Read(nullptr, Room(64 * 1024).Get());
+}
+
+}  // namespace SocketTest
