@@ -4,6 +4,7 @@
 
 #include "foundation/TessaroInit.h"
 #include "net/ZNotificationSink.h"
+#include "textview/ZFindDialog.h"
 
 namespace {
 
@@ -22,6 +23,7 @@ extern "C" BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID reserved
         Tessaro::SetTessaroDll(instance);
         // Its outcome is kept: a failure shows in every sink's Create.
         Tessaro::RegisterNotificationWindowClass();
+        Tessaro::RegisterFindDialogMessages();
         break;
     case DLL_PROCESS_DETACH:
         // Unloaded while the process goes on: no window may keep a procedure
