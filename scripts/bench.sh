@@ -20,6 +20,8 @@ fi
 source "$ROOT/scripts/wine-env.sh"
 wine_start
 
+# The window benchmarks draw on the run's Xvfb display.
+export TESSARO_NEEDS_DISPLAY=1
 RESULTS="$BUILD/bench-results"
 mkdir -p "$RESULTS"
 status=0

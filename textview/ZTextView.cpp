@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <climits>
+#include <cwchar>
 
 #include "controls/ZDpiScale.h"
 #include "controls/ZFont.h"
@@ -11,6 +12,15 @@ namespace {
 int ClampToInt(unsigned long long value)
 {
     return value > static_cast<unsigned long long>(INT_MAX) ? INT_MAX : static_cast<int>(value);
+}
+
+// Where the platform puts a requested position: within minimum and maximum
+// less the page (plus one, as the page counts the last position too).
+int ClampedScrollPosition(const SCROLLINFO& info, int position)
+{
+    const long long last = static_cast<long long>(info.nMax) - std::max<long long>(info.nPage, 1) + 1;
+    const long long highest = std::max<long long>(info.nMin, last);
+    return static_cast<int>(std::clamp<long long>(position, info.nMin, highest));
 }
 
 unsigned long long WheelScrollLines(unsigned long long pageHeight)
@@ -276,7 +286,13 @@ void ZTextView::ScrollBarTo(int bar, unsigned long long position)
     SCROLLINFO info{};
     info.fMask = SIF_POS;
     info.nPos = ClampToInt(position);
-    SetScrollInfo(bar, &info);
+    // A view that follows the end asks for the same last line with every
+    // appended line: only a move that the platform's clamping lets through is
+    // set, so the bar is not redrawn for nothing.
+    SCROLLINFO current{};
+    if (!GetScrollInfo(bar, &current, SIF_POS | SIF_RANGE | SIF_PAGE) ||
+        ClampedScrollPosition(current, info.nPos) != current.nPos)
+        SetScrollInfo(bar, &info);
     InvalidateWindow();
     if (bar == SB_VERT && GetLinkedVerticalScrollbar())
         GetLinkedVerticalScrollbar()->OnViewScrolled(position);
@@ -347,8 +363,13 @@ void ZTextView::DrawTextW(CDC* dc, const DrawTextInfo& run)
 {
     dc->SetTextColor(run.textColor);
     dc->SetBkColor(run.backgroundColor);
-    // No tab stops given: a tab advances to the context's default stops.
-    dc->TabbedTextOut(run.x, run.y, run.text, ClampToInt(run.length), 0, nullptr, 0);
+    const int length = ClampToInt(run.length);
+    // No tab stops given: a tab advances to the context's default stops. A run
+    // without tabs draws the same with the plain call, which skips measuring.
+    if (std::wmemchr(run.text, L'\t', static_cast<size_t>(length)))
+        dc->TabbedTextOut(run.x, run.y, run.text, length, 0, nullptr, 0);
+    else
+        dc->ExtTextOut(run.x, run.y, 0, nullptr, run.text, static_cast<UINT>(length));
 }
 
 void ZTextView::DrawLine(CDC* dc, COLORREF color, const std::vector<ZTextViewLineDrawInfo>& segments)
