@@ -289,9 +289,12 @@ void ZTextView::ScrollBarTo(int bar, unsigned long long position)
     // A view that follows the end asks for the same last line with every
     // appended line: only a move that the platform's clamping lets through is
     // set, so the bar is not redrawn for nothing.
+    // A window without that bar has nothing to move; asking would only make
+    // the platform recalculate the frame.
     SCROLLINFO current{};
-    if (!GetScrollInfo(bar, &current, SIF_POS | SIF_RANGE | SIF_PAGE) ||
-        ClampedScrollPosition(current, info.nPos) != current.nPos)
+    if (!GetScrollInfo(bar, &current, SIF_POS | SIF_RANGE | SIF_PAGE))
+        current = SCROLLINFO{};
+    if (ClampedScrollPosition(current, info.nPos) != current.nPos)
         SetScrollInfo(bar, &info);
     InvalidateWindow();
     if (bar == SB_VERT && GetLinkedVerticalScrollbar())
