@@ -2,6 +2,9 @@
 // shows, section by section, what the library can do.
 #include <windows.h>
 
+#include <cwchar>
+
+#include "demo/DemoLogWindow.h"
 #include "demo/DemoOutput.h"
 #include "demo/DemoMessageBox.h"
 #include "demo/DemoPackets.h"
@@ -36,8 +39,11 @@ void ShowStartup()
 
 }  // namespace
 
-int wmain()
+// With --window the demo ends in its log window for a person to use; without
+// it the window is toured by a script that saves screenshots.
+int wmain(int argc, wchar_t** argv)
 {
+    const bool interactive = argc > 1 && std::wcscmp(argv[1], L"--window") == 0;
     TessaroInit(DemoResolverFactory, DemoStoreFactorySource);
     ShowStartup();
     ShowReports();
@@ -51,5 +57,5 @@ int wmain()
     ShowDataExchangeDialog();
     ShowProgressAndResult();
     ShowAutoComplete();
-    return 0;
+    return interactive ? RunLogWindow() : RunLogWindowTour();
 }

@@ -5,6 +5,7 @@
 #include "foundation/TessaroInit.h"
 #include "autocomplete/ZAutoComplete.h"
 #include "net/ZNotificationSink.h"
+#include "textview/ZFindDialog.h"
 
 namespace {
 
@@ -24,6 +25,7 @@ extern "C" BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID reserved
         // Its outcome is kept: a failure shows in every sink's Create.
         Tessaro::RegisterNotificationWindowClass();
         ZAutoComplete::RegisterListViewParentWindowClass();
+        Tessaro::RegisterFindDialogMessages();
         break;
     case DLL_PROCESS_DETACH:
         // Unloaded while the process goes on: no window may keep a procedure

@@ -20,12 +20,13 @@ fi
 source "$ROOT/scripts/wine-env.sh"
 wine_start
 
+# The window benchmarks draw on the run's Xvfb display.
+export TESSARO_NEEDS_DISPLAY=1
 RESULTS="$BUILD/bench-results"
 mkdir -p "$RESULTS"
 status=0
 for name in "${names[@]}"; do
     echo "== $name"
-    # Some benchmarks measure windows: every one gets the display.
-    (cd "$BUILD/bin" && TESSARO_NEEDS_DISPLAY=1 "$ROOT/scripts/wine-run" "$name.exe" --json "Z:$RESULTS/$name.json" "$@") || status=$?
+    (cd "$BUILD/bin" && "$ROOT/scripts/wine-run" "$name.exe" --json "Z:$RESULTS/$name.json" "$@") || status=$?
 done
 exit $status

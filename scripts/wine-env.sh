@@ -23,7 +23,12 @@ wine_prefix_init() {
 wine_start() {
     wine_prefix_init
     WINEPREFIX="$TESSARO_WINEPREFIX" wineserver -p
-    xvfb_start
+    # A caller that wants the person's own display (demo.sh with a display) names it.
+    if [ -n "${TESSARO_USE_DISPLAY:-}" ]; then
+        export TESSARO_DISPLAY="$TESSARO_USE_DISPLAY"
+    else
+        xvfb_start
+    fi
     # The first program of a server session starts Wine's own background services
     # (and the desktop, on the display); start them here, detached from our
     # output, or they keep ctest's pipes open.

@@ -1,5 +1,7 @@
 #include "textview/ZTextViewBase.h"
 
+#include "textview/ZTextViewOutlineSelection.h"
+
 #include <algorithm>
 #include <cstdlib>
 #include <limits>
@@ -253,9 +255,18 @@ unsigned long long ZTextViewBase::ToVertCharPosition(int y) const
     return static_cast<unsigned long long>(y / m_characterHeight);
 }
 
+int ZTextViewBase::ToPixel(double value)
+{
+    if (!(value > std::numeric_limits<int>::min()))  // NaN too
+        return value != value ? 0 : std::numeric_limits<int>::min();
+    if (value >= std::numeric_limits<int>::max())
+        return std::numeric_limits<int>::max();
+    return static_cast<int>(value);
+}
+
 int ZTextViewBase::GetHorizontalPoint(unsigned long long column) const
 {
-    return static_cast<int>(static_cast<double>(column) * m_characterWidth);
+    return ToPixel(static_cast<double>(column) * m_characterWidth);
 }
 
 ZTextViewCharPosition ZTextViewBase::PointToCharposition(POINT point) const
@@ -275,19 +286,15 @@ ZTextViewCharPosition ZTextViewBase::PointToCharposition(POINT point) const
 
 // --- Mouse selection ---------------------------------------------------------------
 
-namespace {
-
-POINT WithoutLeftOffset(POINT point, unsigned long long leftOffset, double characterWidth)
+POINT ZTextViewBase::WithoutLeftOffset(POINT point) const
 {
-    point.x = static_cast<LONG>(point.x - static_cast<double>(leftOffset) * characterWidth);
+    point.x = ToPixel(point.x - static_cast<double>(m_leftOffset) * m_characterWidth);
     return point;
 }
 
-}  // namespace
-
 void ZTextViewBase::OnLButtonDown(POINT point)
 {
-    point = WithoutLeftOffset(point, m_leftOffset, m_characterWidth);
+    point = WithoutLeftOffset(point);
     m_buttonDown = true;
     SetCaret(true);
 
@@ -317,7 +324,7 @@ void ZTextViewBase::OnMouseMove(POINT point)
 {
     if (!m_buttonDown)
         return;
-    point = WithoutLeftOffset(point, m_leftOffset, m_characterWidth);
+    point = WithoutLeftOffset(point);
     m_lastMousePoint = point;
 
     if (!m_mouseHighlight) {
@@ -377,7 +384,7 @@ void ZTextViewBase::AutoScroll(POINT point, const RECT& client, bool& scrolled)
 
 void ZTextViewBase::OnLButtonUp(POINT point)
 {
-    point = WithoutLeftOffset(point, m_leftOffset, m_characterWidth);
+    point = WithoutLeftOffset(point);
     SetCaret(true);
     if (m_buttonDown) {
         m_buttonDown = false;
@@ -546,4 +553,122 @@ void ZTextViewBase::UpdateHighlight(ZTextViewHighlight* highlight, bool columnSe
         m_mouseHighlight.Reset();
     }
     InvalidateWindow();
+}
+
+// --- Painting ----------------------------------------------------------------------------
+
+namespace {
+
+// Hands one line to DrawTextW as consecutive runs, each cut to the columns
+// that remain to be drawn; x advances by each run's width, truncated per run.
+class RunWriter {
+public:
+    RunWriter(const std::vector<wchar_t>& text, unsigned long long firstColumn, unsigned long long columns,
+              long long x, int y, double characterWidth)
+        : m_text(text), m_column(firstColumn), m_remaining(columns), m_x(x), m_y(y), m_characterWidth(characterWidth)
+    {
+    }
+
+    // Columns from the current one up to (not including) to.
+    template <class Draw>
+    void RunTo(unsigned long long to, COLORREF text, COLORREF background, Draw&& draw)
+    {
+        to = std::min<unsigned long long>(to, m_text.size());
+        if (m_column >= to || m_remaining == 0)
+            return;
+        const unsigned long long length = std::min(to - m_column, m_remaining);
+        ZTextViewBase::DrawTextInfo run{text, background, ZTextViewBase::ToPixel(static_cast<double>(m_x)), m_y,
+                                        m_text.data() + m_column, length};
+        draw(run);
+        m_x += static_cast<long long>(static_cast<double>(length) * m_characterWidth);
+        m_column += length;
+        m_remaining -= length;
+    }
+
+private:
+    const std::vector<wchar_t>& m_text;
+    unsigned long long m_column;
+    unsigned long long m_remaining;
+    long long m_x;
+    int m_y;
+    double m_characterWidth;
+};
+
+constexpr COLORREF kNoLineColor = 0xFFFFFFFF;
+
+}  // namespace
+
+void ZTextViewBase::OnDraw(CDC* dc, RECT clip)
+{
+    if (m_characterHeight <= 0 || !(m_characterWidth > 0))
+        return;
+    RECT client{};
+    GetClientRect(&client);
+    const unsigned long long lines = m_buffer.GetLineCount();
+    const unsigned long long first = GetVScrollPoint();
+    if (first >= lines || client.bottom <= 0)
+        return;
+    unsigned long long count = static_cast<unsigned long long>(client.bottom / m_characterHeight) +
+                               (client.bottom % m_characterHeight ? 1 : 0);
+    count = std::min(count, lines - first);
+
+    COLORREF text = 0, background = 0, highlightText = 0, highlightBackground = 0;
+    GetTextColor(text, background);
+    GetHighlightColor(highlightText, highlightBackground);
+
+    const double originX = static_cast<double>(m_leftOffset) * m_characterWidth;
+    const long long x0 = static_cast<long long>(std::min(originX, 9.0e18));
+    const unsigned long long columns =
+        clip.right > 0 ? static_cast<unsigned long long>(clip.right / m_characterWidth) + 1 : 1;
+    const unsigned long long firstColumn = GetHScrollPointInternal();
+    const ZTextViewHighlight* selection =
+        m_selectionDrawStyle == SelectionDrawHighlight ? m_normalizedHighlight.Get() : nullptr;
+    auto draw = [this, dc](const DrawTextInfo& run) { DrawTextW(dc, run); };
+
+    for (unsigned long long i = 0; i < count; ++i) {
+        const unsigned long long line = first + i;
+        const ZTextViewBuffer::LineInfo& info = m_buffer.GetLineInfo(line);
+        const unsigned long long length = info.text.size();
+        // i is below client.bottom / height + 1, so y fits an int.
+        const int y = static_cast<int>(i) * m_characterHeight;
+        if (length == 0 || y + m_characterHeight <= clip.top || y >= clip.bottom)
+            continue;
+        COLORREF lineColor = kNoLineColor;
+        GetLineColor(info.attribute, lineColor);
+        if (lineColor == kNoLineColor)
+            lineColor = text;
+        if (length <= firstColumn)
+            continue;
+
+        RunWriter writer(info.text, firstColumn, columns, x0, y, m_characterWidth);
+        if (selection && selection->ContainsLine(line)) {
+            const unsigned long long last = length - 1;
+            const ZTextViewCharPosition begin = selection->GetBegin();
+            const ZTextViewCharPosition end = selection->GetEnd();
+            unsigned long long start = 0;
+            unsigned long long stop = 0;
+            bool selected = true;
+            if (m_columnSelect) {
+                selected = begin.column <= last;  // a rectangle right of a short line misses it
+                start = std::min(last, begin.column);
+                stop = std::min(last, end.column);
+            } else {
+                start = line > begin.line ? 0 : std::min(last, begin.column);
+                stop = line < end.line ? last : std::min(last, end.column);
+                selected = start <= stop;
+            }
+            if (selected) {
+                writer.RunTo(start, lineColor, background, draw);
+                writer.RunTo(stop + 1, highlightText, highlightBackground, draw);
+            }
+        }
+        writer.RunTo(length, lineColor, background, draw);
+    }
+
+    if (m_selectionDrawStyle == SelectionDrawOutline && m_normalizedHighlight) {
+        // The outline counts columns from column 0; the text from the first visible one.
+        const double outlineOrigin = originX - static_cast<double>(firstColumn) * m_characterWidth;
+        const ZTextViewOutlineSelection outline(this, ToPixel(outlineOrigin), first, count);
+        DrawLine(dc, highlightBackground, outline.GetSegments());
+    }
 }

@@ -48,6 +48,10 @@ public:
     using KeyModifierProbe = bool (*)(int virtualKey);
     static KeyModifierProbe SetKeyModifierProbe(KeyModifierProbe probe);
 
+    // Pixels for a coordinate that may lie far outside the platform's int
+    // range (a large left offset or column): clamped, never wrapped.
+    static int ToPixel(double value);
+
     ZTextViewBase();
     ZTextViewBase(const ZTextViewBase&) = delete;
     ZTextViewBase& operator=(const ZTextViewBase&) = delete;
@@ -121,6 +125,10 @@ public:
 protected:
     // Called by the window class on its messages.
     void OnCreate();
+    // Paints the visible lines that cross clip (client coordinates): each line
+    // as at most three runs split at the selection's edges, handed to DrawTextW;
+    // in outline style the selection's outline goes to DrawLine.
+    void OnDraw(CDC* dc, RECT clip);
     void OnSizeChange();
     void OnLButtonDown(POINT point);
     void OnLButtonUp(POINT point);
@@ -149,6 +157,12 @@ protected:
     void SetLeftOffset(unsigned long long cells) { m_leftOffset = cells; }
     const ZLogFont* GetFont() const { return m_font.get(); }
     const ZTextViewHighlight* GetMouseHighlight() const { return m_mouseHighlight.Get(); }
+    ITextViewLinkedView* GetLinkedView() const { return m_linkedView; }
+    ITextViewLinkedScrollbar* GetLinkedVerticalScrollbar() const { return m_linkedVerticalScrollbar; }
+    bool IsVertScrollbarShownIfNeeded() const { return m_showVertScrollbarIfNeeded; }
+    bool IsHorzScrollbarShownIfNeeded() const { return m_showHorzScrollbarIfNeeded; }
+    // The vertical position is carried by the linked scroll bar, not the view's own.
+    bool UsesLinkedVerticalScrollbar() const { return !m_showVertScrollbarIfNeeded && m_linkedVerticalScrollbar; }
 
     // Normalizes the mouse selection into the one that is drawn and copied;
     // false when there is none.
@@ -169,8 +183,8 @@ protected:
     static bool IsKeyModifierPressed(int virtualKey);
 
 private:
-    bool UsesLinkedVerticalScrollbar() const { return !m_showVertScrollbarIfNeeded && m_linkedVerticalScrollbar; }
     void ScrollToEnd();
+    POINT WithoutLeftOffset(POINT point) const;
     void DropMouseHighlight();
     void AutoScroll(POINT point, const RECT& client, bool& scrolled);
 

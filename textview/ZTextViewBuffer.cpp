@@ -68,7 +68,7 @@ void ZTextViewBuffer::RemoveLines(unsigned long long n)
         line.text.clear();
         line.attribute = 0;
     }
-    m_firstSlot = (m_firstSlot + n) % m_bufferSize;
+    m_firstSlot = SlotOf(n);
     m_lineCount -= n;
 }
 

@@ -61,7 +61,15 @@ public:
                              unsigned long long endLine, unsigned long long endColumn, bool rectangular) const;
 
 private:
-    unsigned long long SlotOf(unsigned long long line) const { return (m_firstSlot + line) % m_bufferSize; }
+    // (first slot + line) mod buffer size; a valid line needs at most one
+    // subtraction, which keeps the division off the append path.
+    unsigned long long SlotOf(unsigned long long line) const
+    {
+        const unsigned long long slot = m_firstSlot + line;
+        if (slot < m_bufferSize)
+            return slot;
+        return slot - m_bufferSize < m_bufferSize ? slot - m_bufferSize : slot % m_bufferSize;
+    }
     unsigned long long LengthOf(unsigned long long line) const { return GetLineInfo(line).text.size(); }
     void RemoveLines(unsigned long long n);
     bool CalculateMaxLength();

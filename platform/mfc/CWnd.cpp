@@ -710,6 +710,24 @@ BOOL CWnd::SetScrollInfo(int bar, LPSCROLLINFO info, BOOL redraw)
     return TRUE;
 }
 
+int CWnd::GetScrollPos(int bar) const
+{
+    ASSERT(::IsWindow(m_hWnd));
+    return ::GetScrollPos(m_hWnd, bar);
+}
+
+int CWnd::SetScrollPos(int bar, int position, BOOL redraw)
+{
+    ASSERT(::IsWindow(m_hWnd));
+    return ::SetScrollPos(m_hWnd, bar, position, redraw);
+}
+
+void CWnd::SetScrollRange(int bar, int minimum, int maximum, BOOL redraw)
+{
+    ASSERT(::IsWindow(m_hWnd));
+    ::SetScrollRange(m_hWnd, bar, minimum, maximum, redraw);
+}
+
 CWnd* CWnd::SetCapture()
 {
     ASSERT(::IsWindow(m_hWnd));

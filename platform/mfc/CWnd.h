@@ -117,6 +117,9 @@ public:
     BOOL KillTimer(UINT_PTR id);
     BOOL GetScrollInfo(int bar, LPSCROLLINFO info, UINT mask = SIF_ALL);
     BOOL SetScrollInfo(int bar, LPSCROLLINFO info, BOOL redraw = TRUE);
+    int GetScrollPos(int bar) const;
+    int SetScrollPos(int bar, int position, BOOL redraw = TRUE);
+    void SetScrollRange(int bar, int minimum, int maximum, BOOL redraw = TRUE);
     CWnd* SetCapture();
 
     // Dynamic layout (DynamicLayout.h): the children follow the window's size.

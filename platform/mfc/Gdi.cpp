@@ -187,6 +187,11 @@ CBitmap* CDC::SelectObject(CBitmap* bitmap)
     return static_cast<CBitmap*>(CGdiObject::FromHandle(Select(bitmap->m_hObject)));
 }
 
+CGdiObject* CDC::SelectObject(CGdiObject* object)
+{
+    return CGdiObject::FromHandle(Select(object->m_hObject));
+}
+
 int CDC::SaveDC()
 {
     ASSERT(m_hDC != nullptr);
@@ -221,6 +226,13 @@ BOOL CDC::TextOut(int x, int y, LPCWSTR text, int length)
 {
     ASSERT(m_hDC != nullptr);
     return ::TextOutW(m_hDC, x, y, text, length);
+}
+
+CSize CDC::TabbedTextOut(int x, int y, LPCWSTR text, int length, int tabCount, LPINT tabStops, int tabOrigin)
+{
+    ASSERT(m_hDC != nullptr);
+    const LONG extent = ::TabbedTextOutW(m_hDC, x, y, text, length, tabCount, tabStops, tabOrigin);
+    return CSize(LOWORD(extent), HIWORD(extent));
 }
 
 BOOL CDC::ExtTextOut(int x, int y, UINT options, LPCRECT rect, LPCWSTR text, UINT length, LPINT widths)
@@ -291,6 +303,40 @@ int CDC::GetDeviceCaps(int index) const
 {
     ASSERT(m_hDC != nullptr);
     return ::GetDeviceCaps(m_hDC, index);
+}
+
+int CDC::GetClipBox(LPRECT rect) const
+{
+    ASSERT(m_hDC != nullptr);
+    return ::GetClipBox(m_hDC, rect);
+}
+
+int CDC::IntersectClipRect(LPCRECT rect)
+{
+    ASSERT(m_hDC != nullptr);
+    return ::IntersectClipRect(m_hDC, rect->left, rect->top, rect->right, rect->bottom);
+}
+
+BOOL CDC::LPtoDP(LPRECT rect) const
+{
+    ASSERT(m_hDC != nullptr);
+    return ::LPtoDP(m_hDC, reinterpret_cast<LPPOINT>(rect), 2);
+}
+
+CPoint CDC::SetViewportOrg(int x, int y)
+{
+    ASSERT(m_hDC != nullptr);
+    POINT previous = {};
+    ::SetViewportOrgEx(m_hDC, x, y, &previous);
+    return previous;
+}
+
+CPoint CDC::SetBrushOrg(int x, int y)
+{
+    ASSERT(m_hDC != nullptr);
+    POINT previous = {};
+    ::SetBrushOrgEx(m_hDC, x, y, &previous);
+    return previous;
 }
 
 CPaintDC::CPaintDC(CWnd* window) : m_hWnd(window->m_hWnd)

@@ -89,6 +89,7 @@ public:
     CPen* SelectObject(CPen* pen);
     CBrush* SelectObject(CBrush* brush);
     CBitmap* SelectObject(CBitmap* bitmap);
+    CGdiObject* SelectObject(CGdiObject* object);
     int SaveDC();
     BOOL RestoreDC(int saved);
 
@@ -96,6 +97,8 @@ public:
     COLORREF SetBkColor(COLORREF color);
     int SetBkMode(int mode);
     BOOL TextOut(int x, int y, LPCWSTR text, int length);
+    // Tabs expand to the given stops (none: every eight average character widths).
+    CSize TabbedTextOut(int x, int y, LPCWSTR text, int length, int tabCount, LPINT tabStops, int tabOrigin);
     BOOL ExtTextOut(int x, int y, UINT options, LPCRECT rect, LPCWSTR text, UINT length, LPINT widths = nullptr);
     int DrawText(LPCWSTR text, int length, LPRECT rect, UINT format);
     CSize GetTextExtent(LPCWSTR text, int length) const;
@@ -108,7 +111,17 @@ public:
     BOOL BitBlt(int x, int y, int width, int height, CDC* source, int sourceX, int sourceY, DWORD rop);
     int GetDeviceCaps(int index) const;
 
+    // Clipping and mapping.
+    int GetClipBox(LPRECT rect) const;
+    int IntersectClipRect(LPCRECT rect);
+    BOOL LPtoDP(LPRECT rect) const;
+    CPoint SetViewportOrg(int x, int y);
+    CPoint SetBrushOrg(int x, int y);
+    // Whether the context draws on a printer (set by whoever prepares one).
+    BOOL IsPrinting() const { return m_bPrinting; }
+
     HDC m_hDC = nullptr;
+    BOOL m_bPrinting = FALSE;
 
 private:
     HGDIOBJ Select(HGDIOBJ object);

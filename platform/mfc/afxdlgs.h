@@ -1,6 +1,7 @@
 // Common dialogs of the framework stand-in.
 //
-//   CFontDialog   the platform's font dialog (ChooseFontW)
+//   CFontDialog          the platform's font dialog (ChooseFontW)
+//   CFindReplaceDialog   the platform's modeless Find and Replace dialogs
 #pragma once
 
 #include "afxwin.h"
@@ -22,4 +23,42 @@ public:
 
     CHOOSEFONTW m_cf = {};
     LOGFONTW m_lf = {};
+};
+
+// A modeless Find (or Replace) dialog. The owner hears of every request through
+// the registered message FINDMSGSTRINGW; GetNotifier turns its lParam back into
+// the object. As in the framework the object is made with new and deletes itself
+// when its window is destroyed, unless a derived class overrides PostNcDestroy.
+class TESSARO_MFC_API CFindReplaceDialog : public CDialog {
+    DECLARE_DYNAMIC(CFindReplaceDialog)
+public:
+    CFindReplaceDialog();
+
+    // Copies findWhat (and replaceWith) into the dialog's own buffers unless
+    // m_fr already points elsewhere; flags are added to m_fr.Flags. A null
+    // parent gives the main window as owner.
+    virtual BOOL Create(BOOL findDialogOnly, LPCWSTR findWhat, LPCWSTR replaceWith = nullptr,
+                        DWORD flags = FR_DOWN, CWnd* parent = nullptr);
+
+    static CFindReplaceDialog* PASCAL GetNotifier(LPARAM lParam);
+
+    CStringW GetFindString() const { return m_fr.lpstrFindWhat; }
+    BOOL SearchDown() const { return (m_fr.Flags & FR_DOWN) != 0; }
+    BOOL FindNext() const { return (m_fr.Flags & FR_FINDNEXT) != 0; }
+    BOOL MatchCase() const { return (m_fr.Flags & FR_MATCHCASE) != 0; }
+    BOOL MatchWholeWord() const { return (m_fr.Flags & FR_WHOLEWORD) != 0; }
+    BOOL IsTerminating() const { return (m_fr.Flags & FR_DIALOGTERM) != 0; }
+
+    FINDREPLACEW m_fr = {};
+
+protected:
+    // The platform's dialog procedure handles its buttons and its own start-up.
+    void OnOK() override { Default(); }
+    void OnCancel() override { Default(); }
+    void PostNcDestroy() override { delete this; }
+    afx_msg LRESULT OnPlatformInitDialog(WPARAM, LPARAM) { return Default(); }
+    DECLARE_MESSAGE_MAP()
+
+    wchar_t m_szFindWhat[128] = {};
+    wchar_t m_szReplaceWith[128] = {};
 };

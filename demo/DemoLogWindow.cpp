@@ -1,0 +1,437 @@
+#include "demo/DemoLogWindow.h"
+
+#include <afxwin.h>
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "demo/DemoOutput.h"
+#include "textview/ZFindDialog.h"
+#include "textview/ZTextView.h"
+
+void ShowReports();
+void ShowMessageBoxes();
+void ShowProfile();
+void ShowSettings();
+void ShowCustomize();
+void ShowPackets();
+void ShowDataExchangeDialog();
+void ShowConnection();
+void ShowProgressAndResult();
+void ShowAutoComplete();
+
+namespace {
+
+constexpr UINT kGenerateTimer = 1;
+constexpr UINT kDeleteFind = WM_APP + 20;
+constexpr unsigned long long kWarning = 1;
+constexpr unsigned long long kError = 2;
+
+enum Command : UINT {
+    kCopy = 100,
+    kSelectAll,
+    kFind,
+    kOutline,
+    kPause,
+    kExit,
+    kReports = 200,
+    kMessageBoxes,
+    kProfile,
+    kSettings,
+    kCustomize,
+    kPackets,
+    kDialog,
+    kConnection,
+    kProgress,
+    kAutoComplete,
+};
+
+bool g_tourAlt = false;
+bool TourKeys(int key)
+{
+    return key == VK_MENU ? g_tourAlt : ::GetKeyState(key) < 0;
+}
+
+// The view of the demo: warnings and errors in colour, the usual keys.
+class LogView : public ZTextView {
+public:
+    using ZTextView::OnEditCopy;
+    using ZTextView::ScrollToPoint;
+    using ZTextView::SelectAll;
+    CWnd* m_host = nullptr;
+
+protected:
+    void GetLineColor(unsigned long long attribute, COLORREF& color) const override
+    {
+        if (attribute == kWarning)
+            color = RGB(176, 96, 0);
+        else if (attribute == kError)
+            color = RGB(200, 0, 0);
+    }
+    afx_msg void OnKeyDown(UINT key, UINT, UINT)
+    {
+        const bool control = ::GetKeyState(VK_CONTROL) < 0;
+        if (control && key == 'C')
+            OnEditCopy();
+        else if (control && key == 'A')
+            SelectAll();
+        else if (control && key == 'F' && m_host)
+            m_host->PostMessage(WM_COMMAND, kFind);
+        else if (key == VK_PRIOR)
+            OnPageUp();
+        else if (key == VK_NEXT)
+            OnPageDown();
+        else if (control && key == VK_HOME)
+            OnGoToStart();
+        else
+            Default();
+    }
+    DECLARE_MESSAGE_MAP()
+};
+
+BEGIN_MESSAGE_MAP(LogView, ZTextView)
+    ON_WM_KEYDOWN()
+END_MESSAGE_MAP()
+
+class LogWindow : public CFrameWnd, public IFindDialogSink {
+public:
+    bool Open()
+    {
+        HMENU menu = ::CreateMenu();
+        HMENU edit = ::CreatePopupMenu();
+        ::AppendMenuW(edit, MF_STRING, kCopy, L"&Copy\tCtrl+C");
+        ::AppendMenuW(edit, MF_STRING, kSelectAll, L"Select &all\tCtrl+A");
+        ::AppendMenuW(edit, MF_STRING, kFind, L"&Find...\tCtrl+F");
+        ::AppendMenuW(edit, MF_STRING, kOutline, L"&Outline selection");
+        ::AppendMenuW(edit, MF_STRING, kPause, L"&Pause the log");
+        ::AppendMenuW(edit, MF_SEPARATOR, 0, nullptr);
+        ::AppendMenuW(edit, MF_STRING, kExit, L"E&xit");
+        HMENU sections = ::CreatePopupMenu();
+        ::AppendMenuW(sections, MF_STRING, kReports, L"&Reports");
+        ::AppendMenuW(sections, MF_STRING, kMessageBoxes, L"&Message boxes");
+        ::AppendMenuW(sections, MF_STRING, kProfile, L"&Profile records");
+        ::AppendMenuW(sections, MF_STRING, kSettings, L"&Settings store");
+        ::AppendMenuW(sections, MF_STRING, kCustomize, L"&Customisation store");
+        ::AppendMenuW(sections, MF_STRING, kPackets, L"P&ackets and addresses");
+        ::AppendMenuW(sections, MF_STRING, kDialog, L"&Data exchange dialog");
+        ::AppendMenuW(sections, MF_STRING, kConnection, L"&Connection over loopback");
+        ::AppendMenuW(sections, MF_STRING, kProgress, L"&Worker job and progress dialog");
+        ::AppendMenuW(sections, MF_STRING, kAutoComplete, L"&Auto-complete");
+        ::AppendMenuW(menu, MF_POPUP, reinterpret_cast<UINT_PTR>(edit), L"&Edit");
+        ::AppendMenuW(menu, MF_POPUP, reinterpret_cast<UINT_PTR>(sections), L"&Sections");
+        if (!CreateEx(0, nullptr, L"Tessaro demo: log", WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN, 40, 40, 900, 600,
+                      nullptr, menu)) {
+            ::DestroyMenu(menu);
+            return false;
+        }
+        m_view = new LogView;  // deletes itself with its window
+        m_view->m_host = this;
+        CRect client;
+        GetClientRect(&client);
+        if (!m_view->Create(nullptr, nullptr, WS_CHILD | WS_VISIBLE, client, this, AFX_IDW_PANE_FIRST))
+            return false;
+        ZLogFont font;
+        font.logFont.lfHeight = -13;
+        font.logFont.lfCharSet = DEFAULT_CHARSET;
+        font.logFont.lfPitchAndFamily = FIXED_PITCH | FF_MODERN;
+        lstrcpynW(font.logFont.lfFaceName, L"Courier New", LF_FACESIZE);
+        m_view->UpdateFont(font);
+        m_view->SetBufferSize(10000);
+        SetActiveView(m_view);
+        ShowWindow(SW_SHOW);
+        UpdateWindow();
+        m_view->SetFocus();
+        return true;
+    }
+    // Appends count generated lines, one at a time as a log would arrive.
+    void Generate(int count)
+    {
+        static const wchar_t* kinds[] = {L"INFO  session", L"INFO  transfer", L"DEBUG socket", L"WARN  retry",
+                                         L"ERROR timeout"};
+        for (int i = 0; i < count; ++i, ++m_generated) {
+            const unsigned kind = (m_generated * 7919u) % 23u < 18u ? m_generated % 3u : 3u + m_generated % 2u;
+            wchar_t text[160];
+            swprintf(text, 160, L"%08llu %ls %llu: bytes=%llu state=%ls", m_generated, kinds[kind],
+                     m_generated % 97, (m_generated * 2654435761ull) % 100000,
+                     kind == 4 ? L"no answer from host" : kind == 3 ? L"reconnecting" : L"ok");
+            ZTextViewBuffer::LineInfo line;
+            line.text.assign(text, text + wcslen(text));
+            line.attribute = kind == 3 ? kWarning : kind == 4 ? kError : 0;
+            m_view->AppendLines(&line, 1);
+        }
+    }
+    void StartStreaming() { SetTimer(kGenerateTimer, 10, nullptr); }
+    LogView& View() { return *m_view; }
+    ZFindDialog* FindDialog() { return m_find.get(); }
+    void OpenFind(const wchar_t* text)
+    {
+        if (m_find) {
+            m_find->BringToTop(m_find->GetPosition(), true);
+            return;
+        }
+        m_find = std::make_unique<ZFindDialog>(text, FR_DOWN, this, this, true);
+        if (!m_find->Create(m_findPosition))
+            m_find.reset();
+    }
+
+    // IFindDialogSink: searches the buffer down from the selection.
+    void OnFindNext() override
+    {
+        const ZTextViewBuffer& buffer = m_view->GetBuffer();
+        const std::wstring needle = m_find->GetString().str();
+        if (needle.empty() || buffer.GetLineCount() == 0)
+            return;
+        unsigned long long line = m_searchFrom.line, column = m_searchFrom.column;
+        for (; line < buffer.GetLineCount(); ++line, column = 0) {
+            const std::vector<wchar_t>& text = buffer.GetLineInfo(line).text;
+            const std::wstring_view haystack(text.data(), text.size());
+            const size_t at = column <= haystack.size() ? haystack.find(needle, column) : std::wstring_view::npos;
+            if (at == std::wstring_view::npos)
+                continue;
+            ZTextViewHighlight match(nullptr, {at, line}, {at + needle.size() - 1, line});
+            m_view->UpdateHighlight(&match, false);
+            m_view->ScrollToPoint(line > 3 ? line - 3 : 0, 0);
+            m_searchFrom = {at + 1, line};
+            return;
+        }
+        m_searchFrom = {};
+        m_find->PresentEndOfBufferMessage();
+    }
+    void OnFindDialogClosing(bool) override
+    {
+        m_findPosition = m_find->GetPosition();
+        PostMessage(kDeleteFind);  // not from inside the dialog's own notification
+    }
+    void OnFindDialogActivate() override {}
+    void OnFindDialogMove() override {}
+    void OnFindRestart(bool) override { m_searchFrom = {}; }
+
+protected:
+    BOOL OnCommand(WPARAM wParam, LPARAM lParam) override
+    {
+        switch (LOWORD(wParam)) {
+        case kCopy: m_view->OnEditCopy(); return TRUE;
+        case kSelectAll: m_view->SelectAll(); return TRUE;
+        case kFind: OpenFind(L""); return TRUE;
+        case kOutline:
+            m_view->SetSelectionDrawStyle(m_view->GetSelectionDrawStyle() == ZTextViewBase::SelectionDrawOutline
+                                              ? ZTextViewBase::SelectionDrawHighlight
+                                              : ZTextViewBase::SelectionDrawOutline);
+            return TRUE;
+        case kPause:
+            m_paused = !m_paused;
+            return TRUE;
+        case kExit: DestroyWindow(); return TRUE;
+        case kReports: ShowReports(); return TRUE;
+        case kMessageBoxes: ShowMessageBoxes(); return TRUE;
+        case kProfile: ShowProfile(); return TRUE;
+        case kSettings: ShowSettings(); return TRUE;
+        case kCustomize: ShowCustomize(); return TRUE;
+        case kPackets: ShowPackets(); return TRUE;
+        case kDialog: ShowDataExchangeDialog(); return TRUE;
+        case kConnection: ShowConnection(); return TRUE;
+        case kProgress: ShowProgressAndResult(); return TRUE;
+        case kAutoComplete: ShowAutoComplete(); return TRUE;
+        default: return CFrameWnd::OnCommand(wParam, lParam);
+        }
+    }
+    afx_msg void OnTimer(UINT_PTR)
+    {
+        if (!m_paused)
+            Generate(30);  // every 10 ms: about 3,000 lines a second
+    }
+    afx_msg LRESULT OnDeleteFind(WPARAM, LPARAM)
+    {
+        m_find.reset();
+        return 0;
+    }
+    afx_msg void OnDestroy()
+    {
+        m_find.reset();
+        Default();
+        ::PostQuitMessage(0);
+    }
+    void PostNcDestroy() override {}  // lives on the stack of its runner
+    DECLARE_MESSAGE_MAP()
+
+private:
+    LogView* m_view = nullptr;
+    std::unique_ptr<ZFindDialog> m_find;
+    ZPoint m_findPosition;
+    ZTextViewCharPosition m_searchFrom;
+    unsigned long long m_generated = 0;
+    bool m_paused = false;
+};
+
+BEGIN_MESSAGE_MAP(LogWindow, CFrameWnd)
+    ON_WM_TIMER()
+    ON_WM_DESTROY()
+    ON_MESSAGE(kDeleteFind, OnDeleteFind)
+END_MESSAGE_MAP()
+
+void PumpPending()
+{
+    MSG msg;
+    while (::PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+        if (!AfxPreTranslateMessage(&msg)) {
+            ::TranslateMessage(&msg);
+            ::DispatchMessageW(&msg);
+        }
+    }
+}
+
+// The screen (top-level windows included) as a 24-bit bitmap file.
+bool SaveScreenshot(const RECT& area, const wchar_t* name)
+{
+    const std::wstring folder = DemoSettingsFolder();  // ...\settings; screenshots go beside it
+    const std::wstring path = folder.substr(0, folder.rfind(L'\\') + 1) + name;
+    const int width = area.right - area.left, height = area.bottom - area.top;
+    HDC screen = ::GetDC(nullptr);
+    HDC memory = ::CreateCompatibleDC(screen);
+    BITMAPINFO info{};
+    info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
+    info.bmiHeader.biWidth = width;
+    info.bmiHeader.biHeight = height;
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = 24;
+    info.bmiHeader.biCompression = BI_RGB;
+    void* bits = nullptr;
+    HBITMAP bitmap = ::CreateDIBSection(screen, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+    bool saved = false;
+    if (bitmap) {
+        HGDIOBJ previous = ::SelectObject(memory, bitmap);
+        ::BitBlt(memory, 0, 0, width, height, screen, area.left, area.top, SRCCOPY);
+        ::GdiFlush();
+        const DWORD stride = ((width * 3 + 3) & ~3);
+        const DWORD size = stride * height;
+        BITMAPFILEHEADER file{};
+        file.bfType = 0x4D42;  // "BM"
+        file.bfOffBits = sizeof(BITMAPFILEHEADER) + sizeof(BITMAPINFOHEADER);
+        file.bfSize = file.bfOffBits + size;
+        HANDLE out = ::CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+        if (out != INVALID_HANDLE_VALUE) {
+            DWORD written = 0;
+            saved = ::WriteFile(out, &file, sizeof file, &written, nullptr) &&
+                    ::WriteFile(out, &info.bmiHeader, sizeof info.bmiHeader, &written, nullptr) &&
+                    ::WriteFile(out, bits, size, &written, nullptr);
+            ::CloseHandle(out);
+        }
+        ::SelectObject(memory, previous);
+        ::DeleteObject(bitmap);
+    }
+    ::DeleteDC(memory);
+    ::ReleaseDC(nullptr, screen);
+    DemoPrintf(L"screenshot %ls: %ls\n", name, saved ? L"saved" : L"not saved");
+    return saved;
+}
+
+LPARAM CellPoint(LogView& view, int column, int row)
+{
+    return MAKELPARAM(static_cast<int>((column + 0.5) * view.GetCharacterWidth()),
+                      row * view.GetCharacterHeight() + view.GetCharacterHeight() / 2);
+}
+
+void DragAcross(LogView& view, int fromColumn, int fromRow, int toColumn, int toRow)
+{
+    HWND window = view.GetSafeHwnd();
+    ::PostMessageW(window, WM_LBUTTONDOWN, MK_LBUTTON, CellPoint(view, fromColumn, fromRow));
+    ::PostMessageW(window, WM_MOUSEMOVE, MK_LBUTTON, CellPoint(view, toColumn, toRow));
+    ::PostMessageW(window, WM_LBUTTONUP, 0, CellPoint(view, toColumn, toRow));
+    PumpPending();
+    view.UpdateWindow();
+}
+
+std::wstring SelectionText(const ZTextViewHighlight* highlight)
+{
+    if (!highlight)
+        return L"none";
+    return L"line " + std::to_wstring(highlight->GetBegin().line) + L" column " +
+           std::to_wstring(highlight->GetBegin().column) + L" to line " + std::to_wstring(highlight->GetEnd().line) +
+           L" column " + std::to_wstring(highlight->GetEnd().column);
+}
+
+}  // namespace
+
+int RunLogWindow()
+{
+    LogWindow window;
+    if (!window.Open())
+        return 1;
+    window.Generate(200);
+    window.StartStreaming();
+    DemoPrint(L"The log window is open: drag to select (Alt for columns), Ctrl+C copies, Ctrl+F finds, "
+              L"Ctrl+End follows the newest line again. Close it to end the demo.\n");
+    MSG msg;
+    while (::GetMessageW(&msg, nullptr, 0, 0) > 0) {
+        if (!AfxPreTranslateMessage(&msg)) {
+            ::TranslateMessage(&msg);
+            ::DispatchMessageW(&msg);
+        }
+    }
+    return 0;
+}
+
+int RunLogWindowTour()
+{
+    DemoPrint(L"== Text view window (scripted tour)\n");
+    LogWindow window;
+    if (!window.Open()) {
+        DemoPrint(L"the window could not be opened (no display?)\n");
+        return 1;
+    }
+    const ZTextViewBase::KeyModifierProbe previous = ZTextViewBase::SetKeyModifierProbe(TourKeys);
+    LogView& view = window.View();
+    window.Generate(3000);
+    PumpPending();
+    view.UpdateWindow();
+    RECT area{};
+    window.GetWindowRect(&area);
+    DemoPrintf(L"3000 lines streamed in; the view follows line %llu of %llu\n",
+               static_cast<unsigned long long>(view.GetBuffer().GetLineCount() - 1),
+               static_cast<unsigned long long>(view.GetBuffer().GetLineCount()));
+    int failures = 0;
+
+    DragAcross(view, 9, 4, 30, 8);
+    DemoPrint((L"stream selection: " + SelectionText(view.GetHighlight()) + L"\n").c_str());
+    failures += !SaveScreenshot(area, L"textview-stream-selection.bmp");
+
+    g_tourAlt = true;
+    DragAcross(view, 9, 12, 22, 18);
+    g_tourAlt = false;
+    DemoPrint((L"column selection: " + SelectionText(view.GetHighlight()) + L"\n").c_str());
+    failures += !SaveScreenshot(area, L"textview-column-selection.bmp");
+
+    view.SetSelectionDrawStyle(ZTextViewBase::SelectionDrawOutline);
+    DragAcross(view, 20, 22, 12, 26);
+    DemoPrint((L"outline style, stream selection: " + SelectionText(view.GetHighlight()) + L"\n").c_str());
+    failures += !SaveScreenshot(area, L"textview-outline.bmp");
+    view.SetSelectionDrawStyle(ZTextViewBase::SelectionDrawHighlight);
+
+    window.OpenFind(L"ERROR");
+    PumpPending();
+    if (ZFindDialog* find = window.FindDialog()) {
+        HWND dialog = find->GetSafeHwnd();
+        ::SendMessageW(dialog, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED),
+                       reinterpret_cast<LPARAM>(::GetDlgItem(dialog, IDOK)));
+        PumpPending();
+        view.UpdateWindow();
+        DemoPrint((L"Find \"ERROR\": " + SelectionText(view.GetHighlight()) + L"\n").c_str());
+        RECT both = area;
+        RECT dialogArea{};
+        ::GetWindowRect(dialog, &dialogArea);
+        ::UnionRect(&both, &area, &dialogArea);
+        failures += !SaveScreenshot(both, L"textview-find.bmp");
+        ::SendMessageW(dialog, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED),
+                       reinterpret_cast<LPARAM>(::GetDlgItem(dialog, IDCANCEL)));
+        PumpPending();
+    } else {
+        DemoPrint(L"the Find dialog could not be opened\n");
+        ++failures;
+    }
+    ZTextViewBase::SetKeyModifierProbe(previous);
+    window.DestroyWindow();
+    PumpPending();
+    DemoPrint(L"\n");
+    return failures ? 1 : 0;
+}

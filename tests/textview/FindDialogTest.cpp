@@ -1,0 +1,236 @@
+// The Find dialog over the platform's own, under a real window manager: what
+// reaches the host's sink when the user types, presses Find Next or closes it,
+// when the host reports the end of its buffer, and where the dialog opens.
+// The user's actions are posted messages followed by a sentinel.
+#include <windows.h>
+
+#include <algorithm>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include "TessaroMessages.h"
+#include "tests/support/MessageBoxWatcher.h"
+#include "textview/ZFindDialog.h"
+
+namespace {
+
+constexpr UINT kSentinel = WM_APP + 9;
+
+struct RecordingSink : IFindDialogSink {
+    std::vector<std::string> events;
+    std::vector<std::wstring> textsAtFindNext;
+    ZFindDialog* dialog = nullptr;
+
+    void OnFindNext() override
+    {
+        events.push_back("next");
+        if (dialog)
+            textsAtFindNext.push_back(dialog->GetString().str());
+    }
+    void OnFindDialogClosing(bool wrapAround) override { events.push_back(wrapAround ? "closing wrap" : "closing"); }
+    void OnFindDialogActivate() override { events.push_back("activate"); }
+    void OnFindDialogMove() override { events.push_back("move"); }
+    void OnFindRestart(bool endOfBuffer) override { events.push_back(endOfBuffer ? "end" : "restart"); }
+
+    // The events other than activation, which depends on the window manager.
+    std::vector<std::string> Requests() const
+    {
+        std::vector<std::string> requests;
+        for (const std::string& event : events)
+            if (event != "activate" && event != "move")
+                requests.push_back(event);
+        return requests;
+    }
+};
+
+using Events = std::vector<std::string>;
+
+class FindDialogTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(m_host.CreateEx(0, AfxRegisterWndClass(0), L"host", WS_OVERLAPPEDWINDOW, 100, 100, 400, 300,
+                                    nullptr, nullptr));
+    }
+    void TearDown() override
+    {
+        m_dialog.reset();
+        m_host.DestroyWindow();
+    }
+
+    ZFindDialog& MakeDialog(bool wrapAround, const wchar_t* text = L"", ZPoint position = {})
+    {
+        m_dialog = std::make_unique<ZFindDialog>(text, FR_DOWN, &m_sink, &m_host, wrapAround);
+        m_sink.dialog = m_dialog.get();
+        EXPECT_TRUE(m_dialog->Create(position));
+        RunUntilSentinel();
+        m_sink.events.clear();
+        return *m_dialog;
+    }
+    HWND SearchField() const { return ::FindWindowExW(m_dialog->GetSafeHwnd(), nullptr, L"Edit", nullptr); }
+    void Press(int id)
+    {
+        HWND dialog = m_dialog->GetSafeHwnd();
+        ::PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED),
+                       reinterpret_cast<LPARAM>(::GetDlgItem(dialog, id)));
+    }
+    void Type(const wchar_t* text)
+    {
+        for (const wchar_t* c = text; *c; ++c)
+            ::PostMessageW(SearchField(), WM_CHAR, *c, 1);
+    }
+    void RunUntilSentinel()
+    {
+        ::PostMessageW(m_host.GetSafeHwnd(), kSentinel, 0, 0);
+        MSG msg;
+        while (::GetMessageW(&msg, nullptr, 0, 0) > 0) {
+            if (msg.message == kSentinel && msg.hwnd == m_host.GetSafeHwnd())
+                return;
+            if (!CWnd::WalkPreTranslateTree(nullptr, &msg)) {
+                ::TranslateMessage(&msg);
+                ::DispatchMessageW(&msg);
+            }
+        }
+    }
+
+    CWnd m_host;
+    RecordingSink m_sink;
+    std::unique_ptr<ZFindDialog> m_dialog;
+};
+
+}  // namespace
+
+TEST(FindDialogFlags, OnlyDirectionWholeWordAndMatchCaseAreKept)
+{
+    struct Case {
+        unsigned long flags;
+        bool wrapAround;
+        unsigned long expected;
+    } cases[] = {
+        {FR_DOWN | FR_WHOLEWORD | FR_MATCHCASE, false, 0x7 | 0x40000},
+        {FR_DOWN | FR_REPLACE | FR_HIDEUPDOWN | FR_ENABLEHOOK | FR_DIALOGTERM, false, 0x1 | 0x40000},
+        {0, true, 0x40000 | 0x100000},
+        {FR_MATCHCASE | 0x100000, false, 0x4 | 0x40000},  // wrap around only from its own argument
+    };
+    for (const Case& c : cases) {
+        ZFindDialog dialog(L"x", c.flags, nullptr, nullptr, c.wrapAround);
+        EXPECT_EQ(dialog.GetFlags(), c.expected) << std::hex << c.flags;
+    }
+}
+
+TEST(FindDialogFlags, CreateFailsWithoutAParentAndCanBeRetried)
+{
+    ZFindDialog dialog(L"x", FR_DOWN, nullptr, nullptr, false);
+    EXPECT_FALSE(dialog.Create(ZPoint{}));
+    EXPECT_EQ(dialog.GetSafeHwnd(), nullptr);
+}
+
+TEST_F(FindDialogTest, TypingRestartsTheSearchForEveryChange)
+{
+    MakeDialog(false);
+    ASSERT_NE(SearchField(), nullptr);
+    Type(L"err");
+    RunUntilSentinel();
+    RunUntilSentinel();  // each change is posted on, behind the first sentinel
+    EXPECT_EQ(m_sink.Requests(), (Events{"restart", "restart", "restart"}));
+}
+
+TEST_F(FindDialogTest, FindNextReachesTheSinkWithTheText)
+{
+    struct Case {
+        bool wrapAround;
+        Events expected;
+    } cases[] = {
+        {false, {"next"}},
+        {true, {"restart", "next"}},  // wrap around: each search starts afresh
+    };
+    for (const Case& c : cases) {
+        MakeDialog(c.wrapAround, L"warn");
+        Press(IDOK);
+        RunUntilSentinel();
+        EXPECT_EQ(m_sink.Requests(), c.expected) << c.wrapAround;
+        ASSERT_EQ(m_sink.textsAtFindNext.size(), 1u);
+        EXPECT_EQ(m_sink.textsAtFindNext.back(), L"warn");
+        EXPECT_TRUE(m_dialog->GetFlags() & FR_FINDNEXT);
+        m_sink.textsAtFindNext.clear();
+    }
+}
+
+TEST_F(FindDialogTest, ClosingTellsTheSinkAndLeavesTheObjectToTheHost)
+{
+    for (bool wrapAround : {false, true}) {
+        ZFindDialog& dialog = MakeDialog(wrapAround, L"timeout");
+        HWND window = dialog.GetSafeHwnd();
+        Press(IDCANCEL);
+        RunUntilSentinel();
+        EXPECT_EQ(m_sink.Requests(), (Events{wrapAround ? "closing wrap" : "closing"}));
+        EXPECT_FALSE(::IsWindow(window));
+        // Still the host's object: its text survives the platform dialog.
+        EXPECT_EQ(dialog.GetSafeHwnd(), nullptr);
+        EXPECT_EQ(dialog.GetString(), L"timeout");
+    }
+}
+
+TEST_F(FindDialogTest, EndOfBufferWithAndWithoutWrapAround)
+{
+    struct Case {
+        bool wrapAround;
+        Events expected;
+    } cases[] = {
+        {false, {"end", "next"}},
+        {true, {"restart", "next"}},
+    };
+    for (const Case& c : cases) {
+        ZFindDialog& dialog = MakeDialog(c.wrapAround);
+        dialog.EndOfFindBufferReached();
+        EXPECT_EQ(m_sink.Requests(), c.expected) << c.wrapAround;
+    }
+}
+
+TEST_F(FindDialogTest, TheEndOfBufferMessageIsTheDialogs)
+{
+    ZFindDialog& dialog = MakeDialog(false);
+    TestSupport::MessageBoxWatcher watcher(IDOK);
+    dialog.PresentEndOfBufferMessage();
+    ASSERT_EQ(watcher.Boxes().size(), 1u);
+    const TestSupport::ShownMessageBox& box = watcher.Boxes().front();
+    EXPECT_EQ(box.owner, dialog.GetSafeHwnd());
+    std::wstring text = box.text;
+    while (!text.empty() && (text.back() == L'\r' || text.back() == L'\n'))
+        text.pop_back();  // the table's final break
+    EXPECT_EQ(text, L"End of buffer reached");
+    EXPECT_EQ(box.buttons, (std::vector<int>{IDOK}));
+    EXPECT_EQ(box.icon, TestSupport::SystemIconFor(MB_ICONEXCLAMATION));
+}
+
+TEST_F(FindDialogTest, OpensAtAStoredPositionOnlyWhenAMonitorShowsIt)
+{
+    ZFindDialog& placed = MakeDialog(false, L"", ZPoint{120, 90});
+    EXPECT_EQ(placed.GetPosition(), (ZPoint{120, 90}));
+
+    ZFindDialog& offScreen = MakeDialog(false, L"", ZPoint{-50000, -50000});
+    const ZPoint where = offScreen.GetPosition();
+    EXPECT_NE(where, (ZPoint{-50000, -50000}));
+    EXPECT_TRUE(::MonitorFromPoint(POINT{where.x, where.y}, MONITOR_DEFAULTTONULL) != nullptr);
+
+    offScreen.BringToTop(ZPoint{200, 150}, false);
+    RunUntilSentinel();
+    EXPECT_EQ(offScreen.GetPosition(), (ZPoint{200, 150}));
+    EXPECT_TRUE(::IsWindowVisible(offScreen.GetSafeHwnd()));
+    EXPECT_NE(std::find(m_sink.events.begin(), m_sink.events.end(), "move"), m_sink.events.end());
+    offScreen.Hide();
+    EXPECT_FALSE(::IsWindowVisible(offScreen.GetSafeHwnd()));
+}
+
+TEST_F(FindDialogTest, DeletingAnOpenDialogTellsNobody)
+{
+    MakeDialog(true, L"abc");
+    HWND window = m_dialog->GetSafeHwnd();
+    m_dialog.reset();
+    RunUntilSentinel();
+    EXPECT_FALSE(::IsWindow(window));
+    EXPECT_TRUE(m_sink.events.empty());
+}
