@@ -20,6 +20,7 @@ void ShowDataExchangeDialog();
 void ShowConnection();
 void ShowProgressAndResult();
 void ShowAutoComplete();
+void ShowRemoteFolder();
 
 namespace {
 
@@ -45,6 +46,7 @@ enum Command : UINT {
     kConnection,
     kProgress,
     kAutoComplete,
+    kRemoteFolder,
 };
 
 bool g_tourAlt = false;
@@ -118,6 +120,7 @@ public:
         ::AppendMenuW(sections, MF_STRING, kConnection, L"&Connection over loopback");
         ::AppendMenuW(sections, MF_STRING, kProgress, L"&Worker job and progress dialog");
         ::AppendMenuW(sections, MF_STRING, kAutoComplete, L"&Auto-complete");
+        ::AppendMenuW(sections, MF_STRING, kRemoteFolder, L"&Remote folder browser");
         ::AppendMenuW(menu, MF_POPUP, reinterpret_cast<UINT_PTR>(edit), L"&Edit");
         ::AppendMenuW(menu, MF_POPUP, reinterpret_cast<UINT_PTR>(sections), L"&Sections");
         if (!CreateEx(0, nullptr, L"Tessaro demo: log", WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN, 40, 40, 900, 600,
@@ -233,6 +236,7 @@ protected:
         case kConnection: ShowConnection(); return TRUE;
         case kProgress: ShowProgressAndResult(); return TRUE;
         case kAutoComplete: ShowAutoComplete(); return TRUE;
+        case kRemoteFolder: ShowRemoteFolder(); return TRUE;
         default: return CFrameWnd::OnCommand(wParam, lParam);
         }
     }

@@ -22,6 +22,8 @@ void ShowDataExchangeDialog();
 void ShowProgressAndResult();
 // demo/DemoAutoComplete.cpp
 void ShowAutoComplete();
+// demo/DemoRemoteFolder.cpp
+void ShowRemoteFolder();
 // demo/DemoConnection.cpp
 void ShowConnection();
 
@@ -57,5 +59,6 @@ int wmain(int argc, wchar_t** argv)
     ShowDataExchangeDialog();
     ShowProgressAndResult();
     ShowAutoComplete();
+    ShowRemoteFolder();
     return interactive ? RunLogWindow() : RunLogWindowTour();
 }

@@ -8,3 +8,7 @@
 #define IDD_PROGRESS_7LINE 5022
 #define IDC_PROGRESS_BAR 3004
 #define IDC_PROGRESS_MESSAGE 3005
+
+// The remote folder browse dialog.
+#define IDD_REMOTE_FOLDER 3017
+#define IDC_REMOTE_FOLDER_TREE 5012
