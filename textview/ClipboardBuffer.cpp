@@ -9,6 +9,7 @@
 
 #include "TessaroMessages.h"
 #include "foundation/ZString.h"
+#include "textview/ZGlobalTextBlock.h"
 
 namespace {
 
@@ -24,11 +25,6 @@ void CloseClipboardKeepingError()
     ::SetLastError(error);
 }
 
-struct GlobalFreer {
-    void operator()(void* block) const { ::GlobalFree(block); }
-};
-using OwnedGlobal = std::unique_ptr<void, GlobalFreer>;
-
 struct SourceReleaser {
     void operator()(COleDataSource* source) const { source->InternalRelease(); }
 };
@@ -40,16 +36,16 @@ bool ZCopyBufferToClipboard(void* handle)
 {
     if (!handle)
         return false;
-    OwnedGlobal block(handle);
+    auto block = ZGlobalTextBlock::Adopt(static_cast<HGLOBAL>(handle));
     OwnedSource source(new (std::nothrow) COleDataSource);
     if (!source)
         return false;
     try {
-        source->CacheGlobalData(CF_UNICODETEXT, static_cast<HGLOBAL>(block.get()));
+        source->CacheGlobalData(CF_UNICODETEXT, block.Get());
     } catch (const std::bad_alloc&) {
         return false;
     }
-    block.release();  // the source frees it from now on
+    block.Release();  // the source frees it from now on
     if (FAILED(source->SetClipboard()))
         return false;
     source.release();  // the clipboard holds it now
@@ -60,18 +56,15 @@ bool ZCopyTextToClipboard(const wchar_t* text)
 {
     if (!text)
         return false;
-    const size_t bytes = (std::wcslen(text) + 1) * sizeof(wchar_t);
-    HGLOBAL block = ::GlobalAlloc(GMEM_MOVEABLE | GMEM_ZEROINIT | GMEM_DDESHARE, bytes);
-    if (!block)
-        return false;
-    void* target = ::GlobalLock(block);
-    if (!target) {
-        ::GlobalFree(block);
-        return false;
+    const size_t characters = std::wcslen(text) + 1;
+    ZGlobalTextBlock block(characters);
+    {
+        ZGlobalTextBlock::Lock lock(block);
+        if (!lock.Text())
+            return false;
+        std::memcpy(lock.Text(), text, characters * sizeof(wchar_t));
     }
-    std::memcpy(target, text, bytes);
-    ::GlobalUnlock(block);
-    return ZCopyBufferToClipboard(block);
+    return ZCopyBufferToClipboard(block.Release());
 }
 
 ClipboardBuffer::ClipboardBuffer(unsigned int format, bool) : m_format(format)

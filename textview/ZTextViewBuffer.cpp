@@ -7,6 +7,7 @@
 #include <utility>
 
 #include "textview/ClipboardBuffer.h"
+#include "textview/ZGlobalTextBlock.h"
 
 ZTextViewBuffer::ZTextViewBuffer(unsigned long long bufferSize) : m_bufferSize(bufferSize ? bufferSize : 1)
 {
@@ -237,14 +238,11 @@ bool ZTextViewBuffer::CopyTextToBuffer(void*& handle, unsigned long long& count,
     unsigned long long characters = 1;  // the terminator
     forEachPiece([&](const CopyPiece& piece) { characters += (piece.to - piece.from) + (piece.lineBreak ? 2 : 0); });
 
-    HGLOBAL block = ::GlobalAlloc(GMEM_MOVEABLE | GMEM_ZEROINIT | GMEM_DDESHARE, characters * sizeof(wchar_t));
-    if (!block)
+    ZGlobalTextBlock block(static_cast<size_t>(characters));
+    ZGlobalTextBlock::Lock lock(block);
+    wchar_t* out = lock.Text();
+    if (!out)
         return false;
-    auto* out = static_cast<wchar_t*>(::GlobalLock(block));
-    if (!out) {
-        ::GlobalFree(block);
-        return false;
-    }
     wchar_t* const end = out + characters - 1;
     forEachPiece([&](const CopyPiece& piece) {
         const unsigned long long n = std::min<unsigned long long>(piece.to - piece.from, end - out);
@@ -257,9 +255,8 @@ bool ZTextViewBuffer::CopyTextToBuffer(void*& handle, unsigned long long& count,
         }
     });
     *out = L'\0';
-    ::GlobalUnlock(block);
 
-    handle = block;
+    handle = block.Release();  // the caller owns it; the lock unlocks it on the way out
     count = characters;
     return true;
 }
