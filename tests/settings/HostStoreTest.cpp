@@ -255,6 +255,9 @@ TEST(HostStore, ReadsOfTheWrongTypeOrTooSmallABufferFailAndChangeNothing)
     EXPECT_FALSE(key.ReadBinary(L"Blob", small, size));
     EXPECT_EQ(size, 2u);
     EXPECT_EQ(small[0], 9);
+    ZUnicodeString text(L"keep");
+    EXPECT_FALSE(key.ReadString(L"Missing", text));
+    EXPECT_EQ(text, L"keep");
     ZStringArray array = Array({L"keep"});
     EXPECT_FALSE(key.ReadStringArray(L"Text", array));
     EXPECT_EQ(Texts(array), (std::vector<std::wstring>{L"keep"}));
