@@ -1,6 +1,9 @@
 #include "hoststore/ZFileProfileStore.h"
 
+#include "foundation/ZExceptions.h"
+#include "foundation/ZUTF8.h"
 #include "net/ZSynchObjectLock.h"
+#include "settings/ZFile.h"
 #include "settings/ZIpcLock.h"
 
 #include <cstring>
@@ -249,20 +252,22 @@ void SerializeNode(std::wstring& out, const Node& node, const std::wstring& path
     }
 }
 
+// Escaping has left no unpaired surrogate, so the library's encoder writes the
+// standard form; its refusal is kept as a failed write all the same.
 bool ToUtf8(const std::wstring& text, std::string& out)
 {
-    out.clear();
-    if (text.empty())
+    try {
+        out = ZEncodeUTF8(text.data(), text.size());
         return true;
-    const int length = ::WideCharToMultiByte(CP_UTF8, WC_ERR_INVALID_CHARS, text.data(), static_cast<int>(text.size()),
-                                             nullptr, 0, nullptr, nullptr);
-    if (length <= 0)
+    } catch (const IllegalSequence&) {
+        out.clear();
         return false;
-    out.resize(static_cast<size_t>(length));
-    return ::WideCharToMultiByte(CP_UTF8, WC_ERR_INVALID_CHARS, text.data(), static_cast<int>(text.size()), out.data(),
-                                 length, nullptr, nullptr) == length;
+    }
 }
 
+// Strict on purpose: the library's decoder accepts stray continuation bytes and
+// overlong forms for older peers, and a file read that way would be "understood"
+// and then rewritten with other bytes.
 bool FromUtf8(const std::string& bytes, std::wstring& out)
 {
     out.clear();
@@ -410,15 +415,6 @@ void CreateFolders(const std::wstring& folder)
     ::CreateDirectoryW(folder.c_str(), nullptr);
 }
 
-struct HandleCloser {
-    HANDLE handle;
-    ~HandleCloser()
-    {
-        if (handle != INVALID_HANDLE_VALUE)
-            ::CloseHandle(handle);
-    }
-};
-
 bool Injected(const SharedState& state, ZFileProfileStoreFactory::WriteStep step)
 {
     if (state.faultHook && state.faultHook(step)) {
@@ -428,12 +424,12 @@ bool Injected(const SharedState& state, ZFileProfileStoreFactory::WriteStep step
     return false;
 }
 
-bool WriteAll(HANDLE file, const char* data, size_t size)
+bool WriteAll(ZFile& file, const char* data, size_t size)
 {
     while (size > 0) {
         const DWORD chunk = size > (1u << 30) ? (1u << 30) : static_cast<DWORD>(size);
         DWORD written = 0;
-        if (!::WriteFile(file, data, chunk, &written, nullptr) || written == 0)
+        if (!file.Write(data, chunk, written) || written == 0)
             return false;
         data += written;
         size -= written;
@@ -450,29 +446,27 @@ bool WriteFileAtomically(const SharedState& state, const std::wstring& path, con
 
     static volatile LONG counter = 0;
     std::wstring temporary;
-    HandleCloser file{INVALID_HANDLE_VALUE};
+    ZFile file;  // shared with no one while it is written
     if (Injected(state, Step::CreateTemporary))
         return false;
-    for (int attempt = 0; attempt < 100 && file.handle == INVALID_HANDLE_VALUE; ++attempt) {
+    for (int attempt = 0; attempt < 100 && !file.IsOpen(); ++attempt) {
         temporary = path + L'.' + std::to_wstring(::GetCurrentProcessId()) + L'.' +
                     std::to_wstring(::InterlockedIncrement(&counter)) + L".tmp";
-        file.handle = ::CreateFileW(temporary.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
-                                    FILE_ATTRIBUTE_NORMAL, nullptr);
-        if (file.handle == INVALID_HANDLE_VALUE && ::GetLastError() != ERROR_FILE_EXISTS)
+        if (!file.Open(temporary.c_str(), GENERIC_WRITE, CREATE_NEW) && ::GetLastError() != ERROR_FILE_EXISTS)
             return false;
     }
-    if (file.handle == INVALID_HANDLE_VALUE)
+    if (!file.IsOpen())
         return false;
 
     bool ok;
     if (Injected(state, Step::Write)) {
-        WriteAll(file.handle, bytes.data(), bytes.size() / 2);
+        WriteAll(file, bytes.data(), bytes.size() / 2);
         ok = false;
     } else {
-        ok = WriteAll(file.handle, bytes.data(), bytes.size());
+        ok = WriteAll(file, bytes.data(), bytes.size());
     }
-    ok = ok && !Injected(state, Step::Flush) && ::FlushFileBuffers(file.handle);
-    ::CloseHandle(std::exchange(file.handle, INVALID_HANDLE_VALUE));
+    ok = ok && !Injected(state, Step::Flush) && ::FlushFileBuffers(file.GetHandle());
+    file.Close();
     ok = ok && !Injected(state, Step::Replace) &&
          ::MoveFileExW(temporary.c_str(), path.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH);
     if (!ok) {
@@ -566,20 +560,19 @@ bool SaveTopKey(const SharedState& state, TopKey& top)
 bool ReadWholeFile(const std::wstring& path, std::string& bytes)
 {
     bytes.clear();
-    HandleCloser file{::CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                                    nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr)};
-    if (file.handle == INVALID_HANDLE_VALUE) {
+    ZFile file;
+    file.SetShareMode(FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE);
+    if (!file.Open(path.c_str(), GENERIC_READ, OPEN_EXISTING)) {
         const DWORD error = ::GetLastError();
         return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND;
     }
-    LARGE_INTEGER size;
-    if (!::GetFileSizeEx(file.handle, &size) || size.QuadPart > static_cast<LONGLONG>(kMaxFileBytes))
+    const int64_t size = file.GetSize();
+    if (size < 0 || size > static_cast<int64_t>(kMaxFileBytes))
         return false;
-    bytes.resize(static_cast<size_t>(size.QuadPart));
+    bytes.resize(static_cast<size_t>(size));
     DWORD read = 0;
     return bytes.empty() ||
-           (::ReadFile(file.handle, bytes.data(), static_cast<DWORD>(bytes.size()), &read, nullptr) &&
-            read == bytes.size());
+           (file.Read(bytes.data(), static_cast<DWORD>(bytes.size()), 0, read) && read == bytes.size());
 }
 
 bool ParseFile(const std::string& bytes, Node& root)

@@ -55,6 +55,12 @@
 // read is readable and every write to that top-level key fails, so a newer
 // or hand-edited file is not destroyed. A file that cannot be read at all
 // (access denied, larger than 64 MiB) makes OpenKey fail.
+//
+// Files are opened, read and written through ZFile and encoded with the
+// library's UTF-8 encoder. They are decoded strictly (no stray continuation
+// bytes, overlong forms or encoded surrogates) with the platform's converter:
+// the library's decoder accepts those for older peers, and a file read that way
+// would count as understood and be rewritten with other bytes.
 #pragma once
 
 #include <functional>

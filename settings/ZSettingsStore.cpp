@@ -13,7 +13,7 @@ const wchar_t INI_FILE_POSTFIX_DEPRECATED[] = L"MenuToolbar";
 const wchar_t INI_FILE_POSTFIX_DEPRECATED_V2[] = L"MenuToolbarV2";
 const wchar_t XML_FILENAME[] = L"MenuToolbar";
 
-ZProfileKey* ZSettingsStore::m_pKey = nullptr;
+std::unique_ptr<ZProfileKey> ZSettingsStore::m_pKey;
 DWORD ZSettingsStore::m_dwReleaseMenuBarVersion = 0;
 DWORD ZSettingsStore::m_dwReleaseToolBarVersion = 0;
 DWORD ZSettingsStore::m_dwLoadedMenuBarVersion = 0;
@@ -93,7 +93,7 @@ bool ZSettingsStore::OpenWorkingKey()
         return false;
     ZProfileStore store;
     // The key outlives the store it was opened from.
-    m_pKey = new ZProfileKey(*store.GetRootKey(), GetIniFilename().c_str());
+    m_pKey = std::make_unique<ZProfileKey>(*store.GetRootKey(), GetIniFilename().c_str());
     return true;
 }
 
@@ -390,8 +390,7 @@ bool ZSettingsStore::Save(const ZProfileKey& to)
 void ZSettingsStore::CleanUp()
 {
     ZSynchObjectLock lock(g_storeLock);
-    delete m_pKey;
-    m_pKey = nullptr;
+    m_pKey.reset();
 }
 
 ZUnicodeString ZSettingsStore::GetIniFilename()

@@ -10,7 +10,8 @@
 // value name ('Workspace-Size'). The first CreateKey of the process opens the
 // working key and compares the stored layout versions with this build's; the
 // results stay for the life of the process. At shut-down the host calls
-// CleanUp.
+// CleanUp while its store still exists (a working key left open is deleted
+// when the library unloads).
 //
 // Reads fail, leaving the caller's variable as it was, when the value is
 // missing or unusable; writes return what the store reports. Access to the
@@ -18,6 +19,8 @@
 #pragma once
 
 #include <BCGPRegistry.h>
+
+#include <memory>
 
 #include "foundation/TessaroApi.h"
 #include "foundation/ZUnicodeString.h"
@@ -115,7 +118,8 @@ public:
     static bool HasIncompatibleCustomizeConfig();
 
 protected:
-    static ZProfileKey* m_pKey;
+    // The working key; null until the first CreateKey, Load or Save and after CleanUp.
+    static std::unique_ptr<ZProfileKey> m_pKey;
     static DWORD m_dwReleaseMenuBarVersion;
     static DWORD m_dwReleaseToolBarVersion;
     static DWORD m_dwLoadedMenuBarVersion;

@@ -2,6 +2,7 @@
 // bounds, conversions and message-style formatting.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
 #include <stdexcept>
 #include <vector>
@@ -14,25 +15,10 @@ namespace {
 
 using Tessaro::StringBlock::Header;
 
-struct FreedBlock {
-    std::vector<unsigned char> bytes;
-};
-std::vector<FreedBlock> g_freed;
-
-void RecordFreedBlock(const void* block, size_t bytes)
+bool AllZero(const std::string& block)
 {
-    const auto* p = static_cast<const unsigned char*>(block);
-    g_freed.push_back({std::vector<unsigned char>(p, p + bytes)});
+    return block.find_first_not_of('\0') == std::string::npos;
 }
-
-class FreeHookScope {
-public:
-    FreeHookScope() : m_previous(Tessaro::StringBlock::SetFreeHook(RecordFreedBlock)) { g_freed.clear(); }
-    ~FreeHookScope() { Tessaro::StringBlock::SetFreeHook(m_previous); }
-
-private:
-    Tessaro::StringBlock::FreeHook m_previous;
-};
 
 const Header* HeaderOf(const ZUnicodeString& s)
 {
@@ -148,33 +134,24 @@ TEST(Sensitivity, StaysWithTheVariableAcrossAssignment)
 
 TEST(Sensitivity, FreedSensitiveBlocksAreZeroedHeaderIncluded)
 {
-    FreeHookScope hook;
+    TestSupport::FreedMemoryWatch watch;
     {
         ZUnicodeString secret(L"correct horse battery staple", Str::Sensitive);
         ZUnicodeString plain(L"nothing to hide");
     }
-    ASSERT_EQ(g_freed.size(), 2u);
-    size_t sensitiveBlocks = 0;
-    for (const FreedBlock& block : g_freed) {
-        bool allZero = true;
-        for (unsigned char b : block.bytes)
-            allZero = allZero && b == 0;
-        if (allZero)
-            ++sensitiveBlocks;
-    }
-    EXPECT_EQ(sensitiveBlocks, 1u) << "only the sensitive block is wiped, and wholly";
+    ASSERT_EQ(watch.BlocksFreed(), 2u);
+    EXPECT_EQ(std::count_if(watch.Blocks().begin(), watch.Blocks().end(), AllZero), 1)
+        << "only the sensitive block is wiped, and wholly";
 }
 
 TEST(Sensitivity, GrowthWipesTheOldSensitiveBlock)
 {
-    FreeHookScope hook;
+    TestSupport::FreedMemoryWatch watch;
     ZUnicodeString secret(L"pass", Str::Sensitive);
     for (int i = 0; i < 10; ++i)
         secret.append(L"phrase");
-    ASSERT_FALSE(g_freed.empty());
-    for (const FreedBlock& block : g_freed)
-        for (unsigned char b : block.bytes)
-            ASSERT_EQ(b, 0);
+    ASSERT_GT(watch.BlocksFreed(), 0u);
+    EXPECT_TRUE(std::all_of(watch.Blocks().begin(), watch.Blocks().end(), AllZero));
 }
 
 // Every string made from a secret, whatever the other operand, keeps it only

@@ -51,6 +51,75 @@ const std::string kMixedSample =
     "Gr\xC3\xBC\xC3\x9F" "e, \xD0\x9F\xD1\x80\xD0\xB8\xD0\xB2\xD0\xB5\xD1\x82 \xE6\x97\xA5\xE6\x9C\xAC "
     "\xF0\x9F\x98\x80 caf\xC3\xA9 \xCE\xB1\xCE\xB2 and a run of plain ASCII text to end";
 
+// What decoding a buffer gives: the units up to the end, or up to an incomplete
+// tail or an illegal sequence, and the bytes they took.
+struct Decoded {
+    bool illegal = false;
+    size_t used = 0;
+    std::wstring text;
+    bool operator==(const Decoded&) const = default;
+};
+
+void PrintTo(const Decoded& d, std::ostream* os)
+{
+    *os << (d.illegal ? "illegal" : "ok") << ", used " << d.used << ", " << testing::PrintToString(d.text);
+}
+
+// Every buffer form over one input behind a guard page: measuring, decoding into
+// an output of exactly the size measured (of the input's size when illegal,
+// itself behind a guard), and the whole-text form; they must agree.
+Decoded DecodeBuffer(const Bytes& bytes, GuardedBuffer::Guard guard = GuardedBuffer::Guard::End)
+{
+    GuardedBuffer input(bytes, guard);
+    Decoded measured;
+    measured.used = 12345;
+    size_t units = 0;
+    try {
+        units = ZDecodeUTF8(input.Data(), input.Size(), measured.used, nullptr, 0);
+    } catch (const IllegalSequence&) {
+        measured.illegal = true;
+    }
+    const size_t capacity = measured.illegal ? input.Size() : units;
+    GuardedBuffer output(capacity * sizeof(wchar_t));
+    Decoded decoded;
+    decoded.used = 12345;
+    try {
+        units = ZDecodeUTF8(input.Data(), input.Size(), decoded.used, output.DataAs<wchar_t>(), capacity);
+    } catch (const IllegalSequence&) {
+        decoded.illegal = true;
+        size_t prefixUsed = 0;  // the units written before the failure: those of the bytes taken
+        units = ZDecodeUTF8(input.Data(), decoded.used, prefixUsed, nullptr, 0);
+    }
+    decoded.text.assign(output.DataAs<wchar_t>(), units);
+    EXPECT_EQ(measured.illegal, decoded.illegal);
+    EXPECT_EQ(measured.used, decoded.used);
+    // A text given as whole cannot end inside a sequence.
+    if (!decoded.illegal && decoded.used == input.Size())
+        EXPECT_EQ(ZDecodeUTF8(input.DataAs<char>(), input.Size()), decoded.text);
+    else
+        EXPECT_THROW(ZDecodeUTF8(input.DataAs<char>(), input.Size()), IllegalSequence);
+    return decoded;
+}
+
+// Decodes sequence by sequence with the single-sequence form: the reference the
+// buffer forms must agree with.
+Decoded DecodeStepwise(const unsigned char* in, size_t length)
+{
+    Decoded result;
+    try {
+        while (result.used < length) {
+            uint32_t codePoint = 0;
+            const size_t used = ZDecodeUTF8(in + result.used, length - result.used, codePoint);
+            if (used == 0) break;
+            AppendUtf16(result.text, codePoint);
+            result.used += used;
+        }
+    } catch (const IllegalSequence&) {
+        result.illegal = true;
+    }
+    return result;
+}
+
 // ---------------------------------------------------------------------------
 // One sequence
 
@@ -173,28 +242,9 @@ TEST(UTF8DecodeBuffer, Table)
 {
     for (const BufferCase& c : kBufferCases) {
         SCOPED_TRACE(std::string(c.name) + ": " + Hex(ToBytes(c.in)));
-        GuardedBuffer input(c.in);
-        // Measuring, then decoding into an output of exactly the size measured.
-        size_t used = 12345;
-        if (c.outcome == Outcome::Illegal) {
-            EXPECT_THROW(ZDecodeUTF8(input.Data(), input.Size(), used, nullptr, 0), IllegalSequence);
-            EXPECT_EQ(used, c.used);
-            GuardedBuffer output(64 * sizeof(wchar_t));
-            used = 12345;
-            EXPECT_THROW(ZDecodeUTF8(input.Data(), input.Size(), used, output.DataAs<wchar_t>(), 64),
-                         IllegalSequence);
-            EXPECT_EQ(used, c.used);
-            EXPECT_EQ(std::wstring(output.DataAs<wchar_t>(), c.out.size()), c.out);
-            continue;
-        }
-        EXPECT_EQ(ZDecodeUTF8(input.Data(), input.Size(), used, nullptr, 0), c.out.size());
-        EXPECT_EQ(used, c.used);
-        GuardedBuffer output(c.out.size() * sizeof(wchar_t));
-        used = 12345;
-        const size_t units = ZDecodeUTF8(input.Data(), input.Size(), used, output.DataAs<wchar_t>(), c.out.size());
-        EXPECT_EQ(std::wstring(output.DataAs<wchar_t>(), units), c.out);
-        EXPECT_EQ(used, c.used);
+        EXPECT_EQ(DecodeBuffer(ToBytes(c.in)), (Decoded{c.outcome == Outcome::Illegal, c.used, c.out}));
     }
+    EXPECT_EQ(ZDecodeUTF8(nullptr, 0), L"");
 }
 
 TEST(UTF8DecodeBuffer, BoundedOutput)
@@ -240,18 +290,6 @@ TEST(UTF8DecodeBuffer, BoundedOutput)
         }
         EXPECT_EQ(used, c.used);
     }
-}
-
-TEST(UTF8DecodeString, CompleteTexts)
-{
-    EXPECT_EQ(ZDecodeUTF8(nullptr, 0), L"");
-    EXPECT_EQ(ZDecodeUTF8("caf\xC3\xA9", 5), L"caf\u00E9");
-    EXPECT_EQ(ZDecodeUTF8("\xF0\x9F\x98\x80!", 5), L"\xD83D\xDE00!");
-    EXPECT_EQ(ZDecodeUTF8("\x80", 1), L"\u0080");
-    // A text given as whole cannot end inside a sequence.
-    EXPECT_THROW(ZDecodeUTF8("ab\xE2\x82", 4), IllegalSequence);
-    EXPECT_THROW(ZDecodeUTF8("\xC3", 1), IllegalSequence);
-    EXPECT_THROW(ZDecodeUTF8("ok\xFF", 3), IllegalSequence);
 }
 
 // ---------------------------------------------------------------------------
@@ -374,32 +412,6 @@ std::wstring ToUtf16(const std::vector<uint32_t>& codePoints)
     return text;
 }
 
-TEST(UTF8RoundTrip, RandomCodePoints)
-{
-    TestSupport::SeededRandom random;
-    SCOPED_TRACE(random.Seed());
-    for (int n = 0; n < 2000; ++n) {
-        const std::vector<uint32_t> codePoints = RandomCodePoints(random, 300);
-        const std::wstring text = ToUtf16(codePoints);
-        const std::string bytes = ZEncodeUTF8(text.data(), text.size());
-
-        // The bytes are the shortest form of each code point, in order.
-        size_t expectedSize = 0;
-        for (uint32_t c : codePoints) expectedSize += c < 0x80 ? 1 : c < 0x800 ? 2 : c < 0x10000 ? 3 : 4;
-        ASSERT_EQ(bytes.size(), expectedSize) << "text " << n;
-        const auto* p = reinterpret_cast<const unsigned char*>(bytes.data());
-        size_t at = 0;
-        for (uint32_t c : codePoints) {
-            uint32_t decoded = 0;
-            const size_t used = ZDecodeUTF8(p + at, bytes.size() - at, decoded);
-            ASSERT_NE(used, 0u);
-            ASSERT_EQ(decoded, c) << "text " << n << " byte " << at;
-            at += used;
-        }
-        ASSERT_EQ(ZDecodeUTF8(bytes.data(), bytes.size()), text) << "text " << n;
-    }
-}
-
 // A high surrogate not followed by a low one: the only unit the encoder refuses.
 bool HasUnpairedHighSurrogate(const wchar_t* text, size_t count)
 {
@@ -491,14 +503,24 @@ using TestSupport::Utf8Of;
 TEST(UTF8Platform, AgreesOnValidText)
 {
     EXPECT_EQ(ZDecodeUTF8(kMixedSample.data(), kMixedSample.size()), PlatformDecode(kMixedSample));
-    TestSupport::SeededRandom random(0xF1A7u);
+    TestSupport::SeededRandom random;
     SCOPED_TRACE(random.Seed());
-    for (int n = 0; n < 1000; ++n) {
-        const std::wstring text = ToUtf16(RandomCodePoints(random, 200));
-        const std::string platformBytes = Utf8Of(text);
-        ASSERT_EQ(ZEncodeUTF8(text.data(), text.size()), platformBytes) << "text " << n;
-        ASSERT_EQ(ZDecodeUTF8(platformBytes.data(), platformBytes.size()), PlatformDecode(platformBytes))
-            << "text " << n;
+    for (int n = 0; n < 2000; ++n) {
+        const std::vector<uint32_t> codePoints = RandomCodePoints(random, 300);
+        const std::wstring text = ToUtf16(codePoints);
+        const std::string bytes = Utf8Of(text);
+        ASSERT_EQ(ZEncodeUTF8(text.data(), text.size()), bytes) << "text " << n;
+        ASSERT_EQ(ZDecodeUTF8(bytes.data(), bytes.size()), PlatformDecode(bytes)) << "text " << n;
+        // The single-sequence form gives back each code point in order.
+        const auto* p = reinterpret_cast<const unsigned char*>(bytes.data());
+        size_t at = 0;
+        for (uint32_t c : codePoints) {
+            uint32_t decoded = 0;
+            const size_t used = ZDecodeUTF8(p + at, bytes.size() - at, decoded);
+            ASSERT_NE(used, 0u);
+            ASSERT_EQ(decoded, c) << "text " << n << " byte " << at;
+            at += used;
+        }
     }
 }
 
@@ -537,69 +559,13 @@ TEST(UTF8Platform, AgreesOnLongTexts)
 // ---------------------------------------------------------------------------
 // Mutated inputs behind guard pages
 
-// Decodes sequence by sequence with the single-sequence form: the reference the
-// buffer forms must agree with.
-struct StepwiseResult {
-    bool illegal = false;
-    size_t used = 0;  // up to the illegal or incomplete sequence
-    std::wstring text;
-};
-
-StepwiseResult DecodeStepwise(const unsigned char* in, size_t length)
-{
-    StepwiseResult result;
-    try {
-        while (result.used < length) {
-            uint32_t codePoint = 0;
-            const size_t used = ZDecodeUTF8(in + result.used, length - result.used, codePoint);
-            if (used == 0) break;
-            AppendUtf16(result.text, codePoint);
-            result.used += used;
-        }
-    } catch (const IllegalSequence&) {
-        result.illegal = true;
-    }
-    return result;
-}
-
-// Runs every decoding form over one input; they must agree with each other.
-void CheckDecodersAgreeWithGuard(const Bytes& bytes, GuardedBuffer::Guard guard)
-{
-    GuardedBuffer input(bytes, guard);
-    const StepwiseResult expected = DecodeStepwise(input.Data(), input.Size());
-    size_t used = 12345;
-    if (expected.illegal) {
-        EXPECT_THROW(ZDecodeUTF8(input.Data(), input.Size(), used, nullptr, 0), IllegalSequence);
-        EXPECT_EQ(used, expected.used);
-        EXPECT_THROW(ZDecodeUTF8(input.DataAs<char>(), input.Size()), IllegalSequence);
-        GuardedBuffer output(input.Size() * sizeof(wchar_t));
-        used = 12345;
-        EXPECT_THROW(ZDecodeUTF8(input.Data(), input.Size(), used, output.DataAs<wchar_t>(), input.Size()),
-                     IllegalSequence);
-        EXPECT_EQ(used, expected.used);
-        EXPECT_EQ(std::wstring(output.DataAs<wchar_t>(), expected.text.size()), expected.text);
-        return;
-    }
-    EXPECT_EQ(ZDecodeUTF8(input.Data(), input.Size(), used, nullptr, 0), expected.text.size());
-    EXPECT_EQ(used, expected.used);
-    GuardedBuffer output(expected.text.size() * sizeof(wchar_t));
-    used = 12345;
-    const size_t units =
-        ZDecodeUTF8(input.Data(), input.Size(), used, output.DataAs<wchar_t>(), expected.text.size());
-    EXPECT_EQ(std::wstring(output.DataAs<wchar_t>(), units), expected.text);
-    EXPECT_EQ(used, expected.used);
-    if (expected.used == input.Size())
-        EXPECT_EQ(ZDecodeUTF8(input.DataAs<char>(), input.Size()), expected.text);
-    else
-        EXPECT_THROW(ZDecodeUTF8(input.DataAs<char>(), input.Size()), IllegalSequence);
-}
-
 // The input once against a guard page after it and once against one before it
 // (the block-wise paths also look back a few bytes).
 void CheckDecodersAgree(const Bytes& bytes)
 {
-    CheckDecodersAgreeWithGuard(bytes, GuardedBuffer::Guard::End);
-    CheckDecodersAgreeWithGuard(bytes, GuardedBuffer::Guard::Start);
+    const Decoded expected = DecodeStepwise(bytes.data(), bytes.size());
+    EXPECT_EQ(DecodeBuffer(bytes, GuardedBuffer::Guard::End), expected);
+    EXPECT_EQ(DecodeBuffer(bytes, GuardedBuffer::Guard::Start), expected);
 }
 
 TEST(UTF8DecodeBuffer, SequencesAtEveryOffsetAgree)

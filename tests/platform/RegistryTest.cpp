@@ -36,6 +36,15 @@ IMPLEMENT_DYNCREATE(MemoryRegistry, CBCGPRegistry)
 
 namespace {
 
+// The value read under name into a fresh T; the read must succeed.
+template <class T>
+T ReadBack(CBCGPRegistry& registry, const wchar_t* name)
+{
+    T value{};
+    EXPECT_TRUE(registry.Read(name, value)) << testing::PrintToString(std::wstring(name));
+    return value;
+}
+
 class Registry : public ::testing::Test {
 protected:
     void SetUp() override { m_path = L"Software\\TessaroTest\\Registry" + std::to_wstring(::GetCurrentProcessId()); }
@@ -70,41 +79,35 @@ TEST_F(Registry, TypedValuesRoundTrip)
     }
     CBCGPRegistry registry(FALSE, TRUE);
     ASSERT_TRUE(registry.Open((m_path + L"\\Pane").c_str()));
-    int number = 0;
-    DWORD dword = 0;
-    CString text;
-    CRect rect;
-    double value = 0;
+    EXPECT_EQ(ReadBack<int>(registry, L"Int"), -9);
+    EXPECT_EQ(ReadBack<DWORD>(registry, L"Dword"), 77u);
+    EXPECT_STREQ(ReadBack<CString>(registry, L"Text").GetString(), L"caf\x00E9");
+    EXPECT_TRUE(ReadBack<CRect>(registry, L"Rect") == CRect(1, 2, 3, 4));
+    EXPECT_EQ(ReadBack<double>(registry, L"Double"), 2.5);
     POINT pointRead = {};
     LPPOINT pointReadRef = &pointRead;
-    CStringArray stringsRead;
-    CDWordArray dwordsRead;
-    EXPECT_TRUE(registry.Read(L"Int", number));
-    EXPECT_TRUE(registry.Read(L"Dword", dword));
-    EXPECT_TRUE(registry.Read(L"Text", text));
-    EXPECT_TRUE(registry.Read(L"Rect", rect));
-    EXPECT_TRUE(registry.Read(L"Double", value));
     EXPECT_TRUE(registry.Read(L"Point", pointReadRef));
-    EXPECT_TRUE(registry.Read(L"Strings", stringsRead));
-    EXPECT_TRUE(registry.Read(L"DWords", dwordsRead));
-    EXPECT_EQ(number, -9);
-    EXPECT_EQ(dword, 77u);
-    EXPECT_STREQ(text.GetString(), L"caf\x00E9");
-    EXPECT_TRUE(rect == CRect(1, 2, 3, 4));
-    EXPECT_EQ(value, 2.5);
     EXPECT_EQ(pointRead.x, 5);
     EXPECT_EQ(pointRead.y, -6);
+    CStringArray stringsRead;
+    CDWordArray dwordsRead;
+    EXPECT_TRUE(registry.Read(L"Strings", stringsRead));
+    EXPECT_TRUE(registry.Read(L"DWords", dwordsRead));
     ASSERT_EQ(stringsRead.GetSize(), 2);
     EXPECT_TRUE(stringsRead[1] == strings[1]);
     ASSERT_EQ(dwordsRead.GetSize(), 1);
     EXPECT_EQ(dwordsRead[0], 0xFEEDFACEu);
 
     // Wrong types and missing values fail and leave the variables.
+    DWORD dword = 77;
+    CString text = L"caf\x00E9";
+    CRect rect(1, 2, 3, 4);
     EXPECT_FALSE(registry.Read(L"Text", dword));
     EXPECT_FALSE(registry.Read(L"Missing", text));
     EXPECT_FALSE(registry.Read(L"Int", rect));
     EXPECT_EQ(dword, 77u);
     EXPECT_STREQ(text.GetString(), L"caf\x00E9");
+    EXPECT_TRUE(rect == CRect(1, 2, 3, 4));
     // Read-only objects do not write.
     EXPECT_FALSE(registry.Write(L"Int", 1));
     EXPECT_FALSE(registry.DeleteValue(L"Int"));

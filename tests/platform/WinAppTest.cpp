@@ -7,14 +7,9 @@
 #include <cstdlib>
 #include <string>
 
-namespace {
+#include "tests/support/ScratchFolder.h"
 
-std::wstring TempPath(const wchar_t* name)
-{
-    wchar_t folder[MAX_PATH] = {};
-    ::GetTempPathW(MAX_PATH, folder);
-    return std::wstring(folder) + name;
-}
+namespace {
 
 TEST(WinApp, NamesComeFromTheArgumentOrTheExecutable)
 {
@@ -58,15 +53,13 @@ class WinAppProfile : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        m_path = TempPath(L"tessaro-mfc-profile.ini");
-        ::DeleteFileW(m_path.c_str());
         free(const_cast<LPWSTR>(m_app.m_pszProfileName));
         m_app.m_pszProfileName = _wcsdup(m_path.c_str());
     }
-    void TearDown() override { ::DeleteFileW(m_path.c_str()); }
 
+    ScratchFolder m_folder;
+    const std::wstring m_path = m_folder.File(L"profile.ini");
     CWinApp m_app{L"Profile Host"};
-    std::wstring m_path;
 };
 
 TEST_F(WinAppProfile, ValuesRoundTripThroughTheFile)

@@ -161,14 +161,31 @@ void Snapshot(const ZProfileKey& key, const std::wstring& path, std::map<std::ws
     }
 }
 
+using Tree = std::map<std::wstring, std::wstring>;
+
+Tree TreeOf(const ZProfileKey& key)
+{
+    Tree tree;
+    Snapshot(key, L"", tree);
+    return tree;
+}
+
+// What one host process holds: a factory over the folder and a store of it.
+struct Host {
+    explicit Host(const std::wstring& folder) : factory(folder.c_str()), store(&factory) {}
+    ZProfileKey Key(const wchar_t* name) const { return ZProfileKey(*store.GetRootKey(), name); }
+
+    ZFileProfileStoreFactory factory;
+    ZProfileStore store;
+};
+
 TEST(HostStore, AllFourTypesSurviveNewStoresAndANewFactory)
 {
     ScratchFolder folder;
     const BYTE blob[] = {0x00, 0xFF, 0x10, 0x7F, 0x80};
     {
-        ZFileProfileStoreFactory factory(folder.Path().c_str());
-        ZProfileStore store(&factory);
-        ZProfileKey app(*store.GetRootKey(), L"App");
+        Host host(folder.Path());
+        ZProfileKey app = host.Key(L"App");
         ZProfileKey deep(app, L"Window\\Placement");
         EXPECT_TRUE(app.WriteDword(L"Zero", 0));
         EXPECT_TRUE(app.WriteDword(L"Max", 0xFFFFFFFF));
@@ -181,17 +198,16 @@ TEST(HostStore, AllFourTypesSurviveNewStoresAndANewFactory)
         EXPECT_TRUE(deep.WriteStringArray(L"OneEmpty", Array({L""})));
 
         // Another store of the same factory sees the writes at once.
-        ZProfileStore other(&factory);
+        ZProfileStore other(&host.factory);
         ZProfileKey again(*other.GetRootKey(), L"App");
         DWORD n = 0;
         EXPECT_TRUE(again.ReadDword(L"Max", n));
         EXPECT_EQ(n, 0xFFFFFFFFu);
     }
 
-    ZFileProfileStoreFactory factory(folder.Path().c_str());
-    ZProfileStore store(&factory);
-    ZProfileKey app(*store.GetRootKey(), L"App");
-    ZProfileKey deep(*store.GetRootKey(), L"App\\Window\\Placement");
+    Host host(folder.Path());
+    ZProfileKey app = host.Key(L"App");
+    ZProfileKey deep = host.Key(L"App\\Window\\Placement");
     DWORD n = 5;
     EXPECT_TRUE(app.ReadDword(L"Zero", n));
     EXPECT_EQ(n, 0u);
@@ -224,9 +240,8 @@ TEST(HostStore, AllFourTypesSurviveNewStoresAndANewFactory)
 TEST(HostStore, ReadsOfTheWrongTypeOrTooSmallABufferFailAndChangeNothing)
 {
     ScratchFolder folder;
-    ZFileProfileStoreFactory factory(folder.Path().c_str());
-    ZProfileStore store(&factory);
-    ZProfileKey key(*store.GetRootKey(), L"App");
+    Host host(folder.Path());
+    ZProfileKey key = host.Key(L"App");
     ASSERT_TRUE(key.WriteString(L"Text", L"42"));
     const BYTE blob[] = {1, 2, 3, 4};
     ASSERT_TRUE(key.WriteBinary(L"Blob", blob, 4));
@@ -240,6 +255,9 @@ TEST(HostStore, ReadsOfTheWrongTypeOrTooSmallABufferFailAndChangeNothing)
     EXPECT_FALSE(key.ReadBinary(L"Blob", small, size));
     EXPECT_EQ(size, 2u);
     EXPECT_EQ(small[0], 9);
+    ZUnicodeString text(L"keep");
+    EXPECT_FALSE(key.ReadString(L"Missing", text));
+    EXPECT_EQ(text, L"keep");
     ZStringArray array = Array({L"keep"});
     EXPECT_FALSE(key.ReadStringArray(L"Text", array));
     EXPECT_EQ(Texts(array), (std::vector<std::wstring>{L"keep"}));
@@ -255,9 +273,8 @@ TEST(HostStore, AwkwardNamesAndTextsSurvive)
     };
     ScratchFolder folder;
     {
-        ZFileProfileStoreFactory factory(folder.Path().c_str());
-        ZProfileStore store(&factory);
-        ZProfileKey key(*store.GetRootKey(), L"Names");
+        Host host(folder.Path());
+        ZProfileKey key = host.Key(L"Names");
         for (const std::wstring& text : texts) {
             SCOPED_TRACE(testing::PrintToString(text));
             EXPECT_TRUE(key.WriteString(text.c_str(), text.c_str()));
@@ -267,9 +284,8 @@ TEST(HostStore, AwkwardNamesAndTextsSurvive)
             }
         }
     }
-    ZFileProfileStoreFactory factory(folder.Path().c_str());
-    ZProfileStore store(&factory);
-    ZProfileKey key(*store.GetRootKey(), L"Names");
+    Host host(folder.Path());
+    ZProfileKey key = host.Key(L"Names");
     for (const std::wstring& text : texts) {
         SCOPED_TRACE(testing::PrintToString(text));
         ZUnicodeString value;
@@ -333,53 +349,46 @@ TEST(HostStore, NamesIgnoreCaseAndKeepTheirFirstCase)
 {
     ScratchFolder folder;
     {
-        ZFileProfileStoreFactory factory(folder.Path().c_str());
-        ZProfileStore store(&factory);
-        ZProfileKey key(*store.GetRootKey(), L"MixedCase\\Child");
+        Host host(folder.Path());
+        ZProfileKey key = host.Key(L"MixedCase\\Child");
         EXPECT_TRUE(key.WriteDword(L"Value", 1));
         EXPECT_TRUE(key.WriteDword(L"VALUE", 2));
     }
-    ZFileProfileStoreFactory factory(folder.Path().c_str());
-    ZProfileStore store(&factory);
-    ZProfileKey key(*store.GetRootKey(), L"MIXEDCASE\\child");
+    Host host(folder.Path());
+    ZProfileKey key = host.Key(L"MIXEDCASE\\child");
     DWORD n = 0;
     EXPECT_TRUE(key.ReadDword(L"value", n));
     EXPECT_EQ(n, 2u);
     EXPECT_TRUE(key.WriteDword(L"vAlUe", 3));
     EXPECT_EQ(FilesIn(folder.Path()), (std::vector<std::wstring>{L"MixedCase.ini"}));
 
-    std::map<std::wstring, std::wstring> tree;
-    ZProfileKey top(*store.GetRootKey(), L"mixedcase");
-    Snapshot(top, L"", tree);
-    const std::map<std::wstring, std::wstring> expected = {{L"\\Child", L"key"}, {L"\\Child|Value", L"0:3"}};
-    EXPECT_EQ(tree, expected);
+    EXPECT_EQ(TreeOf(host.Key(L"mixedcase")), (Tree{{L"\\Child", L"key"}, {L"\\Child|Value", L"0:3"}}));
 }
 
 TEST(HostStore, TopLevelNamesMustBeFileNamesAndPathsHaveNoEmptyParts)
 {
     ScratchFolder folder;
-    ZFileProfileStoreFactory factory(folder.Path().c_str());
-    ZProfileStore store(&factory);
+    Host host(folder.Path());
     const wchar_t* refused[] = {L"", L"a/b", L"x:y", L"what?", L"star*", L"pipe|", L"q\"uote", L"<a>",
                                 L"CON", L"nul", L"Com1", L"LPT9.old", L"aux ", L"ctl\x01", L"\\lead",
                                 L"trail\\", L"a\\\\b"};
     for (const wchar_t* name : refused) {
         SCOPED_TRACE(testing::PrintToString(std::wstring(name)));
-        ZProfileKey key(*store.GetRootKey(), name);
+        ZProfileKey key = host.Key(name);
         EXPECT_FALSE(key.IsOpen());
         EXPECT_FALSE(key.WriteDword(L"n", 1));
     }
-    EXPECT_FALSE(ZProfileKey(*store.GetRootKey(), std::wstring(252, L'x').c_str()).IsOpen());
-    EXPECT_TRUE(ZProfileKey(*store.GetRootKey(), std::wstring(251, L'x').c_str()).IsOpen());
+    EXPECT_FALSE(host.Key(std::wstring(252, L'x').c_str()).IsOpen());
+    EXPECT_TRUE(host.Key(std::wstring(251, L'x').c_str()).IsOpen());
     const wchar_t* accepted[] = {L"CONSOLE", L"COM", L"a.b", L"..x", L"sp ace"};
     for (const wchar_t* name : accepted) {
         SCOPED_TRACE(testing::PrintToString(std::wstring(name)));
-        ZProfileKey key(*store.GetRootKey(), name);
+        ZProfileKey key = host.Key(name);
         EXPECT_TRUE(key.WriteDword(L"n", 1));
-        EXPECT_NE(ReadBytes(factory.GetFilePath(name)), "<missing>");
+        EXPECT_NE(ReadBytes(host.factory.GetFilePath(name)), "<missing>");
     }
     // Below the top level any name without a backslash is fine.
-    ZProfileKey below(*store.GetRootKey(), L"Top\\CON\\a:b?");
+    ZProfileKey below = host.Key(L"Top\\CON\\a:b?");
     EXPECT_TRUE(below.WriteDword(L"n", 1));
 }
 
@@ -394,9 +403,8 @@ TEST(HostStore, ATopLevelNameBeyondAsciiNamesItsFile)
     ::CloseHandle(file);
     ::DeleteFileW(probe.c_str());
 
-    ZFileProfileStoreFactory factory(folder.Path().c_str());
-    ZProfileStore store(&factory);
-    ZProfileKey key(*store.GetRootKey(), L"Caf\u00e9 \u65e5\u672c");
+    Host host(folder.Path());
+    ZProfileKey key = host.Key(L"Caf\u00e9 \u65e5\u672c");
     EXPECT_TRUE(key.WriteDword(L"n", 1));
     EXPECT_EQ(FilesIn(folder.Path()), std::vector<std::wstring>{L"Caf\u00e9 \u65e5\u672c.ini"});
 }
@@ -410,16 +418,15 @@ TEST(HostStore, AFailedWriteKeepsThePreviousFileWholeAndLeavesNoTemporaryFile)
     for (Step failing : steps) {
         SCOPED_TRACE(static_cast<int>(failing));
         ScratchFolder folder;
-        ZFileProfileStoreFactory factory(folder.Path().c_str());
-        ZProfileStore store(&factory);
-        ZProfileKey key(*store.GetRootKey(), L"Settings");
+        Host host(folder.Path());
+        ZProfileKey key = host.Key(L"Settings");
         ASSERT_TRUE(key.WriteString(L"Name", std::wstring(5000, L'a').c_str()));
         ASSERT_TRUE(key.WriteDword(L"Counter", 1));
-        const std::wstring path = factory.GetFilePath(L"Settings");
+        const std::wstring path = host.factory.GetFilePath(L"Settings");
         const std::string before = ReadBytes(path);
 
         std::vector<Step> seen;
-        factory.SetWriteFaultHook([&](Step step) {
+        host.factory.SetWriteFaultHook([&](Step step) {
             seen.push_back(step);
             return step == failing;
         });
@@ -434,11 +441,10 @@ TEST(HostStore, AFailedWriteKeepsThePreviousFileWholeAndLeavesNoTemporaryFile)
         ZUnicodeString text;
         EXPECT_FALSE(key.ReadString(L"New", text));
 
-        factory.SetWriteFaultHook(nullptr);
+        host.factory.SetWriteFaultHook(nullptr);
         EXPECT_TRUE(key.WriteDword(L"Counter", 2));
-        ZFileProfileStoreFactory fresh(folder.Path().c_str());
-        ZProfileStore freshStore(&fresh);
-        ZProfileKey reread(*freshStore.GetRootKey(), L"Settings");
+        Host fresh(folder.Path());
+        ZProfileKey reread = fresh.Key(L"Settings");
         EXPECT_TRUE(reread.ReadDword(L"Counter", n));
         EXPECT_EQ(n, 2u);
     }
@@ -447,12 +453,11 @@ TEST(HostStore, AFailedWriteKeepsThePreviousFileWholeAndLeavesNoTemporaryFile)
 TEST(HostStore, WritingAnEqualValueDoesNotTouchTheDisk)
 {
     ScratchFolder folder;
-    ZFileProfileStoreFactory factory(folder.Path().c_str());
-    ZProfileStore store(&factory);
-    ZProfileKey key(*store.GetRootKey(), L"Same");
+    Host host(folder.Path());
+    ZProfileKey key = host.Key(L"Same");
     ASSERT_TRUE(key.WriteStringArray(L"List", Array({L"a"})));
     int writes = 0;
-    factory.SetWriteFaultHook([&](ZFileProfileStoreFactory::WriteStep step) {
+    host.factory.SetWriteFaultHook([&](ZFileProfileStoreFactory::WriteStep step) {
         writes += step == ZFileProfileStoreFactory::WriteStep::CreateTemporary;
         return false;
     });
@@ -474,12 +479,9 @@ TEST(HostStore, HandEditedFilesAreRead)
                "Files=multi_sz:a,b,\n"
                "[Recent\\Deep]\n"
                "Bytes=hex:00FFab\n");
-    ZFileProfileStoreFactory factory(folder.Path().c_str());
-    ZProfileStore store(&factory);
-    ZProfileKey top(*store.GetRootKey(), L"Edited");
-    std::map<std::wstring, std::wstring> tree;
-    Snapshot(top, L"", tree);
-    const std::map<std::wstring, std::wstring> expected = {
+    Host host(folder.Path());
+    ZProfileKey top = host.Key(L"Edited");
+    const Tree expected = {
         {L"|Width", L"0:800"},
         {L"|Name", L"1:caf\u00e9  "},
         {L"\\Recent", L"key"},
@@ -487,7 +489,7 @@ TEST(HostStore, HandEditedFilesAreRead)
         {L"\\Recent\\Deep", L"key"},
         {L"\\Recent\\Deep|Bytes", L"2:0.255.171."},
     };
-    EXPECT_EQ(tree, expected);
+    EXPECT_EQ(TreeOf(top), expected);
     EXPECT_TRUE(top.WriteDword(L"Width", 1024)) << "a file fully understood may be written";
 }
 
@@ -513,9 +515,8 @@ TEST(HostStore, AFileItCannotFullyUnderstandIsReadButNeverOverwritten)
         ScratchFolder folder;
             const std::wstring path = folder.Path() + L"\\Odd.ini";
         WriteBytes(path, c.text);
-        ZFileProfileStoreFactory factory(folder.Path().c_str());
-        ZProfileStore store(&factory);
-        ZProfileKey key(*store.GetRootKey(), L"Odd");
+        Host host(folder.Path());
+        ZProfileKey key = host.Key(L"Odd");
         ASSERT_TRUE(key.IsOpen());
         DWORD n = 0;
         if (std::string(c.what) != "bad UTF-8") {
@@ -537,9 +538,8 @@ TEST(HostStore, KeysDeeperThan512LevelsAreRefused)
         deepSection += "\\a";
     WriteBytes(folder.Path() + L"\\Deep.ini", deepSection + "]\nX=dword:1\n");
 
-    ZFileProfileStoreFactory factory(folder.Path().c_str());
-    ZProfileStore store(&factory);
-    ZProfileKey fromFile(*store.GetRootKey(), L"Deep");
+    Host host(folder.Path());
+    ZProfileKey fromFile = host.Key(L"Deep");
     DWORD n = 0;
     EXPECT_TRUE(fromFile.ReadDword(L"Good", n));
     EXPECT_FALSE(fromFile.WriteDword(L"Good", 2)) << "the file held more than this store takes";
@@ -547,7 +547,7 @@ TEST(HostStore, KeysDeeperThan512LevelsAreRefused)
     std::wstring path = L"Top";
     for (int i = 0; i < 511; ++i)
         path += L"\\k";
-    ZProfileKey deepest(*store.GetRootKey(), path.c_str());
+    ZProfileKey deepest = host.Key(path.c_str());
     EXPECT_TRUE(deepest.WriteDword(L"n", 1));
     EXPECT_FALSE(ZProfileKey(deepest, L"one\\more").IsOpen());
     EXPECT_TRUE(ZProfileKey(deepest, L"last").WriteDword(L"n", 1));
@@ -561,16 +561,15 @@ TEST(HostStore, MutatedFilesAreReadSafelyAndNeverDamaged)
     ScratchFolder source;
     std::string good;
     {
-        ZFileProfileStoreFactory factory(source.Path().c_str());
-        ZProfileStore store(&factory);
-        ZProfileKey key(*store.GetRootKey(), L"M");
+        Host host(source.Path());
+        ZProfileKey key = host.Key(L"M");
         ZProfileKey sub(key, L"S=1\\T");
         ASSERT_TRUE(key.WriteDword(L"n", 123456));
         ASSERT_TRUE(key.WriteString(L"s", L"x=y;\n\u00e9"));
         ASSERT_TRUE(sub.WriteStringArray(L"a", Array({L"p", L"q,r"})));
         const BYTE bytes[] = {1, 2, 250};
         ASSERT_TRUE(sub.WriteBinary(L"b", bytes, 3));
-        good = ReadBytes(factory.GetFilePath(L"M"));
+        good = ReadBytes(host.factory.GetFilePath(L"M"));
     }
 
     TestSupport::Mutations mutations;
@@ -588,14 +587,13 @@ TEST(HostStore, MutatedFilesAreReadSafelyAndNeverDamaged)
     for (size_t i = 0; i < mutants.size(); ++i) {
         SCOPED_TRACE(i);
         WriteBytes(path, mutants[i]);
-        std::map<std::wstring, std::wstring> before;
+        Tree before;
         bool wrote;
         {
-            ZFileProfileStoreFactory factory(folder.Path().c_str());
-            ZProfileStore store(&factory);
-            ZProfileKey key(*store.GetRootKey(), L"M");
+            Host host(folder.Path());
+            ZProfileKey key = host.Key(L"M");
             ASSERT_TRUE(key.IsOpen());
-            Snapshot(key, L"", before);
+            before = TreeOf(key);
             wrote = key.WriteDword(L"probe", 1);
         }
         if (!wrote) {
@@ -604,13 +602,8 @@ TEST(HostStore, MutatedFilesAreReadSafelyAndNeverDamaged)
             continue;
         }
         ++written;
-        ZFileProfileStoreFactory factory(folder.Path().c_str());
-        ZProfileStore store(&factory);
-        ZProfileKey key(*store.GetRootKey(), L"M");
-        std::map<std::wstring, std::wstring> after;
-        Snapshot(key, L"", after);
         before[L"|probe"] = L"0:1";
-        EXPECT_EQ(after, before);
+        EXPECT_EQ(TreeOf(Host(folder.Path()).Key(L"M")), before);
     }
     EXPECT_GT(written, 0);
     EXPECT_GT(refused, 0);
@@ -621,12 +614,9 @@ TEST(HostStore, MutatedFilesAreReadSafelyAndNeverDamaged)
 TEST(HostStore, WritesOfAnotherWriterToTheSameFileAreKept)
 {
     ScratchFolder folder;
-    ZFileProfileStoreFactory first(folder.Path().c_str());
-    ZFileProfileStoreFactory second(folder.Path().c_str());
-    ZProfileStore firstStore(&first);
-    ZProfileStore secondStore(&second);
-    ZProfileKey a(*firstStore.GetRootKey(), L"Shared");
-    ZProfileKey b(*secondStore.GetRootKey(), L"Shared");
+    Host first(folder.Path()), second(folder.Path());
+    ZProfileKey a = first.Key(L"Shared");
+    ZProfileKey b = second.Key(L"Shared");
     ZProfileKey bChild(b, L"Child");
 
     ASSERT_TRUE(a.WriteDword(L"FromFirst", 1));
@@ -642,27 +632,21 @@ TEST(HostStore, WritesOfAnotherWriterToTheSameFileAreKept)
     EXPECT_TRUE(a.ReadDword(L"Both", n));
     EXPECT_EQ(n, 4u) << "the last writer wins a value both wrote";
 
-    ZFileProfileStoreFactory fresh(folder.Path().c_str());
-    ZProfileStore store(&fresh);
-    std::map<std::wstring, std::wstring> tree;
-    Snapshot(ZProfileKey(*store.GetRootKey(), L"Shared"), L"", tree);
-    const std::map<std::wstring, std::wstring> expected = {
-        {L"|FromFirst", L"0:1"}, {L"|FromSecond", L"0:2"}, {L"|Both", L"0:4"}, {L"|Later", L"0:5"},
-        {L"\\Child", L"key"},   {L"\\Child|Deep", L"1:x"}};
-    EXPECT_EQ(tree, expected);
+    const Tree expected = {{L"|FromFirst", L"0:1"}, {L"|FromSecond", L"0:2"}, {L"|Both", L"0:4"},
+                           {L"|Later", L"0:5"},     {L"\\Child", L"key"},     {L"\\Child|Deep", L"1:x"}};
+    EXPECT_EQ(TreeOf(Host(folder.Path()).Key(L"Shared")), expected);
 }
 
 TEST(HostStore, AFileSpoiledByAnotherWriterIsNotOverwritten)
 {
     ScratchFolder folder;
-    ZFileProfileStoreFactory factory(folder.Path().c_str());
-    ZProfileStore store(&factory);
-    ZProfileKey key(*store.GetRootKey(), L"Spoiled");
+    Host host(folder.Path());
+    ZProfileKey key = host.Key(L"Spoiled");
     ASSERT_TRUE(key.WriteDword(L"n", 1));
     const std::string spoiled = "n=dword:1\nfuture=newtype:1\n";
-    WriteBytes(factory.GetFilePath(L"Spoiled"), spoiled);
+    WriteBytes(host.factory.GetFilePath(L"Spoiled"), spoiled);
     EXPECT_FALSE(key.WriteDword(L"n", 2));
-    EXPECT_EQ(ReadBytes(factory.GetFilePath(L"Spoiled")), spoiled);
+    EXPECT_EQ(ReadBytes(host.factory.GetFilePath(L"Spoiled")), spoiled);
 }
 
 TEST(HostStore, TheFolderIsCreatedOnTheFirstWrite)
@@ -692,13 +676,8 @@ TEST(HostStore, CopyBetweenTopLevelKeysGoesThroughTheFiles)
         ZProfileKey to(*store.GetRootKey(), L"To");
         ASSERT_TRUE(to.CopyFrom(from));
     }
-    ZFileProfileStoreFactory fresh(folder.Path().c_str());
-    ZProfileStore store(&fresh);
-    std::map<std::wstring, std::wstring> tree;
-    Snapshot(ZProfileKey(*store.GetRootKey(), L"To"), L"", tree);
-    const std::map<std::wstring, std::wstring> expected = {
-        {L"|n", L"0:1"}, {L"\\Child", L"key"}, {L"\\Child|empty", L"2:"}};
-    EXPECT_EQ(tree, expected);
+    EXPECT_EQ(TreeOf(Host(folder.Path()).Key(L"To")),
+              (Tree{{L"|n", L"0:1"}, {L"\\Child", L"key"}, {L"\\Child|empty", L"2:"}}));
 }
 
 // Each kill must leave the old or the new value, and the next write (here, by
@@ -748,9 +727,8 @@ TEST(HostStore, AKilledWriterLeavesAWholeFileAndTheNextWriteRemovesItsTemporary)
                 dead.push_back(name);
         leftovers += static_cast<int>(dead.size());
 
-        ZFileProfileStoreFactory factory(folder.Path().c_str());
-        ZProfileStore store(&factory);
-        ZProfileKey key(*store.GetRootKey(), L"Settings");
+        Host host(folder.Path());
+        ZProfileKey key = host.Key(L"Settings");
         ZUnicodeString text;
         ASSERT_TRUE(key.ReadString(L"Payload", text));
         const unsigned long counter = CounterOf(text.str());
@@ -788,9 +766,8 @@ TEST(HostStore, TemporariesOlderThanTheProcessHoldingTheirIdAreRemoved)
     ASSERT_TRUE(::SetFileTime(planted, &longAgo, nullptr, &longAgo));
     ::CloseHandle(planted);
 
-    ZFileProfileStoreFactory factory(folder.Path().c_str());
-    ZProfileStore store(&factory);
-    ZProfileKey key(*store.GetRootKey(), L"Settings");
+    Host host(folder.Path());
+    ZProfileKey key = host.Key(L"Settings");
     ASSERT_TRUE(key.WriteDword(L"Round", 1));
     std::vector<std::wstring> expected = kept;
     expected.push_back(L"Settings.ini");

@@ -7,7 +7,7 @@
 
 #include <atomic>
 #include <cstdlib>
-#include <cstring>
+#include <functional>
 #include <memory>
 #include <stdexcept>
 #include <string>
@@ -124,120 +124,185 @@ protected:
     const std::wstring m_folder = m_scratch.Path();
 };
 
-TEST_F(SettingsStore, EveryValueFormRoundTripsThroughTheHostStore)
+// One value form: how it is written, and how it is read back and checked.
+struct ValueForm {
+    const char* name;
+    std::function<BOOL(ZSettingsStore&)> write;
+    std::function<void(ZSettingsStore&)> check;
+};
+
+constexpr int kItems = 40;
+
+CString Item(int i)
+{
+    CString text;
+    text.Format(L"button %d", i);
+    return text;
+}
+
+// An array form: kItems elements made by make, written and read back.
+template <class Array, class Make>
+ValueForm ArrayForm(const char* name, Make make)
+{
+    const auto fill = [make](Array& array) {
+        for (int i = 0; i < kItems; ++i)
+            array.Add(make(i));
+    };
+    return {name,
+            [fill](ZSettingsStore& s) {
+                Array array;
+                fill(array);
+                return s.Write(L"V", array);
+            },
+            [fill](ZSettingsStore& s) {
+                Array written, read;
+                fill(written);
+                EXPECT_TRUE(s.Read(L"V", read));
+                ASSERT_EQ(read.GetSize(), written.GetSize());
+                for (INT_PTR i = 0; i < read.GetSize(); ++i)
+                    EXPECT_TRUE(read[i] == written[i]) << i;
+            }};
+}
+
+DockState SampleDock()
 {
     DockState dock;
     dock.m_bars = 5;
     dock.m_floating = true;
     dock.m_title = L"Outils \x00E9tendus";
-    const BYTE blob[] = {0, 1, 2, 0xFE, 0xFF};
-    CWordArray words;
-    CDWordArray dwords;
-    CByteArray bytes;
-    CStringArray strings;
-    CStringList list;
-    for (int i = 0; i < 40; ++i) {
-        words.Add(static_cast<WORD>(i * 1000));
-        dwords.Add(static_cast<DWORD>(i) << 24);
-        bytes.Add(static_cast<BYTE>(255 - i));
-        CString text;
-        text.Format(L"button %d", i);
-        strings.Add(text);
-        list.AddTail(text + L"!");
-    }
-    POINT point = {-3, 17};
-    LPPOINT pointRef = &point;
+    return dock;
+}
 
+void CheckDock(const DockState& read)
+{
+    EXPECT_EQ(read.m_bars, 5u);
+    EXPECT_TRUE(read.m_floating);
+    EXPECT_TRUE(read.m_title == SampleDock().m_title);
+}
+
+const BYTE kBlob[] = {0, 1, 2, 0xFE, 0xFF};
+const wchar_t kTitle[] = L"Fen\x00EAtre \x65E5\x672C";
+
+const ValueForm kValueForms[] = {
+    {"NegativeInt", [](ZSettingsStore& s) { return s.Write(L"V", -42); },
+     [](ZSettingsStore& s) {
+         int value = 0;
+         EXPECT_TRUE(s.Read(L"V", value));
+         EXPECT_EQ(value, -42);
+     }},
+    {"AllOnesDword", [](ZSettingsStore& s) { return s.Write(L"V", static_cast<DWORD>(0xFFFFFFFF)); },
+     [](ZSettingsStore& s) {
+         DWORD value = 0;
+         EXPECT_TRUE(s.Read(L"V", value));
+         EXPECT_EQ(value, 0xFFFFFFFFu);
+     }},
+    {"NonAsciiText", [](ZSettingsStore& s) { return s.Write(L"V", kTitle); },
+     [](ZSettingsStore& s) {
+         CString value;
+         EXPECT_TRUE(s.Read(L"V", value));
+         EXPECT_STREQ(value.GetString(), kTitle);
+     }},
+    {"EmptyText", [](ZSettingsStore& s) { return s.Write(L"V", L""); },
+     [](ZSettingsStore& s) {
+         CString value(L"x");
+         EXPECT_TRUE(s.Read(L"V", value));
+         EXPECT_TRUE(value.IsEmpty());
+     }},
+    {"Binary", [](ZSettingsStore& s) { return s.Write(L"V", const_cast<BYTE*>(kBlob), sizeof(kBlob)); },
+     [](ZSettingsStore& s) {
+         BYTE* data = nullptr;
+         UINT size = 0;
+         ASSERT_TRUE(s.Read(L"V", &data, &size));
+         std::unique_ptr<BYTE[]> owned(data);
+         EXPECT_EQ(std::vector<BYTE>(data, data + size), std::vector<BYTE>(std::begin(kBlob), std::end(kBlob)));
+     }},
+    {"Rectangle", [](ZSettingsStore& s) { return s.Write(L"V", CRect(-10, 20, 110, 220)); },
+     [](ZSettingsStore& s) {
+         CRect rect;
+         EXPECT_TRUE(s.Read(L"V", rect));
+         EXPECT_TRUE(rect == CRect(-10, 20, 110, 220));
+     }},
+    {"ObjectByReference",
+     [](ZSettingsStore& s) {
+         DockState dock = SampleDock();
+         return s.Write(L"V", static_cast<CObject&>(dock));
+     },
+     [](ZSettingsStore& s) {
+         DockState read;
+         EXPECT_TRUE(s.Read(L"V", static_cast<CObject&>(read)));
+         CheckDock(read);
+     }},
+    {"ObjectByPointer",
+     [](ZSettingsStore& s) {
+         DockState dock = SampleDock();
+         return s.Write(L"V", static_cast<CObject*>(&dock));
+     },
+     [](ZSettingsStore& s) {
+         DockState read;
+         CObject* pointer = &read;
+         EXPECT_TRUE(s.Read(L"V", pointer));
+         CheckDock(read);
+     }},
+    ArrayForm<CWordArray>("WordArray", [](int i) { return static_cast<WORD>(i * 1000); }),
+    ArrayForm<CDWordArray>("DwordArray", [](int i) { return static_cast<DWORD>(i) << 24; }),
+    ArrayForm<CByteArray>("ByteArray", [](int i) { return static_cast<BYTE>(255 - i); }),
+    ArrayForm<CStringArray>("StringArray", Item),
+    {"StringList",
+     [](ZSettingsStore& s) {
+         CStringList list;
+         for (int i = 0; i < kItems; ++i)
+             list.AddTail(Item(i) + L"!");
+         return s.Write(L"V", list);
+     },
+     [](ZSettingsStore& s) {
+         CStringList read;
+         EXPECT_TRUE(s.Read(L"V", read));
+         ASSERT_EQ(read.GetCount(), kItems);
+         POSITION position = read.GetHeadPosition();
+         for (int i = 0; i < kItems; ++i)
+             EXPECT_TRUE(read.GetNext(position) == Item(i) + L"!") << i;
+     }},
+    {"Double", [](ZSettingsStore& s) { return s.Write(L"V", 0.625); },
+     [](ZSettingsStore& s) {
+         double value = 0;
+         EXPECT_TRUE(s.Read(L"V", value));
+         EXPECT_EQ(value, 0.625);
+     }},
+    {"Point",
+     [](ZSettingsStore& s) {
+         POINT point = {-3, 17};
+         LPPOINT pointer = &point;
+         return s.Write(L"V", pointer);
+     },
+     [](ZSettingsStore& s) {
+         POINT point = {};
+         LPPOINT pointer = &point;
+         EXPECT_TRUE(s.Read(L"V", pointer));
+         EXPECT_EQ(point.x, -3);
+         EXPECT_EQ(point.y, 17);
+     }},
+};
+
+class SettingsStoreValue : public SettingsStore, public ::testing::WithParamInterface<ValueForm> {};
+
+TEST_P(SettingsStoreValue, RoundTripsThroughTheHostStore)
+{
     {
         ZSettingsStore store;
         ASSERT_TRUE(store.CreateKey(L"Software\\Maker\\App\\Workspace"));
-        EXPECT_TRUE(store.Write(L"Negative", -42));
-        EXPECT_TRUE(store.Write(L"Mask", static_cast<DWORD>(0xFFFFFFFF)));
-        EXPECT_TRUE(store.Write(L"Title", L"Fen\x00EAtre \x65E5\x672C"));
-        EXPECT_TRUE(store.Write(L"Empty", L""));
-        EXPECT_TRUE(store.Write(L"Blob", const_cast<BYTE*>(blob), sizeof(blob)));
-        EXPECT_TRUE(store.Write(L"Rect", CRect(-10, 20, 110, 220)));
-        EXPECT_TRUE(store.Write(L"Dock", static_cast<CObject&>(dock)));
-        EXPECT_TRUE(store.Write(L"DockPointer", static_cast<CObject*>(&dock)));
-        EXPECT_TRUE(store.Write(L"Words", words));
-        EXPECT_TRUE(store.Write(L"DWords", dwords));
-        EXPECT_TRUE(store.Write(L"Bytes", bytes));
-        EXPECT_TRUE(store.Write(L"Strings", strings));
-        EXPECT_TRUE(store.Write(L"List", list));
-        EXPECT_TRUE(store.Write(L"Ratio", 0.625));
-        EXPECT_TRUE(store.Write(L"Point", pointRef));
+        ASSERT_TRUE(GetParam().write(store));
     }
-
     // As at the next start of the host: new working key, new factory on the same folder.
     StoreState::Reset();
     delete g_factory;
     g_factory = new ZFileProfileStoreFactory(m_folder.c_str());
-
     ZSettingsStore store;
     ASSERT_TRUE(store.Open(L"Software\\Maker\\App\\Workspace"));
-    int negative = 0;
-    DWORD mask = 0;
-    CString title, empty(L"x");
-    EXPECT_TRUE(store.Read(L"Negative", negative));
-    EXPECT_EQ(negative, -42);
-    EXPECT_TRUE(store.Read(L"Mask", mask));
-    EXPECT_EQ(mask, 0xFFFFFFFFu);
-    EXPECT_TRUE(store.Read(L"Title", title));
-    EXPECT_STREQ(title.GetString(), L"Fen\x00EAtre \x65E5\x672C");
-    EXPECT_TRUE(store.Read(L"Empty", empty));
-    EXPECT_TRUE(empty.IsEmpty());
-
-    BYTE* data = nullptr;
-    UINT size = 0;
-    ASSERT_TRUE(store.Read(L"Blob", &data, &size));
-    std::unique_ptr<BYTE[]> owned(data);
-    ASSERT_EQ(size, sizeof(blob));
-    EXPECT_EQ(std::memcmp(data, blob, size), 0);
-
-    CRect rect;
-    EXPECT_TRUE(store.Read(L"Rect", rect));
-    EXPECT_TRUE(rect == CRect(-10, 20, 110, 220));
-
-    DockState dockRead, dockPointerRead;
-    CObject* dockPointer = &dockPointerRead;
-    EXPECT_TRUE(store.Read(L"Dock", static_cast<CObject&>(dockRead)));
-    EXPECT_TRUE(store.Read(L"DockPointer", dockPointer));
-    for (const DockState* read : {&dockRead, &dockPointerRead}) {
-        EXPECT_EQ(read->m_bars, 5u);
-        EXPECT_TRUE(read->m_floating);
-        EXPECT_TRUE(read->m_title == dock.m_title);
-    }
-
-    CWordArray wordsRead;
-    CDWordArray dwordsRead;
-    CByteArray bytesRead;
-    CStringArray stringsRead;
-    CStringList listRead;
-    EXPECT_TRUE(store.Read(L"Words", wordsRead));
-    EXPECT_TRUE(store.Read(L"DWords", dwordsRead));
-    EXPECT_TRUE(store.Read(L"Bytes", bytesRead));
-    EXPECT_TRUE(store.Read(L"Strings", stringsRead));
-    EXPECT_TRUE(store.Read(L"List", listRead));
-    ASSERT_EQ(wordsRead.GetSize(), 40);
-    ASSERT_EQ(listRead.GetCount(), 40);
-    POSITION position = listRead.GetHeadPosition();
-    for (INT_PTR i = 0; i < 40; ++i) {
-        EXPECT_EQ(wordsRead[i], words[i]);
-        EXPECT_EQ(dwordsRead[i], dwords[i]);
-        EXPECT_EQ(bytesRead[i], bytes[i]);
-        EXPECT_TRUE(stringsRead[i] == strings[i]);
-        EXPECT_TRUE(listRead.GetNext(position) == strings[i] + L"!");
-    }
-
-    double ratio = 0;
-    EXPECT_TRUE(store.Read(L"Ratio", ratio));
-    EXPECT_EQ(ratio, 0.625);
-    POINT pointRead = {};
-    LPPOINT pointReadRef = &pointRead;
-    EXPECT_TRUE(store.Read(L"Point", pointReadRef));
-    EXPECT_EQ(pointRead.x, -3);
-    EXPECT_EQ(pointRead.y, 17);
+    GetParam().check(store);
 }
+
+INSTANTIATE_TEST_SUITE_P(Forms, SettingsStoreValue, ::testing::ValuesIn(kValueForms),
+                         [](const ::testing::TestParamInfo<ValueForm>& info) { return info.param.name; });
 
 TEST_F(SettingsStore, ValueNamesJoinTheLastKeyComponentAndTheValueName)
 {

@@ -103,6 +103,7 @@ struct LineCase {
     DWORD finalError;
 };
 
+// Plain UTF-16 and multi-byte UTF-8 text is left to the random round trip below.
 TEST(ZTextFileRead, MarksEncodingsAndLineEnds)
 {
     const LineCase cases[] = {
@@ -119,13 +120,7 @@ TEST(ZTextFileRead, MarksEncodingsAndLineEnds)
         {"mark only, FF FE", "\xFF\xFE", {}, ERROR_HANDLE_EOF},
         {"FF FE 00 00 reads as UTF-16 LE", std::string("\xFF\xFE\0\0A\0\n\0", 8), {std::wstring(L"\0A", 2)},
          ERROR_HANDLE_EOF},
-        {"UTF-16 LE", std::string("\xFF\xFEh\0\xE9\0\r\0\n\0\xAC\x20", 12), {L"h\u00e9", L"\u20ac"},
-         ERROR_HANDLE_EOF},
-        {"UTF-16 BE", std::string("\xFE\xFF\0h\0\xE9\0\r\0\n\x20\xAC", 12), {L"h\u00e9", L"\u20ac"},
-         ERROR_HANDLE_EOF},
         {"UTF-16 LE odd last byte", std::string("\xFF\xFEo\0k\0!", 7), {L"ok"}, ERROR_HANDLE_EOF},
-        {"UTF-8 two, three and four bytes",
-         "\xEF\xBB\xBF" "\xC3\xA9\xE2\x82\xAC\xF0\x9F\x98\x80", {L"\u00e9\u20ac\U0001F600"}, ERROR_HANDLE_EOF},
         {"UTF-8 stray continuation byte stands for itself", "\xEF\xBB\xBF" "a\x80z", {L"a\u0080z"},
          ERROR_HANDLE_EOF},
         {"UTF-8 illegal lead byte ends reading", "\xEF\xBB\xBF" "ok\nab\xF8" "cd\nmore\n", {L"ok", L"ab"},

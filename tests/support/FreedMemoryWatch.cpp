@@ -37,6 +37,11 @@ size_t FreedMemoryWatch::BlocksFreed() const
     return g_freedBlocks.size();
 }
 
+const std::vector<std::string>& FreedMemoryWatch::Blocks() const
+{
+    return g_freedBlocks;
+}
+
 bool FreedMemoryWatch::Holds(std::string_view bytes) const
 {
     return std::any_of(g_freedBlocks.begin(), g_freedBlocks.end(),

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstddef>
+#include <string>
 #include <string_view>
 #include <vector>
 
@@ -17,6 +18,8 @@ public:
     FreedMemoryWatch& operator=(const FreedMemoryWatch&) = delete;
 
     size_t BlocksFreed() const;
+    // The freed blocks' bytes, in the order they were freed.
+    const std::vector<std::string>& Blocks() const;
     // Whether any freed block holds these bytes.
     bool Holds(std::string_view bytes) const;
     // Whether any freed block holds the text as UTF-16 or as single bytes
