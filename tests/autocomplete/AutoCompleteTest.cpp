@@ -14,6 +14,7 @@
 
 #include "autocomplete/ZAutoComplete.h"
 #include "autocomplete/ZAutoCompleteBase.h"
+#include "tests/support/MessagePump.h"
 #include "tests/support/OwnedReference.h"
 
 namespace {
@@ -157,15 +158,11 @@ TEST(CompletionSource, LateAnswersFromAnotherThreadOnlyCountForTheLatestText)
 
 // --- the drop-down -----------------------------------------------------------
 
+// Posted messages beget posted messages (refresh, then show): a few rounds.
 void Pump()
 {
-    // Posted messages beget posted messages (refresh, then show): a few rounds.
     for (int round = 0; round < 5; ++round) {
-        MSG msg;
-        while (::PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
-            ::TranslateMessage(&msg);
-            ::DispatchMessageW(&msg);
-        }
+        TestSupport::PumpPending();
         ::Sleep(1);
     }
 }

@@ -14,6 +14,7 @@
 #include "controls/ZRemoteFileDialog.h"
 #include "controls/ZRemoteFileDialogTreeViewBase.h"
 #include "hostremote/InMemoryRemoteFileSystem.h"
+#include "tests/support/MessagePump.h"
 #include "tests/support/OwnedReference.h"
 #include "TessaroMessages.h"
 
@@ -305,19 +306,6 @@ TEST(RemoteFolderController, ANewFolderIsCreatedFromItsEditedPlaceholderOrGoesAw
 
 // --- the real dialog ------------------------------------------------------------
 
-void PumpUntil(const std::function<bool()>& done, ULONGLONG limit = 5000)
-{
-    const ULONGLONG end = ::GetTickCount64() + limit;
-    while (!done() && ::GetTickCount64() < end) {
-        MSG msg;
-        while (::PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
-            ::TranslateMessage(&msg);
-            ::DispatchMessageW(&msg);
-        }
-        ::Sleep(5);
-    }
-}
-
 TEST(RemoteFolderDialog, OpensAtTheStartPathMakesAFolderAndReturnsIt)
 {
     auto fs = TestSupport::Own(new InMemoryRemoteFileSystem(L"/home/user"));
@@ -381,7 +369,7 @@ TEST(RemoteFolderDialog, OpensAtTheStartPathMakesAFolderAndReturnsIt)
     EXPECT_EQ(path, L"/home/user/docs/made-here");
     // The sink is gone: an answer arriving now reaches nobody.
     fs->ListFolder(nullptr);
-    PumpUntil([&] { return fs->PendingAnswers() == 0; });
+    EXPECT_TRUE(TestSupport::PumpUntil([&] { return fs->PendingAnswers() == 0; }, 5000));
 }
 
 }  // namespace

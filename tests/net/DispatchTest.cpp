@@ -12,11 +12,13 @@
 #include "net/ZMfcThread.h"
 #include "net/ZMsgDeferredProcedureDispatcher.h"
 #include "net/ZNotificationSink.h"
+#include "tests/support/MessagePump.h"
 #include "tests/support/OwnedReference.h"
 
 namespace {
 
 using TestSupport::Own;
+using TestSupport::PumpUntil;
 
 constexpr UINT kWakeUp = ZMsgDeferredProcedureDispatcher::kRunQueueMessage;
 
@@ -55,21 +57,6 @@ int DispatchWakeUps()
         ::DispatchMessageW(&msg);
     }
     return count;
-}
-
-// Pumps every message until done() holds or five seconds pass.
-bool PumpUntil(const std::function<bool()>& done)
-{
-    const ULONGLONG end = ::GetTickCount64() + 5000;
-    while (!done()) {
-        if (::GetTickCount64() > end)
-            return false;
-        MSG msg;
-        while (::PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE))
-            ::DispatchMessageW(&msg);
-        ::MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT);
-    }
-    return true;
 }
 
 TEST(Dispatcher, ABatchFromAWorkerWakesTheOwnerOnceAndRunsInOrder)

@@ -15,6 +15,7 @@
 #include "net/ZBasicBuffer.h"
 #include "net/ZInternetAddress.h"
 #include "net/ZIoSocket.h"
+#include "tests/support/MessagePump.h"
 #include "tests/support/OwnedReference.h"
 
 namespace SocketTest {
@@ -132,27 +133,8 @@ private:
     bool m_insideCall = false;
 };
 
-// Pumps this thread's messages until done() holds; false after `milliseconds`.
-inline bool PumpUntil(const std::function<bool()>& done, DWORD milliseconds = 10000)
-{
-    const ULONGLONG end = ::GetTickCount64() + milliseconds;
-    for (;;) {
-        MSG msg;
-        while (::PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE))
-            ::DispatchMessageW(&msg);
-        if (done())
-            return true;
-        if (::GetTickCount64() > end)
-            return false;
-        ::MsgWaitForMultipleObjects(0, nullptr, FALSE, 5, QS_ALLINPUT);
-    }
-}
-
-// Pumps for a while whatever happens: for checking that something does not come.
-inline void PumpFor(DWORD milliseconds)
-{
-    PumpUntil([] { return false; }, milliseconds);
-}
+using TestSupport::PumpFor;
+using TestSupport::PumpUntil;
 
 inline ZUnknownPointer<IInternetAddress> Address(const char* host, unsigned short port)
 {
