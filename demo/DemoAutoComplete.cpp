@@ -12,6 +12,7 @@
 
 #include "autocomplete/ZAutoComplete.h"
 #include "demo/DemoOutput.h"
+#include "demo/DemoPump.h"
 #include "demo/DemoScreenshot.h"
 
 namespace {
@@ -61,19 +62,6 @@ public:
         return true;
     }
 };
-
-void PumpFor(int milliseconds)
-{
-    const ULONGLONG end = ::GetTickCount64() + milliseconds;
-    while (::GetTickCount64() < end) {
-        MSG msg;
-        while (::PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
-            ::TranslateMessage(&msg);
-            ::DispatchMessageW(&msg);
-        }
-        ::MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT);
-    }
-}
 
 LRESULT CALLBACK FormProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
 {

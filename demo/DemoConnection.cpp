@@ -9,13 +9,14 @@
 #include <string>
 
 #include "demo/DemoOutput.h"
+#include "demo/DemoPump.h"
 #include "net/ZBasicBuffer.h"
 #include "net/ZInternetAddress.h"
 #include "net/ZIoSocket.h"
 
 namespace {
 
-constexpr ULONGLONG kPatienceMs = 10000;
+constexpr DWORD kPatienceMs = 10000;
 
 ZUnknownPointer<ZBasicBuffer> TextBuffer(const std::string& text)
 {
@@ -82,21 +83,6 @@ public:
     ZUnknownPointer<ISocket> accepted;
     std::wstring peerText;
 };
-
-template <class Done>
-bool PumpUntil(Done done)
-{
-    const ULONGLONG end = ::GetTickCount64() + kPatienceMs;
-    while (!done()) {
-        if (::GetTickCount64() > end)
-            return false;
-        MSG msg;
-        while (::PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE))
-            ::DispatchMessageW(&msg);
-        ::MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT);
-    }
-    return true;
-}
 
 // A listener on host:port (port 0: any); its port, or 0 when it cannot listen.
 unsigned short Listen(ZIoSocket* listener, const char* host, unsigned short port)
@@ -170,7 +156,7 @@ void ShowConnection()
             accepted->Read(nullptr, ZAdoptReference(new ZBasicBuffer(4096, false)).Get());
         }
         return clientSink->ended;
-    });
+    }, kPatienceMs);
     if (!served)
         DemoPrint(L"client: no answer in time\n");
     if (serving)

@@ -7,6 +7,8 @@
 #include <vector>
 
 #include "demo/DemoOutput.h"
+#include "demo/DemoPump.h"
+#include "demo/DemoScreenshot.h"
 #include "textview/ZFindDialog.h"
 #include "textview/ZTextView.h"
 
@@ -274,58 +276,10 @@ BEGIN_MESSAGE_MAP(LogWindow, CFrameWnd)
     ON_MESSAGE(kDeleteFind, OnDeleteFind)
 END_MESSAGE_MAP()
 
-void PumpPending()
+// The screen (top-level windows included) over area, as PNG beside demo.txt.
+bool SaveTourScreenshot(const RECT& area, const wchar_t* name)
 {
-    MSG msg;
-    while (::PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
-        if (!AfxPreTranslateMessage(&msg)) {
-            ::TranslateMessage(&msg);
-            ::DispatchMessageW(&msg);
-        }
-    }
-}
-
-// The screen (top-level windows included) as a 24-bit bitmap file.
-bool SaveScreenshot(const RECT& area, const wchar_t* name)
-{
-    const std::wstring folder = DemoSettingsFolder();  // ...\settings; screenshots go beside it
-    const std::wstring path = folder.substr(0, folder.rfind(L'\\') + 1) + name;
-    const int width = area.right - area.left, height = area.bottom - area.top;
-    HDC screen = ::GetDC(nullptr);
-    HDC memory = ::CreateCompatibleDC(screen);
-    BITMAPINFO info{};
-    info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
-    info.bmiHeader.biWidth = width;
-    info.bmiHeader.biHeight = height;
-    info.bmiHeader.biPlanes = 1;
-    info.bmiHeader.biBitCount = 24;
-    info.bmiHeader.biCompression = BI_RGB;
-    void* bits = nullptr;
-    HBITMAP bitmap = ::CreateDIBSection(screen, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
-    bool saved = false;
-    if (bitmap) {
-        HGDIOBJ previous = ::SelectObject(memory, bitmap);
-        ::BitBlt(memory, 0, 0, width, height, screen, area.left, area.top, SRCCOPY);
-        ::GdiFlush();
-        const DWORD stride = ((width * 3 + 3) & ~3);
-        const DWORD size = stride * height;
-        BITMAPFILEHEADER file{};
-        file.bfType = 0x4D42;  // "BM"
-        file.bfOffBits = sizeof(BITMAPFILEHEADER) + sizeof(BITMAPINFOHEADER);
-        file.bfSize = file.bfOffBits + size;
-        HANDLE out = ::CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
-        if (out != INVALID_HANDLE_VALUE) {
-            DWORD written = 0;
-            saved = ::WriteFile(out, &file, sizeof file, &written, nullptr) &&
-                    ::WriteFile(out, &info.bmiHeader, sizeof info.bmiHeader, &written, nullptr) &&
-                    ::WriteFile(out, bits, size, &written, nullptr);
-            ::CloseHandle(out);
-        }
-        ::SelectObject(memory, previous);
-        ::DeleteObject(bitmap);
-    }
-    ::DeleteDC(memory);
-    ::ReleaseDC(nullptr, screen);
+    const bool saved = !SaveScreenAreaScreenshot(area, name).empty();
     DemoPrintf(L"screenshot %ls: %ls\n", name, saved ? L"saved" : L"not saved");
     return saved;
 }
@@ -398,18 +352,18 @@ int RunLogWindowTour()
 
     DragAcross(view, 9, 4, 30, 8);
     DemoPrint((L"stream selection: " + SelectionText(view.GetHighlight()) + L"\n").c_str());
-    failures += !SaveScreenshot(area, L"textview-stream-selection.bmp");
+    failures += !SaveTourScreenshot(area, L"textview-stream-selection.png");
 
     g_tourAlt = true;
     DragAcross(view, 9, 12, 22, 18);
     g_tourAlt = false;
     DemoPrint((L"column selection: " + SelectionText(view.GetHighlight()) + L"\n").c_str());
-    failures += !SaveScreenshot(area, L"textview-column-selection.bmp");
+    failures += !SaveTourScreenshot(area, L"textview-column-selection.png");
 
     view.SetSelectionDrawStyle(ZTextViewBase::SelectionDrawOutline);
     DragAcross(view, 20, 22, 12, 26);
     DemoPrint((L"outline style, stream selection: " + SelectionText(view.GetHighlight()) + L"\n").c_str());
-    failures += !SaveScreenshot(area, L"textview-outline.bmp");
+    failures += !SaveTourScreenshot(area, L"textview-outline.png");
     view.SetSelectionDrawStyle(ZTextViewBase::SelectionDrawHighlight);
 
     window.OpenFind(L"ERROR");
@@ -425,7 +379,7 @@ int RunLogWindowTour()
         RECT dialogArea{};
         ::GetWindowRect(dialog, &dialogArea);
         ::UnionRect(&both, &area, &dialogArea);
-        failures += !SaveScreenshot(both, L"textview-find.bmp");
+        failures += !SaveTourScreenshot(both, L"textview-find.png");
         ::SendMessageW(dialog, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED),
                        reinterpret_cast<LPARAM>(::GetDlgItem(dialog, IDCANCEL)));
         PumpPending();
