@@ -7,6 +7,7 @@
 //   CEdit, CComboBox, CMenu.. Controls.h (common controls: afxcmn.h)
 //   CView, CFrameWnd          View.h
 //   CMFCDynamicLayout         DynamicLayout.h
+//   CCmdUI                    CmdUI.h
 //   CWinThread, CWinApp       below
 #pragma once
 
@@ -17,6 +18,7 @@
 #include "Controls.h"
 #include "View.h"
 #include "DynamicLayout.h"
+#include "CmdUI.h"
 
 // The message-map callers that need a device context: the handler sees a CDC
 // attached for the duration of the call.
