@@ -101,12 +101,16 @@ bool KeyMatchesCertificate(const CERT_CONTEXT* certificate)
     HCRYPTPROV provider = 0;
     if (!::CryptAcquireContextW(&provider, info->pwszContainerName, info->pwszProvName, info->dwProvType, 0))
         return false;
-    DWORD keySize = 0;
+    // Wine records key specification 3 for an imported key, which it keeps at
+    // AT_KEYEXCHANGE; any key of the container that matches will do.
     bool matches = false;
-    if (::CryptExportPublicKeyInfo(provider, info->dwKeySpec, X509_ASN_ENCODING, nullptr, &keySize)) {
+    for (const DWORD keySpec : {info->dwKeySpec, DWORD{AT_KEYEXCHANGE}, DWORD{AT_SIGNATURE}}) {
+        DWORD keySize = 0;
+        if (matches || !::CryptExportPublicKeyInfo(provider, keySpec, X509_ASN_ENCODING, nullptr, &keySize))
+            continue;
         auto key = std::make_unique<BYTE[]>(keySize);
         auto* keyInfo = reinterpret_cast<CERT_PUBLIC_KEY_INFO*>(key.get());
-        matches = ::CryptExportPublicKeyInfo(provider, info->dwKeySpec, X509_ASN_ENCODING, keyInfo, &keySize) &&
+        matches = ::CryptExportPublicKeyInfo(provider, keySpec, X509_ASN_ENCODING, keyInfo, &keySize) &&
                   ::CertComparePublicKeyInfo(X509_ASN_ENCODING, keyInfo, &certificate->pCertInfo->SubjectPublicKeyInfo);
     }
     ::CryptReleaseContext(provider, 0);

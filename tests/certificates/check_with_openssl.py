@@ -241,12 +241,12 @@ def main():
     results = Path(args.results)
     results.mkdir(parents=True, exist_ok=True)
     checks = Checks()
-    checks.run("OpenSSL makes the fixtures", lambda: (make_fixtures(fixtures), checks.check("OpenSSL makes the fixtures", True)))
+    checks.run("OpenSSL makes the fixtures",
+               lambda: (make_fixtures(fixtures), checks.check("OpenSSL makes the fixtures", True)))
 
     started = datetime.datetime.now(datetime.timezone.utc).replace(microsecond=0)
     environment = dict(os.environ, CERT_FIXTURES=windows_path(fixtures), CERT_OUTPUT=windows_path(output))
-    program = subprocess.run([args.wine_run, args.program, *sys.argv[sys.argv.index("--") + 1:]
-                              if "--" in sys.argv else [],
+    program = subprocess.run([args.wine_run, args.program,
                               "--gtest_output=xml:" + windows_path(results / "test_certificates.xml")],
                              cwd=os.path.dirname(args.program), env=environment)
 
