@@ -16,6 +16,8 @@ void ShowCustomize();
 void ShowDataExchangeDialog();
 // demo/DemoProgress.cpp
 void ShowProgressAndResult();
+// demo/DemoCertificate.cpp
+void ShowCertificate();
 
 namespace {
 
@@ -44,5 +46,6 @@ int wmain()
     ShowPackets();
     ShowDataExchangeDialog();
     ShowProgressAndResult();
+    ShowCertificate();
     return 0;
 }
