@@ -149,9 +149,8 @@ int ZCapiCertificateName::AttributeAtPlatformError(const wchar_t* text, const wc
     const std::wstring_view whole(text);
     if (!errorPosition || errorPosition < text || errorPosition > text + whole.size())
         return -1;
-    size_t position = static_cast<size_t>(errorPosition - text);
     size_t start = 0;
-    for (size_t at = position; at-- > 0;) {
+    for (size_t at = static_cast<size_t>(errorPosition - text); at-- > 0;) {
         if (whole[at] == L';') {
             start = at + 1;
             break;

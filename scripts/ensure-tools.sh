@@ -14,6 +14,8 @@ command -v cmake       >/dev/null || need+=(cmake)
 command -v make        >/dev/null || need+=(make)
 command -v ninja       >/dev/null || need+=(ninja-build)
 command -v python3     >/dev/null || need+=(python3)
+# The certificate tests check what the library wrote with OpenSSL.
+command -v openssl     >/dev/null || need+=(openssl)
 [ -f /usr/src/googletest/googletest/src/gtest-all.cc ] || need+=(googletest)
 
 if [ ${#need[@]} -gt 0 ]; then
