@@ -54,14 +54,19 @@ void ZCapiPfxStore::Clear()
 bool ZCapiPfxStore::Load(const wchar_t* path, const wchar_t* password, ZReportMessageParams& report)
 {
     Clear();
+    // The size is judged before anything is mapped.
     ZFile file;
-    if (!file.MapReadOnly(path)) {
+    if (!file.Open(path, GENERIC_READ, OPEN_EXISTING)) {
         report.Reset(LastFailure());
         return false;
     }
     const int64_t size = file.GetSize();
     if (size > 0xFFFFFFFFLL) {
         report.Reset(MSG_HOST_CERTIFICATE_TOO_LARGE);
+        return false;
+    }
+    if (size < 0 || !file.MapReadOnly(path)) {
+        report.Reset(LastFailure());
         return false;
     }
     CRYPT_DATA_BLOB bytes = {static_cast<DWORD>(size),

@@ -181,6 +181,26 @@ TEST_F(CertificateLoad, StoreReferenceFindsTheCertificate)
     ::CertCloseStore(my, 0);
 }
 
+TEST_F(CertificateLoad, FilesOver4GBAreRefused)
+{
+    ScratchFolder folder;
+    const std::wstring path = folder.File(L"huge.pfx");
+    HANDLE file = ::CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
+    ASSERT_NE(file, INVALID_HANDLE_VALUE);
+    DWORD ignored = 0;
+    ::DeviceIoControl(file, FSCTL_SET_SPARSE, nullptr, 0, nullptr, 0, &ignored, nullptr);  // where supported
+    LARGE_INTEGER size;
+    size.QuadPart = 0x100000000LL;  // one byte past the limit
+    const bool sized = ::SetFilePointerEx(file, size, nullptr, FILE_BEGIN) && ::SetEndOfFile(file);
+    ::CloseHandle(file);
+    ASSERT_TRUE(sized);
+    ZCapiPfxStore store;
+    ZReportMessageParams report;
+    EXPECT_FALSE(store.Load(path.c_str(), nullptr, report));
+    EXPECT_EQ(report.GetMessageId(), MSG_HOST_CERTIFICATE_TOO_LARGE);
+    EXPECT_EQ(std::wstring(report.GetText()), L"The certificate file is larger than 4 GB.\r\n");
+}
+
 // An importer standing in for PFXImportCertStore, which under Wine takes
 // only RSA keys: a store with one certificate of the algorithm under test,
 // whose key-provider property names a container made for the case.
