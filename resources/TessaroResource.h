@@ -8,3 +8,7 @@
 #define IDD_PROGRESS_7LINE 5022
 #define IDC_PROGRESS_BAR 3004
 #define IDC_PROGRESS_MESSAGE 3005
+
+// Small arrows on the up and down buttons beside a list.
+#define IDI_LIST_MOVE_DOWN 3027
+#define IDI_LIST_MOVE_UP 3028
