@@ -545,7 +545,9 @@ void ZListCtrl::OnEnable(BOOL enable)
         if (m_singleSelection)
             ModifyStyle(LVS_SINGLESEL, 0);
         m_savedSelection = SelectedRows();
-        SetItemState(-1, kSelectedAndFocused, kSelectedAndFocused);
+        // Every row selected; the focus stays on one row, as the list view
+        // refuses to focus them all.
+        SetItemState(-1, LVIS_SELECTED, LVIS_SELECTED);
         return;
     }
     if (m_singleSelection)
