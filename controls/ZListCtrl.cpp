@@ -430,6 +430,9 @@ void ZListCtrl::ApplyFilter()
     for (int row : SelectedRows())
         m_rememberedSelection.insert(GetItemData(row));
     m_filterHelper->SetUpdating(true);
+    // One change on the screen, not one per row: a list view that draws after
+    // each insertion takes milliseconds a row.
+    SendMessage(WM_SETREDRAW, FALSE);
     // Every datum is released in row order, then the rows go at once: deleting
     // them one by one from the top costs time in the square of the rows.
     const int count = GetItemCount();
@@ -437,6 +440,8 @@ void ZListCtrl::ApplyFilter()
         ReleaseRow(row);
     DeleteAllItems();
     m_filterHelper->PopulateList();
+    SendMessage(WM_SETREDRAW, TRUE);
+    Invalidate();
     m_filterHelper->SetUpdating(false);
     EnsureSelectionIsVisible();
     m_rememberedSelection.clear();

@@ -18,6 +18,8 @@ void ShowDataExchangeDialog();
 void ShowProgressAndResult();
 // demo/DemoAutoComplete.cpp
 void ShowAutoComplete();
+// demo/DemoLists.cpp
+void ShowLists();
 
 namespace {
 
@@ -47,5 +49,6 @@ int wmain()
     ShowDataExchangeDialog();
     ShowProgressAndResult();
     ShowAutoComplete();
+    ShowLists();
     return 0;
 }
