@@ -23,6 +23,9 @@ void ShowConnection();
 void ShowProgressAndResult();
 void ShowAutoComplete();
 void ShowRemoteFolder();
+void ShowMigrator();
+void ShowCertificate();
+void ShowLists();
 
 namespace {
 
@@ -49,6 +52,9 @@ enum Command : UINT {
     kProgress,
     kAutoComplete,
     kRemoteFolder,
+    kMigrator,
+    kCertificate,
+    kLists,
 };
 
 bool g_tourAlt = false;
@@ -123,6 +129,9 @@ public:
         ::AppendMenuW(sections, MF_STRING, kProgress, L"&Worker job and progress dialog");
         ::AppendMenuW(sections, MF_STRING, kAutoComplete, L"&Auto-complete");
         ::AppendMenuW(sections, MF_STRING, kRemoteFolder, L"&Remote folder browser");
+        ::AppendMenuW(sections, MF_STRING, kMigrator, L"Migrated &menu and toolbar");
+        ::AppendMenuW(sections, MF_STRING, kCertificate, L"&Self-signed certificate");
+        ::AppendMenuW(sections, MF_STRING, kLists, L"&Lists");
         ::AppendMenuW(menu, MF_POPUP, reinterpret_cast<UINT_PTR>(edit), L"&Edit");
         ::AppendMenuW(menu, MF_POPUP, reinterpret_cast<UINT_PTR>(sections), L"&Sections");
         if (!CreateEx(0, nullptr, L"Tessaro demo: log", WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN, 40, 40, 900, 600,
@@ -239,6 +248,9 @@ protected:
         case kProgress: ShowProgressAndResult(); return TRUE;
         case kAutoComplete: ShowAutoComplete(); return TRUE;
         case kRemoteFolder: ShowRemoteFolder(); return TRUE;
+        case kMigrator: ShowMigrator(); return TRUE;
+        case kCertificate: ShowCertificate(); return TRUE;
+        case kLists: ShowLists(); return TRUE;
         default: return CFrameWnd::OnCommand(wParam, lParam);
         }
     }

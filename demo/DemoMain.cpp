@@ -30,6 +30,8 @@ void ShowConnection();
 void ShowMigrator();
 // demo/DemoCertificate.cpp
 void ShowCertificate();
+// demo/DemoLists.cpp
+void ShowLists();
 
 namespace {
 
@@ -66,5 +68,6 @@ int wmain(int argc, wchar_t** argv)
     ShowRemoteFolder();
     ShowMigrator();
     ShowCertificate();
+    ShowLists();
     return interactive ? RunLogWindow() : RunLogWindowTour();
 }
