@@ -12,3 +12,6 @@
 // The remote folder browse dialog.
 #define IDD_REMOTE_FOLDER 3017
 #define IDC_REMOTE_FOLDER_TREE 5012
+// Small arrows on the up and down buttons beside a list.
+#define IDI_LIST_MOVE_DOWN 3027
+#define IDI_LIST_MOVE_UP 3028

@@ -73,6 +73,7 @@ public:
     BOOL SetCheck(int index, BOOL check = TRUE) { return SetItemState(index, INDEXTOSTATEIMAGEMASK(check ? 2 : 1), LVIS_STATEIMAGEMASK); }
     CHeaderCtrl* GetHeaderCtrl() const { return static_cast<CHeaderCtrl*>(CWnd::FromHandle(Send<HWND>(LVM_GETHEADER))); }
     BOOL SortItems(PFNLVCOMPARE compare, DWORD_PTR data) { return Send<BOOL>(LVM_SORTITEMS, data, reinterpret_cast<LPARAM>(compare)); }
+    int GetStringWidth(LPCWSTR text) const { return Send<int>(LVM_GETSTRINGWIDTHW, 0, reinterpret_cast<LPARAM>(text)); }
     int FindItem(LVFINDINFOW* find, int start = -1) const { return Send<int>(LVM_FINDITEMW, static_cast<WPARAM>(start), reinterpret_cast<LPARAM>(find)); }
     HIMAGELIST SetImageList(CImageList* list, int kind) { return Send<HIMAGELIST>(LVM_SETIMAGELIST, static_cast<WPARAM>(kind), reinterpret_cast<LPARAM>(list->GetSafeHandle())); }
 

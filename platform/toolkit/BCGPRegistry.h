@@ -19,11 +19,7 @@
 #include <memory>
 #include <new>
 
-#ifdef TESSARO_TOOLKIT_BUILDING
-#define TESSARO_TOOLKIT_API __declspec(dllexport)
-#else
-#define TESSARO_TOOLKIT_API __declspec(dllimport)
-#endif
+#include "BCGPExport.h"
 
 class TESSARO_TOOLKIT_API CBCGPRegistry : public CObject {
     DECLARE_DYNCREATE(CBCGPRegistry)
