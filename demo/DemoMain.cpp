@@ -28,6 +28,8 @@ void ShowRemoteFolder();
 void ShowConnection();
 // demo/DemoMigrator.cpp
 void ShowMigrator();
+// demo/DemoCertificate.cpp
+void ShowCertificate();
 
 namespace {
 
@@ -63,5 +65,6 @@ int wmain(int argc, wchar_t** argv)
     ShowAutoComplete();
     ShowRemoteFolder();
     ShowMigrator();
+    ShowCertificate();
     return interactive ? RunLogWindow() : RunLogWindowTour();
 }

@@ -47,7 +47,7 @@ void DemoPrintf(const wchar_t* format, ...)
     DemoPrint(buffer.data());
 }
 
-std::wstring DemoSettingsFolder()
+std::wstring DemoOutputFolder()
 {
     wchar_t buffer[MAX_PATH] = {};
     const DWORD length = ::GetEnvironmentVariableW(L"TESSARO_DEMO_OUTPUT", buffer, MAX_PATH);
@@ -65,5 +65,7 @@ std::wstring DemoSettingsFolder()
     }
     if (!base.empty() && base.back() != L'\\')
         base += L'\\';
-    return base + L"settings";
+    return base;
 }
+
+std::wstring DemoSettingsFolder() { return DemoOutputFolder() + L"settings"; }

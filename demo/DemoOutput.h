@@ -7,7 +7,11 @@
 void DemoPrint(const wchar_t* text);
 void DemoPrintf(const wchar_t* format, ...);
 
-// The folder the settings sections write to: "settings" below TESSARO_DEMO_OUTPUT
-// (a Unix path when the demo runs under Wine, reached through drive Z:) or below
-// the temp folder. Ends without a backslash.
+// The demo's output folder: TESSARO_DEMO_OUTPUT (a Unix path when the demo
+// runs under Wine, reached through drive Z:) or the temp folder. Ends with a
+// backslash.
+std::wstring DemoOutputFolder();
+
+// The folder the settings sections write to: "settings" below the output
+// folder. Ends without a backslash.
 std::wstring DemoSettingsFolder();

@@ -16,6 +16,8 @@ command -v ninja       >/dev/null || need+=(ninja-build)
 command -v python3     >/dev/null || need+=(python3)
 # The Linux-side peers of the socket tests.
 command -v socat       >/dev/null || need+=(socat)
+# The certificate tests check what the library wrote with OpenSSL.
+command -v openssl     >/dev/null || need+=(openssl)
 [ -f /usr/src/googletest/googletest/src/gtest-all.cc ] || need+=(googletest)
 
 if [ ${#need[@]} -gt 0 ]; then

@@ -1,0 +1,305 @@
+// Loading certificates: PFX files that OpenSSL made (check_with_openssl.py
+// puts them in CERT_FIXTURES), companion files, "CAPI::" store references,
+// keys other than RSA and DSA, and hostile files. Whatever a load imports must
+// be gone once the loading object is.
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "certificates/CertificateMessages.h"
+#include "certificates/ZCertificate.h"
+#include "certificates/ZPfxFunctions.h"
+#include "tests/certificates/CertificateTestSupport.h"
+#include "tests/support/Mutations.h"
+#include "tests/support/ScratchFolder.h"
+#include "tests/support/WineDetection.h"
+
+namespace {
+
+using namespace CertificateTests;
+
+constexpr wchar_t kPassword[] = L"Secret1";
+
+class CertificateLoad : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        m_fixtures = FolderFromEnvironment(L"CERT_FIXTURES");
+        if (m_fixtures.empty()) {
+            GTEST_SKIP() << "CERT_FIXTURES is set by ctest's driver, tests/certificates/check_with_openssl.py";
+        }
+        m_before = KeyContainers();
+    }
+    void TearDown() override
+    {
+        if (!m_fixtures.empty()) {
+            EXPECT_EQ(ContainersAddedSince(m_before), std::vector<std::string>{});
+        }
+    }
+
+    std::wstring Fixture(const wchar_t* name) const { return m_fixtures + L"\\" + name; }
+
+    static std::wstring CommonName(const CERT_CONTEXT* certificate)
+    {
+        wchar_t name[256] = {};
+        ::CertGetNameStringW(certificate, CERT_NAME_ATTR_TYPE, 0, const_cast<char*>(szOID_COMMON_NAME), name, 256);
+        return name;
+    }
+
+    std::wstring m_fixtures;
+    std::set<std::string> m_before;
+};
+
+TEST_F(CertificateLoad, PfxFilesOpenSslMade)
+{
+    struct Case {
+        const wchar_t* file;
+        const wchar_t* password;
+        const wchar_t* companion;  // null: none expected
+        const wchar_t* commonName;
+    };
+    const Case cases[] = {
+        {L"rsa_aes.pfx", nullptr, nullptr, L"openssl-rsa"},          // OpenSSL 3's default, empty password
+        {L"rsa_aes.pfx", L"", nullptr, L"openssl-rsa"},
+        {L"rsa_aes_pw.pfx", kPassword, nullptr, L"openssl-rsa"},
+        {L"rsa_legacy_pw.p12", kPassword, nullptr, L"openssl-rsa"},  // RC2 and 3DES
+        {L"rsa_3des.pfx", nullptr, nullptr, L"openssl-rsa"},
+        {L"companion_crt.pfx", nullptr, L"companion_crt.crt", L"companion"},  // PEM companion
+        {L"companion_cer.p12", nullptr, L"companion_cer.cer", L"companion"},  // DER, found after .crt
+    };
+    for (const Case& test : cases) {
+        SCOPED_TRACE(testing::PrintToString(std::wstring(test.file)));
+        const std::wstring path = Fixture(test.file);
+        ZCertificate certificate;
+        ZReportMessageParams report;
+        ASSERT_TRUE(certificate.Load(path.c_str(), test.password, report)) << report.GetText();
+        const ZStringArray& inserts = report.GetInserts();
+        if (test.companion) {
+            EXPECT_EQ(report.GetMessageId(), MSG_HOST_CERTIFICATE_LOADED_WITH_COMPANION);
+            ASSERT_EQ(inserts.GetCount(), 2u);
+            EXPECT_EQ(inserts[1].str(), Fixture(test.companion));
+        } else {
+            EXPECT_EQ(report.GetMessageId(), MSG_HOST_CERTIFICATE_LOADED);
+            ASSERT_EQ(inserts.GetCount(), 1u);
+        }
+        EXPECT_EQ(inserts[0].str(), path);
+        EXPECT_EQ(CommonName(certificate.GetCertificate()), test.commonName);
+        EXPECT_EQ(certificate.GetStore().GetPfxStore().GetKeyKind(), static_cast<DWORD>(ZCapiPfxStore::KeyRsa));
+        // The companion's certificate uses the PFX's key.
+        EXPECT_TRUE(KeyMatchesCertificate(certificate.GetCertificate()));
+    }
+}
+
+TEST_F(CertificateLoad, FailuresNameThePathAndTheCause)
+{
+    const std::pair<const wchar_t*, const wchar_t*> cases[] = {
+        {L"rsa_aes_pw.pfx", L"wrong"},
+        {L"rsa_aes_pw.pfx", nullptr},
+        {L"cert_only.pfx", nullptr},  // no private key
+        {L"rsa.der", nullptr},        // a certificate, not a PFX
+        {L"missing.pfx", nullptr},
+        {L"empty.pfx", nullptr},
+    };
+    for (const auto& [file, password] : cases) {
+        SCOPED_TRACE(testing::PrintToString(std::wstring(file)));
+        const std::wstring path = Fixture(file);
+        ZCertificate certificate;
+        ZReportMessageParams report;
+        EXPECT_FALSE(certificate.Load(path.c_str(), password, report));
+        EXPECT_EQ(report.GetMessageId(), MSG_HOST_CERTIFICATE_LOAD_FAILED);
+        ASSERT_EQ(report.GetInserts().GetCount(), 2u);
+        EXPECT_EQ(report.GetInserts()[0].str(), path);
+        EXPECT_FALSE(report.GetInserts()[1].empty());
+        EXPECT_EQ(certificate.GetCertificate(), nullptr);
+    }
+}
+
+TEST_F(CertificateLoad, HostMessagesComeFromTheHostsTable)
+{
+    const std::wstring path = Fixture(L"missing.pfx");
+    ZCertificate certificate;
+    ZReportMessageParams report;
+    ASSERT_FALSE(certificate.Load(path.c_str(), nullptr, report));
+    const std::wstring text = report.GetText();
+    EXPECT_EQ(text.rfind(L"The certificate '" + path + L"' could not be loaded:\r\n\r\n", 0), 0u) << text;
+}
+
+TEST_F(CertificateLoad, StoreReferences)
+{
+    struct Case {
+        const wchar_t* path;
+        bool storeLookup;  // else a file path
+    };
+    const Case cases[] = {
+        {L"CAPI::MY::tessaro-nobody", true},
+        {L"capi::my::tessaro-nobody", true},
+        {L"CAPI::MY", false},
+        {L"CAPI::MY::a::b", false},
+    };
+    ZReportMessageParams storeCause(static_cast<uint32_t>(CRYPT_E_NOT_FOUND));
+    const std::wstring notFound = storeCause.GetTextNoFinalBreak();
+    for (const Case& test : cases) {
+        SCOPED_TRACE(testing::PrintToString(std::wstring(test.path)));
+        ZCertificate certificate;
+        ZReportMessageParams report;
+        EXPECT_FALSE(certificate.Load(test.path, nullptr, report));
+        EXPECT_EQ(report.GetMessageId(), MSG_HOST_CERTIFICATE_LOAD_FAILED);
+        ASSERT_EQ(report.GetInserts().GetCount(), 2u);
+        EXPECT_EQ(report.GetInserts()[0].str(), test.path);
+        EXPECT_EQ(report.GetInserts()[1].str() == notFound, test.storeLookup) << report.GetInserts()[1].str();
+    }
+}
+
+TEST_F(CertificateLoad, StoreReferenceIntoAnObjectHoldingACertificateFails)
+{
+    ZCertificate certificate;
+    ZReportMessageParams report;
+    ASSERT_TRUE(certificate.Load(Fixture(L"rsa_aes.pfx").c_str(), nullptr, report));
+    EXPECT_FALSE(certificate.Load(L"CAPI::MY::anything", nullptr, report));
+    EXPECT_EQ(report.GetMessageId(), static_cast<uint32_t>(ERROR_ALREADY_INITIALIZED));
+    EXPECT_NE(certificate.GetCertificate(), nullptr);
+}
+
+TEST_F(CertificateLoad, StoreReferenceFindsTheCertificate)
+{
+    if (TestSupport::RunningUnderWine()) {
+        GTEST_SKIP() << "CertFindCertificateInStore with CERT_FIND_SUBJECT_ATTR is unimplemented in Wine";
+    }
+    const std::string der = ScratchFolder::ReadBytes(Fixture(L"rsa.der"));
+    Tessaro::CertContextPtr added(::CertCreateCertificateContext(
+        X509_ASN_ENCODING, reinterpret_cast<const BYTE*>(der.data()), static_cast<DWORD>(der.size())));
+    ASSERT_TRUE(added);
+    HCERTSTORE my = ::CertOpenSystemStoreW(0, L"MY");
+    ASSERT_NE(my, nullptr);
+    const CERT_CONTEXT* inStore = nullptr;
+    ASSERT_TRUE(::CertAddCertificateContextToStore(my, added.get(), CERT_STORE_ADD_REPLACE_EXISTING, &inStore));
+    ZCertificate certificate;
+    ZReportMessageParams report;
+    EXPECT_TRUE(certificate.Load(L"CAPI::MY::openssl-rsa", nullptr, report));
+    EXPECT_EQ(report.GetMessageId(), MSG_HOST_CERTIFICATE_LOADED);
+    ::CertDeleteCertificateFromStore(inStore);
+    ::CertCloseStore(my, 0);
+}
+
+TEST_F(CertificateLoad, FilesOver4GBAreRefused)
+{
+    ScratchFolder folder;
+    const std::wstring path = folder.File(L"huge.pfx");
+    HANDLE file = ::CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
+    ASSERT_NE(file, INVALID_HANDLE_VALUE);
+    DWORD ignored = 0;
+    ::DeviceIoControl(file, FSCTL_SET_SPARSE, nullptr, 0, nullptr, 0, &ignored, nullptr);  // where supported
+    LARGE_INTEGER size;
+    size.QuadPart = 0x100000000LL;  // one byte past the limit
+    const bool sized = ::SetFilePointerEx(file, size, nullptr, FILE_BEGIN) && ::SetEndOfFile(file);
+    ::CloseHandle(file);
+    ASSERT_TRUE(sized);
+    ZCapiPfxStore store;
+    ZReportMessageParams report;
+    EXPECT_FALSE(store.Load(path.c_str(), nullptr, report));
+    EXPECT_EQ(report.GetMessageId(), MSG_HOST_CERTIFICATE_TOO_LARGE);
+    EXPECT_EQ(std::wstring(report.GetText()), L"The certificate file is larger than 4 GB.\r\n");
+}
+
+// An importer standing in for PFXImportCertStore, which under Wine takes
+// only RSA keys: a store with one certificate of the algorithm under test,
+// whose key-provider property names a container made for the case.
+const wchar_t kTestContainer[] = L"tessaro-test-imported-key";
+std::string g_importedCertificate;
+
+HCERTSTORE WINAPI ImportForTests(CRYPT_DATA_BLOB*, LPCWSTR, DWORD)
+{
+    HCERTSTORE store = ::CertOpenStore(CERT_STORE_PROV_MEMORY, 0, 0, 0, nullptr);
+    const CERT_CONTEXT* added = nullptr;
+    ::CertAddEncodedCertificateToStore(store, X509_ASN_ENCODING,
+                                       reinterpret_cast<const BYTE*>(g_importedCertificate.data()),
+                                       static_cast<DWORD>(g_importedCertificate.size()), CERT_STORE_ADD_NEW, &added);
+    CRYPT_KEY_PROV_INFO provider = {const_cast<LPWSTR>(kTestContainer), const_cast<LPWSTR>(MS_ENHANCED_PROV_W),
+                                    PROV_RSA_FULL, 0, 0, nullptr, AT_KEYEXCHANGE};
+    ::CertSetCertificateContextProperty(added, CERT_KEY_PROV_INFO_PROP_ID, 0, &provider);
+    ::CertFreeCertificateContext(added);
+    return store;
+}
+
+TEST_F(CertificateLoad, KeyKindFromTheCertificatesAlgorithm)
+{
+    struct Case {
+        const wchar_t* certificate;
+        bool loads;
+        DWORD kind;
+        uint32_t code;
+    };
+    const Case cases[] = {
+        {L"rsa.der", true, ZCapiPfxStore::KeyRsa, 0},
+        {L"dsa.der", true, ZCapiPfxStore::KeyDsa, 0},
+        {L"ec.der", false, ZCapiPfxStore::KeyNotDetermined, static_cast<uint32_t>(NTE_BAD_ALGID)},
+    };
+    const ZPfxFunctions previous = ZSetPfxFunctions({nullptr, &ImportForTests});
+    for (const Case& test : cases) {
+        SCOPED_TRACE(testing::PrintToString(std::wstring(test.certificate)));
+        g_importedCertificate = ScratchFolder::ReadBytes(Fixture(test.certificate));
+        HCRYPTPROV container = 0;
+        ASSERT_TRUE(::CryptAcquireContextW(&container, kTestContainer, MS_ENHANCED_PROV_W, PROV_RSA_FULL,
+                                           CRYPT_NEWKEYSET));
+        ::CryptReleaseContext(container, 0);
+        {
+            ZCapiPfxStore store;
+            ZReportMessageParams report;
+            EXPECT_EQ(store.Load(Fixture(L"rsa_aes.pfx").c_str(), nullptr, report), test.loads);
+            EXPECT_EQ(report.GetMessageId(), test.code);
+            EXPECT_EQ(store.GetKeyKind(), test.kind);
+            EXPECT_EQ(store.GetCertificate() != nullptr, test.loads);
+        }
+        EXPECT_EQ(KeyContainers().count("tessaro-test-imported-key"), 0u);  // deleted with the store
+    }
+    ZSetPfxFunctions(previous);
+}
+
+// Truncated and corrupted files either load or fail with the load report;
+// nothing crashes and nothing imported stays behind.
+TEST_F(CertificateLoad, HostileFilesFailCleanly)
+{
+    struct Target {
+        const wchar_t* source;   // fixture to mutate
+        const wchar_t* written;  // name the variant is written under
+        const wchar_t* pfx;      // the PFX loaded (the variant itself, or a companion's PFX)
+        size_t stride;           // every n-th truncation and bit flip
+    };
+    ScratchFolder folder;
+    const std::string goodPfx = ScratchFolder::ReadBytes(Fixture(L"companion_crt.pfx"));
+    ASSERT_TRUE(ScratchFolder::WriteBytes(folder.File(L"companion.pfx"), goodPfx));
+    const Target targets[] = {
+        {L"rsa_3des.pfx", L"variant.pfx", L"variant.pfx", 23},
+        {L"companion_crt.crt", L"companion.crt", L"companion.pfx", 29},  // PEM
+        {L"companion_cer.cer", L"companion.cer", L"companion.pfx", 17},  // DER
+    };
+    TestSupport::Mutations mutations;
+    mutations.byteValues = false;
+    mutations.randomVariants = 40;
+    size_t tried = 0;
+    for (const Target& target : targets) {
+        const std::string good = ScratchFolder::ReadBytes(Fixture(target.source));
+        size_t index = 0;
+        mutations.ForEach(good, [&](const TestSupport::Mutation& mutation) {
+            const bool random = mutation.description.rfind("random", 0) == 0;
+            if (!random && index++ % target.stride != 0)
+                return;
+            SCOPED_TRACE(mutation.description);
+            ++tried;
+            ASSERT_TRUE(ScratchFolder::WriteBytes(folder.File(target.written),
+                                                  std::string(mutation.bytes.begin(), mutation.bytes.end())));
+            ZCertificate certificate;
+            ZReportMessageParams report;
+            if (certificate.Load(folder.File(target.pfx).c_str(), nullptr, report)) {
+                EXPECT_NE(certificate.GetCertificate(), nullptr);
+            } else {
+                EXPECT_EQ(report.GetMessageId(), MSG_HOST_CERTIFICATE_LOAD_FAILED);
+                EXPECT_EQ(certificate.GetCertificate(), nullptr);
+            }
+        });
+        ::DeleteFileW(folder.File(target.written).c_str());
+    }
+    RecordProperty("mutated_files", static_cast<int>(tried));
+}
+
+}  // namespace

@@ -1,0 +1,49 @@
+// Shared by the certificate tests: the stand-ins for what Wine lacks, the key
+// containers a provider holds, names and times.
+#pragma once
+
+#include <windows.h>
+#include <wincrypt.h>
+
+#include <set>
+#include <string>
+#include <vector>
+
+#include "certificates/ZCapiCertificateName.h"
+#include "certificates/ZCertificate.h"
+#include "foundation/ZUnknown.h"
+
+namespace CertificateTests {
+
+constexpr char kSha1Rsa[] = "1.2.840.113549.1.1.5";
+constexpr char kSha256Rsa[] = "1.2.840.113549.1.1.11";
+
+// Under Wine: the request encoder and the PFX exporter stand in for the
+// missing platform functions. Elsewhere the platform's own are used.
+// Returns whether the stand-ins are in place.
+bool InstallStandIns();
+
+// Every key container of the providers a certificate's key can live in.
+std::set<std::string> KeyContainers();
+
+// The containers that are there now and were not in `before`.
+std::vector<std::string> ContainersAddedSince(const std::set<std::string>& before);
+
+FILETIME UtcTime(WORD year, WORD month, WORD day, WORD hour, WORD minute, WORD second);
+
+// A name from (attribute index, value) pairs; the encoded blob lives in the name.
+ZCapiCertificateName MakeName(std::initializer_list<std::pair<unsigned int, const wchar_t*>> attributes);
+
+// A new certificate (or null, with the report filled), owned by the caller.
+ZUnknownPointer<ZCertificate> Create(const wchar_t* commonName, unsigned long flags, ZReportMessageParams& report,
+                                     unsigned long keyBits = 1024, const char* algorithm = kSha1Rsa);
+
+// A folder the ctest driver (check_with_openssl.py) names in an environment
+// variable, as a Windows path ending without a backslash; empty when unset.
+std::wstring FolderFromEnvironment(const wchar_t* variable);
+
+// The public key of the container that the certificate's key-provider
+// property names, compared with the certificate's own.
+bool KeyMatchesCertificate(const CERT_CONTEXT* certificate);
+
+}  // namespace CertificateTests
