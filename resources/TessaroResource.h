@@ -15,3 +15,7 @@
 // Small arrows on the up and down buttons beside a list.
 #define IDI_LIST_MOVE_DOWN 3027
 #define IDI_LIST_MOVE_UP 3028
+
+// The line edit's clear button and the link's hand cursor.
+#define IDB_LINE_EDIT_CLEAR 3016
+#define IDC_LINK_HAND 3022
