@@ -15,3 +15,17 @@
 // Small arrows on the up and down buttons beside a list.
 #define IDI_LIST_MOVE_DOWN 3027
 #define IDI_LIST_MOVE_UP 3028
+
+// The line edit's clear button and the link's hand cursor.
+#define IDB_LINE_EDIT_CLEAR 3016
+#define IDC_LINK_HAND 3022
+
+// Property tree dialogs: four layouts of the same controls.
+#define IDD_PROPERTY_TREE 5011
+#define IDD_PROPERTY_TREE_WIDE 5017
+#define IDD_PROPERTY_TREE_TALL 5018
+#define IDD_PROPERTY_TREE_LARGE 5020
+#define IDC_PROPERTY_TREE 5012
+#define IDC_PROPERTY_PAGE_PLACE 5013
+#define IDC_PROPERTY_PAGE_HEADER 5014
+#define IDC_PROPERTY_APPLY 5015

@@ -1,0 +1,81 @@
+// The TLS versions setting's text form: the worked examples, defaults,
+// forgiving reading, bits outside the feature, and round trips over every mask.
+#include <gtest/gtest.h>
+
+#include "controls/ZProfileTlsVersions.h"
+#include "tests/support/SeededRandom.h"
+
+namespace {
+
+TEST(TlsVersionsText, ReadsTheWorkedExamples)
+{
+    struct Case {
+        const wchar_t* text;
+        unsigned before;
+        bool ok;
+        unsigned after;
+    };
+    const Case cases[] = {
+        {L"", 0, true, 0x1E0},                          // empty: every version
+        {L"1.0=0", 0, true, 0x1C0},                     // unmentioned versions stay on
+        {L"1.2=yes", 0, true, 0x160},                   // only "1" enables
+        {L"1.0=1,1.1=0,1.2=1,1.3=0", 0, true, 0xA0},
+        {L"1.3=,2.0=1,1.1=0", 0, true, 0xA0},           // empty value off, unknown names ignored
+        {L"1.0", 0x77, false, 0x77},                    // no "=": unreadable, mask untouched
+        {L"1.0=1,,1.1=1", 0x77, false, 0x77},           // an empty item has no "=" either
+        {L"1.0=0", 0xFFFF000F, true, 0xFFFF01CF},       // other bits survive; 0x10 is cleared
+        {L"1.0=0", 0x10, true, 0x1C0},
+    };
+    for (const Case& c : cases) {
+        ZProfileTlsVersions setting(c.text);
+        unsigned mask = c.before;
+        EXPECT_EQ(setting.GetEnabledVersions(mask), c.ok) << testing::PrintToString(std::wstring(c.text));
+        EXPECT_EQ(mask, c.after) << testing::PrintToString(std::wstring(c.text));
+    }
+}
+
+TEST(TlsVersionsText, WritesEveryVersionInOrder)
+{
+    struct Case {
+        unsigned mask;
+        const wchar_t* text;
+    };
+    const Case cases[] = {
+        {0xA0, L"1.0=1,1.1=0,1.2=1,1.3=0"},
+        {0x1E0, L"1.0=1,1.1=1,1.2=1,1.3=1"},
+        {0, L"1.0=0,1.1=0,1.2=0,1.3=0"},
+        {0xFFFFFF1F, L"1.0=0,1.1=0,1.2=0,1.3=1"},
+    };
+    for (const Case& c : cases) {
+        ZProfileTlsVersions setting;
+        setting.SetEnabledVersions(c.mask);
+        EXPECT_EQ(setting.GetText().str(), std::wstring(c.text)) << std::hex << c.mask;
+    }
+}
+
+TEST(TlsVersionsText, RoundTripsAnyMask)
+{
+    TestSupport::SeededRandom random(20);
+    for (int i = 0; i < 2000; ++i) {
+        const unsigned mask = random.Between(0, 0xFFFFFFFFu);
+        ZProfileTlsVersions setting;
+        setting.SetEnabledVersions(mask);
+        unsigned read = ~mask;
+        ASSERT_TRUE(setting.GetEnabledVersions(read));
+        EXPECT_EQ(read & 0x1E0, mask & 0x1E0) << std::hex << mask;
+        EXPECT_EQ(read & ~0x1F0u, ~mask & ~0x1F0u) << std::hex << mask;
+        EXPECT_EQ(read & 0x10u, 0u);
+    }
+}
+
+TEST(TlsVersionsText, TableEndsAfterFourVersions)
+{
+    std::wstring name;
+    unsigned bit = 0;
+    ASSERT_TRUE(ZProfileTlsVersions::GetVersionInfo(3, name, bit));
+    EXPECT_EQ(name, L"1.3");
+    EXPECT_EQ(bit, 0x100u);
+    EXPECT_FALSE(ZProfileTlsVersions::GetVersionInfo(4, name, bit));
+}
+
+}  // namespace
