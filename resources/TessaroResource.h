@@ -29,3 +29,7 @@
 #define IDC_PROPERTY_PAGE_PLACE 5013
 #define IDC_PROPERTY_PAGE_HEADER 5014
 #define IDC_PROPERTY_APPLY 5015
+
+// The TLS versions plug-in: a check list filling the whole plug-in.
+#define IDD_TLS_VERSIONS 3031
+#define IDC_TLS_VERSION_LIST 3021
