@@ -26,6 +26,7 @@ void ShowRemoteFolder();
 void ShowMigrator();
 void ShowCertificate();
 void ShowLists();
+void ShowOptions();
 
 namespace {
 
@@ -55,6 +56,7 @@ enum Command : UINT {
     kMigrator,
     kCertificate,
     kLists,
+    kOptions,
 };
 
 bool g_tourAlt = false;
@@ -132,6 +134,7 @@ public:
         ::AppendMenuW(sections, MF_STRING, kMigrator, L"Migrated &menu and toolbar");
         ::AppendMenuW(sections, MF_STRING, kCertificate, L"&Self-signed certificate");
         ::AppendMenuW(sections, MF_STRING, kLists, L"&Lists");
+        ::AppendMenuW(sections, MF_STRING, kOptions, L"&Options dialog");
         ::AppendMenuW(menu, MF_POPUP, reinterpret_cast<UINT_PTR>(edit), L"&Edit");
         ::AppendMenuW(menu, MF_POPUP, reinterpret_cast<UINT_PTR>(sections), L"&Sections");
         if (!CreateEx(0, nullptr, L"Tessaro demo: log", WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN, 40, 40, 900, 600,
@@ -251,6 +254,7 @@ protected:
         case kMigrator: ShowMigrator(); return TRUE;
         case kCertificate: ShowCertificate(); return TRUE;
         case kLists: ShowLists(); return TRUE;
+        case kOptions: ShowOptions(); return TRUE;
         default: return CFrameWnd::OnCommand(wParam, lParam);
         }
     }

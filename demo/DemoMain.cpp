@@ -32,6 +32,8 @@ void ShowMigrator();
 void ShowCertificate();
 // demo/DemoLists.cpp
 void ShowLists();
+// demo/DemoOptions.cpp
+void ShowOptions();
 
 namespace {
 
@@ -69,5 +71,6 @@ int wmain(int argc, wchar_t** argv)
     ShowMigrator();
     ShowCertificate();
     ShowLists();
+    ShowOptions();
     return interactive ? RunLogWindow() : RunLogWindowTour();
 }

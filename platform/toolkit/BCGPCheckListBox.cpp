@@ -98,6 +98,8 @@ void CBCGPCheckListBox::OnPaint()
 void CBCGPCheckListBox::OnLButtonDown(UINT flags, CPoint point)
 {
     Default();  // selection and focus as the list box does them
+    // The list box draws a selection change itself, without the checks.
+    Invalidate();
     (void)flags;
     const int count = GetCount();
     for (int index = GetTopIndex(); index >= 0 && index < count; ++index) {
@@ -124,6 +126,7 @@ void CBCGPCheckListBox::OnKeyDown(UINT key, UINT repeat, UINT flags)
     (void)repeat;
     (void)flags;
     Default();
+    Invalidate();
 }
 
 void CBCGPCheckListBox::Toggle(int index)
