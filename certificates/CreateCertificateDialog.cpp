@@ -115,7 +115,7 @@ BOOL CreateCertificateDialog::OnInitDialog()
     ::LoadStringW(GetTessaroDll(), IDS_CREATE_CERTIFICATE_INTRODUCTION, pattern, 512);
     std::wstring introduction = pattern;
     if (const size_t insert = introduction.find(L"%1"); insert != std::wstring::npos)
-        introduction.replace(insert, 2, ZGetAppName());
+        introduction.replace(insert, 2, ZGetAppName() ? ZGetAppName() : L"");  // none without an application
     SetDlgItemText(IDC_CERT_INTRODUCTION, introduction.c_str());
 
     if (auto* picker = static_cast<CDateTimeCtrl*>(GetDlgItem(IDC_CERT_EXPIRATION))) {
