@@ -2,11 +2,14 @@
 //
 //   CFontDialog          the platform's font dialog (ChooseFontW)
 //   CFindReplaceDialog   the platform's modeless Find and Replace dialogs
+//   CFileDialog          the platform's Open and Save dialogs (explorer style)
 #pragma once
 
 #include "afxwin.h"
 
 #include <commdlg.h>
+
+#include <string>
 
 class TESSARO_MFC_API CFontDialog : public CDialog {
     DECLARE_DYNAMIC(CFontDialog)
@@ -61,4 +64,38 @@ protected:
 
     wchar_t m_szFindWhat[128] = {};
     wchar_t m_szReplaceWith[128] = {};
+};
+
+// The Open or Save dialog. The object is attached to the platform's dialog
+// while it runs, so a derived OnInitDialog can change its controls; the
+// platform's own procedure handles its buttons.
+class TESSARO_MFC_API CFileDialog : public CDialog {
+    DECLARE_DYNAMIC(CFileDialog)
+public:
+    // filter is in the framework's form "description|pattern|...||".
+    explicit CFileDialog(BOOL openFileDialog, LPCWSTR defaultExtension = nullptr, LPCWSTR fileName = nullptr,
+                         DWORD flags = OFN_HIDEREADONLY | OFN_OVERWRITEPROMPT, LPCWSTR filter = nullptr,
+                         CWnd* parent = nullptr);
+
+    // IDOK with the choice in m_ofn, else IDCANCEL (CommDlgExtendedError tells
+    // a refusal from a cancel).
+    INT_PTR DoModal() override;
+    CStringW GetPathName() const { return m_ofn.lpstrFile; }
+    CStringW GetFileName() const { return m_ofn.lpstrFileTitle ? m_ofn.lpstrFileTitle : L""; }
+    // While the dialog runs: the text of one of its controls (IDOK, stc3, ...).
+    void SetControlText(int id, LPCWSTR text);
+
+    OPENFILENAMEW m_ofn = {};
+
+protected:
+    void OnOK() override { Default(); }
+    void OnCancel() override { Default(); }
+    afx_msg LRESULT OnPlatformInitDialog(WPARAM, LPARAM);
+    DECLARE_MESSAGE_MAP()
+
+    BOOL m_bOpenFileDialog;
+    std::wstring m_strFilter;  // the pairs separated by nulls, two at the end
+    CStringW m_strDefExt;
+    wchar_t m_szFileTitle[64] = {};
+    wchar_t m_szFileName[_MAX_PATH] = {};
 };
