@@ -1,7 +1,8 @@
 // Demo section: a self-signed certificate with its signing request, saved as a
 // PFX file and a PEM request in the output folder, then loaded back. Where
 // the platform cannot export a PFX (Wine's export is a stub), the section says
-// so, writes the request on its own and goes on.
+// so, writes the request on its own and goes on. Then the same through the
+// create-certificate dialog.
 #include <windows.h>
 
 #include <string>
@@ -72,6 +73,8 @@ void WriteRequestOnly(const ZCertificate& certificate, const std::wstring& pfxPa
 
 }  // namespace
 
+void ShowCertificateDialog();
+
 void ShowCertificate()
 {
     DemoPrint(L"== Certificate\n");
@@ -120,5 +123,6 @@ void ShowCertificate()
     ZCertificate missing;
     missing.Load((DemoOutputFolder() + L"no-such-certificate.pfx").c_str(), nullptr, report);
     PrintReport(L"a missing file", report);
+    ShowCertificateDialog();
     DemoPrint(L"\n");
 }
