@@ -110,8 +110,9 @@ TEST(PngLoading, TruncationsFailCleanly)
     size_t refused = 0;
     const size_t count = mutations.ForEach(good, [&](const TestSupport::Mutation& m) {
         const ZBitmapHandle bitmap = ZLoadPngFromMemory(m.bytes.data(), m.bytes.size());
-        if (m.bytes.size() < lastPixelEnd)
+        if (m.bytes.size() < lastPixelEnd) {
             EXPECT_FALSE(bitmap) << m.description;
+        }
         if (bitmap) {
             const SIZE size = ZGetBitmapSize(bitmap.get());
             EXPECT_TRUE(size.cx == 3 && size.cy == 2) << m.description;
