@@ -5,29 +5,12 @@
 #include <cstring>
 #include <vector>
 
+#include "controls/ZGdiScope.h"
 #include "controls/ZPngDecoder.h"
 
 namespace {
 
 constexpr unsigned char kPngSignature[8] = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
-
-struct DcDeleter {
-    void operator()(HDC dc) const { ::DeleteDC(dc); }
-};
-using MemoryDc = std::unique_ptr<std::remove_pointer_t<HDC>, DcDeleter>;
-
-// Selects object into dc for one scope.
-class Selection {
-public:
-    Selection(HDC dc, HGDIOBJ object) : m_dc(dc), m_old(::SelectObject(dc, object)) {}
-    ~Selection() { ::SelectObject(m_dc, m_old); }
-    Selection(const Selection&) = delete;
-    Selection& operator=(const Selection&) = delete;
-
-private:
-    HDC m_dc;
-    HGDIOBJ m_old;
-};
 
 struct FileCloser {
     void operator()(HANDLE file) const { ::CloseHandle(file); }
@@ -120,12 +103,12 @@ ZBitmapHandle ZScaleBitmap(HBITMAP source, int width, int height)
     ZBitmapHandle target = ZCreateTopDownSection(width, height);
     if (!target)
         return {};
-    MemoryDc sourceDc(::CreateCompatibleDC(nullptr));
-    MemoryDc targetDc(::CreateCompatibleDC(nullptr));
+    ZMemoryDc sourceDc(::CreateCompatibleDC(nullptr));
+    ZMemoryDc targetDc(::CreateCompatibleDC(nullptr));
     if (!sourceDc || !targetDc)
         return {};
-    Selection sourceSelection(sourceDc.get(), source);
-    Selection targetSelection(targetDc.get(), target.get());
+    ZSelection sourceSelection(sourceDc.get(), source);
+    ZSelection targetSelection(targetDc.get(), target.get());
     ::SetStretchBltMode(targetDc.get(), HALFTONE);
     ::SetBrushOrgEx(targetDc.get(), 0, 0, nullptr);
     if (!::StretchBlt(targetDc.get(), 0, 0, width, height, sourceDc.get(), 0, 0, from.cx, from.cy, SRCCOPY))
