@@ -6,6 +6,7 @@
 //   CDialog, CDataExchange    Dialog.h
 //   CEdit, CComboBox, CMenu.. Controls.h (common controls: afxcmn.h)
 //   CView, CFrameWnd          View.h
+//   CMDIFrameWnd, CMDIChildWnd MDI.h
 //   CMFCDynamicLayout         DynamicLayout.h
 //   CCmdUI                    CmdUI.h
 //   CWinThread, CWinApp       below
@@ -17,6 +18,7 @@
 #include "Dialog.h"
 #include "Controls.h"
 #include "View.h"
+#include "MDI.h"
 #include "DynamicLayout.h"
 #include "CmdUI.h"
 

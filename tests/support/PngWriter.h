@@ -1,0 +1,97 @@
+// A minimal PNG encoder for building test images: 8-bit RGB or RGBA, no
+// filtering, the image data in stored (uncompressed) deflate blocks.
+#pragma once
+
+#include <algorithm>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace TestSupport {
+
+// One pixel as the file stores it.
+struct PngPixel {
+    uint8_t r, g, b, a;
+};
+
+class PngWriter {
+public:
+    static std::string Encode(int width, int height, const std::vector<PngPixel>& pixels, bool alpha)
+    {
+        std::string header;
+        Put32(header, static_cast<uint32_t>(width));
+        Put32(header, static_cast<uint32_t>(height));
+        header += static_cast<char>(8);               // bits per sample
+        header += static_cast<char>(alpha ? 6 : 2);   // colour type
+        header += std::string(3, '\0');               // compression, filter, interlace
+        std::string raw;
+        for (int y = 0; y < height; ++y) {
+            raw += '\0';  // filter: none
+            for (int x = 0; x < width; ++x) {
+                const PngPixel& p = pixels[static_cast<size_t>(y) * width + x];
+                raw += static_cast<char>(p.r);
+                raw += static_cast<char>(p.g);
+                raw += static_cast<char>(p.b);
+                if (alpha)
+                    raw += static_cast<char>(p.a);
+            }
+        }
+        std::string png("\x89PNG\r\n\x1A\n", 8);
+        Chunk(png, "IHDR", header);
+        Chunk(png, "IDAT", Zlib(raw));
+        Chunk(png, "IEND", {});
+        return png;
+    }
+
+private:
+    static void Put32(std::string& out, uint32_t value)
+    {
+        for (int shift = 24; shift >= 0; shift -= 8)
+            out += static_cast<char>((value >> shift) & 0xFF);
+    }
+
+    static uint32_t Crc(const std::string& bytes)
+    {
+        uint32_t crc = 0xFFFFFFFFu;
+        for (unsigned char byte : bytes) {
+            crc ^= byte;
+            for (int bit = 0; bit < 8; ++bit)
+                crc = (crc >> 1) ^ (0xEDB88320u & (0u - (crc & 1u)));
+        }
+        return crc ^ 0xFFFFFFFFu;
+    }
+
+    static std::string Zlib(const std::string& raw)
+    {
+        std::string out("\x78\x01", 2);
+        size_t offset = 0;
+        do {
+            const size_t length = std::min<size_t>(raw.size() - offset, 65535);
+            const bool last = offset + length == raw.size();
+            out += static_cast<char>(last ? 1 : 0);
+            out += static_cast<char>(length & 0xFF);
+            out += static_cast<char>(length >> 8);
+            out += static_cast<char>(~length & 0xFF);
+            out += static_cast<char>((~length >> 8) & 0xFF);
+            out.append(raw, offset, length);
+            offset += length;
+        } while (offset < raw.size());
+        uint32_t a = 1, b = 0;
+        for (unsigned char byte : raw) {
+            a = (a + byte) % 65521;
+            b = (b + a) % 65521;
+        }
+        Put32(out, (b << 16) | a);
+        return out;
+    }
+
+    static void Chunk(std::string& png, const char* type, const std::string& data)
+    {
+        Put32(png, static_cast<uint32_t>(data.size()));
+        const std::string typed = std::string(type, 4) + data;
+        png += typed;
+        Put32(png, Crc(typed));
+    }
+};
+
+}  // namespace TestSupport
