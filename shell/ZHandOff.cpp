@@ -2,6 +2,7 @@
 
 #include <climits>
 #include <exception>
+#include <utility>
 
 #include "net/ZPacket.h"
 #include "shell/ZMemoryMappedBuffer.h"
@@ -41,6 +42,8 @@ bool ReadHandOffBlock(IBuffer* block, size_t length, size_t count, ZArray<ZUnico
     arguments.RemoveAll();
     if (!block || length > block->GetCapacity())
         return false;
+    // All or nothing: a block that fails half-way hands over no strings at all.
+    ZArray<ZUnicodeString> read;
     try {
         block->SetDataLength(length);
         ZPacket packet;
@@ -50,16 +53,15 @@ bool ReadHandOffBlock(IBuffer* block, size_t length, size_t count, ZArray<ZUnico
             ZUnicodeString argument;
             if (!packet.GetString(argument, LengthPrefix32))
                 return false;
-            arguments.Add(argument);
+            read.Add(argument);
         }
         if (count != SIZE_MAX && packet.GetRemaining() != 0)
             return false;
-        return true;
     } catch (const std::exception&) {
-        // Out of memory for a string the block claims; the block is refused.
+        return false;  // out of memory for a string the block claims
     }
-    arguments.RemoveAll();
-    return false;
+    arguments = std::move(read);
+    return true;
 }
 
 }  // namespace Tessaro
