@@ -26,6 +26,8 @@ void ShowAutoComplete();
 void ShowRemoteFolder();
 // demo/DemoConnection.cpp
 void ShowConnection();
+// demo/DemoShell.cpp
+void ShowShell();
 
 namespace {
 
@@ -60,5 +62,6 @@ int wmain(int argc, wchar_t** argv)
     ShowProgressAndResult();
     ShowAutoComplete();
     ShowRemoteFolder();
+    ShowShell();
     return interactive ? RunLogWindow() : RunLogWindowTour();
 }

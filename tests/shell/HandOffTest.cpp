@@ -8,7 +8,6 @@
 
 #include "net/ZPacket.h"
 #include "shell/ZHandOff.h"
-#include "shell/ZLaunch.h"
 #include "shell/ZMemoryMappedBuffer.h"
 #include "tests/support/GuardedBuffer.h"
 #include "tests/support/Mutations.h"
@@ -18,7 +17,6 @@ namespace HandOffTest {
 using Bytes = std::vector<unsigned char>;
 
 constexpr wchar_t kChildSwitch[] = L"--handoff-child";
-constexpr wchar_t kUpdateCloseSwitch[] = L"--update-close-child";
 constexpr DWORD kSent = 1;
 constexpr DWORD kNotSent = 2;
 constexpr DWORD kLong = 30000;
@@ -46,8 +44,6 @@ const bool g_childDone = [] {
     wchar_t** argv = ::CommandLineToArgvW(::GetCommandLineW(), &count);
     if (!argv)
         return false;
-    if (count == 2 && std::wstring(argv[1]) == kUpdateCloseSwitch)
-        ::ExitProcess(GetZorvaneUpdateCloseMessage());
     if (count != 6 || std::wstring(argv[1]) != kChildSwitch) {
         ::LocalFree(argv);
         return false;
@@ -360,25 +356,6 @@ TEST(HandOffProcesses, AMinimizedFirstInstanceIsRestoredOnlyWhenAsked)
         EXPECT_EQ(first.iconicWhenReceived, !activate);
         EXPECT_EQ(::IsIconic(first.Window()) != FALSE, !activate);
     }
-}
-
-TEST(HandOffProcesses, TheUpdateCloseMessageIsTheSameInEveryProcess)
-{
-    wchar_t path[MAX_PATH] = {};
-    ::GetModuleFileNameW(nullptr, path, MAX_PATH);
-    std::wstring command = L"\"" + std::wstring(path) + L"\" " + kUpdateCloseSwitch;
-    STARTUPINFOW startup = {};
-    startup.cb = sizeof(startup);
-    PROCESS_INFORMATION process = {};
-    ASSERT_TRUE(::CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
-                                 &process));
-    ASSERT_EQ(::WaitForSingleObject(process.hProcess, kLong), WAIT_OBJECT_0);
-    DWORD code = 0;
-    ::GetExitCodeProcess(process.hProcess, &code);
-    ::CloseHandle(process.hThread);
-    ::CloseHandle(process.hProcess);
-    EXPECT_GE(GetZorvaneUpdateCloseMessage(), 0xC000u);  // a registered message, not a fixed one
-    EXPECT_EQ(code, GetZorvaneUpdateCloseMessage());
 }
 
 TEST(HandOff, WithoutAnArgumentNoSectionIsMade)
