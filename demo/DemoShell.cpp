@@ -102,11 +102,13 @@ void ShowTrayIcon()
     ::SetCursorPos(width - 40, height - 20);
     std::wstring screenshot;
     int waited = 0;
+    int drawn = 0;
     bool done = false;
     // Not cleared from inside: the running lambda's captures live in g_step.
     g_step = [&] {
         HWND menu = ::FindWindowW(L"#32768", nullptr);
-        if (done || (!menu && ++waited < 40))
+        // Once the menu has been up for a few ticks, so that it is painted.
+        if (done || (menu ? ++drawn < 4 : ++waited < 40))
             return;
         done = true;
         if (menu) {
