@@ -34,6 +34,8 @@ void ShowCertificate();
 void ShowLists();
 // demo/DemoOptions.cpp
 void ShowOptions();
+// demo/DemoShell.cpp
+void ShowShell();
 
 namespace {
 
@@ -72,5 +74,6 @@ int wmain(int argc, wchar_t** argv)
     ShowCertificate();
     ShowLists();
     ShowOptions();
+    ShowShell();
     return interactive ? RunLogWindow() : RunLogWindowTour();
 }

@@ -15,10 +15,12 @@
 namespace {
 
 std::function<void()> g_step;
+// The script ends by this flag: clearing g_step from inside would free the running closure.
+bool g_stepDone = false;
 
 void CALLBACK RunStep(HWND, UINT, UINT_PTR, DWORD)
 {
-    if (g_step)
+    if (g_step && !g_stepDone)
         g_step();
 }
 
@@ -37,6 +39,7 @@ void ShowRemoteFolder()
 
     std::wstring screenshot;
     int waited = 0;
+    g_stepDone = false;
     g_step = [&] {
         HWND dialog = ::FindWindowW(nullptr, L"Browse for Folder");
         auto* tree = dialog ? dynamic_cast<ZRemoteFileDialogTreeView*>(CWnd::FromHandlePermanent(
@@ -47,7 +50,7 @@ void ShowRemoteFolder()
         // Once the start path is open (or after three seconds): a picture, then OK.
         if ((tree->IsBusy() || !tree->CTreeCtrl::GetSelectedItem()) && ++waited < 60)
             return;
-        g_step = nullptr;
+        g_stepDone = true;
         ::RedrawWindow(dialog, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW | RDW_ALLCHILDREN);
         screenshot = SaveScreenshot(dialog, L"remote-folder.png");
         ::PostMessageW(dialog, WM_COMMAND, IDOK, 0);

@@ -5,6 +5,8 @@
 #include "foundation/TessaroInit.h"
 #include "autocomplete/ZAutoComplete.h"
 #include "net/ZNotificationSink.h"
+#include "shell/TrayIcon.h"
+#include "shell/ZLaunch.h"
 #include "textview/ZFindDialog.h"
 
 namespace {
@@ -26,6 +28,8 @@ extern "C" BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID reserved
         Tessaro::RegisterNotificationWindowClass();
         ZAutoComplete::RegisterListViewParentWindowClass();
         Tessaro::RegisterFindDialogMessages();
+        TrayIcon::RegisterClassW();
+        Tessaro::RegisterZorvaneUpdateCloseMessage();
         break;
     case DLL_PROCESS_DETACH:
         // Unloaded while the process goes on: no window may keep a procedure
@@ -33,6 +37,7 @@ extern "C" BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID reserved
         if (!reserved) {
             Tessaro::UnregisterNotificationWindowClass();
             ZAutoComplete::UnregisterListViewParentWindowClass();
+            TrayIcon::UnregisterWndClass();
         }
         AfxTermExtensionModule(g_extensionModule);
         break;

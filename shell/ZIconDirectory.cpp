@@ -1,0 +1,131 @@
+#include "shell/ZIconDirectory.h"
+
+#include <commctrl.h>
+
+#include <cstring>
+
+namespace Tessaro {
+
+namespace {
+
+uint16_t Word(const unsigned char* at)
+{
+    return static_cast<uint16_t>(at[0] | at[1] << 8);
+}
+
+uint32_t Dword(const unsigned char* at)
+{
+    return static_cast<uint32_t>(at[0]) | static_cast<uint32_t>(at[1]) << 8 | static_cast<uint32_t>(at[2]) << 16 |
+           static_cast<uint32_t>(at[3]) << 24;
+}
+
+// The directory as it lies in a resource: a 6-byte header (reserved, type,
+// count), then 14-byte entries: width, height, colours, reserved, planes,
+// bit count, bytes in the image, RT_ICON identifier.
+constexpr size_t kHeaderSize = 6;
+constexpr size_t kEntrySize = 14;
+
+}  // namespace
+
+bool AllColoursAllowed(const std::optional<std::wstring>& shellIconBpp, size_t bytes)
+{
+    if (!shellIconBpp || bytes < 3 || shellIconBpp->empty())
+        return true;
+    unsigned value = 0;
+    for (wchar_t c : *shellIconBpp) {
+        if (c < L'0' || c > L'9')
+            return true;
+        value = value >= 16 ? value : value * 10 + static_cast<unsigned>(c - L'0');  // saturates past 15
+    }
+    return value >= 16;
+}
+
+IconColorDepth ChooseIconColorDepth(bool allColours, int displayBitsPerPixel)
+{
+    if (!allColours)
+        return {ILC_COLOR4, 4};
+    for (int bits : {32, 24, 16, 8, 4}) {
+        if (displayBitsPerPixel >= bits)
+            return {static_cast<UINT>(bits), bits};  // ILC_COLORn is n
+    }
+    return {ILC_COLOR, 4};
+}
+
+std::optional<IconChoice> ChooseIconImages(const unsigned char* bytes, size_t size, int depth, SIZE largeSize, SIZE smallSize)
+{
+    if (!bytes || size < kHeaderSize || Word(bytes + 2) != 1)
+        return std::nullopt;
+    const size_t count = Word(bytes + 4);
+    if (count > (size - kHeaderSize) / kEntrySize)
+        return std::nullopt;
+    IconChoice choice;
+    int largeBits = -1;
+    int smallBits = -1;
+    for (size_t i = 0; i < count; ++i) {
+        const unsigned char* entry = bytes + kHeaderSize + i * kEntrySize;
+        const int width = entry[0] ? entry[0] : 256;
+        const int height = entry[1] ? entry[1] : 256;
+        const int bits = Word(entry + 6);
+        const int id = Word(entry + 12);
+        if (bits > depth)
+            continue;
+        if (width == smallSize.cx && height >= smallSize.cy) {
+            if (bits > smallBits) {
+                smallBits = bits;
+                choice.smallId = id;
+            }
+        } else if (width == largeSize.cx && height >= largeSize.cy) {
+            if (bits > largeBits) {
+                largeBits = bits;
+                choice.largeId = id;
+            }
+        }
+    }
+    if (choice.largeId < 0 && choice.smallId < 0)
+        return std::nullopt;
+    return choice;
+}
+
+bool IconImageFits(const unsigned char* bytes, size_t size)
+{
+    static const unsigned char kPng[8] = {0x89, 'P', 'N', 'G', 0x0D, 0x0A, 0x1A, 0x0A};
+    if (!bytes)
+        return false;
+    if (size > sizeof(kPng) && std::memcmp(bytes, kPng, sizeof(kPng)) == 0)
+        return true;
+    if (size < sizeof(BITMAPINFOHEADER))
+        return false;
+    const uint32_t headerSize = Dword(bytes);
+    const int32_t width = static_cast<int32_t>(Dword(bytes + 4));
+    const int32_t doubleHeight = static_cast<int32_t>(Dword(bytes + 8));
+    const int bits = Word(bytes + 14);
+    const uint32_t compression = Dword(bytes + 16);
+    uint32_t colours = Dword(bytes + 32);
+    // Icons are at most 256 wide; the height counts the colour bits and the mask.
+    if (headerSize < sizeof(BITMAPINFOHEADER) || headerSize > size || width <= 0 || width > 256 ||
+        doubleHeight <= 0 || doubleHeight > 512 || Word(bytes + 12) != 1)
+        return false;
+    if (bits != 1 && bits != 4 && bits != 8 && bits != 16 && bits != 24 && bits != 32)
+        return false;
+    if (compression != BI_RGB && !(compression == BI_BITFIELDS && (bits == 16 || bits == 32)))
+        return false;
+    if (bits <= 8) {
+        const uint32_t most = 1u << bits;
+        if (colours == 0)
+            colours = most;
+        if (colours > most)
+            return false;
+    } else {
+        if (colours > 256)
+            return false;
+    }
+    const unsigned long long height = static_cast<unsigned long long>(doubleHeight) / 2;
+    const unsigned long long colourStride = ((static_cast<unsigned long long>(width) * bits + 31) / 32) * 4;
+    const unsigned long long maskStride = ((static_cast<unsigned long long>(width) + 31) / 32) * 4;
+    unsigned long long needed = headerSize + 4ull * colours + colourStride * height + maskStride * height;
+    if (compression == BI_BITFIELDS && headerSize == sizeof(BITMAPINFOHEADER))
+        needed += 12;
+    return needed <= size;
+}
+
+}  // namespace Tessaro

@@ -1,0 +1,201 @@
+// The icon manager's window-free rules: colour depth, the choice of images from
+// a group directory, and the bounds of an icon image, hostile inputs included.
+#include <gtest/gtest.h>
+
+#include <windows.h>
+#include <commctrl.h>
+
+#include <set>
+
+#include "shell/ZIconDirectory.h"
+#include "tests/shell/IconFiles.h"
+#include "tests/support/GuardedBuffer.h"
+#include "tests/support/Mutations.h"
+
+namespace IconDirectoryTest {
+
+using IconFiles::Bytes;
+using IconFiles::Entry;
+
+constexpr SIZE kLarge = {32, 32};
+constexpr SIZE kSmall = {16, 16};
+
+TEST(IconColorDepth, ShellIconBppBelow16LimitsIconsTo4Bits)
+{
+    struct Case {
+        const char* name;
+        std::optional<std::wstring> value;
+        size_t bytes;
+        bool allColours;
+    };
+    const Case cases[] = {
+        {"absent", std::nullopt, 0, true},
+        {"8", L"8", 4, false},
+        {"15", L"15", 6, false},
+        {"leading zeros", L"0008", 10, false},
+        {"16", L"16", 6, true},
+        {"32", L"32", 6, true},
+        {"huge", L"99999999999999999999", 42, true},
+        {"empty", L"", 2, true},
+        {"not wholly a number", L"8x", 6, true},
+        {"signed", L"-8", 6, true},
+        {"shorter than 3 bytes", L"8", 2, true},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        EXPECT_EQ(Tessaro::AllColoursAllowed(c.value, c.bytes), c.allColours);
+    }
+}
+
+TEST(IconColorDepth, TheDisplayDepthIsRoundedDown)
+{
+    struct Case {
+        bool allColours;
+        int display;
+        UINT flag;
+        int depth;
+    };
+    const Case cases[] = {
+        {true, 32, ILC_COLOR32, 32}, {true, 24, ILC_COLOR24, 24}, {true, 16, ILC_COLOR16, 16},
+        {true, 15, ILC_COLOR8, 8},   {true, 8, ILC_COLOR8, 8},    {true, 4, ILC_COLOR4, 4},
+        {true, 2, ILC_COLOR, 4},     {true, 0, ILC_COLOR, 4},     {false, 32, ILC_COLOR4, 4},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(testing::Message() << c.allColours << " " << c.display);
+        const Tessaro::IconColorDepth chosen = Tessaro::ChooseIconColorDepth(c.allColours, c.display);
+        EXPECT_EQ(chosen.listFlag, c.flag);
+        EXPECT_EQ(chosen.depth, c.depth);
+    }
+}
+
+std::optional<Tessaro::IconChoice> Choose(const Bytes& directory, int depth)
+{
+    TestSupport::GuardedBuffer guarded(directory);
+    return Tessaro::ChooseIconImages(guarded.Data(), guarded.Size(), depth, kLarge, kSmall);
+}
+
+TEST(IconChoice, TheDeepestImageNotAboveTheDepthWins)
+{
+    struct Case {
+        const char* name;
+        std::vector<Entry> entries;
+        int depth;
+        int largeId;
+        int smallId;
+    };
+    const Case cases[] = {
+        {"16-bit display over 32, 8 and 4 bits", {{32, 32, 32, 1}, {32, 32, 8, 2}, {32, 32, 4, 3}}, 16, 2, -1},
+        {"32-bit display", {{32, 32, 4, 3}, {32, 32, 32, 1}, {16, 16, 8, 5}}, 32, 1, 5},
+        {"equal depths keep the first", {{16, 16, 8, 5}, {16, 16, 8, 6}, {32, 32, 8, 7}, {32, 32, 8, 8}}, 32, 7, 5},
+        {"small only", {{16, 16, 32, 9}}, 32, -1, 9},
+        {"taller images count", {{32, 64, 32, 1}, {16, 20, 32, 2}}, 32, 1, 2},
+        {"shorter images do not", {{32, 16, 32, 1}, {16, 8, 32, 2}, {48, 48, 32, 3}}, 32, -1, -1},
+        {"width 0 is 256", {{256, 256, 32, 4}, {32, 32, 32, 1}}, 32, 1, -1},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const std::optional<Tessaro::IconChoice> choice = Choose(IconFiles::MakeDirectory(c.entries), c.depth);
+        if (c.largeId < 0 && c.smallId < 0) {
+            EXPECT_FALSE(choice.has_value());
+            continue;
+        }
+        ASSERT_TRUE(choice.has_value());
+        EXPECT_EQ(choice->largeId, c.largeId);
+        EXPECT_EQ(choice->smallId, c.smallId);
+    }
+}
+
+TEST(IconChoice, MalformedDirectoriesChooseNothing)
+{
+    const Bytes good = IconFiles::MakeDirectory({{32, 32, 32, 1}, {16, 16, 32, 2}});
+    Bytes claimsMore = good;
+    claimsMore[4] = 3;
+    Bytes claimsAll = good;
+    claimsAll[4] = claimsAll[5] = 0xFF;
+    const struct {
+        const char* name;
+        Bytes bytes;
+    } cases[] = {
+        {"empty", {}},
+        {"header cut", Bytes(good.begin(), good.begin() + 5)},
+        {"last entry cut", Bytes(good.begin(), good.end() - 1)},
+        {"count past the end", claimsMore},
+        {"count 65535", claimsAll},
+        {"cursor type", IconFiles::MakeDirectory({{32, 32, 32, 1}}, 2)},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        EXPECT_FALSE(Choose(c.bytes, 32).has_value());
+    }
+    EXPECT_FALSE(Tessaro::ChooseIconImages(nullptr, 20, 32, kLarge, kSmall).has_value());
+}
+
+// Each variant of a good directory is read within its bytes, and a choice
+// names only identifiers the variant holds.
+TEST(IconChoice, MutatedDirectoriesStayWithinTheirBytes)
+{
+    const Bytes good = IconFiles::MakeDirectory({{32, 32, 32, 1}, {16, 16, 8, 2}, {32, 32, 4, 3}});
+    TestSupport::Mutations mutations;
+    const size_t count = mutations.ForEach(good, [&](const TestSupport::Mutation& m) {
+        SCOPED_TRACE(m.description);
+        const std::optional<Tessaro::IconChoice> choice = Choose(m.bytes, 32);
+        if (!choice)
+            return;
+        std::set<int> ids = {-1};
+        for (size_t at = 6 + 12; at + 1 < m.bytes.size(); at += 14)
+            ids.insert(m.bytes[at] | m.bytes[at + 1] << 8);
+        EXPECT_TRUE(ids.count(choice->largeId) && ids.count(choice->smallId));
+    });
+    RecordProperty("mutated_inputs", static_cast<int>(count));
+}
+
+bool Fits(const Bytes& image)
+{
+    TestSupport::GuardedBuffer guarded(image);
+    return Tessaro::IconImageFits(guarded.Data(), guarded.Size());
+}
+
+TEST(IconImage, EveryPartMustLieWithinTheResource)
+{
+    const Bytes good = IconFiles::MakeImage(16, 16, 4, RGB(0, 255, 0));
+    ASSERT_TRUE(Fits(good));
+    EXPECT_TRUE(Fits(IconFiles::MakeImage(32, 32, 32, RGB(0, 0, 255))));
+    EXPECT_TRUE(Fits(IconFiles::MakeImage(48, 48, 8, RGB(255, 0, 0))));
+
+    const auto with = [&](size_t at, uint32_t value, int size) {
+        Bytes changed = good;
+        for (int i = 0; i < size; ++i)
+            changed[at + static_cast<size_t>(i)] = static_cast<unsigned char>(value >> (8 * i));
+        return changed;
+    };
+    const struct {
+        const char* name;
+        Bytes bytes;
+        bool fits;
+    } cases[] = {
+        {"one byte short", Bytes(good.begin(), good.end() - 1), false},
+        {"header only", Bytes(good.begin(), good.begin() + 40), false},
+        {"header size past the end", with(0, 0x10000, 4), false},
+        {"wider than 256", with(4, 300, 4), false},
+        {"negative width", with(4, 0xFFFFFFF0, 4), false},
+        {"taller than the bytes", with(8, 64, 4), false},
+        {"bit count 7", with(14, 7, 2), false},
+        {"two planes", with(12, 2, 2), false},
+        {"compressed", with(16, BI_RLE4, 4), false},
+        {"more colours than 4 bits hold", with(32, 17, 4), false},
+        {"fewer colours used", with(32, 2, 4), true},
+        {"PNG", {0x89, 'P', 'N', 'G', 0x0D, 0x0A, 0x1A, 0x0A, 0}, true},
+        {"PNG signature alone", {0x89, 'P', 'N', 'G', 0x0D, 0x0A, 0x1A, 0x0A}, false},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        EXPECT_EQ(Fits(c.bytes), c.fits);
+    }
+    // No proper prefix of an image fits.
+    TestSupport::Mutations prefixes;
+    prefixes.bitFlips = prefixes.byteValues = false;
+    prefixes.randomVariants = 0;
+    prefixes.ForEach(good, [&](const TestSupport::Mutation& m) { EXPECT_FALSE(Fits(m.bytes)) << m.description; });
+}
+
+}  // namespace IconDirectoryTest

@@ -1,0 +1,129 @@
+// Shortcuts written by the library and read back through IShellLinkW, in a
+// scratch folder, on the desktop and among the favourite links.
+#include <gtest/gtest.h>
+
+#include <objbase.h>
+#include <shlobj.h>
+
+#include <string>
+#include <thread>
+
+#include "shell/ZShortcuts.h"
+#include "tests/support/ScratchFolder.h"
+
+namespace ShortcutTest {
+
+struct Link {
+    bool loaded = false;
+    std::wstring path;
+    std::wstring arguments;
+};
+
+Link ReadLink(const std::wstring& file)
+{
+    Link link;
+    IShellLinkW* shellLink = nullptr;
+    if (FAILED(::CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkW,
+                                  reinterpret_cast<void**>(&shellLink))))
+        return link;
+    IPersistFile* persist = nullptr;
+    if (SUCCEEDED(shellLink->QueryInterface(IID_IPersistFile, reinterpret_cast<void**>(&persist)))) {
+        if (SUCCEEDED(persist->Load(file.c_str(), STGM_READ))) {
+            wchar_t text[MAX_PATH] = {};
+            link.loaded = SUCCEEDED(shellLink->GetPath(text, MAX_PATH, nullptr, 0));
+            link.path = text;
+            text[0] = 0;
+            shellLink->GetArguments(text, MAX_PATH);
+            link.arguments = text;
+        }
+        persist->Release();
+    }
+    shellLink->Release();
+    return link;
+}
+
+class Shortcuts : public testing::Test {
+protected:
+    static void SetUpTestSuite()
+    {
+        // Wine mirrors saved links onto the Linux desktop through a helper process; keep it out.
+        ::SetEnvironmentVariableW(L"WINEDLLOVERRIDES", L"mscoree,mshtml=;winemenubuilder.exe=d");
+        ::CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
+    }
+    static void TearDownTestSuite() { ::CoUninitialize(); }
+
+    std::wstring m_target = L"C:\\windows\\system32\\notepad.exe";
+    std::wstring m_name = L"Tessaro Server A " + std::to_wstring(::GetCurrentProcessId());
+};
+
+TEST_F(Shortcuts, ALinkKeepsItsTargetAndArguments)
+{
+    ScratchFolder folder;
+    ASSERT_TRUE(Tessaro::CreateShortcutIn(folder.Path(), m_target.c_str(), L"/S ServerA", L"Server A"));
+    const Link link = ReadLink(folder.File(L"Server A.lnk"));
+    ASSERT_TRUE(link.loaded);
+    EXPECT_EQ(_wcsicmp(link.path.c_str(), m_target.c_str()), 0) << link.path;
+    EXPECT_EQ(link.arguments, L"/S ServerA");
+}
+
+TEST_F(Shortcuts, APathTooLongForTheVolumeMakesNoFile)
+{
+    // The volume allows 255 characters a component, less its root "C:\": a
+    // path of 258 is refused before the file system sees it, one of 245 is made.
+    ScratchFolder folder;
+    const auto nameFor = [&](size_t pathLength) { return std::wstring(pathLength - folder.Path().size() - 5, L'n'); };
+    const std::wstring tooLong = nameFor(258);
+    EXPECT_FALSE(Tessaro::CreateShortcutIn(folder.Path(), m_target.c_str(), L"", tooLong.c_str()));
+    EXPECT_FALSE(ScratchFolder::Exists(folder.File(tooLong + L".lnk")));
+    const std::wstring fits = nameFor(245);
+    EXPECT_TRUE(Tessaro::CreateShortcutIn(folder.Path(), m_target.c_str(), L"", fits.c_str()));
+    EXPECT_TRUE(ScratchFolder::Exists(folder.File(fits + L".lnk")));
+    // A name the file system refuses fails instead of being changed.
+    EXPECT_FALSE(Tessaro::CreateShortcutIn(folder.Path(), m_target.c_str(), L"", L"a<b"));
+}
+
+TEST_F(Shortcuts, DesktopAndLinksFolders)
+{
+    struct Case {
+        const char* name;
+        bool (*create)(const wchar_t*, const wchar_t*, const wchar_t*, CWnd*);
+        int folder;
+    };
+    const Case cases[] = {
+        {"desktop", ZCreateDesktopShortcut, CSIDL_DESKTOPDIRECTORY},
+        {"links", ZCreateFavoritesShortcut, -1},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        wchar_t folder[MAX_PATH] = {};
+        if (c.folder >= 0) {
+            ASSERT_EQ(::SHGetFolderPathW(nullptr, c.folder, nullptr, 0, folder), S_OK);
+        } else {
+            ASSERT_EQ(::SHGetFolderPathW(nullptr, CSIDL_PROFILE, nullptr, 0, folder), S_OK);
+            wcscat(folder, L"\\Links");
+        }
+        const std::wstring file = std::wstring(folder) + L"\\" + m_name + L".lnk";
+        ASSERT_TRUE(c.create(m_target.c_str(), L"-x 1", m_name.c_str(), nullptr));
+        const Link link = ReadLink(file);
+        ::DeleteFileW(file.c_str());
+        ASSERT_TRUE(link.loaded);
+        EXPECT_EQ(link.arguments, L"-x 1");
+    }
+}
+
+TEST(WellKnownPlaces, TheHostsFolderHoldsTheProgram)
+{
+    const std::wstring folder = ZGetCommonDocumentsDirectory();
+    ASSERT_FALSE(folder.empty());
+    EXPECT_NE(folder.back(), L'\\');
+    EXPECT_TRUE(ScratchFolder::Exists(folder + L"\\test_shell.exe"));
+}
+
+TEST(WellKnownPlaces, AWorkerThreadHasNoMainWindow)
+{
+    CWnd* found = reinterpret_cast<CWnd*>(1);
+    std::thread([&] { found = ZGetMainWindow(); }).join();
+    EXPECT_EQ(found, nullptr);
+}
+
+}  // namespace ShortcutTest
