@@ -111,12 +111,8 @@ void ShowTrayIcon()
         if (done || (menu ? ++drawn < 4 : ++waited < 40))
             return;
         done = true;
-        if (menu) {
-            RECT area;
-            ::GetWindowRect(menu, &area);
-            ::InflateRect(&area, 40, 30);
-            screenshot = SaveScreenAreaScreenshot(area, L"shell-tray-menu.png");
-        }
+        if (menu)
+            screenshot = SaveScreenshot(menu, L"shell-tray-menu.png");  // from its own window: a capture of the screen area comes out black
         ::EndMenu();
         // The script's choice, as the menu would deliver it.
         ::PostMessageW(window, WM_COMMAND, 101, 0);
