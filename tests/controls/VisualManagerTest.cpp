@@ -1,0 +1,114 @@
+// The visual managers drawn into a memory bitmap, no window involved.
+#include <gtest/gtest.h>
+
+#include "controls/ZVisualManager.h"
+
+#include <memory>
+
+namespace {
+
+// A 32-bit memory bitmap with a CDC on it, cleared to one colour.
+class Canvas {
+public:
+    Canvas(int width, int height, COLORREF clear)
+    {
+        BITMAPINFO info = {};
+        info.bmiHeader = {sizeof(BITMAPINFOHEADER), width, -height, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
+        void* bits = nullptr;
+        m_bitmap = ::CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+        m_dc.Attach(::CreateCompatibleDC(nullptr));
+        m_old = ::SelectObject(m_dc, m_bitmap);
+        m_dc.FillSolidRect(CRect(0, 0, width, height), clear);
+    }
+    ~Canvas()
+    {
+        ::SelectObject(m_dc, m_old);
+        ::DeleteDC(m_dc.Detach());
+        ::DeleteObject(m_bitmap);
+    }
+    CDC* dc() { return &m_dc; }
+    COLORREF At(int x, int y) const { return ::GetPixel(m_dc, x, y); }
+
+private:
+    HBITMAP m_bitmap = nullptr;
+    CDC m_dc;
+    HGDIOBJ m_old = nullptr;
+};
+
+constexpr COLORREF kClear = RGB(0x11, 0x22, 0x33);
+
+TEST(DarkVisualManager, ColoursAreTheDarkThemeWhateverTheSystemSays)
+{
+    ZDarkVisualManager manager;
+    manager.OnUpdateSystemColors();
+    EXPECT_EQ(manager.GetFaceColor(), RGB(0x2D, 0x2D, 0x30));
+    EXPECT_EQ(manager.GetTextColor(), RGB(0xF1, 0xF1, 0xF1));
+    EXPECT_EQ(manager.GetHighlightColor(), RGB(0x00, 0x7A, 0xCC));
+    EXPECT_EQ(manager.GetHighlightTextColor(), RGB(0xFF, 0xFF, 0xFF));
+    EXPECT_EQ(manager.GetAutoHideButtonTextColor(TRUE), RGB(0xFF, 0xFF, 0xFF));
+    EXPECT_EQ(manager.GetAutoHideButtonTextColor(FALSE), RGB(0xF1, 0xF1, 0xF1));
+}
+
+TEST(DarkVisualManager, TabsAreFilledInsideABorderAndNothingOutside)
+{
+    struct Case {
+        BOOL active;
+        COLORREF fill;
+    };
+    const Case cases[] = {{TRUE, RGB(0x00, 0x7A, 0xCC)}, {FALSE, RGB(0x2D, 0x2D, 0x30)}};
+    for (const Case& c : cases) {
+        Canvas canvas(80, 40, kClear);
+        ZDarkVisualManager manager;
+        manager.OnDrawTab(canvas.dc(), CRect(10, 10, 70, 30), 0, c.active, nullptr);
+        EXPECT_EQ(canvas.At(40, 20), c.fill) << c.active;
+        EXPECT_EQ(canvas.At(11, 11), c.fill) << c.active;
+        for (const POINT border : {POINT{10, 10}, POINT{69, 29}, POINT{40, 10}, POINT{10, 20}})
+            EXPECT_EQ(canvas.At(border.x, border.y), RGB(0x3F, 0x3F, 0x46)) << border.x << "," << border.y;
+        for (const POINT outside : {POINT{9, 9}, POINT{70, 20}, POINT{40, 30}})
+            EXPECT_EQ(canvas.At(outside.x, outside.y), kClear) << outside.x << "," << outside.y;
+    }
+}
+
+TEST(DarkVisualManager, CaptionButtonsShowTheirGlyphOnTheirBackground)
+{
+    using VM = CBCGPVisualManager;
+    struct Case {
+        VM::CaptionButton button;
+        BOOL highlighted;
+        COLORREF background, glyph;
+        POINT glyphPoint;  // in an 18 x 18 button at the origin: glyph square 6 x 6 at 6,6
+    };
+    const Case cases[] = {
+        {VM::CaptionClose, FALSE, RGB(0x2D, 0x2D, 0x30), RGB(0xF1, 0xF1, 0xF1), {6, 6}},
+        {VM::CaptionClose, TRUE, RGB(0x00, 0x7A, 0xCC), RGB(0xFF, 0xFF, 0xFF), {11, 6}},
+        {VM::CaptionPin, FALSE, RGB(0x2D, 0x2D, 0x30), RGB(0xF1, 0xF1, 0xF1), {6, 9}},
+        {VM::CaptionMenu, TRUE, RGB(0x00, 0x7A, 0xCC), RGB(0xFF, 0xFF, 0xFF), {10, 10}},
+    };
+    for (const Case& c : cases) {
+        Canvas canvas(18, 18, kClear);
+        ZDarkVisualManager manager;
+        manager.OnDrawCaptionButton(canvas.dc(), CRect(0, 0, 18, 18), c.button, TRUE, c.highlighted, FALSE);
+        EXPECT_EQ(canvas.At(1, 1), c.background) << c.button;
+        EXPECT_EQ(canvas.At(c.glyphPoint.x, c.glyphPoint.y), c.glyph) << c.button;
+    }
+}
+
+TEST(VisualManager, ActiveTabAndHighlightedAutoHideButtonStandOut)
+{
+    Canvas canvas(100, 20, kClear);
+    ZVisualManager manager;
+    manager.OnDrawTab(canvas.dc(), CRect(0, 0, 50, 20), 0, TRUE, nullptr);
+    manager.OnDrawTab(canvas.dc(), CRect(50, 0, 100, 20), 1, FALSE, nullptr);
+    EXPECT_NE(canvas.At(25, 10), canvas.At(75, 10));
+    EXPECT_EQ(canvas.At(25, 10), manager.GetHighlightColor());
+    EXPECT_EQ(canvas.At(75, 10), manager.GetFaceColor());
+
+    Canvas button(40, 20, kClear);
+    manager.OnFillAutoHideButtonBackground(button.dc(), CRect(0, 0, 20, 20), TRUE);
+    manager.OnFillAutoHideButtonBackground(button.dc(), CRect(20, 0, 40, 20), FALSE);
+    EXPECT_EQ(button.At(10, 10), manager.GetHighlightColor());
+    EXPECT_EQ(button.At(30, 10), manager.GetFaceColor());
+    EXPECT_EQ(button.At(0, 0), manager.GetBorderColor());
+}
+
+}  // namespace
