@@ -27,6 +27,7 @@ void ShowMigrator();
 void ShowCertificate();
 void ShowLists();
 void ShowOptions();
+void ShowTaskbar();
 
 namespace {
 
@@ -57,6 +58,7 @@ enum Command : UINT {
     kCertificate,
     kLists,
     kOptions,
+    kTaskbar,
 };
 
 bool g_tourAlt = false;
@@ -135,6 +137,7 @@ public:
         ::AppendMenuW(sections, MF_STRING, kCertificate, L"&Self-signed certificate");
         ::AppendMenuW(sections, MF_STRING, kLists, L"&Lists");
         ::AppendMenuW(sections, MF_STRING, kOptions, L"&Options dialog");
+        ::AppendMenuW(sections, MF_STRING, kTaskbar, L"&Taskbar tabs and about box");
         ::AppendMenuW(menu, MF_POPUP, reinterpret_cast<UINT_PTR>(edit), L"&Edit");
         ::AppendMenuW(menu, MF_POPUP, reinterpret_cast<UINT_PTR>(sections), L"&Sections");
         if (!CreateEx(0, nullptr, L"Tessaro demo: log", WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN, 40, 40, 900, 600,
@@ -255,6 +258,7 @@ protected:
         case kCertificate: ShowCertificate(); return TRUE;
         case kLists: ShowLists(); return TRUE;
         case kOptions: ShowOptions(); return TRUE;
+        case kTaskbar: ShowTaskbar(); return TRUE;
         default: return CFrameWnd::OnCommand(wParam, lParam);
         }
     }

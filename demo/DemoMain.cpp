@@ -36,6 +36,8 @@ void ShowLists();
 void ShowOptions();
 // demo/DemoShell.cpp
 void ShowShell();
+// demo/DemoTaskbar.cpp
+void ShowTaskbar();
 
 namespace {
 
@@ -75,5 +77,6 @@ int wmain(int argc, wchar_t** argv)
     ShowLists();
     ShowOptions();
     ShowShell();
+    ShowTaskbar();
     return interactive ? RunLogWindow() : RunLogWindowTour();
 }

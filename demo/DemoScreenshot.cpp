@@ -154,3 +154,16 @@ std::wstring SaveScreenAreaScreenshot(const RECT& area, const wchar_t* name)
     ::ReleaseDC(nullptr, screen);
     return path;
 }
+
+std::wstring SaveBitmapScreenshot(HBITMAP bitmap, const wchar_t* name)
+{
+    BITMAP info = {};
+    if (!::GetObjectW(bitmap, sizeof(info), &info))
+        return {};
+    HDC memory = ::CreateCompatibleDC(nullptr);
+    HGDIOBJ old = ::SelectObject(memory, bitmap);
+    const std::wstring path = SaveArea(memory, 0, 0, info.bmWidth, info.bmHeight, name);
+    ::SelectObject(memory, old);
+    ::DeleteDC(memory);
+    return path;
+}

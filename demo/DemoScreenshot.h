@@ -13,3 +13,6 @@ std::wstring SaveScreenshot(HWND window, const wchar_t* name);
 // What the screen shows in area (screen coordinates): for windows that
 // overlap, such as a list that drops down over its form.
 std::wstring SaveScreenAreaScreenshot(const RECT& area, const wchar_t* name);
+
+// A bitmap that is not on the screen, such as a thumbnail made for the taskbar.
+std::wstring SaveBitmapScreenshot(HBITMAP bitmap, const wchar_t* name);
