@@ -91,20 +91,14 @@ std::wstring FolderFromEnvironment(const wchar_t* variable)
 
 bool KeyMatchesCertificate(const CERT_CONTEXT* certificate)
 {
-    DWORD size = 0;
-    if (!::CertGetCertificateContextProperty(certificate, CERT_KEY_PROV_INFO_PROP_ID, nullptr, &size))
-        return false;
-    auto infoBytes = std::make_unique<BYTE[]>(size);
-    if (!::CertGetCertificateContextProperty(certificate, CERT_KEY_PROV_INFO_PROP_ID, infoBytes.get(), &size))
-        return false;
-    const auto* info = reinterpret_cast<const CRYPT_KEY_PROV_INFO*>(infoBytes.get());
     HCRYPTPROV provider = 0;
-    if (!::CryptAcquireContextW(&provider, info->pwszContainerName, info->pwszProvName, info->dwProvType, 0))
+    DWORD recordedKind = 0;
+    if (!AcquireCertificateKeyProvider(certificate, provider, recordedKind))
         return false;
-    // Wine records key specification 3 for an imported key, which it keeps at
-    // AT_KEYEXCHANGE; any key of the container that matches will do.
+    // Wine records key kind 3 for an imported key, which it keeps as the
+    // exchange key; any key of the container that matches will do.
     bool matches = false;
-    for (const DWORD keySpec : {info->dwKeySpec, DWORD{AT_KEYEXCHANGE}, DWORD{AT_SIGNATURE}}) {
+    for (const DWORD keySpec : {recordedKind, DWORD{AT_KEYEXCHANGE}, DWORD{AT_SIGNATURE}}) {
         DWORD keySize = 0;
         if (matches || !::CryptExportPublicKeyInfo(provider, keySpec, X509_ASN_ENCODING, nullptr, &keySize))
             continue;

@@ -23,20 +23,14 @@ Der::Bytes IntegerFromBlob(const BYTE*& at, size_t length)
 // modulus, p, q, dP, dQ, qInv and d, little-endian.
 bool RsaPrivateKey(const CERT_CONTEXT* certificate, Der::Bytes& der)
 {
-    DWORD size = 0;
-    if (!::CertGetCertificateContextProperty(certificate, CERT_KEY_PROV_INFO_PROP_ID, nullptr, &size))
-        return false;
-    auto infoBytes = std::make_unique<BYTE[]>(size);
-    if (!::CertGetCertificateContextProperty(certificate, CERT_KEY_PROV_INFO_PROP_ID, infoBytes.get(), &size))
-        return false;
-    const auto* info = reinterpret_cast<const CRYPT_KEY_PROV_INFO*>(infoBytes.get());
     HCRYPTPROV provider = 0;
-    if (!::CryptAcquireContextW(&provider, info->pwszContainerName, info->pwszProvName, info->dwProvType, 0))
+    DWORD keySpec = 0;
+    if (!AcquireCertificateKeyProvider(certificate, provider, keySpec))
         return false;
     HCRYPTKEY key = 0;
     Der::Bytes blob;
     DWORD blobSize = 0;
-    bool exported = ::CryptGetUserKey(provider, info->dwKeySpec, &key) &&
+    bool exported = ::CryptGetUserKey(provider, keySpec, &key) &&
                     ::CryptExportKey(key, 0, PRIVATEKEYBLOB, 0, nullptr, &blobSize);
     if (exported) {
         blob.resize(blobSize);
@@ -71,6 +65,20 @@ Der::Bytes DataWithBag(const char* bagType, const Der::Bytes& value, const Der::
 }
 
 }  // namespace
+
+bool AcquireCertificateKeyProvider(const CERT_CONTEXT* certificate, HCRYPTPROV& provider, DWORD& keySpec)
+{
+    DWORD size = 0;
+    if (!::CertGetCertificateContextProperty(certificate, CERT_KEY_PROV_INFO_PROP_ID, nullptr, &size))
+        return false;
+    auto infoBytes = std::make_unique<BYTE[]>(size);
+    if (!::CertGetCertificateContextProperty(certificate, CERT_KEY_PROV_INFO_PROP_ID, infoBytes.get(), &size))
+        return false;
+    const auto* info = reinterpret_cast<const CRYPT_KEY_PROV_INFO*>(infoBytes.get());
+    keySpec = info->dwKeySpec;
+    return ::CryptAcquireContextW(&provider, info->pwszContainerName, info->pwszProvName, info->dwProvType, 0) !=
+           FALSE;
+}
 
 BOOL WINAPI ExportPfxForTests(HCERTSTORE store, CRYPT_DATA_BLOB* pfx, LPCWSTR password, void*, DWORD flags)
 {

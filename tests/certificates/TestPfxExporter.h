@@ -14,4 +14,9 @@ namespace CertificateTests {
 BOOL WINAPI ExportPfxForTests(HCERTSTORE store, CRYPT_DATA_BLOB* pfx, LPCWSTR password, void* reserved,
                               DWORD flags);
 
+// Opens the key container the certificate's key-provider property names and
+// gives the key kind recorded there; false when there is none. The caller
+// releases the provider.
+bool AcquireCertificateKeyProvider(const CERT_CONTEXT* certificate, HCRYPTPROV& provider, DWORD& keySpec);
+
 }  // namespace CertificateTests
