@@ -9,6 +9,7 @@
 #include "controls/ZAboutDialog.h"
 #include "controls/ZVersionHistory.h"
 #include "resources/TessaroAboutResource.h"
+#include "tests/controls/ControlsTestSupport.h"
 #include "tests/support/ScratchFolder.h"
 #include "tests/support/TextEncodings.h"
 
@@ -16,20 +17,9 @@
 
 namespace {
 
+using ControlsTest::TextOf;
 using TestSupport::Utf16BytesOf;
 using TestSupport::Utf8Of;
-
-std::wstring Text(const ZUnicodeString& text)
-{
-    return std::wstring(text.c_str(), text.length());
-}
-
-std::wstring WindowText(HWND window)
-{
-    wchar_t text[4096] = {};
-    ::GetWindowTextW(window, text, 4096);
-    return text;
-}
 
 // Lines with every kind of line end, a blank line, and text beyond ASCII.
 const std::wstring kHistory = L"Version 8.7\r\n- caf\u00e9 \u0153uvre \u20ac\n\rVersion 8.6\r- first";
@@ -38,11 +28,7 @@ const std::wstring kJoined = L"Version 8.7\r\n- caf\u00e9 \u0153uvre \u20ac\r\n\
 TEST(VersionHistory, ReadsEveryEncoding)
 {
     const std::wstring ascii = L"Version 1\r\n\r\n- fixed\n";
-    struct Case {
-        const char* name;
-        std::string bytes;
-        std::wstring expected;
-    };
+    struct Case { const char* name; std::string bytes; std::wstring expected; };
     const Case cases[] = {
         {"ANSI without mark", Utf8Of(ascii), L"Version 1\r\n\r\n- fixed"},
         {"UTF-8", "\xEF\xBB\xBF" + Utf8Of(kHistory), kJoined},
@@ -62,7 +48,7 @@ TEST(VersionHistory, ReadsEveryEncoding)
         ZUnicodeString text(L"stale");
         ZReportMessageParams report;
         EXPECT_TRUE(ZLoadVersionHistory(path.c_str(), text, report));
-        EXPECT_EQ(Text(text), c.expected);
+        EXPECT_EQ(text.str(), c.expected);
         EXPECT_EQ(report.GetMessageId(), 0u);
     }
 }
@@ -73,28 +59,19 @@ TEST(VersionHistory, FailuresReport0xE1330060)
     const std::wstring missing = folder.File(L"missing.txt");
     const std::wstring broken = folder.File(L"broken.txt");
     ASSERT_TRUE(ScratchFolder::WriteBytes(broken, "\xEF\xBB\xBFgood line\r\nbad \xC3\x28 here\r\nnever read"));
-    struct Case {
-        const wchar_t* path;
-        const wchar_t* name;
-    };
-    const Case cases[] = {
-        {missing.c_str(), L"missing file"},
-        {folder.Path().c_str(), L"a folder"},
-        {broken.c_str(), L"illegal UTF-8"},
-        {L"", L"empty path"},
-    };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.name);
+    // missing file, a folder, illegal UTF-8, empty path
+    for (const std::wstring& path : {missing, folder.Path(), broken, std::wstring()}) {
+        SCOPED_TRACE(testing::PrintToString(path));
         ZUnicodeString text(L"stale");
         ZReportMessageParams report;
-        EXPECT_FALSE(ZLoadVersionHistory(c.path, text, report));
+        EXPECT_FALSE(ZLoadVersionHistory(path.c_str(), text, report));
         EXPECT_TRUE(text.empty());
         EXPECT_EQ(report.GetMessageId(), MSG_HISTORY_LOAD_FAILED);
         ASSERT_EQ(report.GetInserts().GetCount(), 2u);
-        EXPECT_EQ(Text(report.GetInserts().GetAt(0)), c.path);
+        EXPECT_EQ(report.GetInserts().GetAt(0).view(), path);
         EXPECT_FALSE(report.GetInserts().GetAt(1).empty());
         // The path appears in the text, not the raw template.
-        EXPECT_NE(std::wstring(report.GetText()).find(c.path), std::wstring::npos);
+        EXPECT_NE(std::wstring(report.GetText()).find(path), std::wstring::npos);
         EXPECT_EQ(std::wstring(report.GetText()).find(L"%1"), std::wstring::npos);
     }
 }
@@ -125,19 +102,19 @@ TEST_F(AboutBox, ShowsAcknowledgementsThenHistoryByTab)
     ASSERT_TRUE(ScratchFolder::WriteBytes(path, "\xFE\xFF" + Utf16BytesOf(kHistory, true)));
     ZAboutDialog dialog(L"Demo Client", L"Version 8.7.0", path.c_str());
     ASSERT_TRUE(dialog.Create());
-    EXPECT_EQ(WindowText(dialog.m_hWnd), L"About Demo Client");
-    EXPECT_EQ(WindowText(::GetDlgItem(dialog.m_hWnd, IDC_ABOUT_PRODUCT)), L"Demo Client\r\nVersion 8.7.0");
+    EXPECT_EQ(TextOf(dialog.m_hWnd), L"About Demo Client");
+    EXPECT_EQ(TextOf(::GetDlgItem(dialog.m_hWnd, IDC_ABOUT_PRODUCT)), L"Demo Client\r\nVersion 8.7.0");
     EXPECT_EQ(::SendDlgItemMessageW(dialog.m_hWnd, IDC_ABOUT_PAGES, TCM_GETITEMCOUNT, 0, 0), 2);
     HWND text = ::GetDlgItem(dialog.m_hWnd, IDC_ABOUT_TEXT);
     EXPECT_EQ(dialog.GetPage(), ZAboutDialog::AcknowledgementsPage);
-    const std::wstring acknowledgements = WindowText(text);
+    const std::wstring acknowledgements = TextOf(text);
     EXPECT_NE(acknowledgements.find(L"third parties"), std::wstring::npos);
     EXPECT_NE(acknowledgements.find(L"license files"), std::wstring::npos);
     ChooseTab(dialog, 1);
     EXPECT_EQ(dialog.GetPage(), ZAboutDialog::HistoryPage);
-    EXPECT_EQ(WindowText(text), kJoined);
+    EXPECT_EQ(TextOf(text), kJoined);
     ChooseTab(dialog, 0);
-    EXPECT_EQ(WindowText(text), acknowledgements);
+    EXPECT_EQ(TextOf(text), acknowledgements);
     dialog.DestroyWindow();
 }
 
@@ -150,7 +127,7 @@ TEST_F(AboutBox, MissingHistoryShowsTheFailureOnItsPage)
     EXPECT_EQ(report.GetMessageId(), MSG_HISTORY_LOAD_FAILED);
     ASSERT_TRUE(dialog.Create());
     dialog.ShowPage(ZAboutDialog::HistoryPage);
-    const std::wstring shown = WindowText(::GetDlgItem(dialog.m_hWnd, IDC_ABOUT_TEXT));
+    const std::wstring shown = TextOf(::GetDlgItem(dialog.m_hWnd, IDC_ABOUT_TEXT));
     EXPECT_EQ(shown.rfind(L"Failed to load history file:\r\n" + path, 0), 0u) << shown;
     dialog.DestroyWindow();
 }
@@ -162,7 +139,7 @@ TEST_F(AboutBox, WithoutHistoryHasOnePage)
     EXPECT_EQ(::SendDlgItemMessageW(dialog.m_hWnd, IDC_ABOUT_PAGES, TCM_GETITEMCOUNT, 0, 0), 1);
     dialog.ShowPage(ZAboutDialog::HistoryPage);
     EXPECT_EQ(dialog.GetPage(), ZAboutDialog::AcknowledgementsPage);
-    EXPECT_EQ(WindowText(::GetDlgItem(dialog.m_hWnd, IDC_ABOUT_PRODUCT)), L"Demo Client");
+    EXPECT_EQ(TextOf(::GetDlgItem(dialog.m_hWnd, IDC_ABOUT_PRODUCT)), L"Demo Client");
     dialog.DestroyWindow();
 }
 

@@ -3,6 +3,7 @@
 
 #include "controls/ZBitmap.h"
 #include "controls/ZSubMenu.h"
+#include "tests/controls/ControlsTestSupport.h"
 #include "tests/support/Mutations.h"
 #include "tests/support/PngWriter.h"
 #include "tests/support/ScratchFolder.h"
@@ -12,27 +13,9 @@
 
 namespace {
 
+using ControlsTest::PixelsOf;
 using TestSupport::PngPixel;
 using TestSupport::PngWriter;
-
-// The pixels of a 32-bit bitmap, top row first, read back through GetDIBits.
-std::vector<uint32_t> PixelsOf(HBITMAP bitmap)
-{
-    const SIZE size = ZGetBitmapSize(bitmap);
-    BITMAPINFO info = {};
-    info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
-    info.bmiHeader.biWidth = size.cx;
-    info.bmiHeader.biHeight = -size.cy;
-    info.bmiHeader.biPlanes = 1;
-    info.bmiHeader.biBitCount = 32;
-    info.bmiHeader.biCompression = BI_RGB;
-    std::vector<uint32_t> pixels(static_cast<size_t>(size.cx) * size.cy);
-    HDC screen = ::GetDC(nullptr);
-    const int rows = ::GetDIBits(screen, bitmap, 0, size.cy, pixels.data(), &info, DIB_RGB_COLORS);
-    ::ReleaseDC(nullptr, screen);
-    EXPECT_EQ(rows, size.cy);
-    return pixels;
-}
 
 bool Near(uint32_t actual, uint32_t expected)
 {
@@ -48,10 +31,7 @@ const std::vector<PngPixel> kSixPixels = {{255, 0, 0, 255},   {0, 255, 0, 255}, 
 
 TEST(PngLoading, ReadsPixelsWithAndWithoutAlpha)
 {
-    struct Case {
-        bool alpha;
-        std::vector<uint32_t> expected;  // 0xAARRGGBB, premultiplied
-    };
+    struct Case { bool alpha; std::vector<uint32_t> expected; };  // 0xAARRGGBB, premultiplied
     const Case cases[] = {
         {false, {0xFFFF0000, 0xFF00FF00, 0xFF0000FF, 0xFFFFFFFF, 0xFF0A141E, 0xFFC86432}},
         {true, {0xFFFF0000, 0xFF00FF00, 0xFF0000FF, 0x00000000, 0x80050A0F, 0xFFC86432}},
@@ -67,6 +47,7 @@ TEST(PngLoading, ReadsPixelsWithAndWithoutAlpha)
         EXPECT_EQ(size.cx, 3);
         EXPECT_EQ(size.cy, 2);
         const std::vector<uint32_t> pixels = PixelsOf(bitmap.get());
+        ASSERT_EQ(pixels.size(), c.expected.size());
         for (size_t i = 0; i < c.expected.size(); ++i)
             EXPECT_TRUE(Near(pixels[i], c.expected[i])) << i << ": " << std::hex << pixels[i];
     }
@@ -91,10 +72,10 @@ TEST(PngLoading, RefusesWhatIsNotAWholePng)
     const std::wstring path = folder.File(L"x.png");
     EXPECT_FALSE(ZLoadPngFromFile(path.c_str())) << "missing file";
     EXPECT_FALSE(ZLoadPngFromFile(nullptr));
-    ASSERT_TRUE(ScratchFolder::WriteBytes(path, "GIF89a not a png at all"));
-    EXPECT_FALSE(ZLoadPngFromFile(path.c_str()));
-    ASSERT_TRUE(ScratchFolder::WriteBytes(path, ""));
-    EXPECT_FALSE(ZLoadPngFromFile(path.c_str()));
+    for (const char* bytes : {"GIF89a not a png at all", ""}) {
+        ASSERT_TRUE(ScratchFolder::WriteBytes(path, bytes));
+        EXPECT_FALSE(ZLoadPngFromFile(path.c_str())) << bytes;
+    }
 }
 
 TEST(PngLoading, TruncationsFailCleanly)
@@ -138,6 +119,7 @@ TEST(BitmapScaling, ScalesToTheRequestedSize)
         EXPECT_EQ(actual.cx, size.cx);
         EXPECT_EQ(actual.cy, size.cy);
         const std::vector<uint32_t> pixels = PixelsOf(scaled.get());
+        ASSERT_FALSE(pixels.empty());
         EXPECT_TRUE(Near(pixels[pixels.size() / 2] & 0xFFFFFF, 0x336699)) << std::hex << pixels[pixels.size() / 2];
     }
     EXPECT_FALSE(ZScaleBitmap(source.get(), 0, 5));
@@ -146,18 +128,11 @@ TEST(BitmapScaling, ScalesToTheRequestedSize)
 
 TEST(BitmapScaling, FitsKeepingProportions)
 {
-    struct Case {
-        SIZE source, bounds;
-        bool grow;
-        SIZE expected;
-    };
+    struct Case { SIZE source, bounds; bool grow; SIZE expected; };
     const Case cases[] = {
-        {{400, 400}, {200, 100}, false, {100, 100}},
-        {{400, 400}, {800, 900}, false, {400, 400}},
-        {{400, 400}, {800, 900}, true, {800, 800}},
-        {{300, 100}, {100, 100}, false, {100, 33}},
-        {{1000, 1}, {10, 10}, false, {10, 1}},
-        {{0, 10}, {10, 10}, false, {0, 0}},
+        {{400, 400}, {200, 100}, false, {100, 100}}, {{400, 400}, {800, 900}, false, {400, 400}},
+        {{400, 400}, {800, 900}, true, {800, 800}},  {{300, 100}, {100, 100}, false, {100, 33}},
+        {{1000, 1}, {10, 10}, false, {10, 1}},       {{0, 10}, {10, 10}, false, {0, 0}},
         {{10, 10}, {0, 10}, false, {0, 0}},
     };
     for (const Case& c : cases) {
@@ -181,17 +156,13 @@ TEST(SubMenu, FindsByShownText)
     ::AppendMenuW(bar, MF_POPUP, reinterpret_cast<UINT_PTR>(file), L"&File");
     ::AppendMenuW(bar, MF_STRING, 2, L"Tools");  // a command, not a popup
     ::AppendMenuW(bar, MF_POPUP, reinterpret_cast<UINT_PTR>(tools), L"&Tools");
-    struct Case {
-        const wchar_t* text;
-        HMENU expected;
-    };
-    const Case cases[] = {
+    const std::pair<const wchar_t*, HMENU> cases[] = {
         {L"File", file},          {L"&File", file},     {L"file", file},     {L"Recent Files", recent},
         {L"Tools", tools},        {L"Save && Load", plain}, {L"Open", nullptr},
         {L"one.txt", nullptr},    {L"", nullptr},       {L"Fil", nullptr},
     };
-    for (const Case& c : cases)
-        EXPECT_EQ(ZFindSubMenu(bar, c.text), c.expected) << c.text;
+    for (const auto& [text, expected] : cases)
+        EXPECT_EQ(ZFindSubMenu(bar, text), expected) << text;
     EXPECT_EQ(ZFindSubMenu(bar, nullptr), nullptr);
     EXPECT_EQ(ZFindSubMenu(nullptr, L"File"), nullptr);
     ::DestroyMenu(bar);

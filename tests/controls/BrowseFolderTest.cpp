@@ -1,6 +1,5 @@
-// The folder browse button's flow on a real edit. The shell's browser is
-// replaced by a stand-in that answers like the user would (cancel, a folder,
-// a place that is not a file-system folder) and records where it was opened.
+// The folder browse button's flow on a real edit. The shell's browser is replaced by a stand-in that
+// answers like the user would (cancel, a folder, a non-file-system place) and records where it opened.
 #include <gtest/gtest.h>
 
 #include <afxwin.h>

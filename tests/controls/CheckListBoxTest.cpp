@@ -1,6 +1,5 @@
-// The check grid: the scroll arithmetic on its own, then the control under a
-// real display, taking the place of a placeholder and clicked by posted
-// WM_LBUTTONUP messages at the centres of computed cells.
+// The check grid: the scroll arithmetic on its own, then the control under a real display, taking the
+// place of a placeholder and clicked by posted mouse messages at the centres of computed cells.
 #include <gtest/gtest.h>
 
 #include <optional>
@@ -25,29 +24,19 @@ void CountChange() { ++g_changes; }
 TEST(CheckListScroll, EachCodeMovesTheTopRowWithinTheList)
 {
     using Tessaro::CheckListScroll::TopAfter;
-    struct Case {
-        UINT code;
-        int thumb, top, visible, rows;
-        std::optional<int> expected;
-    };
+    struct Case { UINT code; int thumb, top, visible, rows; std::optional<int> expected; };
+    const auto none = std::nullopt;
     const Case cases[] = {
-        {SB_LINEUP, 0, 0, 10, 100, std::nullopt},
-        {SB_LINEUP, 0, 5, 10, 100, 4},
-        {SB_LINEDOWN, 0, 5, 10, 100, 6},
-        {SB_LINEDOWN, 0, 90, 10, 100, std::nullopt},
-        {SB_PAGEUP, 0, 0, 10, 100, std::nullopt},
-        {SB_PAGEUP, 0, 20, 10, 100, 11},
-        {SB_PAGEUP, 0, 5, 10, 100, 0},
-        {SB_PAGEDOWN, 0, 20, 10, 100, 29},
+        {SB_LINEUP, 0, 0, 10, 100, none},     {SB_LINEUP, 0, 5, 10, 100, 4},
+        {SB_LINEDOWN, 0, 5, 10, 100, 6},      {SB_LINEDOWN, 0, 90, 10, 100, none},
+        {SB_PAGEUP, 0, 0, 10, 100, none},     {SB_PAGEUP, 0, 20, 10, 100, 11},
+        {SB_PAGEUP, 0, 5, 10, 100, 0},        {SB_PAGEDOWN, 0, 20, 10, 100, 29},
         {SB_PAGEDOWN, 0, 85, 10, 100, 90},  // a full last page, not rows 94 to 99 and blanks
-        {SB_PAGEDOWN, 0, 90, 10, 100, std::nullopt},
-        {SB_THUMBTRACK, 42, 5, 10, 100, 42},
-        {SB_THUMBPOSITION, 7, 5, 10, 100, 7},
-        {SB_TOP, 0, 50, 10, 100, 0},
-        {SB_BOTTOM, 0, 50, 10, 100, 90},
-        {SB_BOTTOM, 0, 0, 10, 4, 0},         // fewer rows than fit: no negative top row
-        {SB_PAGEDOWN, 0, 0, 0, 3, 0},        // nothing fits
-        {SB_ENDSCROLL, 0, 50, 10, 100, std::nullopt},
+        {SB_PAGEDOWN, 0, 90, 10, 100, none},  {SB_THUMBTRACK, 42, 5, 10, 100, 42},
+        {SB_THUMBPOSITION, 7, 5, 10, 100, 7}, {SB_TOP, 0, 50, 10, 100, 0},
+        {SB_BOTTOM, 0, 50, 10, 100, 90},      {SB_ENDSCROLL, 0, 50, 10, 100, none},
+        {SB_BOTTOM, 0, 0, 10, 4, 0},          // fewer rows than fit: no negative top row
+        {SB_PAGEDOWN, 0, 0, 0, 3, 0},         // nothing fits
     };
     for (const Case& c : cases)
         EXPECT_EQ(TopAfter(c.code, c.thumb, c.top, c.visible, c.rows), c.expected)
@@ -107,6 +96,8 @@ protected:
 
 TEST_F(CheckListTest, TheListTakesThePlaceholdersPlaceAndWholeRows)
 {
+    EXPECT_FALSE(list.Create(WS_VISIBLE, &host, kPlaceholderId, CountChange));  // no placeholder yet
+    EXPECT_EQ(list.m_hWnd, nullptr);
     MakeList(170, 3);
     EXPECT_EQ(host.GetDlgItem(kPlaceholderId)->m_hWnd, list.m_hWnd);
     EXPECT_EQ(placeholder.m_hWnd, nullptr);  // destroyed
@@ -144,11 +135,7 @@ TEST_F(CheckListTest, AWindowTooShortForItsRowsAndFrameLosesARow)
 TEST_F(CheckListTest, ClicksToggleBoxesExclusivelyUntilRadioStyleIsOff)
 {
     MakeList(170, 3);
-    struct Step {
-        int row, column;  // column -1: a click on the row's text
-        Grid expected;
-        int changes;
-    };
+    struct Step { int row, column; Grid expected; int changes; };  // column -1: a click on the row's text
     const Step steps[] = {
         {0, 0, {{1, 0, 0}, {0, 0, 0}, {0, 0, 0}}, 1},
         {0, 2, {{0, 0, 1}, {0, 0, 0}, {0, 0, 0}}, 2},  // the row's other box clears
@@ -217,28 +204,18 @@ TEST_F(CheckListTest, TheEleventhRowBringsTheScrollBarAndClicksFollowTheScrollin
     EXPECT_EQ(low, 0);
     EXPECT_EQ(high, 1);
 
-    struct Step {
-        UINT code;
-        int top;
-    };
-    const Step steps[] = {{SB_LINEDOWN, 1}, {SB_LINEDOWN, 1}, {SB_LINEUP, 0}, {SB_PAGEDOWN, 1}, {SB_TOP, 0},
-                          {SB_BOTTOM, 1}};
-    for (const Step& step : steps) {
-        list.SendMessage(WM_VSCROLL, step.code);
-        EXPECT_EQ(list.HitTestItem(CPoint(5, 1)), step.top);
-        EXPECT_EQ(::GetScrollPos(list.m_hWnd, SB_VERT), step.top);
+    const std::pair<UINT, int> steps[] = {{SB_LINEDOWN, 1}, {SB_LINEDOWN, 1}, {SB_LINEUP, 0},
+                                          {SB_PAGEDOWN, 1}, {SB_TOP, 0},      {SB_BOTTOM, 1}};
+    for (const auto& [code, top] : steps) {
+        list.SendMessage(WM_VSCROLL, code);
+        EXPECT_EQ(list.HitTestItem(CPoint(5, 1)), top);
+        EXPECT_EQ(::GetScrollPos(list.m_hWnd, SB_VERT), top);
     }
     Click(0, 1);  // the first visible row is row 1
     EXPECT_EQ(list.GetCheckState(1, 1), 1);
     EXPECT_EQ(list.GetCheckState(0, 1), 0);
     EXPECT_EQ(list.HitTestColumn(1, CPoint(kColumnX[2] + 1, 1)), 2);
     EXPECT_EQ(list.HitTestColumn(1, CPoint(kColumnX[2] + 14, 1)), -1);  // just right of the box
-}
-
-TEST_F(CheckListTest, WithoutThePlaceholderNothingIsMade)
-{
-    EXPECT_FALSE(list.Create(WS_VISIBLE, &host, 999, CountChange));
-    EXPECT_EQ(list.m_hWnd, nullptr);
 }
 
 }  // namespace

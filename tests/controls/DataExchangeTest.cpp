@@ -1,12 +1,11 @@
-// The data-exchange helpers on a real modeless dialog, and path shortening in a
-// real window's font. A refused value must show the right text, keep the
-// variable as it was and hand the focus back to its field with the text
-// selected. Prompts are written out in English (the suite's user language);
-// fonts are compared only by relations (wider, fits), never by pixel sizes.
+// The data-exchange helpers on a real modeless dialog, and path shortening in a real window's font.
+// A refused value shows the right text (in English, the suite's user language), keeps the variable as it
+// was and refocuses its field with the text selected. Fonts are compared by relations, never pixel sizes.
 #include <gtest/gtest.h>
 
 #include "controls/AbbreviatePathname.h"
 #include "controls/ZDataExchange.h"
+#include "tests/controls/ControlsTestSupport.h"
 #include "tests/platform/DialogTemplate.h"
 #include "tests/support/MessageBoxWatcher.h"
 #include "tests/support/ScratchFolder.h"
@@ -17,6 +16,7 @@
 
 namespace {
 
+using ControlsTest::TextOf;
 using TestSupport::DialogTemplate;
 
 constexpr int kEdit = 100;
@@ -26,13 +26,6 @@ constexpr int kCombo = 103;
 
 constexpr wchar_t kPortRange[] = L"Please enter an integer between 1 and 65535.";
 constexpr wchar_t kPositiveInteger[] = L"Please enter a positive integer.";
-
-std::wstring TextOf(HWND window)
-{
-    wchar_t buffer[512] = {};
-    ::GetWindowTextW(window, buffer, 512);
-    return buffer;
-}
 
 // A box's text as the user reads it, without the line break a table text ends with.
 std::wstring Shown(std::wstring text)
@@ -93,127 +86,88 @@ protected:
         return {accepted, watcher.Boxes()};
     }
 
-    // After a refusal: the field has the focus and all its text is selected.
-    void ExpectRefocused(int id)
+    // Accepted without a word (no prompt), or refused with this prompt and, when refocus is asked, the
+    // edit given the focus back with all its text selected.
+    void ExpectOutcome(const Outcome& outcome, const wchar_t* prompt, bool refocus = true)
     {
-        EXPECT_EQ(::GetFocus(), Item(id));
+        EXPECT_EQ(outcome.accepted, prompt == nullptr);
+        if (!prompt) {
+            EXPECT_TRUE(outcome.boxes.empty());
+            return;
+        }
+        ASSERT_EQ(outcome.boxes.size(), 1u);
+        EXPECT_EQ(Shown(outcome.boxes[0].text), prompt);
+        if (!refocus)
+            return;
+        EXPECT_EQ(::GetFocus(), Item(kEdit));
         DWORD start = 1, end = 0;
-        ::SendMessageW(Item(id), EM_GETSEL, reinterpret_cast<WPARAM>(&start), reinterpret_cast<LPARAM>(&end));
+        ::SendMessageW(Item(kEdit), EM_GETSEL, reinterpret_cast<WPARAM>(&start), reinterpret_cast<LPARAM>(&end));
         EXPECT_EQ(start, 0u);
-        EXPECT_EQ(end, static_cast<DWORD>(::GetWindowTextLengthW(Item(id))));
+        EXPECT_EQ(end, static_cast<DWORD>(::GetWindowTextLengthW(Item(kEdit))));
     }
 
     DialogTemplate m_form{L"Exchange", 220, 100, WS_POPUP | WS_CAPTION | DS_SETFONT};
     ExchangeDialog m_dialog;
 };
 
-// --- ports and numbers --------------------------------------------------------------
-
-TEST_F(DataExchange, Ports)
+TEST_F(DataExchange, PortsAndNumbers)
 {
-    enum Helper { Port, PortFrom1024, EnabledPort, EnabledPortFrom100 };
-    struct Case {
-        Helper helper;
-        bool enabled;
-        const wchar_t* text;
-        bool accepted;
-        unsigned short port;   // afterwards; 4242 is the value before
-        const wchar_t* prompt;
-    };
+    enum Helper { Port, PortFrom1024, EnabledPort, EnabledPortFrom100, Signed, Unsigned, UnsignedLong };
+    // value: afterwards, 77 being the value before; prompt: null when accepted.
+    struct Case { Helper helper; bool enabled; const wchar_t* text; long long value; const wchar_t* prompt; };
     const Case cases[] = {
-        {Port, true, L"0", false, 4242, kPortRange},
-        {Port, true, L"1", true, 1, nullptr},
-        {Port, true, L"65535", true, 65535, nullptr},
-        {Port, true, L"65536", false, 4242, kPortRange},
-        {Port, true, L"http", false, 4242, kPositiveInteger},
-        {Port, false, L"0", false, 4242, kPortRange},   // a disabled field is still checked
-        {PortFrom1024, true, L"1023", false, 4242, L"Please enter an integer between 1024 and 65535."},
-        {PortFrom1024, true, L"1024", true, 1024, nullptr},
-        {EnabledPort, true, L"0", false, 4242, kPortRange},
-        {EnabledPort, true, L"22", true, 22, nullptr},
-        {EnabledPort, true, L"22x", false, 4242, kPositiveInteger},
-        {EnabledPort, false, L"0", true, 0, nullptr},
-        {EnabledPort, false, L"8080x", true, 8080, nullptr},
-        {EnabledPort, false, L"junk", true, 0, nullptr},
-        {EnabledPort, false, L"70000", true, 0, nullptr},  // not cut down to 4464
-        {EnabledPortFrom100, true, L"99", false, 4242, L"Please enter an integer between 100 and 65535."},
-        {EnabledPortFrom100, false, L"99", true, 99, nullptr},
+        {Port, true, L"0", 77, kPortRange},
+        {Port, true, L"1", 1, nullptr},
+        {Port, true, L"65535", 65535, nullptr},
+        {Port, true, L"65536", 77, kPortRange},
+        {Port, true, L"http", 77, kPositiveInteger},
+        {Port, false, L"0", 77, kPortRange},  // a disabled field is still checked
+        {PortFrom1024, true, L"1023", 77, L"Please enter an integer between 1024 and 65535."},
+        {PortFrom1024, true, L"1024", 1024, nullptr},
+        {EnabledPort, true, L"0", 77, kPortRange},
+        {EnabledPort, true, L"22", 22, nullptr},
+        {EnabledPort, true, L"22x", 77, kPositiveInteger},
+        {EnabledPortFrom100, true, L"99", 77, L"Please enter an integer between 100 and 65535."},
+        {Signed, true, L"-12abc", 77, L"Please enter an integer."},
+        {Signed, true, L"-12", -12, nullptr},
+        {Unsigned, true, L"12", 12, nullptr},
+        {UnsignedLong, true, L"-1", 77, kPositiveInteger},
+        {UnsignedLong, true, L"4000000000", 4000000000LL, nullptr},
+        // The "enabled" helpers read a disabled field leniently and never refuse it.
+        {EnabledPort, false, L"0", 0, nullptr},
+        {EnabledPort, false, L"8080x", 8080, nullptr},
+        {EnabledPort, false, L"junk", 0, nullptr},
+        {EnabledPort, false, L"70000", 0, nullptr},  // not cut down to 4464
+        {EnabledPortFrom100, false, L"99", 99, nullptr},
+        {Signed, false, L"-12abc", -12, nullptr},
+        {Signed, false, L"junk", 0, nullptr},
+        {Signed, false, L"3000000000", 0, nullptr},
+        {Unsigned, false, L"-12abc", 0, nullptr},
+        {Unsigned, false, L" 3000000000", 3000000000LL, nullptr},
+        {UnsignedLong, false, L"4294967295 bytes", 4294967295LL, nullptr},
+        {UnsignedLong, false, L"4294967296", 0, nullptr},
     };
     for (const Case& c : cases) {
-        SCOPED_TRACE(testing::Message() << c.helper << " " << c.enabled << " " << testing::PrintToString(std::wstring(c.text)));
-        unsigned short port = 4242;
-        m_dialog.m_exchange = [&port, &c](CDataExchange* dx) {
+        SCOPED_TRACE(testing::Message() << c.helper << (c.enabled ? " enabled " : " disabled ")
+                                        << testing::PrintToString(std::wstring(c.text)));
+        unsigned short port = 77;
+        int asSigned = 77;
+        unsigned int asUnsigned = 77;
+        unsigned long asUnsignedLong = 77;
+        m_dialog.m_exchange = [&](CDataExchange* dx) {
             switch (c.helper) {
             case Port: DDX_Port(dx, kEdit, port); break;
             case PortFrom1024: DDX_Port(dx, kEdit, port, 1024); break;
             case EnabledPort: DDX_EnabledPort(dx, kEdit, port); break;
             case EnabledPortFrom100: DDX_EnabledPort(dx, kEdit, port, 100); break;
-            }
-        };
-        const Outcome outcome = Save(c.text, c.enabled);
-        EXPECT_EQ(outcome.accepted, c.accepted);
-        EXPECT_EQ(port, c.port);
-        if (c.prompt) {
-            ASSERT_EQ(outcome.boxes.size(), 1u);
-            EXPECT_EQ(Shown(outcome.boxes[0].text), c.prompt);
-            if (c.enabled)
-                ExpectRefocused(kEdit);
-        } else {
-            EXPECT_TRUE(outcome.boxes.empty());
-        }
-    }
-}
-
-TEST_F(DataExchange, EnabledTextReadsDisabledFieldsLeniently)
-{
-    enum Kind { Signed, Unsigned, UnsignedLong };
-    struct Case {
-        Kind kind;
-        bool enabled;
-        const wchar_t* text;
-        bool accepted;
-        long long value;   // afterwards; 77 is the value before
-        const wchar_t* prompt;
-    };
-    const Case cases[] = {
-        {Signed, false, L"-12abc", true, -12, nullptr},
-        {Signed, false, L"junk", true, 0, nullptr},
-        {Signed, false, L"3000000000", true, 0, nullptr},
-        {Unsigned, false, L"-12abc", true, 0, nullptr},
-        {Unsigned, false, L" 3000000000", true, 3000000000LL, nullptr},
-        {UnsignedLong, false, L"4294967295 bytes", true, 4294967295LL, nullptr},
-        {UnsignedLong, false, L"4294967296", true, 0, nullptr},
-        {Signed, true, L"-12abc", false, 77, L"Please enter an integer."},
-        {Signed, true, L"-12", true, -12, nullptr},
-        {Unsigned, true, L"12", true, 12, nullptr},
-        {UnsignedLong, true, L"-1", false, 77, kPositiveInteger},
-        {UnsignedLong, true, L"4000000000", true, 4000000000LL, nullptr},
-    };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(testing::Message() << c.kind << " " << c.enabled << " " << testing::PrintToString(std::wstring(c.text)));
-        int asSigned = 77;
-        unsigned int asUnsigned = 77;
-        unsigned long asUnsignedLong = 77;
-        m_dialog.m_exchange = [&](CDataExchange* dx) {
-            switch (c.kind) {
             case Signed: ZDDX_EnabledText(dx, kEdit, asSigned); break;
             case Unsigned: ZDDX_EnabledText(dx, kEdit, asUnsigned); break;
             case UnsignedLong: ZDDX_EnabledText(dx, kEdit, asUnsignedLong); break;
             }
         };
-        const Outcome outcome = Save(c.text, c.enabled);
-        EXPECT_EQ(outcome.accepted, c.accepted);
-        const long long value = c.kind == Signed     ? static_cast<long long>(asSigned)
-                                : c.kind == Unsigned ? static_cast<long long>(asUnsigned)
-                                                     : static_cast<long long>(asUnsignedLong);
-        EXPECT_EQ(value, c.value);
-        if (c.prompt) {
-            ASSERT_EQ(outcome.boxes.size(), 1u);
-            EXPECT_EQ(Shown(outcome.boxes[0].text), c.prompt);
-            ExpectRefocused(kEdit);
-        } else {
-            EXPECT_TRUE(outcome.boxes.empty());
-        }
+        ExpectOutcome(Save(c.text, c.enabled), c.prompt, c.enabled);
+        const long long values[] = {port, asSigned, asUnsigned, asUnsignedLong};
+        EXPECT_EQ(values[c.helper < Signed ? 0 : c.helper - Signed + 1], c.value);
     }
 }
 
@@ -230,7 +184,8 @@ TEST_F(DataExchange, CheckStates)
     ASSERT_TRUE(m_dialog.UpdateData(TRUE));
     EXPECT_TRUE(checked);  // any state but clear
     const std::pair<int, ZTriState> cases[] = {
-        {BST_CHECKED, ZTriState::Set}, {BST_UNCHECKED, ZTriState::Clear}, {BST_INDETERMINATE, ZTriState::Indeterminate}};
+        {BST_CHECKED, ZTriState::Set}, {BST_UNCHECKED, ZTriState::Clear}, {BST_INDETERMINATE, ZTriState::Indeterminate},
+    };
     m_dialog.m_exchange = [&](CDataExchange* dx) {
         DDX_Check(dx, kCheck, state);
         DDX_Check(dx, kCheck, checked);
@@ -295,12 +250,8 @@ TEST_F(DataExchange, MaxCharsCountsTheNarrowTextConverted)
     ASSERT_TRUE(m_dialog.UpdateData(FALSE));
     EXPECT_EQ(::SendMessageW(Item(kEdit), EM_GETLIMITTEXT, 0, 0), 5);
     ::SendMessageW(Item(kEdit), EM_LIMITTEXT, 0, 0);
-    Outcome outcome = Save(L"123456");
-    EXPECT_FALSE(outcome.accepted);
-    ASSERT_EQ(outcome.boxes.size(), 1u);
-    EXPECT_EQ(Shown(outcome.boxes[0].text), L"Please enter no more than 5 characters.");
-    ExpectRefocused(kEdit);
-    EXPECT_TRUE(Save(L"12345").accepted);
+    ExpectOutcome(Save(L"123456"), L"Please enter no more than 5 characters.");
+    ExpectOutcome(Save(L"12345"), nullptr);
     EXPECT_EQ(narrow.str(), "12345");
 }
 
@@ -313,22 +264,14 @@ TEST_F(DataExchange, ReservedHostNamesAreRefused)
         DDX_Text(dx, kEdit, host);
         ZDDV_ValidateHostName(dx, kEdit, host.c_str());
     };
-    const std::pair<const wchar_t*, bool> cases[] = {
-        {L"aux", false}, {L"aux1", true}, {L"LPT9.local", false}, {L"Com1.example", false},
-        {L"CONSOLE", true}, {L"server.example", true}, {L"", true},
-    };
+    // Which names are reserved is the rule's own table (TextUtilsTest); here, what each outcome does.
+    const std::pair<const wchar_t*, bool> cases[] = {{L"aux", false}, {L"Com1.example", false}, {L"CONSOLE", true},
+                                                     {L"", true}};
     for (const auto& [name, accepted] : cases) {
         SCOPED_TRACE(testing::PrintToString(std::wstring(name)));
-        const Outcome outcome = Save(name);
-        EXPECT_EQ(outcome.accepted, accepted);
-        if (accepted) {
-            EXPECT_TRUE(outcome.boxes.empty());
-            continue;
-        }
-        ASSERT_EQ(outcome.boxes.size(), 1u);
-        EXPECT_EQ(Shown(outcome.boxes[0].text),
-                  std::wstring(name) + L" is a reserved device name on Windows and cannot be used as a hostname.");
-        ExpectRefocused(kEdit);
+        const std::wstring prompt =
+            std::wstring(name) + L" is a reserved device name on Windows and cannot be used as a hostname.";
+        ExpectOutcome(Save(name), accepted ? nullptr : prompt.c_str());
     }
 
     // Loading shows the name and checks nothing.
@@ -358,16 +301,12 @@ TEST_F(DataExchange, MissingPathsAreRefused)
     for (const auto& [typed, accepted] : cases) {
         SCOPED_TRACE(testing::PrintToString(typed));
         const Outcome outcome = Save(typed.c_str());
-        EXPECT_EQ(outcome.accepted, accepted);
-        if (accepted) {
-            EXPECT_TRUE(outcome.boxes.empty());
+        const std::wstring prompt = L"The file '" + typed + L"' was not found.";
+        ExpectOutcome(outcome, accepted ? nullptr : prompt.c_str());
+        if (accepted || outcome.boxes.empty())
             continue;
-        }
-        ASSERT_EQ(outcome.boxes.size(), 1u);
-        EXPECT_EQ(Shown(outcome.boxes[0].text), L"The file '" + typed + L"' was not found.");
         EXPECT_EQ(outcome.boxes[0].owner, m_dialog.m_hWnd);
         EXPECT_EQ(outcome.boxes[0].icon, TestSupport::SystemIconFor(MB_ICONEXCLAMATION));
-        ExpectRefocused(kEdit);
     }
 }
 

@@ -1,6 +1,5 @@
-// The dialog base and the progress dialog under a real display: modal nesting,
-// ending from other threads, the minimum size, saved placements, fitting a text,
-// and a progress dialog that only its worker can close.
+// The dialog base and the progress dialog under a real display: modal nesting, ending from other threads,
+// the minimum size, saved placements, fitting a text, and a progress dialog only its worker can close.
 #include <gtest/gtest.h>
 
 #include <afxwin.h>
@@ -40,13 +39,12 @@ public:
     }
     const WINDOWPLACEMENT* placement = nullptr;
     bool sizeOnly = false;
-    bool dynamic = true;
+    UINT layout = kLayoutDialog;  // 0: no dynamic layout at all
     std::vector<WINDOWPLACEMENT> saved;
 
     BOOL OnInitDialog() override
     {
-        const BOOL result = dynamic ? OnInitDynamicLayoutDialog(kLayoutDialog, placement, sizeOnly)
-                                    : ZDialog::OnInitDialog();
+        const BOOL result = layout ? OnInitDynamicLayoutDialog(layout, placement, sizeOnly) : ZDialog::OnInitDialog();
         PostMessage(kStep);
         return result;
     }
@@ -88,10 +86,18 @@ TEST(DialogBase, NestingStopsAtTheLimitWithoutShowingAnything)
 {
     int deepestShown = 0;
     std::vector<INT_PTR> innerResults;
+    bool progressRefused = false;
     std::function<void(ScriptedDialog&)> nest = [&](ScriptedDialog& dialog) {
         deepestShown = std::max(deepestShown, ZDialog::GetModalDepth());
         ScriptedDialog inner(kLayoutDialog, nest, &dialog);
         innerResults.push_back(inner.DoModal());
+        if (innerResults.size() == 1) {
+            // At the limit a progress dialog is refused too, and its worker's PostClose must not wait forever.
+            ZProgressDialog progress(ZUnicodeString(L"never shown"), false);
+            std::thread worker([&] { progress.PostClose(); });
+            progressRefused = progress.DoModal() == IDCANCEL;
+            worker.join();
+        }
         dialog.EndDialog(IDOK);
     };
     ScriptedDialog outer(kLayoutDialog, nest);
@@ -102,6 +108,7 @@ TEST(DialogBase, NestingStopsAtTheLimitWithoutShowingAnything)
     EXPECT_EQ(innerResults.front(), IDCANCEL);  // the 25th, refused
     for (size_t i = 1; i < innerResults.size(); ++i)
         EXPECT_EQ(innerResults[i], IDOK) << "level " << innerResults.size() - i;
+    EXPECT_TRUE(progressRefused);
     EXPECT_EQ(ZDialog::GetModalDepth(), 0);
 }
 
@@ -141,20 +148,12 @@ TEST(DialogBase, ADynamicLayoutDialogKeepsItsMinimumSize)
 
 TEST(DialogBase, WithoutALayoutResourceTheDialogCannotBeResized)
 {
-    struct NoLayout : ScriptedDialog {
-        using ScriptedDialog::ScriptedDialog;
-        BOOL OnInitDialog() override
-        {
-            const BOOL result = OnInitDynamicLayoutDialog(999, nullptr, false);
-            PostMessage(kStep);
-            return result;
-        }
-    };
     DWORD style = 0;
-    NoLayout dialog(kFixedDialog, [&](ScriptedDialog& d) {
+    ScriptedDialog dialog(kFixedDialog, [&](ScriptedDialog& d) {
         style = d.GetStyle();
         d.EndDialog(IDOK);
     });
+    dialog.layout = 999;  // no such layout resource
     ASSERT_EQ(dialog.DoModal(), IDOK);
     EXPECT_FALSE(style & WS_THICKFRAME);
     EXPECT_TRUE(style & DS_MODALFRAME);
@@ -190,21 +189,16 @@ TEST(DialogBase, PlacementIsSavedAndRestoredThroughTheProfileStore)
         ASSERT_EQ(size, sizeof restored);
     }
 
-    struct Case {
-        const char* name;
-        bool sizeOnly;
-        LONG width;  // of the normal rectangle; 0 keeps what was saved
-        bool expectRestored;
-    };
+    struct Case { const char* name; bool sizeOnly, zeroWidth, expectRestored; };
     const Case cases[] = {
-        {"whole placement", false, 0, true},
-        {"size only", true, 0, true},
-        {"size only, zero width", true, -1, false},
+        {"whole placement", false, false, true},
+        {"size only", true, false, true},
+        {"size only, zero width", true, true, false},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         WINDOWPLACEMENT placement = restored;
-        if (c.width < 0)
+        if (c.zeroWidth)
             placement.rcNormalPosition.right = placement.rcNormalPosition.left;
         SIZE shown = {}, minimum = {};
         ScriptedDialog dialog(kLayoutDialog, [&](ScriptedDialog& d) {
@@ -227,11 +221,7 @@ TEST(DialogBase, PlacementIsSavedAndRestoredThroughTheProfileStore)
 
 TEST(DialogBase, FittingATextMovesTheFollowersByTheSameAmount)
 {
-    struct Step {
-        const wchar_t* from;
-        const wchar_t* to;
-        int extraLines;
-    };
+    struct Step { const wchar_t* from; const wchar_t* to; int extraLines; };
     const Step steps[] = {
         {L"one", L"one\ntwo\nthree", 2},
         {L"one\ntwo\nthree", L"one", -2},
@@ -245,7 +235,8 @@ TEST(DialogBase, FittingATextMovesTheFollowersByTheSameAmount)
         followers.Add(IDOK);
         // A line of the control's font, measured independently of the code.
         CClientDC dc(d.GetDlgItem(kText));
-        HGDIOBJ old = ::SelectObject(dc.GetSafeHdc(), reinterpret_cast<HGDIOBJ>(d.GetDlgItem(kText)->SendMessage(WM_GETFONT)));
+        const auto font = reinterpret_cast<HGDIOBJ>(d.GetDlgItem(kText)->SendMessage(WM_GETFONT));
+        HGDIOBJ old = ::SelectObject(dc.GetSafeHdc(), font);
         TEXTMETRICW metrics = {};
         ::GetTextMetricsW(dc.GetSafeHdc(), &metrics);
         ::SelectObject(dc.GetSafeHdc(), old);
@@ -270,7 +261,7 @@ TEST(DialogBase, FittingATextMovesTheFollowersByTheSameAmount)
         ran = true;
         d.EndDialog(IDOK);
     });
-    dialog.dynamic = false;
+    dialog.layout = 0;
     ASSERT_EQ(dialog.DoModal(), IDOK);
     EXPECT_TRUE(ran);
 }
@@ -359,27 +350,6 @@ TEST(ProgressDialog, PostCloseBeforeTheDialogExistsStillClosesIt)
         std::thread late([&] { dialog->PostClose(); });
         late.join();
     }
-}
-
-TEST(ProgressDialog, PostCloseReturnsWhenTheDialogCouldNotOpen)
-{
-    // The modal limit refuses the progress dialog: its worker must not wait forever.
-    bool innerRefused = false;
-    std::function<void(ScriptedDialog&)> nest = [&](ScriptedDialog& d) {
-        if (ZDialog::GetModalDepth() < kLimit) {
-            ScriptedDialog inner(kLayoutDialog, nest, &d);
-            inner.DoModal();
-        } else {
-            ZProgressDialog progress(ZUnicodeString(L"never shown"), false);
-            std::thread worker([&] { progress.PostClose(); });
-            innerRefused = progress.DoModal() == IDCANCEL;
-            worker.join();
-        }
-        d.EndDialog(IDOK);
-    };
-    ScriptedDialog outer(kLayoutDialog, nest);
-    outer.DoModal();
-    EXPECT_TRUE(innerRefused);
 }
 
 }  // namespace

@@ -1,7 +1,6 @@
-// The line edit (placeholder, clear button, search mode, tooltips) and the
-// password edit (literal control characters, the wipe on destruction) under a
-// real display. The clear button is clicked by posting the non-client click
-// the platform sends for a press at its centre.
+// The line edit (placeholder, clear button, search mode, tooltips) and the password edit (literal control
+// characters, the wipe on destruction) under a real display. The clear button is clicked by posting the
+// non-client click the platform sends for a press at its centre.
 #include <gtest/gtest.h>
 
 #include <memory>
@@ -9,6 +8,7 @@
 
 #include "controls/ZLineEdit.h"
 #include "controls/ZPasswordEdit.h"
+#include "tests/controls/ControlsTestSupport.h"
 #include "tests/controls/ListsTestHost.h"
 #include "tests/support/FreedMemoryWatch.h"
 
@@ -16,19 +16,13 @@
 
 namespace {
 
+using ControlsTest::TextOf;
 using ListsTest::Host;
 using ListsTest::Pump;
 
 constexpr UINT kLineEditId = 200;
 constexpr UINT kOtherId = 201;
 constexpr UINT kPasswordId = 202;
-
-std::wstring TextOf(HWND window)
-{
-    wchar_t buffer[512] = {};
-    ::GetWindowTextW(window, buffer, 512);
-    return buffer;
-}
 
 class LineEditTest : public testing::Test {
 protected:
@@ -88,12 +82,7 @@ public:
 TEST_F(LineEditTest, PlaceholderComesAndGoesWithFocusAndIsGrey)
 {
     MakeEdit(false);
-    struct Step {
-        const char* what;
-        void (*act)(LineEditTest&);
-        const wchar_t* text;
-        bool placeholder;
-    };
+    struct Step { const char* what; void (*act)(LineEditTest&); const wchar_t* text; bool placeholder; };
     const Step steps[] = {
         {"made", [](LineEditTest&) {}, L"Filter", true},
         {"focused", [](LineEditTest& t) { t.edit.SetFocus(); }, L"", false},
@@ -113,23 +102,19 @@ TEST_F(LineEditTest, PlaceholderComesAndGoesWithFocusAndIsGrey)
     }
 }
 
-TEST_F(LineEditTest, ClearButtonEmptiesTextButLeavesThePlaceholder)
+TEST_F(LineEditTest, ClearingEmptiesTheTextAndShowsThePlaceholderOnlyWithoutFocus)
 {
     MakeEdit(false);
     RECT button;
     edit.GetButtonRect(button);
     ASSERT_GT(button.right - button.left, 0);
-
-    ClickButton();
+    ClickButton();  // the placeholder is no text to clear
     EXPECT_EQ(TextOf(edit.m_hWnd), L"Filter");
     edit.SetWindowText(L"abc");
     ClickButton();
     EXPECT_EQ(TextOf(edit.m_hWnd), L"");
-}
 
-TEST_F(LineEditTest, ClearShowsThePlaceholderOnlyWithoutFocus)
-{
-    MakeEdit(false);
+    other.SetFocus();
     edit.SetWindowText(L"abc");
     edit.Clear();
     EXPECT_EQ(TextOf(edit.m_hWnd), L"Filter");
@@ -156,15 +141,6 @@ TEST_F(LineEditTest, SearchModeClearsByButtonAndEscapeAndSwitchesTooltip)
     EXPECT_EQ(TextOf(edit.m_hWnd), L"");
 }
 
-TEST_F(LineEditTest, CreatableByClassName)
-{
-    CRuntimeClass* type = RUNTIME_CLASS(ZLineEdit);
-    CObject* made = type->CreateObject();
-    ASSERT_NE(made, nullptr);
-    EXPECT_TRUE(made->IsKindOf(RUNTIME_CLASS(CBCGPEdit)));
-    delete made;
-}
-
 // --- password edit -------------------------------------------------------------------
 
 class PasswordEditTest : public testing::Test {
@@ -172,6 +148,10 @@ protected:
     void SetUp() override
     {
         ASSERT_TRUE(host.Make(320, 80));
+        MakeEdit();
+    }
+    void MakeEdit()
+    {
         edit = std::make_unique<ZPasswordEdit>();
         ASSERT_TRUE(edit->Create(WS_CHILD | WS_VISIBLE | WS_BORDER | ES_AUTOHSCROLL, CRect(10, 10, 200, 34), &host,
                                  kPasswordId));
@@ -200,13 +180,7 @@ protected:
 
 TEST_F(PasswordEditTest, ControlCharactersAreTypedLiterally)
 {
-    struct Case {
-        const wchar_t* before;
-        int selStart, selEnd;
-        wchar_t ch;
-        const wchar_t* after;
-        int caret;
-    };
+    struct Case { const wchar_t* before; int selStart, selEnd; wchar_t ch; const wchar_t* after; int caret; };
     const Case cases[] = {
         {L"abcd", 1, 3, 1, L"a\001d", 2},     // Ctrl+A replaces the selection
         {L"abcd", 4, 4, 3, L"abcd\003", 5},   // Ctrl+C at the end
@@ -255,15 +229,13 @@ TEST_F(PasswordEditTest, CopiesOfTheSecretAreWipedWhenFreed)
     EXPECT_FALSE(watch.HoldsText(L"Secret"));
 }
 
-TEST_F(PasswordEditTest, DestructionOverwritesTheText)
+TEST_F(PasswordEditTest, DestructionOverwritesTheTextAndAnEmptyEditGetsThirtyTwoStars)
 {
-    edit->SetWindowText(L"s3cr3t!!");
-    EXPECT_EQ(TextLeftAtDestruction(), std::wstring(8, L'*'));
-}
-
-TEST_F(PasswordEditTest, AnEmptyEditGetsThirtyTwoStars)
-{
-    EXPECT_EQ(TextLeftAtDestruction(), std::wstring(32, L'*'));
+    for (const auto& [text, stars] : {std::pair{L"s3cr3t!!", 8}, std::pair{L"", 32}}) {
+        MakeEdit();
+        edit->SetWindowText(text);
+        EXPECT_EQ(TextLeftAtDestruction(), std::wstring(stars, L'*')) << stars;
+    }
 }
 
 }  // namespace

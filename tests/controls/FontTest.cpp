@@ -1,6 +1,5 @@
-// Fonts from stored descriptions and the font dialog. Only DejaVu fonts may be
-// installed: the cases check relations (height arithmetic, fixed pitch, which
-// path was taken), never face names the platform picked or pixel sizes.
+// Fonts from stored descriptions and the font dialog. Only DejaVu fonts may be installed: the cases check
+// relations (height arithmetic, fixed pitch, which path was taken), never faces the platform picked.
 #include <gtest/gtest.h>
 
 #include "TessaroMessages.h"
@@ -34,58 +33,35 @@ LOGFONTW LogFontOf(CFont& font)
     return logFont;
 }
 
-TEST(CreateFont, HeightIsRescaledToTheDevice)
+// GetObject gives back the description a font was made from: what the code asked the platform for.
+TEST(CreateFont, TheDescriptionIsKeptWithItsHeightRescaledToTheDevice)
 {
     CClientDC dc(nullptr);
     const int dpi = dc.GetDeviceCaps(LOGPIXELSY);
-    struct Case {
-        LONG height;
-        int32_t heightOverride;
-        LONG expected;
-    };
+    const wchar_t* courier = L"Courier New";
+    struct Case { const wchar_t* face; LONG height; int32_t heightOverride; bool keepQuality; LONG expected; };
     const Case cases[] = {
-        {-16, 0, ::MulDiv(-12, dpi, 72)},   // -16 at 96 dpi, -24 at 144
-        {16, 0, ::MulDiv(12, dpi, 72)},
-        {-15, 0, ::MulDiv(-11, dpi, 72)},   // -11.25 rounds to -11
-        {-14, 0, ::MulDiv(-11, dpi, 72)},   // -10.5 rounds away from zero
-        {14, 0, ::MulDiv(11, dpi, 72)},
-        {-16, 21, 21},                      // the override is taken as it is
+        {courier, -16, 0, true, ::MulDiv(-12, dpi, 72)},  // -16 at 96 dpi, -24 at 144
+        {courier, 16, 0, true, ::MulDiv(12, dpi, 72)},
+        {courier, -15, 0, true, ::MulDiv(-11, dpi, 72)},  // -11.25 rounds to -11
+        {courier, -14, 0, true, ::MulDiv(-11, dpi, 72)},  // -10.5 rounds away from zero
+        {courier, 14, 0, true, ::MulDiv(11, dpi, 72)},
+        {courier, -16, 21, true, 21},                     // the override is taken as it is
+        {courier, -16, 0, false, ::MulDiv(-12, dpi, 72)},  // the quality is kept only when asked
+        // The platform substitutes an unknown face; the fallback would have no face and 10 points.
+        {L"No Such Face 8A2F", -16, 0, true, ::MulDiv(-12, dpi, 72)},
     };
     for (const Case& c : cases) {
-        std::unique_ptr<CFont> font(ZCreateFont(dc, Description(L"Courier New", c.height, c.heightOverride), true));
+        SCOPED_TRACE(testing::Message() << c.height << " " << c.heightOverride << " " << c.keepQuality);
+        const ZFontData description = Description(c.face, c.height, c.heightOverride, CLEARTYPE_QUALITY);
+        std::unique_ptr<CFont> font(ZCreateFont(dc, description, c.keepQuality));
         ASSERT_NE(font->GetSafeHandle(), nullptr);
-        EXPECT_EQ(LogFontOf(*font).lfHeight, c.expected) << c.height << " " << c.heightOverride;
+        const LOGFONTW made = LogFontOf(*font);
+        EXPECT_EQ(made.lfHeight, c.expected);
+        EXPECT_EQ(made.lfQuality, c.keepQuality ? CLEARTYPE_QUALITY : NONANTIALIASED_QUALITY);
+        EXPECT_STREQ(made.lfFaceName, c.face);
+        EXPECT_EQ(made.lfPitchAndFamily, FIXED_PITCH | FF_MODERN);
     }
-}
-
-TEST(CreateFont, UnknownFaceIsSubstitutedWithoutTheFallback)
-{
-    CClientDC dc(nullptr);
-    std::unique_ptr<CFont> font(ZCreateFont(dc, Description(L"No Such Face 8A2F", -16), true));
-    ASSERT_NE(font->GetSafeHandle(), nullptr);
-    // The fallback would have an empty face and a 10-point height.
-    EXPECT_STREQ(LogFontOf(*font).lfFaceName, L"No Such Face 8A2F");
-    EXPECT_EQ(LogFontOf(*font).lfHeight, ::MulDiv(-12, dc.GetDeviceCaps(LOGPIXELSY), 72));
-}
-
-TEST(CreateFont, QualityIsKeptOnlyWhenAsked)
-{
-    CClientDC dc(nullptr);
-    for (bool keep : {true, false}) {
-        std::unique_ptr<CFont> font(ZCreateFont(dc, Description(L"Courier New", -16, 0, CLEARTYPE_QUALITY), keep));
-        EXPECT_EQ(LogFontOf(*font).lfQuality, keep ? CLEARTYPE_QUALITY : NONANTIALIASED_QUALITY) << keep;
-    }
-}
-
-TEST(CreateFont, FixedPitchRequestGivesAFixedPitchFont)
-{
-    CClientDC dc(nullptr);
-    std::unique_ptr<CFont> font(ZCreateFont(dc, Description(L"Courier New", -16), true));
-    CFont* old = dc.SelectObject(font.get());
-    TEXTMETRICW metrics = {};
-    ASSERT_TRUE(dc.GetTextMetrics(&metrics));
-    dc.SelectObject(old);
-    EXPECT_EQ(metrics.tmPitchAndFamily & TMPF_FIXED_PITCH, 0);  // the bit set means variable pitch
 }
 
 TEST(CreateFont, UnusableDeviceTellsTheUserAndGivesAnEmptyFont)
@@ -109,26 +85,41 @@ TEST(CreateFont, UnusableDeviceTellsTheUserAndGivesAnEmptyFont)
 
 // --- the font dialog ------------------------------------------------------------
 
-// Reads the face list of the font dialog when it opens, then cancels it.
-struct FaceListReader {
+// Answers every font dialog that opens, once, after reading its face list.
+struct FontDialogAnswerer {
+    static inline WPARAM answer = IDCANCEL;
+    static inline std::vector<HWND> dialogs;
     static inline std::vector<std::wstring> faces;
     static inline HHOOK hook = nullptr;
     static LRESULT CALLBACK Hook(int code, WPARAM wParam, LPARAM lParam)
     {
-        if (code == HCBT_ACTIVATE) {
-            HWND dialog = reinterpret_cast<HWND>(wParam);
-            if (HWND list = ::GetDlgItem(dialog, 0x470)) {  // the face combo box
-                const LRESULT count = ::SendMessageW(list, CB_GETCOUNT, 0, 0);
-                for (LRESULT i = 0; i < count; ++i) {
-                    wchar_t face[LF_FACESIZE + 8] = {};
-                    if (::SendMessageW(list, CB_GETLBTEXTLEN, i, 0) < LF_FACESIZE + 8)
-                        ::SendMessageW(list, CB_GETLBTEXT, i, reinterpret_cast<LPARAM>(face));
-                    faces.push_back(face);
-                }
+        HWND dialog = reinterpret_cast<HWND>(wParam);
+        wchar_t className[16] = {};
+        if (code == HCBT_ACTIVATE && ::GetClassNameW(dialog, className, 16) && std::wstring(className) == L"#32770" &&
+            std::find(dialogs.begin(), dialogs.end(), dialog) == dialogs.end()) {
+            dialogs.push_back(dialog);
+            HWND list = ::GetDlgItem(dialog, 0x470);  // the face combo box
+            for (LRESULT i = 0; list && i < ::SendMessageW(list, CB_GETCOUNT, 0, 0); ++i) {
+                wchar_t face[LF_FACESIZE + 8] = {};
+                if (::SendMessageW(list, CB_GETLBTEXTLEN, i, 0) < LF_FACESIZE + 8)
+                    ::SendMessageW(list, CB_GETLBTEXT, i, reinterpret_cast<LPARAM>(face));
+                faces.push_back(face);
             }
-            ::PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), 0);
+            ::PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(answer, BN_CLICKED), 0);
         }
         return ::CallNextHookEx(hook, code, wParam, lParam);
+    }
+    // ChooseFontW with every dialog it opens answered.
+    static bool Choose(LOGFONTW* font, bool allowProportional, int& pointSize, WPARAM reply)
+    {
+        answer = reply;
+        dialogs.clear();
+        faces.clear();
+        hook = ::SetWindowsHookExW(WH_CBT, Hook, nullptr, ::GetCurrentThreadId());
+        EXPECT_NE(hook, nullptr);
+        const bool chosen = ChooseFontW(font, allowProportional, pointSize);
+        ::UnhookWindowsHookEx(hook);
+        return chosen;
     }
 };
 
@@ -155,14 +146,10 @@ TEST(ChooseFont, CancellingLeavesTheFontAloneAndFixedOnlyListsFixedFaces)
         LOGFONTW font = Description(L"Courier New", -13).logFont;
         const LOGFONTW before = font;
         int pointSize = 123;
-        FaceListReader::faces.clear();
-        FaceListReader::hook = ::SetWindowsHookExW(WH_CBT, FaceListReader::Hook, nullptr, ::GetCurrentThreadId());
-        ASSERT_NE(FaceListReader::hook, nullptr);
-        EXPECT_FALSE(ChooseFontW(&font, allowProportional, pointSize));
-        ::UnhookWindowsHookEx(FaceListReader::hook);
+        EXPECT_FALSE(FontDialogAnswerer::Choose(&font, allowProportional, pointSize, IDCANCEL));
         EXPECT_EQ(memcmp(&font, &before, sizeof font), 0);
         EXPECT_EQ(pointSize, 123);
-        listed[allowProportional] = FaceListReader::faces;
+        listed[allowProportional] = FontDialogAnswerer::faces;
     }
     ASSERT_FALSE(listed[0].empty());
     for (const std::wstring& face : listed[0])
@@ -174,44 +161,16 @@ TEST(ChooseFont, CancellingLeavesTheFontAloneAndFixedOnlyListsFixedFaces)
     EXPECT_TRUE(proportionalListed);
 }
 
-
-// Presses OK once in every dialog that opens, counting them.
-struct DialogConfirmer {
-    static inline std::vector<HWND> dialogs;
-    static inline HHOOK hook = nullptr;
-    static LRESULT CALLBACK Hook(int code, WPARAM wParam, LPARAM lParam)
-    {
-        HWND window = reinterpret_cast<HWND>(wParam);
-        wchar_t className[16] = {};
-        if (code == HCBT_ACTIVATE && ::GetClassNameW(window, className, 16) && std::wstring(className) == L"#32770" &&
-            std::find(dialogs.begin(), dialogs.end(), window) == dialogs.end()) {
-            dialogs.push_back(window);
-            ::PostMessageW(window, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
-        }
-        return ::CallNextHookEx(hook, code, wParam, lParam);
-    }
-};
-
 TEST(ChooseFont, OkFillsTheFontAndANullFontIsRefusedWithoutADialog)
 {
-    struct Case {
-        bool withFont;
-        bool chosen;
-        size_t dialogs;
-    };
-    for (const Case c : {Case{true, true, 1u}, Case{false, false, 0u}}) {
-        SCOPED_TRACE(c.withFont ? "font given" : "null font");
+    for (const bool withFont : {true, false}) {
+        SCOPED_TRACE(withFont ? "font given" : "null font");
         LOGFONTW font = Description(L"Courier New", -13).logFont;
         font.lfFaceName[0] = L'\0';
         int pointSize = 123;
-        DialogConfirmer::dialogs.clear();
-        DialogConfirmer::hook = ::SetWindowsHookExW(WH_CBT, DialogConfirmer::Hook, nullptr, ::GetCurrentThreadId());
-        ASSERT_NE(DialogConfirmer::hook, nullptr);
-        const bool chosen = ChooseFontW(c.withFont ? &font : nullptr, false, pointSize);
-        ::UnhookWindowsHookEx(DialogConfirmer::hook);
-        EXPECT_EQ(chosen, c.chosen);
-        EXPECT_EQ(DialogConfirmer::dialogs.size(), c.dialogs);
-        if (c.chosen) {
+        EXPECT_EQ(FontDialogAnswerer::Choose(withFont ? &font : nullptr, false, pointSize, IDOK), withFont);
+        EXPECT_EQ(FontDialogAnswerer::dialogs.size(), withFont ? 1u : 0u);
+        if (withFont) {
             EXPECT_NE(font.lfFaceName[0], L'\0') << "the chosen face is written back";
             EXPECT_NE(pointSize, 123);
         } else {

@@ -1,7 +1,5 @@
-// The report list and its button helper, and the single-column list, under a
-// real display: rows fed by a recording host, user actions sent as the
-// messages the list would get (column clicks through the parent, timers,
-// enabling), state read back from the list view and its header.
+// The report list, its button helper and the single-column list under a real display: rows from a
+// recording host, user actions sent as the messages the list would get, state read back from the list view.
 #include <gtest/gtest.h>
 
 #include <memory>
@@ -65,8 +63,7 @@ public:
         released.clear();
         filters.clear();
         updating.clear();
-        populated = 0;
-        sortChanged = 0;
+        populated = sortChanged = 0;
     }
 };
 
@@ -122,6 +119,14 @@ protected:
                    LVS_EX_FULLROWSELECT);
         return made;
     }
+    // Every row again, these selected, and nothing recorded yet.
+    void Refill(const Rows& selected)
+    {
+        list->RemoveAll();
+        sessions.PopulateList();
+        Select(*list, selected);
+        sessions.Forget();
+    }
     void ClickColumn(int column)
     {
         NMLISTVIEW click = {};
@@ -140,11 +145,7 @@ TEST(ListColumns, ExactWidthsScaleFrom96DpiAndTheRestTakesWhatIsLeft)
 {
     using Tessaro::ListColumns::ExactWidths;
     constexpr int rest = Tessaro::ListColumns::kRestOfWidth;
-    struct Case {
-        std::vector<int> given;
-        int available, dpi;
-        std::vector<int> expected;
-    };
+    struct Case { std::vector<int> given; int available, dpi; std::vector<int> expected; };
     const Case cases[] = {
         {{100, rest}, 400 - 17, 96, {100, 283}},
         {{100, rest}, 400 - 17, 144, {150, 233}},
@@ -178,10 +179,7 @@ TEST_F(ListCtrlTest, ColumnsTakeSavedWidthsOnlyWhenThereIsOnePerColumn)
     ::ReleaseDC(nullptr, screen);
     if (dpi != 96 || ::GetSystemMetrics(SM_CXVSCROLL) != 17)
         GTEST_SKIP() << "the expected widths are for 96 dpi and a 17-pixel scroll bar";
-    struct Case {
-        std::vector<int> saved;
-        std::vector<int> shown;
-    };
+    struct Case { std::vector<int> saved, shown; };
     const Case cases[] = {{{}, {100, 283}}, {{70}, {100, 283}}, {{70, 80, 90}, {100, 283}}, {{70, 80}, {70, 80}}};
     for (const Case& c : cases) {
         RememberingList remembering;
@@ -248,12 +246,7 @@ TEST_F(ListCtrlTest, ColumnClicksSortBothWaysAndShowTheArrow)
 {
     list->UseDefaultSortingFunction();
     EXPECT_EQ(Arrow(*list, 0), HDF_SORTUP);  // Init shows the initial sort column
-    struct Step {
-        int column;
-        Names names;
-        int arrow0, arrow1;
-        ZListCtrl::SortOrder order;
-    };
+    struct Step { int column; Names names; int arrow0, arrow1; ZListCtrl::SortOrder order; };
     const Step steps[] = {
         {1, {L"Beta", L"ALPINE", L"alpha", L"alps", L"delta", L"gamma"}, 0, HDF_SORTUP, ZListCtrl::SortAscending},
         {1, {L"gamma", L"delta", L"alps", L"alpha", L"ALPINE", L"Beta"}, 0, HDF_SORTDOWN, ZListCtrl::SortDescending},
@@ -302,10 +295,7 @@ TEST_F(ListCtrlTest, DeletingSelectsTheRowThatTookThePlaceOfTheFirst)
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
-        list->RemoveAll();
-        sessions.PopulateList();
-        Select(*list, c.selected);
-        sessions.Forget();
+        Refill(c.selected);
         TestSupport::MessageBoxWatcher watcher(c.reply);
         const bool result = c.reply ? list->DoDelete(ZReportMessageParams(MSG_TOOLBAR_CHANGED)) : list->DoDelete();
         EXPECT_EQ(result, c.result);
@@ -325,13 +315,7 @@ TEST_F(ListCtrlTest, DeletingSelectsTheRowThatTookThePlaceOfTheFirst)
 
 TEST_F(ListCtrlTest, MovingSwapsTheRowsDataAndStopsAtTheEnds)
 {
-    struct Case {
-        Rows selected;
-        ZListCtrl::MoveDirection direction;
-        bool result;
-        Names names;
-        Rows selectedAfter;
-    };
+    struct Case { Rows selected; ZListCtrl::MoveDirection direction; bool result; Names names; Rows selectedAfter; };
     const Names all = sessions.names;
     const Case cases[] = {
         {{0}, ZListCtrl::MoveUp, false, all, {0}},
@@ -341,29 +325,12 @@ TEST_F(ListCtrlTest, MovingSwapsTheRowsDataAndStopsAtTheEnds)
         {{3}, ZListCtrl::MoveUp, true, {L"alpha", L"Beta", L"ALPINE", L"gamma", L"delta", L"alps"}, {2}},
     };
     for (const Case& c : cases) {
-        list->RemoveAll();
-        sessions.PopulateList();
-        Select(*list, c.selected);
-        sessions.Forget();
+        Refill(c.selected);
         EXPECT_EQ(list->DoMoveSelected(c.direction), c.result);
         EXPECT_EQ(Column(*list, 0), c.names);
         EXPECT_EQ(Selected(*list), c.selectedAfter);
         EXPECT_TRUE(sessions.released.empty());  // moving drops no datum
     }
-
-    // Rows made from texts have no helper to rebuild them: their texts move.
-    ZListCtrl plain(nullptr, nullptr, nullptr);
-    ASSERT_TRUE(plain.Create(WS_CHILD | LVS_REPORT, CRect(0, 0, 200, 100), &host, 102));
-    plain.Init({{L"A", 80, LVCFMT_LEFT}, {L"B", 80, LVCFMT_LEFT}}, 0);
-    EXPECT_EQ(plain.AddItem({ZUnicodeString(L"one"), ZUnicodeString(L"1")}, -2), 0);
-    EXPECT_EQ(plain.AddItem({ZUnicodeString(L"two"), ZUnicodeString(L"2")}, -2), 1);
-    plain.SelectItem(0, false);
-    EXPECT_TRUE(plain.DoMoveSelected(ZListCtrl::MoveDown));
-    EXPECT_EQ(Column(plain, 0), (Names{L"two", L"one"}));
-    EXPECT_EQ(Column(plain, 1), (Names{L"2", L"1"}));
-    EXPECT_EQ((Data{plain.GetItemData(0), plain.GetItemData(1)}), (Data{1, 0}));
-    EXPECT_EQ(Selected(plain), (Rows{1}));
-    plain.DestroyWindow();
 }
 
 TEST_F(ListCtrlTest, ARowThatIsNotThereSelectsNothing)
@@ -431,11 +398,7 @@ TEST_F(ListCtrlTest, ButtonsFollowTheSelection)
     EXPECT_NE(up.SendMessage(BM_GETIMAGE, IMAGE_ICON), 0);
     EXPECT_NE(down.SendMessage(BM_GETIMAGE, IMAGE_ICON), 0);
     EXPECT_EQ(add.SendMessage(BM_GETIMAGE, IMAGE_ICON), 0);
-    struct Case {
-        Rows selected;
-        bool allowMove, enable;
-        std::vector<bool> enabled;  // up, down, add, edit, delete
-    };
+    struct Case { Rows selected; bool allowMove, enable; std::vector<bool> enabled; /* up down add edit delete */ };
     const Case cases[] = {
         {{}, true, true, {false, false, true, false, false}},
         {{2}, true, true, {true, true, true, true, true}},
@@ -515,17 +478,26 @@ TEST_F(ListCtrlTest, EveryDatumTheListDropsIsReleased)
     EXPECT_EQ(sessions.released, (Data{1, 2, 3, 4, 5, 6}));
 }
 
-TEST_F(ListCtrlTest, RowsFromTextsGetDataInTurnAndRememberedRowsComeBackSelected)
+TEST_F(ListCtrlTest, RowsFromTextsGetDataInTurnAndMoveWithTheirTexts)
 {
     ZListCtrl plain(nullptr, nullptr, nullptr);
     ASSERT_TRUE(plain.Create(WS_CHILD | LVS_REPORT, CRect(0, 0, 200, 100), &host, 104));
-    plain.Init({{L"A", 80, LVCFMT_LEFT}}, 0);
-    for (const wchar_t* text : {L"x", L"y", L"z"})
-        plain.AddItem({ZUnicodeString(text)}, -2);
+    plain.Init({{L"A", 80, LVCFMT_LEFT}, {L"B", 80, LVCFMT_LEFT}}, 0);
+    const wchar_t* const rows[][2] = {{L"x", L"1"}, {L"y", L"2"}, {L"z", L"3"}};
+    for (const auto& row : rows)
+        plain.AddItem({ZUnicodeString(row[0]), ZUnicodeString(row[1])}, -2);
     EXPECT_EQ(plain.AddItemAt(0, {ZUnicodeString(L"w")}, -2), 0);
     EXPECT_EQ(Column(plain, 0), (Names{L"w", L"x", L"y", L"z"}));
     EXPECT_EQ((Data{plain.GetItemData(0), plain.GetItemData(1), plain.GetItemData(3)}), (Data{3, 0, 2}));
     EXPECT_EQ(plain.AddItem(ULONG_PTR{5}), -1);  // no helper to give its texts
+
+    // No helper rebuilds them either: the texts themselves move.
+    plain.SelectItem(1, false);
+    EXPECT_TRUE(plain.DoMoveSelected(ZListCtrl::MoveDown));
+    EXPECT_EQ(Column(plain, 0), (Names{L"w", L"y", L"x", L"z"}));
+    EXPECT_EQ(Column(plain, 1), (Names{L"", L"2", L"1", L"3"}));
+    EXPECT_EQ((Data{plain.GetItemData(1), plain.GetItemData(2)}), (Data{1, 0}));
+    EXPECT_EQ(Selected(plain), (Rows{2}));
     plain.DestroyWindow();
 }
 

@@ -80,24 +80,22 @@ protected:
     void TearDown() override { ::SetEnvironmentVariableW(L"TESSARO_SUBST_TEST", nullptr); }
 };
 
-TEST_F(EnvironmentTest, VariablesExpandBeforeTheCodes)
+// A variable holding a code has the code replaced after its expansion; long values stay whole.
+TEST_F(EnvironmentTest, VariablesExpandBeforeTheCodesAndBeyondTheFirstBuffer)
 {
-    // A variable holding a code: the code is replaced after the expansion.
-    ASSERT_TRUE(::SetEnvironmentVariableW(L"TESSARO_SUBST_TEST", L"D:\\logs-%Y"));
-    ZReportMessageParams report;
-    EXPECT_EQ(ExpandPathSubstitutions(L"%TESSARO_SUBST_TEST%\\x.log", report, nullptr, nullptr, kMoment).view(),
-              L"D:\\logs-2024\\x.log");
-}
-
-TEST_F(EnvironmentTest, ExpansionLongerThanTheFirstBufferIsKeptWhole)
-{
-    for (const size_t length : {500u, 511u, 512u, 3000u}) {
-        const std::wstring value(length, L'v');
+    const std::pair<std::wstring, std::wstring> cases[] = {
+        {L"D:\\logs-%Y", L"D:\\logs-2024"},
+        {std::wstring(500, L'v'), std::wstring(500, L'v')},
+        {std::wstring(511, L'v'), std::wstring(511, L'v')},
+        {std::wstring(512, L'v'), std::wstring(512, L'v')},
+        {std::wstring(3000, L'v'), std::wstring(3000, L'v')},
+    };
+    for (const auto& [value, expanded] : cases) {
         ASSERT_TRUE(::SetEnvironmentVariableW(L"TESSARO_SUBST_TEST", value.c_str()));
         ZReportMessageParams report;
         EXPECT_EQ(ExpandPathSubstitutions(L"%TESSARO_SUBST_TEST%\\end", report, nullptr, nullptr, kMoment).view(),
-                  value + L"\\end")
-            << length;
+                  expanded + L"\\end")
+            << value.size();
     }
 }
 

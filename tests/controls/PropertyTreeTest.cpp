@@ -1,7 +1,6 @@
-// The property tree dialog, run modeless under a real display: page states
-// across runs of the dialog with one state map, hidden pages returning to
-// their place, a refused page change, Ctrl+Tab order and the controlling check
-// box. The state map's copies are checked on their own.
+// The property tree dialog, run modeless under a real display: page states across runs with one state
+// map, hidden pages returning to their place, a refused page change, Ctrl+Tab order and the controlling
+// check box; and the state map's copies on their own.
 #include <gtest/gtest.h>
 
 #include <string>
@@ -200,11 +199,7 @@ TEST_F(PropertyTreeTest, CtrlTabWalksTheVisiblePagesAndWraps)
 {
     Open();
     dialog->CollapsePage(&network);  // Proxy is not visible
-    struct Step {
-        WPARAM key;
-        bool shift;
-        Page* expected;
-    };
+    struct Step { WPARAM key; bool shift; Page* expected; };
     const Step steps[] = {
         {VK_TAB, false, &terminal}, {VK_TAB, false, &emulation}, {VK_NEXT, false, &network},
         {VK_TAB, false, &general},  {VK_TAB, true, &network},    {VK_PRIOR, false, &emulation},

@@ -11,18 +11,9 @@
 
 namespace {
 
-std::wstring Text(const ZUnicodeString& text)
-{
-    return std::wstring(text.c_str(), text.length());
-}
-
 TEST(RectText, ReadsBottomRightTopLeft)
 {
-    struct Case {
-        const wchar_t* text;
-        int left, top, right, bottom;
-        const wchar_t* written;  // ToString of what was read
-    };
+    struct Case { const wchar_t* text; int left, top, right, bottom; const wchar_t* written; };  // written: ToString
     const Case cases[] = {
         {L"220, 110, 20, 10", 10, 20, 110, 220, L"220, 110, 20, 10"},
         {L"220,110,20,10", 10, 20, 110, 220, L"220, 110, 20, 10"},
@@ -34,7 +25,7 @@ TEST(RectText, ReadsBottomRightTopLeft)
     for (const Case& c : cases) {
         const ZRect rect{ZUnicodeString(c.text)};
         EXPECT_EQ(rect, ZRect(c.left, c.top, c.right, c.bottom)) << c.text;
-        EXPECT_EQ(Text(rect.ToString()), c.written) << c.text;
+        EXPECT_EQ(rect.ToString().str(), c.written) << c.text;
     }
 }
 
@@ -42,16 +33,14 @@ TEST(RectText, RoundTripsEveryRectangle)
 {
     const ZRect rects[] = {{}, {10, 20, 110, 220}, {-1280, -1024, 0, 0}, {INT_MIN, INT_MIN, INT_MAX, INT_MAX},
                            {5, 5, 1, 1}};
-    for (const ZRect& rect : rects) {
-        EXPECT_EQ(ZRect(rect.ToString()), rect) << Text(rect.ToString()).c_str();
-    }
+    for (const ZRect& rect : rects)
+        EXPECT_EQ(ZRect(rect.ToString()), rect) << rect.ToString().str();
 }
 
 TEST(RectText, FewerThanFourFieldsThrowOutOfRange)
 {
-    for (const wchar_t* text : {L"1, 2, 3", L"", L"1", L"1,2"}) {
+    for (const wchar_t* text : {L"1, 2, 3", L"", L"1", L"1,2"})
         EXPECT_THROW(ZRect{ZUnicodeString(text)}, ZArray<ZUnicodeString>::OutOfRange) << text;
-    }
 }
 
 TEST(RectValues, NormalizeAndSizes)
@@ -75,19 +64,15 @@ TEST(RectValues, NormalizeAndSizes)
 
 TEST(RectValues, FractionalRectanglesAreCoveredByTheirIntegerOnes)
 {
-    struct Case {
-        double left, top, right, bottom;
-        CRect expected;
-    };
+    struct Case { double left, top, right, bottom; CRect expected; };
     const Case cases[] = {
         {0.5, 0.5, 10.2, 10.2, CRect(0, 0, 11, 11)},
         {-0.5, -1.7, -0.2, 3.0, CRect(0, -1, 0, 3)},  // truncated toward zero, ceiling up
         {1.0, 2.0, 3.0, 4.0, CRect(1, 2, 3, 4)},
         {-1e12, std::nan(""), 1e12, 5e9, CRect(INT_MIN, 0, INT_MAX, INT_MAX)},  // clamped, never wrapped
     };
-    for (const Case& c : cases) {
+    for (const Case& c : cases)
         EXPECT_EQ(ZRectF(c.left, c.top, c.right, c.bottom).ToCRect(), c.expected) << c.left << " " << c.right;
-    }
     EXPECT_EQ(ZRectF(CRect(-3, 4, 5, 6)).ToCRect(), CRect(-3, 4, 5, 6));
 }
 
@@ -105,11 +90,7 @@ TEST(Monitors, RectanglesOffEveryScreenNeedRepositioning)
 {
     const CRect work = PrimaryWorkArea();
     ASSERT_FALSE(work.IsRectEmpty());
-    struct Case {
-        const char* name;
-        ZRectF rect;
-        bool needs;
-    };
+    struct Case { const char* name; ZRectF rect; bool needs; };
     const Case cases[] = {
         {"inside", ZRectF(work.left + 10, work.top + 10, work.left + 200, work.top + 100), false},
         {"one pixel over the right edge", ZRectF(work.right - 1, work.top, work.right + 500, work.top + 50), false},
@@ -121,9 +102,8 @@ TEST(Monitors, RectanglesOffEveryScreenNeedRepositioning)
     };
     if (::GetSystemMetrics(SM_CMONITORS) != 1)
         GTEST_SKIP() << "the cases assume one screen";
-    for (const Case& c : cases) {
+    for (const Case& c : cases)
         EXPECT_EQ(WindowNeedsRepositioning(c.rect), c.needs) << c.name;
-    }
 }
 
 TEST(Monitors, OneScreenAtTheOriginAllowsNoNegativeCoordinates)
@@ -132,28 +112,6 @@ TEST(Monitors, OneScreenAtTheOriginAllowsNoNegativeCoordinates)
         ::GetSystemMetrics(SM_YVIRTUALSCREEN) != 0)
         GTEST_SKIP() << "the case needs a single screen at the origin";
     EXPECT_FALSE(NegativeCoordinatesAreValid());
-}
-
-TEST(Monitors, MonitorRectOfAWindowUsesItsRestoredPlace)
-{
-    HWND window = ::CreateWindowExW(0, L"Static", L"placed", WS_OVERLAPPEDWINDOW, 50, 60, 300, 200, nullptr,
-                                    nullptr, nullptr, nullptr);
-    ASSERT_NE(window, nullptr);
-    MONITORINFO info = {};
-    info.cbSize = sizeof info;
-    ASSERT_TRUE(::GetMonitorInfoW(::MonitorFromWindow(window, MONITOR_DEFAULTTONEAREST), &info));
-    CRect whole, work;
-    GetMonitorRect(window, whole, false);
-    GetMonitorRect(window, work, true);
-    EXPECT_EQ(whole, CRect(info.rcMonitor));
-    EXPECT_EQ(work, CRect(info.rcWork));
-    // Far off-screen, the nearest monitor still answers.
-    ::SetWindowPos(window, nullptr, -5000, -5000, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
-    CRect nearest;
-    GetMonitorRect(window, nearest, false);
-    EXPECT_FALSE(nearest.IsRectEmpty());
-    EXPECT_EQ(nearest, CRect(info.rcMonitor));
-    ::DestroyWindow(window);
 }
 
 }  // namespace

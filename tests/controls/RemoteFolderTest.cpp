@@ -1,7 +1,6 @@
-// The remote folder browse dialog: its controller against the in-memory remote
-// file system with every tree operation recorded (the start-path walk, stale
-// children, empty listings, failures, new folders, answers after the end), and
-// one run of the real dialog under the display.
+// The remote folder browse dialog: its controller against the in-memory remote file system with every tree
+// operation recorded (the start-path walk, stale children, failures, new folders, answers after the end),
+// and one run of the real dialog under the display.
 #include <gtest/gtest.h>
 
 #include <afxwin.h>
@@ -22,15 +21,13 @@ namespace {
 
 using HostRemote::InMemoryRemoteFileSystem;
 using Request = InMemoryRemoteFileSystem::Request;
+using Names = std::vector<std::wstring>;
 
 // A tree in memory; items are indexes into a table, 0 meaning none.
 class RecordingTree : public ZRemoteFileDialogTreeViewBase {
 public:
     using ZRemoteFileDialogTreeViewBase::ZRemoteFileDialogTreeViewBase;
-    ~RecordingTree() override
-    {
-        DeleteChildren(nullptr);
-    }
+    ~RecordingTree() override { DeleteChildren(nullptr); }
 
     struct Item {
         HTREEITEM parent = nullptr;
@@ -42,7 +39,7 @@ public:
     std::map<HTREEITEM, Item> items;
     HTREEITEM selected = nullptr;
     std::vector<uint32_t> reports;
-    std::vector<std::wstring> okStates;
+    Names okStates;
     bool cancelled = false;
     HTREEITEM editing = nullptr;
 
@@ -57,9 +54,9 @@ public:
         }
         return nullptr;
     }
-    std::vector<std::wstring> ChildNames(HTREEITEM parent)
+    Names ChildNames(HTREEITEM parent)
     {
-        std::vector<std::wstring> names;
+        Names names;
         for (HTREEITEM child : Children(parent)) {
             TVITEMW info = {};
             info.mask = TVIF_TEXT;
@@ -174,20 +171,20 @@ TEST(RemoteFolderController, TheStartPathOpensLevelByLevelFromOneListingOfTheRoo
     f.tree->Start(L"");
     const HTREEITEM home = f.tree->Find(L"/home"), user = f.tree->Find(L"/home/user");
     ASSERT_TRUE(home && user);
-    EXPECT_EQ(f.fs->Log(), (std::vector<std::wstring>{L"GetInitialPath ", L"ListFolder /", L"ListFolder /home/user"}));
+    EXPECT_EQ(f.fs->Log(), (Names{L"GetInitialPath ", L"ListFolder /", L"ListFolder /home/user"}));
     EXPECT_EQ(f.tree->selected, user);
     EXPECT_FALSE(f.tree->GetItemRecord(home)->listed);  // inserted into, never listed
     EXPECT_TRUE(f.tree->GetItemRecord(user)->listed);
-    EXPECT_EQ(f.tree->ChildNames(nullptr), (std::vector<std::wstring>{L"home", L"srv", L"tmp"}));
-    EXPECT_EQ(f.tree->ChildNames(home), (std::vector<std::wstring>{L"user"}));
-    EXPECT_EQ(f.tree->ChildNames(user), (std::vector<std::wstring>{L"docs", L"src"}));  // folders only, sorted
+    EXPECT_EQ(f.tree->ChildNames(nullptr), (Names{L"home", L"srv", L"tmp"}));
+    EXPECT_EQ(f.tree->ChildNames(home), (Names{L"user"}));
+    EXPECT_EQ(f.tree->ChildNames(user), (Names{L"docs", L"src"}));  // folders only, sorted
     EXPECT_EQ(f.tree->okStates.back(), L"on");
 
     // Expanding home lists it now; its old child gives way to the listing's.
     f.tree->items[home].expanded = false;
     f.tree->Expand(home);
     EXPECT_EQ(f.fs->Log().back(), L"ListFolder /home");
-    EXPECT_EQ(f.tree->ChildNames(home), (std::vector<std::wstring>{L"guest", L"user"}));
+    EXPECT_EQ(f.tree->ChildNames(home), (Names{L"guest", L"user"}));
 }
 
 TEST(RemoteFolderController, InitialPathOutcomes)
@@ -224,7 +221,6 @@ TEST(RemoteFolderController, ListingsReplaceStaleChildrenAndFailuresRestoreTheSe
     Fixture f;
     f.tree->Start(L"/home/user");
     const HTREEITEM user = f.tree->Find(L"/home/user");
-    const HTREEITEM docs = f.tree->Find(L"/home/user/docs");
 
     // A folder emptied on the server loses its children and its expand button.
     f.fs->Remove(L"/home/user/docs");
@@ -233,7 +229,6 @@ TEST(RemoteFolderController, ListingsReplaceStaleChildrenAndFailuresRestoreTheSe
     EXPECT_TRUE(f.tree->Children(user).empty());
     EXPECT_EQ(f.tree->items[user].childCount, 0);
     EXPECT_EQ(f.tree->Find(L"/home/user/docs"), nullptr);
-    (void)docs;
 
     // A failed listing is shown and the old selection comes back; 1223 is silent.
     const HTREEITEM srv = f.tree->Find(L"/srv");
@@ -260,7 +255,7 @@ TEST(RemoteFolderController, WhileBusyTheSelectionStaysAndLateAnswersFindNobody)
     EXPECT_FALSE(f.tree->OnSelectionChanging());
     EXPECT_FALSE(f.tree->OnItemExpanding(nullptr, true));
     EXPECT_TRUE(f.tree->OnItemExpanding(nullptr, false));  // collapsing is always allowed
-    EXPECT_EQ(f.tree->okStates, (std::vector<std::wstring>{L"off"}));
+    EXPECT_EQ(f.tree->okStates, (Names{L"off"}));
 
     // The dialog ends before the answer comes: the answer reaches nobody.
     f.fs->SetSink(nullptr);
@@ -283,17 +278,17 @@ TEST(RemoteFolderController, ANewFolderIsCreatedFromItsEditedPlaceholderOrGoesAw
 
     const HTREEITEM placeholder = openNewFolder();
     ASSERT_NE(placeholder, nullptr);
-    EXPECT_EQ(f.tree->ChildNames(user), (std::vector<std::wstring>{L"docs", L"src", L"New Folder"}));
+    EXPECT_EQ(f.tree->ChildNames(user), (Names{L"docs", L"src", L"New Folder"}));
     f.tree->OnEndLabelEdit(L"reports");
     EXPECT_TRUE(f.fs->Exists(L"/home/user/reports"));
     EXPECT_EQ(f.tree->selected, f.tree->Find(L"/home/user/reports"));
-    EXPECT_EQ(f.tree->ChildNames(user), (std::vector<std::wstring>{L"docs", L"reports", L"src"}));
+    EXPECT_EQ(f.tree->ChildNames(user), (Names{L"docs", L"reports", L"src"}));
 
     // Cancelled: the folder is listed again and the placeholder is gone.
     f.tree->SelectItem(user);
     openNewFolder();
     f.tree->OnEndLabelEdit(nullptr);
-    EXPECT_EQ(f.tree->ChildNames(user), (std::vector<std::wstring>{L"docs", L"reports", L"src"}));
+    EXPECT_EQ(f.tree->ChildNames(user), (Names{L"docs", L"reports", L"src"}));
 
     // Refused by the server: its report is shown and the parent listed again.
     openNewFolder();
@@ -301,7 +296,7 @@ TEST(RemoteFolderController, ANewFolderIsCreatedFromItsEditedPlaceholderOrGoesAw
     f.tree->OnEndLabelEdit(L"locked");
     EXPECT_EQ(f.tree->reports, (std::vector<uint32_t>{ERROR_ACCESS_DENIED}));
     EXPECT_FALSE(f.fs->Exists(L"/home/user/locked"));
-    EXPECT_EQ(f.tree->ChildNames(user), (std::vector<std::wstring>{L"docs", L"reports", L"src"}));
+    EXPECT_EQ(f.tree->ChildNames(user), (Names{L"docs", L"reports", L"src"}));
 }
 
 // --- the real dialog ------------------------------------------------------------

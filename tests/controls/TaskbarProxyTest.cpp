@@ -1,12 +1,12 @@
-// Taskbar tab proxies in a real tabbed MDI frame. Wine never sends the DWM
-// requests and its DWM calls do nothing, so the tests send the requests
-// themselves and read the bitmaps where the proxy hands them to the DWM;
-// SetTabOrder is E_NOTIMPL there, so tab order goes to a recording list.
+// Taskbar tab proxies in a real tabbed MDI frame. Wine never sends the DWM requests and its DWM calls do
+// nothing, so the tests send the requests themselves and read the bitmaps where the proxy hands them to
+// the DWM; SetTabOrder is E_NOTIMPL there, so tab order goes to a recording list.
 #include <gtest/gtest.h>
 
 #include "BCGPMDIFrameWnd.h"
 #include "controls/HiddenTabWindow.h"
 #include "controls/ZBitmap.h"
+#include "tests/controls/ControlsTestSupport.h"
 
 #include <deque>
 #include <string>
@@ -16,16 +16,12 @@ namespace {
 
 constexpr COLORREF kTabColour = RGB(0x20, 0x90, 0xE0);
 
-std::vector<uint32_t> PixelsOf(HBITMAP bitmap)
+// The pixel in the middle of a bitmap.
+uint32_t CentreOf(HBITMAP bitmap)
 {
     const SIZE size = ZGetBitmapSize(bitmap);
-    BITMAPINFO info = {};
-    info.bmiHeader = {sizeof(BITMAPINFOHEADER), size.cx, -size.cy, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
-    std::vector<uint32_t> pixels(static_cast<size_t>(size.cx) * size.cy);
-    HDC screen = ::GetDC(nullptr);
-    ::GetDIBits(screen, bitmap, 0, size.cy, pixels.data(), &info, DIB_RGB_COLORS);
-    ::ReleaseDC(nullptr, screen);
-    return pixels;
+    const std::vector<uint32_t> pixels = ControlsTest::PixelsOf(bitmap);
+    return pixels.empty() ? 0xDEADu : pixels[static_cast<size_t>(size.cy / 2 * size.cx + size.cx / 2)];
 }
 
 struct Received {
@@ -38,29 +34,12 @@ public:
     Received received;
 
 protected:
-    afx_msg void OnSysCommand(UINT id, LPARAM)
-    {
-        received.commands.push_back(id);
-    }
+    afx_msg void OnSysCommand(UINT id, LPARAM) { received.commands.push_back(id); }
     DECLARE_MESSAGE_MAP()
 };
 BEGIN_MESSAGE_MAP(TestFrame, CBCGPMDIFrameWnd)
     ON_WM_SYSCOMMAND()
 END_MESSAGE_MAP()
-
-class RecordingProxy;
-
-// A tab painting one colour, with its proxy.
-class TestTab : public CBCGPMDIChildWnd, public ITaskbarProxyOwner {
-public:
-    Received received;
-    RecordingProxy* proxy = nullptr;
-    bool sawActivationFromMinimize = false;
-    HWND GetProxyWindow() override;
-
-protected:
-    LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam) override;
-};
 
 class RecordingProxy : public HiddenTabWindow {
 public:
@@ -77,16 +56,14 @@ protected:
     HRESULT SetIconicThumbnail(HBITMAP bitmap) override
     {
         thumbnailSizes.push_back(ZGetBitmapSize(bitmap));
-        const std::vector<uint32_t> pixels = PixelsOf(bitmap);
-        thumbnailCentre.push_back(pixels[pixels.size() / 2 + thumbnailSizes.back().cx / 2]);
+        thumbnailCentre.push_back(CentreOf(bitmap));
         return S_OK;
     }
     HRESULT SetIconicLivePreviewBitmap(HBITMAP bitmap, POINT offset) override
     {
         previewSizes.push_back(ZGetBitmapSize(bitmap));
         previewOffsets.push_back(offset);
-        const std::vector<uint32_t> pixels = PixelsOf(bitmap);
-        previewCentre.push_back(pixels[pixels.size() / 2 + previewSizes.back().cx / 2]);
+        previewCentre.push_back(CentreOf(bitmap));
         return S_OK;
     }
 
@@ -94,35 +71,40 @@ private:
     bool* m_deleted;
 };
 
-HWND TestTab::GetProxyWindow()
-{
-    return proxy->GetSafeHwnd();
-}
+// A tab painting one colour, with its proxy.
+class TestTab : public CBCGPMDIChildWnd, public ITaskbarProxyOwner {
+public:
+    Received received;
+    RecordingProxy* proxy = nullptr;
+    bool sawActivationFromMinimize = false;
+    HWND GetProxyWindow() override { return proxy->GetSafeHwnd(); }
 
-LRESULT TestTab::WindowProc(UINT message, WPARAM wParam, LPARAM lParam)
-{
-    switch (message) {
-    case WM_PRINTCLIENT: {
-        RECT client = {};
-        ::GetClientRect(m_hWnd, &client);
-        HBRUSH brush = ::CreateSolidBrush(kTabColour);
-        ::FillRect(reinterpret_cast<HDC>(wParam), &client, brush);
-        ::DeleteObject(brush);
-        return 0;
+protected:
+    LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam) override
+    {
+        switch (message) {
+        case WM_PRINTCLIENT: {
+            RECT client = {};
+            ::GetClientRect(m_hWnd, &client);
+            HBRUSH brush = ::CreateSolidBrush(kTabColour);
+            ::FillRect(reinterpret_cast<HDC>(wParam), &client, brush);
+            ::DeleteObject(brush);
+            return 0;
+        }
+        case WM_CLOSE:
+            received.messages.push_back(message);
+            return 0;
+        case WM_SYSCOMMAND:
+            received.commands.push_back(wParam);
+            return 0;
+        case WM_MDIACTIVATE:
+            if (reinterpret_cast<HWND>(lParam) == m_hWnd && proxy && proxy->IsActivatingFromMinimize())
+                sawActivationFromMinimize = true;
+            break;
+        }
+        return CBCGPMDIChildWnd::WindowProc(message, wParam, lParam);
     }
-    case WM_CLOSE:
-        received.messages.push_back(message);
-        return 0;
-    case WM_SYSCOMMAND:
-        received.commands.push_back(wParam);
-        return 0;
-    case WM_MDIACTIVATE:
-        if (reinterpret_cast<HWND>(lParam) == m_hWnd && proxy && proxy->IsActivatingFromMinimize())
-            sawActivationFromMinimize = true;
-        break;
-    }
-    return CBCGPMDIChildWnd::WindowProc(message, wParam, lParam);
-}
+};
 
 class TaskbarProxy : public testing::Test {
 protected:
@@ -162,10 +144,7 @@ protected:
 TEST_F(TaskbarProxy, ThumbnailsFitEachRequest)
 {
     TestTab* tab = AddTab(CRect(0, 0, 300, 150));  // 2:1 and inside the client
-    struct Case {
-        WORD width, height;
-        SIZE expected;
-    };
+    struct Case { WORD width, height; SIZE expected; };
     // Captured to fit 400 x 400 (400 x 200), then reduced to the request.
     const Case cases[] = {
         {200, 100, {200, 100}}, {100, 100, {100, 50}}, {800, 800, {400, 200}}, {40, 300, {40, 20}},
@@ -202,14 +181,11 @@ TEST_F(TaskbarProxy, PreviewIsTheVisiblePartAtItsPlace)
     ASSERT_EQ(tab->proxy->previewSizes.size(), 1u);
     RECT window = {};
     ::GetWindowRect(tab->m_hWnd, &window);
-    EXPECT_EQ(tab->proxy->previewSizes[0].cx, window.right - window.left - 100 - 0);
+    EXPECT_EQ(tab->proxy->previewSizes[0].cx, window.right - window.left - 100);
     EXPECT_EQ(tab->proxy->previewSizes[0].cy, window.bottom - window.top);
     // The visible part starts at the client's left edge.
-    RECT client = {};
-    ::GetWindowRect(m_frame->m_hWndMDIClient, &client);
-    POINT clientOrigin = {0, 0};
-    ::ClientToScreen(m_frame->m_hWndMDIClient, &clientOrigin);
-    POINT expected = clientOrigin;
+    POINT expected = {0, 0};
+    ::ClientToScreen(m_frame->m_hWndMDIClient, &expected);
     ::ScreenToClient(m_frame->m_hWnd, &expected);
     EXPECT_EQ(tab->proxy->previewOffsets[0].x, expected.x);
     EXPECT_EQ(tab->proxy->previewOffsets[0].y, expected.y + 20);
@@ -243,7 +219,7 @@ TEST_F(TaskbarProxy, ActivationReachesTheTab)
     EXPECT_EQ(m_frame->MDIGetActive(), second);
 }
 
-TEST_F(TaskbarProxy, CloseReachesTheTabUnlessTheFrameIsDisabled)
+TEST_F(TaskbarProxy, CloseReachesTheTabUnlessTheFrameIsDisabledAndTheProxyGoesWithItsWindow)
 {
     TestTab* tab = AddTab(CRect(0, 0, 200, 200));
     m_frame->EnableWindow(FALSE);
@@ -254,17 +230,16 @@ TEST_F(TaskbarProxy, CloseReachesTheTabUnlessTheFrameIsDisabled)
     tab->proxy->SendMessage(WM_CLOSE);
     EXPECT_EQ(tab->received.messages, std::vector<UINT>{WM_CLOSE});
     EXPECT_TRUE(::IsWindow(tab->proxy->m_hWnd));
+    EXPECT_FALSE(m_deleted[0]);
+    tab->proxy->DestroyWindow();
+    EXPECT_TRUE(m_deleted[0]);
 }
 
 TEST_F(TaskbarProxy, SystemCommandsGoToTheFrameAndWithoutTabsToTheTab)
 {
     TestTab* first = AddTab(CRect(0, 0, 200, 200));
     AddTab(CRect(50, 50, 250, 250));
-    struct Case {
-        bool tabs;
-        WPARAM command;
-        bool activates;
-    };
+    struct Case { bool tabs; WPARAM command; bool activates; };
     const Case cases[] = {
         {true, SC_MINIMIZE, false}, {true, SC_MAXIMIZE | 2, true}, {false, SC_RESTORE, true},
         {false, SC_MINIMIZE, false}, {true, SC_MOVE, true}, {false, SC_SIZE, true},
@@ -284,15 +259,6 @@ TEST_F(TaskbarProxy, SystemCommandsGoToTheFrameAndWithoutTabsToTheTab)
     m_frame->received.commands.clear();
     first->proxy->SendMessage(WM_SYSCOMMAND, SC_DEFAULT, 0);
     EXPECT_TRUE(m_frame->received.commands.empty());
-}
-
-TEST_F(TaskbarProxy, DeletesItselfWithItsWindow)
-{
-    TestTab* tab = AddTab(CRect(0, 0, 200, 200));
-    tab->proxy->SendMessage(WM_DWMSENDICONICTHUMBNAIL, 0, MAKELPARAM(100, 100));
-    EXPECT_FALSE(m_deleted[0]);
-    tab->proxy->DestroyWindow();
-    EXPECT_TRUE(m_deleted[0]);
 }
 
 // Records SetTabOrder; everything else succeeds and does nothing.

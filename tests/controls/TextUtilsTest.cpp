@@ -1,7 +1,6 @@
-// The window-free text and path utilities: path shortening against a fake
-// measure (one unit per character), the "&" marker, reserved host names,
-// lenient numbers, multi-line lists, file-type filters and the shared labels.
-// The expected texts are written out in English, the suite's user language.
+// The window-free text and path utilities: path shortening against a fake measure (one unit per
+// character), the "&" marker, reserved host names, lenient numbers, multi-line lists, file-type filters
+// and the shared labels, with expected texts in English, the suite's user language.
 #include <gtest/gtest.h>
 
 #include "TessaroMessages.h"
@@ -18,25 +17,17 @@
 
 namespace {
 
-int CharacterCount(std::wstring_view text)
-{
-    return static_cast<int>(text.size());
-}
-
 std::wstring Abbreviate(const wchar_t* path, int width, bool keepLastFolder)
 {
-    return Tessaro::AbbreviatePath(path, width, keepLastFolder, CharacterCount);
+    return Tessaro::AbbreviatePath(path, width, keepLastFolder,
+                                   [](std::wstring_view text) { return static_cast<int>(text.size()); });
 }
 
 // --- path shortening ----------------------------------------------------------------
 
 TEST(PathComponents, SeparatorsStayWithTheirComponent)
 {
-    struct Case {
-        const wchar_t* path;
-        std::vector<std::wstring> parts;
-        bool network;
-    };
+    struct Case { const wchar_t* path; std::vector<std::wstring> parts; bool network; };
     const Case cases[] = {
         {L"C:\\a\\b", {L"C:\\", L"a\\", L"b"}, false},
         {L"\\\\server\\share\\dir\\file", {L"\\\\server\\", L"share\\", L"dir\\", L"file"}, true},
@@ -60,11 +51,7 @@ TEST(PathAbbreviation, FirstFormThatFitsWins)
 {
     // 37 characters; the forms below have 35, 27, 21, 15, 12 and 8.
     const wchar_t* path = L"C:\\alpha\\bravo\\charlie\\delta\\file.txt";
-    struct Case {
-        int width;
-        const wchar_t* keepingLastFolder;
-        const wchar_t* keepingFirstFolder;
-    };
+    struct Case { int width; const wchar_t* keepingLastFolder; const wchar_t* keepingFirstFolder; };
     const Case cases[] = {
         {1000, path, path},
         {37, path, path},
@@ -91,11 +78,7 @@ TEST(PathAbbreviation, FirstFormThatFitsWins)
 TEST(PathAbbreviation, LongerAndShorterPaths)
 {
     const wchar_t* deep = L"C:\\a1\\bravo22\\c333\\d4444\\e55555\\file.txt";  // 40
-    struct Case {
-        const wchar_t* path;
-        int width;
-        const wchar_t* expected;
-    };
+    struct Case { const wchar_t* path; int width; const wchar_t* expected; };
     const Case cases[] = {
         {deep, 39, L"C:\\a1\\...\\c333\\d4444\\e55555\\file.txt"},  // 36
         {deep, 35, L"C:\\a1\\...\\d4444\\e55555\\file.txt"},        // 31: folders after "..." go one by one
@@ -109,7 +92,7 @@ TEST(PathAbbreviation, LongerAndShorterPaths)
         {L"", 0, L""},
     };
     for (const Case& c : cases)
-        EXPECT_EQ(Abbreviate(c.path, c.width, true), c.expected) << testing::PrintToString(std::wstring(c.path)) << c.width;
+        EXPECT_EQ(Abbreviate(c.path, c.width, true), c.expected) << testing::PrintToString(c.path) << c.width;
 }
 
 // --- the "&" marker -----------------------------------------------------------------
@@ -117,11 +100,7 @@ TEST(PathAbbreviation, LongerAndShorterPaths)
 TEST(Mnemonic, DoublingAndRemoval)
 {
     using Function = ZUnicodeString (*)(const wchar_t*);
-    struct Case {
-        Function function;
-        const wchar_t* text;
-        const wchar_t* expected;
-    };
+    struct Case { Function function; const wchar_t* text; const wchar_t* expected; };
     const Case cases[] = {
         {EscapeAmpersand, L"a&b&c", L"a&&b&&c"},          {EscapeAmpersand, L"&&&", L"&&&&&&"},
         {EscapeAmpersand, L"x&", L"x&&"},                 {EscapeAmpersand, L"plain", L"plain"},
@@ -165,31 +144,15 @@ TEST(ReservedDeviceNames, DeviceAloneOrBeforeADot)
 
 TEST(LenientNumbers, LeadingNumberOrZero)
 {
-    struct Case {
-        const wchar_t* text;
-        int32_t asSigned;
-        uint32_t asUnsigned;
-    };
+    struct Case { const wchar_t* text; int32_t asSigned; uint32_t asUnsigned; };
     const Case cases[] = {
-        {L"", 0, 0},
-        {L"42", 42, 42},
-        {L"  7 apples", 7, 7},
-        {L"\t\r\n12", 12, 12},
-        {L"+9", 9, 9},
-        {L"-5", -5, 0},
-        {L"-0", 0, 0},
-        {L"2147483647", INT_MAX, 2147483647u},
-        {L"2147483648", 0, 2147483648u},
-        {L"-2147483648", INT_MIN, 0},
-        {L"-2147483649", 0, 0},
-        {L"4294967295", 0, UINT_MAX},
-        {L"4294967296", 0, 0},
-        {L"18446744073709551617", 0, 0},   // wraps to 1 in 64 bits
-        {L"abc", 0, 0},
-        {L"- 5", 0, 0},
-        {L"0x1A", 0, 0},
-        {L"00080", 80, 80},
-        {L"\xFF11\xFF12", 0, 0},           // full-width digits are not decimal digits here
+        {L"", 0, 0},           {L"42", 42, 42},      {L"  7 apples", 7, 7},        {L"\t\r\n12", 12, 12},
+        {L"+9", 9, 9},         {L"-5", -5, 0},       {L"-0", 0, 0},                {L"abc", 0, 0},
+        {L"- 5", 0, 0},        {L"0x1A", 0, 0},      {L"00080", 80, 80},           {L"-2147483649", 0, 0},
+        {L"2147483647", INT_MAX, 2147483647u},       {L"2147483648", 0, 2147483648u},
+        {L"-2147483648", INT_MIN, 0},                {L"4294967295", 0, UINT_MAX}, {L"4294967296", 0, 0},
+        {L"18446744073709551617", 0, 0},  // wraps to 1 in 64 bits
+        {L"\xFF11\xFF12", 0, 0},          // full-width digits are not decimal digits here
     };
     for (const Case& c : cases) {
         EXPECT_EQ(Tessaro::ParseLenientInt(c.text), c.asSigned) << testing::PrintToString(std::wstring(c.text));
@@ -199,18 +162,11 @@ TEST(LenientNumbers, LeadingNumberOrZero)
 
 TEST(MultiLineLists, EveryRunOfBreaksIsOneBreak)
 {
-    struct Case {
-        const wchar_t* text;
-        std::vector<std::wstring> items;
-    };
+    struct Case { const wchar_t* text; std::vector<std::wstring> items; };
     const Case cases[] = {
-        {L"", {}},
-        {L"one", {L"one"}},
-        {L"one\r\ntwo", {L"one", L"two"}},
+        {L"", {}},           {L"one", {L"one"}},         {L"one\r\ntwo", {L"one", L"two"}},
+        {L"\r\n", {}},       {L" \r\n ", {L" ", L" "}}, {L"a\rb\nc", {L"a", L"b", L"c"}},
         {L"\r\n\r\none\n\ntwo\r", {L"one", L"two"}},
-        {L"a\rb\nc", {L"a", L"b", L"c"}},
-        {L"\r\n", {}},
-        {L" \r\n ", {L" ", L" "}},
     };
     for (const Case& c : cases) {
         ZStringArray lines = {L"left over"};
@@ -278,10 +234,8 @@ TEST(Labels, MappedFunctionTypesInStoredOrder)
 
 TEST(Labels, ThreeDecimals)
 {
-    const std::pair<double, const wchar_t*> cases[] = {
-        {2.5, L"2.500"}, {1.0 / 3.0, L"0.333"}, {2.0 / 3.0, L"0.667"}, {0.0, L"0.000"},
-        {-2.25, L"-2.250"}, {1e6, L"1000000.000"},
-    };
+    const std::pair<double, const wchar_t*> cases[] = {{2.5, L"2.500"},   {1.0 / 3.0, L"0.333"}, {2.0 / 3.0, L"0.667"},
+                                                       {0.0, L"0.000"},   {-2.25, L"-2.250"},    {1e6, L"1000000.000"}};
     for (const auto& [value, expected] : cases)
         EXPECT_EQ(DoubleToString(value), expected) << value;
     EXPECT_EQ(DoubleToString(1.7976931348623157e308).size(), 309u + 4u);  // the widest double, whole

@@ -1,7 +1,6 @@
-// The TLS versions plug-in under a real display: the setting's text through a
-// profile store into the check list and back, the refusal of a list with
-// nothing checked, and the plug-in inside a host's plug-in page of a property
-// tree dialog, driven by posted mouse and key messages.
+// The TLS versions plug-in under a real display: the setting's text through a profile store into the check
+// list and back, the refusal of a list with nothing checked, and the plug-in inside a host's plug-in page
+// of a property tree dialog, driven by posted mouse and key messages.
 #include <gtest/gtest.h>
 
 #include <array>
@@ -60,6 +59,25 @@ void ClickCheck(CListBox& list, int row)
     PumpPending();
 }
 
+// The setting's text in a profile store, written (null: left without a value) and read back.
+void Store(ZFileProfileStoreFactory& factory, const wchar_t* text)
+{
+    ZProfileStore store(&factory);
+    ZProfileKey key(*store.GetRootKey(), L"Security");
+    if (text) {
+        EXPECT_TRUE(key.WriteString(L"TlsVersions", text));
+    }
+}
+
+ZUnicodeString Stored(ZFileProfileStoreFactory& factory)
+{
+    ZProfileStore store(&factory);
+    ZProfileKey key(*store.GetRootKey(), L"Security");
+    ZUnicodeString text(L"(none)");
+    key.ReadString(L"TlsVersions", text);
+    return text;
+}
+
 std::unique_ptr<ZTlsVersionsPlugin> MakePlugin(CDialog& parent, ZProfileTlsVersions& setting)
 {
     std::unique_ptr<ZPluginDialog> made(ZTlsVersionsPlugin::Create(&parent, 7, &setting));
@@ -72,12 +90,8 @@ std::unique_ptr<ZTlsVersionsPlugin> MakePlugin(CDialog& parent, ZProfileTlsVersi
 
 TEST(TlsVersionsPlugin, RoundTripsTheSettingThroughAProfileStore)
 {
-    struct Case {
-        const wchar_t* stored;  // null: the store has no value
-        Checks shown;
-        int toggled;            // row clicked before saving
-        const wchar_t* saved;
-    };
+    // stored: null when the store has no value; toggled: the row clicked before saving.
+    struct Case { const wchar_t* stored; Checks shown; int toggled; const wchar_t* saved; };
     const Case cases[] = {
         {nullptr, {1, 1, 1, 1}, 0, L"1.0=0,1.1=1,1.2=1,1.3=1"},
         {L"1.0=0", {0, 1, 1, 1}, 0, L"1.0=1,1.1=1,1.2=1,1.3=1"},
@@ -89,19 +103,10 @@ TEST(TlsVersionsPlugin, RoundTripsTheSettingThroughAProfileStore)
         SCOPED_TRACE(testing::PrintToString(std::wstring(c.stored ? c.stored : L"(none)")));
         ScratchFolder folder;
         ZFileProfileStoreFactory factory(folder.Path().c_str());
-        if (c.stored) {
-            ZProfileStore store(&factory);
-            ZProfileKey key(*store.GetRootKey(), L"Security");
-            ASSERT_TRUE(key.WriteString(L"TlsVersions", c.stored));
-        }
+        Store(factory, c.stored);
         ZProfileTlsVersions setting;
-        {
-            ZProfileStore store(&factory);
-            ZProfileKey key(*store.GetRootKey(), L"Security");
-            ZUnicodeString text;
-            if (key.ReadString(L"TlsVersions", text))
-                setting.SetText(text);
-        }
+        if (c.stored)
+            setting.SetText(Stored(factory));
         Host host;
         std::unique_ptr<ZTlsVersionsPlugin> plugin = MakePlugin(host, setting);
         ASSERT_NE(plugin, nullptr);
@@ -109,16 +114,8 @@ TEST(TlsVersionsPlugin, RoundTripsTheSettingThroughAProfileStore)
         EXPECT_EQ(ListChecks(*plugin), c.shown);
         ClickCheck(plugin->GetList(), c.toggled);
         ASSERT_TRUE(plugin->SavePageData());
-        {
-            ZProfileStore store(&factory);
-            ZProfileKey key(*store.GetRootKey(), L"Security");
-            ASSERT_TRUE(key.WriteString(L"TlsVersions", setting.GetText().c_str()));
-        }
-        ZProfileStore store(&factory);
-        ZProfileKey key(*store.GetRootKey(), L"Security");
-        ZUnicodeString text;
-        ASSERT_TRUE(key.ReadString(L"TlsVersions", text));
-        EXPECT_EQ(text, ZUnicodeString(c.saved));
+        Store(factory, setting.GetText().c_str());
+        EXPECT_EQ(Stored(factory), ZUnicodeString(c.saved));
         plugin->DestroyWindow();
     }
 }
@@ -154,7 +151,10 @@ TEST(TlsVersionsPlugin, AtLeastOneVersionStaysChecked)
 // its placeholder and saves it when the page is left.
 class SecurityPage : public ZPluginPage {
 public:
-    explicit SecurityPage(ZProfileTlsVersions* setting) : ZPluginPage(901, ::GetModuleHandleW(nullptr)), m_setting(setting) {}
+    explicit SecurityPage(ZProfileTlsVersions* setting)
+        : ZPluginPage(901, ::GetModuleHandleW(nullptr)), m_setting(setting)
+    {
+    }
     BOOL OnInitDialog() override
     {
         const BOOL result = ZPluginPage::OnInitDialog();

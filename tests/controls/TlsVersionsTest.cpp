@@ -9,12 +9,7 @@ namespace {
 
 TEST(TlsVersionsText, ReadsTheWorkedExamples)
 {
-    struct Case {
-        const wchar_t* text;
-        unsigned before;
-        bool ok;
-        unsigned after;
-    };
+    struct Case { const wchar_t* text; unsigned before; bool ok; unsigned after; };
     const Case cases[] = {
         {L"", 0, true, 0x1E0},                          // empty: every version
         {L"1.0=0", 0, true, 0x1C0},                     // unmentioned versions stay on
@@ -36,20 +31,16 @@ TEST(TlsVersionsText, ReadsTheWorkedExamples)
 
 TEST(TlsVersionsText, WritesEveryVersionInOrder)
 {
-    struct Case {
-        unsigned mask;
-        const wchar_t* text;
-    };
-    const Case cases[] = {
+    const std::pair<unsigned, const wchar_t*> cases[] = {
         {0xA0, L"1.0=1,1.1=0,1.2=1,1.3=0"},
         {0x1E0, L"1.0=1,1.1=1,1.2=1,1.3=1"},
         {0, L"1.0=0,1.1=0,1.2=0,1.3=0"},
         {0xFFFFFF1F, L"1.0=0,1.1=0,1.2=0,1.3=1"},
     };
-    for (const Case& c : cases) {
+    for (const auto& [mask, text] : cases) {
         ZProfileTlsVersions setting;
-        setting.SetEnabledVersions(c.mask);
-        EXPECT_EQ(setting.GetText().str(), std::wstring(c.text)) << std::hex << c.mask;
+        setting.SetEnabledVersions(mask);
+        EXPECT_EQ(setting.GetText().str(), text) << std::hex << mask;
     }
 }
 

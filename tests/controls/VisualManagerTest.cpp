@@ -51,12 +51,8 @@ TEST(DarkVisualManager, ColoursAreTheDarkThemeWhateverTheSystemSays)
 
 TEST(DarkVisualManager, TabsAreFilledInsideABorderAndNothingOutside)
 {
-    struct Case {
-        BOOL active;
-        COLORREF fill;
-    };
-    const Case cases[] = {{TRUE, RGB(0x00, 0x7A, 0xCC)}, {FALSE, RGB(0x2D, 0x2D, 0x30)}};
-    for (const Case& c : cases) {
+    struct Case { BOOL active; COLORREF fill; };
+    for (const Case c : {Case{TRUE, RGB(0x00, 0x7A, 0xCC)}, Case{FALSE, RGB(0x2D, 0x2D, 0x30)}}) {
         Canvas canvas(80, 40, kClear);
         ZDarkVisualManager manager;
         manager.OnDrawTab(canvas.dc(), CRect(10, 10, 70, 30), 0, c.active, nullptr);
@@ -72,12 +68,8 @@ TEST(DarkVisualManager, TabsAreFilledInsideABorderAndNothingOutside)
 TEST(DarkVisualManager, CaptionButtonsShowTheirGlyphOnTheirBackground)
 {
     using VM = CBCGPVisualManager;
-    struct Case {
-        VM::CaptionButton button;
-        BOOL highlighted;
-        COLORREF background, glyph;
-        POINT glyphPoint;  // in an 18 x 18 button at the origin: glyph square 6 x 6 at 6,6
-    };
+    // glyphPoint: in an 18 x 18 button at the origin, whose glyph square is 6 x 6 at 6,6.
+    struct Case { VM::CaptionButton button; BOOL highlighted; COLORREF background, glyph; POINT glyphPoint; };
     const Case cases[] = {
         {VM::CaptionClose, FALSE, RGB(0x2D, 0x2D, 0x30), RGB(0xF1, 0xF1, 0xF1), {6, 6}},
         {VM::CaptionClose, TRUE, RGB(0x00, 0x7A, 0xCC), RGB(0xFF, 0xFF, 0xFF), {11, 6}},
