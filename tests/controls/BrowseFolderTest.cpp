@@ -81,8 +81,7 @@ protected:
 struct BrowseCase {
     const char* name;
     Answer answer;
-    const wchar_t* field;   // after the scratch folder's path
-    const wchar_t* chosen;  // after the scratch folder's path
+    const wchar_t *field, *chosen;  // after the scratch folder's path
     bool changed;
     size_t boxes;
 };

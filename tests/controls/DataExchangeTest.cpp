@@ -49,10 +49,7 @@ protected:
 
 class DataExchange : public ::testing::Test {
 protected:
-    struct Outcome {
-        bool accepted;
-        std::vector<TestSupport::ShownMessageBox> boxes;
-    };
+    struct Outcome { bool accepted; std::vector<TestSupport::ShownMessageBox> boxes; };
 
     void SetUp() override
     {

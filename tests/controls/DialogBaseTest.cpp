@@ -273,10 +273,7 @@ TEST(DialogBase, FittingATextMovesTheFollowersByTheSameAmount)
 class ScriptedProgress : public ZProgressDialog {
 public:
     using ZProgressDialog::ZProgressDialog;
-    struct Action {
-        UINT message;
-        WPARAM wParam;
-    };
+    struct Action { UINT message; WPARAM wParam; };
     std::vector<Action> userActions;
     std::function<void(ScriptedProgress&)> atSentinel;
     CStringW caption;

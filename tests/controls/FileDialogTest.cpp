@@ -13,11 +13,7 @@
 
 namespace {
 
-struct RepairCase {
-    const wchar_t* fileName;
-    const wchar_t* defaultName;
-    const wchar_t* expected;
-};
+struct RepairCase { const wchar_t* fileName; const wchar_t* defaultName; const wchar_t* expected; };
 
 class NameRepairTest : public ::testing::TestWithParam<RepairCase> {};
 

@@ -15,12 +15,7 @@ using Tessaro::ExpandPathSubstitutions;
 // 5 March 2024, 09:04:03.007 UTC.
 constexpr SYSTEMTIME kMoment = {2024, 3, 2, 5, 9, 4, 3, 7};
 
-struct ExpansionCase {
-    const wchar_t* text;
-    const wchar_t* host;
-    const wchar_t* session;
-    const wchar_t* expected;
-};
+struct ExpansionCase { const wchar_t* text; const wchar_t* host; const wchar_t* session; const wchar_t* expected; };
 
 class ExpansionTest : public ::testing::TestWithParam<ExpansionCase> {};
 
@@ -44,12 +39,8 @@ INSTANTIATE_TEST_SUITE_P(Codes, ExpansionTest, ::testing::Values(
     ExpansionCase{L"", nullptr, nullptr, L""},
     ExpansionCase{L"C:\\logs\\plain.txt", nullptr, nullptr, L"C:\\logs\\plain.txt"}));
 
-struct FailureCase {
-    const wchar_t* text;
-    const wchar_t* host;
-    uint32_t messageId;
-    const wchar_t* insert;  // null: none
-};
+// insert: null when there is none.
+struct FailureCase { const wchar_t* text; const wchar_t* host; uint32_t messageId; const wchar_t* insert; };
 
 class ExpansionFailureTest : public ::testing::TestWithParam<FailureCase> {};
 

@@ -24,10 +24,7 @@ uint32_t CentreOf(HBITMAP bitmap)
     return pixels.empty() ? 0xDEADu : pixels[static_cast<size_t>(size.cy / 2 * size.cx + size.cx / 2)];
 }
 
-struct Received {
-    std::vector<UINT> messages;
-    std::vector<WPARAM> commands;
-};
+struct Received { std::vector<UINT> messages; std::vector<WPARAM> commands; };
 
 class TestFrame : public CBCGPMDIFrameWnd {
 public:
