@@ -148,10 +148,16 @@ TEST_F(PropertyTreeTest, StatesComeBackOnTheNextRunUnlessNewSession)
     EXPECT_FALSE(Expanded(network));  // only the selection starts afresh
 }
 
-TEST_F(PropertyTreeTest, HiddenPagesReturnToTheirPlace)
+TEST_F(PropertyTreeTest, HiddenPagesReturnToTheirPlaceAndHidingTheCurrentOneSkipsItsValidation)
 {
     Open();
+    dialog->GetTree().SelectItem(emulation.GetTreeItem());
+    emulation.refuse = true;
+    emulation.killCount = 0;
     dialog->HidePage(&terminal);
+    EXPECT_EQ(emulation.killCount, 0);
+    EXPECT_EQ(dialog->GetCurrentPage(), &general);
+    EXPECT_FALSE(emulation.IsWindowVisible());
     EXPECT_EQ(RootTexts(), (std::vector<std::wstring>{L"General", L"Network"}));
     EXPECT_EQ(emulation.GetTreeItem(), nullptr);
     dialog->ShowPage(&terminal);
@@ -164,18 +170,6 @@ TEST_F(PropertyTreeTest, HiddenPagesReturnToTheirPlace)
     dialog->ShowPage(&general);
     EXPECT_EQ(RootTexts(), (std::vector<std::wstring>{L"General", L"Terminal", L"Network"}));
     EXPECT_EQ(TreeText(dialog->GetTree().GetChildItem(network.GetTreeItem())), L"Proxy");
-}
-
-TEST_F(PropertyTreeTest, HidingTheCurrentPageSkipsItsValidation)
-{
-    Open();
-    dialog->GetTree().SelectItem(emulation.GetTreeItem());
-    emulation.refuse = true;
-    emulation.killCount = 0;
-    dialog->HidePage(&terminal);
-    EXPECT_EQ(emulation.killCount, 0);
-    EXPECT_EQ(dialog->GetCurrentPage(), &general);
-    EXPECT_FALSE(emulation.IsWindowVisible());
 }
 
 TEST_F(PropertyTreeTest, ARefusedChangeKeepsThePageAndTheFocus)
