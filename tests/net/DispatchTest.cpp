@@ -22,19 +22,16 @@ using TestSupport::PumpUntil;
 
 constexpr UINT kWakeUp = ZMsgDeferredProcedureDispatcher::kRunQueueMessage;
 
-// Runs a function with its parameter and the thread it ran on.
-class Procedure : public ZUnknown<IDeferredProcedure> {
-public:
-    explicit Procedure(std::function<void(UINT_PTR)> body) : m_body(std::move(body)) {}
-    void Execute(UINT_PTR parameter) override { m_body(parameter); }
-
-private:
-    std::function<void(UINT_PTR)> m_body;
+struct Procedure : ZUnknown<IDeferredProcedure> {
+    std::function<void(UINT_PTR)> body;
+    void Execute(UINT_PTR parameter) override { body(parameter); }
 };
 
 ZUnknownPointer<IDeferredProcedure> MakeProcedure(std::function<void(UINT_PTR)> body)
 {
-    return Own<IDeferredProcedure>(new Procedure(std::move(body)));
+    auto procedure = Own(new Procedure);
+    procedure->body = std::move(body);
+    return ZUnknownPointer<IDeferredProcedure>(procedure.Get());
 }
 
 ZUnknownPointer<IDeferredProcedureDispatcher> MakeDispatcher()
@@ -176,11 +173,7 @@ TEST(Dispatcher, AThrowingProcedureLeavesTheRestToRunLater)
 
 TEST(Dispatcher, DestroyingRunsWhatIsLeftOnTheDestroyingThread)
 {
-    struct Case {
-        const char* name;
-        bool shutDownFirst;
-        bool releaseOnWorker;
-    };
+    struct Case { const char* name; bool shutDownFirst; bool releaseOnWorker; };
     const Case cases[] = {
         {"queued, released on the owner", false, false},
         {"queued after shutdown", true, false},
