@@ -27,20 +27,16 @@ Bytes Written(const std::function<void(IPacket*)>& put, bool littleEndian = fals
 
 }  // namespace
 
+// The signed and bool puts only cast for the same unsigned writes; the round trips
+// put and get every kind.
 TEST(PacketIntegers, EveryWidthInBothByteOrders)
 {
     struct Case { const char* name; std::function<void(IPacket*)> put; Bytes big, little; } cases[] = {
         {"u8", [](IPacket* p) { p->PutUint8(0xA5); }, {0xA5}, {0xA5}},
-        {"i8", [](IPacket* p) { p->PutInt8(static_cast<char>(-2)); }, {0xFE}, {0xFE}},
-        {"bool", [](IPacket* p) { p->PutBool(true); }, {0x01}, {0x01}},
         {"u16", [](IPacket* p) { p->PutUint16(0x1234); }, {0x12, 0x34}, {0x34, 0x12}},
-        {"i16", [](IPacket* p) { p->PutInt16(-2); }, {0xFF, 0xFE}, {0xFE, 0xFF}},
         {"u32", [](IPacket* p) { p->PutUint32(0x01020304ul); }, {1, 2, 3, 4}, {4, 3, 2, 1}},
-        {"i32", [](IPacket* p) { p->PutInt32(-16L); }, {0xFF, 0xFF, 0xFF, 0xF0}, {0xF0, 0xFF, 0xFF, 0xFF}},
         {"u64", [](IPacket* p) { p->PutUint64(0x0102030405060708ull); },
          {1, 2, 3, 4, 5, 6, 7, 8}, {8, 7, 6, 5, 4, 3, 2, 1}},
-        {"i64", [](IPacket* p) { p->PutInt64(-2); },
-         {0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFE}, {0xFE, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF}},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
