@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
 #include <functional>
 #include <string>
@@ -24,55 +25,21 @@ ZUnknownPointer<IInternetAddress> NewAddress(bool v6)
     return v6 ? Own<IInternetAddress>(new ZAddressIPv6) : Own<IInternetAddress>(new ZAddressIPv4);
 }
 
-ZUnknownPointer<IInternetAddress> Parsed(bool v6, const char* text, unsigned short port = 0)
+// "host", "host:port" or "[host]:port", of the family the text shows.
+ZUnknownPointer<IInternetAddress> Addr(const char* text)
 {
-    auto address = NewAddress(v6);
-    EXPECT_TRUE(address->SetAddress(text, port)) << text;
+    auto address = NewAddress(text[0] == '[' || std::count(text, text + std::strlen(text), ':') > 1);
+    EXPECT_TRUE(address->SetAddressAndPort(text)) << text;
     return address;
 }
 
-ZUnknownPointer<IInternetAddress> V4(const char* text, unsigned short port = 0) { return Parsed(false, text, port); }
-ZUnknownPointer<IInternetAddress> V6(const char* text, unsigned short port = 0) { return Parsed(true, text, port); }
-
 std::wstring Widen(const char* text) { return std::wstring(text, text + std::strlen(text)); }
-
-// The narrow or the wide setter, as a table row asks.
-bool SetAddress(IInternetAddress* address, const char* text, unsigned short port, bool wide)
-{
-    return wide ? address->SetAddress(Widen(text).c_str(), port) : address->SetAddress(text, port);
-}
-
-bool SetAddressAndPort(IInternetAddress* address, const char* text, bool wide)
-{
-    return wide ? address->SetAddressAndPort(Widen(text).c_str()) : address->SetAddressAndPort(text);
-}
-
-// The library starts Winsock itself; only tests that call the resolver directly
-// start it on their own.
-class WinsockScope {
-public:
-    WinsockScope() { m_started = ::WSAStartup(MAKEWORD(2, 2), &m_data) == 0; }
-    ~WinsockScope()
-    {
-        if (m_started)
-            ::WSACleanup();
-    }
-    bool Started() const { return m_started; }
-
-private:
-    WSADATA m_data;
-    bool m_started = false;
-};
 
 }  // namespace
 
 TEST(AddressText, ParsePortTable)
 {
-    struct Case {
-        const char* text;
-        bool ok;
-        unsigned short port;
-    } cases[] = {
+    struct Case { const char* text; bool ok; unsigned short port; } cases[] = {
         {"22", true, 22},      {" 22 ", true, 22},   {"\t+8080\n", true, 8080}, {"0", true, 0},
         {"65535", true, 65535}, {"065535", true, 65535},
         {"65536", false, 0},   {"99999999999999999999", false, 0}, {"-1", false, 0}, {"-0", false, 0},
@@ -84,22 +51,15 @@ TEST(AddressText, ParsePortTable)
         unsigned short port = 4321;
         EXPECT_EQ(ParsePort(c.text, port), c.ok);
         EXPECT_EQ(port, c.ok ? c.port : 4321);
-        std::wstring wide(c.text, c.text + std::strlen(c.text));
         unsigned short widePort = 4321;
-        EXPECT_EQ(ParsePort(wide.c_str(), widePort), c.ok);
+        EXPECT_EQ(ParsePort(Widen(c.text).c_str(), widePort), c.ok);
         EXPECT_EQ(widePort, port);
     }
 }
 
 TEST(AddressText, SplitHostAndPortTable)
 {
-    struct Case {
-        const char* text;
-        bool ok;
-        const char* host;
-        unsigned short port;
-        bool hadPort;
-    } cases[] = {
+    struct Case { const char* text; bool ok; const char* host; unsigned short port; bool hadPort; } cases[] = {
         {"10.0.0.1:22", true, "10.0.0.1", 22, true},
         {"10.0.0.1", true, "10.0.0.1", 0, false},
         {"host:0", true, "host", 0, true},
@@ -129,10 +89,9 @@ TEST(AddressText, SplitHostAndPortTable)
         EXPECT_EQ(host, c.host);
         EXPECT_EQ(port, c.port);
         EXPECT_EQ(hadPort, c.hadPort);
-        const std::wstring wide(c.text, c.text + std::strlen(c.text));
         ZUnicodeString wideHost;
         unsigned short widePort = 9;
-        ASSERT_TRUE(SplitHostAndPort(wide.c_str(), wideHost, widePort));
+        ASSERT_TRUE(SplitHostAndPort(Widen(c.text).c_str(), wideHost, widePort));
         EXPECT_EQ(ZString(wideHost), c.host);
         EXPECT_EQ(widePort, c.port);
     }
@@ -140,10 +99,7 @@ TEST(AddressText, SplitHostAndPortTable)
 
 TEST(AddressText, DottedQuadTable)
 {
-    struct Case {
-        const char* text;
-        bool ok;
-    } cases[] = {
+    struct Case { const char* text; bool ok; } cases[] = {
         {"1.2.3.4", true},   {"0.0.0.0", true},   {"255.255.255.255", true}, {"127.1", false},
         {"127.0.1", false},  {"1.2.3.4.5", false}, {"1.2.3.", false},        {".1.2.3", false},
         {"1..2.3", false},   {"0x7f.0.0.1", false}, {"1.2.3.0x4", false},    {"010.0.0.1", false},
@@ -168,9 +124,7 @@ TEST(AddressBoth, ParseAndPrintTable)
         {false, "255.255.255.254", 65535, true, L"255.255.255.254", L"255.255.255.254:65535"},
         {false, "192.168.001.1", 1, false, L"", L""},
         {false, "255.255.255.255", 1, false, L"", L""},  // the broadcast address is not an end point
-        {false, "1.2.3", 1, false, L"", L""},
         {false, "::1", 1, false, L"", L""},
-        {false, "10.0.0.1 ", 1, false, L"", L""},
         {false, "", 1, false, L"", L""},
         {true, "::1", 22, true, L"::1", L"[::1]:22"},
         {true, "::", 0, true, L"::", L"[::]:0"},
@@ -188,7 +142,8 @@ TEST(AddressBoth, ParseAndPrintTable)
         for (bool wide : {false, true}) {
             auto address = NewAddress(c.v6);
             address->SetPort(99);
-            EXPECT_EQ(SetAddress(address.Get(), c.text, c.port, wide), c.ok);
+            EXPECT_EQ(wide ? address->SetAddress(Widen(c.text).c_str(), c.port) : address->SetAddress(c.text, c.port),
+                      c.ok);
             EXPECT_EQ(address->IsValid(), c.ok);
             // IPv4 takes the port either way; a failed IPv6 parse keeps the old one.
             EXPECT_EQ(address->GetPort(), c.ok || !c.v6 ? c.port : 99);
@@ -200,20 +155,13 @@ TEST(AddressBoth, ParseAndPrintTable)
             const void* raw;
             EXPECT_EQ(address->GetSockaddr(sa, length), c.ok);
             EXPECT_EQ(address->GetRawAddress(raw, length), c.ok);
-            EXPECT_EQ(address->GetSocketType(), SOCK_STREAM);
-            EXPECT_EQ(address->GetProtocol(), IPPROTO_TCP);
         }
     }
 }
 
 TEST(AddressBoth, SetAddressAndPortTable)
 {
-    struct Case {
-        bool v6;
-        const char* text;
-        bool ok;
-        unsigned short port;
-    } cases[] = {
+    struct Case { bool v6; const char* text; bool ok; unsigned short port; } cases[] = {
         {false, "10.0.0.1:22", true, 22},  {false, "10.0.0.1", true, 0},   {false, "10.0.0.1:", false, 0},
         {false, "10.0.0.1:x", false, 0},   {false, "[10.0.0.1]:22", false, 0},
         {true, "[fe80::1]:2222", true, 2222}, {true, "fe80::1", true, 0},   {true, "[fe80::1", false, 0},
@@ -223,7 +171,8 @@ TEST(AddressBoth, SetAddressAndPortTable)
         SCOPED_TRACE(c.text);
         for (bool wide : {false, true}) {
             auto address = NewAddress(c.v6);
-            EXPECT_EQ(SetAddressAndPort(address.Get(), c.text, wide), c.ok);
+            EXPECT_EQ(wide ? address->SetAddressAndPort(Widen(c.text).c_str()) : address->SetAddressAndPort(c.text),
+                      c.ok);
             EXPECT_EQ(address->IsValid(), c.ok);
             if (c.ok) {
                 EXPECT_EQ(address->GetPort(), c.port);
@@ -234,36 +183,32 @@ TEST(AddressBoth, SetAddressAndPortTable)
 
 TEST(AddressBoth, NewAddressesAreTheValidWildcard)
 {
-    for (auto address : {NewAddress(false), NewAddress(true)}) {
+    for (bool v6 : {false, true}) {
+        auto address = NewAddress(v6);
         EXPECT_TRUE(address->IsValid());
         EXPECT_TRUE(address->IsAny());
         EXPECT_FALSE(address->IsLoopback());
         EXPECT_EQ(address->GetPort(), 0);
+        EXPECT_EQ(address->GetFamily(), v6 ? AF_INET6 : AF_INET);
         EXPECT_EQ(address->GetSocketType(), SOCK_STREAM);
         EXPECT_EQ(address->GetProtocol(), IPPROTO_TCP);
         const sockaddr* sa;
         int length;
         ASSERT_TRUE(address->GetSockaddr(sa, length));
         EXPECT_EQ(sa->sa_family, address->GetFamily());
-        EXPECT_EQ(length, address->GetFamily() == AF_INET ? 16 : 28);
+        EXPECT_EQ(length, v6 ? 28 : 16);
     }
-    EXPECT_EQ(ZAddressIPv4().GetFamily(), 2);
-    EXPECT_EQ(ZAddressIPv6().GetFamily(), 23);  // the platform's number, used in the structures
 }
 
 TEST(AddressBoth, AnyAndLoopback)
 {
-    struct Case {
-        bool v6;
-        const char* text;
-        bool any, loopback;
-    } cases[] = {
-        {false, "0.0.0.0", true, false},  {false, "127.0.0.1", false, true}, {false, "127.255.1.2", false, true},
-        {false, "128.0.0.1", false, false}, {true, "::", true, false},       {true, "::1", false, true},
-        {true, "::2", false, false},      {true, "::ffff:127.0.0.1", false, false},
+    struct Case { const char* text; bool any, loopback; } cases[] = {
+        {"0.0.0.0", true, false}, {"127.0.0.1", false, true}, {"127.255.1.2", false, true},
+        {"128.0.0.1", false, false}, {"::", true, false}, {"::1", false, true},
+        {"::2", false, false}, {"::ffff:127.0.0.1", false, false},
     };
     for (const Case& c : cases) {
-        auto address = Parsed(c.v6, c.text);
+        auto address = Addr(c.text);
         EXPECT_EQ(address->IsAny(), c.any) << c.text;
         EXPECT_EQ(address->IsLoopback(), c.loopback) << c.text;
     }
@@ -272,34 +217,33 @@ TEST(AddressBoth, AnyAndLoopback)
     EXPECT_FALSE(invalid->IsAny());
 }
 
-TEST(AddressBoth, EqualityAndPortWildcard)
+TEST(AddressBoth, EqualityWithPortWildcardAndNumericOrder)
 {
     struct Case {
-        bool v6a;
         const char* a;
-        unsigned short portA;
-        bool v6b;
         const char* b;
-        unsigned short portB;
         bool equal;
+        int order;  // -1: a < b; 1: b < a; 0: neither (the port takes no part)
     } cases[] = {
-        {false, "10.0.0.1", 22, false, "10.0.0.1", 22, true},
-        {false, "10.0.0.1", 0, false, "10.0.0.1", 22, true},
-        {false, "10.0.0.1", 22, false, "10.0.0.1", 0, true},
-        {false, "10.0.0.1", 22, false, "10.0.0.1", 23, false},
-        {false, "10.0.0.1", 22, false, "10.0.0.2", 22, false},
-        {true, "::1", 22, true, "0:0::1", 0, true},
-        {true, "::1", 22, true, "::1", 21, false},
-        {true, "::ffff:10.0.0.1", 0, false, "10.0.0.1", 0, false},  // other family
+        {"10.0.0.1:22", "10.0.0.1:22", true, 0}, {"10.0.0.1", "10.0.0.1:22", true, 0},
+        {"10.0.0.1:22", "10.0.0.1:23", false, 0}, {"10.0.0.1:22", "10.0.0.2:22", false, -1},
+        {"10.0.0.2", "10.0.0.10", false, -1},  // numeric, not textual
+        {"9.255.255.255", "10.0.0.0", false, -1}, {"[::1]:22", "0:0::1", true, 0},
+        {"[::1]:22", "[::1]:21", false, 0}, {"::2", "::10", false, -1},
+        {"1::", "ff::", false, -1},
+        {"::ffff:10.0.0.1", "10.0.0.1", false, 0},  // other family
+        {"ff::", "1.1.1.1", false, 0},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(testing::Message() << c.a << " " << c.b);
-        auto a = Parsed(c.v6a, c.a, c.portA);
-        auto b = Parsed(c.v6b, c.b, c.portB);
+        auto a = Addr(c.a);
+        auto b = Addr(c.b);
         EXPECT_EQ(a->IsEqual(b.Get()), c.equal);
         EXPECT_EQ(b->IsEqual(a.Get()), c.equal);
+        EXPECT_EQ(a->IsLessThan(b.Get()), c.order < 0);
+        EXPECT_EQ(b->IsLessThan(a.Get()), c.order > 0);
     }
-    auto valid = V4("10.0.0.1");
+    auto valid = Addr("10.0.0.1");
     auto invalid = NewAddress(false);
     invalid->SetAddress("10.0.0.1:", 0);
     EXPECT_FALSE(valid->IsEqual(invalid.Get()));
@@ -309,73 +253,52 @@ TEST(AddressBoth, EqualityAndPortWildcard)
 
 TEST(AddressBoth, SubnetTable)
 {
-    struct Case {
-        bool v6;
-        const char* a;
-        const char* b;
-        unsigned prefix;
-        bool inside;
-    } cases[] = {
-        {false, "192.168.1.7", "192.168.1.200", 24, true},
-        {false, "192.168.1.7", "192.168.2.7", 24, false},
-        {false, "192.168.1.7", "192.168.2.7", 22, true},
-        {false, "192.168.1.7", "192.168.1.6", 31, true},
-        {false, "192.168.1.7", "192.168.1.5", 31, false},
-        {false, "192.168.1.7", "192.168.1.5", 30, true},
-        {false, "192.168.1.7", "192.168.1.6", 32, false},
-        {false, "1.2.3.4", "200.9.9.9", 0, true},
-        {false, "1.2.3.4", "1.2.3.4", 32, true},
-        {false, "1.2.3.4", "1.2.3.5", 33, false},  // longer prefixes use the whole address
-        {false, "1.2.3.4", "1.2.3.4", 1000, true},
-        {true, "2001:db8::1", "2001:db8::ffff", 112, true},
-        {true, "2001:db8::1", "2001:db9::1", 32, false},
-        {true, "2001:db8::1", "2001:db9::1", 31, true},
-        {true, "2001:db8::1", "2001:db8::1:1", 100, true},
-        {true, "2001:db8::1", "2001:db8::1:1", 111, true},
-        {true, "2001:db8::1", "2001:db8::1:1", 112, false},
-        {true, "::1", "ffff::", 0, true},
-        {true, "::1", "::", 128, false},
-        {true, "::1", "::", 127, true},
-        {true, "::1", "::1", 4000, true},
+    struct Case { const char* a; const char* b; unsigned prefix; bool inside; } cases[] = {
+        {"192.168.1.7", "192.168.1.200", 24, true}, {"192.168.1.7", "192.168.2.7", 24, false},
+        {"192.168.1.7", "192.168.2.7", 22, true}, {"192.168.1.7", "192.168.1.6", 31, true},
+        {"192.168.1.7", "192.168.1.5", 31, false}, {"192.168.1.7", "192.168.1.5", 30, true},
+        {"192.168.1.7", "192.168.1.6", 32, false}, {"1.2.3.4", "200.9.9.9", 0, true},
+        {"1.2.3.4", "1.2.3.4", 32, true},
+        {"1.2.3.4", "1.2.3.5", 33, false},  // longer prefixes use the whole address
+        {"1.2.3.4", "1.2.3.4", 1000, true}, {"2001:db8::1", "2001:db8::ffff", 112, true},
+        {"2001:db8::1", "2001:db9::1", 32, false}, {"2001:db8::1", "2001:db9::1", 31, true},
+        {"2001:db8::1", "2001:db8::1:1", 100, true}, {"2001:db8::1", "2001:db8::1:1", 111, true},
+        {"2001:db8::1", "2001:db8::1:1", 112, false}, {"::1", "ffff::", 0, true},
+        {"::1", "::", 128, false}, {"::1", "::", 127, true},
+        {"::1", "::1", 4000, true},
+        {"0.0.0.0", "::", 0, false},  // other families never share one
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(testing::Message() << c.a << " " << c.b << "/" << c.prefix);
-        auto a = Parsed(c.v6, c.a, 22);
-        auto b = Parsed(c.v6, c.b, 0);
+        auto a = Addr(c.a);
+        a->SetPort(22);  // port 0 on the other side is a wildcard
+        auto b = Addr(c.b);
         EXPECT_EQ(a->IsInSubnet(b.Get(), c.prefix), c.inside);
         EXPECT_EQ(b->IsInSubnet(a.Get(), c.prefix), c.inside);
     }
-    // Different ports never share a subnet; other families never do.
-    EXPECT_FALSE(V4("10.0.0.1", 1)->IsInSubnet(V4("10.0.0.1", 2).Get(), 8));
-    EXPECT_FALSE(V4("0.0.0.0")->IsInSubnet(V6("::").Get(), 0));
+    EXPECT_FALSE(Addr("10.0.0.1:1")->IsInSubnet(Addr("10.0.0.1:2").Get(), 8));  // different ports never do
 }
 
 TEST(AddressBoth, IncrementCarriesAndStopsAtTheTop)
 {
-    struct Case {
-        bool v6;
-        const char* from;
-        bool ok;
-        const wchar_t* to;
-    } cases[] = {
-        {false, "10.0.0.255", true, L"10.0.1.0"},
-        {false, "10.255.255.255", true, L"11.0.0.0"},
-        {false, "255.255.255.254", true, L"255.255.255.255"},
-        {false, "0.0.0.0", true, L"0.0.0.1"},
-        {true, "::ff", true, L"::100"},
-        {true, "::ffff:ffff", true, L"::1:0:0"},
-        {true, "2001:db8::ffff:ffff:ffff", true, L"2001:db8:0:0:1::"},
-        {true, "ffff:ffff:ffff:ffff:ffff:ffff:ffff:fffe", true, L"ffff:ffff:ffff:ffff:ffff:ffff:ffff:ffff"},
-        {true, "ffff:ffff:ffff:ffff:ffff:ffff:ffff:ffff", false, L"ffff:ffff:ffff:ffff:ffff:ffff:ffff:ffff"},
+    struct Case { const char* from; bool ok; const wchar_t* to; } cases[] = {
+        {"10.0.0.255:80", true, L"10.0.1.0:80"},
+        {"10.255.255.255:80", true, L"11.0.0.0:80"},
+        {"255.255.255.254:80", true, L"255.255.255.255:80"},
+        {"0.0.0.0:80", true, L"0.0.0.1:80"},
+        {"[::ff]:80", true, L"[::100]:80"},
+        {"[::ffff:ffff]:80", true, L"[::1:0:0]:80"},
+        {"[2001:db8::ffff:ffff:ffff]:80", true, L"[2001:db8:0:0:1::]:80"},
+        {"[ffff:ffff:ffff:ffff:ffff:ffff:ffff:fffe]:80", true, L"[ffff:ffff:ffff:ffff:ffff:ffff:ffff:ffff]:80"},
+        {"[ffff:ffff:ffff:ffff:ffff:ffff:ffff:ffff]:80", false, L"[ffff:ffff:ffff:ffff:ffff:ffff:ffff:ffff]:80"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.from);
-        auto address = Parsed(c.v6, c.from, 80);
+        auto address = Addr(c.from);
         EXPECT_EQ(address->Increment(), c.ok);
-        EXPECT_EQ(address->ToString(false).str(), std::wstring(c.to));
-        EXPECT_EQ(address->GetPort(), 80);
+        EXPECT_EQ(address->ToString(true).str(), std::wstring(c.to));
     }
-    // The last IPv4 address cannot be stepped.
+    // The last IPv4 address (not an end point, so set raw) cannot be stepped.
     auto top = NewAddress(false);
     const unsigned char ones[4] = {255, 255, 255, 255};
     ASSERT_TRUE(top->SetRawAddress(ones, 4));
@@ -385,42 +308,15 @@ TEST(AddressBoth, IncrementCarriesAndStopsAtTheTop)
     EXPECT_FALSE(invalid->Increment());
 }
 
-TEST(AddressBoth, OrderingIsNumeric)
+TEST(AddressBoth, RawAddressesOfTheFamilyLengthOnly)
 {
-    struct Case {
-        bool v6;
-        const char* a;
-        const char* b;
-        bool less;
-    } cases[] = {
-        {false, "10.0.0.2", "10.0.0.10", true},  // numeric, not textual
-        {false, "10.0.0.10", "10.0.0.2", false},
-        {false, "9.255.255.255", "10.0.0.0", true},
-        {false, "10.0.0.1", "10.0.0.1", false},
-        {true, "::2", "::10", true},
-        {true, "ff::", "1::", false},
-        {true, "1::", "ff::", true},
-        {true, "::1", "::1", false},
-    };
-    for (const Case& c : cases) {
-        auto a = Parsed(c.v6, c.a);
-        auto b = Parsed(c.v6, c.b);
-        EXPECT_EQ(a->IsLessThan(b.Get()), c.less) << c.a << " < " << c.b;
-    }
-    EXPECT_FALSE(V4("1.1.1.1")->IsLessThan(V6("ff::").Get()));
-    EXPECT_FALSE(V6("::")->IsLessThan(V4("1.1.1.1").Get()));
-}
-
-TEST(AddressBoth, RawAddressRules)
-{
-    auto v4 = V4("1.2.3.4", 5);
-    const unsigned char sixteen[16] = {0x20, 0x01, 0x0d, 0xb8, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 7};
-    EXPECT_FALSE(v4->SetRawAddress(sixteen, 16));  // wrong length: untouched
-    EXPECT_TRUE(v4->IsValid());
-    EXPECT_EQ(v4->ToString(true), L"1.2.3.4:5");
     const unsigned char four[4] = {10, 9, 8, 7};
+    const unsigned char sixteen[16] = {0x20, 0x01, 0x0d, 0xb8, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 7};
+    auto v4 = Addr("1.2.3.4:5");
+    EXPECT_FALSE(v4->SetRawAddress(sixteen, 16));  // other length: untouched
+    EXPECT_EQ(v4->ToString(true), L"1.2.3.4:5");
     ASSERT_TRUE(v4->SetRawAddress(four, 4));
-    EXPECT_EQ(v4->ToString(false), L"10.9.8.7");
+    EXPECT_EQ(v4->ToString(true), L"10.9.8.7:5");
     const void* raw;
     int length;
     ASSERT_TRUE(v4->GetRawAddress(raw, length));
@@ -432,7 +328,6 @@ TEST(AddressBoth, RawAddressRules)
     EXPECT_FALSE(v6->SetRawAddress(four, 4));
     EXPECT_FALSE(v6->IsValid());
     ASSERT_TRUE(v6->SetRawAddress(sixteen, 16));
-    EXPECT_TRUE(v6->IsValid());
     EXPECT_EQ(v6->ToString(false), L"2001:db8::7");
 }
 
@@ -445,10 +340,7 @@ TEST(AddressFactory, NumericHostTable)
         const wchar_t* text;
     } cases[] = {
         {"127.0.0.1", 22, AF_INET, L"127.0.0.1:22"},
-        {"127.1", 22, 0, nullptr},
-        {"0x7f.0.0.1", 22, 0, nullptr},
-        {"0177.0.0.1", 22, 0, nullptr},
-        {"127.0.0.1x", 22, 0, nullptr},
+        {"127.1", 22, 0, nullptr},  // the platform's short forms are not dotted quads
         {"::1", 80, AF_INET6, L"[::1]:80"},
         {"2001:db8::5", 0, AF_INET6, L"[2001:db8::5]:0"},
         {"localhost", 80, 0, nullptr},
@@ -532,8 +424,8 @@ TEST(AddressFactory, SockaddrRoundTrips)
 
 TEST(AddressFactory, AddrinfoCarriesTypeAndProtocol)
 {
-    WinsockScope winsock;
-    ASSERT_TRUE(winsock.Started());
+    WSADATA winsock;
+    ASSERT_EQ(::WSAStartup(MAKEWORD(2, 2), &winsock), 0);  // the test calls the resolver itself
     addrinfo hints{};
     hints.ai_family = AF_UNSPEC;
     hints.ai_socktype = SOCK_DGRAM;
@@ -553,4 +445,5 @@ TEST(AddressFactory, AddrinfoCarriesTypeAndProtocol)
         EXPECT_FALSE(wrong->IsValid());
         ::freeaddrinfo(result);
     }
+    ::WSACleanup();
 }

@@ -7,27 +7,11 @@
 #include "net/ZBasicBuffer.h"
 #include "tests/net/PacketTestSupport.h"
 
-using PacketTest::Own;
-
-TEST(BasicBuffer, StartsEmptyWithTheCapacityAsked)
-{
-    auto none = Own(new ZBasicBuffer(0, false));
-    EXPECT_EQ(none->GetData(), nullptr);
-    EXPECT_EQ(none->GetCapacity(), 0u);
-    EXPECT_EQ(none->GetDataLength(), 0u);
-
-    auto some = Own(new ZBasicBuffer(64, true));
-    EXPECT_NE(some->GetData(), nullptr);
-    EXPECT_EQ(some->GetCapacity(), 64u);
-    EXPECT_EQ(some->GetDataLength(), 0u);
-}
+using namespace PacketTest;
 
 TEST(BasicBuffer, GrowsExactlyToLengthPlusAppendPlusReserve)
 {
-    struct Case {
-        size_t capacity, filled, append, reserve;
-        size_t capacityAfter;
-    } cases[] = {
+    struct Case { size_t capacity, filled, append, reserve; size_t capacityAfter; } cases[] = {
         {0, 0, 5, 0, 5},          // from nothing, no doubling
         {0, 0, 5, 10, 15},
         {8, 3, 5, 100, 8},        // fits: the reserve is not honoured by growing
@@ -46,9 +30,8 @@ TEST(BasicBuffer, GrowsExactlyToLengthPlusAppendPlusReserve)
         const std::string added(c.append, 'n');
         unsigned char* at = static_cast<unsigned char*>(buffer->Append(added.data(), added.size(), c.reserve));
         EXPECT_EQ(buffer->GetCapacity(), c.capacityAfter);
-        EXPECT_EQ(buffer->GetDataLength(), c.filled + c.append);
         EXPECT_EQ(at, buffer->GetData() + c.filled);
-        EXPECT_EQ(std::string(reinterpret_cast<const char*>(buffer->GetData()), buffer->GetDataLength()), old + added);
+        EXPECT_EQ(Text(buffer.Get()), old + added);
     }
 }
 
@@ -59,8 +42,7 @@ TEST(BasicBuffer, SpaceWithoutDataIsZeroNotLeftovers)
     buffer->SetDataLength(0);
     // The same storage is handed out again without data: it must not show old bytes.
     unsigned char* at = static_cast<unsigned char*>(buffer->Append(nullptr, 10, 0));
-    for (int i = 0; i < 10; ++i)
-        EXPECT_EQ(at[i], 0) << i;
+    EXPECT_EQ(std::string(reinterpret_cast<char*>(at), 10), std::string(10, '\0'));
     // A grown block holds zeros beyond the data.
     buffer->Append(nullptr, 0, 100);
     EXPECT_GE(buffer->GetCapacity(), 110u);
@@ -73,7 +55,7 @@ TEST(BasicBuffer, AppendingItsOwnBytesWhileGrowingCopiesThemRight)
     auto buffer = Own(new ZBasicBuffer(4, true));
     buffer->AppendText("abcd");
     buffer->Append(buffer->GetData() + 1, 3, 0);  // forces growth, source inside the old block
-    EXPECT_EQ(std::string(reinterpret_cast<const char*>(buffer->GetData()), buffer->GetDataLength()), "abcdbcd");
+    EXPECT_EQ(Text(buffer.Get()), "abcdbcd");
 }
 
 TEST(BasicBuffer, TextAndWideFormsAppendTheirBytes)
@@ -83,9 +65,7 @@ TEST(BasicBuffer, TextAndWideFormsAppendTheirBytes)
     const char raw[] = {'c', '\0', 'd'};
     buffer->Append(raw, 3, 0);
     buffer->AppendWide(L"\u00E9Z", 2, 0);
-    const unsigned char expected[] = {'a', 'b', 'c', 0, 'd', 0xE9, 0x00, 'Z', 0x00};
-    ASSERT_EQ(buffer->GetDataLength(), sizeof expected);
-    EXPECT_EQ(std::memcmp(buffer->GetData(), expected, sizeof expected), 0);
+    EXPECT_EQ(Text(buffer.Get()), std::string("abc\0d\xE9\0Z\0", 9));
 }
 
 TEST(BasicBuffer, DataLengthUpToCapacityOnly)
@@ -93,14 +73,11 @@ TEST(BasicBuffer, DataLengthUpToCapacityOnly)
     auto buffer = Own(new ZBasicBuffer(32, false));
     buffer->SetDataLength(32);
     EXPECT_EQ(buffer->GetDataLength(), 32u);
-    buffer->SetDataLength(0);
-    EXPECT_EQ(buffer->GetDataLength(), 0u);
     try {
         buffer->SetDataLength(33);
         FAIL() << "no exception";
     } catch (const std::overflow_error& e) {
         EXPECT_STREQ(e.what(), "SetDataLength");
     }
-    EXPECT_EQ(buffer->GetDataLength(), 0u);
+    EXPECT_EQ(buffer->GetDataLength(), 32u);
 }
-

@@ -22,19 +22,16 @@ using TestSupport::PumpUntil;
 
 constexpr UINT kWakeUp = ZMsgDeferredProcedureDispatcher::kRunQueueMessage;
 
-// Runs a function with its parameter and the thread it ran on.
-class Procedure : public ZUnknown<IDeferredProcedure> {
-public:
-    explicit Procedure(std::function<void(UINT_PTR)> body) : m_body(std::move(body)) {}
-    void Execute(UINT_PTR parameter) override { m_body(parameter); }
-
-private:
-    std::function<void(UINT_PTR)> m_body;
+struct Procedure : ZUnknown<IDeferredProcedure> {
+    std::function<void(UINT_PTR)> body;
+    void Execute(UINT_PTR parameter) override { body(parameter); }
 };
 
 ZUnknownPointer<IDeferredProcedure> MakeProcedure(std::function<void(UINT_PTR)> body)
 {
-    return Own<IDeferredProcedure>(new Procedure(std::move(body)));
+    auto procedure = Own(new Procedure);
+    procedure->body = std::move(body);
+    return ZUnknownPointer<IDeferredProcedure>(procedure.Get());
 }
 
 ZUnknownPointer<IDeferredProcedureDispatcher> MakeDispatcher()
@@ -64,22 +61,15 @@ TEST(Dispatcher, ABatchFromAWorkerWakesTheOwnerOnceAndRunsInOrder)
     auto dispatcher = MakeDispatcher();
     ASSERT_TRUE(dispatcher);
     std::vector<UINT_PTR> ran;
-    const DWORD owner = ::GetCurrentThreadId();
-    bool allOnOwner = true;
-    auto record = MakeProcedure([&](UINT_PTR p) {
-        ran.push_back(p);
-        allOnOwner = allOnOwner && ::GetCurrentThreadId() == owner;
-    });
-
+    auto record = MakeProcedure([&](UINT_PTR p) { ran.push_back(p); });
     std::thread([&] {
         for (UINT_PTR i = 0; i < 10; ++i)
             dispatcher->QueueProcedure(record.Get(), i);
     }).join();
 
-    EXPECT_TRUE(ran.empty());
+    EXPECT_TRUE(ran.empty()) << "nothing runs on the queueing thread";
     EXPECT_EQ(DispatchWakeUps(), 1);
     EXPECT_EQ(ran, (std::vector<UINT_PTR>{0, 1, 2, 3, 4, 5, 6, 7, 8, 9}));
-    EXPECT_TRUE(allOnOwner);
 }
 
 TEST(Dispatcher, FourProducersLoseNothingAndKeepEachOrder)
@@ -176,11 +166,7 @@ TEST(Dispatcher, AThrowingProcedureLeavesTheRestToRunLater)
 
 TEST(Dispatcher, DestroyingRunsWhatIsLeftOnTheDestroyingThread)
 {
-    struct Case {
-        const char* name;
-        bool shutDownFirst;
-        bool releaseOnWorker;
-    };
+    struct Case { const char* name; bool shutDownFirst; bool releaseOnWorker; };
     const Case cases[] = {
         {"queued, released on the owner", false, false},
         {"queued after shutdown", true, false},

@@ -1,12 +1,12 @@
 // ZPacket: integers, length formats, text, cursors and the chain operations, through
-// the IPacket interface.
+// the IPacket interface. Random fields over every buffer cut are the round trips' part.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <functional>
 #include <string>
 
 #include "foundation/ZString.h"
-#include "foundation/ZUnicodeString.h"
 #include "tests/net/PacketTestSupport.h"
 
 using namespace PacketTest;
@@ -15,7 +15,6 @@ namespace {
 
 // U+1F600: four UTF-8 bytes, a surrogate pair in UTF-16.
 const wchar_t kGrin[] = L"\U0001F600";
-const unsigned char kGrinUtf8[] = {0xF0, 0x9F, 0x98, 0x80};
 
 Bytes Written(const std::function<void(IPacket*)>& put, bool littleEndian = false)
 {
@@ -28,25 +27,16 @@ Bytes Written(const std::function<void(IPacket*)>& put, bool littleEndian = fals
 
 }  // namespace
 
+// The signed and bool puts only cast for the same unsigned writes; the round trips
+// put and get every kind.
 TEST(PacketIntegers, EveryWidthInBothByteOrders)
 {
-    struct Case {
-        const char* name;
-        std::function<void(IPacket*)> put;
-        Bytes big, little;
-    } cases[] = {
+    struct Case { const char* name; std::function<void(IPacket*)> put; Bytes big, little; } cases[] = {
         {"u8", [](IPacket* p) { p->PutUint8(0xA5); }, {0xA5}, {0xA5}},
-        {"i8", [](IPacket* p) { p->PutInt8(static_cast<char>(-2)); }, {0xFE}, {0xFE}},
-        {"bool", [](IPacket* p) { p->PutBool(true); }, {0x01}, {0x01}},
         {"u16", [](IPacket* p) { p->PutUint16(0x1234); }, {0x12, 0x34}, {0x34, 0x12}},
-        {"i16", [](IPacket* p) { p->PutInt16(-2); }, {0xFF, 0xFE}, {0xFE, 0xFF}},
         {"u32", [](IPacket* p) { p->PutUint32(0x01020304ul); }, {1, 2, 3, 4}, {4, 3, 2, 1}},
-        {"u32 int", [](IPacket* p) { p->PutUint32(0x0A0B0C0Du); }, {10, 11, 12, 13}, {13, 12, 11, 10}},
-        {"i32", [](IPacket* p) { p->PutInt32(-16L); }, {0xFF, 0xFF, 0xFF, 0xF0}, {0xF0, 0xFF, 0xFF, 0xFF}},
         {"u64", [](IPacket* p) { p->PutUint64(0x0102030405060708ull); },
          {1, 2, 3, 4, 5, 6, 7, 8}, {8, 7, 6, 5, 4, 3, 2, 1}},
-        {"i64", [](IPacket* p) { p->PutInt64(-2); },
-         {0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFE}, {0xFE, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF}},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -55,74 +45,14 @@ TEST(PacketIntegers, EveryWidthInBothByteOrders)
     }
 }
 
-TEST(PacketIntegers, ValuesStraddlingBuffersReadBackInBothOrders)
+TEST(PacketIntegers, AnyNonZeroByteReadsAsTrue)
 {
-    const Bytes bytes = {0x11, 0x22, 0x33, 0x44, 0x55, 0x66, 0x77, 0x88};
-    for (size_t cut = 1; cut < bytes.size(); ++cut) {
-        for (bool little : {false, true}) {
-            SCOPED_TRACE(testing::Message() << "cut " << cut << (little ? " LE" : " BE"));
-            auto packet = ChainCutAt(bytes, {cut});
-            if (little)
-                packet->SetLittleEndian();
-            unsigned __int64 v64 = 0;
-            ASSERT_TRUE(packet->GetUint64(v64));
-            EXPECT_EQ(v64, little ? 0x8877665544332211ull : 0x1122334455667788ull);
-            packet->Rewind();
-            unsigned long a = 0, b = 0;
-            ASSERT_TRUE(packet->GetUint32(a));
-            ASSERT_TRUE(packet->GetUint32(b));
-            EXPECT_EQ(a, little ? 0x44332211ul : 0x11223344ul);
-            EXPECT_EQ(b, little ? 0x88776655ul : 0x55667788ul);
-            unsigned char extra;
-            EXPECT_FALSE(packet->GetUint8(extra));
-        }
-    }
-}
-
-TEST(PacketIntegers, WritesStraddleSmallBuffers)
-{
-    for (bool little : {false, true}) {
-        auto packet = Own(new ZPacket(0, false));
-        // Three buffers of capacity 3: a 32-bit value after one byte spans two of them.
-        for (int i = 0; i < 3; ++i)
-            packet->AddBuffer(Own(new ZBasicBuffer(3, false)).Get());
-        if (little)
-            packet->SetLittleEndian();
-        packet->PutUint8(0xAA);
-        packet->PutUint32(0x01020304ul);
-        packet->PutUint16(0x0506);
-        const Bytes expected = little ? Bytes{0xAA, 4, 3, 2, 1, 6, 5} : Bytes{0xAA, 1, 2, 3, 4, 5, 6};
-        EXPECT_EQ(Contents(packet.Get()), expected);
-        EXPECT_EQ(packet->GetTotalLength(), 7u);
-        EXPECT_EQ(packet->GetWritePosition(), 7u);
-        unsigned char first;
-        unsigned long value;
-        unsigned short last;
-        ASSERT_TRUE(packet->GetUint8(first));
-        ASSERT_TRUE(packet->GetUint32(value));
-        ASSERT_TRUE(packet->GetUint16(last));
-        EXPECT_EQ(value, 0x01020304ul);
-        EXPECT_EQ(last, 0x0506);
-    }
-}
-
-TEST(PacketIntegers, SignedAndBoolReadsShareTheBytes)
-{
-    auto packet = Chain({0xFF, 0x00, 0x02, 0xFF, 0xFE, 0x80, 0, 0, 0});
-    char i8;
-    bool flag;
-    short i16;
-    long i32;
-    ASSERT_TRUE(packet->GetInt8(i8));
-    EXPECT_EQ(i8, static_cast<char>(-1));
+    auto packet = Chain({0x00, 0x02});
+    bool flag = true;
     ASSERT_TRUE(packet->GetBool(flag));
     EXPECT_FALSE(flag);
     ASSERT_TRUE(packet->GetBool(flag));
     EXPECT_TRUE(flag);
-    ASSERT_TRUE(packet->GetInt16(i16));
-    EXPECT_EQ(i16, -2);
-    ASSERT_TRUE(packet->GetInt32(i32));
-    EXPECT_EQ(i32, static_cast<long>(0x80000000ul));
 }
 
 TEST(PacketVariant, IntegerAndStringForms)
@@ -164,12 +94,7 @@ TEST(PacketVariant, IntegerAndStringForms)
 
 TEST(PacketFormats, PutStringInEveryFormat)
 {
-    struct Case {
-        const wchar_t* text;
-        unsigned format;
-        bool little;
-        Bytes expected;
-    } cases[] = {
+    struct Case { const wchar_t* text; unsigned format; bool little; Bytes expected; } cases[] = {
         {L"", LengthPrefix32, false, {0, 0, 0, 0}},
         {L"ab", NulTerminated, false, {0x61, 0x62, 0x00}},
         {L"ab", CrLfTerminated, false, {0x61, 0x62, 0x0D, 0x0A}},
@@ -185,93 +110,64 @@ TEST(PacketFormats, PutStringInEveryFormat)
         {kGrin, LengthPrefix16, false, {0x00, 0x04, 0xF0, 0x9F, 0x98, 0x80}},
     };
     for (const Case& c : cases) {
-        SCOPED_TRACE(testing::Message() << "format " << c.format);
+        SCOPED_TRACE(FormatName(c.format));
         EXPECT_EQ(Written([&](IPacket* p) { EXPECT_TRUE(p->PutString(c.text, LengthFormat(c.format))); }, c.little),
                   c.expected);
     }
 }
 
-TEST(PacketFormats, EveryTextAndByteFormReadsBack)
+// Text and bytes through every format are the round trips' part; these two readers
+// are not in them (the put overloads they would pair with only forward).
+TEST(PacketFormats, ByteBlocksAndZStringBytesInEveryFormat)
 {
     for (unsigned format = LengthPrefix32; format <= LengthGiven; ++format) {
-        SCOPED_TRACE(testing::Message() << "format " << format);
+        SCOPED_TRACE(FormatName(format));
         const LengthFormat f = LengthFormat(format);
         auto packet = Own(new ZPacket(16, false));
-        const ZUnicodeString text(L"caf\u00E9 \U0001F600");
-        ASSERT_TRUE(packet->PutString(text, f));
-        ASSERT_TRUE(packet->PutBytes("xyz", 3, f));
-        ASSERT_TRUE(packet->PutCString("plain", f));
-        const ZByteBlock block{2, const_cast<unsigned char*>(reinterpret_cast<const unsigned char*>("QR"))};
-        ASSERT_TRUE(packet->PutBytes(block, f));
-        ASSERT_TRUE(packet->PutString(ZString("ansi"), f));
-
-        const size_t textBytes = 10;  // "caf" 3, é 2, blank 1, U+1F600 4
-        ZUnicodeString back;
-        ASSERT_TRUE(packet->GetString(back, f, textBytes));
-        EXPECT_EQ(back, text);
-        std::string bytes;
-        ASSERT_TRUE(packet->GetString(bytes, f, 3));
-        EXPECT_EQ(bytes, "xyz");
+        ASSERT_TRUE(packet->PutBytes("QR", 2, f));
+        ASSERT_TRUE(packet->PutBytes("plain", 5, f));
+        unsigned char storage[8] = {};
+        ZByteBlock into{format == LengthGiven ? 2u : sizeof storage, storage};  // the length, or a bound
+        ASSERT_TRUE(packet->GetBytes(into, f));
+        EXPECT_EQ(std::string(reinterpret_cast<char*>(storage)), "QR");
         ZString raw;
         ASSERT_TRUE(packet->GetBytes(raw, f, 5));
         EXPECT_EQ(raw, "plain");
-        unsigned char storage[8] = {};
-        ZByteBlock into{format == LengthGiven ? 2u : sizeof storage, storage};
-        ASSERT_TRUE(packet->GetBytes(into, f));
-        EXPECT_EQ(std::string(reinterpret_cast<char*>(storage)), "QR");
-        ZString ansi;
-        ASSERT_TRUE(packet->GetString(ansi, f, 4));
-        EXPECT_EQ(ansi, "ansi");
         EXPECT_EQ(packet->GetRemaining(), 0u);
     }
 }
 
-TEST(PacketFormats, TerminatorSearchTakesTheFirstCrLf)
+TEST(PacketFormats, TerminatedReadsStopAtTheFirstTerminator)
 {
-    auto packet = Chain({0x61, 0x0D, 0x0D, 0x0A, 0x62});
-    std::string text;
-    ASSERT_TRUE(packet->GetString(text, CrLfTerminated));
-    EXPECT_EQ(text, "a\r");
-    unsigned char next;
-    ASSERT_TRUE(packet->GetUint8(next));  // the 0D 0A was consumed
-    EXPECT_EQ(next, 0x62);
-
     struct Case {
         Bytes bytes;
-        unsigned format;
+        LengthFormat format;
         std::vector<size_t> cuts;
-        bool ok;
-        std::string text;
+        std::optional<std::string> text;
+        size_t left;
     } cases[] = {
-        {{0x0D, 0x0A}, CrLfTerminated, {}, true, ""},
-        {{0x0D, 0x0D, 0x0D, 0x0A}, CrLfTerminated, {2}, true, "\r\r"},
-        {{'x', 0x0D, 0x0A}, CrLfTerminated, {2}, true, "x"},  // terminator split over two buffers
-        {{'x', 0x0A, 0x0D}, CrLfTerminated, {}, false, ""},
-        {{'x', 0x0D}, CrLfTerminated, {}, false, ""},
-        {{'a', 'b', 0x00, 'c'}, NulTerminated, {1, 2}, true, "ab"},
-        {{'a', 'b'}, NulTerminated, {}, false, ""},
-        {{0x00}, NulTerminated, {}, true, ""},
+        {{'a', 0x0D, 0x0D, 0x0A, 'b'}, CrLfTerminated, {}, "a\r", 1},
+        {{0x0D, 0x0A}, CrLfTerminated, {}, "", 0},
+        {{0x0D, 0x0D, 0x0D, 0x0A}, CrLfTerminated, {2}, "\r\r", 0},
+        {{'x', 0x0D, 0x0A}, CrLfTerminated, {2}, "x", 0},  // terminator split over two buffers
+        {{'x', 0x0A, 0x0D}, CrLfTerminated, {}, std::nullopt, 3},
+        {{'x', 0x0D}, CrLfTerminated, {}, std::nullopt, 2},
+        {{'a', 'b', 0x00, 'c'}, NulTerminated, {1, 2}, "ab", 1},
+        {{'a', 'b'}, NulTerminated, {}, std::nullopt, 2},
+        {{0x00}, NulTerminated, {}, "", 0},
     };
     for (const Case& c : cases) {
-        auto p = ChainCutAt(c.bytes, c.cuts);
-        std::string out;
-        EXPECT_EQ(p->GetString(out, LengthFormat(c.format)), c.ok);
-        if (c.ok)
-            EXPECT_EQ(out, c.text);
-        else
-            EXPECT_EQ(p->GetRemaining(), c.bytes.size());
+        SCOPED_TRACE(testing::Message() << FormatName(c.format) << " row " << (&c - cases));
+        auto packet = Chain(c.bytes, c.cuts);
+        EXPECT_EQ(Narrow(packet.Get(), c.format), c.text);
+        EXPECT_EQ(packet->GetRemaining(), c.left);
     }
-}
-
-TEST(PacketFormats, TerminatorIsFoundBeyondTheLimitButMustBeReadable)
-{
+    // The terminator is searched beyond the limit but must be readable.
     auto packet = Chain({'a', 'b', 0x00, 'z'});
-    packet->SetReadLimit(2);  // the text fits, its terminator does not
-    std::string out;
-    EXPECT_FALSE(packet->GetString(out, NulTerminated));
+    packet->SetReadLimit(2);
+    EXPECT_FALSE(Narrow(packet.Get(), NulTerminated));
     packet->SetReadLimit(3);
-    ASSERT_TRUE(packet->GetString(out, NulTerminated));
-    EXPECT_EQ(out, "ab");
+    EXPECT_EQ(Narrow(packet.Get(), NulTerminated), "ab");
     EXPECT_EQ(packet->GetRemaining(), 0u);
 }
 
@@ -284,10 +180,7 @@ TEST(PacketFormats, LengthTooLargeForItsPrefixIsRefused)
     buffer300->Append(big300.data(), 300, 0);
     auto source300 = Chain(Bytes(big300.begin(), big300.end()));
 
-    struct Case {
-        const char* name;
-        std::function<bool(IPacket*)> put;
-    } cases[] = {
+    struct Case { const char* name; std::function<bool(IPacket*)> put; } cases[] = {
         {"bytes in 8 bits", [&](IPacket* p) { return p->PutBytes(big300.data(), 300, LengthPrefix8); }},
         {"text in 8 bits", [&](IPacket* p) { return p->PutString(wide300.c_str(), 300, LengthPrefix8); }},
         {"UTF-8 grows past 8 bits", [&](IPacket* p) {
@@ -311,11 +204,8 @@ TEST(PacketFormats, LengthTooLargeForItsPrefixIsRefused)
     auto packet = Own(new ZPacket(0, false));
     ASSERT_TRUE(packet->PutBytes(big300.data(), 300, LengthPrefix16));
     ASSERT_TRUE(packet->PutBytes(big70000.data(), 70000, LengthPrefix32));
-    std::string back;
-    ASSERT_TRUE(packet->GetString(back, LengthPrefix16));
-    EXPECT_EQ(back, big300);
-    ASSERT_TRUE(packet->GetString(back, LengthPrefix32));
-    EXPECT_EQ(back, big70000);
+    EXPECT_EQ(Narrow(packet.Get(), LengthPrefix16), big300);
+    EXPECT_EQ(Narrow(packet.Get(), LengthPrefix32), big70000);
 }
 
 TEST(PacketFormats, DataHoldingItsOwnTerminatorIsRefused)
@@ -323,18 +213,16 @@ TEST(PacketFormats, DataHoldingItsOwnTerminatorIsRefused)
     const char withNul[] = {'a', '\0', 'b'};
     auto nulBuffer = Own(new ZBasicBuffer(3, false));
     nulBuffer->Append(withNul, 3, 0);
-    auto crlfSource = ChainCutAt(Utf8("ab\r\ncd"), {3});  // the pair spans two buffers
-    struct Case {
-        const char* name;
-        std::function<bool(IPacket*)> put;
-    } cases[] = {
+    auto crlfSource = Chain(Utf8("ab\r\ncd"), {3});  // the pair spans two buffers
+    struct Case { const char* name; std::function<bool(IPacket*)> put; } cases[] = {
         {"bytes with NUL", [&](IPacket* p) { return p->PutBytes(withNul, 3, NulTerminated); }},
         {"text with NUL", [&](IPacket* p) { return p->PutString(L"a\0b", 3, NulTerminated); }},
         {"bytes with CR LF", [&](IPacket* p) { return p->PutBytes("a\r\nb", 4, CrLfTerminated); }},
         {"text with CR LF", [&](IPacket* p) { return p->PutString(L"line\r\nnext", CrLfTerminated); }},
         {"buffer with NUL", [&](IPacket* p) { return p->PutBuffer(nulBuffer.Get(), NulTerminated); }},
         {"packet with CR LF", [&](IPacket* p) { return p->PutPacket(crlfSource.Get(), CrLfTerminated); }},
-        {"packet buffers with CR LF", [&](IPacket* p) { return p->PutPacketBuffers(crlfSource.Get(), CrLfTerminated); }},
+        {"packet buffers with CR LF",
+         [&](IPacket* p) { return p->PutPacketBuffers(crlfSource.Get(), CrLfTerminated); }},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -346,16 +234,14 @@ TEST(PacketFormats, DataHoldingItsOwnTerminatorIsRefused)
     // the same data in a format that does not search.
     struct Good {
         const char* data;
-        unsigned format;
+        LengthFormat format;
     } good[] = {{"a\rb\n", CrLfTerminated}, {"ab\r", CrLfTerminated}, {"a\r\nb", NulTerminated},
                 {"a\r\nb", LengthPrefix8}};
     for (const Good& g : good) {
         SCOPED_TRACE(g.data);
         auto packet = Own(new ZPacket(0, false));
-        ASSERT_TRUE(packet->PutCString(g.data, LengthFormat(g.format)));
-        std::string back;
-        ASSERT_TRUE(packet->GetString(back, LengthFormat(g.format)));
-        EXPECT_EQ(back, g.data);
+        ASSERT_TRUE(packet->PutCString(g.data, g.format));
+        EXPECT_EQ(Narrow(packet.Get(), g.format), g.data);
     }
 }
 
@@ -375,167 +261,69 @@ TEST(PacketText, MalformedUtf16WritesNothing)
               (Bytes{0xED, 0xB0, 0x80}));
 }
 
-TEST(PacketText, FourByteSequenceAcrossABufferBoundaryOnWrite)
-{
-    // The sequence starts 1, 2 or 3 bytes before the end of a small first buffer.
-    for (size_t room = 1; room <= 3; ++room) {
-        SCOPED_TRACE(testing::Message() << room << " bytes of room");
-        auto packet = Own(new ZPacket(0, false));
-        packet->AddBuffer(Own(new ZBasicBuffer(4 + room, false)).Get());
-        packet->PutUint32(0xCAFEF00Dul);
-        const std::wstring text = std::wstring(L"") + kGrin + L"z" + kGrin;
-        ASSERT_TRUE(packet->PutString(text.c_str(), LengthGiven));
-        Bytes expected = {0xCA, 0xFE, 0xF0, 0x0D};
-        for (int i = 0; i < 2; ++i) {
-            expected.insert(expected.end(), kGrinUtf8, kGrinUtf8 + 4);
-            if (i == 0)
-                expected.push_back('z');
-        }
-        EXPECT_EQ(Contents(packet.Get()), expected);
-        IBuffer* first;
-        size_t offset;
-        ASSERT_TRUE(packet->GetNextBuffer(first, offset));
-        EXPECT_EQ(first->GetDataLength(), 4 + room);  // filled exactly
-        first->Release();
-        packet->Rewind();
-        unsigned long head;
-        ASSERT_TRUE(packet->GetUint32(head));
-        ZUnicodeString back;
-        ASSERT_TRUE(packet->GetString(back, LengthGiven, 9));
-        EXPECT_EQ(back, ZUnicodeString(text));
-    }
-}
-
-TEST(PacketText, SequencesCutByBuffersOrByTheLimitOnRead)
-{
-    const Bytes text = {'a', 0xF0, 0x9F, 0x98, 0x80, 0xC3, 0xA9, 'b'};
-    const ZUnicodeString expected(L"a\U0001F600\u00E9b");
-    for (size_t cut = 1; cut < text.size(); ++cut) {
-        for (size_t cut2 = cut + 1; cut2 <= text.size(); ++cut2) {
-            SCOPED_TRACE(testing::Message() << "cuts " << cut << "," << cut2);
-            auto packet = ChainCutAt(text, cut2 < text.size() ? std::vector<size_t>{cut, cut2} : std::vector<size_t>{cut});
-            ZUnicodeString back;
-            ASSERT_TRUE(packet->GetString(back, LengthGiven, text.size()));
-            EXPECT_EQ(back, expected);
-        }
-    }
-    // A limit inside the four-byte sequence stops the read cleanly.
-    auto packet = Chain(text);
-    packet->SetReadLimit(3);
-    ZUnicodeString back;
-    EXPECT_FALSE(packet->GetString(back, LengthGiven, text.size()));
-    EXPECT_FALSE(packet->GetString(back, LengthGiven, 3));
-    EXPECT_EQ(packet->GetRemaining(), 3u);
-    packet->SetReadLimit(5);
-    ASSERT_TRUE(packet->GetString(back, LengthGiven, 5));
-    EXPECT_EQ(back, ZUnicodeString(L"a😀"));
-}
-
 TEST(PacketText, InvalidOrCutUtf8FailsAndKeepsTheCursor)
 {
-    struct Case {
-        const char* name;
-        Bytes bytes;
-        std::vector<size_t> cuts;
-    } cases[] = {
+    struct Case { const char* name; Bytes bytes; std::vector<size_t> cuts; size_t limit = SIZE_MAX; } cases[] = {
         {"lead F8", {'a', 0xF8, 0x80, 0x80, 0x80}, {}},
         {"bad follower", {0xE2, 0x41, 0x41}, {}},
         {"bad follower across buffers", {'x', 0xE2, 0x82, 0x41}, {2}},
         {"ends inside a sequence", {'a', 0xE2, 0x82}, {}},
         {"ends inside a sequence across buffers", {'a', 0xF0, 0x9F, 0x98}, {2}},
         {"above U+10FFFF", {0xF4, 0x90, 0x80, 0x80}, {1}},
+        {"limit inside a sequence", {'a', 0xF0, 0x9F, 0x98, 0x80, 'b'}, {}, 3},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
-        auto packet = ChainCutAt(c.bytes, c.cuts);
-        ZUnicodeString text;
-        EXPECT_FALSE(packet->GetString(text, LengthGiven, c.bytes.size()));
+        auto packet = Chain(c.bytes, c.cuts);
+        packet->SetReadLimit(c.limit);
+        EXPECT_FALSE(Wide(packet.Get(), LengthGiven, c.bytes.size()));
+        EXPECT_FALSE(Wide(packet.Get(), LengthGiven, std::min(c.bytes.size(), c.limit)));
         EXPECT_EQ(Unread(packet.Get()), c.bytes);
-        EXPECT_EQ(packet->GetRemaining(), c.bytes.size());
+        EXPECT_EQ(packet->GetRemaining(), std::min(c.bytes.size(), c.limit));
     }
+    // A limit just after the sequence lets it through.
+    auto packet = Chain({'a', 0xF0, 0x9F, 0x98, 0x80, 'b'});
+    packet->SetReadLimit(5);
+    EXPECT_EQ(Wide(packet.Get(), LengthGiven, 5), L"a\U0001F600");
     // Stray continuation bytes are taken as the code point of the same value.
-    auto packet = Chain({0x80, 'z'});
-    ZUnicodeString text;
-    ASSERT_TRUE(packet->GetString(text, LengthGiven, 2));
-    EXPECT_EQ(text, ZUnicodeString(L"\u0080z"));
+    EXPECT_EQ(Wide(Chain({0x80, 'z'}).Get(), LengthGiven, 2), L"\u0080z");
 }
 
+// Failed reads of the readers the mutation suite does not drive; it drives the others.
 TEST(PacketReaders, EveryFailedReadLeavesCursorAndLimit)
 {
-    struct Case {
-        const char* name;
-        Bytes bytes;
-        std::function<bool(IPacket*)> read;
-    } cases[] = {
-        {"u16 of 1", {0x01}, [](IPacket* p) { unsigned short v; return p->GetUint16(v); }},
-        {"u32 of 3", {0x01, 0x02, 0x03}, [](IPacket* p) { unsigned long v; return p->GetUint32(v); }},
-        {"i32 of 3", {0x01, 0x02, 0x03}, [](IPacket* p) { long v; return p->GetInt32(v); }},
-        {"u64 of 7", {1, 2, 3, 4, 5, 6, 7}, [](IPacket* p) { unsigned __int64 v; return p->GetUint64(v); }},
-        {"i64 of 7", {1, 2, 3, 4, 5, 6, 7}, [](IPacket* p) { __int64 v; return p->GetInt64(v); }},
-        {"variant u32 of 2", {1, 2}, [](IPacket* p) { VARIANT v; ::VariantInit(&v); return p->GetUint32(v); }},
-        {"string f0 long prefix", {0, 0, 0, 9, 'a'}, [](IPacket* p) { std::string s; return p->GetString(s, LengthPrefix32); }},
-        {"string f0 short prefix", {0, 0, 0}, [](IPacket* p) { std::string s; return p->GetString(s, LengthPrefix32); }},
-        {"string f1", {0, 5, 'a', 'b'}, [](IPacket* p) { std::string s; return p->GetString(s, LengthPrefix16); }},
-        {"string f2", {3, 'a', 'b'}, [](IPacket* p) { std::string s; return p->GetString(s, LengthPrefix8); }},
-        {"string f3", {'a', 'b'}, [](IPacket* p) { std::string s; return p->GetString(s, NulTerminated); }},
-        {"string f4", {'a', 0x0D}, [](IPacket* p) { std::string s; return p->GetString(s, CrLfTerminated); }},
-        {"string f5", {'a', 'b'}, [](IPacket* p) { std::string s; return p->GetString(s, LengthGiven, 3); }},
-        {"string f6", {'a', 'b'}, [](IPacket* p) { std::string s; return p->GetString(s, LengthFormat(6), 1); }},
-        {"unicode f2", {4, 'a'}, [](IPacket* p) { ZUnicodeString s; return p->GetString(s, LengthPrefix8); }},
-        {"ansi f1", {0, 4, 'a'}, [](IPacket* p) { ZString s; return p->GetString(s, LengthPrefix16); }},
-        {"bytes ZString f0", {0, 0, 0, 2, 'a'}, [](IPacket* p) { ZString s; return p->GetBytes(s, LengthPrefix32); }},
-        {"variant string", {0, 0, 0, 2, 'a'}, [](IPacket* p) { VARIANT v; ::VariantInit(&v); return p->GetString(v); }},
-        {"variant ansi", {0, 0, 0, 2, 'a'}, [](IPacket* p) { VARIANT v; ::VariantInit(&v); return p->GetAnsiString(v); }},
-        {"block too small", {3, 'a', 'b', 'c'}, [](IPacket* p) {
-             unsigned char data[2];
-             ZByteBlock block{2, data};
-             return p->GetBytes(block, LengthPrefix8);
-         }},
-        {"block f5 too long", {'a', 'b'}, [](IPacket* p) {
-             unsigned char data[3];
-             ZByteBlock block{3, data};
-             return p->GetBytes(block, LengthGiven);
-         }},
-        {"buffer f0", {0, 0, 0, 3, 'a'}, [](IPacket* p) {
-             auto b = Own(new ZBasicBuffer(0, false));
-             return p->GetString(b.Get(), LengthPrefix32);
-         }},
-        {"packet destination f3", {'a'}, [](IPacket* p) {
+    struct Case { const char* name; Bytes bytes; std::function<bool(IPacket*)> read; } cases[] = {
+        {"variant u32 of 2", {1, 2}, [](IPacket* p) { VARIANT v{}; return p->GetUint32(v); }},
+        {"block LengthGiven too long", {'a', 'b'},
+         [](IPacket* p) { unsigned char d[3]; ZByteBlock b{3, d}; return p->GetBytes(b, LengthGiven); }},
+        {"packet destination NulTerminated", {'a'}, [](IPacket* p) {
              auto d = Own(new ZPacket(0, false));
              bool ok = p->GetString(d.Get(), NulTerminated);
              EXPECT_EQ(d->GetTotalLength(), 0u);
              return ok;
          }},
-        {"sub-packet f2", {5, 'a', 'b'}, [](IPacket* p) {
+        {"sub-packet LengthPrefix8", {5, 'a', 'b'}, [](IPacket* p) {
              IPacket* sub = nullptr;
              bool ok = p->GetPacket(sub, LengthPrefix8);
              EXPECT_EQ(sub, nullptr);
              return ok;
          }},
-        {"sub-packet f4 without CR LF", {'a', 'b', 0x0A}, [](IPacket* p) {
-             IPacket* sub = nullptr;
-             return p->GetPacket(sub, CrLfTerminated);
-         }},
-        {"skip f0", {0, 0, 0, 8, 1, 2}, [](IPacket* p) { size_t n = 0; return p->SkipString(n, LengthPrefix32); }},
-        {"skip f5", {1, 2}, [](IPacket* p) { size_t n = 3; return p->SkipString(n, LengthGiven); }},
+        {"sub-packet CrLfTerminated without CR LF", {'a', 'b', 0x0A},
+         [](IPacket* p) { IPacket* sub = nullptr; return p->GetPacket(sub, CrLfTerminated); }},
+        {"skip LengthGiven", {1, 2}, [](IPacket* p) { size_t n = 3; return p->SkipString(n, LengthGiven); }},
         {"skip", {1, 2}, [](IPacket* p) { return p->Skip(3); }},
-        {"u32 at end", {1, 2, 3, 4}, [](IPacket* p) { unsigned long v; return p->GetUint32At(v, 4); }},
-        {"u32 at last byte", {1, 2, 3, 4}, [](IPacket* p) { unsigned long v; return p->GetUint32At(v, 3); }},
-        {"find absent", {'a', 'b', 'c'}, [](IPacket* p) { size_t at, n; return p->FindString("x", at, n); }},
         {"unread before start", {'a', 'b'}, [](IPacket* p) { return p->Unread(1); }},
     };
     for (const Case& c : cases) {
         for (size_t cut : {size_t(0), size_t(1)}) {
             SCOPED_TRACE(testing::Message() << c.name << (cut ? " (two buffers)" : ""));
-            auto packet = cut && c.bytes.size() > 1 ? ChainCutAt(c.bytes, {1}) : Chain(c.bytes);
+            auto packet = cut && c.bytes.size() > 1 ? Chain(c.bytes, {1}) : Chain(c.bytes);
             for (size_t limit : {SIZE_MAX, c.bytes.size()}) {
                 packet->SetReadLimit(limit);
                 EXPECT_FALSE(c.read(packet.Get()));
                 EXPECT_EQ(packet->GetRemaining(), c.bytes.size());
                 EXPECT_EQ(Unread(packet.Get()), c.bytes);
-                unsigned char first;
-                ASSERT_TRUE(packet->GetUint8(first));  // the next read sees the same bytes
-                EXPECT_EQ(first, c.bytes[0]);
+                EXPECT_EQ(U8(packet.Get()), c.bytes[0]);  // the next read sees the same bytes
                 packet->Rewind();
             }
         }
@@ -546,47 +334,42 @@ TEST(PacketReaders, ReadLimitZeroAndUnlimited)
 {
     auto packet = Chain({0, 0, 0, 1, 'a', 0, 0x0D, 0x0A});
     packet->SetReadLimit(0);
-    unsigned char b;
-    unsigned long v;
-    std::string s;
     size_t at, n;
     IBuffer* chunk;
     size_t offset, length;
     IPacket* sub = nullptr;
-    EXPECT_FALSE(packet->GetUint8(b));
-    EXPECT_FALSE(packet->GetUint32(v));
-    EXPECT_FALSE(packet->GetString(s, LengthPrefix32));
-    EXPECT_FALSE(packet->GetString(s, NulTerminated));
-    EXPECT_FALSE(packet->GetString(s, LengthGiven, 1));
+    EXPECT_FALSE(U8(packet.Get()));
+    EXPECT_FALSE(U32(packet.Get()));
+    EXPECT_FALSE(Narrow(packet.Get(), LengthPrefix32));
+    EXPECT_FALSE(Narrow(packet.Get(), NulTerminated));
+    EXPECT_FALSE(Narrow(packet.Get(), LengthGiven, 1));
     EXPECT_FALSE(packet->GetPacket(sub, LengthPrefix32));
     EXPECT_FALSE(packet->Skip(1));
     EXPECT_FALSE(packet->FindString("a", at, n));
     EXPECT_FALSE(packet->GetNextChunk(chunk, offset, length));
     EXPECT_EQ(packet->GetRemaining(), 0u);
-    EXPECT_TRUE(packet->GetString(s, LengthGiven, 0));  // nothing asked, nothing consumed
+    EXPECT_EQ(Narrow(packet.Get(), LengthGiven, 0), "");  // nothing asked, nothing consumed
 
     packet->SetReadLimit(SIZE_MAX);
-    ASSERT_TRUE(packet->GetUint32(v));
-    ASSERT_TRUE(packet->GetUint8(b));
+    ASSERT_TRUE(U32(packet.Get()));
+    ASSERT_TRUE(U8(packet.Get()));
     auto state = Own(packet->SaveState());
     EXPECT_EQ(static_cast<ZPacketState*>(state.Get())->m_readLimit, SIZE_MAX);  // never lowered
     EXPECT_EQ(packet->GetRemaining(), 3u);
 
     packet->Rewind();
     packet->SetReadLimit(5);
-    ASSERT_TRUE(packet->GetString(s, LengthPrefix32));
-    EXPECT_EQ(s, "a");
+    EXPECT_EQ(Narrow(packet.Get(), LengthPrefix32), "a");
     EXPECT_EQ(packet->GetRemaining(), 0u);
-    EXPECT_FALSE(packet->GetUint8(b));
+    EXPECT_FALSE(U8(packet.Get()));
 }
 
 TEST(PacketChunks, ChunksFollowBuffersAndTheLimit)
 {
-    auto packet = ChainCutAt({1, 2, 3, 4, 5, 6, 7}, {3});
+    auto packet = Chain({1, 2, 3, 4, 5, 6, 7}, {3});
     IBuffer* buffer;
     size_t offset, length;
-    unsigned char first;
-    ASSERT_TRUE(packet->GetUint8(first));
+    ASSERT_TRUE(U8(packet.Get()));
     ASSERT_TRUE(packet->GetNextChunk(buffer, offset, length));  // unlimited: rest of the buffer
     EXPECT_EQ(offset, 1u);
     EXPECT_EQ(length, 2u);
@@ -599,41 +382,27 @@ TEST(PacketChunks, ChunksFollowBuffersAndTheLimit)
     buffer->Release();
     EXPECT_FALSE(packet->GetNextChunk(buffer, offset, length));  // limit spent
     packet->SetReadLimit(SIZE_MAX);
-    ASSERT_TRUE(packet->GetUint8(first));
-    EXPECT_EQ(first, 7);
+    EXPECT_EQ(U8(packet.Get()), 7u);
     EXPECT_FALSE(packet->GetNextChunk(buffer, offset, length));
 }
 
 TEST(PacketChunks, SubPacketsShareBuffers)
 {
-    auto packet = ChainCutAt({9, 0, 0, 0, 5, 'a', 'b', 'c', 'd', 'e', 'z'}, {7});
-    unsigned char head;
-    ASSERT_TRUE(packet->GetUint8(head));
+    const Bytes bytes = {9, 0, 0, 0, 5, 'a', 'b', 'c', 'd', 'e', 'z'};
+    auto packet = Chain(bytes, {7});
+    ASSERT_TRUE(U8(packet.Get()));
     IPacket* raw = nullptr;
     ASSERT_TRUE(packet->GetPacket(raw, LengthPrefix32));
     auto sub = Own(raw);
     EXPECT_EQ(sub->GetRemaining(), 5u);
-    // The sub-packet holds the parent's own buffers, not copies.
-    IBuffer *mine, *theirs;
-    size_t myOffset, theirOffset;
-    auto subState = Own(sub->SaveState());
-    ASSERT_TRUE(sub->GetNextBuffer(theirs, theirOffset));
-    sub->RestoreState(subState.Get());
-    packet->Rewind();
-    ASSERT_TRUE(packet->GetNextBuffer(mine, myOffset));
-    EXPECT_EQ(mine, theirs);
-    EXPECT_EQ(theirOffset, 5u);
-    mine->Release();
-    theirs->Release();
-    std::string text;
-    ASSERT_TRUE(sub->GetString(text, LengthGiven, 5));
-    EXPECT_EQ(text, "abcde");
+    // That it holds the parent's buffers, not copies, the mutation suite checks.
+    EXPECT_EQ(Narrow(sub.Get(), LengthGiven, 5), "abcde");
     EXPECT_EQ(sub->GetRemaining(), 0u);
 
     // Writes into the part go into buffers of its own, never over the parent's bytes.
     sub->PutUint32(0xFFFFFFFFul);
     packet->Rewind();
-    EXPECT_EQ(Unread(packet.Get()), (Bytes{9, 0, 0, 0, 5, 'a', 'b', 'c', 'd', 'e', 'z'}));
+    EXPECT_EQ(Unread(packet.Get()), bytes);
 
     ASSERT_TRUE(packet->Skip(10));
     ASSERT_TRUE(packet->GetPacket(raw, LengthGiven, 0));
@@ -644,17 +413,14 @@ TEST(PacketChunks, SubPacketsShareBuffers)
 
 TEST(PacketCursor, UnreadStepsBackAcrossBuffers)
 {
-    auto packet = ChainCutAt({1, 2, 3, 4, 5}, {2, 3});
+    auto packet = Chain({1, 2, 3, 4, 5}, {2, 3});
     ASSERT_TRUE(packet->Skip(4));
     ASSERT_TRUE(packet->Unread(3));
-    unsigned char b;
-    ASSERT_TRUE(packet->GetUint8(b));
-    EXPECT_EQ(b, 2);
+    EXPECT_EQ(U8(packet.Get()), 2u);
     ASSERT_TRUE(packet->Skip(3));
     EXPECT_FALSE(packet->Unread(6));
     ASSERT_TRUE(packet->Unread(5));
-    ASSERT_TRUE(packet->GetUint8(b));
-    EXPECT_EQ(b, 1);
+    EXPECT_EQ(U8(packet.Get()), 1u);
 
     // With a limit, the remaining count says nothing about what lies behind the cursor.
     packet->Rewind();
@@ -663,8 +429,7 @@ TEST(PacketCursor, UnreadStepsBackAcrossBuffers)
     EXPECT_FALSE(packet->Unread(2));
     ASSERT_TRUE(packet->Unread(1));
     EXPECT_EQ(packet->GetRemaining(), 2u);  // the limit grows by what was unread
-    ASSERT_TRUE(packet->GetUint8(b));
-    EXPECT_EQ(b, 1);
+    EXPECT_EQ(U8(packet.Get()), 1u);
 }
 
 TEST(PacketCursor, FindStringTable)
@@ -689,7 +454,7 @@ TEST(PacketCursor, FindStringTable)
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.pattern);
-        auto packet = c.bytes.empty() ? Own(new ZPacket(0, false)) : ChainCutAt(c.bytes, c.cuts);
+        auto packet = Chain(c.bytes, c.cuts);
         ASSERT_TRUE(packet->Skip(c.skip));
         const size_t before = packet->GetRemaining();
         size_t position = 7, matched = 7;
@@ -749,7 +514,7 @@ TEST(PacketPositions, BackPatchingStartsAnywhereInTheChain)
     // "ab" "cdef" "ghij": the patch may begin inside any buffer, not only the first.
     for (size_t position = 0; position <= 6; ++position) {
         SCOPED_TRACE(position);
-        auto packet = Chain(Utf8("abcdefghij"), {2, 4});
+        auto packet = Chain(Utf8("abcdefghij"), {2, 6});
         packet->PutUint32At(0x31323334ul, position);
         Bytes expected = Utf8("abcdefghij");
         std::memcpy(expected.data() + position, "1234", 4);
@@ -780,8 +545,7 @@ TEST(PacketPositions, MoveWritePositionReservesTheWholeDistance)
 
 TEST(PacketPositions, MoveWritePositionBackwards)
 {
-    auto packet = ChainCutAt({1, 2, 3, 4, 5}, {2});
-    packet->SeekWriteToEnd();
+    auto packet = Chain({1, 2, 3, 4, 5}, {2});
     ASSERT_TRUE(packet->MoveWritePosition(-4));
     EXPECT_EQ(packet->GetWritePosition(), 1u);
     packet->PutUint8(0xEE);
@@ -800,7 +564,7 @@ TEST(PacketPositions, MoveWritePositionBackwards)
 
 TEST(PacketPositions, TruncateSeekAndWriteToRead)
 {
-    auto packet = ChainCutAt(Utf8("abcdefgh"), {3, 6});
+    auto packet = Chain(Utf8("abcdefgh"), {3, 6});
     ASSERT_TRUE(packet->Skip(4));
     packet->SetWriteToRead();
     EXPECT_EQ(packet->GetWritePosition(), 4u);
@@ -844,7 +608,7 @@ TEST(PacketChain, PutBufferInsertsWithoutCopying)
 
 TEST(PacketChain, PutPacketBuffersAndPutPacket)
 {
-    auto source = ChainCutAt(Utf8("abcdef"), {2});
+    auto source = Chain(Utf8("abcdef"), {2});
     ASSERT_TRUE(source->Skip(3));
     source->SetReadLimit(1);
     for (bool zeroCopy : {true, false}) {
@@ -861,10 +625,7 @@ TEST(PacketChain, PutPacketBuffersAndPutPacket)
         ASSERT_TRUE(packet->Skip(1));
         IPacket* raw;
         ASSERT_TRUE(packet->GetPacket(raw, LengthPrefix16));
-        auto back = Own(raw);
-        std::string text;
-        ASSERT_TRUE(back->GetString(text, LengthGiven, 6));
-        EXPECT_EQ(text, "abcdef");
+        EXPECT_EQ(Narrow(Own(raw).Get(), LengthGiven, 6), "abcdef");
     }
     auto self = Chain(Utf8("ab"));
     ASSERT_TRUE(self->PutPacket(self.Get(), LengthPrefix8));
@@ -878,7 +639,7 @@ TEST(PacketChain, GetStringIntoBufferAndPacket)
     auto buffer = Own(new ZBasicBuffer(0, false));
     ASSERT_TRUE(packet->GetString(buffer.Get(), LengthPrefix16));
     EXPECT_EQ(buffer->GetCapacity(), 3u);  // grew once, to the whole string
-    EXPECT_EQ(std::string(reinterpret_cast<const char*>(buffer->GetData()), 3), "abc");
+    EXPECT_EQ(Text(buffer.Get()), "abc");
     auto destination = Own(new ZPacket(0, false));
     ASSERT_TRUE(packet->GetString(destination.Get(), LengthPrefix16));
     EXPECT_EQ(Contents(destination.Get()), Utf8("de"));
@@ -886,18 +647,16 @@ TEST(PacketChain, GetStringIntoBufferAndPacket)
 
 TEST(PacketChain, RemoveFirstBufferOnlyOnceItIsRead)
 {
-    auto packet = ChainCutAt({1, 2, 3, 4}, {2});
+    auto packet = Chain({1, 2, 3, 4}, {2});
     EXPECT_EQ(packet->RemoveFirstBuffer(), nullptr);
-    unsigned char b;
-    ASSERT_TRUE(packet->GetUint8(b));
+    ASSERT_TRUE(U8(packet.Get()));
     EXPECT_EQ(packet->RemoveFirstBuffer(), nullptr);
-    ASSERT_TRUE(packet->GetUint8(b));
+    ASSERT_TRUE(U8(packet.Get()));
     IBuffer* first = packet->RemoveFirstBuffer();
     ASSERT_NE(first, nullptr);
     EXPECT_EQ(first->GetDataLength(), 2u);
     first->Release();
-    ASSERT_TRUE(packet->GetUint8(b));
-    EXPECT_EQ(b, 3);
+    EXPECT_EQ(U8(packet.Get()), 3u);
     EXPECT_EQ(packet->GetTotalLength(), 2u);
     EXPECT_EQ(packet->GetWritePosition(), 2u);  // still at the end of the data
     auto empty = Own(new ZPacket(0, false));
@@ -906,32 +665,26 @@ TEST(PacketChain, RemoveFirstBufferOnlyOnceItIsRead)
 
 TEST(PacketChain, IsEqualComparesUnreadBytesAcrossLayouts)
 {
-    struct Case {
-        Bytes a;
-        std::vector<size_t> cutsA;
-        size_t skipA;
-        Bytes b;
-        std::vector<size_t> cutsB;
-        size_t skipB;
-        bool equal;
-    } cases[] = {
-        {Utf8("abcdef"), {}, 0, Utf8("abcdef"), {1, 4}, 0, true},
-        {Utf8("xabc"), {2}, 1, Utf8("abc"), {}, 0, true},
-        {Utf8("abc"), {}, 0, Utf8("abcd"), {}, 0, false},
-        {Utf8("abcd"), {}, 0, Utf8("abc"), {2}, 0, false},
-        {Utf8("abc"), {}, 0, Utf8("abd"), {}, 0, false},
-        {Utf8("abc"), {}, 3, Utf8("q"), {}, 1, true},
+    struct Side { Bytes bytes; std::vector<size_t> cuts; size_t skip; };
+    struct Case { Side a, b; bool equal; } cases[] = {
+        {{Utf8("abcdef"), {}, 0}, {Utf8("abcdef"), {1, 4}, 0}, true},
+        {{Utf8("xabc"), {2}, 1}, {Utf8("abc"), {}, 0}, true},
+        {{Utf8("abc"), {}, 0}, {Utf8("abcd"), {}, 0}, false},
+        {{Utf8("abcd"), {}, 0}, {Utf8("abc"), {2}, 0}, false},
+        {{Utf8("abc"), {}, 0}, {Utf8("abd"), {}, 0}, false},
+        {{Utf8("abc"), {}, 3}, {Utf8("q"), {}, 1}, true},
     };
     for (const Case& c : cases) {
-        auto a = ChainCutAt(c.a, c.cutsA);
-        auto b = ChainCutAt(c.b, c.cutsB);
-        ASSERT_TRUE(a->Skip(c.skipA));
-        ASSERT_TRUE(b->Skip(c.skipB));
+        SCOPED_TRACE(&c - cases);
+        auto a = Chain(c.a.bytes, c.a.cuts);
+        auto b = Chain(c.b.bytes, c.b.cuts);
+        ASSERT_TRUE(a->Skip(c.a.skip));
+        ASSERT_TRUE(b->Skip(c.b.skip));
         a->SetReadLimit(0);  // limits do not apply
         EXPECT_EQ(a->IsEqual(b.Get()), c.equal);
         EXPECT_EQ(b->IsEqual(a.Get()), c.equal);
-        EXPECT_EQ(Unread(a.Get()), Bytes(c.a.begin() + c.skipA, c.a.end()));
-        EXPECT_EQ(Unread(b.Get()), Bytes(c.b.begin() + c.skipB, c.b.end()));
+        EXPECT_EQ(Unread(a.Get()), Bytes(c.a.bytes.begin() + c.a.skip, c.a.bytes.end()));
+        EXPECT_EQ(Unread(b.Get()), Bytes(c.b.bytes.begin() + c.b.skip, c.b.bytes.end()));
     }
 }
 
@@ -940,8 +693,7 @@ TEST(PacketState, SaveAndRestoreBothCursors)
     auto packet = Own(new ZPacket(0, false));
     packet->PutUint32(1ul);
     packet->PutUint32(2ul);
-    unsigned long v;
-    ASSERT_TRUE(packet->GetUint32(v));
+    ASSERT_TRUE(U32(packet.Get()));
     packet->SetReadLimit(2);
     auto state = Own(packet->SaveState());
     packet->PutUint8(9);

@@ -1,11 +1,13 @@
-// Helpers for the packet tests: packets laid over given byte chains, and a view of
-// a packet's bytes.
+// Helpers for the packet tests: packets laid over given byte chains, a view of a
+// packet's bytes, and reads that hand back their value (or nothing).
 #pragma once
 
 #include <cstring>
-#include <initializer_list>
+#include <optional>
+#include <string>
 #include <vector>
 
+#include "foundation/ZUnicodeString.h"
 #include "net/ZBasicBuffer.h"
 #include "net/ZPacket.h"
 #include "tests/support/OwnedReference.h"
@@ -33,33 +35,22 @@ private:
     size_t m_length;
 };
 
-// A packet whose chain holds `bytes` cut into buffers of the given sizes (the last
-// takes the rest); every buffer is full.
-inline ZUnknownPointer<ZPacket> Chain(const Bytes& bytes, std::initializer_list<size_t> sizes = {})
+inline const char* FormatName(unsigned format)
 {
-    auto packet = Own(new ZPacket(0, false));
-    size_t at = 0;
-    auto add = [&](size_t size) {
-        auto buffer = Own(new ZBasicBuffer(size, false));
-        buffer->Append(bytes.data() + at, size, 0);
-        packet->AddBuffer(buffer.Get());
-        at += size;
-    };
-    for (size_t size : sizes)
-        if (at + size <= bytes.size())
-            add(size);
-    if (at < bytes.size())
-        add(bytes.size() - at);
-    packet->SeekWriteToEnd();
-    return packet;
+    static const char* const names[] = {"LengthPrefix32", "LengthPrefix16", "LengthPrefix8",
+                                        "NulTerminated",  "CrLfTerminated", "LengthGiven"};
+    return format < std::size(names) ? names[format] : "unknown format";
 }
 
-inline ZUnknownPointer<ZPacket> ChainCutAt(const Bytes& bytes, const std::vector<size_t>& cuts)
+// A packet whose chain holds `bytes` in full buffers, cut at the given offsets.
+inline ZUnknownPointer<ZPacket> Chain(const Bytes& bytes, const std::vector<size_t>& cuts = {})
 {
     auto packet = Own(new ZPacket(0, false));
     size_t from = 0;
     for (size_t i = 0; i <= cuts.size(); ++i) {
         const size_t to = i < cuts.size() ? cuts[i] : bytes.size();
+        if (to == from)
+            continue;
         auto buffer = Own(new ZBasicBuffer(to - from, false));
         buffer->Append(bytes.data() + from, to - from, 0);
         packet->AddBuffer(buffer.Get());
@@ -95,5 +86,34 @@ inline Bytes Contents(IPacket* packet)
 }
 
 inline Bytes Utf8(const char* text) { return Bytes(text, text + std::strlen(text)); }
+
+inline std::string Text(const IBuffer* buffer)
+{
+    return std::string(reinterpret_cast<const char*>(buffer->GetData()), buffer->GetDataLength());
+}
+
+inline std::optional<unsigned> U8(IPacket* packet)
+{
+    unsigned char value;
+    return packet->GetUint8(value) ? std::optional<unsigned>(value) : std::nullopt;
+}
+
+inline std::optional<unsigned long> U32(IPacket* packet)
+{
+    unsigned long value;
+    return packet->GetUint32(value) ? std::optional<unsigned long>(value) : std::nullopt;
+}
+
+inline std::optional<std::string> Narrow(IPacket* packet, LengthFormat format, size_t length = 0)
+{
+    std::string value;
+    return packet->GetString(value, format, length) ? std::optional<std::string>(value) : std::nullopt;
+}
+
+inline std::optional<std::wstring> Wide(IPacket* packet, LengthFormat format, size_t length = 0)
+{
+    ZUnicodeString value;
+    return packet->GetString(value, format, length) ? std::optional<std::wstring>(value.str()) : std::nullopt;
+}
 
 }  // namespace PacketTest

@@ -24,17 +24,9 @@ unsigned short PeerPort(const char* name)
 std::string ReadToEnd(Endpoint& endpoint)
 {
     std::string text;
-    endpoint.sink->react = [&](const Event& e) {
-        if (e.kind != Kind::Read || e.error != 0 || e.bytes == 0)
-            return;
-        text += e.data;
-        endpoint.socket->Read(nullptr, Room(4096).Get());
-    };
-    endpoint.socket->Read(nullptr, Room(4096).Get());
-    EXPECT_TRUE(PumpUntil([&] {
-        const Event* last = endpoint.sink->Last(Kind::Read);
-        return last && (last->error != 0 || last->bytes == 0);
-    }));
+    ReadContinuously(endpoint, text);
+    EXPECT_TRUE(PumpUntil([&] { return Ended(endpoint); }));
+    endpoint.sink->react = nullptr;
     return text;
 }
 
@@ -42,29 +34,19 @@ std::string ReadToEnd(Endpoint& endpoint)
 
 TEST(SocketPeers, EchoServerOverBothFamilies)
 {
-    struct Case {
-        const char* host;
-        const char* peer;
-    };
+    struct Case { const char* host; const char* peer; };
     for (const Case& c : {Case{"127.0.0.1", "ECHO4"}, Case{"::1", "ECHO6"}}) {
         SCOPED_TRACE(c.host);
         const unsigned short port = PeerPort(c.peer);
         REQUIRE_PEER(port);
         Endpoint client;
         client.socket->CreateAndConnect(nullptr, c.host, port, nullptr);
-        ASSERT_TRUE(PumpUntil([&] { return client.sink->Count(Kind::Connect) == 1; }));
-        ASSERT_EQ(client.sink->Last(Kind::Connect)->error, 0u);
+        ASSERT_TRUE(client.Await(Kind::Connect));
+        ASSERT_EQ(client.Last(Kind::Connect).error, 0u);
         const std::string line = std::string("echo over ") + c.host + "\n";
         client.socket->Write(nullptr, Bytes(line).Get());
         std::string echoed;
-        client.sink->react = [&](const Event& e) {
-            if (e.kind == Kind::Read && e.error == 0 && e.bytes > 0) {
-                echoed += e.data;
-                if (echoed.size() < line.size())
-                    client.socket->Read(nullptr, Room(256).Get());
-            }
-        };
-        client.socket->Read(nullptr, Room(256).Get());
+        ReadContinuously(client, echoed);
         ASSERT_TRUE(PumpUntil([&] { return echoed.size() >= line.size(); }));
         EXPECT_EQ(echoed, line);
         client.socket->Close();
@@ -77,8 +59,8 @@ TEST(SocketPeers, HttpServerAnswersAGet)
     REQUIRE_PEER(port);
     Endpoint client;
     client.socket->CreateAndConnect(nullptr, "127.0.0.1", port, nullptr);
-    ASSERT_TRUE(PumpUntil([&] { return client.sink->Count(Kind::Connect) == 1; }));
-    ASSERT_EQ(client.sink->Last(Kind::Connect)->error, 0u);
+    ASSERT_TRUE(client.Await(Kind::Connect));
+    ASSERT_EQ(client.Last(Kind::Connect).error, 0u);
     client.socket->Write(nullptr, Bytes("GET /hello.txt HTTP/1.0\r\nHost: 127.0.0.1\r\n\r\n").Get());
     const std::string answer = ReadToEnd(client);
     EXPECT_EQ(answer.rfind("HTTP/1.0 200", 0), 0u) << answer;
@@ -95,8 +77,8 @@ TEST(SocketPeers, LinuxClientReachesAListener)
     ASSERT_EQ(listener.socket->Bind(nullptr, address.Get()), static_cast<uint32_t>(ERROR_IO_PENDING));
     ASSERT_EQ(listener.socket->Listen(1), 0u);
     listener.socket->Accept(nullptr);
-    ASSERT_TRUE(PumpUntil([&] { return listener.sink->Count(Kind::Accept) == 1; }, 30000));
-    const Event& accepted = *listener.sink->Last(Kind::Accept);
+    ASSERT_TRUE(listener.Await(Kind::Accept, 1, 30000));
+    const Event& accepted = listener.Last(Kind::Accept);
     ASSERT_EQ(accepted.error, 0u);
     EXPECT_EQ(accepted.peer.rfind(L"127.0.0.1:", 0), 0u);
     EXPECT_TRUE(accepted.hasLocal);
@@ -120,8 +102,8 @@ TEST(SocketPeers, DatagramsToAndFromALinuxEcho)
         const size_t before = udp.sink->Count(Kind::ReadFrom);
         udp.socket->ReadFrom(nullptr, Room(512).Get());
         udp.socket->WriteTo(nullptr, echo.Get(), Bytes(datagram).Get());
-        ASSERT_TRUE(PumpUntil([&] { return udp.sink->Count(Kind::ReadFrom) == before + 1; }));
-        const Event& back = *udp.sink->Last(Kind::ReadFrom);
+        ASSERT_TRUE(udp.Await(Kind::ReadFrom, before + 1));
+        const Event& back = udp.Last(Kind::ReadFrom);
         EXPECT_EQ(back.error, 0u);
         EXPECT_EQ(back.data, datagram);
         EXPECT_EQ(back.peer, L"127.0.0.1:" + std::to_wstring(port));

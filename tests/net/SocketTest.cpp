@@ -18,13 +18,12 @@ void* Context(uintptr_t n) { return reinterpret_cast<void*>(n); }
 // A resolver the test answers by hand, on the owner thread.
 class FakeResolver : public ZUnknown<IHostnameResolver> {
 public:
+    struct Request { std::string host; unsigned short port; int family, protocol; };
+
     void Resolve(IHostnameResolverSink* sink, void* context, const char* host, unsigned short port, int family,
                  int protocol) override
     {
-        hosts.push_back(host ? host : "");
-        ports.push_back(port);
-        families.push_back(family);
-        protocols.push_back(protocol);
+        requests.push_back({host ? host : "", port, family, protocol});
         m_sink = sink;
         m_context = context;
     }
@@ -39,10 +38,7 @@ public:
         sink->OnHostname(m_context, &report, result);
     }
 
-    std::vector<std::string> hosts;
-    std::vector<unsigned short> ports;
-    std::vector<int> families;
-    std::vector<int> protocols;
+    std::vector<Request> requests;
 
 private:
     ZUnknownPointer<IHostnameResolverSink> m_sink;
@@ -71,7 +67,10 @@ protected:
 // A caller's resolver sink that counts the answers passed on to it.
 class CountingResolverSink : public ZUnknown<IHostnameResolverSink> {
 public:
-    void OnHostname(void*, IReportMessageParams* error, const Result&) override { ids.push_back(error->GetMessageId()); }
+    void OnHostname(void*, IReportMessageParams* error, const Result&) override
+    {
+        ids.push_back(error->GetMessageId());
+    }
     std::vector<uint32_t> ids;
 };
 
@@ -82,7 +81,7 @@ unsigned short FreePort()
     auto any = Address("127.0.0.1", 0);
     probe.socket->Create(any.Get());
     probe.socket->Bind(nullptr, any.Get());
-    PumpUntil([&] { return probe.sink->Count(Kind::Bind) == 1; });
+    probe.Await(Kind::Bind);
     const unsigned short port = PortOf(probe.socket.Get());
     probe.socket->Close();
     return port;
@@ -149,13 +148,13 @@ TEST_P(SocketFamilies, ReadBeforeDataWaitsForTheReceiveNotification)
     PumpFor(100);
     EXPECT_EQ(pair.client.sink->Count(Kind::Read), 0u);
     pair.server->socket->Write(Context(2), Bytes("hello").Get());
-    ASSERT_TRUE(PumpUntil([&] { return pair.client.sink->Count(Kind::Read) == 1; }));
-    const Event& read = pair.client.sink->events.back();
+    ASSERT_TRUE(pair.client.Await(Kind::Read));
+    const Event& read = pair.client.Last(Kind::Read);
     EXPECT_EQ(read.data, "hello");
     EXPECT_EQ(read.context, Context(1));
     EXPECT_FALSE(read.insideCall);
-    ASSERT_TRUE(PumpUntil([&] { return pair.server->sink->Count(Kind::Write) == 1; }));
-    EXPECT_EQ(pair.server->sink->Last(Kind::Write)->bytes, 5u);
+    ASSERT_TRUE(pair.server->Await(Kind::Write));
+    EXPECT_EQ(pair.server->Last(Kind::Write).bytes, 5u);
 }
 
 INSTANTIATE_TEST_SUITE_P(Loopback, SocketFamilies, ::testing::Values("127.0.0.1", "::1"));
@@ -168,8 +167,8 @@ TEST(SocketDelivery, ReadAfterAnUnansweredNotificationComesFromTheLoop)
     PumpFor(200);  // the client hears of the data with no read queued
     pair.client.sink->Inside([&] { pair.client.socket->Read(Context(3), Room(64).Get()); });
     EXPECT_EQ(pair.client.sink->Count(Kind::Read), 0u) << "delivered inside Read";
-    ASSERT_TRUE(PumpUntil([&] { return pair.client.sink->Count(Kind::Read) == 1; }));
-    EXPECT_EQ(pair.client.sink->Last(Kind::Read)->data, "early");
+    ASSERT_TRUE(pair.client.Await(Kind::Read));
+    EXPECT_EQ(pair.client.Last(Kind::Read).data, "early");
 }
 
 TEST(SocketDelivery, BlockedWriteIsFinishedByTheSendNotificationOnce)
@@ -180,15 +179,13 @@ TEST(SocketDelivery, BlockedWriteIsFinishedByTheSendNotificationOnce)
     auto big = BigWrite(pair, bytes);
     PumpFor(200);
     EXPECT_EQ(pair.client.sink->Count(Kind::Write), 0u) << "the peer has read nothing yet";
-    size_t received = 0;
+    std::string received;
     ReadContinuously(*pair.server, received);
-    ASSERT_TRUE(PumpUntil([&] { return received == bytes && pair.client.sink->Count(Kind::Write) > 0; }, 30000))
-        << [&] { u_long n = 0; ::ioctlsocket(pair.server->socket->m_hSocket, FIONREAD, &n); return n; }() << " readable; "
-        << received << " received; " << pair.server->sink->events.size() << " server events, last error "
-        << (pair.server->sink->events.empty() ? 0 : pair.server->sink->events.back().error);
+    ASSERT_TRUE(PumpUntil([&] { return received.size() == bytes && pair.client.sink->Count(Kind::Write) > 0; }, 30000))
+        << received.size() << " received; " << pair.server->sink->events.size() << " server events";
     PumpFor(100);
     ASSERT_EQ(pair.client.sink->Count(Kind::Write), 1u);
-    const Event& write = *pair.client.sink->Last(Kind::Write);
+    const Event& write = pair.client.Last(Kind::Write);
     EXPECT_EQ(write.error, 0u);
     EXPECT_GT(write.bytes, 0u);
     EXPECT_LT(write.bytes, bytes) << "the count of the last send only";
@@ -201,9 +198,9 @@ TEST(SocketDelivery, OutOfBandDataReachesTheFrontRead)
     ASSERT_TRUE(pair.server);
     pair.client.socket->Read(Context(4), Room(16).Get());
     pair.server->socket->WriteOOB(Context(5), Bytes("!").Get());
-    ASSERT_TRUE(PumpUntil([&] { return pair.client.sink->Count(Kind::ReadOOB) == 1; }));
-    EXPECT_EQ(pair.client.sink->Last(Kind::ReadOOB)->data, "!");
-    ASSERT_TRUE(PumpUntil([&] { return pair.server->sink->Count(Kind::WriteOOB) == 1; }));
+    ASSERT_TRUE(pair.client.Await(Kind::ReadOOB));
+    EXPECT_EQ(pair.client.Last(Kind::ReadOOB).data, "!");
+    ASSERT_TRUE(pair.server->Await(Kind::WriteOOB));
 }
 
 TEST(SocketConnect, SecondConnectWhileOneIsOutstandingDoesNothing)
@@ -215,21 +212,21 @@ TEST(SocketConnect, SecondConnectWhileOneIsOutstandingDoesNothing)
     ASSERT_EQ(client.socket->Create(to.Get()), 0u);
     client.socket->Connect(Context(1), to.Get());
     client.socket->Connect(Context(2), to.Get());
-    ASSERT_TRUE(PumpUntil([&] { return client.sink->Count(Kind::Connect) == 1; }));
+    ASSERT_TRUE(client.Await(Kind::Connect));
     PumpFor(200);
     ASSERT_EQ(client.sink->Count(Kind::Connect), 1u);
-    EXPECT_EQ(client.sink->events.back().context, Context(1));
-    EXPECT_EQ(client.sink->events.back().error, 0u);
+    EXPECT_EQ(client.Last(Kind::Connect).context, Context(1));
+    EXPECT_EQ(client.Last(Kind::Connect).error, 0u);
 }
 
 TEST(SocketConnect, RefusedConnectionReportsTheError)
 {
     Endpoint client;
     client.sink->Inside([&] { client.socket->CreateAndConnect(Context(9), "127.0.0.1", FreePort(), nullptr); });
-    ASSERT_TRUE(PumpUntil([&] { return client.sink->Count(Kind::Connect) == 1; }));
-    EXPECT_EQ(client.sink->events.back().error, static_cast<uint32_t>(WSAECONNREFUSED));
-    EXPECT_EQ(client.sink->events.back().context, Context(9));
-    EXPECT_FALSE(client.sink->events.back().insideCall);
+    ASSERT_TRUE(client.Await(Kind::Connect));
+    EXPECT_EQ(client.Last(Kind::Connect).error, static_cast<uint32_t>(WSAECONNREFUSED));
+    EXPECT_EQ(client.Last(Kind::Connect).context, Context(9));
+    EXPECT_FALSE(client.Last(Kind::Connect).insideCall);
 }
 
 TEST_F(WithFakeResolver, NumericHostsConnectDirectlyAndNamesGoToTheResolver)
@@ -237,38 +234,32 @@ TEST_F(WithFakeResolver, NumericHostsConnectDirectlyAndNamesGoToTheResolver)
     Endpoint listener;
     Listen(listener, "127.0.0.1");
     const unsigned short port = PortOf(listener.socket.Get());
-    struct Case {
-        const char* host;
-        bool resolved;
-    };
-    const Case cases[] = {{"127.0.0.1", false}, {"127.1", true}, {"loopback.test", true}};
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.host);
-        const size_t before = m_resolver->hosts.size();
+    for (const char* host : {"127.0.0.1", "127.1", "loopback.test"}) {
+        SCOPED_TRACE(host);
+        const bool resolved = std::string(host) != "127.0.0.1";  // only dotted quads are numeric
+        const size_t before = m_resolver->requests.size();
         Endpoint client;
         auto forwarded = Own(new CountingResolverSink);
-        client.socket->CreateAndConnect(Context(1), c.host, port, forwarded.Get());
-        ASSERT_EQ(m_resolver->hosts.size(), before + (c.resolved ? 1 : 0));
-        if (c.resolved) {
-            EXPECT_EQ(m_resolver->hosts.back(), c.host);
-            EXPECT_EQ(m_resolver->ports.back(), port);
-            EXPECT_EQ(m_resolver->families.back(), AF_UNSPEC);
-            EXPECT_EQ(m_resolver->protocols.back(), IPPROTO_TCP);
+        client.socket->CreateAndConnect(Context(1), host, port, forwarded.Get());
+        ASSERT_EQ(m_resolver->requests.size(), before + (resolved ? 1 : 0));
+        if (resolved) {
+            const FakeResolver::Request& asked = m_resolver->requests.back();
+            EXPECT_EQ(asked.host, host);
+            EXPECT_EQ(asked.port, port);
+            EXPECT_EQ(asked.family, AF_UNSPEC);
+            EXPECT_EQ(asked.protocol, IPPROTO_TCP);
             m_resolver->Answer(0, Address("127.0.0.1", port).Get());
             EXPECT_EQ(forwarded->ids, std::vector<uint32_t>{0});
         }
-        ASSERT_TRUE(PumpUntil([&] { return client.sink->Count(Kind::Connect) == 1; }));
-        EXPECT_EQ(client.sink->events.back().error, 0u);
+        ASSERT_TRUE(client.Await(Kind::Connect));
+        EXPECT_EQ(client.Last(Kind::Connect).error, 0u);
         listener.socket->Accept(nullptr);
     }
 }
 
 TEST_F(WithFakeResolver, ResolverFailuresBecomeSocketErrors)
 {
-    struct Case {
-        uint32_t messageId;
-        uint32_t error;
-    };
+    struct Case { uint32_t messageId; uint32_t error; };
     const Case cases[] = {{0xE104000D, 10061}, {0xE1040011, 11004}, {0xE104000F, 11002}, {0xE1040014, 8},
                           {0xE1040035, 10058}, {0xE1330001, 11001}, {0x12345678, 11001}};
     for (const Case& c : cases) {
@@ -276,10 +267,10 @@ TEST_F(WithFakeResolver, ResolverFailuresBecomeSocketErrors)
         Endpoint client;
         client.socket->CreateAndConnect(Context(5), "unknown.test", 22, nullptr);
         client.sink->Inside([&] { m_resolver->Answer(c.messageId, nullptr); });
-        ASSERT_TRUE(PumpUntil([&] { return client.sink->Count(Kind::Connect) == 1; }));
-        EXPECT_EQ(client.sink->events.back().error, c.error);
-        EXPECT_EQ(client.sink->events.back().context, Context(5));
-        EXPECT_FALSE(client.sink->events.back().insideCall) << "announced through the loop";
+        ASSERT_TRUE(client.Await(Kind::Connect));
+        EXPECT_EQ(client.Last(Kind::Connect).error, c.error);
+        EXPECT_EQ(client.Last(Kind::Connect).context, Context(5));
+        EXPECT_FALSE(client.Last(Kind::Connect).insideCall) << "announced through the loop";
     }
 }
 
@@ -291,39 +282,32 @@ TEST_F(WithFakeResolver, NameAnsweredAfterCloseConnectsNothing)
     client.socket->CreateAndConnect(Context(6), "late.test", PortOf(listener.socket.Get()), nullptr);
     client.socket->Close();
     m_resolver->Answer(0, Address("127.0.0.1", PortOf(listener.socket.Get())).Get());
-    ASSERT_TRUE(PumpUntil([&] { return client.sink->Count(Kind::Connect) == 1; }));
-    EXPECT_EQ(client.sink->events.back().error, static_cast<uint32_t>(ERROR_OPERATION_ABORTED));
+    ASSERT_TRUE(client.Await(Kind::Connect));
+    EXPECT_EQ(client.Last(Kind::Connect).error, static_cast<uint32_t>(ERROR_OPERATION_ABORTED));
     EXPECT_EQ(client.socket->m_hSocket, INVALID_SOCKET);
 }
 
 TEST(SocketEndOfStream, FirstEmptyReadSucceedsAndLaterOnesAreAborted)
 {
-    struct Case {
-        const char* name;
-        bool shutdownOnly;
-    };
-    for (const Case& c : {Case{"close", false}, Case{"shutdown", true}}) {
-        SCOPED_TRACE(c.name);
+    for (bool shutdownOnly : {false, true}) {
+        SCOPED_TRACE(shutdownOnly ? "shutdown" : "close");
         Pair pair;
         ASSERT_TRUE(pair.server);
-        if (c.shutdownOnly)
+        if (shutdownOnly)
             ASSERT_EQ(pair.server->socket->Shutdown(SD_SEND), 0u);
         else
             pair.server->socket->Close();
         PumpFor(100);
         for (int i = 0; i < 3; ++i)
             pair.client.socket->Read(Context(i), Room(64).Get());
-        ASSERT_TRUE(PumpUntil([&] { return pair.client.sink->Count(Kind::Read) == 3; }));
+        ASSERT_TRUE(pair.client.Await(Kind::Read, 3));
         PumpFor(50);
-        ASSERT_EQ(pair.client.sink->Count(Kind::Read), 3u);
-        std::vector<Event> reads;
+        std::vector<std::pair<uint32_t, uint32_t>> reads;  // error, bytes
         for (const Event& e : pair.client.sink->events)
             if (e.kind == Kind::Read)
-                reads.push_back(e);
-        EXPECT_EQ(reads[0].error, 0u);
-        EXPECT_EQ(reads[0].bytes, 0u);
-        EXPECT_EQ(reads[1].error, static_cast<uint32_t>(ERROR_OPERATION_ABORTED));
-        EXPECT_EQ(reads[2].error, static_cast<uint32_t>(ERROR_OPERATION_ABORTED));
+                reads.push_back({e.error, e.bytes});
+        const uint32_t aborted = ERROR_OPERATION_ABORTED;
+        EXPECT_EQ(reads, (std::vector<std::pair<uint32_t, uint32_t>>{{0, 0}, {aborted, 0}, {aborted, 0}}));
     }
 }
 
@@ -333,17 +317,14 @@ TEST(SocketHalfClose, PeerStillAnswersAfterOurShutdown)
     ASSERT_TRUE(pair.server);
     pair.client.socket->Write(nullptr, Bytes("request").Get());
     ASSERT_EQ(pair.client.socket->Shutdown(SD_SEND), 0u);
-    size_t received = 0;
+    std::string received;
     ReadContinuously(*pair.server, received);
-    ASSERT_TRUE(PumpUntil([&] {
-        const Event* last = pair.server->sink->Last(Kind::Read);
-        return last && last->bytes == 0;
-    }));
-    EXPECT_EQ(received, 7u);
+    ASSERT_TRUE(PumpUntil([&] { return Ended(*pair.server); }));
+    EXPECT_EQ(received, "request");
     pair.server->socket->Write(nullptr, Bytes("answer").Get());
     pair.client.socket->Read(Context(2), Room(64).Get());
-    ASSERT_TRUE(PumpUntil([&] { return pair.client.sink->Count(Kind::Read) == 1; }));
-    EXPECT_EQ(pair.client.sink->Last(Kind::Read)->data, "answer");
+    ASSERT_TRUE(pair.client.Await(Kind::Read));
+    EXPECT_EQ(pair.client.Last(Kind::Read).data, "answer");
 }
 
 TEST(SocketClose, AbortsQueuedReadsWritesAndAcceptsBeforeReturning)
@@ -355,27 +336,22 @@ TEST(SocketClose, AbortsQueuedReadsWritesAndAcceptsBeforeReturning)
     auto big = BigWrite(pair, 8 * 1024 * 1024);
     PumpFor(100);
     pair.listener.socket->Accept(Context(3));
-    const size_t readsBefore = pair.client.sink->events.size();
-    ASSERT_EQ(readsBefore, 1u) << "only the connect so far";
+    ASSERT_EQ(pair.client.sink->events.size(), 1u) << "only the connect so far";
     pair.client.socket->Close();
     pair.listener.socket->Close();
     // Everything was delivered inside Close, before any pumping.
     const std::vector<Event>& events = pair.client.sink->events;
     ASSERT_EQ(events.size(), 4u);
-    for (size_t i = 1; i <= 2; ++i) {
-        EXPECT_EQ(events[i].kind, Kind::Read);
-        EXPECT_EQ(events[i].context, Context(i));
+    for (size_t i = 1; i <= 3; ++i) {
+        EXPECT_EQ(events[i].kind, i < 3 ? Kind::Read : Kind::Write);
+        EXPECT_EQ(events[i].context, Context(i < 3 ? i : 7));
         EXPECT_EQ(events[i].error, static_cast<uint32_t>(ERROR_OPERATION_ABORTED));
         EXPECT_EQ(events[i].bytes, 0u);
     }
-    EXPECT_EQ(events[3].kind, Kind::Write);
-    EXPECT_EQ(events[3].error, static_cast<uint32_t>(ERROR_OPERATION_ABORTED));
-    EXPECT_EQ(events[3].bytes, 0u);
-    const Event* accept = pair.listener.sink->Last(Kind::Accept);
-    ASSERT_NE(accept, nullptr);
-    EXPECT_EQ(accept->context, Context(3));
-    EXPECT_EQ(accept->error, static_cast<uint32_t>(ERROR_OPERATION_ABORTED));
-    EXPECT_FALSE(accept->accepted);
+    const Event& accept = pair.listener.Last(Kind::Accept);
+    EXPECT_EQ(accept.context, Context(3));
+    EXPECT_EQ(accept.error, static_cast<uint32_t>(ERROR_OPERATION_ABORTED));
+    EXPECT_FALSE(accept.accepted);
     PumpFor(100);
     EXPECT_EQ(events.size(), 4u) << "nothing completes twice";
 }
@@ -392,11 +368,11 @@ TEST(SocketFaults, PeerResetDuringAWriteCompletesItOnce)
     pair.server->socket->Close();
     // Windows fails the read with the reset; Wine reports it with the close
     // notification and reads an orderly end. Either way the read completes.
-    ASSERT_TRUE(PumpUntil([&] { return pair.client.sink->Count(Kind::Read) == 1; }));
+    ASSERT_TRUE(pair.client.Await(Kind::Read));
     pair.client.socket->Close();
     EXPECT_EQ(pair.client.sink->Count(Kind::Read), 1u);
     ASSERT_EQ(pair.client.sink->Count(Kind::Write), 1u);
-    EXPECT_NE(pair.client.sink->Last(Kind::Write)->error, 0u);
+    EXPECT_NE(pair.client.Last(Kind::Write).error, 0u);
     PumpFor(100);
     EXPECT_EQ(pair.client.sink->Count(Kind::Write), 1u);
 }
@@ -409,47 +385,37 @@ TEST(SocketFaults, ThousandConnectCloseCyclesLeaveNoHandles)
     PumpFor(50);
     const size_t handlesBefore = CountProcessHandles();
     ASSERT_GT(handlesBefore, 0u);
-    const int cycles = 1000;
-    size_t connects = 0;
-    for (int i = 0; i < cycles; ++i) {
+    const size_t cycles = 1000;
+    for (size_t i = 0; i < cycles; ++i) {
         Endpoint client;
         listener.socket->Accept(Context(i));
         client.socket->CreateAndConnect(Context(i), "127.0.0.1", port, nullptr);
-        const bool done = PumpUntil([&] {
-            return listener.sink->Count(Kind::Accept) == static_cast<size_t>(i + 1) &&
-                   client.sink->Count(Kind::Connect) == 1;
-        });
-        ASSERT_TRUE(done) << "cycle " << i;
-        connects += client.sink->Count(Kind::Connect);
+        ASSERT_TRUE(listener.Await(Kind::Accept, i + 1) && client.Await(Kind::Connect)) << "cycle " << i;
+        ASSERT_EQ(client.sink->Count(Kind::Connect), 1u) << "cycle " << i;
         listener.sink->events.back().accepted->Close();
         listener.sink->events.back().accepted.Reset();
         client.socket->Close();
     }
     PumpFor(200);
-    EXPECT_EQ(connects, static_cast<size_t>(cycles));
-    EXPECT_EQ(listener.sink->Count(Kind::Accept), static_cast<size_t>(cycles));
+    EXPECT_EQ(listener.sink->Count(Kind::Accept), cycles);
     for (const Event& e : listener.sink->events)
         EXPECT_EQ(e.error, 0u);
     const size_t handlesAfter = CountProcessHandles();
     EXPECT_EQ(handlesAfter, handlesBefore);
-    std::printf("process handles: %zu before, %zu after %d cycles\n", handlesBefore, handlesAfter, cycles);
+    std::printf("process handles: %zu before, %zu after %zu cycles\n", handlesBefore, handlesAfter, cycles);
 }
 
 TEST(SocketOptions, RememberedBeforeTheHandleAndAppliedByCreate)
 {
-    struct Case {
-        int name;
-        int level;
-    };
-    for (const Case& c : {Case{TCP_NODELAY, IPPROTO_TCP}, Case{SO_OOBINLINE, SOL_SOCKET}}) {
-        SCOPED_TRACE(c.name);
+    for (const auto& [name, level] : {std::pair<int, int>{TCP_NODELAY, IPPROTO_TCP}, {SO_OOBINLINE, SOL_SOCKET}}) {
+        SCOPED_TRACE(name);
         Endpoint socket;
         const BOOL on = TRUE;
-        ASSERT_EQ(socket.socket->SetSockOpt(c.name, &on, sizeof on, c.level), 0u);
+        ASSERT_EQ(socket.socket->SetSockOpt(name, &on, sizeof on, level), 0u);
         ASSERT_EQ(socket.socket->Create(Address("127.0.0.1", 0).Get()), 0u);
         BOOL value = FALSE;
         int length = sizeof value;
-        ASSERT_EQ(socket.socket->GetSockOpt(c.name, &value, &length, c.level), 0u);
+        ASSERT_EQ(socket.socket->GetSockOpt(name, &value, &length, level), 0u);
         EXPECT_TRUE(value);
     }
 }
@@ -479,10 +445,10 @@ TEST(SocketBind, ErrorReturnedWithoutASinkAndReportedWithOne)
     withSink.sink->Inside([&] {
         EXPECT_EQ(withSink.socket->Bind(Context(2), taken.Get()), static_cast<uint32_t>(ERROR_IO_PENDING));
     });
-    ASSERT_TRUE(PumpUntil([&] { return withSink.sink->Count(Kind::Bind) == 1; }));
-    EXPECT_EQ(withSink.sink->events.back().error, static_cast<uint32_t>(WSAEADDRINUSE));
-    EXPECT_EQ(withSink.sink->events.back().context, Context(2));
-    EXPECT_FALSE(withSink.sink->events.back().insideCall);
+    ASSERT_TRUE(withSink.Await(Kind::Bind));
+    EXPECT_EQ(withSink.Last(Kind::Bind).error, static_cast<uint32_t>(WSAEADDRINUSE));
+    EXPECT_EQ(withSink.Last(Kind::Bind).context, Context(2));
+    EXPECT_FALSE(withSink.Last(Kind::Bind).insideCall);
 }
 
 TEST(SocketRelease, LastReleaseOnAWorkerDestroysOnTheOwnerThread)
@@ -510,18 +476,18 @@ TEST(SocketDatagrams, WriteToAndReadFromOverBothFamilies)
             any->SetProtocol(IPPROTO_UDP);
             ASSERT_EQ(e->socket->Create(any.Get()), 0u);
             e->socket->Bind(nullptr, any.Get());
+            ASSERT_TRUE(e->Await(Kind::Bind));
         }
-        ASSERT_TRUE(PumpUntil([&] { return a.sink->Count(Kind::Bind) == 1 && b.sink->Count(Kind::Bind) == 1; }));
         auto toB = Address(host, PortOf(b.socket.Get()));
         auto toA = Address(host, PortOf(a.socket.Get()));
         b.socket->ReadFrom(Context(1), Room(64).Get());
         a.socket->ReadFrom(Context(2), Room(64).Get());
         a.socket->WriteTo(Context(3), toB.Get(), Bytes("to b").Get());
         b.socket->WriteTo(Context(4), toA.Get(), Bytes("to a").Get());
-        ASSERT_TRUE(PumpUntil([&] { return a.sink->Count(Kind::ReadFrom) == 1 && b.sink->Count(Kind::ReadFrom) == 1; }));
-        EXPECT_EQ(b.sink->Last(Kind::ReadFrom)->data, "to b");
-        EXPECT_EQ(a.sink->Last(Kind::ReadFrom)->data, "to a");
-        EXPECT_EQ(b.sink->Last(Kind::ReadFrom)->peer, std::wstring(toA->ToString(true).c_str()));
+        ASSERT_TRUE(a.Await(Kind::ReadFrom) && b.Await(Kind::ReadFrom));
+        EXPECT_EQ(b.Last(Kind::ReadFrom).data, "to b");
+        EXPECT_EQ(a.Last(Kind::ReadFrom).data, "to a");
+        EXPECT_EQ(b.Last(Kind::ReadFrom).peer, std::wstring(toA->ToString(true).c_str()));
         EXPECT_EQ(a.sink->Count(Kind::Write), 1u);
     }
 }

@@ -8,6 +8,7 @@
 #include <winsock2.h>
 #include <ws2tcpip.h>
 
+#include <algorithm>
 #include <functional>
 #include <string>
 #include <vector>
@@ -28,13 +29,13 @@ struct Event {
     Kind kind;
     void* context;
     uint32_t error;
-    uint32_t bytes;          // writes: the sink's count; reads: the buffer's length
-    std::string data;        // reads: the bytes received
-    bool insideCall;         // delivered while the test was inside a socket call
-    DWORD thread;
-    ZUnknownPointer<ISocket> accepted;
-    std::wstring peer;       // accepts: the peer; datagram reads: the source
+    uint32_t bytes = 0;      // writes: the sink's count; reads: the buffer's length
+    std::string data = {};   // reads: the bytes received
+    ZUnknownPointer<ISocket> accepted = {};
+    std::wstring peer = {};  // accepts: the peer; datagram reads: the source
     bool hasLocal = false;   // accepts: a local address came with the socket
+    bool insideCall = false; // delivered while the test was inside a socket call
+    DWORD thread = 0;
 };
 
 // Records every sink call; `react` runs after each record, for sinks that answer
@@ -48,39 +49,30 @@ public:
     ULONG STDMETHODCALLTYPE AddRef() override { return ZUnknown::AddRef(); }
     ULONG STDMETHODCALLTYPE Release() override { return ZUnknown::Release(); }
 
-    void OnRead(void* context, uint32_t error, IBuffer* buffer) override { Record(Kind::Read, context, error, buffer); }
+    void OnRead(void* context, uint32_t error, IBuffer* buffer) override { Add({Kind::Read, context, error}, buffer); }
     void OnReadOOB(void* context, uint32_t error, IBuffer* buffer) override
     {
-        Record(Kind::ReadOOB, context, error, buffer);
+        Add({Kind::ReadOOB, context, error}, buffer);
     }
     void OnWrite(void* context, uint32_t error, IBuffer*, uint32_t bytes) override
     {
-        Add({Kind::Write, context, error, bytes, {}, m_insideCall, ::GetCurrentThreadId(), {}, {}});
+        Add({Kind::Write, context, error, bytes});
     }
     void OnWriteOOB(void* context, uint32_t error, IBuffer*, uint32_t bytes) override
     {
-        Add({Kind::WriteOOB, context, error, bytes, {}, m_insideCall, ::GetCurrentThreadId(), {}, {}});
+        Add({Kind::WriteOOB, context, error, bytes});
     }
-    void OnConnect(void* context, uint32_t error) override
-    {
-        Add({Kind::Connect, context, error, 0, {}, m_insideCall, ::GetCurrentThreadId(), {}, {}});
-    }
+    void OnConnect(void* context, uint32_t error) override { Add({Kind::Connect, context, error}); }
     void OnReadFrom(void* context, uint32_t error, IBuffer* buffer, IInternetAddress* source, int) override
     {
-        Record(Kind::ReadFrom, context, error, buffer, source);
+        Add({Kind::ReadFrom, context, error}, buffer, source);
     }
-    void OnBind(void* context, uint32_t error) override
-    {
-        Add({Kind::Bind, context, error, 0, {}, m_insideCall, ::GetCurrentThreadId(), {}, {}});
-    }
+    void OnBind(void* context, uint32_t error) override { Add({Kind::Bind, context, error}); }
     void OnAccept(void* context, uint32_t error, ISocket* socket, IInternetAddress* local,
                   IInternetAddress* peer) override
     {
-        Event event{Kind::Accept, context, error, 0, {}, m_insideCall, ::GetCurrentThreadId(), {}, {}};
-        event.accepted = ZUnknownPointer<ISocket>(socket);
-        event.peer = peer ? std::wstring(peer->ToString(true).c_str()) : L"";
-        event.hasLocal = local != nullptr;
-        Add(std::move(event));
+        Add({Kind::Accept, context, error, 0, {}, ZUnknownPointer<ISocket>(socket), {}, local != nullptr}, nullptr,
+            peer);
     }
 
     // Runs a socket call, marking what the sink hears meanwhile.
@@ -94,10 +86,7 @@ public:
 
     size_t Count(Kind kind) const
     {
-        size_t n = 0;
-        for (const Event& e : events)
-            n += e.kind == kind;
-        return n;
+        return std::count_if(events.begin(), events.end(), [&](const Event& e) { return e.kind == kind; });
     }
     const Event* Last(Kind kind) const
     {
@@ -111,20 +100,16 @@ public:
     std::function<void(const Event&)> react;
 
 private:
-    void Record(Kind kind, void* context, uint32_t error, IBuffer* buffer, IInternetAddress* source = nullptr)
+    void Add(Event event, IBuffer* buffer = nullptr, IInternetAddress* peer = nullptr)
     {
-        Event event{Kind::Read, context, error, 0, {}, m_insideCall, ::GetCurrentThreadId(), {}, {}};
-        event.kind = kind;
         if (buffer) {
             event.bytes = static_cast<uint32_t>(buffer->GetDataLength());
             event.data.assign(reinterpret_cast<const char*>(buffer->GetData()), buffer->GetDataLength());
         }
-        if (source)
-            event.peer = source->ToString(true).c_str();
-        Add(std::move(event));
-    }
-    void Add(Event event)
-    {
+        if (peer)
+            event.peer = peer->ToString(true).c_str();
+        event.insideCall = m_insideCall;
+        event.thread = ::GetCurrentThreadId();
         events.push_back(std::move(event));
         if (react)
             react(events.back());
@@ -177,6 +162,13 @@ struct Endpoint {
     {
         socket->SetSink(sink.Get());
     }
+
+    // Pumps until the sink has heard `count` calls of the kind.
+    bool Await(Kind kind, size_t count = 1, DWORD milliseconds = 10000)
+    {
+        return PumpUntil([&] { return sink->Count(kind) >= count; }, milliseconds);
+    }
+    const Event& Last(Kind kind) const { return *sink->Last(kind); }
 };
 
 // A listener on the host's loopback with an ephemeral port.
@@ -186,8 +178,8 @@ inline void Listen(Endpoint& listener, const char* host)
     ASSERT_EQ(listener.socket->Create(any.Get()), 0u);
     // The recording sink is a bind sink too, so the result comes later.
     ASSERT_EQ(listener.socket->Bind(nullptr, any.Get()), static_cast<uint32_t>(ERROR_IO_PENDING));
-    ASSERT_TRUE(PumpUntil([&] { return listener.sink->Count(Kind::Bind) == 1; }));
-    ASSERT_EQ(listener.sink->Last(Kind::Bind)->error, 0u);
+    ASSERT_TRUE(listener.Await(Kind::Bind));
+    ASSERT_EQ(listener.Last(Kind::Bind).error, 0u);
     ASSERT_EQ(listener.socket->Listen(5), 0u);
 }
 
@@ -216,16 +208,24 @@ struct Pair {
     }
 };
 
-// Reads into 64 KiB buffers until `total` bytes or an error or end of stream.
-inline void ReadContinuously(Endpoint& endpoint, size_t& total)
+// Reads into 64 KiB buffers again and again, gathering the bytes in `text`, until
+// an error or the end of the stream.
+inline void ReadContinuously(Endpoint& endpoint, std::string& text)
 {
-    endpoint.sink->react = [&endpoint, &total](const Event& e) {
+    endpoint.sink->react = [&endpoint, &text](const Event& e) {
         if (e.kind != Kind::Read || e.error != 0 || e.bytes == 0)
             return;
-        total += e.bytes;
+        text += e.data;
         endpoint.socket->Read(nullptr, Room(64 * 1024).Get());
     };
     endpoint.socket->Read(nullptr, Room(64 * 1024).Get());
+}
+
+// The last read reported the end of the stream or an error.
+inline bool Ended(const Endpoint& endpoint)
+{
+    const Event* last = endpoint.sink->Last(Kind::Read);
+    return last && (last->error != 0 || last->bytes == 0);
 }
 
 }  // namespace SocketTest
