@@ -25,9 +25,8 @@ protected:
     void SetUp() override
     {
         m_fixtures = FolderFromEnvironment(L"CERT_FIXTURES");
-        if (m_fixtures.empty()) {
+        if (m_fixtures.empty())
             GTEST_SKIP() << "CERT_FIXTURES is set by ctest's driver, tests/certificates/check_with_openssl.py";
-        }
         m_before = KeyContainers();
     }
     void TearDown() override
@@ -52,13 +51,12 @@ protected:
 
 TEST_F(CertificateLoad, PfxFilesOpenSslMade)
 {
-    struct Case {
+    const struct {
         const wchar_t* file;
         const wchar_t* password;
         const wchar_t* companion;  // null: none expected
         const wchar_t* commonName;
-    };
-    const Case cases[] = {
+    } cases[] = {
         {L"rsa_aes.pfx", nullptr, nullptr, L"openssl-rsa"},          // OpenSSL 3's default, empty password
         {L"rsa_aes.pfx", L"", nullptr, L"openssl-rsa"},
         {L"rsa_aes_pw.pfx", kPassword, nullptr, L"openssl-rsa"},
@@ -67,7 +65,7 @@ TEST_F(CertificateLoad, PfxFilesOpenSslMade)
         {L"companion_crt.pfx", nullptr, L"companion_crt.crt", L"companion"},  // PEM companion
         {L"companion_cer.p12", nullptr, L"companion_cer.cer", L"companion"},  // DER, found after .crt
     };
-    for (const Case& test : cases) {
+    for (const auto& test : cases) {
         SCOPED_TRACE(testing::PrintToString(std::wstring(test.file)));
         const std::wstring path = Fixture(test.file);
         ZCertificate certificate;
@@ -85,86 +83,55 @@ TEST_F(CertificateLoad, PfxFilesOpenSslMade)
         EXPECT_EQ(inserts[0].str(), path);
         EXPECT_EQ(CommonName(certificate.GetCertificate()), test.commonName);
         EXPECT_EQ(certificate.GetStore().GetPfxStore().GetKeyKind(), static_cast<DWORD>(ZCapiPfxStore::KeyRsa));
+        // A store reference into an object that holds a certificate is refused and changes nothing.
+        EXPECT_FALSE(certificate.Load(L"CAPI::MY::anything", nullptr, report));
+        EXPECT_EQ(report.GetMessageId(), static_cast<uint32_t>(ERROR_ALREADY_INITIALIZED));
         // The companion's certificate uses the PFX's key.
         EXPECT_TRUE(KeyMatchesCertificate(certificate.GetCertificate()));
     }
 }
 
+// Each failure names the path and a cause in the host's words. "CAPI::<store>::<name>"
+// looks in a system store; other "CAPI::" paths are file names.
 TEST_F(CertificateLoad, FailuresNameThePathAndTheCause)
 {
-    const std::pair<const wchar_t*, const wchar_t*> cases[] = {
-        {L"rsa_aes_pw.pfx", L"wrong"},
-        {L"rsa_aes_pw.pfx", nullptr},
-        {L"cert_only.pfx", nullptr},  // no private key
-        {L"rsa.der", nullptr},        // a certificate, not a PFX
-        {L"missing.pfx", nullptr},
-        {L"empty.pfx", nullptr},
+    const std::wstring notFound = ZReportMessageParams(static_cast<uint32_t>(CRYPT_E_NOT_FOUND)).GetTextNoFinalBreak();
+    const struct {
+        std::wstring path;
+        const wchar_t* password;
+        bool storeLookup;
+    } cases[] = {
+        {Fixture(L"rsa_aes_pw.pfx"), L"wrong", false},
+        {Fixture(L"rsa_aes_pw.pfx"), nullptr, false},
+        {Fixture(L"cert_only.pfx"), nullptr, false},  // no private key
+        {Fixture(L"rsa.der"), nullptr, false},        // a certificate, not a PFX
+        {Fixture(L"missing.pfx"), nullptr, false},
+        {Fixture(L"empty.pfx"), nullptr, false},
+        {L"CAPI::MY::tessaro-nobody", nullptr, true},
+        {L"capi::my::tessaro-nobody", nullptr, true},
+        {L"CAPI::MY", nullptr, false},
+        {L"CAPI::MY::a::b", nullptr, false},
     };
-    for (const auto& [file, password] : cases) {
-        SCOPED_TRACE(testing::PrintToString(std::wstring(file)));
-        const std::wstring path = Fixture(file);
+    for (const auto& c : cases) {
+        SCOPED_TRACE(testing::PrintToString(c.path));
         ZCertificate certificate;
         ZReportMessageParams report;
-        EXPECT_FALSE(certificate.Load(path.c_str(), password, report));
-        EXPECT_EQ(report.GetMessageId(), MSG_HOST_CERTIFICATE_LOAD_FAILED);
-        ASSERT_EQ(report.GetInserts().GetCount(), 2u);
-        EXPECT_EQ(report.GetInserts()[0].str(), path);
-        EXPECT_FALSE(report.GetInserts()[1].empty());
+        EXPECT_FALSE(certificate.Load(c.path.c_str(), c.password, report));
         EXPECT_EQ(certificate.GetCertificate(), nullptr);
-    }
-}
-
-TEST_F(CertificateLoad, HostMessagesComeFromTheHostsTable)
-{
-    const std::wstring path = Fixture(L"missing.pfx");
-    ZCertificate certificate;
-    ZReportMessageParams report;
-    ASSERT_FALSE(certificate.Load(path.c_str(), nullptr, report));
-    const std::wstring text = report.GetText();
-    EXPECT_EQ(text.rfind(L"The certificate '" + path + L"' could not be loaded:\r\n\r\n", 0), 0u) << text;
-}
-
-TEST_F(CertificateLoad, StoreReferences)
-{
-    struct Case {
-        const wchar_t* path;
-        bool storeLookup;  // else a file path
-    };
-    const Case cases[] = {
-        {L"CAPI::MY::tessaro-nobody", true},
-        {L"capi::my::tessaro-nobody", true},
-        {L"CAPI::MY", false},
-        {L"CAPI::MY::a::b", false},
-    };
-    ZReportMessageParams storeCause(static_cast<uint32_t>(CRYPT_E_NOT_FOUND));
-    const std::wstring notFound = storeCause.GetTextNoFinalBreak();
-    for (const Case& test : cases) {
-        SCOPED_TRACE(testing::PrintToString(std::wstring(test.path)));
-        ZCertificate certificate;
-        ZReportMessageParams report;
-        EXPECT_FALSE(certificate.Load(test.path, nullptr, report));
         EXPECT_EQ(report.GetMessageId(), MSG_HOST_CERTIFICATE_LOAD_FAILED);
         ASSERT_EQ(report.GetInserts().GetCount(), 2u);
-        EXPECT_EQ(report.GetInserts()[0].str(), test.path);
-        EXPECT_EQ(report.GetInserts()[1].str() == notFound, test.storeLookup) << report.GetInserts()[1].str();
+        EXPECT_EQ(report.GetInserts()[0].str(), c.path);
+        EXPECT_FALSE(report.GetInserts()[1].empty());
+        EXPECT_EQ(report.GetInserts()[1].str() == notFound, c.storeLookup) << report.GetInserts()[1].str();
+        const std::wstring text = report.GetText();
+        EXPECT_EQ(text.rfind(L"The certificate '" + c.path + L"' could not be loaded:\r\n\r\n", 0), 0u) << text;
     }
-}
-
-TEST_F(CertificateLoad, StoreReferenceIntoAnObjectHoldingACertificateFails)
-{
-    ZCertificate certificate;
-    ZReportMessageParams report;
-    ASSERT_TRUE(certificate.Load(Fixture(L"rsa_aes.pfx").c_str(), nullptr, report));
-    EXPECT_FALSE(certificate.Load(L"CAPI::MY::anything", nullptr, report));
-    EXPECT_EQ(report.GetMessageId(), static_cast<uint32_t>(ERROR_ALREADY_INITIALIZED));
-    EXPECT_NE(certificate.GetCertificate(), nullptr);
 }
 
 TEST_F(CertificateLoad, StoreReferenceFindsTheCertificate)
 {
-    if (TestSupport::RunningUnderWine()) {
+    if (TestSupport::RunningUnderWine())
         GTEST_SKIP() << "CertFindCertificateInStore with CERT_FIND_SUBJECT_ATTR is unimplemented in Wine";
-    }
     const std::string der = ScratchFolder::ReadBytes(Fixture(L"rsa.der"));
     Tessaro::CertContextPtr added(::CertCreateCertificateContext(
         X509_ASN_ENCODING, reinterpret_cast<const BYTE*>(der.data()), static_cast<DWORD>(der.size())));
@@ -223,19 +190,18 @@ HCERTSTORE WINAPI ImportForTests(CRYPT_DATA_BLOB*, LPCWSTR, DWORD)
 
 TEST_F(CertificateLoad, KeyKindFromTheCertificatesAlgorithm)
 {
-    struct Case {
+    const struct {
         const wchar_t* certificate;
         bool loads;
         DWORD kind;
         uint32_t code;
-    };
-    const Case cases[] = {
+    } cases[] = {
         {L"rsa.der", true, ZCapiPfxStore::KeyRsa, 0},
         {L"dsa.der", true, ZCapiPfxStore::KeyDsa, 0},
         {L"ec.der", false, ZCapiPfxStore::KeyNotDetermined, static_cast<uint32_t>(NTE_BAD_ALGID)},
     };
     const ZPfxFunctions previous = ZSetPfxFunctions({nullptr, &ImportForTests});
-    for (const Case& test : cases) {
+    for (const auto& test : cases) {
         SCOPED_TRACE(testing::PrintToString(std::wstring(test.certificate)));
         g_importedCertificate = ScratchFolder::ReadBytes(Fixture(test.certificate));
         HCRYPTPROV container = 0;
@@ -259,16 +225,15 @@ TEST_F(CertificateLoad, KeyKindFromTheCertificatesAlgorithm)
 // nothing crashes and nothing imported stays behind.
 TEST_F(CertificateLoad, HostileFilesFailCleanly)
 {
-    struct Target {
+    ScratchFolder folder;
+    const std::string goodPfx = ScratchFolder::ReadBytes(Fixture(L"companion_crt.pfx"));
+    ASSERT_TRUE(ScratchFolder::WriteBytes(folder.File(L"companion.pfx"), goodPfx));
+    const struct {
         const wchar_t* source;   // fixture to mutate
         const wchar_t* written;  // name the variant is written under
         const wchar_t* pfx;      // the PFX loaded (the variant itself, or a companion's PFX)
         size_t stride;           // every n-th truncation and bit flip
-    };
-    ScratchFolder folder;
-    const std::string goodPfx = ScratchFolder::ReadBytes(Fixture(L"companion_crt.pfx"));
-    ASSERT_TRUE(ScratchFolder::WriteBytes(folder.File(L"companion.pfx"), goodPfx));
-    const Target targets[] = {
+    } targets[] = {
         {L"rsa_3des.pfx", L"variant.pfx", L"variant.pfx", 23},
         {L"companion_crt.crt", L"companion.crt", L"companion.pfx", 29},  // PEM
         {L"companion_cer.cer", L"companion.cer", L"companion.pfx", 17},  // DER
@@ -277,7 +242,7 @@ TEST_F(CertificateLoad, HostileFilesFailCleanly)
     mutations.byteValues = false;
     mutations.randomVariants = 40;
     size_t tried = 0;
-    for (const Target& target : targets) {
+    for (const auto& target : targets) {
         const std::string good = ScratchFolder::ReadBytes(Fixture(target.source));
         size_t index = 0;
         mutations.ForEach(good, [&](const TestSupport::Mutation& mutation) {

@@ -36,11 +36,10 @@ Name NameOf(const Attributes& attributes)
 
 TEST(CertificateName, EncodesNonEmptyAttributesInStorageOrder)
 {
-    struct Case {
+    const struct {
         Attributes attributes;  // CN, O, OU, L, S, C, E
         const wchar_t* decoded;
-    };
-    const Case cases[] = {
+    } cases[] = {
         {{{L"a"}}, L"CN=a"},
         {{{L"host1", nullptr, nullptr, nullptr, nullptr, L"US"}}, L"CN=host1; C=US"},
         {{{L"h", L"Acme", L"Ops", L"Lyon", L"Rhone", L"FR", L"ops@acme.example"}},
@@ -49,7 +48,7 @@ TEST(CertificateName, EncodesNonEmptyAttributesInStorageOrder)
         {{{L"\"a;b\""}}, L"CN=\"a;b\""},                    // quoted: the ";" is the value's
         {{{L"h", L"\"Ac;me\""}}, L"CN=h; O=\"Ac;me\""},
     };
-    for (const Case& test : cases) {
+    for (const auto& test : cases) {
         SCOPED_TRACE(testing::PrintToString(std::wstring(test.decoded)));
         Name name = NameOf(test.attributes);
         const CERT_NAME_BLOB* blob = name.GetEncodedName();
@@ -61,29 +60,27 @@ TEST(CertificateName, EncodesNonEmptyAttributesInStorageOrder)
 
 TEST(CertificateName, NamesTheAttributeAtFault)
 {
-    struct Case {
+    const struct {
         Attributes attributes;
-        DWORD code;
         int attribute;
-    };
-    const Case cases[] = {
+    } cases[] = {
         // The library's own test: a ";" outside double quotes.
-        {{{L"h", L"two;words"}}, kInvalidX500, Name::Organization},
-        {{{L"h", nullptr, nullptr, nullptr, nullptr, nullptr, L"a;b@x"}}, kInvalidX500, Name::Email},
-        {{{L"h", nullptr, nullptr, L"x\"a;b"}}, kInvalidX500, Name::Locality},     // unclosed quote: tested as is
-        {{{L"h", nullptr, nullptr, nullptr, L"\"a\"b;c"}}, kInvalidX500, Name::StateOrProvince},
-        {{{L"\"a;b\"c\"d;e"}}, kInvalidX500, Name::CommonName},
+        {{{L"h", L"two;words"}}, Name::Organization},
+        {{{L"h", nullptr, nullptr, nullptr, nullptr, nullptr, L"a;b@x"}}, Name::Email},
+        {{{L"h", nullptr, nullptr, L"x\"a;b"}}, Name::Locality},     // unclosed quote: tested as is
+        {{{L"h", nullptr, nullptr, nullptr, L"\"a\"b;c"}}, Name::StateOrProvince},
+        {{{L"\"a;b\"c\"d;e"}}, Name::CommonName},
         // Refused by the platform: text after a closing quote; the attribute
         // comes from the position the platform names.
-        {{{L"h", L"\"a\"b", nullptr, nullptr, nullptr, L"US"}}, kInvalidX500, Name::Organization},
-        {{{L"h", nullptr, L"x", nullptr, nullptr, L"\"U\"S"}}, kInvalidX500, Name::Country},
-        {{{L"\"a\"b"}}, kInvalidX500, Name::CommonName},
+        {{{L"h", L"\"a\"b", nullptr, nullptr, nullptr, L"US"}}, Name::Organization},
+        {{{L"h", nullptr, L"x", nullptr, nullptr, L"\"U\"S"}}, Name::Country},
+        {{{L"\"a\"b"}}, Name::CommonName},
     };
-    for (const Case& test : cases) {
+    for (const auto& test : cases) {
         Name name = NameOf(test.attributes);
         SCOPED_TRACE(testing::Message() << "expected attribute " << test.attribute);
         EXPECT_EQ(name.GetEncodedName(), nullptr);
-        EXPECT_EQ(name.GetErrorReport().GetMessageId(), test.code);
+        EXPECT_EQ(name.GetErrorReport().GetMessageId(), kInvalidX500);
         EXPECT_EQ(name.GetErrorAttribute(), test.attribute);
     }
 }

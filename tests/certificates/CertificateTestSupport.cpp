@@ -11,14 +11,6 @@
 
 namespace CertificateTests {
 
-bool InstallStandIns()
-{
-    if (!TestSupport::RunningUnderWine())
-        return false;
-    ZSetPfxFunctions({&ExportPfxForTests, nullptr});
-    return TestSupport::InstallWineRequestEncoder();
-}
-
 std::set<std::string> KeyContainers()
 {
     struct Provider {
@@ -118,7 +110,13 @@ namespace {
 // Every certificate test program runs with the stand-ins in place under Wine.
 class StandInEnvironment : public ::testing::Environment {
 public:
-    void SetUp() override { CertificateTests::InstallStandIns(); }
+    void SetUp() override
+    {
+        if (!TestSupport::RunningUnderWine())
+            return;
+        ZSetPfxFunctions({&CertificateTests::ExportPfxForTests, nullptr});
+        TestSupport::InstallWineRequestEncoder();
+    }
 };
 
 const auto* const g_environment = ::testing::AddGlobalTestEnvironment(new StandInEnvironment);

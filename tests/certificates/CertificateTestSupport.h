@@ -1,5 +1,6 @@
-// Shared by the certificate tests: the stand-ins for what Wine lacks, the key
-// containers a provider holds, names and times.
+// Shared by the certificate tests: the key containers a provider holds, names
+// and times. Every program linking this has, under Wine, stand-ins for the
+// request encoder and the PFX exporter Wine lacks.
 #pragma once
 
 #include <windows.h>
@@ -17,11 +18,6 @@ namespace CertificateTests {
 
 constexpr char kSha1Rsa[] = "1.2.840.113549.1.1.5";
 constexpr char kSha256Rsa[] = "1.2.840.113549.1.1.11";
-
-// Under Wine: the request encoder and the PFX exporter stand in for the
-// missing platform functions. Elsewhere the platform's own are used.
-// Returns whether the stand-ins are in place.
-bool InstallStandIns();
 
 // Every key container of the providers a certificate's key can live in.
 std::set<std::string> KeyContainers();

@@ -9,7 +9,6 @@
 
 #include "certificates/CreateCertificateDialog.h"
 #include "resources/TessaroResource.h"
-#include "tests/certificates/CertificateTestSupport.h"
 #include "tests/support/MessageBoxWatcher.h"
 #include "tests/support/ScratchFolder.h"
 #include "tests/support/WineDetection.h"
@@ -25,7 +24,6 @@ protected:
         // The host registers the common controls the dialog uses (the date picker).
         INITCOMMONCONTROLSEX init = {sizeof init, ICC_DATE_CLASSES | ICC_STANDARD_CLASSES};
         ::InitCommonControlsEx(&init);
-        CertificateTests::InstallStandIns();
     }
     void SetUp() override
     {
@@ -91,84 +89,69 @@ TEST_F(CreateCertificateDialogTest, ListsShowKeySizesAndAlgorithmsWithDefaults)
     EXPECT_EQ(text, L"SHA-2");
 }
 
-struct OverwriteCase {
-    int answer;
-    bool replaced;
-};
-
-class OverwriteTest : public CreateCertificateDialogTest, public ::testing::WithParamInterface<OverwriteCase> {};
-
-TEST_P(OverwriteTest, ExistingFileIsReplacedOnlyOnYes)
+// "No" keeps the file and the dialog; "Yes" then replaces it.
+TEST_F(CreateCertificateDialogTest, AnExistingFileIsReplacedOnlyOnYes)
 {
     const std::wstring path = m_scratch.File(L"server.p12");
     ASSERT_TRUE(ScratchFolder::WriteBytes(path, "old"));
     Type(IDC_CERT_PATH, path.c_str());
     FillSubject();
     ChooseAlgorithm(0);
-    MessageBoxWatcher boxes(GetParam().answer);
-    Generate();
-    ASSERT_EQ(boxes.Boxes().size(), 1u);
-    EXPECT_TRUE(boxes.Boxes()[0].HasButton(IDYES));
-    EXPECT_TRUE(boxes.Boxes()[0].HasButton(IDNO));
-    EXPECT_EQ(ScratchFolder::ReadBytes(path) != "old", GetParam().replaced);
+    for (const auto& [answer, replaced] : {std::pair{IDNO, false}, std::pair{IDYES, true}}) {
+        SCOPED_TRACE(answer == IDYES ? "yes" : "no");
+        MessageBoxWatcher boxes(answer);
+        Generate();
+        ASSERT_EQ(boxes.Boxes().size(), 1u);
+        EXPECT_TRUE(boxes.Boxes()[0].HasButton(IDYES));
+        EXPECT_TRUE(boxes.Boxes()[0].HasButton(IDNO));
+        EXPECT_EQ(ScratchFolder::ReadBytes(path) != "old", replaced);
+    }
 }
 
-INSTANTIATE_TEST_SUITE_P(Answers, OverwriteTest, ::testing::Values(OverwriteCase{IDYES, true},
-                                                                   OverwriteCase{IDNO, false}));
-
-TEST_F(CreateCertificateDialogTest, SemicolonInOrganizationFocusesThatField)
+TEST_F(CreateCertificateDialogTest, AFieldItCannotTakeIsFocusedAndNothingIsMade)
 {
     m_dialog->ShowWindow(SW_SHOW);
-    FillSubject();
-    Type(IDC_CERT_ORGANIZATION, L"Ac;me");
-    MessageBoxWatcher boxes(IDOK);
-    Generate();
-    EXPECT_EQ(boxes.Boxes().size(), 1u);
-    EXPECT_EQ(::GetFocus(), m_dialog->GetDlgItem(IDC_CERT_ORGANIZATION)->m_hWnd);
-    EXPECT_FALSE(ScratchFolder::Exists(m_scratch.File(L"server.pfx")));
+    const std::pair<int, const wchar_t*> refused[] = {{IDC_CERT_ORGANIZATION, L"Ac;me"}, {IDC_CERT_COUNTRY, L"USA"}};
+    for (const auto& [field, value] : refused) {
+        SCOPED_TRACE(testing::PrintToString(std::wstring(value)));
+        FillSubject();
+        Type(field, value);
+        MessageBoxWatcher boxes(IDOK);
+        Generate();
+        EXPECT_EQ(boxes.Boxes().size(), 1u);
+        EXPECT_EQ(::GetFocus(), m_dialog->GetDlgItem(field)->m_hWnd);
+        EXPECT_FALSE(ScratchFolder::Exists(m_scratch.File(L"server.pfx")));
+    }
 }
 
-TEST_F(CreateCertificateDialogTest, CountryTakesTwoCharacters)
+TEST_F(CreateCertificateDialogTest, FocusShowsTheFieldsExplanation)
 {
-    m_dialog->ShowWindow(SW_SHOW);
-    FillSubject();
-    Type(IDC_CERT_COUNTRY, L"USA");
-    MessageBoxWatcher boxes(IDOK);
-    Generate();
-    EXPECT_EQ(boxes.Boxes().size(), 1u);
-    EXPECT_EQ(::GetFocus(), m_dialog->GetDlgItem(IDC_CERT_COUNTRY)->m_hWnd);
+    const struct {
+        int control;
+        int notification;
+        const wchar_t* startsWith;  // null: unchanged
+    } cases[] = {
+        {IDC_CERT_COMMON_NAME, EN_SETFOCUS, L"Common Name is the fully qualified"},
+        {IDC_CERT_ORGANIZATION, EN_SETFOCUS, L"The Organization field"},
+        {IDC_CERT_COUNTRY, EN_SETFOCUS, L"The Country field"},
+        {IDC_CERT_PATH, EN_SETFOCUS, L"Path is the fully-qualified"},
+        {IDC_CERT_BROWSE, BN_SETFOCUS, L"Path is the fully-qualified"},
+        {IDC_CERT_KEY_SIZE, CBN_SETFOCUS, L"The Key Size field"},
+        {IDC_CERT_SIGNATURE_ALGORITHM, CBN_SETFOCUS, nullptr},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.control);
+        m_dialog->SetDlgItemText(IDC_CERT_EXPLANATION, L"before");
+        m_dialog->SendMessageW(WM_COMMAND, MAKEWPARAM(c.control, c.notification),
+                               reinterpret_cast<LPARAM>(m_dialog->GetDlgItem(c.control)->m_hWnd));
+        CStringW text;
+        m_dialog->GetDlgItemText(IDC_CERT_EXPLANATION, text);
+        const std::wstring shown = text.GetString();
+        if (c.startsWith)
+            EXPECT_EQ(shown.substr(0, std::wcslen(c.startsWith)), c.startsWith);
+        else
+            EXPECT_EQ(shown, L"before");
+    }
 }
-
-struct ExplanationCase {
-    int control;
-    int notification;
-    const wchar_t* startsWith;  // null: unchanged
-};
-
-class ExplanationTest : public CreateCertificateDialogTest, public ::testing::WithParamInterface<ExplanationCase> {};
-
-TEST_P(ExplanationTest, FocusShowsTheFieldsExplanation)
-{
-    const ExplanationCase& c = GetParam();
-    m_dialog->SetDlgItemText(IDC_CERT_EXPLANATION, L"before");
-    m_dialog->SendMessageW(WM_COMMAND, MAKEWPARAM(c.control, c.notification),
-                           reinterpret_cast<LPARAM>(m_dialog->GetDlgItem(c.control)->m_hWnd));
-    CStringW text;
-    m_dialog->GetDlgItemText(IDC_CERT_EXPLANATION, text);
-    const std::wstring shown = text.GetString();
-    if (c.startsWith)
-        EXPECT_EQ(shown.substr(0, std::wcslen(c.startsWith)), c.startsWith);
-    else
-        EXPECT_EQ(shown, L"before");
-}
-
-INSTANTIATE_TEST_SUITE_P(Fields, ExplanationTest, ::testing::Values(
-    ExplanationCase{IDC_CERT_COMMON_NAME, EN_SETFOCUS, L"Common Name is the fully qualified"},
-    ExplanationCase{IDC_CERT_ORGANIZATION, EN_SETFOCUS, L"The Organization field"},
-    ExplanationCase{IDC_CERT_COUNTRY, EN_SETFOCUS, L"The Country field"},
-    ExplanationCase{IDC_CERT_PATH, EN_SETFOCUS, L"Path is the fully-qualified"},
-    ExplanationCase{IDC_CERT_BROWSE, BN_SETFOCUS, L"Path is the fully-qualified"},
-    ExplanationCase{IDC_CERT_KEY_SIZE, CBN_SETFOCUS, L"The Key Size field"},
-    ExplanationCase{IDC_CERT_SIGNATURE_ALGORITHM, CBN_SETFOCUS, nullptr}));
 
 }  // namespace

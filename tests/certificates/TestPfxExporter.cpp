@@ -42,18 +42,12 @@ bool RsaPrivateKey(const CERT_CONTEXT* certificate, Der::Bytes& der)
     if (!exported)
         return false;
     const auto* rsa = reinterpret_cast<const RSAPUBKEY*>(blob.data() + sizeof(BLOBHEADER));
-    const size_t full = rsa->bitlen / 8;
-    const size_t half = rsa->bitlen / 16;
     const BYTE* at = blob.data() + sizeof(BLOBHEADER) + sizeof(RSAPUBKEY);
-    const Der::Bytes modulus = IntegerFromBlob(at, full);
-    const Der::Bytes p = IntegerFromBlob(at, half);
-    const Der::Bytes q = IntegerFromBlob(at, half);
-    const Der::Bytes dP = IntegerFromBlob(at, half);
-    const Der::Bytes dQ = IntegerFromBlob(at, half);
-    const Der::Bytes qInv = IntegerFromBlob(at, half);
-    const Der::Bytes d = IntegerFromBlob(at, full);
-    der = Der::Sequence({Der::Integer(0ul), modulus, Der::Integer(static_cast<unsigned long>(rsa->pubexp)), d, p, q,
-                         dP, dQ, qInv});
+    Der::Bytes field[7];  // modulus, p, q, dP, dQ, qInv, d
+    for (size_t i = 0; i < 7; ++i)
+        field[i] = IntegerFromBlob(at, i == 0 || i == 6 ? rsa->bitlen / 8 : rsa->bitlen / 16);
+    der = Der::Sequence({Der::Integer(0ul), field[0], Der::Integer(static_cast<unsigned long>(rsa->pubexp)), field[6],
+                         field[1], field[2], field[3], field[4], field[5]});
     return true;
 }
 
@@ -102,8 +96,8 @@ BOOL WINAPI ExportPfxForTests(HCERTSTORE store, CRYPT_DATA_BLOB* pfx, LPCWSTR pa
     // localKeyId pairs the key with its certificate.
     const Der::Bytes attributes =
         Der::Set({Der::Sequence({Der::Oid("1.2.840.113549.1.9.21"), Der::Set({Der::OctetString({1})})})});
-    const Der::Bytes certBag = Der::Sequence(
-        {Der::Oid("1.2.840.113549.1.9.22.1"), Der::Explicit(0, Der::OctetString(certificateDer))});
+    const Der::Bytes certBag =
+        Der::Sequence({Der::Oid("1.2.840.113549.1.9.22.1"), Der::Explicit(0, Der::OctetString(certificateDer))});
     const Der::Bytes keyInfo = Der::Sequence({Der::Integer(0ul),
                                               Der::Sequence({Der::Oid("1.2.840.113549.1.1.1"), Der::Null()}),
                                               Der::OctetString(rsaKey)});

@@ -3,6 +3,7 @@
 // test program starts itself again as the second instance).
 #include <gtest/gtest.h>
 
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -15,36 +16,35 @@
 namespace HandOffTest {
 
 using Bytes = std::vector<unsigned char>;
+using Strings = std::vector<std::wstring>;
 
 constexpr wchar_t kChildSwitch[] = L"--handoff-child";
 constexpr DWORD kSent = 1;
 constexpr DWORD kNotSent = 2;
-constexpr DWORD kLong = 30000;
+const Bytes kAAndEAcute = {0, 0, 0, 1, 0x61, 0, 0, 0, 2, 0xC3, 0xA9};
 
 ZArray<ZUnicodeString> Arguments(std::initializer_list<const wchar_t*> texts)
 {
     ZArray<ZUnicodeString> arguments;
     for (const wchar_t* text : texts)
-        arguments.Add(ZUnicodeString(text));
+        arguments.Add(ZUnicodeString(std::wstring(text)));
     return arguments;
 }
 
-std::vector<std::wstring> Texts(const ZArray<ZUnicodeString>& arguments)
+Strings Texts(const ZArray<ZUnicodeString>& arguments)
 {
-    std::vector<std::wstring> texts;
+    Strings texts;
     for (const ZUnicodeString& argument : arguments)
         texts.emplace_back(argument.c_str(), argument.length());
     return texts;
 }
 
 // The second instance: `<switch> <class> <section> <message> <activate>` hands
-// over 'a' and 'é' and exits with kSent or kNotSent.
+// over "a" and "é" and exits with kSent or kNotSent.
 const bool g_childDone = [] {
     int count = 0;
     wchar_t** argv = ::CommandLineToArgvW(::GetCommandLineW(), &count);
-    if (!argv)
-        return false;
-    if (count != 6 || std::wstring(argv[1]) != kChildSwitch) {
+    if (!argv || count != 6 || std::wstring(argv[1]) != kChildSwitch) {
         ::LocalFree(argv);
         return false;
     }
@@ -54,12 +54,12 @@ const bool g_childDone = [] {
     return true;
 }();
 
-Bytes BlockOf(const ZArray<ZUnicodeString>& arguments, bool* written = nullptr)
+// The block's bytes; nothing when the arguments are refused.
+std::optional<Bytes> BlockOf(const ZArray<ZUnicodeString>& arguments)
 {
     ZPacket packet;
-    const bool ok = Tessaro::WriteHandOffBlock(arguments, packet);
-    if (written)
-        *written = ok;
+    if (!Tessaro::WriteHandOffBlock(arguments, packet))
+        return std::nullopt;
     Bytes bytes(packet.GetTotalLength());
     ZByteBlock block{bytes.size(), bytes.data()};
     if (!bytes.empty())
@@ -92,72 +92,53 @@ bool Read(const Bytes& bytes, size_t length, size_t count, ZArray<ZUnicodeString
 
 TEST(HandOffBlock, ArgumentsBecomeBigEndianLengthsAndUtf8)
 {
-    struct Case {
+    const struct {
         const char* name;
         ZArray<ZUnicodeString> arguments;
-        Bytes bytes;
+        std::optional<Bytes> bytes;  // nothing: refused
+    } cases[] = {
+        {"none", Arguments({}), Bytes{}},
+        {"empty argument", Arguments({L""}), Bytes{0, 0, 0, 0}},
+        {"a and e-acute", Arguments({L"a", L"\u00e9"}), kAAndEAcute},
+        {"surrogate pair", Arguments({L"\U0001F600"}), Bytes{0, 0, 0, 4, 0xF0, 0x9F, 0x98, 0x80}},
+        {"blank kept", Arguments({L"/S A"}), Bytes{0, 0, 0, 4, '/', 'S', ' ', 'A'}},
+        {"lone high surrogate", Arguments({L"x\xD800"}), std::nullopt},
     };
-    const Case cases[] = {
-        {"none", Arguments({}), {}},
-        {"empty argument", Arguments({L""}), {0, 0, 0, 0}},
-        {"a and e-acute", Arguments({L"a", L"\u00e9"}), {0, 0, 0, 1, 0x61, 0, 0, 0, 2, 0xC3, 0xA9}},
-        {"surrogate pair", Arguments({L"\U0001F600"}), {0, 0, 0, 4, 0xF0, 0x9F, 0x98, 0x80}},
-        {"blank kept", Arguments({L"/S ServerA"}), {0, 0, 0, 10, '/', 'S', ' ', 'S', 'e', 'r', 'v', 'e', 'r', 'A'}},
-    };
-    for (const Case& c : cases) {
+    for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
-        bool written = false;
-        EXPECT_EQ(BlockOf(c.arguments, &written), c.bytes);
-        EXPECT_TRUE(written);
+        EXPECT_EQ(BlockOf(c.arguments), c.bytes);
     }
 }
 
-TEST(HandOffBlock, ALoneHighSurrogateIsRefused)
+// Invalid UTF-8 inside a string is the packet's to refuse (tests/net PacketText).
+TEST(HandOffBlock, AllStringsOrNoneAreRead)
 {
-    ZArray<ZUnicodeString> arguments;
-    arguments.Add(ZUnicodeString(std::wstring(L"x\xD800")));
-    bool written = true;
-    BlockOf(arguments, &written);
-    EXPECT_FALSE(written);
-}
-
-TEST(HandOffBlock, HostileBlocksGiveNothing)
-{
-    struct Case {
+    const Bytes good = kAAndEAcute;
+    const struct {
         const char* name;
         Bytes bytes;
         size_t length;
-        size_t count;
+        size_t count;  // SIZE_MAX: the first string alone
+        Strings read;  // none: refused
+    } cases[] = {
+        {"both", good, good.size(), 2, {L"a", L"\u00e9"}},
+        {"the first alone ignores the rest", {0, 0, 0, 1, 0x61, 0xFF, 0xFF}, 7, SIZE_MAX, {L"a"}},
+        {"length field past the block", {0xFF, 0xFF, 0xFF, 0xFF, 0x61}, 5, 1, {}},
+        {"length one past the end", {0, 0, 0, 2, 0x61}, 5, 1, {}},
+        {"length field cut short", {0, 0, 0}, 3, 1, {}},
+        {"truncated second string", Bytes(good.begin(), good.end() - 1), good.size() - 1, 2, {}},
+        {"lParam shorter than the block", good, 10, 2, {}},
+        {"lParam beyond the section", good, good.size() + 1, 2, {}},
+        {"more strings claimed than sent", good, good.size(), 3, {}},
+        {"bytes left after the strings", good, good.size(), 1, {}},
+        {"empty block with one claimed", {}, 0, 1, {}},
     };
-    const Bytes good = {0, 0, 0, 1, 0x61, 0, 0, 0, 2, 0xC3, 0xA9};
-    const Case cases[] = {
-        {"length field past the block", {0xFF, 0xFF, 0xFF, 0xFF, 0x61}, 5, 1},
-        {"length one past the end", {0, 0, 0, 2, 0x61}, 5, 1},
-        {"length field cut short", {0, 0, 0}, 3, 1},
-        {"truncated second string", Bytes(good.begin(), good.end() - 1), good.size() - 1, 2},
-        {"lParam shorter than the block", good, 10, 2},
-        {"lParam beyond the section", good, good.size() + 1, 2},
-        {"bad continuation byte", {0, 0, 0, 2, 0xC3, 0x28}, 6, 1},
-        {"lead byte F8", {0, 0, 0, 1, 0xF8}, 5, 1},
-        {"above U+10FFFF", {0, 0, 0, 4, 0xF4, 0x90, 0x80, 0x80}, 8, 1},
-        {"sequence cut by the length", {0, 0, 0, 1, 0xC3, 0xA9}, 6, 1},
-        {"more strings claimed than sent", good, good.size(), 3},
-        {"bytes left after the strings", good, good.size(), 1},
-        {"empty block with one claimed", {}, 0, 1},
-    };
-    for (const Case& c : cases) {
+    for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
         ZArray<ZUnicodeString> arguments = Arguments({L"stale"});
-        EXPECT_FALSE(Read(c.bytes, c.length, c.count, arguments));
-        EXPECT_EQ(arguments.GetCount(), 0u);
+        EXPECT_EQ(Read(c.bytes, c.length, c.count, arguments), !c.read.empty());
+        EXPECT_EQ(Texts(arguments), c.read);
     }
-}
-
-TEST(HandOffBlock, TheFirstStringAloneIgnoresTheRest)
-{
-    ZArray<ZUnicodeString> arguments;
-    ASSERT_TRUE(Read({0, 0, 0, 1, 0x61, 0xFF, 0xFF}, 7, SIZE_MAX, arguments));
-    EXPECT_EQ(Texts(arguments), std::vector<std::wstring>{L"a"});
 }
 
 // Every bit flip, boundary byte and truncation of a good block is read or
@@ -165,22 +146,15 @@ TEST(HandOffBlock, TheFirstStringAloneIgnoresTheRest)
 // two strings.
 TEST(HandOffBlock, MutatedBlocksAreReadOrRefusedWithinTheirBytes)
 {
-    const Bytes good = BlockOf(Arguments({L"-x", L"\u00e9t\u00e9 \U0001F600"}));
-    TestSupport::Mutations mutations;
+    const Bytes good = *BlockOf(Arguments({L"-x", L"\u00e9t\u00e9 \U0001F600"}));
     size_t refused = 0;
-    const size_t count = mutations.ForEach(good, [&](const TestSupport::Mutation& m) {
+    const size_t count = TestSupport::Mutations().ForEach(good, [&](const TestSupport::Mutation& m) {
         SCOPED_TRACE(m.description);
         ZArray<ZUnicodeString> arguments;
         const bool all = Read(m.bytes, m.bytes.size(), 2, arguments);
-        if (!all) {
-            ++refused;
-            EXPECT_EQ(arguments.GetCount(), 0u);
-        } else {
-            EXPECT_EQ(arguments.GetCount(), 2u);
-        }
-        if (m.description.rfind("prefix", 0) == 0) {
-            EXPECT_FALSE(all);
-        }
+        refused += all ? 0 : 1;
+        EXPECT_EQ(arguments.GetCount(), all ? 2u : 0u);
+        EXPECT_FALSE(all && m.description.rfind("prefix", 0) == 0);
         Read(m.bytes, m.bytes.size(), SIZE_MAX, arguments);
     });
     EXPECT_GT(refused, count / 4);
@@ -206,16 +180,15 @@ TEST(HandOffSection, TheReceiverRefusesLengthsTheSectionDoesNotHold)
     EXPECT_EQ(std::wstring(LParamToString(name.c_str(), 5).c_str()), L"a");
     ZArray<ZUnicodeString> arguments;
     EXPECT_TRUE(LParamToStrings(name.c_str(), 1, 5, arguments));
-    EXPECT_EQ(Texts(arguments), std::vector<std::wstring>{L"a"});
-
-    const size_t capacity = section->GetCapacity();
-    for (LPARAM length : {LPARAM(-1), LPARAM(capacity + 1), LPARAM(0x7FFFFFFF)}) {
-        SCOPED_TRACE(length);
-        EXPECT_TRUE(LParamToString(name.c_str(), length).empty());
-        EXPECT_FALSE(LParamToStrings(name.c_str(), 1, length, arguments));
+    EXPECT_EQ(Texts(arguments), Strings{L"a"});
+    const std::wstring missing = UniqueName(L"missing");
+    for (const auto& [sectionName, length] : {std::pair{name, LPARAM(-1)}, std::pair{name, LPARAM(0x7FFFFFFF)},
+                                              std::pair{name, LPARAM(section->GetCapacity() + 1)},
+                                              std::pair{missing, LPARAM(5)}}) {
+        SCOPED_TRACE(testing::Message() << length);
+        EXPECT_TRUE(LParamToString(sectionName.c_str(), length).empty());
+        EXPECT_FALSE(LParamToStrings(sectionName.c_str(), 1, length, arguments));
     }
-    EXPECT_TRUE(LParamToString(UniqueName(L"missing").c_str(), 5).empty());
-    EXPECT_FALSE(LParamToStrings(UniqueName(L"missing").c_str(), 1, 5, arguments));
 }
 
 TEST(HandOffSection, ABufferNeverGrowsPastItsSection)
@@ -233,24 +206,22 @@ TEST(HandOffSection, ABufferNeverGrowsPastItsSection)
 
 // The first instance: a window of its own class that records the hand-off it
 // receives while the sender waits.
-class FirstInstance {
-public:
-    FirstInstance() : m_className(UniqueName(L"class")), m_section(UniqueName(L"block"))
+struct FirstInstance {
+    FirstInstance()
     {
-        m_message = ::RegisterWindowMessageW(UniqueName(L"message").c_str());
         WNDCLASSW windowClass = {};
         windowClass.lpfnWndProc = Procedure;
         windowClass.hInstance = ::GetModuleHandleW(nullptr);
-        windowClass.lpszClassName = m_className.c_str();
+        windowClass.lpszClassName = className.c_str();
         ::RegisterClassW(&windowClass);
-        m_window = ::CreateWindowExW(0, m_className.c_str(), L"first", WS_OVERLAPPEDWINDOW, 10, 10, 200, 100, nullptr,
-                                     nullptr, windowClass.hInstance, nullptr);
-        ::SetWindowLongPtrW(m_window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
+        window = ::CreateWindowExW(0, className.c_str(), L"first", WS_OVERLAPPEDWINDOW, 10, 10, 200, 100, nullptr,
+                                   nullptr, windowClass.hInstance, nullptr);
+        ::SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
     }
     ~FirstInstance()
     {
-        ::DestroyWindow(m_window);
-        ::UnregisterClassW(m_className.c_str(), ::GetModuleHandleW(nullptr));
+        ::DestroyWindow(window);
+        ::UnregisterClassW(className.c_str(), ::GetModuleHandleW(nullptr));
     }
 
     // Starts the second instance and pumps messages until it exits; its exit code.
@@ -258,8 +229,8 @@ public:
     {
         wchar_t path[MAX_PATH] = {};
         ::GetModuleFileNameW(nullptr, path, MAX_PATH);
-        std::wstring command = L"\"" + std::wstring(path) + L"\" " + kChildSwitch + L" " + m_className + L" " +
-                               m_section + L" " + std::to_wstring(m_message) + L" " + (activate ? L"1" : L"0");
+        std::wstring command = L"\"" + std::wstring(path) + L"\" " + kChildSwitch + L" " + className + L" " +
+                               section + L" " + std::to_wstring(message) + L" " + (activate ? L"1" : L"0");
         STARTUPINFOW startup = {};
         startup.cb = sizeof(startup);
         PROCESS_INFORMATION process = {};
@@ -268,10 +239,10 @@ public:
             return ~0u;
         const DWORD started = ::GetTickCount();
         while (::MsgWaitForMultipleObjects(1, &process.hProcess, FALSE, 100, QS_ALLINPUT) != WAIT_OBJECT_0 &&
-               ::GetTickCount() - started < kLong) {
-            MSG message;
-            while (::PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE))
-                ::DispatchMessageW(&message);
+               ::GetTickCount() - started < 30000) {
+            MSG pending;
+            while (::PeekMessageW(&pending, nullptr, 0, 0, PM_REMOVE))
+                ::DispatchMessageW(&pending);
         }
         DWORD code = STILL_ACTIVE;
         if (::WaitForSingleObject(process.hProcess, 0) == WAIT_OBJECT_0)
@@ -283,88 +254,77 @@ public:
         return code;
     }
 
-    HWND Window() const { return m_window; }
-    const std::wstring& Section() const { return m_section; }
-    UINT Message() const { return m_message; }
-
+    const std::wstring className = UniqueName(L"class");
+    const std::wstring section = UniqueName(L"block");
+    const UINT message = ::RegisterWindowMessageW(UniqueName(L"message").c_str());
+    HWND window = nullptr;
     int received = 0;
     WPARAM wParam = 0;
     LPARAM lParam = 0;
     Bytes rawBlock;
     bool read = false;
-    std::vector<std::wstring> strings;
+    Strings strings;
     bool iconicWhenReceived = false;
 
 private:
     static LRESULT CALLBACK Procedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
     {
         auto* self = reinterpret_cast<FirstInstance*>(::GetWindowLongPtrW(window, GWLP_USERDATA));
-        if (!self || message != self->m_message)
+        if (!self || message != self->message)
             return ::DefWindowProcW(window, message, wParam, lParam);
         ++self->received;
         self->wParam = wParam;
         self->lParam = lParam;
         self->iconicWhenReceived = ::IsIconic(window) != FALSE;
         // The section's bytes as they are, read without the code under test.
-        if (HANDLE mapping = ::OpenFileMappingW(FILE_MAP_READ, FALSE, self->m_section.c_str())) {
-            if (const auto* view = static_cast<const unsigned char*>(::MapViewOfFile(mapping, FILE_MAP_READ, 0, 0, 0))) {
-                self->rawBlock.assign(view, view + lParam);
+        if (HANDLE mapping = ::OpenFileMappingW(FILE_MAP_READ, FALSE, self->section.c_str())) {
+            if (void* view = ::MapViewOfFile(mapping, FILE_MAP_READ, 0, 0, 0)) {
+                self->rawBlock.assign(static_cast<unsigned char*>(view), static_cast<unsigned char*>(view) + lParam);
                 ::UnmapViewOfFile(view);
             }
             ::CloseHandle(mapping);
         }
         ZArray<ZUnicodeString> arguments;
-        self->read = LParamToStrings(self->m_section.c_str(), wParam, lParam, arguments);
+        self->read = LParamToStrings(self->section.c_str(), wParam, lParam, arguments);
         self->strings = Texts(arguments);
         return 0;
     }
-
-    std::wstring m_className;
-    std::wstring m_section;
-    UINT m_message = 0;
-    HWND m_window = nullptr;
 };
 
 TEST(HandOffProcesses, ASecondInstanceHandsItsArgumentsToTheFirst)
 {
-    FirstInstance first;
-    ASSERT_NE(first.Window(), nullptr);
-    ::ShowWindow(first.Window(), SW_SHOWNORMAL);
-    ASSERT_EQ(first.RunSecondInstance(false), kSent);
-    ASSERT_EQ(first.received, 1);
-    EXPECT_EQ(first.wParam, 2u);
-    EXPECT_EQ(first.lParam, 11);
-    EXPECT_EQ(first.rawBlock, (Bytes{0, 0, 0, 1, 0x61, 0, 0, 0, 2, 0xC3, 0xA9}));
-    EXPECT_TRUE(first.read);
-    EXPECT_EQ(first.strings, (std::vector<std::wstring>{L"a", L"\u00e9"}));
-    // Released once the send returned.
-    HANDLE gone = ::OpenFileMappingW(FILE_MAP_READ, FALSE, first.Section().c_str());
-    EXPECT_EQ(gone, nullptr);
-    if (gone)
-        ::CloseHandle(gone);
-}
-
-TEST(HandOffProcesses, AMinimizedFirstInstanceIsRestoredOnlyWhenAsked)
-{
-    for (bool activate : {false, true}) {
-        SCOPED_TRACE(activate ? "activate" : "leave");
+    const struct {
+        const char* name;
+        int show;
+        bool activate;
+    } cases[] = {{"shown", SW_SHOWNORMAL, false},
+                 {"minimized, left so", SW_SHOWMINIMIZED, false},
+                 {"minimized, restored when asked", SW_SHOWMINIMIZED, true}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
         FirstInstance first;
-        ::ShowWindow(first.Window(), SW_SHOWMINIMIZED);
-        ASSERT_TRUE(::IsIconic(first.Window()));
-        ASSERT_EQ(first.RunSecondInstance(activate), kSent);
+        ASSERT_NE(first.window, nullptr);
+        ::ShowWindow(first.window, c.show);
+        ASSERT_EQ(first.RunSecondInstance(c.activate), kSent);
         ASSERT_EQ(first.received, 1);
-        EXPECT_EQ(first.iconicWhenReceived, !activate);
-        EXPECT_EQ(::IsIconic(first.Window()) != FALSE, !activate);
+        EXPECT_EQ(first.wParam, 2u);
+        EXPECT_EQ(first.lParam, 11);
+        EXPECT_EQ(first.rawBlock, kAAndEAcute);
+        EXPECT_TRUE(first.read);
+        EXPECT_EQ(first.strings, (Strings{L"a", L"\u00e9"}));
+        const bool minimized = c.show == SW_SHOWMINIMIZED && !c.activate;
+        EXPECT_EQ(first.iconicWhenReceived, minimized);
+        EXPECT_EQ(::IsIconic(first.window) != FALSE, minimized);
+        // Released once the send returned.
+        EXPECT_EQ(::OpenFileMappingW(FILE_MAP_READ, FALSE, first.section.c_str()), nullptr);
     }
 }
 
 TEST(HandOff, WithoutAnArgumentNoSectionIsMade)
 {
     FirstInstance first;
-    ZArray<ZUnicodeString> none;
-    wchar_t className[256] = {};
-    ::GetClassNameW(first.Window(), className, 256);
-    ASSERT_TRUE(SendMessageToExistingApp(first.Section().c_str(), className, first.Message(), none, false));
+    const ZArray<ZUnicodeString> none;
+    ASSERT_TRUE(SendMessageToExistingApp(first.section.c_str(), first.className.c_str(), first.message, none, false));
     EXPECT_EQ(first.received, 1);
     EXPECT_EQ(first.wParam, 0u);
     EXPECT_EQ(first.lParam, 0);
@@ -376,12 +336,11 @@ TEST(HandOff, WithoutAnArgumentNoSectionIsMade)
 TEST(HandOff, ABlockThatCannotBePlacedIsNotSent)
 {
     FirstInstance first;
-    wchar_t className[256] = {};
-    ::GetClassNameW(first.Window(), className, 256);
     // The section's name already belongs to an object of another kind.
-    HANDLE squatter = ::CreateMutexW(nullptr, FALSE, first.Section().c_str());
+    HANDLE squatter = ::CreateMutexW(nullptr, FALSE, first.section.c_str());
     ASSERT_NE(squatter, nullptr);
-    EXPECT_FALSE(SendMessageToExistingApp(first.Section().c_str(), className, first.Message(), Arguments({L"a"}), false));
+    EXPECT_FALSE(SendMessageToExistingApp(first.section.c_str(), first.className.c_str(), first.message,
+                                          Arguments({L"a"}), false));
     EXPECT_EQ(first.received, 0);
     ::CloseHandle(squatter);
 }

@@ -3,6 +3,7 @@
 // come from icon files the tests build with several depths and sizes.
 #include <gtest/gtest.h>
 
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -60,50 +61,44 @@ public:
     unsigned application = kNoDefinition;
 };
 
-// "Shell Icon BPP" for the life of the object, removed afterwards.
-class ShellIconBpp {
-public:
+// "Shell Icon BPP" for the life of the object (none for null), removed afterwards.
+struct ShellIconBpp {
+    static constexpr wchar_t kKey[] = L"Control Panel\\Desktop\\WindowMetrics";
     explicit ShellIconBpp(const wchar_t* value)
+        : written(!value || ::RegSetKeyValueW(HKEY_CURRENT_USER, kKey, L"Shell Icon BPP", REG_SZ, value,
+                                              static_cast<DWORD>((wcslen(value) + 1) * sizeof(wchar_t))) == 0)
     {
-        m_written = ::RegSetKeyValueW(HKEY_CURRENT_USER, kKey, L"Shell Icon BPP", REG_SZ, value,
-                                      static_cast<DWORD>((wcslen(value) + 1) * sizeof(wchar_t))) == ERROR_SUCCESS;
     }
     ~ShellIconBpp() { ::RegDeleteKeyValueW(HKEY_CURRENT_USER, kKey, L"Shell Icon BPP"); }
-    bool Written() const { return m_written; }
-
-private:
-    static constexpr wchar_t kKey[] = L"Control Panel\\Desktop\\WindowMetrics";
-    bool m_written = false;
+    const bool written;
 };
 
 class IconManager : public testing::Test {
 protected:
     static void SetUpTestSuite()
     {
-        s_folder = new ScratchFolder;
+        s_folder = std::make_unique<ScratchFolder>();
         s_library = s_folder->File(L"icons.dll");
         const auto image = [](int id, int size, int bits, COLORREF colour) {
             return IconFiles::Resource{RT_ICON, id, MakeImage(size, size, bits, colour)};
+        };
+        const auto group = [](int id, const IconFiles::Bytes& directory) {
+            return IconFiles::Resource{RT_GROUP_ICON, id, directory};
         };
         IconFiles::Bytes cut = MakeImage(32, 32, 32, kDeep);
         cut.resize(cut.size() - 100);
         IconFiles::Bytes truncated = MakeDirectory({{32, 32, 32, 1}, {32, 32, 8, 2}, {32, 32, 4, 3}});
         truncated.resize(6 + 14);
         s_built = IconFiles::MakeLibrary(
-            s_library,
-            {image(1, 32, 32, kDeep), image(2, 32, 8, kMiddle), image(3, 32, 4, kShallow), image(4, 16, 32, kDeep),
-             image(5, 16, 32, kSmallOnly), {RT_ICON, 6, cut},
-             {RT_GROUP_ICON, kDepthsGroup, MakeDirectory({{32, 32, 32, 1}, {32, 32, 8, 2}, {32, 32, 4, 3}, {16, 16, 32, 4}})},
-             {RT_GROUP_ICON, kSmallOnlyGroup, MakeDirectory({{16, 16, 32, 5}})},
-             {RT_GROUP_ICON, kTruncatedGroup, truncated},
-             {RT_GROUP_ICON, kMissingImageGroup, MakeDirectory({{32, 32, 32, 77}})},
-             {RT_GROUP_ICON, kCutImageGroup, MakeDirectory({{32, 32, 32, 6}})}});
+            s_library, {image(1, 32, 32, kDeep), image(2, 32, 8, kMiddle), image(3, 32, 4, kShallow),
+                        image(4, 16, 32, kDeep), image(5, 16, 32, kSmallOnly), {RT_ICON, 6, cut},
+                        group(kDepthsGroup, MakeDirectory({{32, 32, 32, 1}, {32, 32, 8, 2}, {32, 32, 4, 3},
+                                                           {16, 16, 32, 4}})),
+                        group(kSmallOnlyGroup, MakeDirectory({{16, 16, 32, 5}})), group(kTruncatedGroup, truncated),
+                        group(kMissingImageGroup, MakeDirectory({{32, 32, 32, 77}})),
+                        group(kCutImageGroup, MakeDirectory({{32, 32, 32, 6}}))});
     }
-    static void TearDownTestSuite()
-    {
-        delete s_folder;
-        s_folder = nullptr;
-    }
+    static void TearDownTestSuite() { s_folder.reset(); }
 
     void SetUp() override
     {
@@ -119,25 +114,21 @@ protected:
         m_types.application = 5;
     }
 
-    static COLORREF ColourAt(ZIconManager& manager, int index, int* width = nullptr)
+    static COLORREF ColourAt(ZIconManager& manager, int index)
     {
         HICON icon = nullptr;
         if (!manager.GetFileTypeIconFromImageIndex(index, icon))
             return CLR_INVALID;
-        const COLORREF colour = IconFiles::CentreColour(icon, width);
+        const COLORREF colour = IconFiles::CentreColour(icon);
         ::DestroyIcon(icon);
         return colour;
     }
 
-    static ScratchFolder* s_folder;
-    static std::wstring s_library;
-    static bool s_built;
+    static inline std::unique_ptr<ScratchFolder> s_folder;
+    static inline std::wstring s_library;
+    static inline bool s_built = false;
     FileTypes m_types;
 };
-
-ScratchFolder* IconManager::s_folder = nullptr;
-std::wstring IconManager::s_library;
-bool IconManager::s_built = false;
 
 TEST_F(IconManager, SystemPicturesComeFromTheLibrarysIcons)
 {
@@ -146,19 +137,17 @@ TEST_F(IconManager, SystemPicturesComeFromTheLibrarysIcons)
     EXPECT_EQ(manager.GetLargeIconImageList()->GetImageCount(), 11);
     EXPECT_EQ(manager.GetSmallIconImageList()->GetImageCount(), 11);
     // In the order they are made: computer first, the shortcut overlay last.
-    EXPECT_EQ(manager.GetImageIndex(ZIconManager::COMPUTER), 0);
-    EXPECT_EQ(manager.GetImageIndex(ZIconManager::CD_DRIVE), 3);
-    EXPECT_EQ(manager.GetImageIndex(ZIconManager::NETWORK_DRIVE), 4);
-    EXPECT_EQ(manager.GetImageIndex(ZIconManager::SHORTCUT_OVERLAY), 10);
-    EXPECT_EQ(manager.GetImageIndex(ZIconManager::FOLDER_CLOSED), manager.GetImageIndex(ZIconManager::FOLDER));
-    EXPECT_EQ(manager.GetImageIndex(ZIconManager::APPLICATION), -1);
-    EXPECT_EQ(manager.GetImageIndex(ZIconManager::NONE), -1);
+    const std::pair<ZIconManager::IMAGEID, int> indices[] = {
+        {ZIconManager::COMPUTER, 0},          {ZIconManager::CD_DRIVE, 3}, {ZIconManager::NETWORK_DRIVE, 4},
+        {ZIconManager::SHORTCUT_OVERLAY, 10}, {ZIconManager::APPLICATION, -1}, {ZIconManager::NONE, -1},
+        {ZIconManager::FOLDER_CLOSED, manager.GetImageIndex(ZIconManager::FOLDER)}};
+    for (const auto& [picture, index] : indices)
+        EXPECT_EQ(manager.GetImageIndex(picture), index) << picture;
     // The computer picture's screen, as drawn by scripts/make-shell-icons.py.
-    EXPECT_EQ(ColourAt(manager, manager.GetImageIndex(ZIconManager::COMPUTER)), RGB(40, 140, 220));
+    EXPECT_EQ(ColourAt(manager, 0), RGB(40, 140, 220));
 
-    const int shortcut = manager.GetImageIndex(ZIconManager::FOLDER_SHORTCUT);
-    EXPECT_EQ(shortcut, 11);
-    EXPECT_EQ(manager.GetImageIndex(ZIconManager::FOLDER_SHORTCUT), shortcut);
+    EXPECT_EQ(manager.GetImageIndex(ZIconManager::FOLDER_SHORTCUT), 11);
+    EXPECT_EQ(manager.GetImageIndex(ZIconManager::FOLDER_SHORTCUT), 11);  // made once
     EXPECT_EQ(manager.GetLargeIconImageList()->GetImageCount(), 12);
     HICON icon = nullptr;
     ASSERT_TRUE(manager.GetStandardIcon(ZIconManager::DOCUMENT, icon));
@@ -168,75 +157,69 @@ TEST_F(IconManager, SystemPicturesComeFromTheLibrarysIcons)
 
 TEST_F(IconManager, ImagesAreChosenByTheColourDepth)
 {
-    struct Case {
+    const struct {
         const wchar_t* shellIconBpp;  // null: the value is absent
         int depth;
         COLORREF colour;
-    };
-    // Wine's display has 32 bits per pixel.
-    const Case cases[] = {{nullptr, 32, kDeep}, {L"8", 4, kShallow}, {L"16", 32, kDeep}};
-    for (const Case& c : cases) {
+    } cases[] = {{nullptr, 32, kDeep}, {L"8", 4, kShallow}, {L"16", 32, kDeep}};  // Wine's display has 32 bits
+    for (const auto& c : cases) {
         SCOPED_TRACE(c.shellIconBpp ? c.shellIconBpp : L"absent");
-        std::unique_ptr<ShellIconBpp> value;
-        if (c.shellIconBpp) {
-            value = std::make_unique<ShellIconBpp>(c.shellIconBpp);
-            ASSERT_TRUE(value->Written());
-        }
+        const ShellIconBpp value(c.shellIconBpp);
+        ASSERT_TRUE(value.written);
         FileTypes types = m_types;
         ZIconManager manager(&types);
         ASSERT_TRUE(manager.PrepareImageLists());
         EXPECT_EQ(manager.GetColorDepth(), c.depth);
-        const int index = manager.GetImageIndex(L"picture.DEEP");
-        EXPECT_EQ(index, 11);
-        EXPECT_EQ(types.definitions[0].imageIndex, index);
-        EXPECT_EQ(ColourAt(manager, index), c.colour);
-        EXPECT_EQ(manager.GetImageIndex(L"again.deep"), index);
+        EXPECT_EQ(manager.GetImageIndex(L"picture.DEEP"), 11);
+        EXPECT_EQ(types.definitions[0].imageIndex, 11);
+        EXPECT_EQ(ColourAt(manager, 11), c.colour);
+        EXPECT_EQ(manager.GetImageIndex(L"again.deep"), 11);
     }
 }
 
-TEST_F(IconManager, TheMiddleDepthWinsOnA16BitChoice)
+TEST_F(IconManager, IconsAreExtractedByDepthFromWellFormedGroupsOnly)
 {
-    HICON large = nullptr;
-    HICON small = nullptr;
-    ASSERT_TRUE(Tessaro::ExtractIconsByDepth(s_library.c_str(), -kDepthsGroup, 16, {32, 32}, {16, 16}, large, small));
-    EXPECT_EQ(IconFiles::CentreColour(large), kMiddle);
-    // The only small image is deeper than 16 bits: the small icon is the large one scaled.
-    EXPECT_EQ(IconFiles::CentreColour(small), kMiddle);
-    ::DestroyIcon(large);
-    ::DestroyIcon(small);
-}
-
-TEST_F(IconManager, ASmallImageAloneGivesBothSizes)
-{
-    HICON large = nullptr;
-    HICON small = nullptr;
-    ASSERT_TRUE(Tessaro::ExtractIconsByDepth(s_library.c_str(), -kSmallOnlyGroup, 32, {32, 32}, {16, 16}, large, small));
-    int largeWidth = 0;
-    int smallWidth = 0;
-    EXPECT_EQ(IconFiles::CentreColour(large, &largeWidth), kSmallOnly);
-    EXPECT_EQ(IconFiles::CentreColour(small, &smallWidth), kSmallOnly);
-    EXPECT_EQ(largeWidth, 32);
-    EXPECT_EQ(smallWidth, 16);
-    ::DestroyIcon(large);
-    ::DestroyIcon(small);
-}
-
-TEST_F(IconManager, HostileGroupsGiveNoIcons)
-{
-    for (int group : {kTruncatedGroup, kMissingImageGroup, kCutImageGroup, 999}) {
-        SCOPED_TRACE(group);
+    const std::wstring missing = s_folder->File(L"missing.dll");
+    const struct {
+        const char* name;
+        const wchar_t* file;
+        int index;  // below 0: a group identifier
+        int depth;
+        COLORREF colour;  // of both icons; CLR_INVALID: none made
+    } cases[] = {
+        // The only small image is deeper than 16 bits: the small icon is the large one scaled.
+        {"the middle depth on a 16-bit choice", s_library.c_str(), -kDepthsGroup, 16, kMiddle},
+        {"a small image alone gives both sizes", s_library.c_str(), -kSmallOnlyGroup, 32, kSmallOnly},
+        {"truncated directory", s_library.c_str(), -kTruncatedGroup, 32, CLR_INVALID},
+        {"missing image", s_library.c_str(), -kMissingImageGroup, 32, CLR_INVALID},
+        {"image cut before its mask", s_library.c_str(), -kCutImageGroup, 32, CLR_INVALID},
+        {"no such group", s_library.c_str(), -999, 32, CLR_INVALID},
+        {"index past the groups", s_library.c_str(), 50, 32, CLR_INVALID},
+        {"missing file", missing.c_str(), 0, 32, CLR_INVALID},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
         HICON large = reinterpret_cast<HICON>(1);
         HICON small = reinterpret_cast<HICON>(1);
-        EXPECT_FALSE(Tessaro::ExtractIconsByDepth(s_library.c_str(), -group, 32, {32, 32}, {16, 16}, large, small));
-        EXPECT_EQ(large, reinterpret_cast<HICON>(1));
+        ASSERT_EQ(Tessaro::ExtractIconsByDepth(c.file, c.index, c.depth, {32, 32}, {16, 16}, large, small),
+                  c.colour != CLR_INVALID);
+        if (c.colour == CLR_INVALID) {
+            EXPECT_EQ(large, reinterpret_cast<HICON>(1));
+            EXPECT_EQ(small, reinterpret_cast<HICON>(1));
+            continue;
+        }
+        int largeWidth = 0;
+        int smallWidth = 0;
+        EXPECT_EQ(IconFiles::CentreColour(large, &largeWidth), c.colour);
+        EXPECT_EQ(IconFiles::CentreColour(small, &smallWidth), c.colour);
+        EXPECT_EQ(largeWidth, 32);
+        EXPECT_EQ(smallWidth, 16);
+        ::DestroyIcon(large);
+        ::DestroyIcon(small);
     }
-    HICON large = nullptr;
-    HICON small = nullptr;
-    EXPECT_FALSE(Tessaro::ExtractIconsByDepth(s_library.c_str(), 50, 32, {32, 32}, {16, 16}, large, small));
-    EXPECT_FALSE(Tessaro::ExtractIconsByDepth(s_folder->File(L"missing.dll").c_str(), 0, 32, {32, 32}, {16, 16}, large, small));
 }
 
-TEST_F(IconManager, FileTypesWithoutAPictureShowTheDocument)
+TEST_F(IconManager, FileTypesWithoutAPictureOfTheirOwn)
 {
     ZIconManager manager(&m_types);
     ASSERT_TRUE(manager.PrepareImageLists());
@@ -246,16 +229,9 @@ TEST_F(IconManager, FileTypesWithoutAPictureShowTheDocument)
     // A missing icon file (ExtractIconExW answers it with UINT_MAX, not 0).
     EXPECT_EQ(manager.GetImageIndex(L"x.gone"), document);
     EXPECT_EQ(m_types.definitions[4].imageIndex, -1);
-    EXPECT_EQ(manager.GetImageIndexFromDefinitionIndex(4), -1);
-    EXPECT_EQ(manager.GetImageIndexFromDefinitionIndex(6), -1);
-    EXPECT_EQ(manager.GetImageIndexFromDefinitionIndex(-1), -1);
+    for (const int definition : {4, 6, -1})
+        EXPECT_EQ(manager.GetImageIndexFromDefinitionIndex(definition), -1) << definition;
     EXPECT_EQ(manager.UpdateIcons(42), -1);
-}
-
-TEST_F(IconManager, UnassociatedDocumentsAndApplicationsGetTheirPictures)
-{
-    ZIconManager manager(&m_types);
-    ASSERT_TRUE(manager.PrepareImageLists());
     // "%1": the shell's picture of a document without association.
     EXPECT_GE(manager.GetImageIndexFromDefinitionIndex(2), 11);
     // The application type falls back to the library's application picture.

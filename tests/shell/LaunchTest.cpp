@@ -15,17 +15,17 @@ TEST(LaunchApp, RefusesAMissingNameWithoutAskingTheShell)
 
 TEST(ZorvaneUpdate, CommandLineSeparatesEveryPartWithAnExclamationMark)
 {
-    struct Case {
+    const struct {
         const char* name;
         const wchar_t *a1, *a2, *a3, *a4;
         const wchar_t* expected;
-    };
-    const Case cases[] = {
+    } cases[] = {
         {"all given", L"prod", L"8.7", L"en", L"/quiet",
          L"\"C:\\Apps\\Host\\ZorvaneUpdate.exe\"!prod!en!8.7!C:\\Apps\\Host!/quiet"},
-        {"nulls are empty", nullptr, nullptr, nullptr, nullptr, L"\"C:\\Apps\\Host\\ZorvaneUpdate.exe\"!!!!C:\\Apps\\Host!"},
+        {"nulls are empty", nullptr, nullptr, nullptr, nullptr,
+         L"\"C:\\Apps\\Host\\ZorvaneUpdate.exe\"!!!!C:\\Apps\\Host!"},
     };
-    for (const Case& c : cases) {
+    for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
         EXPECT_EQ(Tessaro::ZorvaneUpdateCommandLine(L"C:\\Apps\\Host", c.a1, c.a2, c.a3, c.a4), c.expected);
     }

@@ -84,25 +84,20 @@ TEST_F(Shortcuts, APathTooLongForTheVolumeMakesNoFile)
 
 TEST_F(Shortcuts, DesktopAndLinksFolders)
 {
-    struct Case {
+    const struct {
         const char* name;
         bool (*create)(const wchar_t*, const wchar_t*, const wchar_t*, CWnd*);
         int folder;
+        const wchar_t* under;  // the folder below it
+    } cases[] = {
+        {"desktop", ZCreateDesktopShortcut, CSIDL_DESKTOPDIRECTORY, L""},
+        {"links", ZCreateFavoritesShortcut, CSIDL_PROFILE, L"\\Links"},
     };
-    const Case cases[] = {
-        {"desktop", ZCreateDesktopShortcut, CSIDL_DESKTOPDIRECTORY},
-        {"links", ZCreateFavoritesShortcut, -1},
-    };
-    for (const Case& c : cases) {
+    for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
         wchar_t folder[MAX_PATH] = {};
-        if (c.folder >= 0) {
-            ASSERT_EQ(::SHGetFolderPathW(nullptr, c.folder, nullptr, 0, folder), S_OK);
-        } else {
-            ASSERT_EQ(::SHGetFolderPathW(nullptr, CSIDL_PROFILE, nullptr, 0, folder), S_OK);
-            wcscat(folder, L"\\Links");
-        }
-        const std::wstring file = std::wstring(folder) + L"\\" + m_name + L".lnk";
+        ASSERT_EQ(::SHGetFolderPathW(nullptr, c.folder, nullptr, 0, folder), S_OK);
+        const std::wstring file = folder + std::wstring(c.under) + L"\\" + m_name + L".lnk";
         ASSERT_TRUE(c.create(m_target.c_str(), L"-x 1", m_name.c_str(), nullptr));
         const Link link = ReadLink(file);
         ::DeleteFileW(file.c_str());

@@ -152,20 +152,16 @@ TEST_F(TrayIconFixture, ClicksAndCommandsReachTheClient)
     ASSERT_TRUE(icon.Create());
     icon.SetTrayIcon(m_icon);
     const HWND window = icon.GetSafeHwnd();
-    struct Step {
+    const struct {
         UINT message;
         WPARAM wParam;
         LPARAM lParam;
+    } steps[] = {
+        {TrayIcon::kCallbackMessage, 0, WM_LBUTTONUP},   {TrayIcon::kCallbackMessage, 0, WM_MOUSEMOVE},
+        {TrayIcon::kCallbackMessage, 0, WM_LBUTTONDOWN}, {TrayIcon::kCallbackMessage, 0, WM_LBUTTONDBLCLK},
+        {WM_COMMAND, MAKEWPARAM(42, 0), 0},              {WM_COMMAND, MAKEWPARAM(7, 1), 0},
     };
-    const Step steps[] = {
-        {TrayIcon::kCallbackMessage, 0, WM_LBUTTONUP},
-        {TrayIcon::kCallbackMessage, 0, WM_MOUSEMOVE},
-        {TrayIcon::kCallbackMessage, 0, WM_LBUTTONDOWN},
-        {TrayIcon::kCallbackMessage, 0, WM_LBUTTONDBLCLK},
-        {WM_COMMAND, MAKEWPARAM(42, 0), 0},
-        {WM_COMMAND, MAKEWPARAM(7, 1), 0},
-    };
-    for (const Step& step : steps)
+    for (const auto& step : steps)
         EXPECT_EQ(::SendMessageW(window, step.message, step.wParam, step.lParam), 0);
     EXPECT_EQ(m_client.events, (std::vector<std::wstring>{L"click", L"double", L"command 42", L"command 7"}));
 }
@@ -189,14 +185,13 @@ TEST_F(TrayIconFixture, ARightClickShowsTheClientsMenuAndDestroysIt)
 
 TEST(TrayMenuPlacement, TheMenuOpensTowardsTheScreensCentre)
 {
-    struct Case {
+    constexpr UINT R = TPM_RIGHTBUTTON;
+    const struct {
         const char* name;
         POINT cursor;
         UINT flags;
         POINT anchor;
-    };
-    constexpr UINT R = TPM_RIGHTBUTTON;
-    const Case cases[] = {
+    } cases[] = {
         {"bottom right", {1200, 1000}, R | TPM_RIGHTALIGN | TPM_BOTTOMALIGN, {1200, 1024}},
         {"top right", {1200, 10}, R | TPM_RIGHTALIGN, {1200, 10}},
         {"bottom left", {5, 700}, R | TPM_BOTTOMALIGN, {5, 1024}},
@@ -205,7 +200,7 @@ TEST(TrayMenuPlacement, TheMenuOpensTowardsTheScreensCentre)
         {"on the horizontal centre line", {1200, 512}, R, {1200, 512}},
         {"one past the centre", {641, 513}, R | TPM_RIGHTALIGN | TPM_BOTTOMALIGN, {641, 1024}},
     };
-    for (const Case& c : cases) {
+    for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
         const TrayMenuPlacement placement = TrayIcon::ChooseMenuPlacement(c.cursor, 1280, 1024);
         EXPECT_EQ(placement.flags, c.flags);
