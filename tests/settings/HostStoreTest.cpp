@@ -201,16 +201,11 @@ TEST(HostStore, AllFourTypesSurviveNewStoresAndANewFactory)
         EXPECT_EQ(n, 0xFFFFFFFFu);
     }
     const Tree expected = {
-        {L"|Zero", L"0:0"},
-        {L"|Max", L"0:4294967295"},
-        {L"|Title", L"1:Main window"},
-        {L"|Empty", L"1:"},
-        {L"\\Window", L"key"},
-        {L"\\Window\\Placement", L"key"},
-        {L"\\Window\\Placement|Blob", L"2:0.255.16.127.128."},
-        {L"\\Window\\Placement|NoBytes", L"2:"},
-        {L"\\Window\\Placement|List", L"3:a||c, d|"},
-        {L"\\Window\\Placement|None", L"3:"},
+        {L"|Zero", L"0:0"},          {L"|Max", L"0:4294967295"},
+        {L"|Title", L"1:Main window"}, {L"|Empty", L"1:"},
+        {L"\\Window", L"key"},      {L"\\Window\\Placement", L"key"},
+        {L"\\Window\\Placement|Blob", L"2:0.255.16.127.128."}, {L"\\Window\\Placement|NoBytes", L"2:"},
+        {L"\\Window\\Placement|List", L"3:a||c, d|"},          {L"\\Window\\Placement|None", L"3:"},
         {L"\\Window\\Placement|OneEmpty", L"3:|"},
     };
     EXPECT_EQ(TreeOf(Host(folder.Path()).Key(L"App")), expected);
@@ -278,35 +273,37 @@ TEST(HostStore, AwkwardNamesAndTextsSurvive)
     EXPECT_EQ(seen, std::vector<std::wstring>(std::begin(texts), std::end(texts)));
 }
 
+// The folder, given with a trailing backslash here, is made at the first write.
 TEST(HostStore, EachTopLevelKeyIsOneIniFileWithItsSubkeys)
 {
-    ScratchFolder folder;
-    ZFileProfileStoreFactory factory(folder.Path().c_str());
+    ScratchFolder scratch;
+    const std::wstring folder = scratch.Path() + L"\\one\\two";
+    ZFileProfileStoreFactory factory((folder + L"\\").c_str());
+    EXPECT_EQ(factory.GetFolder(), folder);
     {
         ZProfileStore store(&factory);
         ZProfileKey app(*store.GetRootKey(), L"AppMenuToolbarV3");
         ZProfileKey untouched(*store.GetRootKey(), L"OnlyOpened");
+        DWORD n = 0;
+        EXPECT_FALSE(app.ReadDword(L"ToolBar-Version", n)) << "a missing folder reads as empty";
         EXPECT_TRUE(app.WriteDword(L"ToolBar-Version", 4));
         EXPECT_TRUE(ZProfileKey(ZProfileKey(app, L"Sub"), L"Deeper").WriteString(L"x", L"y"));
         EXPECT_TRUE(ZProfileKey(*store.GetRootKey(), L"Other").WriteDword(L"n", 1));
-        EXPECT_EQ(factory.GetFilePath(L"Other"), folder.Path() + L"\\Other.ini");
+        EXPECT_EQ(factory.GetFilePath(L"Other"), folder + L"\\Other.ini");
     }
-    EXPECT_EQ(FilesIn(folder.Path()), (std::vector<std::wstring>{L"AppMenuToolbarV3.ini", L"Other.ini"}))
+    EXPECT_EQ(FilesIn(folder), (std::vector<std::wstring>{L"AppMenuToolbarV3.ini", L"Other.ini"}))
         << "a key only opened is not stored";
-    const std::string text = ReadBytes(folder.Path() + L"\\AppMenuToolbarV3.ini");
+    const std::string text = ReadBytes(folder + L"\\AppMenuToolbarV3.ini");
     EXPECT_NE(text.find("ToolBar-Version=dword:4\r\n"), std::string::npos) << text;
     EXPECT_NE(text.find("[Sub\\Deeper]\r\nx=sz:y\r\n"), std::string::npos) << text;
 
     // The root's child keys are the files; the root has no file for values.
     ZProfileStore store(&factory);
     const Tree expected = {
-        {L"\\AppMenuToolbarV3", L"key"},
-        {L"\\AppMenuToolbarV3|ToolBar-Version", L"0:4"},
-        {L"\\AppMenuToolbarV3\\Sub", L"key"},
-        {L"\\AppMenuToolbarV3\\Sub\\Deeper", L"key"},
+        {L"\\AppMenuToolbarV3", L"key"},       {L"\\AppMenuToolbarV3|ToolBar-Version", L"0:4"},
+        {L"\\AppMenuToolbarV3\\Sub", L"key"},  {L"\\AppMenuToolbarV3\\Sub\\Deeper", L"key"},
         {L"\\AppMenuToolbarV3\\Sub\\Deeper|x", L"1:y"},
-        {L"\\Other", L"key"},
-        {L"\\Other|n", L"0:1"},
+        {L"\\Other", L"key"},                  {L"\\Other|n", L"0:1"},
     };
     EXPECT_EQ(TreeOf(*store.GetRootKey()), expected);
     EXPECT_FALSE(store.GetRootKey()->WriteDword(L"AtRoot", 1));
@@ -436,12 +433,9 @@ TEST(HostStore, HandEditedFilesAreRead)
     Host host(folder.Path());
     ZProfileKey top = host.Key(L"Edited");
     const Tree expected = {
-        {L"|Width", L"0:800"},
-        {L"|Name", L"1:caf\u00e9  "},
-        {L"\\Recent", L"key"},
-        {L"\\Recent|Files", L"3:a|b|"},
-        {L"\\Recent\\Deep", L"key"},
-        {L"\\Recent\\Deep|Bytes", L"2:0.255.171."},
+        {L"|Width", L"0:800"},        {L"|Name", L"1:caf\u00e9  "},
+        {L"\\Recent", L"key"},        {L"\\Recent|Files", L"3:a|b|"},
+        {L"\\Recent\\Deep", L"key"}, {L"\\Recent\\Deep|Bytes", L"2:0.255.171."},
     };
     EXPECT_EQ(TreeOf(top), expected);
     EXPECT_TRUE(top.WriteDword(L"Width", 1024)) << "a file fully understood may be written";
@@ -587,18 +581,6 @@ TEST(HostStore, WritesOfAnotherWriterToTheSameFileAreKept)
     WriteBytes(first.factory.GetFilePath(L"Shared"), spoiled);
     EXPECT_FALSE(a.WriteDword(L"n", 2));
     EXPECT_EQ(ReadBytes(first.factory.GetFilePath(L"Shared")), spoiled);
-}
-
-TEST(HostStore, TheFolderIsCreatedOnTheFirstWrite)
-{
-    ScratchFolder folder;
-    Host host(folder.Path() + L"\\one\\two\\");
-    EXPECT_EQ(host.factory.GetFolder(), folder.Path() + L"\\one\\two");
-    ZProfileKey key = host.Key(L"K");
-    DWORD n = 0;
-    EXPECT_FALSE(key.ReadDword(L"n", n)) << "a missing folder reads as empty";
-    EXPECT_TRUE(key.WriteDword(L"n", 9));
-    EXPECT_NE(ReadBytes(folder.Path() + L"\\one\\two\\K.ini"), "<missing>");
 }
 
 // Each kill must leave the old or the new value, and the next write (here, by

@@ -163,12 +163,12 @@ CStringArray& Items()
 
 // The toolkit turns objects, arrays, doubles and points into bytes before
 // they reach the store, so one row of each way in stands for its kind.
+// Rectangles have their own text form, checked by the tests after these.
 const ValueForm kValueForms[] = {
     Scalar("NegativeInt", -42),
     Scalar("AllOnesDword", static_cast<DWORD>(0xFFFFFFFF)),
     Scalar("NonAsciiText", CString(L"Fen\x00EAtre \x65E5\x672C")),
     Scalar("EmptyText", CString(), CString(L"x")),
-    Scalar("Rectangle", CRect(-10, 20, 110, 220)),
     Scalar("Double", 0.625),
     {"Binary", [](ZSettingsStore& s) { return s.Write(L"V", const_cast<BYTE*>(kBlob), sizeof(kBlob)); },
      [](ZSettingsStore& s) {
@@ -231,7 +231,6 @@ TEST_F(SettingsStore, ValueNamesJoinTheLastKeyComponentAndTheValueName)
     } cases[] = {
         {L"Software\\Maker\\App\\Workspace", L"Size", L"Workspace-Size"},
         {L"Workspace", L"Size", L"Workspace-Size"},
-        {L"\\BCGControlBarVersion", L"Major", L"BCGControlBarVersion-Major"},
         {L"Software\\Maker\\App\\", L"Size", L"-Size"},
         {L"A\\B\\C\\D\\E\\ToolBar-59392", L"Buttons", L"ToolBar-59392-Buttons"},
         {L"Menu", L"", L"Menu-"},
@@ -262,14 +261,8 @@ TEST_F(SettingsStore, RectangleTextsWithoutFourNumbersFailAndLeaveTheRectangle)
         const wchar_t* text;
         CRect expected;
     } cases[] = {
-        {L"", kept},
-        {L"7", kept},
-        {L"7, 8", kept},
-        {L"7, 8, 9", kept},
-        {L"7, 8, 9,", kept},
-        {L"a, b, c, d", kept},
-        {L"4, 3, , 1", kept},
-        {L"99999999999, 1, 2, 3", kept},
+        {L"", kept},           {L"7", kept},          {L"7, 8", kept},           {L"7, 8, 9", kept},
+        {L"7, 8, 9,", kept},   {L"a, b, c, d", kept}, {L"4, 3, , 1", kept},      {L"99999999999, 1, 2, 3", kept},
         {L"4,3,2,1", CRect(1, 2, 3, 4)},
         {L" 4, \t3x, 2 ,-1", CRect(-1, 2, 3, 4)},
         {L"4, 3, 2, 1, 0", CRect(1, 2, 3, 4)},
