@@ -5,8 +5,8 @@
 #include <windows.h>
 #include <shellapi.h>
 
-#include <map>
 #include <algorithm>
+#include <map>
 #include <cstdio>
 #include <cwchar>
 #include <string>
@@ -86,10 +86,7 @@ std::vector<std::wstring> FilesIn(const std::wstring& folder)
     return names;
 }
 
-std::string ReadBytes(const std::wstring& path)
-{
-    return ScratchFolder::ReadBytes(path);
-}
+constexpr auto ReadBytes = &ScratchFolder::ReadBytes;
 
 void WriteBytes(const std::wstring& path, const std::string& bytes)
 {
@@ -112,9 +109,11 @@ std::vector<std::wstring> Texts(const ZStringArray& array)
     return texts;
 }
 
-// Every value below a key, through the public iteration, as "path|name" ->
-// "type:content", for comparing whole trees.
-void Snapshot(const ZProfileKey& key, const std::wstring& path, std::map<std::wstring, std::wstring>& out)
+using Tree = std::map<std::wstring, std::wstring>;
+
+// Every value and key below a key, through the public iteration, as
+// "path|name" -> "type:content" and "path\name" -> "key".
+void Snapshot(const ZProfileKey& key, const std::wstring& path, Tree& out)
 {
     ZProfileKeyIterator values(key, true);
     ZUnicodeString name;
@@ -161,8 +160,6 @@ void Snapshot(const ZProfileKey& key, const std::wstring& path, std::map<std::ws
     }
 }
 
-using Tree = std::map<std::wstring, std::wstring>;
-
 Tree TreeOf(const ZProfileKey& key)
 {
     Tree tree;
@@ -199,42 +196,19 @@ TEST(HostStore, AllFourTypesSurviveNewStoresAndANewFactory)
 
         // Another store of the same factory sees the writes at once.
         ZProfileStore other(&host.factory);
-        ZProfileKey again(*other.GetRootKey(), L"App");
         DWORD n = 0;
-        EXPECT_TRUE(again.ReadDword(L"Max", n));
+        EXPECT_TRUE(ZProfileKey(*other.GetRootKey(), L"App").ReadDword(L"Max", n));
         EXPECT_EQ(n, 0xFFFFFFFFu);
     }
-
-    Host host(folder.Path());
-    ZProfileKey app = host.Key(L"App");
-    ZProfileKey deep = host.Key(L"App\\Window\\Placement");
-    DWORD n = 5;
-    EXPECT_TRUE(app.ReadDword(L"Zero", n));
-    EXPECT_EQ(n, 0u);
-    EXPECT_TRUE(app.ReadDword(L"Max", n));
-    EXPECT_EQ(n, 0xFFFFFFFFu);
-    ZUnicodeString text(L"x");
-    EXPECT_TRUE(app.ReadString(L"Title", text));
-    EXPECT_EQ(text, L"Main window");
-    EXPECT_TRUE(app.ReadString(L"Empty", text));
-    EXPECT_TRUE(text.empty());
-
-    DWORD size = 0;
-    EXPECT_TRUE(deep.ReadBinary(L"Blob", nullptr, size));
-    ASSERT_EQ(size, sizeof(blob));
-    BYTE back[sizeof(blob)] = {};
-    EXPECT_TRUE(deep.ReadBinary(L"Blob", back, size));
-    EXPECT_EQ(memcmp(back, blob, sizeof(blob)), 0);
-    EXPECT_TRUE(deep.ReadBinary(L"NoBytes", nullptr, size));
-    EXPECT_EQ(size, 0u);
-
-    ZStringArray array;
-    EXPECT_TRUE(deep.ReadStringArray(L"List", array));
-    EXPECT_EQ(Texts(array), (std::vector<std::wstring>{L"a", L"", L"c, d"}));
-    EXPECT_TRUE(deep.ReadStringArray(L"None", array));
-    EXPECT_EQ(array.GetCount(), 0u);
-    EXPECT_TRUE(deep.ReadStringArray(L"OneEmpty", array));
-    EXPECT_EQ(Texts(array), (std::vector<std::wstring>{L""}));
+    const Tree expected = {
+        {L"|Zero", L"0:0"},          {L"|Max", L"0:4294967295"},
+        {L"|Title", L"1:Main window"}, {L"|Empty", L"1:"},
+        {L"\\Window", L"key"},      {L"\\Window\\Placement", L"key"},
+        {L"\\Window\\Placement|Blob", L"2:0.255.16.127.128."}, {L"\\Window\\Placement|NoBytes", L"2:"},
+        {L"\\Window\\Placement|List", L"3:a||c, d|"},          {L"\\Window\\Placement|None", L"3:"},
+        {L"\\Window\\Placement|OneEmpty", L"3:|"},
+    };
+    EXPECT_EQ(TreeOf(Host(folder.Path()).Key(L"App")), expected);
 }
 
 TEST(HostStore, ReadsOfTheWrongTypeOrTooSmallABufferFailAndChangeNothing)
@@ -272,33 +246,24 @@ TEST(HostStore, AwkwardNamesAndTextsSurvive)
         L"lone \xD800!", L"\xDC00",      L"=",           L"\x01\x1F\x7F",    L"  ",
     };
     ScratchFolder folder;
+    Tree expected;
     {
         Host host(folder.Path());
         ZProfileKey key = host.Key(L"Names");
         for (const std::wstring& text : texts) {
-            SCOPED_TRACE(testing::PrintToString(text));
-            EXPECT_TRUE(key.WriteString(text.c_str(), text.c_str()));
-            if (text.find(L'\\') == std::wstring::npos) {
-                ZProfileKey child(key, text.c_str());
-                EXPECT_TRUE(child.WriteStringArray(L"v", Array({text.c_str(), text.c_str()})));
-            }
+            EXPECT_TRUE(key.WriteString(text.c_str(), text.c_str())) << testing::PrintToString(text);
+            expected[L"|" + text] = L"1:" + text;
+            if (text.find(L'\\') != std::wstring::npos)
+                continue;  // a path, not a name, for a key
+            EXPECT_TRUE(ZProfileKey(key, text.c_str()).WriteStringArray(L"v", Array({text.c_str(), text.c_str()})));
+            expected[L"\\" + text] = L"key";
+            expected[L"\\" + text + L"|v"] = L"3:" + text + L"|" + text + L"|";
         }
     }
     Host host(folder.Path());
     ZProfileKey key = host.Key(L"Names");
-    for (const std::wstring& text : texts) {
-        SCOPED_TRACE(testing::PrintToString(text));
-        ZUnicodeString value;
-        EXPECT_TRUE(key.ReadString(text.c_str(), value));
-        EXPECT_EQ(value.str(), text);
-        if (text.find(L'\\') == std::wstring::npos) {
-            ZProfileKey child(key, text.c_str());
-            ZStringArray array;
-            EXPECT_TRUE(child.ReadStringArray(L"v", array));
-            EXPECT_EQ(Texts(array), (std::vector<std::wstring>{text, text}));
-        }
-    }
-    // Names come back from iteration exactly as written.
+    EXPECT_EQ(TreeOf(key), expected);
+    // Names come back from iteration exactly as written, in the same order.
     std::vector<std::wstring> seen;
     ZProfileKeyIterator values(key, true);
     ZUnicodeString name;
@@ -308,41 +273,40 @@ TEST(HostStore, AwkwardNamesAndTextsSurvive)
     EXPECT_EQ(seen, std::vector<std::wstring>(std::begin(texts), std::end(texts)));
 }
 
+// The folder, given with a trailing backslash here, is made at the first write.
 TEST(HostStore, EachTopLevelKeyIsOneIniFileWithItsSubkeys)
 {
-    ScratchFolder folder;
-    ZFileProfileStoreFactory factory(folder.Path().c_str());
+    ScratchFolder scratch;
+    const std::wstring folder = scratch.Path() + L"\\one\\two";
+    ZFileProfileStoreFactory factory((folder + L"\\").c_str());
+    EXPECT_EQ(factory.GetFolder(), folder);
     {
         ZProfileStore store(&factory);
         ZProfileKey app(*store.GetRootKey(), L"AppMenuToolbarV3");
-        ZProfileKey sub(app, L"Sub");
-        ZProfileKey deeper(sub, L"Deeper");
-        ZProfileKey other(*store.GetRootKey(), L"Other");
         ZProfileKey untouched(*store.GetRootKey(), L"OnlyOpened");
+        DWORD n = 0;
+        EXPECT_FALSE(app.ReadDword(L"ToolBar-Version", n)) << "a missing folder reads as empty";
         EXPECT_TRUE(app.WriteDword(L"ToolBar-Version", 4));
-        EXPECT_TRUE(deeper.WriteString(L"x", L"y"));
-        EXPECT_TRUE(other.WriteDword(L"n", 1));
-        EXPECT_EQ(factory.GetFilePath(L"Other"), folder.Path() + L"\\Other.ini");
+        EXPECT_TRUE(ZProfileKey(ZProfileKey(app, L"Sub"), L"Deeper").WriteString(L"x", L"y"));
+        EXPECT_TRUE(ZProfileKey(*store.GetRootKey(), L"Other").WriteDword(L"n", 1));
+        EXPECT_EQ(factory.GetFilePath(L"Other"), folder + L"\\Other.ini");
     }
-    EXPECT_EQ(FilesIn(folder.Path()), (std::vector<std::wstring>{L"AppMenuToolbarV3.ini", L"Other.ini"}))
+    EXPECT_EQ(FilesIn(folder), (std::vector<std::wstring>{L"AppMenuToolbarV3.ini", L"Other.ini"}))
         << "a key only opened is not stored";
-    const std::string text = ReadBytes(folder.Path() + L"\\AppMenuToolbarV3.ini");
+    const std::string text = ReadBytes(folder + L"\\AppMenuToolbarV3.ini");
     EXPECT_NE(text.find("ToolBar-Version=dword:4\r\n"), std::string::npos) << text;
     EXPECT_NE(text.find("[Sub\\Deeper]\r\nx=sz:y\r\n"), std::string::npos) << text;
 
-    // The root's child keys are the files.
+    // The root's child keys are the files; the root has no file for values.
     ZProfileStore store(&factory);
-    std::vector<std::wstring> keys;
-    ZProfileKeyIterator iterator(*store.GetRootKey(), false);
-    ZUnicodeString name;
-    while (iterator.NextKey(name))
-        keys.push_back(name.str());
-    std::sort(keys.begin(), keys.end());
-    EXPECT_EQ(keys, (std::vector<std::wstring>{L"AppMenuToolbarV3", L"Other"}));
-    DWORD type;
-    ZProfileKeyIterator rootValues(*store.GetRootKey(), true);
-    EXPECT_FALSE(rootValues.NextValue(name, type));
-    EXPECT_FALSE(store.GetRootKey()->WriteDword(L"AtRoot", 1)) << "the root has no file for values";
+    const Tree expected = {
+        {L"\\AppMenuToolbarV3", L"key"},       {L"\\AppMenuToolbarV3|ToolBar-Version", L"0:4"},
+        {L"\\AppMenuToolbarV3\\Sub", L"key"},  {L"\\AppMenuToolbarV3\\Sub\\Deeper", L"key"},
+        {L"\\AppMenuToolbarV3\\Sub\\Deeper|x", L"1:y"},
+        {L"\\Other", L"key"},                  {L"\\Other|n", L"0:1"},
+    };
+    EXPECT_EQ(TreeOf(*store.GetRootKey()), expected);
+    EXPECT_FALSE(store.GetRootKey()->WriteDword(L"AtRoot", 1));
 }
 
 TEST(HostStore, NamesIgnoreCaseAndKeepTheirFirstCase)
@@ -361,7 +325,6 @@ TEST(HostStore, NamesIgnoreCaseAndKeepTheirFirstCase)
     EXPECT_EQ(n, 2u);
     EXPECT_TRUE(key.WriteDword(L"vAlUe", 3));
     EXPECT_EQ(FilesIn(folder.Path()), (std::vector<std::wstring>{L"MixedCase.ini"}));
-
     EXPECT_EQ(TreeOf(host.Key(L"mixedcase")), (Tree{{L"\\Child", L"key"}, {L"\\Child|Value", L"0:3"}}));
 }
 
@@ -369,27 +332,23 @@ TEST(HostStore, TopLevelNamesMustBeFileNamesAndPathsHaveNoEmptyParts)
 {
     ScratchFolder folder;
     Host host(folder.Path());
-    const wchar_t* refused[] = {L"", L"a/b", L"x:y", L"what?", L"star*", L"pipe|", L"q\"uote", L"<a>",
-                                L"CON", L"nul", L"Com1", L"LPT9.old", L"aux ", L"ctl\x01", L"\\lead",
-                                L"trail\\", L"a\\\\b"};
-    for (const wchar_t* name : refused) {
-        SCOPED_TRACE(testing::PrintToString(std::wstring(name)));
-        ZProfileKey key = host.Key(name);
+    const std::wstring refused[] = {L"", L"a/b", L"x:y", L"what?", L"star*", L"pipe|", L"q\"uote", L"<a>",
+                                    L"CON", L"nul", L"Com1", L"LPT9.old", L"aux ", L"ctl\x01", L"\\lead",
+                                    L"trail\\", L"a\\\\b", std::wstring(252, L'x')};
+    for (const std::wstring& name : refused) {
+        SCOPED_TRACE(testing::PrintToString(name));
+        ZProfileKey key = host.Key(name.c_str());
         EXPECT_FALSE(key.IsOpen());
         EXPECT_FALSE(key.WriteDword(L"n", 1));
     }
-    EXPECT_FALSE(host.Key(std::wstring(252, L'x').c_str()).IsOpen());
     EXPECT_TRUE(host.Key(std::wstring(251, L'x').c_str()).IsOpen());
-    const wchar_t* accepted[] = {L"CONSOLE", L"COM", L"a.b", L"..x", L"sp ace"};
-    for (const wchar_t* name : accepted) {
-        SCOPED_TRACE(testing::PrintToString(std::wstring(name)));
-        ZProfileKey key = host.Key(name);
-        EXPECT_TRUE(key.WriteDword(L"n", 1));
-        EXPECT_NE(ReadBytes(host.factory.GetFilePath(name)), "<missing>");
+    const std::wstring accepted[] = {L"CONSOLE", L"COM", L"a.b", L"..x", L"sp ace"};
+    for (const std::wstring& name : accepted) {
+        SCOPED_TRACE(testing::PrintToString(name));
+        EXPECT_TRUE(host.Key(name.c_str()).WriteDword(L"n", 1));
+        EXPECT_NE(ReadBytes(host.factory.GetFilePath(name.c_str())), "<missing>");
     }
-    // Below the top level any name without a backslash is fine.
-    ZProfileKey below = host.Key(L"Top\\CON\\a:b?");
-    EXPECT_TRUE(below.WriteDword(L"n", 1));
+    EXPECT_TRUE(host.Key(L"Top\\CON\\a:b?").WriteDword(L"n", 1)) << "below the top level any name will do";
 }
 
 TEST(HostStore, ATopLevelNameBeyondAsciiNamesItsFile)
@@ -404,8 +363,7 @@ TEST(HostStore, ATopLevelNameBeyondAsciiNamesItsFile)
     ::DeleteFileW(probe.c_str());
 
     Host host(folder.Path());
-    ZProfileKey key = host.Key(L"Caf\u00e9 \u65e5\u672c");
-    EXPECT_TRUE(key.WriteDword(L"n", 1));
+    EXPECT_TRUE(host.Key(L"Caf\u00e9 \u65e5\u672c").WriteDword(L"n", 1));
     EXPECT_EQ(FilesIn(folder.Path()), std::vector<std::wstring>{L"Caf\u00e9 \u65e5\u672c.ini"});
 }
 
@@ -414,8 +372,7 @@ TEST(HostStore, ATopLevelNameBeyondAsciiNamesItsFile)
 TEST(HostStore, AFailedWriteKeepsThePreviousFileWholeAndLeavesNoTemporaryFile)
 {
     using Step = ZFileProfileStoreFactory::WriteStep;
-    const Step steps[] = {Step::CreateTemporary, Step::Write, Step::Flush, Step::Replace};
-    for (Step failing : steps) {
+    for (Step failing : {Step::CreateTemporary, Step::Write, Step::Flush, Step::Replace}) {
         SCOPED_TRACE(static_cast<int>(failing));
         ScratchFolder folder;
         Host host(folder.Path());
@@ -424,6 +381,7 @@ TEST(HostStore, AFailedWriteKeepsThePreviousFileWholeAndLeavesNoTemporaryFile)
         ASSERT_TRUE(key.WriteDword(L"Counter", 1));
         const std::wstring path = host.factory.GetFilePath(L"Settings");
         const std::string before = ReadBytes(path);
+        const Tree tree = TreeOf(key);
 
         std::vector<Step> seen;
         host.factory.SetWriteFaultHook([&](Step step) {
@@ -435,18 +393,11 @@ TEST(HostStore, AFailedWriteKeepsThePreviousFileWholeAndLeavesNoTemporaryFile)
         EXPECT_EQ(seen.back(), failing);
         EXPECT_EQ(ReadBytes(path), before);
         EXPECT_EQ(FilesIn(folder.Path()), std::vector<std::wstring>{L"Settings.ini"});
-        DWORD n = 0;
-        EXPECT_TRUE(key.ReadDword(L"Counter", n));
-        EXPECT_EQ(n, 1u) << "the value in memory went back too";
-        ZUnicodeString text;
-        EXPECT_FALSE(key.ReadString(L"New", text));
+        EXPECT_EQ(TreeOf(key), tree) << "the values in memory went back too";
 
         host.factory.SetWriteFaultHook(nullptr);
         EXPECT_TRUE(key.WriteDword(L"Counter", 2));
-        Host fresh(folder.Path());
-        ZProfileKey reread = fresh.Key(L"Settings");
-        EXPECT_TRUE(reread.ReadDword(L"Counter", n));
-        EXPECT_EQ(n, 2u);
+        EXPECT_EQ(TreeOf(Host(folder.Path()).Key(L"Settings")).at(L"|Counter"), L"0:2");
     }
 }
 
@@ -482,12 +433,9 @@ TEST(HostStore, HandEditedFilesAreRead)
     Host host(folder.Path());
     ZProfileKey top = host.Key(L"Edited");
     const Tree expected = {
-        {L"|Width", L"0:800"},
-        {L"|Name", L"1:caf\u00e9  "},
-        {L"\\Recent", L"key"},
-        {L"\\Recent|Files", L"3:a|b|"},
-        {L"\\Recent\\Deep", L"key"},
-        {L"\\Recent\\Deep|Bytes", L"2:0.255.171."},
+        {L"|Width", L"0:800"},        {L"|Name", L"1:caf\u00e9  "},
+        {L"\\Recent", L"key"},        {L"\\Recent|Files", L"3:a|b|"},
+        {L"\\Recent\\Deep", L"key"}, {L"\\Recent\\Deep|Bytes", L"2:0.255.171."},
     };
     EXPECT_EQ(TreeOf(top), expected);
     EXPECT_TRUE(top.WriteDword(L"Width", 1024)) << "a file fully understood may be written";
@@ -513,7 +461,7 @@ TEST(HostStore, AFileItCannotFullyUnderstandIsReadButNeverOverwritten)
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
         ScratchFolder folder;
-            const std::wstring path = folder.Path() + L"\\Odd.ini";
+        const std::wstring path = folder.Path() + L"\\Odd.ini";
         WriteBytes(path, c.text);
         Host host(folder.Path());
         ZProfileKey key = host.Key(L"Odd");
@@ -524,8 +472,7 @@ TEST(HostStore, AFileItCannotFullyUnderstandIsReadButNeverOverwritten)
             EXPECT_EQ(n, 1u);
         }
         EXPECT_FALSE(key.WriteDword(L"Good", 3));
-        ZProfileKey sub(key, L"Sub");
-        EXPECT_FALSE(sub.WriteDword(L"New", 3));
+        EXPECT_FALSE(ZProfileKey(key, L"Sub").WriteDword(L"New", 3));
         EXPECT_EQ(ReadBytes(path), c.text);
     }
 }
@@ -571,7 +518,6 @@ TEST(HostStore, MutatedFilesAreReadSafelyAndNeverDamaged)
         ASSERT_TRUE(sub.WriteBinary(L"b", bytes, 3));
         good = ReadBytes(host.factory.GetFilePath(L"M"));
     }
-
     TestSupport::Mutations mutations;
     mutations.byteValues = false;  // bit flips already reach every byte
     mutations.randomVariants = 128;
@@ -583,7 +529,6 @@ TEST(HostStore, MutatedFilesAreReadSafelyAndNeverDamaged)
     ScratchFolder folder;
     const std::wstring path = folder.Path() + L"\\M.ini";
     int written = 0;
-    int refused = 0;
     for (size_t i = 0; i < mutants.size(); ++i) {
         SCOPED_TRACE(i);
         WriteBytes(path, mutants[i]);
@@ -597,7 +542,6 @@ TEST(HostStore, MutatedFilesAreReadSafelyAndNeverDamaged)
             wrote = key.WriteDword(L"probe", 1);
         }
         if (!wrote) {
-            ++refused;
             EXPECT_EQ(ReadBytes(path), mutants[i]);
             continue;
         }
@@ -606,22 +550,20 @@ TEST(HostStore, MutatedFilesAreReadSafelyAndNeverDamaged)
         EXPECT_EQ(TreeOf(Host(folder.Path()).Key(L"M")), before);
     }
     EXPECT_GT(written, 0);
-    EXPECT_GT(refused, 0);
+    EXPECT_LT(written, static_cast<int>(mutants.size())) << "some mutant must be refused";
 }
 
 // Two factories over one folder stand for two processes of the host: neither
-// loses what the other wrote.
+// loses what the other wrote, and a file the other left unreadable is kept.
 TEST(HostStore, WritesOfAnotherWriterToTheSameFileAreKept)
 {
     ScratchFolder folder;
     Host first(folder.Path()), second(folder.Path());
     ZProfileKey a = first.Key(L"Shared");
     ZProfileKey b = second.Key(L"Shared");
-    ZProfileKey bChild(b, L"Child");
-
     ASSERT_TRUE(a.WriteDword(L"FromFirst", 1));
     ASSERT_TRUE(b.WriteDword(L"FromSecond", 2));  // b loaded before a's write
-    ASSERT_TRUE(bChild.WriteString(L"Deep", L"x"));
+    ASSERT_TRUE(ZProfileKey(b, L"Child").WriteString(L"Deep", L"x"));
     ASSERT_TRUE(a.WriteDword(L"Both", 3));
     ASSERT_TRUE(b.WriteDword(L"Both", 4));
     ASSERT_TRUE(a.WriteDword(L"Later", 5));
@@ -631,53 +573,14 @@ TEST(HostStore, WritesOfAnotherWriterToTheSameFileAreKept)
     EXPECT_EQ(n, 2u);
     EXPECT_TRUE(a.ReadDword(L"Both", n));
     EXPECT_EQ(n, 4u) << "the last writer wins a value both wrote";
-
     const Tree expected = {{L"|FromFirst", L"0:1"}, {L"|FromSecond", L"0:2"}, {L"|Both", L"0:4"},
                            {L"|Later", L"0:5"},     {L"\\Child", L"key"},     {L"\\Child|Deep", L"1:x"}};
     EXPECT_EQ(TreeOf(Host(folder.Path()).Key(L"Shared")), expected);
-}
 
-TEST(HostStore, AFileSpoiledByAnotherWriterIsNotOverwritten)
-{
-    ScratchFolder folder;
-    Host host(folder.Path());
-    ZProfileKey key = host.Key(L"Spoiled");
-    ASSERT_TRUE(key.WriteDword(L"n", 1));
     const std::string spoiled = "n=dword:1\nfuture=newtype:1\n";
-    WriteBytes(host.factory.GetFilePath(L"Spoiled"), spoiled);
-    EXPECT_FALSE(key.WriteDword(L"n", 2));
-    EXPECT_EQ(ReadBytes(host.factory.GetFilePath(L"Spoiled")), spoiled);
-}
-
-TEST(HostStore, TheFolderIsCreatedOnTheFirstWrite)
-{
-    ScratchFolder folder;
-    const std::wstring nested = folder.Path() + L"\\one\\two\\";
-    ZFileProfileStoreFactory factory(nested.c_str());
-    EXPECT_EQ(factory.GetFolder(), folder.Path() + L"\\one\\two");
-    ZProfileStore store(&factory);
-    ZProfileKey key(*store.GetRootKey(), L"K");
-    DWORD n = 0;
-    EXPECT_FALSE(key.ReadDword(L"n", n)) << "a missing folder reads as empty";
-    EXPECT_TRUE(key.WriteDword(L"n", 9));
-    EXPECT_NE(ReadBytes(folder.Path() + L"\\one\\two\\K.ini"), "<missing>");
-}
-
-TEST(HostStore, CopyBetweenTopLevelKeysGoesThroughTheFiles)
-{
-    ScratchFolder folder;
-    ZFileProfileStoreFactory factory(folder.Path().c_str());
-    {
-        ZProfileStore store(&factory);
-        ZProfileKey from(*store.GetRootKey(), L"From");
-        ZProfileKey child(from, L"Child");
-        ASSERT_TRUE(from.WriteDword(L"n", 1));
-        ASSERT_TRUE(child.WriteBinary(L"empty", nullptr, 0));
-        ZProfileKey to(*store.GetRootKey(), L"To");
-        ASSERT_TRUE(to.CopyFrom(from));
-    }
-    EXPECT_EQ(TreeOf(Host(folder.Path()).Key(L"To")),
-              (Tree{{L"|n", L"0:1"}, {L"\\Child", L"key"}, {L"\\Child|empty", L"2:"}}));
+    WriteBytes(first.factory.GetFilePath(L"Shared"), spoiled);
+    EXPECT_FALSE(a.WriteDword(L"n", 2));
+    EXPECT_EQ(ReadBytes(first.factory.GetFilePath(L"Shared")), spoiled);
 }
 
 // Each kill must leave the old or the new value, and the next write (here, by
@@ -687,10 +590,10 @@ TEST(HostStore, AKilledWriterLeavesAWholeFileAndTheNextWriteRemovesItsTemporary)
 {
     constexpr int kKills = 25;
     ScratchFolder folder;
-    const std::wstring file = folder.File(L"Settings.ini");
+    const std::wstring pid = std::to_wstring(::GetCurrentProcessId());
     // A temporary of this live process, made before any write, must survive.
-    const std::wstring live = file + L"." + std::to_wstring(::GetCurrentProcessId()) + L".999999.tmp";
-    ASSERT_TRUE(ScratchFolder::WriteBytes(live, "live writer"));
+    const std::wstring live = L"Settings.ini." + pid + L".999999.tmp";
+    ASSERT_TRUE(ScratchFolder::WriteBytes(folder.File(live), "live writer"));
 
     wchar_t program[MAX_PATH] = {};
     ::GetModuleFileNameW(nullptr, program, MAX_PATH);
@@ -699,8 +602,7 @@ TEST(HostStore, AKilledWriterLeavesAWholeFileAndTheNextWriteRemovesItsTemporary)
     int leftovers = 0;
     for (int kill = 0; kill < kKills; ++kill) {
         SCOPED_TRACE(testing::Message() << "kill " << kill);
-        const std::wstring readyName = L"TessaroHostStoreWriter-" + std::to_wstring(::GetCurrentProcessId()) +
-                                       L"-" + std::to_wstring(kill);
+        const std::wstring readyName = L"TessaroHostStoreWriter-" + pid + L"-" + std::to_wstring(kill);
         HANDLE ready = ::CreateEventW(nullptr, TRUE, FALSE, readyName.c_str());
         ASSERT_NE(ready, nullptr);
         std::wstring command = L"\"" + std::wstring(program) + L"\" " + kWriterSwitch + L" \"" + folder.Path() +
@@ -720,12 +622,10 @@ TEST(HostStore, AKilledWriterLeavesAWholeFileAndTheNextWriteRemovesItsTemporary)
         ::CloseHandle(child.hProcess);
         ::CloseHandle(ready);
         ASSERT_EQ(woke, WAIT_OBJECT_0) << "the writer never wrote";
-
-        std::vector<std::wstring> dead;
-        for (const std::wstring& name : FilesIn(folder.Path()))
-            if (name.starts_with(deadPrefix))
-                dead.push_back(name);
-        leftovers += static_cast<int>(dead.size());
+        const std::vector<std::wstring> before = FilesIn(folder.Path());
+        leftovers += static_cast<int>(std::count_if(before.begin(), before.end(), [&](const std::wstring& name) {
+            return name.starts_with(deadPrefix);
+        }));
 
         Host host(folder.Path());
         ZProfileKey key = host.Key(L"Settings");
@@ -735,13 +635,9 @@ TEST(HostStore, AKilledWriterLeavesAWholeFileAndTheNextWriteRemovesItsTemporary)
         ASSERT_NE(counter, 0u) << "torn value";
         EXPECT_GE(counter, seen) << "older than a value read before";
         seen = counter;
-
         ASSERT_TRUE(key.WriteDword(L"Round", static_cast<DWORD>(kill))) << "the file is no longer writable";
-        for (const std::wstring& name : dead)
-            EXPECT_EQ(::GetFileAttributesW(folder.File(name).c_str()), INVALID_FILE_ATTRIBUTES)
-                << "left behind: " << testing::PrintToString(name);
-        EXPECT_EQ(FilesIn(folder.Path()),
-                  (std::vector<std::wstring>{L"Settings.ini", live.substr(folder.Path().size() + 1)}));
+        EXPECT_EQ(FilesIn(folder.Path()), (std::vector<std::wstring>{L"Settings.ini", live}))
+            << "a dead writer's temporary left behind, or the live one's removed";
     }
     std::printf("%d kills, %d temporaries left by them\n", kKills, leftovers);
     RecordProperty("kills", kKills);
@@ -754,12 +650,11 @@ TEST(HostStore, AKilledWriterLeavesAWholeFileAndTheNextWriteRemovesItsTemporary)
 TEST(HostStore, TemporariesOlderThanTheProcessHoldingTheirIdAreRemoved)
 {
     ScratchFolder folder;
-    const std::wstring own = folder.File(L"Settings.ini." + std::to_wstring(::GetCurrentProcessId()));
-    const std::vector<std::wstring> kept = {L"Settings.ini.x.1.tmp", L"Settings.ini.12.tmp", L"Other.ini.1.1.tmp"};
-    for (const std::wstring& name : kept)
+    const std::wstring reused = folder.File(L"Settings.ini." + std::to_wstring(::GetCurrentProcessId()) + L".1.tmp");
+    for (const wchar_t* name : {L"Other.ini.1.1.tmp", L"Settings.ini.12.tmp", L"Settings.ini.x.1.tmp"})
         ASSERT_TRUE(ScratchFolder::WriteBytes(folder.File(name), "not ours"));
-    ASSERT_TRUE(ScratchFolder::WriteBytes(own + L".1.tmp", "reused id"));
-    HANDLE planted = ::CreateFileW((own + L".1.tmp").c_str(), FILE_WRITE_ATTRIBUTES, 0, nullptr, OPEN_EXISTING,
+    ASSERT_TRUE(ScratchFolder::WriteBytes(reused, "reused id"));
+    HANDLE planted = ::CreateFileW(reused.c_str(), FILE_WRITE_ATTRIBUTES, 0, nullptr, OPEN_EXISTING,
                                    FILE_ATTRIBUTE_NORMAL, nullptr);
     ASSERT_NE(planted, INVALID_HANDLE_VALUE);
     const FILETIME longAgo = {0x00000000u, 0x01BF53EBu};  // 2000-01-01
@@ -767,12 +662,9 @@ TEST(HostStore, TemporariesOlderThanTheProcessHoldingTheirIdAreRemoved)
     ::CloseHandle(planted);
 
     Host host(folder.Path());
-    ZProfileKey key = host.Key(L"Settings");
-    ASSERT_TRUE(key.WriteDword(L"Round", 1));
-    std::vector<std::wstring> expected = kept;
-    expected.push_back(L"Settings.ini");
-    std::sort(expected.begin(), expected.end());
-    EXPECT_EQ(FilesIn(folder.Path()), expected);
+    ASSERT_TRUE(host.Key(L"Settings").WriteDword(L"Round", 1));
+    EXPECT_EQ(FilesIn(folder.Path()), (std::vector<std::wstring>{L"Other.ini.1.1.tmp", L"Settings.ini",
+                                                                  L"Settings.ini.12.tmp", L"Settings.ini.x.1.tmp"}));
 }
 
 }  // namespace
