@@ -320,51 +320,37 @@ TEST(ReportCopy, AssignFromAnotherKindChangesNothing)
     EXPECT_EQ(std::wstring(text), L"Please enter an integer between 3 and 4.\r\n");
 }
 
-TEST(ReportCopy, AssignCopiesAllButTheAuxCodeAndDropsTheCache)
+TEST(ReportCopy, AssignAndCopyTakeAllButTheCache)
 {
-    ZReportMessageParams source = MakeReport(MSG_TEST_HOST_ORIGIN, {L"inner", L"file.cpp", L"9"},
-                                             ::GetModuleHandleW(nullptr));
+    ZReportMessageParams source =
+        MakeReport(MSG_TEST_HOST_ORIGIN, {L"inner", L"file.cpp", L"9"}, ::GetModuleHandleW(nullptr));
     source.SetAuxCode(5);
     source.SetAuxValue(0x1122334455667788ull);
     source.SetOrigin("origin.cpp", 12);
+    ASSERT_EQ(std::wstring(source.GetSingleLineText()), L"inner(in file.cpp, line 9) ");
 
-    ZReportMessageParams target(MSG_FIND_UP);
-    target.SetAuxCode(6);
-    EXPECT_EQ(std::wstring(target.GetText()), L"Up\r\n");
-    EXPECT_EQ(target.Assign(&source), &target);
-    ExpectSameReport(target, source);
-    EXPECT_EQ(target.GetModule(), ::GetModuleHandleW(nullptr));
-    EXPECT_EQ(target.GetAuxCode(), 6u);
-    EXPECT_EQ(target.GetTextLength(), 0u);
-    EXPECT_EQ(std::wstring(target.GetText()), L"inner(in file.cpp, line 9)\r\n");
-    // The origin came along.
-    EXPECT_EQ(std::wstring(target.GetTextWithOrigin(MSG_TEST_HOST_ORIGIN)),
-              L"inner(in file.cpp, line 9)\r\n(in origin.cpp, line 12)\r\n");
+    // Assign keeps the target's auxiliary code, the copy constructor takes the source's.
+    ZReportMessageParams assigned(MSG_FIND_UP);
+    assigned.SetAuxCode(6);
+    EXPECT_EQ(std::wstring(assigned.GetText()), L"Up\r\n");
+    EXPECT_EQ(assigned.Assign(&source), &assigned);
+    EXPECT_EQ(assigned.GetAuxCode(), 6u);
+    ZReportMessageParams copied(source);
+    EXPECT_EQ(copied.GetAuxCode(), 5u);
+    for (ZReportMessageParams* copy : {&assigned, &copied}) {
+        ExpectSameReport(*copy, source);
+        EXPECT_EQ(copy->GetTextLength(), 0u);
+        // Each formats for itself, with the width of its own first request, and the origin came along.
+        EXPECT_EQ(std::wstring(copy->GetText()), L"inner(in file.cpp, line 9)\r\n");
+        EXPECT_EQ(std::wstring(copy->GetTextWithOrigin(MSG_TEST_HOST_ORIGIN)),
+                  L"inner(in file.cpp, line 9)\r\n(in origin.cpp, line 12)\r\n");
+    }
+    EXPECT_EQ(std::wstring(source.GetText()), L"inner(in file.cpp, line 9) ");
 
     // Assigning a report to itself keeps it and drops only the cache.
-    EXPECT_EQ(target.Assign(&target), &target);
-    ExpectSameReport(target, source);
-    EXPECT_EQ(target.GetTextLength(), 0u);
-}
-
-TEST(ReportCopy, CopyConstructorCopiesAllButTheCache)
-{
-    ZReportMessageParams source = MakeReport(MSG_TEST_HOST_GREETING, {L"copy"});
-    source.SetAuxCode(9);
-    source.SetAuxValue(10);
-    source.SetOrigin("copied.cpp", 3);
-    source.GetSingleLineText();
-    ASSERT_GT(source.GetTextLength(), 0u);
-
-    ZReportMessageParams copy(source);
-    ExpectSameReport(copy, source);
-    EXPECT_EQ(copy.GetAuxCode(), 9u);
-    EXPECT_EQ(copy.GetTextLength(), 0u);
-    // The copy formats for itself, with the width of its own first request.
-    EXPECT_EQ(std::wstring(copy.GetText()), L"Hello from the host, copy.\r\n");
-    EXPECT_EQ(std::wstring(source.GetText()), L"Hello from the host, copy. ");
-    EXPECT_EQ(std::wstring(copy.GetTextWithOrigin(MSG_TEST_HOST_ORIGIN)),
-              L"Hello from the host, copy.\r\n(in copied.cpp, line 3)\r\n");
+    EXPECT_EQ(assigned.Assign(&assigned), &assigned);
+    ExpectSameReport(assigned, source);
+    EXPECT_EQ(assigned.GetTextLength(), 0u);
 }
 
 TEST(ReportCopy, ResetKeepsOnlyTheAuxCode)
