@@ -193,13 +193,18 @@ TEST(ReportCache, SingleLineTurnsSoftBreaksIntoBlanks)
     }
 }
 
-TEST(ReportCache, FirstWidthWinsUntilReset)
+TEST(ReportCache, FirstWidthWinsThroughChangesUntilReset)
 {
+    const std::wstring oneLine = L"First line of the host. Second line of the host. ";
     ZReportMessageParams report(MSG_TEST_HOST_TWO_LINES);
     EXPECT_EQ(report.GetTextLength(), 0u);
     const wchar_t* single = report.GetSingleLineText();
-    EXPECT_EQ(std::wstring(report.GetText()), L"First line of the host. Second line of the host. ");
     EXPECT_EQ(report.GetText(), single);
+    EXPECT_EQ(std::wstring(single), oneLine);
+    report.SetMessageId(MSG_FIND_DOWN);
+    report.AddInsert(L"late");
+    EXPECT_EQ(report.GetMessageId(), MSG_FIND_DOWN);
+    EXPECT_EQ(std::wstring(report.GetText()), oneLine);
 
     report.Reset(MSG_TEST_HOST_TWO_LINES);
     EXPECT_EQ(report.GetTextLength(), 0u);
@@ -223,17 +228,6 @@ TEST(ReportCache, NoFinalBreakRemovesOneBreakPerCall)
     ZReportMessageParams single(MSG_FIND_DOWN);
     EXPECT_EQ(std::wstring(single.GetSingleLineTextTrimmed()), L"Down");
     EXPECT_EQ(std::wstring(single.GetSingleLineTextTrimmed()), L"Down");
-}
-
-TEST(ReportCache, SetMessageIdKeepsTheCachedText)
-{
-    ZReportMessageParams report(MSG_FIND_UP);
-    const std::wstring before = report.GetText();
-    report.SetMessageId(MSG_FIND_DOWN);
-    EXPECT_EQ(report.GetMessageId(), MSG_FIND_DOWN);
-    EXPECT_EQ(std::wstring(report.GetText()), before);
-    report.AddInsert(L"late");
-    EXPECT_EQ(std::wstring(report.GetText()), before);
 }
 
 TEST(ReportOrigin, WrapsTheTextWithTheOrigin)
