@@ -201,6 +201,42 @@ TEST(UTF8DecodeBuffer, BoundedOutput)
 
 // --- Encoding
 
+// A high surrogate not followed by a low one: the only unit the encoder refuses.
+bool HasUnpairedHighSurrogate(const wchar_t* text, size_t count)
+{
+    const auto isIn = [](wchar_t unit, unsigned first) { return static_cast<uint16_t>(unit) - first < 0x400u; };
+    for (size_t i = 0; i < count; ++i) {
+        if (!isIn(text[i], 0xD800))
+            continue;
+        if (i + 1 == count || !isIn(text[i + 1], 0xDC00))
+            return true;
+        ++i;
+    }
+    return false;
+}
+
+// Encodes units ending at a guard page: every form must refuse an unpaired high surrogate and give anything
+// else back unchanged through the decoder (lone low surrogates included). Returns whether refused.
+bool CheckEncoder(const wchar_t* units, size_t count)
+{
+    const bool unpairedHigh = HasUnpairedHighSurrogate(units, count);
+    try {
+        size_t consumed = 0;
+        const size_t needed = ZEncodeUTF8(units, count, nullptr, 0, &consumed);
+        EXPECT_FALSE(unpairedHigh) << "an unpaired high surrogate must be refused";
+        GuardedBuffer output(needed);
+        EXPECT_EQ(ZEncodeUTF8(units, count, output.Data(), needed, &consumed), needed);
+        EXPECT_EQ(consumed, count);
+        EXPECT_EQ(ZDecodeUTF8(output.DataAs<char>(), needed), std::wstring(units, count));
+    } catch (const IllegalSequence&) {
+        EXPECT_TRUE(unpairedHigh) << "only an unpaired high surrogate is illegal";
+        EXPECT_THROW(ZEncodeUTF8(units, count), IllegalSequence);
+    } catch (const std::exception& e) {
+        ADD_FAILURE() << "unexpected exception " << e.what();
+    }
+    return unpairedHigh;
+}
+
 // out: the bytes written (before the failure when illegal).
 struct EncodeCase { const char* name; std::wstring in; bool illegal; Bytes out; size_t consumed; };
 
@@ -225,25 +261,15 @@ TEST(UTF8Encode, Table)
         SCOPED_TRACE(c.name);
         GuardedBuffer input(c.in);
         const auto* in = input.DataAs<wchar_t>();
-        const size_t size = c.in.size();
-        // The counting form, the whole-text form and an output of exactly the size needed.
-        size_t counted = 12345;
-        if (c.illegal) {
-            EXPECT_THROW(ZEncodeUTF8(in, size, nullptr, 0, &counted), IllegalSequence);
-            EXPECT_THROW(ZEncodeUTF8(in, size), IllegalSequence);
-        } else {
-            EXPECT_EQ(ZEncodeUTF8(in, size, nullptr, 0, &counted), c.out.size());
-            EXPECT_EQ(counted, size);
-            EXPECT_EQ(ToBytes(ZEncodeUTF8(in, size)), c.out);
-        }
-        GuardedBuffer output(c.illegal ? 16 : c.out.size());
+        EXPECT_EQ(CheckEncoder(in, c.in.size()), c.illegal);
+        // The bytes themselves, and those before a refusal.
+        GuardedBuffer output(16);
         size_t consumed = 12345;
-        size_t written = c.out.size();
         if (c.illegal)
-            EXPECT_THROW(ZEncodeUTF8(in, size, output.Data(), output.Size(), &consumed), IllegalSequence);
+            EXPECT_THROW(ZEncodeUTF8(in, c.in.size(), output.Data(), 16, &consumed), IllegalSequence);
         else
-            written = ZEncodeUTF8(in, size, output.Data(), output.Size(), &consumed);
-        EXPECT_EQ(Bytes(output.Data(), output.Data() + written), c.out);
+            EXPECT_EQ(ZEncodeUTF8(in, c.in.size(), output.Data(), 16, &consumed), c.out.size());
+        EXPECT_EQ(Bytes(output.Data(), output.Data() + c.out.size()), c.out);
         EXPECT_EQ(consumed, c.consumed);
     }
 }
@@ -301,42 +327,6 @@ std::wstring RandomText(TestSupport::SeededRandom& random, size_t maxLength)
     for (size_t i = 0; i < length; ++i)
         AppendUtf16(text, asciiRuns && !random.OneIn(20) ? random.Between(0x20, 0x7E) : RandomCodePoint(random));
     return text;
-}
-
-// A high surrogate not followed by a low one: the only unit the encoder refuses.
-bool HasUnpairedHighSurrogate(const wchar_t* text, size_t count)
-{
-    const auto isIn = [](wchar_t unit, unsigned first) { return static_cast<uint16_t>(unit) - first < 0x400u; };
-    for (size_t i = 0; i < count; ++i) {
-        if (!isIn(text[i], 0xD800))
-            continue;
-        if (i + 1 == count || !isIn(text[i + 1], 0xDC00))
-            return true;
-        ++i;
-    }
-    return false;
-}
-
-// Encodes units ending at a guard page: every form must refuse an unpaired high surrogate and give anything
-// else back unchanged through the decoder (lone low surrogates included). Returns whether refused.
-bool CheckEncoder(const wchar_t* units, size_t count)
-{
-    const bool unpairedHigh = HasUnpairedHighSurrogate(units, count);
-    try {
-        size_t consumed = 0;
-        const size_t needed = ZEncodeUTF8(units, count, nullptr, 0, &consumed);
-        EXPECT_FALSE(unpairedHigh) << "an unpaired high surrogate must be refused";
-        GuardedBuffer output(needed);
-        EXPECT_EQ(ZEncodeUTF8(units, count, output.Data(), needed, &consumed), needed);
-        EXPECT_EQ(consumed, count);
-        EXPECT_EQ(ZDecodeUTF8(output.DataAs<char>(), needed), std::wstring(units, count));
-    } catch (const IllegalSequence&) {
-        EXPECT_TRUE(unpairedHigh) << "only an unpaired high surrogate is illegal";
-        EXPECT_THROW(ZEncodeUTF8(units, count), IllegalSequence);
-    } catch (const std::exception& e) {
-        ADD_FAILURE() << "unexpected exception " << e.what();
-    }
-    return unpairedHigh;
 }
 
 TEST(UTF8RoundTrip, RandomUtf16UnitsIncludingLoneSurrogates)
