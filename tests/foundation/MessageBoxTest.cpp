@@ -107,21 +107,24 @@ TEST_F(MessageBoxes, IconCaptionAndTextFollowTheParentAndButtons)
         MessageBoxWatcher watcher(IDNO);
         ASSERT_TRUE(watcher.Hooked());
         const wchar_t* text = L"Shall we?";
-        int result = 0;
-        switch (c.call) {
-        case Call::Parent: result = ZMessageBox(&m_parent, text, c.type, c.caption); break;
-        case Call::NoParent: result = ZMessageBox(nullptr, text, c.type, c.caption); break;
-        case Call::TextOnly: result = ZMessageBox(text, c.type, c.caption); break;
-        case Call::ReportParent: result = ZMessageBox(&m_parent, &report, c.type, c.caption); break;
-        case Call::ReportNoParent: result = ZMessageBox(nullptr, &report, c.type, c.caption); break;
-        case Call::ReportOnly: result = ZMessageBox(&report, c.type, c.caption); break;
-        case Call::MissingReport: result = ZMessageBox(&m_parent, missing, c.type, c.caption); break;
-        }
+        const auto show = [&] {
+            switch (c.call) {
+            case Call::Parent: return ZMessageBox(&m_parent, text, c.type, c.caption);
+            case Call::NoParent: return ZMessageBox(nullptr, text, c.type, c.caption);
+            case Call::TextOnly: return ZMessageBox(text, c.type, c.caption);
+            case Call::ReportParent: return ZMessageBox(&m_parent, &report, c.type, c.caption);
+            case Call::ReportNoParent: return ZMessageBox(nullptr, &report, c.type, c.caption);
+            case Call::ReportOnly: return ZMessageBox(&report, c.type, c.caption);
+            case Call::MissingReport: return ZMessageBox(&m_parent, missing, c.type, c.caption);
+            }
+            return 0;
+        };
+        EXPECT_EQ(show(), IDNO);
+        // The report overloads show the report's text, a missing report none.
         if (c.call >= Call::ReportParent)
             text = c.call == Call::MissingReport ? L"" : reportText.c_str();
         ASSERT_EQ(watcher.Boxes().size(), 1u);
         const ShownMessageBox& box = watcher.Boxes()[0];
-        EXPECT_EQ(result, IDNO);
         EXPECT_EQ(box.caption, c.expectedCaption);
         EXPECT_EQ(box.text, text);
         EXPECT_EQ(box.icon, SystemIconFor(c.expectedIcon));
