@@ -227,6 +227,7 @@ bool CheckEncoder(const wchar_t* units, size_t count)
         GuardedBuffer output(needed);
         EXPECT_EQ(ZEncodeUTF8(units, count, output.Data(), needed, &consumed), needed);
         EXPECT_EQ(consumed, count);
+        EXPECT_EQ(ZEncodeUTF8(units, count), std::string(output.DataAs<char>(), needed));
         EXPECT_EQ(ZDecodeUTF8(output.DataAs<char>(), needed), std::wstring(units, count));
     } catch (const IllegalSequence&) {
         EXPECT_TRUE(unpairedHigh) << "only an unpaired high surrogate is illegal";
