@@ -58,21 +58,9 @@ private:
     int m_value;
 };
 
-std::vector<int> ValuesOf(const ZArray<ThrowsOnCopy>& array)
-{
-    std::vector<int> values;
-    for (const ThrowsOnCopy& item : array)
-        values.push_back(item.Value());
-    return values;
-}
-
 TEST(ZArrayTest, AThrowingCopyLeavesNoElementBehind)
 {
-    struct Case {
-        const char* what;
-        void (*act)(ZArray<ThrowsOnCopy>& source);
-    };
-    const Case cases[] = {
+    const struct { const char* what; void (*act)(ZArray<ThrowsOnCopy>& source); } cases[] = {
         {"copy construction", [](ZArray<ThrowsOnCopy>& source) { ZArray<ThrowsOnCopy> copy(source); }},
         {"copy assignment",
          [](ZArray<ThrowsOnCopy>& source) {
@@ -83,7 +71,7 @@ TEST(ZArrayTest, AThrowingCopyLeavesNoElementBehind)
         {"Reserve", [](ZArray<ThrowsOnCopy>& source) { source.Reserve(source.GetCapacity() + 16); }},
         {"growth on Add", [](ZArray<ThrowsOnCopy>& source) { source.Add(ThrowsOnCopy(7)); }},
     };
-    for (const Case& c : cases) {
+    for (const auto& c : cases) {
         for (int failAt = 1; failAt <= 5; ++failAt) {
             SCOPED_TRACE(testing::Message() << c.what << ", copy " << failAt << " throws");
             ThrowsOnCopy::Arm(-1);
@@ -96,7 +84,9 @@ TEST(ZArrayTest, AThrowingCopyLeavesNoElementBehind)
             EXPECT_THROW(c.act(source), ThrowsOnCopy::Failure);
             ThrowsOnCopy::Arm(-1);
             EXPECT_EQ(ThrowsOnCopy::live, liveBefore) << "elements leaked or destroyed twice";
-            EXPECT_EQ(ValuesOf(source), (std::vector<int>{1, 2, 3, 4, 5}));
+            ASSERT_EQ(source.GetCount(), 5u);
+            for (int i = 0; i < 5; ++i)
+                EXPECT_EQ(source[i].Value(), i + 1);
             EXPECT_EQ(source.GetCapacity(), capacityBefore);
         }
     }
@@ -119,16 +109,17 @@ TEST(ZArrayTest, CopiesAreIndependent)
 
 TEST(ZMapTest, BucketCountIsFixedAndStringsHashBySum)
 {
+    // "ab" and "ba" have the same sum and so share a bucket; both must be kept. Lookups
+    // and removals of absent keys are the random run's.
     ZMap<ZUnicodeString, int> map(7);
-    // "ab" and "ba" have the same sum and so share a bucket; both must be kept.
     map[ZUnicodeString(L"ab")] = 1;
     map[ZUnicodeString(L"ba")] = 2;
     EXPECT_EQ(ZMapHash<ZUnicodeString>()(ZUnicodeString(L"ab")), size_t(L'a' + L'b'));
     EXPECT_EQ(*map.Lookup(ZUnicodeString(L"ab")), 1);
     EXPECT_EQ(*map.Lookup(ZUnicodeString(L"ba")), 2);
-    EXPECT_EQ(map.Lookup(ZUnicodeString(L"abc")), nullptr);
     EXPECT_TRUE(map.RemoveKey(ZUnicodeString(L"ab")));
-    EXPECT_FALSE(map.RemoveKey(ZUnicodeString(L"ab")));
+    EXPECT_EQ(map.Lookup(ZUnicodeString(L"ab")), nullptr);
+    EXPECT_EQ(*map.Lookup(ZUnicodeString(L"ba")), 2);
     EXPECT_EQ(map.GetBucketCount(), 7u);
 }
 
@@ -139,23 +130,17 @@ TEST(ZMapTest, MatchesAReferenceMapUnderRandomOperations)
     std::map<int, int> reference;
     for (int step = 0; step < 5000; ++step) {
         const int key = static_cast<int>(random() % 200);
-        switch (random() % 3) {
-        case 0:
+        const unsigned action = random() % 3;
+        if (action == 0) {
             map.SetAt(key, step);
             reference[key] = step;
-            break;
-        case 1:
+        } else if (action == 1) {
             EXPECT_EQ(map.RemoveKey(key), reference.erase(key) == 1);
-            break;
-        default: {
+        } else {
             int value = -1;
             const bool found = map.Lookup(key, value);
-            auto it = reference.find(key);
-            ASSERT_EQ(found, it != reference.end());
-            if (found) {
-                ASSERT_EQ(value, it->second);
-            }
-        }
+            ASSERT_EQ(found, reference.count(key) == 1);
+            ASSERT_EQ(value, found ? reference[key] : -1);
         }
     }
     EXPECT_EQ(map.GetCount(), reference.size());

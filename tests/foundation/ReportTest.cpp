@@ -1,11 +1,6 @@
-// Message reports: the lookup through the system, kernel-layer, library and host
-// tables, inserts and the placeholder rule, the fallbacks, caching and its
-// shortening, copying; and the library's message table (reference counting is
-// ZUnknown's, tested once in ContainerTest).
-//
-// Wine's system table words its messages differently from Windows and has no
-// texts for kernel status codes: the cases below assert identifiers, codes and
-// relations between texts, never the platform's wording.
+// Message reports: lookup through the system, kernel-layer, library and host tables, inserts and the
+// placeholder rule, fallbacks, caching, copying; and the library's message table. Wine words system
+// messages differently and has no kernel status texts: cases never assert the platform's wording.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -31,40 +26,42 @@ std::wstring Fallback(const wchar_t* hexDigits)
     return std::wstring(L"Could not retrieve the error text for error code 0x") + hexDigits + L".\r\n";
 }
 
-ZReportMessageParams MakeReport(uint32_t id, std::initializer_list<const wchar_t*> inserts)
+ZReportMessageParams MakeReport(uint32_t id, std::vector<const wchar_t*> inserts, HMODULE module = GetTessaroDll())
 {
-    ZReportMessageParams report(id);
+    ZReportMessageParams report(id, module);
     for (const wchar_t* insert : inserts)
         report.AddInsert(insert);
     return report;
 }
 
-// --- Inserts and placeholders ----------------------------------------------
+// --- Lookup, inserts and placeholders ------------------------------------------
 
-struct InsertCase {
-    const char* name;
-    uint32_t id;
-    std::vector<const wchar_t*> inserts;
-    const wchar_t* expected;
-};
+// The module a report is made for: the library, this program (the host), the C runtime's support DLL,
+// which has no resources at all (the platform answers 1812, which must not end the search), or a module
+// whose one message ends in a lone '%', which the formatter rejects (87) even with inserts ignored:
+// the search stops there, and the report describes error 87.
+enum Module { Library, Host, Bare, Broken };
 
-TEST(ReportFormatting, InsertsFillPlaceholdersOnlyWhenThereAreEnough)
+TEST(ReportFormatting, TextsFromEachTableWithTheirInserts)
 {
-    const InsertCase cases[] = {
-        {"no insert keeps the placeholders", MSG_ENTER_INTEGER_BETWEEN, {},
-         L"Please enter an integer between %1 and %2.\r\n"},
+    const std::wstring invalidParameter = ZReportMessageParams(ERROR_INVALID_PARAMETER).GetText();
+    // Library messages without inserts are read back whole by MessageTable.ProcessLanguagePicksEnglish.
+    const struct {
+        const char* name;
+        uint32_t id;
+        std::vector<const wchar_t*> inserts;
+        std::wstring expected;
+        Module module = Library;
+    } cases[] = {
         {"one insert of two keeps the raw text", MSG_ENTER_INTEGER_BETWEEN, {L"1"},
          L"Please enter an integer between %1 and %2.\r\n"},
         {"two inserts fill the text", MSG_ENTER_INTEGER_BETWEEN, {L"1", L"10"},
          L"Please enter an integer between 1 and 10.\r\n"},
         {"surplus inserts are not used", MSG_ENTER_INTEGER_BETWEEN, {L"1", L"10", L"99"},
          L"Please enter an integer between 1 and 10.\r\n"},
-        {"no placeholder at all", MSG_FIND_END_OF_BUFFER, {}, L"End of buffer reached\r\n"},
         {"an insert may be empty", MSG_FILE_NOT_FOUND, {L""}, L"The file '' was not found.\r\n"},
         {"inserts are not formatted again", MSG_FILE_NOT_FOUND, {L"%2 and 100%"},
          L"The file '%2 and 100%' was not found.\r\n"},
-        {"escaped percent without its insert", MSG_CRASH_PACKAGING, {},
-         L"Packaging crash information (%%1 KB archived):\r\n"},
         {"escaped percent is formatted with one insert", MSG_CRASH_PACKAGING, {L"12"},
          L"Packaging crash information (%1 KB archived):\r\n"},
         {"table line breaks are kept", MSG_FOLDER_NOT_VALID, {L"C:\\x"},
@@ -73,17 +70,37 @@ TEST(ReportFormatting, InsertsFillPlaceholdersOnlyWhenThereAreEnough)
         {"third placeholder, three inserts", MSG_TEST_HOST_THIRD_INSERT, {L"a", L"b", L"c"}, L"Only c here.\r\n"},
         {"host escape with its insert", MSG_TEST_HOST_PERCENT, {L"yes"}, L"100% sure, yes.\r\n"},
         {"host escape without its insert", MSG_TEST_HOST_PERCENT, {}, L"100%% sure, %1.\r\n"},
-        {"an insert format the formatter rejects falls back to the raw text", MSG_TEST_HOST_BAD_INSERT_FORMAT, {L"7"}, L"Count: %1!d\r\n"},
+        {"an insert format the formatter rejects gives the raw text", MSG_TEST_HOST_BAD_INSERT_FORMAT, {L"7"},
+         L"Count: %1!d\r\n"},
         {"%0 ends the text without a break", MSG_TEST_HOST_CUT_SHORT, {}, L"Visible"},
+        {"unknown library identifier", 0x6133FFFF, {}, Fallback(L"6133ffff")},
+        {"unknown error identifier", 0xE1330FFE, {}, Fallback(L"e1330ffe")},
+        {"customer bit alone: not a platform code", 0x20000001, {}, Fallback(L"20000001")},
+        {"host table searched last", MSG_TEST_HOST_GREETING, {L"tester"}, L"Hello from the host, tester.\r\n"},
+        {"report of the host", MSG_TEST_HOST_GREETING, {L"tester"}, L"Hello from the host, tester.\r\n", Host},
+        {"report of the host skips the library", MSG_ENTER_POSITIVE_INTEGER, {}, Fallback(L"e1330010"), Host},
+        {"module without resources, unknown", 0x6133FFF0, {}, Fallback(L"6133fff0"), Bare},
+        {"module without resources, then the host", MSG_TEST_HOST_GREETING, {L"again"},
+         L"Hello from the host, again.\r\n", Bare},
+        {"broken module passes on what it lacks", MSG_TEST_HOST_GREETING, {}, L"Hello from the host, %1.\r\n", Broken},
+        {"the host's copy of the broken message", MSG_TEST_HOST_COPY_OF_BROKEN, {},
+         L"The host's copy of the broken message.\r\n"},
+        {"a message the formatter rejects", MSG_TEST_HOST_COPY_OF_BROKEN, {}, invalidParameter, Broken},
+        {"a message the formatter rejects, with inserts", MSG_TEST_HOST_COPY_OF_BROKEN, {L"unused"}, invalidParameter,
+         Broken},
     };
-    for (const InsertCase& c : cases) {
+    HMODULE broken = ::LoadLibraryW(L"report_broken_table.dll");
+    const HMODULE modules[] = {GetTessaroDll(), ::GetModuleHandleW(nullptr), ::GetModuleHandleW(L"libgcc_s_seh-1.dll"),
+                               broken};
+    ASSERT_NE(modules[Bare], nullptr);
+    ASSERT_NE(broken, nullptr);
+    for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
-        ZReportMessageParams report(c.id);
-        for (const wchar_t* insert : c.inserts)
-            report.AddInsert(insert);
+        ZReportMessageParams report = MakeReport(c.id, c.inserts, modules[c.module]);
         EXPECT_EQ(std::wstring(report.GetText()), c.expected);
-        EXPECT_EQ(report.GetTextLength(), std::wstring(c.expected).size());
+        EXPECT_EQ(report.GetTextLength(), c.expected.size());
     }
+    ::FreeLibrary(broken);
 }
 
 TEST(ReportFormatting, EveryInsertOverloadAppendsInOrder)
@@ -96,70 +113,37 @@ TEST(ReportFormatting, EveryInsertOverloadAppendsInOrder)
     report.AddInsert("plain");
     const ZStringArray& inserts = report.GetInserts();
     ASSERT_EQ(inserts.GetCount(), 5u);
-    EXPECT_EQ(inserts[0], L"wide");
-    EXPECT_EQ(inserts[1], L"");
-    EXPECT_EQ(inserts[2], L"narrow");
-    EXPECT_EQ(inserts[3], L"");
-    EXPECT_EQ(inserts[4], L"plain");
+    const wchar_t* expected[] = {L"wide", L"", L"narrow", L"", L"plain"};
+    for (size_t i = 0; i < 5; ++i)
+        EXPECT_EQ(inserts[i], expected[i]) << i;
     EXPECT_EQ(std::wstring(report.GetText()), L"Hello from the host, wide.\r\n");
 }
 
 TEST(ReportFormatting, FormattedInsertsOf32And64Bits)
 {
-    struct Case32 {
-        const wchar_t* pattern;
-        uint32_t value;
-        const wchar_t* expected;
-    };
-    const Case32 cases32[] = {
-        {L"%1!d!", static_cast<uint32_t>(-5), L"-5"},
-        {L"%1!u!", 4000000000u, L"4000000000"},
-        {L"%1!08x!", 0xBEEFu, L"0000beef"},
-        {L"[%1!5d!]", 42u, L"[   42]"},
-        {L"%1!d", 7u, L"%1!d"},  // a pattern the formatter rejects is kept
-    };
-    struct Case64 {
-        const wchar_t* pattern;
-        uint64_t value;
-        const wchar_t* expected;
-    };
-    const Case64 cases64[] = {
-        {L"%1!I64u!", 0x123456789ABCDEF0ull, L"1311768467463790320"},
-        {L"%1!I64d!", static_cast<uint64_t>(-5), L"-5"},
-        {L"%1!I64x!", 0x123456789ABCDEF0ull, L"123456789abcdef0"},
-        {L"%1!I64u! KB", 18446744073709551615ull, L"18446744073709551615 KB"},
-    };
-    ZReportMessageParams report;
-    for (const Case32& c : cases32)
-        report.AddFormattedInsert(c.pattern, c.value);
-    for (const Case64& c : cases64)
-        report.AddFormattedInsert(c.pattern, c.value);
-    const ZStringArray& inserts = report.GetInserts();
-    ASSERT_EQ(inserts.GetCount(), std::size(cases32) + std::size(cases64));
-    size_t i = 0;
-    for (const Case32& c : cases32)
-        EXPECT_EQ(inserts[i++].str(), c.expected) << c.pattern;
-    for (const Case64& c : cases64)
-        EXPECT_EQ(inserts[i++].str(), c.expected) << c.pattern;
-}
-
-// --- Fallbacks ----------------------------------------------------------------
-
-TEST(ReportFallback, UnknownLibraryIdentifierGivesEightHexDigits)
-{
-    const struct {
-        uint32_t id;
-        const wchar_t* hex;
-    } cases[] = {
-        {0x6133FFFF, L"6133ffff"},
-        {0xE1330FFE, L"e1330ffe"},
-        {0x20000001, L"20000001"},  // customer bit alone: not a platform code
+    const struct { const wchar_t* pattern; uint64_t value; bool is64; const wchar_t* expected; } cases[] = {
+        {L"%1!d!", static_cast<uint32_t>(-5), false, L"-5"},
+        {L"%1!u!", 4000000000u, false, L"4000000000"},
+        {L"%1!08x!", 0xBEEFu, false, L"0000beef"},
+        {L"[%1!5d!]", 42u, false, L"[   42]"},
+        {L"%1!d", 7u, false, L"%1!d"},  // a pattern the formatter rejects is kept
+        {L"%1!I64u!", 0x123456789ABCDEF0ull, true, L"1311768467463790320"},
+        {L"%1!I64d!", static_cast<uint64_t>(-5), true, L"-5"},
+        {L"%1!I64x!", 0x123456789ABCDEF0ull, true, L"123456789abcdef0"},
+        {L"%1!I64u! KB", 18446744073709551615ull, true, L"18446744073709551615 KB"},
     };
     for (const auto& c : cases) {
-        ZReportMessageParams report(c.id);
-        EXPECT_EQ(std::wstring(report.GetText()), Fallback(c.hex)) << c.hex;
+        ZReportMessageParams report;
+        if (c.is64)
+            report.AddFormattedInsert(c.pattern, c.value);
+        else
+            report.AddFormattedInsert(c.pattern, static_cast<uint32_t>(c.value));
+        ASSERT_EQ(report.GetInserts().GetCount(), 1u);
+        EXPECT_EQ(report.GetInserts()[0].str(), c.expected) << c.pattern;
     }
 }
+
+// --- Platform codes and lookup failures -----------------------------------------
 
 TEST(ReportFallback, PlatformCodeComesFromTheSystemTable)
 {
@@ -176,85 +160,20 @@ TEST(ReportFallback, PlatformCodeComesFromTheSystemTable)
 
 TEST(ReportFallback, KernelStatusCode)
 {
-    ZReportMessageParams report(0xC0000005);
-    const std::wstring text = report.GetText();
-    if (TestSupport::RunningUnderWine()) {
-        // Wine's ntdll carries no message table and its system table has no
-        // status texts, so the search ends in the fallback. On Windows the
-        // text comes from ntdll's table.
+    const std::wstring text = ZReportMessageParams(0xC0000005).GetText();
+    // Wine's ntdll carries no message table and its system table no status texts,
+    // so the search ends in the fallback; on Windows ntdll's table answers.
+    if (TestSupport::RunningUnderWine())
         EXPECT_EQ(text, Fallback(L"c0000005"));
-    } else {
-        EXPECT_FALSE(text.empty());
-        EXPECT_EQ(text.find(L"Could not retrieve"), std::wstring::npos);
-    }
-}
-
-TEST(ReportFallback, HostExecutableTableIsSearchedLast)
-{
-    ZReportMessageParams fromLibrary(MSG_TEST_HOST_GREETING);
-    fromLibrary.AddInsert(L"tester");
-    EXPECT_EQ(fromLibrary.GetModule(), GetTessaroDll());
-    EXPECT_EQ(std::wstring(fromLibrary.GetText()), L"Hello from the host, tester.\r\n");
-
-    ZReportMessageParams fromHost(MSG_TEST_HOST_GREETING, ::GetModuleHandleW(nullptr));
-    fromHost.AddInsert(L"tester");
-    EXPECT_EQ(std::wstring(fromHost.GetText()), L"Hello from the host, tester.\r\n");
-
-    // A report made for the host's module does not search the library's table.
-    ZReportMessageParams library(MSG_ENTER_POSITIVE_INTEGER, ::GetModuleHandleW(nullptr));
-    EXPECT_EQ(std::wstring(library.GetText()), Fallback(L"e1330010"));
-}
-
-TEST(ReportFallback, ModuleWithoutResourcesPassesTheSearchOn)
-{
-    // The C runtime's support DLL has no resource section at all: the platform
-    // answers 1812 there, which must not end the search with a description of
-    // that error.
-    HMODULE bare = ::GetModuleHandleW(L"libgcc_s_seh-1.dll");
-    ASSERT_NE(bare, nullptr);
-    ZReportMessageParams unknown(0x6133FFF0, bare);
-    EXPECT_EQ(std::wstring(unknown.GetText()), Fallback(L"6133fff0"));
-
-    ZReportMessageParams host(MSG_TEST_HOST_GREETING, bare);
-    host.AddInsert(L"again");
-    EXPECT_EQ(std::wstring(host.GetText()), L"Hello from the host, again.\r\n");
-}
-
-TEST(ReportFallback, LookupFailureIsDescribedByTheFailingError)
-{
-    // The module's only message ends in a lone '%', which the formatter rejects
-    // (87) also with inserts ignored: the search stops there and the report
-    // describes error 87 instead.
-    HMODULE broken = ::LoadLibraryW(L"report_broken_table.dll");
-    ASSERT_NE(broken, nullptr);
-    const std::wstring description = ZReportMessageParams(ERROR_INVALID_PARAMETER).GetText();
-    ASSERT_FALSE(description.empty());
-    EXPECT_EQ(description.find(L"Could not retrieve"), std::wstring::npos);
-
-    for (size_t inserts = 0; inserts < 2; ++inserts) {
-        ZReportMessageParams report(MSG_TEST_HOST_COPY_OF_BROKEN, broken);
-        if (inserts)
-            report.AddInsert(L"unused");
-        EXPECT_EQ(std::wstring(report.GetText()), description) << inserts;
-    }
-    // The host holds the same identifier; the search stopped before it.
-    ZReportMessageParams fromHost(MSG_TEST_HOST_COPY_OF_BROKEN);
-    EXPECT_EQ(std::wstring(fromHost.GetText()), L"The host's copy of the broken message.\r\n");
-    // Identifiers the broken module does not hold pass the search on.
-    ZReportMessageParams passedOn(MSG_TEST_HOST_GREETING, broken);
-    EXPECT_EQ(std::wstring(passedOn.GetText()), L"Hello from the host, %1.\r\n");
-    ::FreeLibrary(broken);
+    else
+        EXPECT_TRUE(!text.empty() && text.find(L"Could not retrieve") == std::wstring::npos) << text;
 }
 
 // --- Width and caching ---------------------------------------------------------
 
 TEST(ReportCache, SingleLineTurnsSoftBreaksIntoBlanks)
 {
-    const struct {
-        uint32_t id;
-        const wchar_t* lines;
-        const wchar_t* oneLine;
-    } cases[] = {
+    const struct { uint32_t id; const wchar_t* lines; const wchar_t* oneLine; } cases[] = {
         {MSG_TOOLBAR_CHANGED,
          L"The toolbar has changed. A new version will be created.\r\n\r\nIf you customized the toolbar and would "
          L"like for the changes to be available in the new version, the customizations will need to be redone.\r\n",
@@ -274,13 +193,18 @@ TEST(ReportCache, SingleLineTurnsSoftBreaksIntoBlanks)
     }
 }
 
-TEST(ReportCache, FirstWidthWinsUntilReset)
+TEST(ReportCache, FirstWidthWinsThroughChangesUntilReset)
 {
+    const std::wstring oneLine = L"First line of the host. Second line of the host. ";
     ZReportMessageParams report(MSG_TEST_HOST_TWO_LINES);
     EXPECT_EQ(report.GetTextLength(), 0u);
     const wchar_t* single = report.GetSingleLineText();
-    EXPECT_EQ(std::wstring(report.GetText()), L"First line of the host. Second line of the host. ");
     EXPECT_EQ(report.GetText(), single);
+    EXPECT_EQ(std::wstring(single), oneLine);
+    report.SetMessageId(MSG_FIND_DOWN);
+    report.AddInsert(L"late");
+    EXPECT_EQ(report.GetMessageId(), MSG_FIND_DOWN);
+    EXPECT_EQ(std::wstring(report.GetText()), oneLine);
 
     report.Reset(MSG_TEST_HOST_TWO_LINES);
     EXPECT_EQ(report.GetTextLength(), 0u);
@@ -306,19 +230,6 @@ TEST(ReportCache, NoFinalBreakRemovesOneBreakPerCall)
     EXPECT_EQ(std::wstring(single.GetSingleLineTextTrimmed()), L"Down");
 }
 
-TEST(ReportCache, SetMessageIdKeepsTheCachedText)
-{
-    ZReportMessageParams report(MSG_FIND_UP);
-    const std::wstring before = report.GetText();
-    report.SetMessageId(MSG_FIND_DOWN);
-    EXPECT_EQ(report.GetMessageId(), MSG_FIND_DOWN);
-    EXPECT_EQ(std::wstring(report.GetText()), before);
-    report.AddInsert(L"late");
-    EXPECT_EQ(std::wstring(report.GetText()), before);
-}
-
-// --- Origin ---------------------------------------------------------------------
-
 TEST(ReportOrigin, WrapsTheTextWithTheOrigin)
 {
     ZReportMessageParams plain = MakeReport(MSG_ENTER_INTEGER_BETWEEN, {L"1", L"10"});
@@ -331,7 +242,7 @@ TEST(ReportOrigin, WrapsTheTextWithTheOrigin)
     // The report's own text is untouched.
     EXPECT_EQ(std::wstring(report.GetText()), L"Please enter an integer between 1 and 10.\r\n");
 
-    ZReportMessageParams unknownWrapper = MakeReport(MSG_FIND_UP, {});
+    ZReportMessageParams unknownWrapper(MSG_FIND_UP);
     unknownWrapper.SetOrigin("x.cpp", 1);
     EXPECT_EQ(std::wstring(unknownWrapper.GetTextWithOrigin(0x6133FFFE)), Fallback(L"6133fffe"));
 }
@@ -377,6 +288,17 @@ void ExpectSameReport(const ZReportMessageParams& a, const ZReportMessageParams&
         EXPECT_EQ(a.GetInserts()[i], b.GetInserts()[i]);
 }
 
+// What a new report holds, and a reset one: only the auxiliary code may differ.
+void ExpectFresh(const ZReportMessageParams& report, uint32_t id, uint32_t auxCode)
+{
+    EXPECT_EQ(report.GetMessageId(), id);
+    EXPECT_EQ(report.GetModule(), GetTessaroDll());
+    EXPECT_EQ(report.GetAuxCode(), auxCode);
+    EXPECT_EQ(report.GetAuxValue(), 0u);
+    EXPECT_EQ(report.GetTextLength(), 0u);
+    EXPECT_TRUE(report.GetInserts().IsEmpty());
+}
+
 TEST(ReportCopy, AssignFromAnotherKindChangesNothing)
 {
     ZReportMessageParams report = MakeReport(MSG_ENTER_INTEGER_BETWEEN, {L"3", L"4"});
@@ -392,70 +314,49 @@ TEST(ReportCopy, AssignFromAnotherKindChangesNothing)
     EXPECT_EQ(std::wstring(text), L"Please enter an integer between 3 and 4.\r\n");
 }
 
-TEST(ReportCopy, AssignCopiesAllButTheAuxCodeAndDropsTheCache)
+TEST(ReportCopy, AssignAndCopyTakeAllButTheCache)
 {
-    ZReportMessageParams source(MSG_TEST_HOST_ORIGIN, ::GetModuleHandleW(nullptr));
-    for (const wchar_t* insert : {L"inner", L"file.cpp", L"9"})
-        source.AddInsert(insert);
+    ZReportMessageParams source =
+        MakeReport(MSG_TEST_HOST_ORIGIN, {L"inner", L"file.cpp", L"9"}, ::GetModuleHandleW(nullptr));
     source.SetAuxCode(5);
     source.SetAuxValue(0x1122334455667788ull);
     source.SetOrigin("origin.cpp", 12);
+    ASSERT_EQ(std::wstring(source.GetSingleLineText()), L"inner(in file.cpp, line 9) ");
 
-    ZReportMessageParams target(MSG_FIND_UP);
-    target.SetAuxCode(6);
-    EXPECT_EQ(std::wstring(target.GetText()), L"Up\r\n");
-    EXPECT_EQ(target.Assign(&source), &target);
-    ExpectSameReport(target, source);
-    EXPECT_EQ(target.GetModule(), ::GetModuleHandleW(nullptr));
-    EXPECT_EQ(target.GetAuxCode(), 6u);
-    EXPECT_EQ(target.GetTextLength(), 0u);
-    EXPECT_EQ(std::wstring(target.GetText()), L"inner(in file.cpp, line 9)\r\n");
-    // The origin came along.
-    EXPECT_EQ(std::wstring(target.GetTextWithOrigin(MSG_TEST_HOST_ORIGIN)),
-              L"inner(in file.cpp, line 9)\r\n(in origin.cpp, line 12)\r\n");
+    // Assign keeps the target's auxiliary code, the copy constructor takes the source's.
+    ZReportMessageParams assigned(MSG_FIND_UP);
+    assigned.SetAuxCode(6);
+    EXPECT_EQ(std::wstring(assigned.GetText()), L"Up\r\n");
+    EXPECT_EQ(assigned.Assign(&source), &assigned);
+    EXPECT_EQ(assigned.GetAuxCode(), 6u);
+    ZReportMessageParams copied(source);
+    EXPECT_EQ(copied.GetAuxCode(), 5u);
+    for (ZReportMessageParams* copy : {&assigned, &copied}) {
+        ExpectSameReport(*copy, source);
+        EXPECT_EQ(copy->GetTextLength(), 0u);
+        // Each formats for itself, with the width of its own first request, and the origin came along.
+        EXPECT_EQ(std::wstring(copy->GetText()), L"inner(in file.cpp, line 9)\r\n");
+        EXPECT_EQ(std::wstring(copy->GetTextWithOrigin(MSG_TEST_HOST_ORIGIN)),
+                  L"inner(in file.cpp, line 9)\r\n(in origin.cpp, line 12)\r\n");
+    }
+    EXPECT_EQ(std::wstring(source.GetText()), L"inner(in file.cpp, line 9) ");
 
     // Assigning a report to itself keeps it and drops only the cache.
-    EXPECT_EQ(target.Assign(&target), &target);
-    ExpectSameReport(target, source);
-    EXPECT_EQ(target.GetTextLength(), 0u);
-}
-
-TEST(ReportCopy, CopyConstructorCopiesAllButTheCache)
-{
-    ZReportMessageParams source = MakeReport(MSG_TEST_HOST_GREETING, {L"copy"});
-    source.SetAuxCode(9);
-    source.SetAuxValue(10);
-    source.SetOrigin("copied.cpp", 3);
-    source.GetSingleLineText();
-    ASSERT_GT(source.GetTextLength(), 0u);
-
-    ZReportMessageParams copy(source);
-    ExpectSameReport(copy, source);
-    EXPECT_EQ(copy.GetAuxCode(), 9u);
-    EXPECT_EQ(copy.GetTextLength(), 0u);
-    // The copy formats for itself, with the width of its own first request.
-    EXPECT_EQ(std::wstring(copy.GetText()), L"Hello from the host, copy.\r\n");
-    EXPECT_EQ(std::wstring(source.GetText()), L"Hello from the host, copy. ");
-    EXPECT_EQ(std::wstring(copy.GetTextWithOrigin(MSG_TEST_HOST_ORIGIN)),
-              L"Hello from the host, copy.\r\n(in copied.cpp, line 3)\r\n");
+    EXPECT_EQ(assigned.Assign(&assigned), &assigned);
+    ExpectSameReport(assigned, source);
+    EXPECT_EQ(assigned.GetTextLength(), 0u);
 }
 
 TEST(ReportCopy, ResetKeepsOnlyTheAuxCode)
 {
-    ZReportMessageParams report(MSG_TEST_HOST_GREETING, ::GetModuleHandleW(nullptr));
-    report.AddInsert(L"gone");
+    ZReportMessageParams report = MakeReport(MSG_TEST_HOST_GREETING, {L"gone"}, ::GetModuleHandleW(nullptr));
     report.SetAuxCode(4);
     report.SetAuxValue(8);
     report.SetOrigin("reset.cpp", 1);
     report.GetText();
 
     report.Reset(MSG_FIND_DOWN);
-    EXPECT_EQ(report.GetMessageId(), MSG_FIND_DOWN);
-    EXPECT_EQ(report.GetModule(), GetTessaroDll());
-    EXPECT_EQ(report.GetInserts().GetCount(), 0u);
-    EXPECT_EQ(report.GetAuxValue(), 0u);
-    EXPECT_EQ(report.GetAuxCode(), 4u);
-    EXPECT_EQ(report.GetTextLength(), 0u);
+    ExpectFresh(report, MSG_FIND_DOWN, 4);
     EXPECT_EQ(std::wstring(report.GetText()), L"Down\r\n");
     // No origin any more.
     EXPECT_EQ(report.GetTextWithOrigin(MSG_TEST_HOST_ORIGIN), report.GetText());
@@ -464,69 +365,51 @@ TEST(ReportCopy, ResetKeepsOnlyTheAuxCode)
 TEST(ReportCopy, DefaultsOfANewReport)
 {
     ZReportMessageParams report;
-    EXPECT_EQ(report.GetMessageId(), 0u);
-    EXPECT_EQ(report.GetModule(), GetTessaroDll());
-    EXPECT_EQ(report.GetAuxCode(), 0xFFFFFFFFu);
-    EXPECT_EQ(report.GetAuxValue(), 0u);
-    EXPECT_EQ(report.GetTextLength(), 0u);
-    EXPECT_TRUE(report.GetInserts().IsEmpty());
+    ExpectFresh(report, 0, 0xFFFFFFFF);
     // Identifier 0 is the platform's "success" code, whose wording is the platform's.
     EXPECT_FALSE(std::wstring(report.GetText()).empty());
 }
 
-// --- ValidateIntMinMax ---------------------------------------------------------------
-
-TEST(ReportValidate, InsideTheRangeLeavesTheReportAlone)
+TEST(ReportValidate, OutsideTheRangeFillsTheReportInsideLeavesIt)
 {
-    const struct {
-        int value, min, max;
-    } inside[] = {{1, 1, 10}, {10, 1, 10}, {5, 1, 10}, {-3, -3, -3}, {INT_MIN, INT_MIN, INT_MAX}, {INT_MAX, 0, INT_MAX}};
-    for (const auto& c : inside) {
-        ZReportMessageParams report = MakeReport(MSG_FIND_UP, {L"kept"});
-        const wchar_t* text = report.GetText();
-        EXPECT_TRUE(ValidateIntMinMax(report, c.value, c.min, c.max, 0)) << c.value;
-        EXPECT_EQ(report.GetMessageId(), MSG_FIND_UP);
-        EXPECT_EQ(report.GetInserts().GetCount(), 1u);
-        EXPECT_EQ(report.GetText(), text);
-    }
-}
-
-TEST(ReportValidate, OutsideTheRangeFillsTheReport)
-{
+    const wchar_t* const k1To10 = L"Please enter an integer between 1 and 10.\r\n";
     const struct {
         int value, min, max;
         unsigned long messageId;
-        uint32_t expectedId;
-        const wchar_t* expected;
-    } outside[] = {
-        {0, 1, 10, 0, MSG_ENTER_INTEGER_BETWEEN, L"Please enter an integer between 1 and 10.\r\n"},
-        {11, 1, 10, 0, MSG_ENTER_INTEGER_BETWEEN, L"Please enter an integer between 1 and 10.\r\n"},
+        uint32_t expectedId;      // the report's own when inside the range
+        const wchar_t* expected;  // null when inside: the report and its cache left alone
+    } cases[] = {
+        {1, 1, 10, 0, MSG_FIND_UP, nullptr},
+        {10, 1, 10, 0, MSG_FIND_UP, nullptr},
+        {-3, -3, -3, 0, MSG_FIND_UP, nullptr},
+        {INT_MIN, INT_MIN, INT_MAX, 0, MSG_FIND_UP, nullptr},
+        {INT_MAX, 0, INT_MAX, 0, MSG_FIND_UP, nullptr},
+        {0, 1, 10, 0, MSG_ENTER_INTEGER_BETWEEN, k1To10},
+        {11, 1, 10, 0, MSG_ENTER_INTEGER_BETWEEN, k1To10},
         {-6, -5, -1, 0, MSG_ENTER_INTEGER_BETWEEN, L"Please enter an integer between -5 and -1.\r\n"},
         {INT_MIN, INT_MIN + 1, INT_MAX, 0, MSG_ENTER_INTEGER_BETWEEN,
          L"Please enter an integer between -2147483647 and 2147483647.\r\n"},
         {0, 1, 65535, MSG_TEST_HOST_THIRD_INSERT, MSG_TEST_HOST_THIRD_INSERT, L"Only %3 here.\r\n"},
         {0, 1, 65535, MSG_TEST_HOST_GREETING, MSG_TEST_HOST_GREETING, L"Hello from the host, 1.\r\n"},
     };
-    for (const auto& c : outside) {
-        ZReportMessageParams report = MakeReport(MSG_FIND_UP, {L"dropped"});
-        report.SetAuxCode(3);
-        report.GetText();
-        EXPECT_FALSE(ValidateIntMinMax(report, c.value, c.min, c.max, c.messageId)) << c.value;
+    for (const auto& c : cases) {
+        SCOPED_TRACE(testing::Message() << c.value << " in [" << c.min << ", " << c.max << "]");
+        ZReportMessageParams report = MakeReport(MSG_FIND_UP, {L"kept"});
+        const wchar_t* text = report.GetText();
+        EXPECT_EQ(ValidateIntMinMax(report, c.value, c.min, c.max, c.messageId), c.expected == nullptr);
         EXPECT_EQ(report.GetMessageId(), c.expectedId);
         EXPECT_EQ(report.GetModule(), GetTessaroDll());
-        ASSERT_EQ(report.GetInserts().GetCount(), 2u);
-        EXPECT_EQ(std::wstring(report.GetText()), c.expected);
+        EXPECT_EQ(report.GetInserts().GetCount(), c.expected ? 2u : 1u);
+        if (c.expected)
+            EXPECT_EQ(std::wstring(report.GetText()), c.expected);
+        else
+            EXPECT_EQ(report.GetText(), text);
     }
 }
 
-// --- Labels ------------------------------------------------------------------------
-
 TEST(ReportLabels, LabelsAreOneLineWithPlaceholdersKept)
 {
-    const struct {
-        uint32_t id;
-        const wchar_t* expected;
-    } cases[] = {
+    const struct { uint32_t id; const wchar_t* expected; } cases[] = {
         {MSG_MENU_OPEN, L"&Open"},
         {MSG_MENU_COPY_SHORTCUT, L"Copy Shor&tcut"},
         {MSG_FILTER_PFX_FILES, L"PFX Files (%1)"},
@@ -577,8 +460,7 @@ TEST(MessageTable, EveryIdentifierInBothLanguages)
         EXPECT_EQ(Placeholders(englishText), Placeholders(frenchText));
         EXPECT_EQ(std::count(englishText.begin(), englishText.end(), L'&'),
                   std::count(frenchText.begin(), frenchText.end(), L'&'));
-        if (englishText != frenchText)
-            ++translated;
+        translated += englishText != frenchText ? 1 : 0;
     }
     // Some labels read the same in both languages ("OK", "Version", "SHA-1").
     EXPECT_GT(translated, 95u);
@@ -586,13 +468,11 @@ TEST(MessageTable, EveryIdentifierInBothLanguages)
 
 TEST(MessageTable, ProcessLanguagePicksEnglish)
 {
-    // The programs of this suite run with English as the user's language;
     // test_reports_fr checks the French run.
     ASSERT_EQ(PRIMARYLANGID(::GetUserDefaultUILanguage()), LANG_ENGLISH);
-    for (uint32_t id : TestSupport::TableIdentifiers(kEnglish)) {
-        ZReportMessageParams report(id);
-        EXPECT_EQ(std::wstring(report.GetText()), TestSupport::TableText(id, kEnglish)) << std::hex << id;
-    }
+    for (uint32_t id : TestSupport::TableIdentifiers(kEnglish))
+        EXPECT_EQ(std::wstring(ZReportMessageParams(id).GetText()), TestSupport::TableText(id, kEnglish))
+            << std::hex << id;
 }
 
 }  // namespace

@@ -16,42 +16,37 @@ namespace {
 
 using TestSupport::GuardedBuffer;
 
-TEST(GuardedBuffer, BytesEndAtANoAccessPage)
+TEST(GuardedBuffer, TheByteBeyondEitherEndFaultsAndThePagesAreReleased)
 {
     const size_t page = GuardedBuffer::PageSize();
-    const size_t sizes[] = {0, 1, 7, page - 1, page, page + 1, 3 * page + 5};
-    for (size_t size : sizes) {
-        SCOPED_TRACE(size);
-        std::vector<unsigned char> bytes(size);
-        for (size_t i = 0; i < size; ++i) bytes[i] = static_cast<unsigned char>(i * 31 + 7);
-        GuardedBuffer buffer(bytes);
-
-        ASSERT_EQ(buffer.Size(), size);
-        ASSERT_NE(buffer.Data(), nullptr);
-        EXPECT_EQ(buffer.Data() + size, buffer.GuardPage());
-        EXPECT_EQ(reinterpret_cast<uintptr_t>(buffer.GuardPage()) % page, 0u);
-        EXPECT_EQ(std::vector<unsigned char>(buffer.Data(), buffer.Data() + size), bytes);
-        if (size) {
-            const volatile unsigned char* last = buffer.Data() + size - 1;
-            EXPECT_EQ(*last, bytes.back());
-            EXPECT_FALSE(::IsBadReadPtr(buffer.Data(), size));
+    for (const auto guard : {GuardedBuffer::Guard::End, GuardedBuffer::Guard::Start}) {
+        const bool atEnd = guard == GuardedBuffer::Guard::End;
+        for (size_t size : {size_t(0), size_t(1), size_t(7), page - 1, page, page + 1, 3 * page + 5}) {
+            if (!atEnd && size == 0)
+                continue;  // no bytes: Data() is the guard page itself
+            SCOPED_TRACE(testing::Message() << (atEnd ? "end" : "start") << " guard, size " << size);
+            std::vector<unsigned char> bytes(size);
+            for (size_t i = 0; i < size; ++i)
+                bytes[i] = static_cast<unsigned char>(i * 31 + 7);
+            const void* guardPage = nullptr;
+            {
+                GuardedBuffer buffer(bytes, guard);
+                ASSERT_EQ(buffer.Size(), size);
+                EXPECT_EQ(std::vector<unsigned char>(buffer.Data(), buffer.Data() + size), bytes);
+                EXPECT_FALSE(::IsBadReadPtr(buffer.Data(), size));
+                unsigned char* beyond = atEnd ? buffer.Data() + size : buffer.Data() - 1;
+                guardPage = buffer.GuardPage();
+                EXPECT_EQ(guardPage, atEnd ? beyond : buffer.Data() - page);
+                EXPECT_EQ(reinterpret_cast<uintptr_t>(guardPage) % page, 0u);
+                EXPECT_TRUE(GuardedBuffer::IsNoAccess(beyond));
+                EXPECT_TRUE(::IsBadReadPtr(beyond, 1)) << "the byte beyond the data must fault";
+                EXPECT_TRUE(::IsBadWritePtr(beyond, 1));
+            }
+            MEMORY_BASIC_INFORMATION info{};
+            ASSERT_EQ(::VirtualQuery(guardPage, &info, sizeof info), sizeof info);
+            EXPECT_EQ(info.State, static_cast<DWORD>(MEM_FREE)) << "the buffer's pages are released";
         }
-        EXPECT_TRUE(GuardedBuffer::IsNoAccess(buffer.GuardPage()));
-        EXPECT_TRUE(::IsBadReadPtr(buffer.Data() + size, 1)) << "the byte after the data must fault";
-        EXPECT_TRUE(::IsBadWritePtr(buffer.Data() + size, 1));
     }
-}
-
-TEST(GuardedBuffer, StartGuardFaultsBeforeTheFirstByte)
-{
-    const std::string text = "guarded at the start";
-    GuardedBuffer buffer(text, GuardedBuffer::Guard::Start);
-    EXPECT_EQ(std::string(buffer.DataAs<char>(), buffer.Size()), text);
-    EXPECT_EQ(static_cast<const void*>(buffer.Data()),
-              static_cast<const unsigned char*>(buffer.GuardPage()) + GuardedBuffer::PageSize());
-    EXPECT_TRUE(GuardedBuffer::IsNoAccess(buffer.Data() - 1));
-    EXPECT_TRUE(::IsBadReadPtr(buffer.Data() - 1, 1));
-    EXPECT_FALSE(::IsBadReadPtr(buffer.Data(), buffer.Size()));
 }
 
 TEST(GuardedBuffer, WritableOutputAndWideText)
@@ -65,18 +60,6 @@ TEST(GuardedBuffer, WritableOutputAndWideText)
     GuardedBuffer units(wide);
     EXPECT_EQ(std::wstring(units.DataAs<wchar_t>(), wide.size()), wide);
     EXPECT_EQ(units.DataAs<wchar_t>() + wide.size(), units.GuardPage());
-}
-
-TEST(GuardedBuffer, ReleasesItsPages)
-{
-    const void* guard = nullptr;
-    {
-        GuardedBuffer buffer(100);
-        guard = buffer.GuardPage();
-    }
-    MEMORY_BASIC_INFORMATION info{};
-    ASSERT_EQ(::VirtualQuery(guard, &info, sizeof info), sizeof info);
-    EXPECT_EQ(info.State, static_cast<DWORD>(MEM_FREE));
 }
 
 TEST(Mutations, CountsAndKindsAreTheAnnouncedOnes)
@@ -95,7 +78,8 @@ TEST(Mutations, CountsAndKindsAreTheAnnouncedOnes)
         if (m.description.rfind("bit ", 0) == 0) {
             ASSERT_EQ(m.bytes.size(), input.size());
             int differingBits = 0;
-            for (size_t i = 0; i < input.size(); ++i) differingBits += __builtin_popcount(m.bytes[i] ^ input[i]);
+            for (size_t i = 0; i < input.size(); ++i)
+                differingBits += __builtin_popcount(m.bytes[i] ^ input[i]);
             EXPECT_EQ(differingBits, 1) << m.description;
             ++bitFlips;
         } else if (m.description.rfind("prefix ", 0) == 0) {
@@ -133,7 +117,8 @@ TEST(Mutations, RandomVariantsDependOnlyOnTheSeed)
     mutations.seed = 12345;
     const auto other = mutations.All(input);
     int same = 0;
-    for (size_t i = 0; i < first.size(); ++i) same += first[i].bytes == other[i].bytes ? 1 : 0;
+    for (size_t i = 0; i < first.size(); ++i)
+        same += first[i].bytes == other[i].bytes ? 1 : 0;
     EXPECT_LT(same, 5) << "another seed should give other variants";
 }
 

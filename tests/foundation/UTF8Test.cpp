@@ -1,12 +1,10 @@
-// UTF-8 decoding and encoding: tables of sequences, bounded outputs, seeded round
-// trips, agreement with the platform's converter, and mutated inputs placed against
-// guard pages so that any read past the input faults.
+// UTF-8 decoding and encoding: tables, bounded outputs, seeded round trips, agreement with the
+// platform's converter, and mutated inputs against guard pages so that any read past the input faults.
 #include <gtest/gtest.h>
 
 #include <windows.h>
 
 #include <cstdio>
-#include <cstring>
 #include <stdexcept>
 #include <string>
 #include <vector>
@@ -22,17 +20,7 @@ namespace {
 
 using Bytes = std::vector<unsigned char>;
 using TestSupport::GuardedBuffer;
-
-std::string Hex(const Bytes& bytes)
-{
-    std::string text;
-    char part[4];
-    for (unsigned char b : bytes) {
-        std::snprintf(part, sizeof part, "%02X ", b);
-        text += part;
-    }
-    return text.empty() ? "(empty)" : text;
-}
+using testing::PrintToString;
 
 Bytes ToBytes(const std::string& text) { return Bytes(text.begin(), text.end()); }
 
@@ -51,8 +39,7 @@ const std::string kMixedSample =
     "Gr\xC3\xBC\xC3\x9F" "e, \xD0\x9F\xD1\x80\xD0\xB8\xD0\xB2\xD0\xB5\xD1\x82 \xE6\x97\xA5\xE6\x9C\xAC "
     "\xF0\x9F\x98\x80 caf\xC3\xA9 \xCE\xB1\xCE\xB2 and a run of plain ASCII text to end";
 
-// What decoding a buffer gives: the units up to the end, or up to an incomplete
-// tail or an illegal sequence, and the bytes they took.
+// What decoding gives: the units before the end, an incomplete tail or an illegal sequence, and their bytes.
 struct Decoded {
     bool illegal = false;
     size_t used = 0;
@@ -62,17 +49,15 @@ struct Decoded {
 
 void PrintTo(const Decoded& d, std::ostream* os)
 {
-    *os << (d.illegal ? "illegal" : "ok") << ", used " << d.used << ", " << testing::PrintToString(d.text);
+    *os << (d.illegal ? "illegal" : "ok") << ", used " << d.used << ", " << PrintToString(d.text);
 }
 
-// Every buffer form over one input behind a guard page: measuring, decoding into
-// an output of exactly the size measured (of the input's size when illegal,
-// itself behind a guard), and the whole-text form; they must agree.
+// Every buffer form over one input behind a guard page, which must agree: measuring, decoding into an
+// output of exactly the size measured (the input's size when illegal) behind a guard, and the whole text.
 Decoded DecodeBuffer(const Bytes& bytes, GuardedBuffer::Guard guard = GuardedBuffer::Guard::End)
 {
     GuardedBuffer input(bytes, guard);
-    Decoded measured;
-    measured.used = 12345;
+    Decoded measured{false, 12345, L""};
     size_t units = 0;
     try {
         units = ZDecodeUTF8(input.Data(), input.Size(), measured.used, nullptr, 0);
@@ -81,8 +66,7 @@ Decoded DecodeBuffer(const Bytes& bytes, GuardedBuffer::Guard guard = GuardedBuf
     }
     const size_t capacity = measured.illegal ? input.Size() : units;
     GuardedBuffer output(capacity * sizeof(wchar_t));
-    Decoded decoded;
-    decoded.used = 12345;
+    Decoded decoded{false, 12345, L""};
     try {
         units = ZDecodeUTF8(input.Data(), input.Size(), decoded.used, output.DataAs<wchar_t>(), capacity);
     } catch (const IllegalSequence&) {
@@ -101,8 +85,7 @@ Decoded DecodeBuffer(const Bytes& bytes, GuardedBuffer::Guard guard = GuardedBuf
     return decoded;
 }
 
-// Decodes sequence by sequence with the single-sequence form: the reference the
-// buffer forms must agree with.
+// Sequence by sequence with the single-sequence form: the reference for the buffer forms.
 Decoded DecodeStepwise(const unsigned char* in, size_t length)
 {
     Decoded result;
@@ -110,7 +93,8 @@ Decoded DecodeStepwise(const unsigned char* in, size_t length)
         while (result.used < length) {
             uint32_t codePoint = 0;
             const size_t used = ZDecodeUTF8(in + result.used, length - result.used, codePoint);
-            if (used == 0) break;
+            if (used == 0)
+                break;
             AppendUtf16(result.text, codePoint);
             result.used += used;
         }
@@ -120,143 +104,69 @@ Decoded DecodeStepwise(const unsigned char* in, size_t length)
     return result;
 }
 
-// ---------------------------------------------------------------------------
-// One sequence
+// --- Decoding
 
-enum class Outcome { Decoded, Incomplete, Illegal };
+// out: the units decoded (before the failure when illegal); used: the bytes they took.
+struct DecodeCase { const char* name; std::string in; bool illegal; std::wstring out; size_t used; };
 
-struct SequenceCase {
-    const char* name;
-    Bytes bytes;
-    Outcome outcome;
-    size_t used;
-    uint32_t codePoint;
-};
-
-const SequenceCase kSequenceCases[] = {
-    {"no byte", {}, Outcome::Incomplete, 0, 0},
-    {"ASCII", {0x41}, Outcome::Decoded, 1, 0x41},
-    {"NUL", {0x00}, Outcome::Decoded, 1, 0},
-    {"ASCII with bytes after", {0x41, 0xFF}, Outcome::Decoded, 1, 0x41},
-    {"stray continuation 80", {0x80}, Outcome::Decoded, 1, 0x80},
-    {"stray continuation BF", {0xBF, 0x80}, Outcome::Decoded, 1, 0xBF},
-    {"two bytes", {0xC3, 0xA9}, Outcome::Decoded, 2, 0xE9},
-    {"two bytes, highest", {0xDF, 0xBF}, Outcome::Decoded, 2, 0x7FF},
-    {"overlong NUL", {0xC0, 0x80}, Outcome::Decoded, 2, 0},
-    {"overlong 7F", {0xC1, 0xBF}, Outcome::Decoded, 2, 0x7F},
-    {"three bytes", {0xE2, 0x82, 0xAC}, Outcome::Decoded, 3, 0x20AC},
-    {"three bytes, highest", {0xEF, 0xBF, 0xBF}, Outcome::Decoded, 3, 0xFFFF},
-    {"overlong three bytes", {0xE0, 0x80, 0x80}, Outcome::Decoded, 3, 0},
-    {"encoded high surrogate", {0xED, 0xA0, 0x80}, Outcome::Decoded, 3, 0xD800},
-    {"encoded low surrogate", {0xED, 0xBF, 0xBF}, Outcome::Decoded, 3, 0xDFFF},
-    {"four bytes", {0xF0, 0x9F, 0x98, 0x80}, Outcome::Decoded, 4, 0x1F600},
-    {"four bytes, U+10FFFF", {0xF4, 0x8F, 0xBF, 0xBF}, Outcome::Decoded, 4, 0x10FFFF},
-    {"overlong four bytes", {0xF0, 0x80, 0x80, 0x80}, Outcome::Decoded, 4, 0},
-    {"U+110000", {0xF4, 0x90, 0x80, 0x80}, Outcome::Illegal, 0, 0},
-    {"F7 highest", {0xF7, 0xBF, 0xBF, 0xBF}, Outcome::Illegal, 0, 0},
-    {"lead F8", {0xF8, 0x88, 0x80, 0x80, 0x80}, Outcome::Illegal, 0, 0},
-    {"lead FC", {0xFC, 0x84, 0x80, 0x80, 0x80, 0x80}, Outcome::Illegal, 0, 0},
-    {"lead FE", {0xFE, 0x80, 0x80, 0x80}, Outcome::Illegal, 0, 0},
-    {"lead FF", {0xFF, 0x80, 0x80, 0x80}, Outcome::Illegal, 0, 0},
-    {"second byte ASCII", {0xC3, 0x41}, Outcome::Illegal, 0, 0},
-    {"second byte a lead", {0xC3, 0xC3}, Outcome::Illegal, 0, 0},
-    {"third byte ASCII", {0xE2, 0x82, 0x41}, Outcome::Illegal, 0, 0},
-    {"fourth byte a lead", {0xF0, 0x9F, 0x98, 0xC0}, Outcome::Illegal, 0, 0},
-    {"two of two missing one", {0xC3}, Outcome::Incomplete, 0, 0},
-    {"three missing two", {0xE2}, Outcome::Incomplete, 0, 0},
-    {"three missing one", {0xE2, 0x82}, Outcome::Incomplete, 0, 0},
-    {"four missing one", {0xF0, 0x9F, 0x98}, Outcome::Incomplete, 0, 0},
-    {"four up to U+10FFFF missing two", {0xF4, 0x8F}, Outcome::Incomplete, 0, 0},
+const DecodeCase kDecodeCases[] = {
+    {"empty", "", false, L"", 0},
+    {"ASCII", "abc", false, L"abc", 3},
+    {"NUL inside", std::string("a\0b", 3), false, std::wstring(L"a\0b", 3), 3},
+    {"stray continuation bytes", "a\x80" "b\xBF", false, L"a\u0080b\u00BF", 4},
+    {"two bytes", "caf\xC3\xA9", false, L"caf\u00E9", 5},
+    {"two bytes, highest", "\xDF\xBF", false, L"\u07FF", 2},
+    {"three bytes", "\xE2\x82\xAC", false, L"\u20AC", 3},
+    {"three bytes, highest", "\xEF\xBF\xBF", false, L"\xFFFF", 3},
+    {"pair", "\xF0\x9F\x98\x80", false, L"\xD83D\xDE00", 4},
+    {"U+10FFFF", "x\xF4\x8F\xBF\xBF", false, L"x\xDBFF\xDFFF", 5},
+    {"overlong NUL", "\xC0\x80", false, std::wstring(1, L'\0'), 2},
+    {"overlong three bytes", "\xE0\x80\x80", false, std::wstring(1, L'\0'), 3},
+    {"overlong four bytes", "\xF0\x80\x80\x80", false, std::wstring(1, L'\0'), 4},
+    {"encoded surrogates pass through", "\xED\xA0\xBD\xED\xB8\x80", false, L"\xD83D\xDE00", 6},
+    // Only the bytes given are read: the guard page follows the last one.
+    {"incomplete two-byte tail", "x\xC3", false, L"x", 1},
+    {"lone three-byte lead", "\xE2", false, L"", 0},
+    {"incomplete three-byte tail", "ab\xE2\x82", false, L"ab", 2},
+    {"only an incomplete four-byte", "\xF0\x9F\x98", false, L"", 0},
+    {"four up to U+10FFFF missing two", "\xF4\x8F", false, L"", 0},
+    {"illegal lead", "ab\xFF", true, L"ab", 2},
+    {"lead F8", "\xF8\x88\x80\x80\x80", true, L"", 0},
+    {"illegal follower", "a\xC3\x41zz", true, L"a", 1},
+    {"third byte ASCII", "\xE2\x82\x41", true, L"", 0},
+    {"fourth byte a lead", "\xF0\x9F\x98\xC0", true, L"", 0},
+    {"above U+10FFFF", "ok\xF4\x90\x80\x80", true, L"ok", 2},
     // Prefixes that no further byte can make valid are reported at once.
-    {"incomplete with a bad follower", {0xE2, 0x41}, Outcome::Illegal, 0, 0},
-    {"lone F8", {0xF8}, Outcome::Illegal, 0, 0},
-    {"lone FF", {0xFF}, Outcome::Illegal, 0, 0},
-    {"lone F5, always above U+10FFFF", {0xF5}, Outcome::Illegal, 0, 0},
-    {"F4 90 prefix, above U+10FFFF", {0xF4, 0x90}, Outcome::Illegal, 0, 0},
+    {"incomplete with a bad follower", "\xE2\x41", true, L"", 0},
+    {"lone F5, always above U+10FFFF", "\xF5", true, L"", 0},
+    {"F4 90 prefix, above U+10FFFF", "\xF4\x90", true, L"", 0},
+    {"lone F8 after an ASCII block", "0123456789abcdef0123456789abcdef\xF8", true,
+     L"0123456789abcdef0123456789abcdef", 32},
 };
 
-TEST(UTF8DecodeSequence, Table)
+// Every buffer form and, sequence by sequence, the single-sequence form.
+TEST(UTF8Decode, Table)
 {
-    for (const SequenceCase& c : kSequenceCases) {
-        SCOPED_TRACE(std::string(c.name) + ": " + Hex(c.bytes));
-        GuardedBuffer input(c.bytes);
+    for (const DecodeCase& c : kDecodeCases) {
+        SCOPED_TRACE(std::string(c.name) + ": " + PrintToString(c.in));
+        const Decoded expected{c.illegal, c.used, c.out};
+        EXPECT_EQ(DecodeBuffer(ToBytes(c.in)), expected);
+        GuardedBuffer input(c.in);
+        EXPECT_EQ(DecodeStepwise(input.Data(), input.Size()), expected);
+        // At the end, or at an incomplete sequence, no code point: the one passed stays.
         uint32_t codePoint = 0xDEADBEEF;
-        switch (c.outcome) {
-        case Outcome::Decoded:
-            EXPECT_EQ(ZDecodeUTF8(input.Data(), input.Size(), codePoint), c.used);
-            EXPECT_EQ(codePoint, c.codePoint);
-            break;
-        case Outcome::Incomplete:
-            EXPECT_EQ(ZDecodeUTF8(input.Data(), input.Size(), codePoint), 0u);
-            EXPECT_EQ(codePoint, 0xDEADBEEFu) << "no code point for an incomplete sequence";
-            break;
-        case Outcome::Illegal:
-            EXPECT_THROW(ZDecodeUTF8(input.Data(), input.Size(), codePoint), IllegalSequence);
-            break;
+        if (!c.illegal) {
+            EXPECT_EQ(ZDecodeUTF8(input.Data() + c.used, input.Size() - c.used, codePoint), 0u);
+            EXPECT_EQ(codePoint, 0xDEADBEEFu);
         }
-    }
-}
-
-TEST(UTF8DecodeSequence, AvailableCountLimitsTheRead)
-{
-    // The bytes after `available` are never looked at, even when they would complete it.
-    const Bytes euro = {0xE2, 0x82, 0xAC};
-    uint32_t codePoint = 0;
-    for (size_t available = 0; available < euro.size(); ++available) {
-        GuardedBuffer input(euro.data(), available);
-        EXPECT_EQ(ZDecodeUTF8(input.Data(), available, codePoint), 0u) << available;
-    }
-}
-
-// ---------------------------------------------------------------------------
-// Whole buffers
-
-struct BufferCase {
-    const char* name;
-    std::string in;
-    Outcome outcome;       // Incomplete: decoded up to an incomplete tail
-    std::wstring out;      // units decoded (before the failure for Illegal)
-    size_t used;
-};
-
-const BufferCase kBufferCases[] = {
-    {"empty", "", Outcome::Decoded, L"", 0},
-    {"ASCII", "abc", Outcome::Decoded, L"abc", 3},
-    {"accented", "caf\xC3\xA9", Outcome::Decoded, L"caf\u00E9", 5},
-    {"stray continuation bytes", "a\x80" "b\xBF", Outcome::Decoded, L"a\u0080b\u00BF", 4},
-    {"pair", "\xF0\x9F\x98\x80", Outcome::Decoded, L"\xD83D\xDE00", 4},
-    {"U+10FFFF", "x\xF4\x8F\xBF\xBF", Outcome::Decoded, L"x\xDBFF\xDFFF", 5},
-    {"encoded surrogates pass through", "\xED\xA0\xBD\xED\xB8\x80", Outcome::Decoded, L"\xD83D\xDE00", 6},
-    {"NUL inside", std::string("a\0b", 3), Outcome::Decoded, std::wstring(L"a\0b", 3), 3},
-    {"incomplete two-byte tail", "x\xC3", Outcome::Incomplete, L"x", 1},
-    {"incomplete three-byte tail", "ab\xE2\x82", Outcome::Incomplete, L"ab", 2},
-    {"only an incomplete four-byte", "\xF0\x9F\x98", Outcome::Incomplete, L"", 0},
-    {"illegal lead", "ab\xFF", Outcome::Illegal, L"ab", 2},
-    {"illegal follower", "a\xC3\x41zz", Outcome::Illegal, L"a", 1},
-    {"above U+10FFFF", "ok\xF4\x90\x80\x80", Outcome::Illegal, L"ok", 2},
-    {"illegal after an ASCII block",
-     "0123456789abcdef0123456789abcdef\xF8", Outcome::Illegal, L"0123456789abcdef0123456789abcdef", 32},
-};
-
-TEST(UTF8DecodeBuffer, Table)
-{
-    for (const BufferCase& c : kBufferCases) {
-        SCOPED_TRACE(std::string(c.name) + ": " + Hex(ToBytes(c.in)));
-        EXPECT_EQ(DecodeBuffer(ToBytes(c.in)), (Decoded{c.outcome == Outcome::Illegal, c.used, c.out}));
     }
     EXPECT_EQ(ZDecodeUTF8(nullptr, 0), L"");
 }
 
 TEST(UTF8DecodeBuffer, BoundedOutput)
 {
-    struct Case {
-        const char* name;
-        std::string in;
-        size_t capacity;
-        bool overflows;
-        std::wstring out;  // the units in the output either way
-        size_t used;
-    };
+    // out: the units in the output whether it overflows or not.
+    struct Case { const char* name; std::string in; size_t capacity; bool overflows; std::wstring out; size_t used; };
     const std::string ascii100(100, 'q');
     const Case cases[] = {
         {"exact fit", "abc", 3, false, L"abc", 3},
@@ -276,32 +186,60 @@ TEST(UTF8DecodeBuffer, BoundedOutput)
         GuardedBuffer output(c.capacity * sizeof(wchar_t));  // a write past the capacity faults
         auto* out = output.DataAs<wchar_t>();
         size_t used = 12345;
-        if (c.overflows) {
-            try {
-                ZDecodeUTF8(input.Data(), input.Size(), used, out, c.capacity);
-                ADD_FAILURE() << "no overflow_error";
-            } catch (const std::overflow_error& e) {
-                EXPECT_STREQ(e.what(), "ZDecodeUTF8");
-            }
-            EXPECT_EQ(std::wstring(out, c.out.size()), c.out);
-        } else {
-            const size_t units = ZDecodeUTF8(input.Data(), input.Size(), used, out, c.capacity);
-            EXPECT_EQ(std::wstring(out, units), c.out);
+        size_t units = c.out.size();
+        std::string thrown;
+        try {
+            units = ZDecodeUTF8(input.Data(), input.Size(), used, out, c.capacity);
+        } catch (const std::overflow_error& e) {
+            thrown = e.what();
         }
+        EXPECT_EQ(thrown, c.overflows ? "ZDecodeUTF8" : "");
+        EXPECT_EQ(std::wstring(out, units), c.out);
         EXPECT_EQ(used, c.used);
     }
 }
 
-// ---------------------------------------------------------------------------
-// Encoding
+// --- Encoding
 
-struct EncodeCase {
-    const char* name;
-    std::wstring in;
-    bool illegal;
-    Bytes out;      // bytes written (before the failure when illegal)
-    size_t consumed;
-};
+// A high surrogate not followed by a low one: the only unit the encoder refuses.
+bool HasUnpairedHighSurrogate(const wchar_t* text, size_t count)
+{
+    const auto isIn = [](wchar_t unit, unsigned first) { return static_cast<uint16_t>(unit) - first < 0x400u; };
+    for (size_t i = 0; i < count; ++i) {
+        if (!isIn(text[i], 0xD800))
+            continue;
+        if (i + 1 == count || !isIn(text[i + 1], 0xDC00))
+            return true;
+        ++i;
+    }
+    return false;
+}
+
+// Encodes units ending at a guard page: every form must refuse an unpaired high surrogate and give anything
+// else back unchanged through the decoder (lone low surrogates included). Returns whether refused.
+bool CheckEncoder(const wchar_t* units, size_t count)
+{
+    const bool unpairedHigh = HasUnpairedHighSurrogate(units, count);
+    try {
+        size_t consumed = 0;
+        const size_t needed = ZEncodeUTF8(units, count, nullptr, 0, &consumed);
+        EXPECT_FALSE(unpairedHigh) << "an unpaired high surrogate must be refused";
+        GuardedBuffer output(needed);
+        EXPECT_EQ(ZEncodeUTF8(units, count, output.Data(), needed, &consumed), needed);
+        EXPECT_EQ(consumed, count);
+        EXPECT_EQ(ZEncodeUTF8(units, count), std::string(output.DataAs<char>(), needed));
+        EXPECT_EQ(ZDecodeUTF8(output.DataAs<char>(), needed), std::wstring(units, count));
+    } catch (const IllegalSequence&) {
+        EXPECT_TRUE(unpairedHigh) << "only an unpaired high surrogate is illegal";
+        EXPECT_THROW(ZEncodeUTF8(units, count), IllegalSequence);
+    } catch (const std::exception& e) {
+        ADD_FAILURE() << "unexpected exception " << e.what();
+    }
+    return unpairedHigh;
+}
+
+// out: the bytes written (before the failure when illegal).
+struct EncodeCase { const char* name; std::wstring in; bool illegal; Bytes out; size_t consumed; };
 
 const EncodeCase kEncodeCases[] = {
     {"empty", L"", false, {}, 0},
@@ -324,24 +262,15 @@ TEST(UTF8Encode, Table)
         SCOPED_TRACE(c.name);
         GuardedBuffer input(c.in);
         const auto* in = input.DataAs<wchar_t>();
+        EXPECT_EQ(CheckEncoder(in, c.in.size()), c.illegal);
+        // The bytes themselves, and those before a refusal.
+        GuardedBuffer output(16);
         size_t consumed = 12345;
-        if (c.illegal) {
-            EXPECT_THROW(ZEncodeUTF8(in, c.in.size(), nullptr, 0, &consumed), IllegalSequence);
-            EXPECT_THROW(ZEncodeUTF8(in, c.in.size()), IllegalSequence);
-            GuardedBuffer output(16);
-            consumed = 12345;
+        if (c.illegal)
             EXPECT_THROW(ZEncodeUTF8(in, c.in.size(), output.Data(), 16, &consumed), IllegalSequence);
-            EXPECT_EQ(consumed, c.consumed);
-            EXPECT_EQ(Bytes(output.Data(), output.Data() + c.out.size()), c.out);
-            continue;
-        }
-        EXPECT_EQ(ZEncodeUTF8(in, c.in.size(), nullptr, 0, &consumed), c.out.size());
-        EXPECT_EQ(consumed, c.in.size());
-        EXPECT_EQ(ToBytes(ZEncodeUTF8(in, c.in.size())), c.out);
-        GuardedBuffer output(c.out.size());
-        consumed = 12345;
-        const size_t written = ZEncodeUTF8(in, c.in.size(), output.Data(), output.Size(), &consumed);
-        EXPECT_EQ(Bytes(output.Data(), output.Data() + written), c.out);
+        else
+            EXPECT_EQ(ZEncodeUTF8(in, c.in.size(), output.Data(), 16, &consumed), c.out.size());
+        EXPECT_EQ(Bytes(output.Data(), output.Data() + c.out.size()), c.out);
         EXPECT_EQ(consumed, c.consumed);
     }
 }
@@ -350,21 +279,17 @@ TEST(UTF8Encode, BoundedOutputStopsBeforeWhatDoesNotFit)
 {
     // Sequences of one, two, three and four bytes: 10 bytes from 5 units.
     const std::wstring text = L"a\u00E9\u20AC\xD83D\xDE00";
-    struct Step {
-        size_t capacity;
-        size_t written;
-        size_t consumed;
-    };
-    const Step steps[] = {{0, 0, 0}, {1, 1, 1}, {2, 1, 1}, {3, 3, 2}, {4, 3, 2}, {5, 3, 2},
-                          {6, 6, 3}, {7, 6, 3}, {8, 6, 3}, {9, 6, 3}, {10, 10, 5}, {11, 10, 5}};
     const std::string whole = "a\xC3\xA9\xE2\x82\xAC\xF0\x9F\x98\x80";
-    for (const Step& s : steps) {
+    const struct { size_t capacity, written, consumed; } steps[] = {
+        {0, 0, 0}, {1, 1, 1}, {2, 1, 1}, {3, 3, 2}, {4, 3, 2}, {5, 3, 2},
+        {6, 6, 3}, {7, 6, 3}, {8, 6, 3}, {9, 6, 3}, {10, 10, 5}, {11, 10, 5}};
+    for (const auto& s : steps) {
         SCOPED_TRACE(s.capacity);
         GuardedBuffer output(s.capacity);
         size_t consumed = 12345;
         EXPECT_EQ(ZEncodeUTF8(text.data(), text.size(), output.Data(), s.capacity, &consumed), s.written);
         EXPECT_EQ(consumed, s.consumed);
-        EXPECT_EQ(std::string(reinterpret_cast<const char*>(output.Data()), s.written), whole.substr(0, s.written));
+        EXPECT_EQ(std::string(output.DataAs<char>(), s.written), whole.substr(0, s.written));
     }
     // ASCII blocks into an output shorter than the text.
     const std::wstring ascii(100, L'x');
@@ -377,11 +302,9 @@ TEST(UTF8Encode, BoundedOutputStopsBeforeWhatDoesNotFit)
     EXPECT_EQ(ZEncodeUTF8(ascii.data(), 10, output.Data(), 37, nullptr), 10u);
 }
 
-// ---------------------------------------------------------------------------
-// Seeded round trips
+// --- Seeded round trips
 
-// A random code point: mostly ASCII, then the other sequence lengths, never a
-// surrogate (those are covered by the UTF-16 round trip below).
+// Mostly ASCII, then the other sequence lengths; never a surrogate (lone ones are the UTF-16 round trip's).
 uint32_t RandomCodePoint(TestSupport::SeededRandom& random)
 {
     switch (random.Between(0, 4)) {
@@ -396,36 +319,15 @@ uint32_t RandomCodePoint(TestSupport::SeededRandom& random)
     }
 }
 
-std::vector<uint32_t> RandomCodePoints(TestSupport::SeededRandom& random, size_t maxLength)
+// A random text; some are long ASCII runs, so that the block paths and their ends are crossed.
+std::wstring RandomText(TestSupport::SeededRandom& random, size_t maxLength)
 {
-    std::vector<uint32_t> codePoints(random.Between(0, static_cast<uint32_t>(maxLength)));
-    // Some texts are long ASCII runs, so that the block paths and their ends are crossed.
+    const size_t length = random.Between(0, static_cast<uint32_t>(maxLength));
     const bool asciiRuns = random.OneIn(3);
-    for (uint32_t& c : codePoints) c = asciiRuns && !random.OneIn(20) ? random.Between(0x20, 0x7E) : RandomCodePoint(random);
-    return codePoints;
-}
-
-std::wstring ToUtf16(const std::vector<uint32_t>& codePoints)
-{
     std::wstring text;
-    for (uint32_t c : codePoints) AppendUtf16(text, c);
+    for (size_t i = 0; i < length; ++i)
+        AppendUtf16(text, asciiRuns && !random.OneIn(20) ? random.Between(0x20, 0x7E) : RandomCodePoint(random));
     return text;
-}
-
-// A high surrogate not followed by a low one: the only unit the encoder refuses.
-bool HasUnpairedHighSurrogate(const wchar_t* text, size_t count)
-{
-    for (size_t i = 0; i < count; ++i) {
-        const unsigned unit = static_cast<uint16_t>(text[i]);
-        if (unit >= 0xD800 && unit < 0xDC00) {
-            if (i + 1 < count && static_cast<uint16_t>(text[i + 1]) >= 0xDC00 &&
-                static_cast<uint16_t>(text[i + 1]) < 0xE000)
-                ++i;
-            else
-                return true;
-        }
-    }
-    return false;
 }
 
 TEST(UTF8RoundTrip, RandomUtf16UnitsIncludingLoneSurrogates)
@@ -435,132 +337,78 @@ TEST(UTF8RoundTrip, RandomUtf16UnitsIncludingLoneSurrogates)
     int illegal = 0;
     for (int n = 0; n < 3000; ++n) {
         std::wstring text(random.Between(0, 40), L'\0');
-        for (wchar_t& unit : text) {
-            const uint32_t kind = random.Between(0, 3);
-            unit = static_cast<wchar_t>(kind == 0 ? random.Between(0xD800, 0xDFFF) : random.Between(0, 0xFFFF));
-        }
-        const bool unpairedHigh = HasUnpairedHighSurrogate(text.data(), text.size());
-        std::string bytes;
-        try {
-            bytes = ZEncodeUTF8(text.data(), text.size());
-        } catch (const IllegalSequence&) {
-            EXPECT_TRUE(unpairedHigh) << "text " << n;
-            ++illegal;
-            continue;
-        }
-        EXPECT_FALSE(unpairedHigh) << "text " << n;
-        // Lone low surrogates come back as the same unit.
-        ASSERT_EQ(ZDecodeUTF8(bytes.data(), bytes.size()), text) << "text " << n;
+        for (wchar_t& unit : text)
+            unit = static_cast<wchar_t>(random.OneIn(4) ? random.Between(0xD800, 0xDFFF) : random.Between(0, 0xFFFF));
+        SCOPED_TRACE(n);
+        GuardedBuffer input(text);
+        illegal += CheckEncoder(input.DataAs<wchar_t>(), text.size()) ? 1 : 0;
     }
     EXPECT_GT(illegal, 100) << "the generator should produce unpaired high surrogates";
     EXPECT_LT(illegal, 2900) << "the generator should produce encodable texts";
 }
 
-TEST(UTF8RoundTrip, DecodingInRandomPiecesMatchesTheWhole)
+// Valid random texts: encoded as the platform's converter does, decoded whole, sequence by sequence,
+// and in random pieces as a stream reader decodes them, each piece as far as it forms whole
+// sequences and the rest carried into the next.
+TEST(UTF8Platform, AgreesOnValidTextDecodedWholeStepwiseAndInPieces)
 {
-    // The way a stream reader uses the decoder: each piece is decoded as far as it
-    // forms whole sequences and the rest is carried into the next piece.
-    TestSupport::SeededRandom random(0xC4A2u);
+    TestSupport::SeededRandom random;
     SCOPED_TRACE(random.Seed());
-    for (int n = 0; n < 300; ++n) {
-        const std::wstring text = ToUtf16(RandomCodePoints(random, 200));
-        const std::string bytes = ZEncodeUTF8(text.data(), text.size());
+    for (int n = 0; n < 2000; ++n) {
+        SCOPED_TRACE(n);
+        const std::wstring text = RandomText(random, 300);
+        const std::string bytes = TestSupport::Utf8Of(text);
+        ASSERT_EQ(ZEncodeUTF8(text.data(), text.size()), bytes);
+        ASSERT_EQ(ZDecodeUTF8(bytes.data(), bytes.size()), text);
+        const auto* p = reinterpret_cast<const unsigned char*>(bytes.data());
+        ASSERT_EQ(DecodeStepwise(p, bytes.size()), (Decoded{false, bytes.size(), text}));
         std::wstring decoded;
         std::string carry;
-        size_t at = 0;
-        while (at < bytes.size()) {
+        for (size_t at = 0; at < bytes.size();) {
             const size_t piece = std::min<size_t>(random.Between(1, 24), bytes.size() - at);
             carry.append(bytes, at, piece);
             at += piece;
             wchar_t out[64];
             size_t used = 0;
-            const size_t units = ZDecodeUTF8(reinterpret_cast<const unsigned char*>(carry.data()), carry.size(), used,
-                                             out, 64);
+            const auto* in = reinterpret_cast<const unsigned char*>(carry.data());
+            decoded.append(out, ZDecodeUTF8(in, carry.size(), used, out, 64));
             ASSERT_LT(carry.size() - used, 4u) << "only an incomplete sequence is carried";
-            decoded.append(out, units);
             carry.erase(0, used);
         }
         EXPECT_TRUE(carry.empty());
-        ASSERT_EQ(decoded, text) << "text " << n;
-    }
-}
-
-// ---------------------------------------------------------------------------
-// Agreement with the platform's converter on valid text
-
-std::wstring PlatformDecode(const std::string& bytes)
-{
-    if (bytes.empty()) return L"";
-    const int size = static_cast<int>(bytes.size());
-    const int units = ::MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, bytes.data(), size, nullptr, 0);
-    std::wstring text(static_cast<size_t>(units), L'\0');
-    ::MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, bytes.data(), size, text.data(), units);
-    return text;
-}
-
-using TestSupport::Utf8Of;
-
-TEST(UTF8Platform, AgreesOnValidText)
-{
-    EXPECT_EQ(ZDecodeUTF8(kMixedSample.data(), kMixedSample.size()), PlatformDecode(kMixedSample));
-    TestSupport::SeededRandom random;
-    SCOPED_TRACE(random.Seed());
-    for (int n = 0; n < 2000; ++n) {
-        const std::vector<uint32_t> codePoints = RandomCodePoints(random, 300);
-        const std::wstring text = ToUtf16(codePoints);
-        const std::string bytes = Utf8Of(text);
-        ASSERT_EQ(ZEncodeUTF8(text.data(), text.size()), bytes) << "text " << n;
-        ASSERT_EQ(ZDecodeUTF8(bytes.data(), bytes.size()), PlatformDecode(bytes)) << "text " << n;
-        // The single-sequence form gives back each code point in order.
-        const auto* p = reinterpret_cast<const unsigned char*>(bytes.data());
-        size_t at = 0;
-        for (uint32_t c : codePoints) {
-            uint32_t decoded = 0;
-            const size_t used = ZDecodeUTF8(p + at, bytes.size() - at, decoded);
-            ASSERT_NE(used, 0u);
-            ASSERT_EQ(decoded, c) << "text " << n << " byte " << at;
-            at += used;
-        }
+        ASSERT_EQ(decoded, text);
     }
 }
 
 TEST(UTF8Platform, AgreesOnLongTexts)
 {
-    // Long enough that counters kept per block of units would overflow if they were
-    // summed too late; uniform texts of each sequence length, and one with a pair
-    // every few thousand units.
-    struct Case {
-        const char* name;
-        std::wstring unit;
-        size_t repeat;
-    };
+    // Long enough that counters kept per block of units would overflow if summed too late: uniform
+    // texts of each sequence length, and one with a pair every few thousand units.
     std::wstring sparsePairs(4999, L'\x416');
     sparsePairs += L"\xD83D\xDE00";
-    const Case cases[] = {
+    const struct { const char* name; std::wstring unit; size_t repeat; } cases[] = {
         {"ASCII", L"a", 1 << 20},
         {"two-byte", L"\x416", 600000},
         {"three-byte", L"\x65E5", 600000},
         {"ASCII and two-byte", L"ab\x416" L"cdefgh", 100000},
         {"pairs now and then", sparsePairs, 120},
     };
-    for (const Case& c : cases) {
+    for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
         std::wstring text;
         text.reserve(c.unit.size() * c.repeat);
-        for (size_t n = 0; n < c.repeat; ++n) text += c.unit;
-        const std::string platformBytes = Utf8Of(text);
-        size_t consumed = 0;
-        EXPECT_EQ(ZEncodeUTF8(text.data(), text.size(), nullptr, 0, &consumed), platformBytes.size());
+        for (size_t n = 0; n < c.repeat; ++n)
+            text += c.unit;
+        const std::string platformBytes = TestSupport::Utf8Of(text);
+        EXPECT_EQ(ZEncodeUTF8(text.data(), text.size(), nullptr, 0, nullptr), platformBytes.size());
         EXPECT_TRUE(ZEncodeUTF8(text.data(), text.size()) == platformBytes);
         EXPECT_TRUE(ZDecodeUTF8(platformBytes.data(), platformBytes.size()) == text);
     }
 }
 
-// ---------------------------------------------------------------------------
-// Mutated inputs behind guard pages
+// --- Mutated inputs behind guard pages
 
-// The input once against a guard page after it and once against one before it
-// (the block-wise paths also look back a few bytes).
+// The input against a guard page after it and before it (the block-wise paths look back a few bytes).
 void CheckDecodersAgree(const Bytes& bytes)
 {
     const Decoded expected = DecodeStepwise(bytes.data(), bytes.size());
@@ -585,7 +433,7 @@ TEST(UTF8DecodeBuffer, SequencesAtEveryOffsetAgree)
             for (size_t at = 0; at + sequence.size() <= length; ++at) {
                 Bytes text(length, 'x');
                 std::copy(sequence.begin(), sequence.end(), text.begin() + at);
-                SCOPED_TRACE(Hex(text));
+                SCOPED_TRACE(testing::Message() << PrintToString(sequence) << " at " << at << " of " << length);
                 CheckDecodersAgree(text);
                 // The same with a non-ASCII text around it.
                 for (size_t k = 0; k + 1 < length; k += 2) {
@@ -602,8 +450,7 @@ TEST(UTF8DecodeBuffer, SequencesAtEveryOffsetAgree)
     EXPECT_GT(inputs, 1500);
 }
 
-// 4768 mutated UTF-8 inputs from the three seeds, each decoded with the input
-// against an end guard and against a start guard.
+// 4768 mutated UTF-8 inputs from the three seeds, each against an end guard and against a start guard.
 TEST(UTF8Mutations, DecodersFailCleanlyAndAgree)
 {
     const std::string seeds[] = {
@@ -615,8 +462,9 @@ TEST(UTF8Mutations, DecodersFailCleanlyAndAgree)
     size_t total = 0;
     int illegal = 0;
     for (const std::string& seed : seeds) {
+        SCOPED_TRACE(PrintToString(seed));
         total += mutations.ForEach(seed, [&](const TestSupport::Mutation& m) {
-            SCOPED_TRACE(m.description + ": " + Hex(m.bytes));
+            SCOPED_TRACE(m.description);
             try {
                 CheckDecodersAgree(m.bytes);
             } catch (const std::exception& e) {
@@ -630,40 +478,20 @@ TEST(UTF8Mutations, DecodersFailCleanlyAndAgree)
     std::printf("[ mutation ] %zu mutated UTF-8 inputs decoded, %d of them illegal\n", total, illegal);
 }
 
-// 3456 mutated UTF-16 inputs.
+// 3456 mutated UTF-16 inputs, whole units only, ending at the guard page.
 TEST(UTF8Mutations, EncoderFailsCleanlyOrRoundTrips)
 {
     const std::wstring seed = ZDecodeUTF8(kMixedSample.data(), kMixedSample.size());
-    const Bytes seedBytes(reinterpret_cast<const unsigned char*>(seed.data()),
-                          reinterpret_cast<const unsigned char*>(seed.data() + seed.size()));
+    const auto* seedBytes = reinterpret_cast<const unsigned char*>(seed.data());
     TestSupport::Mutations mutations;
-    int illegal = 0, encoded = 0;
-    size_t total = mutations.ForEach(seedBytes, [&](const TestSupport::Mutation& m) {
+    int illegal = 0;
+    const size_t total = mutations.ForEach(Bytes(seedBytes, seedBytes + seed.size() * 2), [&](const auto& m) {
         SCOPED_TRACE(m.description);
-        // Whole units only, ending at the guard page.
         GuardedBuffer input(m.bytes.data(), m.bytes.size() & ~size_t(1));
-        const auto* units = input.DataAs<wchar_t>();
-        const size_t count = input.Size() / sizeof(wchar_t);
-        const bool unpairedHigh = HasUnpairedHighSurrogate(units, count);
-        try {
-            size_t consumed = 0;
-            const size_t needed = ZEncodeUTF8(units, count, nullptr, 0, &consumed);
-            EXPECT_FALSE(unpairedHigh) << "an unpaired high surrogate must be refused";
-            GuardedBuffer output(needed);
-            EXPECT_EQ(ZEncodeUTF8(units, count, output.Data(), needed, &consumed), needed);
-            EXPECT_EQ(consumed, count);
-            EXPECT_EQ(ZDecodeUTF8(output.DataAs<char>(), needed), std::wstring(units, count));
-            ++encoded;
-        } catch (const IllegalSequence&) {
-            EXPECT_TRUE(unpairedHigh) << "only an unpaired high surrogate is illegal";
-            EXPECT_THROW(ZEncodeUTF8(units, count), IllegalSequence);
-            ++illegal;
-        } catch (const std::exception& e) {
-            ADD_FAILURE() << "unexpected exception " << e.what();
-        }
+        illegal += CheckEncoder(input.DataAs<wchar_t>(), input.Size() / sizeof(wchar_t)) ? 1 : 0;
     });
     EXPECT_GT(illegal, 0) << "the mutations should make unpaired high surrogates";
-    EXPECT_GT(encoded, illegal) << "most mutations keep the text encodable";
+    EXPECT_LT(illegal, static_cast<int>(total) / 2) << "most mutations keep the text encodable";
     RecordProperty("mutated_inputs", static_cast<int>(total));
     std::printf("[ mutation ] %zu mutated UTF-16 inputs encoded, %d of them illegal\n", total, illegal);
 }
