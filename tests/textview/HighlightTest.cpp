@@ -34,11 +34,11 @@ TEST(TextViewHighlight, ScrollFollowsDroppedLines)
         bool result;
         ZTextViewCharPosition newBegin, newEnd;
     } cases[] = {
-        {At(4, 10), At(7, 12), 5, true, At(4, 5), At(7, 7)},
-        {At(4, 3), At(6, 8), 5, true, At(0, 0), At(6, 3)},
-        {At(4, 2), At(6, 4), 5, false, At(4, 2), At(6, 4)},
-        {At(4, 5), At(6, 5), 5, true, At(4, 0), At(6, 0)},
-        {At(1, 1), At(2, 9), 0, true, At(1, 1), At(2, 9)},
+        {At(4, 10), At(7, 12), 5, true, At(4, 5), At(7, 7)},  // moves up
+        {At(4, 3), At(6, 8), 5, true, At(0, 0), At(6, 3)},    // begins in the dropped lines
+        {At(4, 2), At(6, 4), 5, false, At(4, 2), At(6, 4)},   // wholly dropped
+        {At(4, 5), At(6, 5), 5, true, At(4, 0), At(6, 0)},    // on the first kept line
+        {At(1, 1), At(2, 9), 0, true, At(1, 1), At(2, 9)},    // nothing dropped
     };
     for (const Case& c : cases) {
         ZTextViewHighlight highlight(nullptr, c.begin, c.end);

@@ -26,6 +26,21 @@ Selection Sel(unsigned long long column1, unsigned long long line1, unsigned lon
               unsigned long long line2);
 Selection SelectionOf(const ZTextViewHighlight* highlight);
 
+// A linked view that records what the view asks of it.
+struct RecordingLinkedView : ITextViewLinkedView {
+    std::vector<std::string> calls;
+    std::vector<Selection> selections;
+    void UpdateFontInternal(const ZLogFont&) override { calls.push_back("font"); }
+    void SelectAllInternal() override { calls.push_back("select all"); }
+    void ClearInternal() override { calls.push_back("clear"); }
+    void SetCaretInternal(bool caret) override { calls.push_back(caret ? "caret on" : "caret off"); }
+    void UpdateHighlight(ZTextViewHighlight* highlight, bool) override
+    {
+        calls.push_back("highlight");
+        selections.push_back(SelectionOf(highlight));
+    }
+};
+
 // While one lives, views see these modifier keys held instead of the keyboard's.
 struct HeldKeys {
     static inline bool shift = false;

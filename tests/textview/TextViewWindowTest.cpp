@@ -16,15 +16,6 @@ using namespace TextViewTest;
 
 namespace {
 
-struct RecordingLinkedView : ITextViewLinkedView {
-    std::vector<Selection> selections;
-    void UpdateFontInternal(const ZLogFont&) override {}
-    void SelectAllInternal() override {}
-    void ClearInternal() override {}
-    void SetCaretInternal(bool) override {}
-    void UpdateHighlight(ZTextViewHighlight* highlight, bool) override { selections.push_back(SelectionOf(highlight)); }
-};
-
 // The view as a host would derive it, with the protected members the tests read.
 class TestView : public ZTextView {
 public:
@@ -210,20 +201,13 @@ TEST_F(TextViewWindow, ScrollBarCodesAndTheWheelMoveTheView)
         unsigned long long from;
         unsigned long long expected;
     } cases[] = {
-        {WM_VSCROLL, SB_LINEDOWN, 0, 1},
-        {WM_VSCROLL, SB_LINEUP, 0, 0},
-        {WM_VSCROLL, SB_LINEUP, 7, 6},
+        {WM_VSCROLL, SB_LINEDOWN, 0, 1}, {WM_VSCROLL, SB_LINEUP, 0, 0}, {WM_VSCROLL, SB_LINEUP, 7, 6},
         {WM_VSCROLL, SB_PAGEDOWN, 0, page},
         {WM_VSCROLL, SB_PAGEDOWN, lastFirst - 1, lastFirst},  // the platform clamps
-        {WM_VSCROLL, SB_PAGEUP, 3, 0},
-        {WM_VSCROLL, SB_PAGEUP, page + 3, 3},
-        {WM_VSCROLL, SB_BOTTOM, 0, lastFirst},
-        {WM_VSCROLL, SB_TOP, 40, 0},
-        {WM_VSCROLL, SB_ENDSCROLL, 40, 40},
-        {WM_HSCROLL, SB_LINERIGHT, 0, 1},
-        {WM_HSCROLL, SB_LINELEFT, 5, 4},
-        {WM_HSCROLL, SB_BOTTOM, 5, 5},  // ignored across
-        {WM_HSCROLL, SB_TOP, 5, 5},
+        {WM_VSCROLL, SB_PAGEUP, 3, 0}, {WM_VSCROLL, SB_PAGEUP, page + 3, 3},
+        {WM_VSCROLL, SB_BOTTOM, 0, lastFirst}, {WM_VSCROLL, SB_TOP, 40, 0}, {WM_VSCROLL, SB_ENDSCROLL, 40, 40},
+        {WM_HSCROLL, SB_LINERIGHT, 0, 1}, {WM_HSCROLL, SB_LINELEFT, 5, 4},
+        {WM_HSCROLL, SB_BOTTOM, 5, 5}, {WM_HSCROLL, SB_TOP, 5, 5},  // ignored across
         {WM_MOUSEWHEEL, wheel(-WHEEL_DELTA), 0, 5},  // toward the newest line, the system's 5 lines a notch
         {WM_MOUSEWHEEL, wheel(-2 * WHEEL_DELTA), 0, 10},
         {WM_MOUSEWHEEL, wheel(WHEEL_DELTA), 15, 10},

@@ -18,15 +18,6 @@ using Lines_t = std::vector<unsigned long long>;
 
 namespace {
 
-struct RecordingLinkedView : ITextViewLinkedView {
-    std::vector<std::string> calls;
-    void UpdateFontInternal(const ZLogFont&) override { calls.push_back("font"); }
-    void SelectAllInternal() override { calls.push_back("select all"); }
-    void ClearInternal() override { calls.push_back("clear"); }
-    void SetCaretInternal(bool caret) override { calls.push_back(caret ? "caret on" : "caret off"); }
-    void UpdateHighlight(ZTextViewHighlight*, bool) override { calls.push_back("highlight"); }
-};
-
 struct RecordingScrollbar : ITextViewLinkedScrollbar {
     std::pair<unsigned long long, unsigned long long> range;  // total, page
     unsigned long long position = 0;
@@ -63,9 +54,7 @@ TEST_F(TextViewBase, PointsBecomePositionsOnTheGrid)
         POINT point;
         ZTextViewCharPosition expected;
     } cases[] = {
-        {{0, 0}, {3, 20}},
-        {{7, 15}, {3, 20}},
-        {{8, 16}, {4, 21}},
+        {{0, 0}, {3, 20}}, {{7, 15}, {3, 20}}, {{8, 16}, {4, 21}},
         {{-1, -1}, {3, 20}},  // less than a cell before the origin is still the first cell
         {{-8, -16}, {2, 19}},
         {{-800, -3200}, {0, 0}},  // stops at 0
@@ -160,9 +149,7 @@ TEST_F(TextViewBase, AppendingToAFullBufferMovesOrDropsTheSelection)
         int fromLine, toLine;
         Selection after;
     } cases[] = {
-        {10, 12, Sel(2, 5, 5, 7)},
-        {2, 3, kNoSelection},
-        {3, 8, Sel(0, 0, 5, 3)},
+        {10, 12, Sel(2, 5, 5, 7)}, {2, 3, kNoSelection}, {3, 8, Sel(0, 0, 5, 3)},
     };
     for (const Case& c : cases) {
         RecordingView view;
