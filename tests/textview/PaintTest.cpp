@@ -117,7 +117,10 @@ TEST(TextViewPaint, OutlineStyleDrawsTextPlainAndTheOutlineInTheHighlightColour)
     for (const Case& c : cases) {
         RecordingView view;
         view.Fill(kTexts);
+        view.SetSelectionDrawStyle(ZTextViewBase::SelectionDrawHighlight);
+        EXPECT_EQ(view.repaints, 0);  // no change, no repaint
         view.SetSelectionDrawStyle(ZTextViewBase::SelectionDrawOutline);
+        EXPECT_EQ(view.repaints, 1);
         view.firstColumn = c.firstColumn;
         view.Select({c.begin, 0}, {c.end, 0}, false);
         view.Paint();

@@ -376,17 +376,6 @@ TEST_F(TextViewBase, LinkedViewsAndScrollBar)
     EXPECT_EQ(linked.calls, (std::vector<std::string>{"caret on", "caret on"}));
 }
 
-TEST_F(TextViewBase, SelectionDrawStyleRepaintsOnChange)
-{
-    RecordingView view;
-    view.ForgetRequests();
-    view.SetSelectionDrawStyle(ZTextViewBase::SelectionDrawHighlight);
-    EXPECT_EQ(view.repaints, 0);
-    view.SetSelectionDrawStyle(ZTextViewBase::SelectionDrawOutline);
-    EXPECT_EQ(view.repaints, 1);
-    EXPECT_EQ(view.GetSelectionDrawStyle(), ZTextViewBase::SelectionDrawOutline);
-}
-
 TEST_F(TextViewBase, CopyPutsTheSelectionOnTheClipboard)
 {
     ASSERT_TRUE(SUCCEEDED(::OleInitialize(nullptr)));
