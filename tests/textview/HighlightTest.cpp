@@ -137,8 +137,7 @@ TEST(TextViewOutlineSelection, BuildsEdgesAndSteps)
         {"wholly below the view", tenWide, At(0, 1), At(3, 2), false, 0, 0, 1, {}, false, false},
     };
     for (const Case& c : cases) {
-        RecordingView view;  // cells of 8 x 16
-        view.Fill(c.lines);
+        RecordingView view(c.lines);  // cells of 8 x 16
         view.Select(c.begin, c.end, c.column);
         const ZTextViewOutlineSelection outline(&view, c.x0, c.first, c.count);
         EXPECT_EQ(outline.GetSegments(), c.expected) << c.name << ": " << Describe(outline.GetSegments());
@@ -149,8 +148,7 @@ TEST(TextViewOutlineSelection, BuildsEdgesAndSteps)
 
 TEST(TextViewOutlineSelection, NoSelectionNoOutline)
 {
-    RecordingView view;
-    view.Fill({L"abc"});
+    RecordingView view({L"abc"});
     EXPECT_TRUE(ZTextViewOutlineSelection(&view, 0, 0, 5).GetSegments().empty());
     EXPECT_TRUE(ZTextViewOutlineSelection(nullptr, 0, 0, 5).GetSegments().empty());
 }

@@ -69,8 +69,7 @@ TEST(TextViewPaint, RunsAreSplitAtTheSelectionEdges)
          {N(0, 1, L"a"), S(1, 1, L"bcd"), N(0, 2, L"ABCD")}, 0, {0, 20, 24, 40}},
     };
     for (const Case& c : cases) {
-        RecordingView view;
-        view.Fill(c.texts);
+        RecordingView view(c.texts);
         view.firstColumn = c.firstColumn;
         if (c.select)
             view.Select(c.begin, c.end, c.columns);
@@ -115,8 +114,7 @@ TEST(TextViewPaint, OutlineStyleDrawsTextPlainAndTheOutlineInTheHighlightColour)
         {2, 3, 5, L"23456789", {8, 0, 32, 0}},
     };
     for (const Case& c : cases) {
-        RecordingView view;
-        view.Fill(kTexts);
+        RecordingView view(kTexts);
         view.SetSelectionDrawStyle(ZTextViewBase::SelectionDrawHighlight);
         EXPECT_EQ(view.repaints, 0);  // no change, no repaint
         view.SetSelectionDrawStyle(ZTextViewBase::SelectionDrawOutline);
@@ -133,8 +131,7 @@ TEST(TextViewPaint, OutlineStyleDrawsTextPlainAndTheOutlineInTheHighlightColour)
 
 TEST(TextViewPaint, PositionsPastTheIntRangeAreClampedNotWrapped)
 {
-    RecordingView view;
-    view.Fill({L"abc"});
+    RecordingView view({L"abc"});
     EXPECT_EQ(view.GetHorizontalPoint(1ULL << 40), INT_MAX);
     EXPECT_EQ(view.GetHorizontalPoint(~0ULL), INT_MAX);
     EXPECT_EQ(view.GetHorizontalPoint(3), 24);

@@ -46,10 +46,11 @@ inline POINT Cell(int column, int row)
 // Scroll bars as the platform keeps them: a position clamped to total - page.
 class RecordingView : public ZTextViewBase {
 public:
-    RecordingView()
+    explicit RecordingView(const std::vector<std::wstring>& texts = {})
     {
         UpdateSize(8, 16);
         OnCreate();
+        Fill(texts);
     }
 
     using ZTextViewBase::Clear, ZTextViewBase::GetFont, ZTextViewBase::GetMouseHighlight;

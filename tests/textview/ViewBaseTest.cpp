@@ -44,8 +44,7 @@ protected:
 
 TEST_F(TextViewBase, PointsBecomePositionsOnTheGrid)
 {
-    RecordingView view;
-    view.Fill(Numbered(0, 50));
+    RecordingView view(Numbered(0, 50));
     view.OnGoToStart();
     view.firstColumn = 3;
     view.OnPageDown();  // first visible line 20
@@ -79,8 +78,7 @@ TEST_F(TextViewBase, DragThresholdIsHalfACell)
         {0, 8, false}, {0, 9, true}, {0, -8, false}, {0, -9, true}, {4, 8, false},
     };
     for (const Case& c : cases) {
-        RecordingView view;
-        view.Fill(Numbered(0, 5));
+        RecordingView view(Numbered(0, 5));
         const POINT anchor{40, 40};
         view.OnLButtonDown(anchor);
         view.OnMouseMove({anchor.x + c.dx, anchor.y + c.dy});
@@ -117,8 +115,7 @@ TEST_F(TextViewBase, MouseSelectionsAreNormalized)
         {"column rows all too short", Cell(1, 2), Cell(3, 3), true, kNoSelection},
     };
     for (const Case& c : cases) {
-        RecordingView view;
-        view.Fill({L"abc", L"defgh", L"", L"", L"ijklmnop", L"q"});
+        RecordingView view({L"abc", L"defgh", L"", L"", L"ijklmnop", L"q"});
         HeldKeys::alt = c.alt;
         view.Drag(c.from, c.to);
         HeldKeys::alt = false;
@@ -129,8 +126,7 @@ TEST_F(TextViewBase, MouseSelectionsAreNormalized)
 
 TEST_F(TextViewBase, ShiftClickExtendsFromTheLastClick)
 {
-    RecordingView view;
-    view.Fill(Numbered(0, 5));
+    RecordingView view(Numbered(0, 5));
     view.Click(Cell(2, 1));
     EXPECT_EQ(view.GetHighlight(), nullptr);
     HeldKeys::shift = true;
@@ -152,8 +148,7 @@ TEST_F(TextViewBase, AppendingToAFullBufferMovesOrDropsTheSelection)
         {10, 12, Sel(2, 5, 5, 7)}, {2, 3, kNoSelection}, {3, 8, Sel(0, 0, 5, 3)},
     };
     for (const Case& c : cases) {
-        RecordingView view;
-        view.Fill(Numbered(0, 50));
+        RecordingView view(Numbered(0, 50));
         view.OnGoToStart();
         view.Drag(Cell(2, c.fromLine), Cell(5, c.toLine));
         ASSERT_EQ(SelectionOf(view.GetHighlight()), Sel(2, c.fromLine, 5, c.toLine));
@@ -217,8 +212,7 @@ TEST_F(TextViewBase, PagesStopAtTheEnds)
         EXPECT_EQ(view.hScrolls.back(), 7u);  // paging keeps the column
     }
 
-    RecordingView shortView;
-    shortView.Fill(Numbered(0, 5));
+    RecordingView shortView(Numbered(0, 5));
     shortView.ForgetRequests();
     shortView.OnPageDown();
     shortView.OnGoToStart();
@@ -227,8 +221,7 @@ TEST_F(TextViewBase, PagesStopAtTheEnds)
 
 TEST_F(TextViewBase, DraggingOutsideScrolls)
 {
-    RecordingView view;  // 800 x 320
-    view.Fill(Numbered(0, 50));
+    RecordingView view(Numbered(0, 50));  // 800 x 320
     view.OnGoToStart();
     view.OnPageDown();  // first line 20
     view.OnLButtonDown(Cell(2, 5));
@@ -254,8 +247,7 @@ TEST_F(TextViewBase, DraggingOutsideScrolls)
 
 TEST_F(TextViewBase, RepaintsOnlyWhenTheSelectionChanged)
 {
-    RecordingView view;
-    view.Fill(Numbered(0, 10));
+    RecordingView view(Numbered(0, 10));
     view.OnLButtonDown(Cell(1, 1));
     view.ForgetRequests();
     view.OnMouseMove(Cell(1, 1));  // no selection yet, none painted
@@ -293,8 +285,7 @@ TEST_F(TextViewBase, ClearEmptiesAndFollowsAgain)
 
 TEST_F(TextViewBase, ShrinkingTheBufferDropsTheSelection)
 {
-    RecordingView view;
-    view.Fill(Numbered(0, 30));
+    RecordingView view(Numbered(0, 30));
     view.OnGoToStart();
     view.Drag(Cell(1, 1), Cell(4, 2));
     view.ForgetRequests();
@@ -394,8 +385,7 @@ TEST_F(TextViewBase, CopyPutsTheSelectionOnTheClipboard)
         {true, Cell(1, 0), Cell(2, 2), L"bc\r\nhi\r\nlm\r\n"},
     };
     for (const Case& c : cases) {
-        RecordingView view;
-        view.Fill({L"abcdef", L"ghij", L"klmnop"});
+        RecordingView view({L"abcdef", L"ghij", L"klmnop"});
         HeldKeys::alt = c.alt;
         view.Drag(c.from, c.to);
         HeldKeys::alt = false;
