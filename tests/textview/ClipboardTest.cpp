@@ -57,10 +57,11 @@ protected:
         ASSERT_NE(::SetClipboardData(format, block), nullptr);
         ::CloseClipboard();
     }
-    std::wstring ReadUnicode()
+    // A buffer read from the clipboard, which it opens for the buffer to close.
+    ClipboardBuffer Read(UINT format)
     {
         Open();
-        return TextOf(ClipboardBuffer(CF_UNICODETEXT));
+        return ClipboardBuffer(format);
     }
 
     HWND m_window = nullptr;
@@ -102,12 +103,10 @@ TEST_F(Clipboard, TextCopiedOrSetReadsBackInEachFormat)
     for (const Case& c : cases) {
         SCOPED_TRACE(c.format);
         ASSERT_TRUE(ZCopyTextToClipboard(c.text));
-        Open();
-        ClipboardBuffer copied(c.format);
+        ClipboardBuffer copied = Read(c.format);
         EXPECT_FALSE(IsOpen());  // closed as soon as it was read
         Empty();
-        Open();
-        ClipboardBuffer set(c.format);
+        ClipboardBuffer set = Read(c.format);
         EXPECT_FALSE(set.IsValid());
         Open();
         ZUnicodeString text(c.text);
@@ -149,15 +148,13 @@ TEST_F(Clipboard, OtherProgramsBytesAreReadAsTheyAre)
     for (const Case& c : cases) {
         const bool terminated = c.format != privateFormat;
         PutRaw(c.format, c.raw.c_str(), c.raw.size() + (terminated ? 1 : 0));
-        Open();
-        EXPECT_EQ(BytesOf(ClipboardBuffer(c.readFormat)), c.expected) << c.raw;
+        EXPECT_EQ(BytesOf(Read(c.readFormat)), c.expected) << c.raw;
     }
 }
 
 TEST_F(Clipboard, EmptyClipboardGivesAnEmptyBuffer)
 {
-    Open();
-    ClipboardBuffer buffer(CF_UNICODETEXT);
+    ClipboardBuffer buffer = Read(CF_UNICODETEXT);
     // The platform gives no reason of its own for a missing format.
     const DWORD error = ::GetLastError();
     EXPECT_EQ(error, 0xE1330066u);
@@ -180,7 +177,7 @@ TEST_F(Clipboard, NothingToCopyTouchesNothing)
     EXPECT_FALSE(ZCopyTextToClipboard(nullptr));
     EXPECT_FALSE(ZCopyBufferToClipboard(nullptr));
     ZTextViewBuffer(3).CopyTextToClipboard();  // an empty buffer
-    EXPECT_EQ(ReadUnicode(), L"keep me");
+    EXPECT_EQ(TextOf(Read(CF_UNICODETEXT)), L"keep me");
 }
 
 TEST_F(Clipboard, WithoutOleTheCopyFailsAndSaysSo)
@@ -223,7 +220,7 @@ TEST_F(Clipboard, AFailedCachingFreesTheSourceAndTheBlock)
     EXPECT_EQ(::GlobalSize(block), 0u) << "the block was not freed";
     ASSERT_NE(g_failedSource, nullptr);
     EXPECT_EQ(g_failedSource->InternalRelease(), 0u) << "the source kept a reference nobody holds";
-    EXPECT_EQ(ReadUnicode(), L"keep me");
+    EXPECT_EQ(TextOf(Read(CF_UNICODETEXT)), L"keep me");
 }
 
 TEST_F(Clipboard, SetDataKeepsDoubleByteCharacters)
@@ -235,8 +232,7 @@ TEST_F(Clipboard, SetDataKeepsDoubleByteCharacters)
         ::SetThreadLocale(previous);
         GTEST_SKIP() << "the thread's ANSI code page did not become a double-byte one";
     }
-    Open();
-    ClipboardBuffer buffer(CF_TEXT);
+    ClipboardBuffer buffer = Read(CF_TEXT);
     ZUnicodeString text(L"\u65e5\u672c\u8a9e abc");
     ASSERT_TRUE(buffer.SetData(text));
     EXPECT_EQ(BytesOf(buffer).size(), 10u);  // three two-byte characters and " abc"
