@@ -53,7 +53,7 @@ public:
         Fill(texts);
     }
 
-    using ZTextViewBase::Clear, ZTextViewBase::GetFont, ZTextViewBase::GetMouseHighlight;
+    using ZTextViewBase::Clear, ZTextViewBase::ClearLastLine, ZTextViewBase::GetFont, ZTextViewBase::GetMouseHighlight;
     using ZTextViewBase::GetPageHeight, ZTextViewBase::GetPageWidth, ZTextViewBase::GetVScrollPoint;
     using ZTextViewBase::GetHorizontalPoint, ZTextViewBase::NormalizeHighlight, ZTextViewBase::PointToCharposition;
     using ZTextViewBase::OnCtrlEnd, ZTextViewBase::OnEditCopy, ZTextViewBase::OnGoToStart;

@@ -270,6 +270,9 @@ TEST_F(TextViewBase, ClearEmptiesAndFollowsAgain)
     ASSERT_TRUE(view.CanCopy());
     view.ForgetRequests();
     linked.calls.clear();
+    view.ClearLastLine();  // the buffer's alone: nothing redrawn
+    EXPECT_EQ(view.GetBuffer().GetLineCount(), 9u);
+    EXPECT_EQ(view.invalidations, 0);
 
     view.Clear();
     EXPECT_EQ(view.GetBuffer().GetLineCount(), 0u);
