@@ -10,13 +10,15 @@
 
 #include <gtest/gtest.h>
 
-#include "tests/textview/TextViewTestLines.h"
 #include "foundation/ZReportMessageParams.h"
 #include "textview/ClipboardBuffer.h"
 #include <afxole.h>
 #include "textview/ZTextViewBuffer.h"
 
 namespace {
+
+std::string BytesOf(const ClipboardBuffer& buffer);
+std::wstring TextOf(const ClipboardBuffer& buffer);
 
 class Clipboard : public ::testing::Test {
 protected:
@@ -55,106 +57,104 @@ protected:
         ASSERT_NE(::SetClipboardData(format, block), nullptr);
         ::CloseClipboard();
     }
-    std::wstring ReadUnicode()
+    // A buffer read from the clipboard, which it opens for the buffer to close.
+    ClipboardBuffer Read(UINT format)
     {
         Open();
-        ClipboardBuffer buffer(CF_UNICODETEXT);
-        ZUnicodeString text;
-        buffer.GetData(text);
-        return text.str();
+        return ClipboardBuffer(format);
     }
 
     HWND m_window = nullptr;
 };
 
-}  // namespace
-
-TEST_F(Clipboard, UnicodeRoundTrip)
+std::string BytesOf(const ClipboardBuffer& buffer)
 {
-    const wchar_t* texts[] = {L"plain", L"Gr\u00fc\u00dfe \u2014 \u65e5\u672c\r\nsecond line", L""};
-    for (const wchar_t* text : texts) {
-        ASSERT_TRUE(ZCopyTextToClipboard(text));
-        Open();
-        ClipboardBuffer buffer(CF_UNICODETEXT);
-        EXPECT_FALSE(IsOpen());  // closed as soon as it was read
-        EXPECT_TRUE(buffer.IsValid());
-        EXPECT_TRUE(buffer.IsUnicode());
-        ZUnicodeString read;
-        EXPECT_TRUE(buffer.GetData(read));
-        EXPECT_EQ(read.str(), text);
-        EXPECT_EQ(buffer.IsMultiline(), std::wcschr(text, L'\n') != nullptr);
-    }
+    unsigned char* bytes = nullptr;
+    buffer.GetData(bytes);
+    return bytes ? reinterpret_cast<const char*>(bytes) : "(none)";
 }
 
-TEST_F(Clipboard, NarrowTextRoundTrip)
+std::wstring TextOf(const ClipboardBuffer& buffer)
 {
-    ASSERT_TRUE(ZCopyTextToClipboard(L"ascii text\nwith a line feed"));
-    Open();
-    ClipboardBuffer buffer(CF_TEXT);
-    ASSERT_TRUE(buffer.IsValid());
-    EXPECT_FALSE(buffer.IsUnicode());
-    unsigned char* bytes = nullptr;
-    ASSERT_TRUE(buffer.GetData(bytes));
-    EXPECT_STREQ(reinterpret_cast<const char*>(bytes), "ascii text\nwith a line feed");
     ZUnicodeString text;
     buffer.GetData(text);
-    EXPECT_EQ(text.str(), L"ascii text\nwith a line feed");
-    EXPECT_TRUE(buffer.IsMultiline());
+    return text.str();
 }
 
-TEST_F(Clipboard, AsciiFormatStraightensDashesAndDoubleQuotes)
+}  // namespace
+
+TEST_F(Clipboard, TextCopiedOrSetReadsBackInEachFormat)
 {
     struct Case {
-        std::string raw;
-        std::string expected;
+        const wchar_t* text;
+        UINT format;
+        const char* bytes;  // what an 8-bit format holds
+        bool multiline;
     } cases[] = {
-        {"a\x96" "b", "a-b"},
-        {"\x93word\x94", "\"word\""},
-        {"x\x97y", "x-y"},
-        {"\x91single\x92", "\x91single\x92"},  // single quotes stay
-        {"plain", "plain"},
+        {L"plain", CF_UNICODETEXT, nullptr, false},
+        {L"Gr\u00fc\u00dfe \u2014 \u65e5\u672c\r\nsecond line", CF_UNICODETEXT, nullptr, true},
+        {L"one\rtwo", CF_UNICODETEXT, nullptr, true},
+        {L"", CF_UNICODETEXT, nullptr, false},
+        {L"ascii text\nwith a line feed", CF_TEXT, "ascii text\nwith a line feed", true},
+        // 8-bit text in the Western code page, then dashes and double quotes straightened.
+        {L"\u201cquoted\u201d \u2013 dashed \u2014 \u2018single\u2019", ClipboardBuffer::CF_TEXT_ASCII,
+         "\"quoted\" - dashed - \x91single\x92", false},
     };
     for (const Case& c : cases) {
-        PutRaw(CF_TEXT, c.raw.c_str(), c.raw.size() + 1);
+        SCOPED_TRACE(c.format);
+        ASSERT_TRUE(ZCopyTextToClipboard(c.text));
+        ClipboardBuffer copied = Read(c.format);
+        EXPECT_FALSE(IsOpen());  // closed as soon as it was read
+        Empty();
+        ClipboardBuffer set = Read(c.format);
+        EXPECT_FALSE(set.IsValid());
         Open();
-        ClipboardBuffer buffer(ClipboardBuffer::CF_TEXT_ASCII);
-        unsigned char* bytes = nullptr;
-        ASSERT_TRUE(buffer.GetData(bytes)) << c.raw;
-        EXPECT_EQ(std::string(reinterpret_cast<const char*>(bytes)), c.expected);
-        EXPECT_FALSE(buffer.IsUnicode());
-        EXPECT_EQ(buffer.GetFormat(), ClipboardBuffer::CF_TEXT_ASCII);
+        ZUnicodeString text(c.text);
+        ASSERT_TRUE(set.SetData(text));
+        EXPECT_FALSE(IsOpen());  // SetData closes it too
+        for (ClipboardBuffer* buffer : {&copied, &set}) {
+            EXPECT_TRUE(buffer->IsValid());
+            EXPECT_EQ(buffer->IsUnicode(), c.format == CF_UNICODETEXT);
+            EXPECT_EQ(buffer->GetFormat(), c.format);
+            EXPECT_EQ(buffer->IsMultiline(), c.multiline);
+            if (c.bytes) {
+                EXPECT_EQ(BytesOf(*buffer), c.bytes);
+            }
+            if (c.format != ClipboardBuffer::CF_TEXT_ASCII) {  // the others read back what went in
+                EXPECT_EQ(TextOf(*buffer), c.text);
+            }
+        }
     }
 }
 
-TEST_F(Clipboard, AsciiFormatRoundTrip)
+TEST_F(Clipboard, OtherProgramsBytesAreReadAsTheyAre)
 {
-    // The platform makes the 8-bit text from the Unicode text in the Western code page.
-    ASSERT_TRUE(ZCopyTextToClipboard(L"\u201cquoted\u201d \u2013 dashed \u2014 \u2018single\u2019"));
-    Open();
-    ClipboardBuffer buffer(ClipboardBuffer::CF_TEXT_ASCII);
-    unsigned char* bytes = nullptr;
-    ASSERT_TRUE(buffer.GetData(bytes));
-    EXPECT_STREQ(reinterpret_cast<const char*>(bytes), "\"quoted\" - dashed - \x91single\x92");
-}
-
-TEST_F(Clipboard, DataWithoutTerminatorIsReadOnlyToItsEnd)
-{
-    // A private format: the platform terminates its own text formats itself.
-    const UINT format = ::RegisterClipboardFormatW(L"Tessaro test bytes");
-    ASSERT_NE(format, 0u);
-    const char raw[4] = {'a', 'b', 'c', 'd'};
-    PutRaw(format, raw, sizeof raw);
-    Open();
-    ClipboardBuffer buffer(format);
-    unsigned char* bytes = nullptr;
-    ASSERT_TRUE(buffer.GetData(bytes));
-    EXPECT_STREQ(reinterpret_cast<const char*>(bytes), "abcd");
+    // A private format: the platform terminates its own text formats itself, not this one.
+    const UINT privateFormat = ::RegisterClipboardFormatW(L"Tessaro test bytes");
+    ASSERT_NE(privateFormat, 0u);
+    struct Case {
+        UINT format;
+        std::string raw;
+        UINT readFormat;
+        std::string expected;
+    } cases[] = {
+        {CF_TEXT, "a\x96" "b", ClipboardBuffer::CF_TEXT_ASCII, "a-b"},  // dashes and double quotes straightened
+        {CF_TEXT, "\x93word\x94", ClipboardBuffer::CF_TEXT_ASCII, "\"word\""},
+        {CF_TEXT, "x\x97y", ClipboardBuffer::CF_TEXT_ASCII, "x-y"},
+        {CF_TEXT, "\x91single\x92", ClipboardBuffer::CF_TEXT_ASCII, "\x91single\x92"},  // single quotes stay
+        {CF_TEXT, "plain", ClipboardBuffer::CF_TEXT_ASCII, "plain"},
+        {privateFormat, "abcd", privateFormat, "abcd"},  // unterminated: read only to the block's end
+    };
+    for (const Case& c : cases) {
+        const bool terminated = c.format != privateFormat;
+        PutRaw(c.format, c.raw.c_str(), c.raw.size() + (terminated ? 1 : 0));
+        EXPECT_EQ(BytesOf(Read(c.readFormat)), c.expected) << c.raw;
+    }
 }
 
 TEST_F(Clipboard, EmptyClipboardGivesAnEmptyBuffer)
 {
-    Open();
-    ClipboardBuffer buffer(CF_UNICODETEXT);
+    ClipboardBuffer buffer = Read(CF_UNICODETEXT);
     // The platform gives no reason of its own for a missing format.
     const DWORD error = ::GetLastError();
     EXPECT_EQ(error, 0xE1330066u);
@@ -171,12 +171,13 @@ TEST_F(Clipboard, EmptyClipboardGivesAnEmptyBuffer)
     EXPECT_TRUE(text.empty());
 }
 
-TEST_F(Clipboard, NullTextTouchesNothing)
+TEST_F(Clipboard, NothingToCopyTouchesNothing)
 {
     ASSERT_TRUE(ZCopyTextToClipboard(L"keep me"));
     EXPECT_FALSE(ZCopyTextToClipboard(nullptr));
     EXPECT_FALSE(ZCopyBufferToClipboard(nullptr));
-    EXPECT_EQ(ReadUnicode(), L"keep me");
+    ZTextViewBuffer(3).CopyTextToClipboard();  // an empty buffer
+    EXPECT_EQ(TextOf(Read(CF_UNICODETEXT)), L"keep me");
 }
 
 TEST_F(Clipboard, WithoutOleTheCopyFailsAndSaysSo)
@@ -219,42 +220,7 @@ TEST_F(Clipboard, AFailedCachingFreesTheSourceAndTheBlock)
     EXPECT_EQ(::GlobalSize(block), 0u) << "the block was not freed";
     ASSERT_NE(g_failedSource, nullptr);
     EXPECT_EQ(g_failedSource->InternalRelease(), 0u) << "the source kept a reference nobody holds";
-    EXPECT_EQ(ReadUnicode(), L"keep me");
-}
-
-TEST_F(Clipboard, SetDataReplacesTheContents)
-{
-    struct Case {
-        unsigned int format;
-        const wchar_t* text;
-        const char* bytes;  // for 8-bit formats
-        bool multiline;
-    } cases[] = {
-        {CF_UNICODETEXT, L"one\rtwo", nullptr, true},
-        {CF_UNICODETEXT, L"single", nullptr, false},
-        {CF_TEXT, L"a\nb", "a\nb", true},
-        {ClipboardBuffer::CF_TEXT_ASCII, L"\u201cq\u201d \u2013 x", "\"q\" - x", false},
-    };
-    for (const Case& c : cases) {
-        Open();
-        ClipboardBuffer buffer(c.format);  // reads an empty clipboard
-        EXPECT_FALSE(buffer.IsValid());
-        Open();
-        ZUnicodeString text(c.text);
-        ASSERT_TRUE(buffer.SetData(text));
-        EXPECT_FALSE(IsOpen());  // SetData closes the clipboard
-        EXPECT_TRUE(buffer.IsValid());
-        EXPECT_EQ(buffer.IsMultiline(), c.multiline) << c.format;
-        if (c.bytes) {
-            unsigned char* bytes = nullptr;
-            buffer.GetData(bytes);
-            EXPECT_STREQ(reinterpret_cast<const char*>(bytes), c.bytes);
-        } else {
-            ZUnicodeString read;
-            buffer.GetData(read);
-            EXPECT_EQ(read.str(), c.text);
-        }
-    }
+    EXPECT_EQ(TextOf(Read(CF_UNICODETEXT)), L"keep me");
 }
 
 TEST_F(Clipboard, SetDataKeepsDoubleByteCharacters)
@@ -266,17 +232,13 @@ TEST_F(Clipboard, SetDataKeepsDoubleByteCharacters)
         ::SetThreadLocale(previous);
         GTEST_SKIP() << "the thread's ANSI code page did not become a double-byte one";
     }
-    Open();
-    ClipboardBuffer buffer(CF_TEXT);
+    ClipboardBuffer buffer = Read(CF_TEXT);
     ZUnicodeString text(L"\u65e5\u672c\u8a9e abc");
     ASSERT_TRUE(buffer.SetData(text));
-    unsigned char* bytes = nullptr;
-    buffer.GetData(bytes);
-    EXPECT_EQ(std::strlen(reinterpret_cast<const char*>(bytes)), 10u);  // three two-byte characters and " abc"
-    ZUnicodeString read;
-    buffer.GetData(read);
+    EXPECT_EQ(BytesOf(buffer).size(), 10u);  // three two-byte characters and " abc"
+    const std::wstring read = TextOf(buffer);
     ::SetThreadLocale(previous);
-    EXPECT_EQ(read.str(), L"\u65e5\u672c\u8a9e abc");
+    EXPECT_EQ(read, L"\u65e5\u672c\u8a9e abc");
 }
 
 TEST_F(Clipboard, CopiedBuffersOwnTheirContents)
@@ -291,32 +253,13 @@ TEST_F(Clipboard, CopiedBuffersOwnTheirContents)
     copy->GetData(copyBytes);
     EXPECT_NE(originalBytes, copyBytes);
     original->Release();  // frees only its own contents
-    ZUnicodeString text;
-    copy->GetData(text);
-    EXPECT_EQ(text.str(), L"shared?");
+    EXPECT_EQ(TextOf(*copy), L"shared?");
 
     ClipboardBuffer assigned(CF_TEXT, false);  // the clipboard is closed: empty
     assigned = *copy;
     EXPECT_TRUE(assigned.IsUnicode());
-    assigned.GetData(text);
-    EXPECT_EQ(text.str(), L"shared?");
+    EXPECT_EQ(TextOf(assigned), L"shared?");
     copy->Release();
-}
-
-TEST_F(Clipboard, BufferCopiesReachTheClipboard)
-{
-    ZTextViewBuffer buffer(3);
-    TextViewTest::Append(buffer, {L"first", L"second", L"third", L"fourth"});
-    buffer.CopyTextToClipboard();
-    EXPECT_EQ(ReadUnicode(), L"second\r\nthird\r\nfourth\r\n");
-    buffer.CopyTextToClipboard(0, 1, 2, 4, true);
-    EXPECT_EQ(ReadUnicode(), L"eco\r\nhir\r\nour\r\n");
-    buffer.CopyTextToClipboard(1, 2, 1, ZTextViewBuffer::npos, false);
-    EXPECT_EQ(ReadUnicode(), L"ird");
-
-    ZTextViewBuffer empty(3);
-    empty.CopyTextToClipboard();  // nothing to copy: the clipboard keeps what it had
-    EXPECT_EQ(ReadUnicode(), L"ird");
 }
 
 TEST_F(Clipboard, OleConsumersSeeTheUnicodeText)

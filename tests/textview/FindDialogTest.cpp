@@ -13,11 +13,10 @@
 
 #include "TessaroMessages.h"
 #include "tests/support/MessageBoxWatcher.h"
+#include "tests/textview/TextViewTestLines.h"
 #include "textview/ZFindDialog.h"
 
 namespace {
-
-constexpr UINT kSentinel = WM_APP + 9;
 
 struct RecordingSink : IFindDialogSink {
     std::vector<std::string> events;
@@ -38,10 +37,8 @@ struct RecordingSink : IFindDialogSink {
     // The events other than activation, which depends on the window manager.
     std::vector<std::string> Requests() const
     {
-        std::vector<std::string> requests;
-        for (const std::string& event : events)
-            if (event != "activate" && event != "move")
-                requests.push_back(event);
+        std::vector<std::string> requests = events;
+        std::erase_if(requests, [](const std::string& event) { return event == "activate" || event == "move"; });
         return requests;
     }
 };
@@ -82,19 +79,7 @@ protected:
         for (const wchar_t* c = text; *c; ++c)
             ::PostMessageW(SearchField(), WM_CHAR, *c, 1);
     }
-    void RunUntilSentinel()
-    {
-        ::PostMessageW(m_host.GetSafeHwnd(), kSentinel, 0, 0);
-        MSG msg;
-        while (::GetMessageW(&msg, nullptr, 0, 0) > 0) {
-            if (msg.message == kSentinel && msg.hwnd == m_host.GetSafeHwnd())
-                return;
-            if (!CWnd::WalkPreTranslateTree(nullptr, &msg)) {
-                ::TranslateMessage(&msg);
-                ::DispatchMessageW(&msg);
-            }
-        }
-    }
+    void RunUntilSentinel() { TextViewTest::RunUntilSentinel(m_host.GetSafeHwnd()); }
 
     CWnd m_host;
     RecordingSink m_sink;
@@ -138,24 +123,31 @@ TEST_F(FindDialogTest, TypingRestartsTheSearchForEveryChange)
     EXPECT_EQ(m_sink.Requests(), (Events{"restart", "restart", "restart"}));
 }
 
-TEST_F(FindDialogTest, FindNextReachesTheSinkWithTheText)
+TEST_F(FindDialogTest, FindNextAndTheEndOfTheBufferReachTheSinkWithTheText)
 {
     struct Case {
+        bool pressFindNext;  // or the host reports the end of its buffer
         bool wrapAround;
         Events expected;
     } cases[] = {
-        {false, {"next"}},
-        {true, {"restart", "next"}},  // wrap around: each search starts afresh
+        {true, false, {"next"}},
+        {true, true, {"restart", "next"}},  // wrap around: each search starts afresh
+        {false, false, {"end", "next"}},
+        {false, true, {"restart", "next"}},
     };
     for (const Case& c : cases) {
-        MakeDialog(c.wrapAround, L"warn");
-        Press(IDOK);
-        RunUntilSentinel();
-        EXPECT_EQ(m_sink.Requests(), c.expected) << c.wrapAround;
-        ASSERT_EQ(m_sink.textsAtFindNext.size(), 1u);
-        EXPECT_EQ(m_sink.textsAtFindNext.back(), L"warn");
-        EXPECT_TRUE(m_dialog->GetFlags() & FR_FINDNEXT);
+        SCOPED_TRACE(testing::Message() << c.pressFindNext << c.wrapAround);
+        ZFindDialog& dialog = MakeDialog(c.wrapAround, L"warn");
         m_sink.textsAtFindNext.clear();
+        if (c.pressFindNext) {
+            Press(IDOK);
+            RunUntilSentinel();
+            EXPECT_TRUE(dialog.GetFlags() & FR_FINDNEXT);
+        } else {
+            dialog.EndOfFindBufferReached();
+        }
+        EXPECT_EQ(m_sink.Requests(), c.expected);
+        EXPECT_EQ(m_sink.textsAtFindNext, std::vector<std::wstring>{L"warn"});
     }
 }
 
@@ -171,22 +163,6 @@ TEST_F(FindDialogTest, ClosingTellsTheSinkAndLeavesTheObjectToTheHost)
         // Still the host's object: its text survives the platform dialog.
         EXPECT_EQ(dialog.GetSafeHwnd(), nullptr);
         EXPECT_EQ(dialog.GetString(), L"timeout");
-    }
-}
-
-TEST_F(FindDialogTest, EndOfBufferWithAndWithoutWrapAround)
-{
-    struct Case {
-        bool wrapAround;
-        Events expected;
-    } cases[] = {
-        {false, {"end", "next"}},
-        {true, {"restart", "next"}},
-    };
-    for (const Case& c : cases) {
-        ZFindDialog& dialog = MakeDialog(c.wrapAround);
-        dialog.EndOfFindBufferReached();
-        EXPECT_EQ(m_sink.Requests(), c.expected) << c.wrapAround;
     }
 }
 

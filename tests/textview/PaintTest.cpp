@@ -8,119 +8,21 @@
 
 #include <gtest/gtest.h>
 
-#include "tests/textview/TextViewTestLines.h"
-#include "textview/ZTextViewBase.h"
+#include "tests/textview/RecordingTextView.h"
+
+using namespace TextViewTest;
+using Runs = std::vector<DrawnRun>;
 
 namespace {
-
-constexpr double kCellWidth = 8;
-constexpr int kCellHeight = 16;
-constexpr COLORREF kText = 0x000001;
-constexpr COLORREF kBackground = 0x000002;
-constexpr COLORREF kHighlightText = 0x000003;
-constexpr COLORREF kHighlightBackground = 0x000004;
-constexpr COLORREF kAlarm = 0x0000AA;         // the colour hook's colour for attribute 7
-constexpr unsigned long long kAlarmAttribute = 7;
-
-// One run as DrawTextW received it.
-struct DrawnRun {
-    COLORREF text;
-    COLORREF background;
-    int x;
-    int y;
-    std::wstring characters;
-    friend bool operator==(const DrawnRun&, const DrawnRun&) = default;
-};
-
-std::ostream& operator<<(std::ostream& out, const DrawnRun& run)
-{
-    return out << "{" << run.text << "/" << run.background << " at " << run.x << "," << run.y << " \""
-               << std::string(run.characters.begin(), run.characters.end()) << "\"}";
-}
-
-// A view of 100 x 20 cells that records what it is asked to draw.
-class RecordingPaintView : public ZTextViewBase {
-public:
-    RecordingPaintView()
-    {
-        UpdateSize(kCellWidth, kCellHeight);
-        OnCreate();
-    }
-
-    std::vector<DrawnRun> runs;
-    std::vector<std::vector<ZTextViewLineDrawInfo>> outlines;
-    std::vector<COLORREF> outlineColors;
-    unsigned long long firstLine = 0;
-    unsigned long long firstColumn = 0;
-
-    void Paint(RECT clip = {0, 0, 800, 320})
-    {
-        runs.clear();
-        outlines.clear();
-        outlineColors.clear();
-        OnDraw(nullptr, clip);
-    }
-    void Select(ZTextViewCharPosition begin, ZTextViewCharPosition end, bool columns)
-    {
-        ZTextViewHighlight selection(nullptr, begin, end);
-        UpdateHighlight(&selection, columns);
-    }
-    using ZTextViewBase::GetHorizontalPoint;
-    using ZTextViewBase::SetLeftOffset;
-
-protected:
-    void UpdateVScrollSize(unsigned long long, unsigned long long) override {}
-    void UpdateHScrollSize(unsigned long long, unsigned long long) override {}
-    unsigned long long GetVScrollPointInternal() const override { return firstLine; }
-    unsigned long long GetHScrollPointInternal() const override { return firstColumn; }
-    void ScrollToVPoint(unsigned long long) override {}
-    void ScrollToHPoint(unsigned long long) override {}
-    void DrawTextW(CDC*, const DrawTextInfo& run) override
-    {
-        runs.push_back({run.textColor, run.backgroundColor, run.x, run.y,
-                        std::wstring(run.text, static_cast<size_t>(run.length))});
-    }
-    void DrawLine(CDC*, COLORREF color, const std::vector<ZTextViewLineDrawInfo>& segments) override
-    {
-        outlines.push_back(segments);
-        outlineColors.push_back(color);
-    }
-    void GetLineColor(unsigned long long attribute, COLORREF& color) const override
-    {
-        if (attribute == kAlarmAttribute)
-            color = kAlarm;
-    }
-    void GetTextColor(COLORREF& text, COLORREF& background) const override
-    {
-        text = kText;
-        background = kBackground;
-    }
-    void GetHighlightColor(COLORREF& text, COLORREF& background) const override
-    {
-        text = kHighlightText;
-        background = kHighlightBackground;
-    }
-    void GetClientRect(RECT* rect) const override { *rect = {0, 0, 800, 320}; }
-    void InvalidateWindow() override {}
-    void RepaintWindow() override {}
-    void CaptureMouse() override {}
-    bool ReleaseMouse() override { return true; }
-    void UpdateFontInternal() override {}
-};
-
-void Fill(RecordingPaintView& view, const std::vector<ZTextViewBuffer::LineInfo>& lines)
-{
-    view.AppendLines(lines.data(), lines.size());
-}
 
 // Normal and selected runs at a row, columns counted from x = 0.
 DrawnRun N(int column, int row, const std::wstring& text)
 {
-    return {kText, kBackground, column * 8, row * kCellHeight, text};
+    return {kText, kBackground, column * 8, row * 16, text};
 }
 DrawnRun S(int column, int row, const std::wstring& text)
 {
-    return {kHighlightText, kHighlightBackground, column * 8, row * kCellHeight, text};
+    return {kHighlightText, kHighlightBackground, column * 8, row * 16, text};
 }
 
 const std::vector<std::wstring> kTexts = {L"0123456789", L"abcdefghij", L"ABCDEFGHIJKLMNO", L"xy", L"klmnopqrst", L""};
@@ -134,7 +36,10 @@ TEST(TextViewPaint, RunsAreSplitAtTheSelectionEdges)
         bool select;
         ZTextViewCharPosition begin, end;
         bool columns;
-        std::vector<DrawnRun> expected;
+        Runs expected;
+        unsigned long long firstColumn = 0;
+        RECT clip = {0, 0, 800, 320};
+        std::vector<std::wstring> texts = kTexts;
     };
     const Case cases[] = {
         {"no selection: one run a line, empty lines skipped", false, {}, {}, false,
@@ -156,13 +61,19 @@ TEST(TextViewPaint, RunsAreSplitAtTheSelectionEdges)
         {"columns reaching past a line's end stop at its last character", true, {8, 0}, {12, 1}, true,
          {N(0, 0, L"01234567"), S(8, 0, L"89"), N(0, 1, L"abcdefgh"), S(8, 1, L"ij"), N(0, 2, L"ABCDEFGHIJKLMNO"),
           N(0, 3, L"xy"), N(0, 4, L"klmnopqrst")}},
+        // Columns count from the first visible one at x = 0; "abcde" ends at column 5.
+        {"scrolled right, a short line is not drawn", true, {3, 0}, {6, 0}, false, {S(0, 0, L"56"), N(2, 0, L"789")},
+         5, {0, 0, 800, 320}, {L"0123456789", L"xy", L"abcde"}},
+        // Rows 1 and 2 cross the box; 3 x 8 pixels across hold 24 / 8 + 1 columns.
+        {"only lines and columns inside the clip box", true, {1, 1}, {5, 1}, false,
+         {N(0, 1, L"a"), S(1, 1, L"bcd"), N(0, 2, L"ABCD")}, 0, {0, 20, 24, 40}},
     };
     for (const Case& c : cases) {
-        RecordingPaintView view;
-        Fill(view, TextViewTest::Lines(kTexts));
+        RecordingView view(c.texts);
+        view.firstColumn = c.firstColumn;
         if (c.select)
             view.Select(c.begin, c.end, c.columns);
-        view.Paint();
+        view.Paint(c.clip);
         EXPECT_EQ(view.runs, c.expected) << c.name;
         EXPECT_TRUE(view.outlines.empty()) << c.name;
     }
@@ -170,83 +81,57 @@ TEST(TextViewPaint, RunsAreSplitAtTheSelectionEdges)
 
 TEST(TextViewPaint, TheColourHookColoursALineOutsideItsSelection)
 {
-    RecordingPaintView view;
-    Fill(view, {TextViewTest::Line(L"disk full", kAlarmAttribute), TextViewTest::Line(L"all well")});
+    RecordingView view;
+    const auto lines = std::vector{Line(L"disk full", kAlarmAttribute), Line(L"all well")};
+    view.AppendLines(lines.data(), lines.size());
     view.Select({5, 0}, {1, 1}, false);
     view.Paint();
-    const std::vector<DrawnRun> expected = {{kAlarm, kBackground, 0, 0, L"disk "}, S(5, 0, L"full"), S(0, 1, L"al"),
-                                       N(2, 1, L"l well")};
-    EXPECT_EQ(view.runs, expected);
-}
-
-TEST(TextViewPaint, ScrolledRightAShortLineIsNotDrawn)
-{
-    RecordingPaintView view;
-    Fill(view, TextViewTest::Lines({L"0123456789", L"xy", L"abcde"}));
-    view.firstColumn = 5;
-    view.Select({3, 0}, {6, 0}, false);
-    view.Paint();
-    // Columns count from the first visible one at x = 0; "abcde" ends at column 5.
-    EXPECT_EQ(view.runs, (std::vector<DrawnRun>{S(0, 0, L"56"), N(2, 0, L"789")}));
-}
-
-TEST(TextViewPaint, OnlyLinesAndColumnsInsideTheClipBoxAreDrawn)
-{
-    RecordingPaintView view;
-    Fill(view, TextViewTest::Lines(kTexts));
-    view.Select({1, 1}, {5, 1}, false);
-    // Rows 1 and 2 cross the box; 3 x 8 pixels across hold 24 / 8 + 1 columns.
-    view.Paint({0, 20, 24, 40});
-    EXPECT_EQ(view.runs, (std::vector<DrawnRun>{N(0, 1, L"a"), S(1, 1, L"bcd"), N(0, 2, L"ABCD")}));
+    EXPECT_EQ(view.runs, (Runs{{kAlarm, kBackground, 0, 0, L"disk "}, S(5, 0, L"full"), S(0, 1, L"al"),
+                               N(2, 1, L"l well")}));
 }
 
 TEST(TextViewPaint, OnlyVisibleLinesAreConsidered)
 {
-    RecordingPaintView view;
-    std::vector<std::wstring> texts;
-    for (int i = 0; i < 40; ++i)
-        texts.push_back(L"line " + std::to_wstring(i));
+    RecordingView view;
     view.SetBufferSize(100);
-    Fill(view, TextViewTest::Lines(texts));
+    view.Fill(Numbered(0, 40));
     view.firstLine = 25;
     view.Paint();
     ASSERT_EQ(view.runs.size(), 15u);  // lines 25 to 39: the buffer ends before the view does
-    EXPECT_EQ(view.runs.front(), N(0, 0, L"line 25"));
-    EXPECT_EQ(view.runs.back(), N(0, 14, L"line 39"));
+    EXPECT_EQ(view.runs.front(), N(0, 0, L"line 25 of the log"));
+    EXPECT_EQ(view.runs.back(), N(0, 14, L"line 39 of the log"));
 }
 
 TEST(TextViewPaint, OutlineStyleDrawsTextPlainAndTheOutlineInTheHighlightColour)
 {
-    RecordingPaintView view;
-    Fill(view, TextViewTest::Lines(kTexts));
-    view.SetSelectionDrawStyle(ZTextViewBase::SelectionDrawOutline);
-    view.Select({2, 0}, {5, 0}, false);
-    view.Paint();
-    EXPECT_EQ(view.runs.front(), N(0, 0, L"0123456789"));
-    ASSERT_EQ(view.outlines.size(), 1u);
-    EXPECT_EQ(view.outlineColors.front(), kHighlightBackground);
-    // The top edge of columns 2 to 5 of row 0.
-    EXPECT_EQ(view.outlines.front().front(), (ZTextViewLineDrawInfo{16, 0, 48, 0}));
-}
-
-TEST(TextViewPaint, TheOutlineFollowsTheTextWhenScrolledRight)
-{
-    RecordingPaintView view;
-    Fill(view, TextViewTest::Lines(kTexts));
-    view.SetSelectionDrawStyle(ZTextViewBase::SelectionDrawOutline);
-    view.firstColumn = 2;
-    view.Select({3, 0}, {5, 0}, false);
-    view.Paint();
-    // Column 3 is drawn one cell from the left when column 2 is the first visible one.
-    EXPECT_EQ(view.runs.front(), N(0, 0, L"23456789"));
-    ASSERT_EQ(view.outlines.size(), 1u);
-    EXPECT_EQ(view.outlines.front().front(), (ZTextViewLineDrawInfo{8, 0, 32, 0}));
+    struct Case {
+        unsigned long long firstColumn, begin, end;
+        const wchar_t* firstRun;
+        ZTextViewLineDrawInfo topEdge;
+    } cases[] = {
+        {0, 2, 5, L"0123456789", {16, 0, 48, 0}},
+        // Column 3 is drawn one cell from the left when column 2 is the first visible one.
+        {2, 3, 5, L"23456789", {8, 0, 32, 0}},
+    };
+    for (const Case& c : cases) {
+        RecordingView view(kTexts);
+        view.SetSelectionDrawStyle(ZTextViewBase::SelectionDrawHighlight);
+        EXPECT_EQ(view.repaints, 0);  // no change, no repaint
+        view.SetSelectionDrawStyle(ZTextViewBase::SelectionDrawOutline);
+        EXPECT_EQ(view.repaints, 1);
+        view.firstColumn = c.firstColumn;
+        view.Select({c.begin, 0}, {c.end, 0}, false);
+        view.Paint();
+        EXPECT_EQ(view.runs.front(), N(0, 0, c.firstRun));
+        ASSERT_EQ(view.outlines.size(), 1u);
+        EXPECT_EQ(view.outlineColors.front(), kHighlightBackground);
+        EXPECT_EQ(view.outlines.front().front(), c.topEdge) << c.firstColumn;
+    }
 }
 
 TEST(TextViewPaint, PositionsPastTheIntRangeAreClampedNotWrapped)
 {
-    RecordingPaintView view;
-    Fill(view, TextViewTest::Lines({L"abc"}));
+    RecordingView view({L"abc"});
     EXPECT_EQ(view.GetHorizontalPoint(1ULL << 40), INT_MAX);
     EXPECT_EQ(view.GetHorizontalPoint(~0ULL), INT_MAX);
     EXPECT_EQ(view.GetHorizontalPoint(3), 24);

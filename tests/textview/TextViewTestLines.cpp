@@ -1,10 +1,6 @@
 #include "tests/textview/TextViewTestLines.h"
 
-#include <windows.h>
-
-#include <cwchar>
-
-#include <gtest/gtest.h>
+#include <afxwin.h>
 
 namespace TextViewTest {
 
@@ -31,29 +27,51 @@ void Append(ZTextViewBuffer& buffer, const std::vector<std::wstring>& texts)
     buffer.AppendLines(lines.data(), lines.size(), removed);
 }
 
-std::vector<std::wstring> Texts(const ZTextViewBuffer& buffer)
+std::vector<std::wstring> Numbered(int from, int count)
 {
     std::vector<std::wstring> texts;
-    for (unsigned long long i = 0; i < buffer.GetLineCount(); ++i) {
-        const std::vector<wchar_t>& text = buffer.GetLineInfo(i).text;
-        texts.emplace_back(text.begin(), text.end());
-    }
+    for (int i = from; i < from + count; ++i)
+        texts.push_back(L"line " + std::to_wstring(i) + L" of the log");
     return texts;
 }
 
-std::wstring TakeBlockText(void* handle, unsigned long long count)
+Selection Sel(unsigned long long column1, unsigned long long line1, unsigned long long column2,
+              unsigned long long line2)
 {
-    HGLOBAL block = static_cast<HGLOBAL>(handle);
-    EXPECT_GE(::GlobalSize(block), count * sizeof(wchar_t));
-    const auto* text = static_cast<const wchar_t*>(::GlobalLock(block));
-    std::wstring result;
-    if (text) {
-        result.assign(text, wcsnlen(text, ::GlobalSize(block) / sizeof(wchar_t)));
-        ::GlobalUnlock(block);
+    return {{column1, line1}, {column2, line2}};
+}
+
+Selection SelectionOf(const ZTextViewHighlight* highlight)
+{
+    return highlight ? Selection{highlight->GetBegin(), highlight->GetEnd()} : kNoSelection;
+}
+
+HeldKeys::HeldKeys()
+{
+    shift = alt = control = false;
+    previous = ZTextViewBase::SetKeyModifierProbe([](int key) {
+        return (key == VK_SHIFT && shift) || (key == VK_MENU && alt) || (key == VK_CONTROL && control);
+    });
+}
+
+HeldKeys::~HeldKeys()
+{
+    ZTextViewBase::SetKeyModifierProbe(previous);
+}
+
+void RunUntilSentinel(HWND window)
+{
+    constexpr UINT kSentinel = WM_APP + 7;
+    ::PostMessageW(window, kSentinel, 0, 0);
+    MSG msg;
+    while (::GetMessageW(&msg, nullptr, 0, 0) > 0) {
+        if (msg.message == kSentinel && msg.hwnd == window)
+            return;
+        if (!CWnd::WalkPreTranslateTree(nullptr, &msg)) {
+            ::TranslateMessage(&msg);
+            ::DispatchMessageW(&msg);
+        }
     }
-    EXPECT_EQ(result.size() + 1, count);
-    ::GlobalFree(block);
-    return result;
 }
 
 }  // namespace TextViewTest
