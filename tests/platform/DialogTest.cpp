@@ -159,19 +159,13 @@ INT_PTR RunForm(FormDialog& dialog)
     return dialog.DoModal();
 }
 
-void PostChar(HWND window, wchar_t ch)
-{
-    ::PostMessageW(window, WM_CHAR, ch, 1);
-}
-
 TEST(DialogModal, PreTranslateWalkRunsFromTheControlUpToTheDialog)
 {
     FormDialog dialog([](FormDialog& d) {
         HWND edit = d.Item(kFirstEdit);
         ::SetWindowTextW(edit, L"");
-        PostChar(edit, 'x');
-        PostChar(edit, 'z');  // eaten by the edit's PreTranslateMessage
-        PostChar(edit, 'y');
+        for (wchar_t ch : {L'x', L'z', L'y'})  // 'z' is eaten by the edit's PreTranslateMessage
+            ::PostMessageW(edit, WM_CHAR, ch, 1);
         ::PostMessageW(d.m_hWnd, kSentinel, 1, 0);
     });
     EXPECT_EQ(RunForm(dialog), IDRETRY);

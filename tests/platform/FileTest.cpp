@@ -30,7 +30,7 @@ TEST_F(Files, StdioWritesTheirModesBytes)
         {"text mode adds carriage returns", write | CFile::typeText, {L"Columns=50\nTitle=a=b\n"},
          "Columns=50\r\nTitle=a=b\r\n"},
         {"binary mode writes the units", write | CFile::typeBinary, {L"A\n\u00e9"}, std::string("A\0\n\0\xe9\0", 6)},
-        {"creating truncates", write, {L"one\n", L"two\n"}, "two\r\n"},
+        {"creating truncates", write, {L"a longer first\n", L"two\n"}, "two\r\n"},
         {"creating without truncating appends", write | CFile::modeNoTruncate, {L"one\n", L"two\n"},
          "one\r\ntwo\r\n"},
     };

@@ -439,52 +439,29 @@ TEST(HandleMap, DestroyingASubclassedWindowDetachesItsObject)
     CWnd::DeleteTempMap();
 }
 
-// Records, from inside the thread's own Run loop, how many temporaries exist.
-class IdleProbe : public CWnd {
-public:
-    std::vector<HWND> m_foreign;
-    std::vector<size_t> m_counts;
-
-protected:
-    afx_msg LRESULT OnStart(WPARAM, LPARAM)
-    {
-        for (HWND window : m_foreign) {
-            CWnd* first = CWnd::FromHandle(window);
-            EXPECT_EQ(CWnd::FromHandle(window), first);  // the same object until idle time
-            EXPECT_EQ(CWnd::FromHandlePermanent(window), nullptr);
-        }
-        m_counts.push_back(AfxGetTempWndCount());
-        SetTimer(1, 30);
-        return 0;
-    }
-    afx_msg void OnTimer(UINT_PTR id)
-    {
-        KillTimer(id);
-        m_counts.push_back(AfxGetTempWndCount());
-        ::PostQuitMessage(3);
-    }
-    DECLARE_MESSAGE_MAP()
-};
-
-BEGIN_MESSAGE_MAP(IdleProbe, CWnd)
-    ON_MESSAGE(WM_APP, OnStart)
-    ON_WM_TIMER()
-END_MESSAGE_MAP()
-
 TEST(HandleMap, TemporariesDieInTheThreadsIdleTime)
 {
     CWinThread thread;  // the loop of a thread the framework runs
-    IdleProbe probe;
-    ASSERT_TRUE(probe.CreateEx(0, RecorderClass(), L"probe", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr));
-    for (int i = 0; i < 3; ++i)
-        probe.m_foreign.push_back(PlainWindow());
     CWnd::DeleteTempMap();
-    probe.PostMessage(WM_APP);
+    HWND foreign[3];
+    for (HWND& window : foreign) {
+        window = PlainWindow();
+        CWnd* first = CWnd::FromHandle(window);
+        EXPECT_EQ(CWnd::FromHandle(window), first);  // the same object until idle time
+    }
+    EXPECT_EQ(AfxGetTempWndCount(), 3u);
+    // A thread timer ends the loop after it has been idle, and sees what is left.
+    static size_t s_leftInTheLoop;
+    s_leftInTheLoop = 99;
+    ::SetTimer(nullptr, 0, 30, [](HWND, UINT, UINT_PTR id, DWORD) {
+        ::KillTimer(nullptr, id);
+        s_leftInTheLoop = AfxGetTempWndCount();
+        ::PostQuitMessage(3);
+    });
     EXPECT_EQ(thread.Run(), 3);
-    EXPECT_EQ(probe.m_counts, (std::vector<size_t>{3, 0}));
-    for (HWND window : probe.m_foreign)
+    EXPECT_EQ(s_leftInTheLoop, 0u);
+    for (HWND window : foreign)
         ::DestroyWindow(window);
-    probe.DestroyWindow();
 }
 
 // Records the thread's PreTranslateMessage walk.
