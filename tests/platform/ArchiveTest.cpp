@@ -254,11 +254,9 @@ TEST(Archive, ObjectsKeepClassesReferencesAndNulls)
         CObject* none = reinterpret_cast<CObject*>(1);
         ar >> a >> b >> again >> none;
         std::unique_ptr<Marker> ownA(a), ownB(b);
-        ASSERT_NE(a, nullptr);
-        ASSERT_NE(b, nullptr);
-        EXPECT_EQ(a->m_id, 1);
-        EXPECT_STREQ(a->m_label.GetString(), L"one");
-        EXPECT_EQ(b->m_id, 2);
+        ASSERT_TRUE(a && b);
+        EXPECT_EQ(std::make_tuple(a->m_id, std::wstring(a->m_label), b->m_id),
+                  std::make_tuple(1, std::wstring(L"one"), 2));
         EXPECT_EQ(again, a);
         EXPECT_EQ(none, nullptr);
     });

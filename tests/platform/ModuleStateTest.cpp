@@ -15,8 +15,7 @@ protected:
     {
         m_probeA = ::LoadLibraryW(L"MfcProbeA.dll");
         m_probeB = ::LoadLibraryW(L"MfcProbeB.dll");
-        ASSERT_NE(m_probeA, nullptr);
-        ASSERT_NE(m_probeB, nullptr);
+        ASSERT_TRUE(m_probeA && m_probeB);
         ASSERT_TRUE(AfxInitExtensionModule(m_recordA, m_probeA));
         ASSERT_TRUE(AfxInitExtensionModule(m_recordB, m_probeB));
         new CDynLinkLibrary(m_recordA);

@@ -110,9 +110,8 @@ TEST_F(Registry, TypedValuesRoundTrip)
 TEST_F(Registry, KeysAndValuesAreListedAndDeleted)
 {
     CBCGPRegistry registry;
-    ASSERT_TRUE(registry.CreateKey((m_path + L"\\A").c_str()));
-    ASSERT_TRUE(registry.CreateKey((m_path + L"\\B").c_str()));
-    ASSERT_TRUE(registry.CreateKey(m_path.c_str()));
+    for (const wchar_t* key : {L"\\A", L"\\B", L""})  // the last one stays open
+        ASSERT_TRUE(registry.CreateKey((m_path + key).c_str()));
     ASSERT_TRUE(registry.Write(L"x", 1));
     ASSERT_TRUE(registry.Write(L"y", L"2"));
 

@@ -353,9 +353,11 @@ TEST(MessageMap, DerivedMapsOverrideAndChainToTheirBase)
 
 // --- handle maps and subclassing --------------------------------------------------
 
-HWND PlainWindow(const wchar_t* className = L"Static", HWND parent = nullptr, DWORD style = WS_POPUP)
+// A window without an object: a popup, or the child with id of parent.
+HWND PlainWindow(const wchar_t* className = L"Static", HWND parent = nullptr, UINT_PTR id = 0)
 {
-    return ::CreateWindowExW(0, className, L"", style, 0, 0, 100, 30, parent, nullptr, nullptr, nullptr);
+    return ::CreateWindowExW(0, className, L"", parent ? WS_CHILD : WS_POPUP, 0, 0, 100, 30, parent,
+                             reinterpret_cast<HMENU>(id), nullptr, nullptr);
 }
 
 class Subclassed : public CWnd {
@@ -426,8 +428,7 @@ TEST(HandleMap, SubclassingRoutesMessagesAndUnsubclassingRestoresTheProcedure)
 TEST(HandleMap, DestroyingASubclassedWindowDetachesItsObject)
 {
     HWND parent = PlainWindow();
-    HWND child = ::CreateWindowExW(0, L"Button", L"", WS_CHILD, 0, 0, 10, 10, parent,
-                                   reinterpret_cast<HMENU>(static_cast<UINT_PTR>(7)), nullptr, nullptr);
+    HWND child = PlainWindow(L"Button", parent, 7);
     ASSERT_NE(child, nullptr);
     Subclassed object;
     ASSERT_TRUE(object.SubclassDlgItem(7, CWnd::FromHandle(parent)));
