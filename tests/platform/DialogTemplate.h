@@ -4,7 +4,7 @@
 
 #include <windows.h>
 
-#include <string>
+#include <cwchar>
 #include <vector>
 
 namespace TestSupport {
@@ -17,11 +17,9 @@ public:
     DialogTemplate(const wchar_t* title, short width, short height,
                    DWORD style = DS_MODALFRAME | DS_SETFONT | WS_POPUP | WS_CAPTION | WS_SYSMENU)
     {
-        Word(0), Word(0);  // filled by Get: the item count lives in the header
         DLGTEMPLATE header = {style, 0, 0, 10, 10, width, height};
         m_words.assign(reinterpret_cast<WORD*>(&header), reinterpret_cast<WORD*>(&header) + sizeof header / 2);
-        Word(0);           // no menu
-        Word(0);           // the dialog class
+        m_words.insert(m_words.end(), {0, 0});  // no menu, the dialog class
         Text(title);
         Word(9);           // point size, with DS_SETFONT
         Text(L"MS Shell Dlg");
@@ -50,12 +48,7 @@ public:
 
 private:
     void Word(WORD value) { m_words.push_back(value); }
-    void Text(const wchar_t* text)
-    {
-        for (; *text; ++text)
-            Word(static_cast<WORD>(*text));
-        Word(0);
-    }
+    void Text(const wchar_t* text) { m_words.insert(m_words.end(), text, text + std::wcslen(text) + 1); }
 
     std::vector<WORD> m_words;
     WORD m_items = 0;

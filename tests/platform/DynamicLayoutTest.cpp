@@ -1,9 +1,6 @@
-// Resizable dialogs: layouts from resources and made in code, applied as the
-// dialog is resized; and the date-time picker's data exchange.
-//
-// The dialogs stay hidden: sizing does not need the focus. Geometry is
-// compared in pixels against what each control had before the resize, never
-// against absolute sizes, which depend on the display's fonts.
+// Resizable dialogs (hidden: sizing needs no focus) with layouts from resources
+// or code, and the date-time picker's data exchange. Controls are compared with
+// their own first geometry, never with absolute sizes, which follow the fonts.
 #include <gtest/gtest.h>
 
 #include "platform/mfc/afxcmn.h"
@@ -11,6 +8,7 @@
 #include "tests/platform/DialogTemplate.h"
 
 #include <map>
+#include <tuple>
 #include <vector>
 
 // Beside RECT itself, so that the comparisons of maps of rectangles find them.
@@ -28,18 +26,10 @@ namespace {
 
 using TestSupport::DialogTemplate;
 
-constexpr UINT kLayoutDialog = 400;
-constexpr UINT kNoLayoutDialog = 410;
-constexpr UINT kShortLayoutDialog = 420;
-constexpr UINT kEmptyLayoutDialog = 430;
-constexpr UINT kOtherVersionDialog = 440;
-constexpr UINT kDateDialog = 450;
-constexpr int kEdit = 401;
-constexpr int kList = 402;
-constexpr int kLabel = 403;
-constexpr int kCheck = 404;
-constexpr int kPickerWithNone = 451;
-constexpr int kPlainPicker = 452;
+// The templates of DynamicLayoutTest.rc and their controls.
+enum : UINT { kLayoutDialog = 400, kNoLayoutDialog = 410, kShortLayoutDialog = 420, kEmptyLayoutDialog = 430 };
+enum : UINT { kOtherVersionDialog = 440, kDateDialog = 450 };
+enum : int { kEdit = 401, kList = 402, kLabel = 403, kCheck = 404, kPickerWithNone = 451, kPlainPicker = 452 };
 
 // Each child's rectangle in its dialog's client coordinates, by id.
 std::map<int, RECT> ChildRects(HWND dialog)
@@ -61,35 +51,28 @@ SIZE ClientSize(HWND window)
     return SIZE{client.right, client.bottom};
 }
 
-// Where a control should be: its first rectangle moved and grown by the given
-// percentages of the change.
-RECT Expected(const RECT& first, int dx, int dy, int moveX, int moveY, int sizeX, int sizeY)
-{
-    RECT r = first;
-    ::OffsetRect(&r, dx * moveX / 100, dy * moveY / 100);
-    r.right += dx * sizeX / 100;
-    r.bottom += dy * sizeY / 100;
-    return r;
-}
-
-// A modeless dialog from a template resource, with its first geometry kept for
-// comparisons.
+// A modeless dialog, with the geometry it had when last measured kept for comparisons.
 class LayoutTest : public ::testing::Test {
 protected:
     void Open(UINT templateId)
     {
         ASSERT_TRUE(m_dialog.Create(templateId));
+        Measure();
+    }
+    void Measure()
+    {
         ::GetWindowRect(m_dialog.m_hWnd, &m_window);
         m_client = ClientSize(m_dialog.m_hWnd);
-        m_first = ChildRects(m_dialog.m_hWnd);
+        m_first = Now();
     }
     void TearDown() override
     {
         if (m_dialog.m_hWnd)
             m_dialog.DestroyWindow();
     }
+    std::map<int, RECT> Now() const { return ChildRects(m_dialog.m_hWnd); }
 
-    // Makes the dialog dx, dy larger than it was at first (smaller when
+    // Makes the dialog dx, dy larger than it was when measured (smaller when
     // negative) and checks that the client area changed by exactly that.
     void ResizeBy(int dx, int dy)
     {
@@ -100,63 +83,65 @@ protected:
         ASSERT_EQ(now.cy - m_client.cy, dy);
     }
 
+    // Where control id should be after ResizeBy(dx, dy): moved and grown by the
+    // given percentages of the change.
+    RECT Expected(int id, int dx, int dy, int moveX, int moveY, int sizeX, int sizeY) const
+    {
+        RECT r = m_first.at(id);
+        ::OffsetRect(&r, dx * moveX / 100, dy * moveY / 100);
+        r.right += dx * sizeX / 100;
+        r.bottom += dy * sizeY / 100;
+        return r;
+    }
+
     CDialog m_dialog;
     RECT m_window = {};
     SIZE m_client = {};
     std::map<int, RECT> m_first;
 };
 
-struct Ratios {
+// The layout resource of dialog 400, control by control.
+const struct Ratios {
     int id;
     int moveX, moveY, sizeX, sizeY;
-};
-
-// The layout resource of dialog 400, control by control.
-const Ratios kLayout400[] = {
+} kLayout400[] = {
     {kEdit, 0, 0, 100, 0},   {kList, 0, 0, 100, 100},     {kLabel, 0, 100, 0, 0},
     {kCheck, 50, 100, 50, 0}, {IDOK, 100, 0, 0, 0},        {IDCANCEL, 25, 75, 75, 25},
 };
-
-// Changes whose every share above is a whole number of pixels.
-const SIZE kChanges[] = {{200, 100}, {40, 80}, {-20, -8}, {0, 0}, {120, 0}, {0, 60}};
 
 TEST_F(LayoutTest, ControlsFollowTheirShareOfTheResize)
 {
     Open(kLayoutDialog);
     ASSERT_TRUE(m_dialog.IsDynamicLayoutEnabled());
-    ASSERT_NE(m_dialog.GetDynamicLayout(), nullptr);
-    for (const SIZE& change : kChanges) {
+    // Changes whose every share is a whole number of pixels.
+    const SIZE changes[] = {{200, 100}, {40, 80}, {-20, -8}, {0, 0}, {120, 0}, {0, 60}};
+    for (const SIZE& change : changes) {
         ResizeBy(change.cx, change.cy);
-        const std::map<int, RECT> now = ChildRects(m_dialog.m_hWnd);
+        const std::map<int, RECT> now = Now();
         for (const Ratios& r : kLayout400) {
-            EXPECT_EQ(now.at(r.id), Expected(m_first.at(r.id), change.cx, change.cy, r.moveX, r.moveY, r.sizeX,
-                                             r.sizeY))
+            EXPECT_EQ(now.at(r.id), Expected(r.id, change.cx, change.cy, r.moveX, r.moveY, r.sizeX, r.sizeY))
                 << "control " << r.id << " after " << change.cx << "x" << change.cy;
         }
     }
     // Back to the first size: exactly the first layout, whatever came before.
     ResizeBy(0, 0);
-    EXPECT_EQ(ChildRects(m_dialog.m_hWnd), m_first);
+    EXPECT_EQ(Now(), m_first);
 }
 
 TEST_F(LayoutTest, LayoutsThatCannotBeUsedLeaveTheDialogAlone)
 {
-    struct Case {
-        const char* name;
-        UINT templateId;
-    };
-    const Case cases[] = {
+    const std::pair<const char*, UINT> cases[] = {
         {"no layout resource", kNoLayoutDialog},
         {"a version word and no entry", kEmptyLayoutDialog},
         {"another version", kOtherVersionDialog},
     };
-    for (const Case& c : cases) {
-        Open(c.templateId);
-        EXPECT_FALSE(m_dialog.IsDynamicLayoutEnabled()) << c.name;
-        EXPECT_FALSE(m_dialog.LoadDynamicLayoutResource(c.templateId)) << c.name;
-        EXPECT_FALSE(m_dialog.IsDynamicLayoutEnabled()) << c.name;
+    for (const auto& [name, templateId] : cases) {
+        Open(templateId);
+        EXPECT_FALSE(m_dialog.IsDynamicLayoutEnabled()) << name;
+        EXPECT_FALSE(m_dialog.LoadDynamicLayoutResource(templateId)) << name;
+        EXPECT_FALSE(m_dialog.IsDynamicLayoutEnabled()) << name;
         ResizeBy(100, 50);
-        EXPECT_EQ(ChildRects(m_dialog.m_hWnd), m_first) << c.name;
+        EXPECT_EQ(Now(), m_first) << name;
         m_dialog.DestroyWindow();
     }
 }
@@ -168,33 +153,33 @@ TEST_F(LayoutTest, MissingLayoutKeepsTheOneInForce)
     EXPECT_FALSE(m_dialog.LoadDynamicLayoutResource(0x7FF0u));
     ASSERT_TRUE(m_dialog.IsDynamicLayoutEnabled());
     ResizeBy(40, 80);
-    EXPECT_EQ(ChildRects(m_dialog.m_hWnd).at(IDOK), Expected(m_first.at(IDOK), 40, 80, 100, 0, 0, 0));
+    EXPECT_EQ(Now().at(IDOK), Expected(IDOK, 40, 80, 100, 0, 0, 0));
 }
 
+// Two whole entries for four controls, then half an entry; the first entry's
+// 250 counts as 100.
 TEST_F(LayoutTest, ShortLayoutMovesOnlyTheControlsItNames)
 {
-    // Two whole entries for four controls, then half an entry; the first
-    // entry's 250 counts as 100.
     Open(kShortLayoutDialog);
     ASSERT_TRUE(m_dialog.IsDynamicLayoutEnabled());
     ResizeBy(60, 40);
-    const std::map<int, RECT> now = ChildRects(m_dialog.m_hWnd);
-    EXPECT_EQ(now.at(kEdit), Expected(m_first.at(kEdit), 60, 40, 0, 0, 100, 0));
-    EXPECT_EQ(now.at(kList), Expected(m_first.at(kList), 60, 40, 100, 100, 0, 0));
+    const std::map<int, RECT> now = Now();
+    EXPECT_EQ(now.at(kEdit), Expected(kEdit, 60, 40, 0, 0, 100, 0));
+    EXPECT_EQ(now.at(kList), Expected(kList, 60, 40, 100, 100, 0, 0));
     EXPECT_EQ(now.at(IDOK), m_first.at(IDOK));
     EXPECT_EQ(now.at(IDCANCEL), m_first.at(IDCANCEL));
 }
 
+// A layout loaded into a grown dialog takes that size as its start.
 TEST_F(LayoutTest, ReloadingStartsFromThePresentGeometry)
 {
-    // A layout loaded into a grown dialog takes that size as its start.
     Open(kLayoutDialog);
     ResizeBy(40, 80);
-    const std::map<int, RECT> grown = ChildRects(m_dialog.m_hWnd);
+    Measure();
     ASSERT_TRUE(m_dialog.LoadDynamicLayoutResource(kLayoutDialog));
-    EXPECT_EQ(ChildRects(m_dialog.m_hWnd), grown);
-    ResizeBy(80, 160);
-    EXPECT_EQ(ChildRects(m_dialog.m_hWnd).at(kList), Expected(grown.at(kList), 40, 80, 0, 0, 100, 100));
+    EXPECT_EQ(Now(), m_first);
+    ResizeBy(40, 80);
+    EXPECT_EQ(Now().at(kList), Expected(kList, 40, 80, 0, 0, 100, 100));
 }
 
 TEST_F(LayoutTest, DestroyedControlIsSkipped)
@@ -202,32 +187,30 @@ TEST_F(LayoutTest, DestroyedControlIsSkipped)
     Open(kLayoutDialog);
     ::DestroyWindow(::GetDlgItem(m_dialog.m_hWnd, kList));
     ResizeBy(200, 100);
-    const std::map<int, RECT> now = ChildRects(m_dialog.m_hWnd);
-    EXPECT_EQ(now.count(kList), 0u);
-    EXPECT_EQ(now.at(IDCANCEL), Expected(m_first.at(IDCANCEL), 200, 100, 25, 75, 75, 25));
+    EXPECT_EQ(Now().count(kList), 0u);
+    EXPECT_EQ(Now().at(IDCANCEL), Expected(IDCANCEL, 200, 100, 25, 75, 75, 25));
 }
 
 TEST_F(LayoutTest, MinimisingLeavesTheControlsWhereTheyWere)
 {
     Open(kLayoutDialog);
     ResizeBy(40, 80);
-    const std::map<int, RECT> grown = ChildRects(m_dialog.m_hWnd);
+    const std::map<int, RECT> grown = Now();
     ::ShowWindow(m_dialog.m_hWnd, SW_SHOWMINNOACTIVE);
     ASSERT_TRUE(::IsIconic(m_dialog.m_hWnd));
-    EXPECT_EQ(ChildRects(m_dialog.m_hWnd), grown);
+    EXPECT_EQ(Now(), grown);
 }
 
+// The same object, made again, loads the layout afresh.
 TEST_F(LayoutTest, DestroyingTheWindowDropsTheLayout)
 {
     Open(kLayoutDialog);
-    ASSERT_TRUE(m_dialog.IsDynamicLayoutEnabled());
     m_dialog.DestroyWindow();
     EXPECT_FALSE(m_dialog.IsDynamicLayoutEnabled());
-    // The same object, made again, loads the layout afresh.
     Open(kLayoutDialog);
     EXPECT_TRUE(m_dialog.IsDynamicLayoutEnabled());
     ResizeBy(40, 80);
-    EXPECT_EQ(ChildRects(m_dialog.m_hWnd).at(kEdit), Expected(m_first.at(kEdit), 40, 80, 0, 0, 100, 0));
+    EXPECT_EQ(Now().at(kEdit), Expected(kEdit, 40, 80, 0, 0, 100, 0));
 }
 
 // --- a layout made in code --------------------------------------------------------
@@ -240,40 +223,38 @@ protected:
             .Add(DialogTemplate::ListBox, kList, L"", 10, 30, 100, 50, WS_BORDER | LBS_NOINTEGRALHEIGHT)
             .Add(DialogTemplate::Button, IDOK, L"OK", 120, 10, 50, 14);
         ASSERT_TRUE(m_dialog.CreateIndirect(m_form.Get()));
-        ::GetWindowRect(m_dialog.m_hWnd, &m_window);
-        m_client = ClientSize(m_dialog.m_hWnd);
-        m_first = ChildRects(m_dialog.m_hWnd);
+        Measure();
+        EXPECT_FALSE(m_dialog.IsDynamicLayoutEnabled());
+        m_dialog.EnableDynamicLayout();
+        m_layout = m_dialog.GetDynamicLayout();
+        ASSERT_NE(m_layout, nullptr);
+        ASSERT_TRUE(m_layout->Create(&m_dialog));
     }
 
     DialogTemplate m_form{L"Code", 200, 100, DS_SETFONT | WS_POPUP | WS_CAPTION | WS_THICKFRAME};
+    CMFCDynamicLayout* m_layout = nullptr;
 };
 
 TEST_F(CodeLayoutTest, ItemsAddedByIdOrWindowFollowTheResize)
 {
-    EXPECT_FALSE(m_dialog.IsDynamicLayoutEnabled());
-    m_dialog.EnableDynamicLayout();
-    CMFCDynamicLayout* layout = m_dialog.GetDynamicLayout();
-    ASSERT_NE(layout, nullptr);
-    ASSERT_TRUE(layout->Create(&m_dialog));
-    EXPECT_TRUE(layout->IsEmpty());
-    EXPECT_TRUE(layout->AddItem(static_cast<UINT>(kEdit), {0, 0}, {100, 0}));
-    EXPECT_TRUE(layout->AddItem(::GetDlgItem(m_dialog.m_hWnd, kList), {0, 0}, {50, 100}));
-    EXPECT_TRUE(layout->AddItem(static_cast<UINT>(IDOK), {100, 50}, {0, 0}));
-    EXPECT_TRUE(layout->HasItem(::GetDlgItem(m_dialog.m_hWnd, kList)));
-    EXPECT_FALSE(layout->IsEmpty());
+    EXPECT_TRUE(m_layout->IsEmpty());
+    EXPECT_TRUE(m_layout->AddItem(static_cast<UINT>(kEdit), {0, 0}, {100, 0}));
+    EXPECT_TRUE(m_layout->AddItem(::GetDlgItem(m_dialog.m_hWnd, kList), {0, 0}, {50, 100}));
+    EXPECT_TRUE(m_layout->AddItem(static_cast<UINT>(IDOK), {100, 50}, {0, 0}));
+    EXPECT_TRUE(m_layout->HasItem(::GetDlgItem(m_dialog.m_hWnd, kList)));
+    EXPECT_FALSE(m_layout->IsEmpty());
 
     ResizeBy(120, 40);
-    const std::map<int, RECT> now = ChildRects(m_dialog.m_hWnd);
-    EXPECT_EQ(now.at(kEdit), Expected(m_first.at(kEdit), 120, 40, 0, 0, 100, 0));
-    EXPECT_EQ(now.at(kList), Expected(m_first.at(kList), 120, 40, 0, 0, 50, 100));
-    EXPECT_EQ(now.at(IDOK), Expected(m_first.at(IDOK), 120, 40, 100, 50, 0, 0));
+    const std::map<int, RECT> now = Now();
+    EXPECT_EQ(now.at(kEdit), Expected(kEdit, 120, 40, 0, 0, 100, 0));
+    EXPECT_EQ(now.at(kList), Expected(kList, 120, 40, 0, 0, 50, 100));
+    EXPECT_EQ(now.at(IDOK), Expected(IDOK, 120, 40, 100, 50, 0, 0));
 
     // Without a layout the controls stay where the last one put them.
     m_dialog.EnableDynamicLayout(FALSE);
-    EXPECT_FALSE(m_dialog.IsDynamicLayoutEnabled());
     EXPECT_EQ(m_dialog.GetDynamicLayout(), nullptr);
     ResizeBy(0, 0);
-    EXPECT_EQ(ChildRects(m_dialog.m_hWnd), now);
+    EXPECT_EQ(Now(), now);
 }
 
 TEST_F(CodeLayoutTest, RefusedItems)
@@ -282,27 +263,19 @@ TEST_F(CodeLayoutTest, RefusedItems)
     EXPECT_FALSE(uncreated.AddItem(static_cast<UINT>(kEdit), {100, 0}, {0, 0}));
     EXPECT_FALSE(uncreated.Create(nullptr));
 
-    m_dialog.EnableDynamicLayout();
-    CMFCDynamicLayout* layout = m_dialog.GetDynamicLayout();
-    ASSERT_TRUE(layout->Create(&m_dialog));
-    HWND stranger = ::CreateWindowExW(0, L"Static", L"", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr, nullptr,
-                                      nullptr);
-    ASSERT_NE(stranger, nullptr);
     HWND edit = ::GetDlgItem(m_dialog.m_hWnd, kEdit);
-    HWND grandchild = ::CreateWindowExW(0, L"Static", L"", WS_CHILD, 0, 0, 10, 10, edit, nullptr, nullptr,
-                                        nullptr);
-    ASSERT_NE(grandchild, nullptr);
-
-    EXPECT_FALSE(layout->AddItem(stranger, {100, 0}, {0, 0})) << "not a child";
-    EXPECT_FALSE(layout->AddItem(grandchild, {100, 0}, {0, 0})) << "not a direct child";
-    EXPECT_FALSE(layout->AddItem(static_cast<UINT>(999), {100, 0}, {0, 0})) << "no such control";
-    EXPECT_FALSE(layout->AddItem(static_cast<HWND>(nullptr), {100, 0}, {0, 0})) << "no window";
-    EXPECT_TRUE(layout->AddItem(edit, {100, 0}, {0, 0}));
-    EXPECT_FALSE(layout->AddItem(edit, {0, 0}, {100, 0})) << "added twice";
-    EXPECT_TRUE(layout->IsEmpty() == false);
+    HWND stranger = ::CreateWindowExW(0, L"Static", L"", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr, nullptr, nullptr);
+    HWND grandchild = ::CreateWindowExW(0, L"Static", L"", WS_CHILD, 0, 0, 10, 10, edit, nullptr, nullptr, nullptr);
+    ASSERT_TRUE(stranger && grandchild);
+    EXPECT_FALSE(m_layout->AddItem(stranger, {100, 0}, {0, 0})) << "not a child";
+    EXPECT_FALSE(m_layout->AddItem(grandchild, {100, 0}, {0, 0})) << "not a direct child";
+    EXPECT_FALSE(m_layout->AddItem(static_cast<UINT>(999), {100, 0}, {0, 0})) << "no such control";
+    EXPECT_FALSE(m_layout->AddItem(static_cast<HWND>(nullptr), {100, 0}, {0, 0})) << "no window";
+    EXPECT_TRUE(m_layout->AddItem(edit, {100, 0}, {0, 0}));
+    EXPECT_FALSE(m_layout->AddItem(edit, {0, 0}, {100, 0})) << "added twice";
 
     ResizeBy(30, 30);
-    EXPECT_EQ(ChildRects(m_dialog.m_hWnd).at(kEdit), Expected(m_first.at(kEdit), 30, 30, 100, 0, 0, 0));
+    EXPECT_EQ(Now().at(kEdit), Expected(kEdit, 30, 30, 100, 0, 0, 0));
     ::DestroyWindow(stranger);
 }
 
@@ -368,26 +341,19 @@ TEST_F(DateExchangeTest, DateAndTimeGoBothWaysUnshifted)
         {2024, 10, 0, 27, 2, 30, 0, 0},
         {2000, 1, 0, 1, 0, 0, 0, 0},
     };
+    // Both pickers show valid dates alike: NoDateClearsAPickerThatCanShowNone
+    // checks the other's.
     for (const SYSTEMTIME& c : cases) {
         const FILETIME value = FileTimeOf(c);
         m_dialog.m_withNone = value;
-        m_dialog.m_plain = value;
         ASSERT_TRUE(m_dialog.UpdateData(FALSE));
-        for (int id : {kPickerWithNone, kPlainPicker}) {
-            SYSTEMTIME shown = {};
-            ASSERT_EQ(Shown(id, shown), static_cast<DWORD>(GDT_VALID)) << id;
-            EXPECT_EQ(shown.wYear, c.wYear) << id;
-            EXPECT_EQ(shown.wMonth, c.wMonth) << id;
-            EXPECT_EQ(shown.wDay, c.wDay) << id;
-            EXPECT_EQ(shown.wHour, c.wHour) << id;
-            EXPECT_EQ(shown.wMinute, c.wMinute) << id;
-            EXPECT_EQ(shown.wSecond, c.wSecond) << id;
-        }
+        SYSTEMTIME s = {};
+        ASSERT_EQ(Shown(kPickerWithNone, s), static_cast<DWORD>(GDT_VALID));
+        EXPECT_EQ(std::tie(s.wYear, s.wMonth, s.wDay, s.wHour, s.wMinute, s.wSecond),
+                  std::tie(c.wYear, c.wMonth, c.wDay, c.wHour, c.wMinute, c.wSecond));
         m_dialog.m_withNone = FILETIME{1, 1};
-        m_dialog.m_plain = FILETIME{1, 1};
         ASSERT_TRUE(m_dialog.UpdateData(TRUE));
         EXPECT_EQ(Ticks(m_dialog.m_withNone), Ticks(value)) << c.wYear << "-" << c.wMonth << "-" << c.wDay;
-        EXPECT_EQ(Ticks(m_dialog.m_plain), Ticks(value)) << c.wYear << "-" << c.wMonth << "-" << c.wDay;
     }
 }
 
@@ -405,44 +371,25 @@ TEST_F(DateExchangeTest, FractionsOfASecondKeepTheSecond)
 TEST_F(DateExchangeTest, NoDateClearsAPickerThatCanShowNone)
 {
     const FILETIME dated = FileTimeOf({2024, 2, 0, 29, 13, 14, 15, 0});
-    struct Case {
-        const char* name;
-        FILETIME none;
-    };
-    const Case cases[] = {
-        {"zero", FILETIME{}},
-        {"beyond any date", FILETIME{0, 0x80000000u}},
-    };
-    for (const Case& c : cases) {
+    const std::pair<const char*, FILETIME> cases[] = {{"zero", FILETIME{}}, {"beyond any date", {0, 0x80000000u}}};
+    for (const auto& [name, none] : cases) {
         m_dialog.m_withNone = dated;
         m_dialog.m_plain = dated;
         ASSERT_TRUE(m_dialog.UpdateData(FALSE));
-        m_dialog.m_withNone = c.none;
-        m_dialog.m_plain = c.none;
-        ASSERT_TRUE(m_dialog.UpdateData(FALSE)) << c.name;
+        m_dialog.m_withNone = none;
+        m_dialog.m_plain = none;
+        ASSERT_TRUE(m_dialog.UpdateData(FALSE)) << name;
 
         SYSTEMTIME shown = {};
-        EXPECT_EQ(Shown(kPickerWithNone, shown), static_cast<DWORD>(GDT_NONE)) << c.name;
+        EXPECT_EQ(Shown(kPickerWithNone, shown), static_cast<DWORD>(GDT_NONE)) << name;
         // The other picker cannot show "no date": it keeps the date it had.
-        ASSERT_EQ(Shown(kPlainPicker, shown), static_cast<DWORD>(GDT_VALID)) << c.name;
-        EXPECT_EQ(shown.wYear, 2024) << c.name;
+        ASSERT_EQ(Shown(kPlainPicker, shown), static_cast<DWORD>(GDT_VALID)) << name;
+        EXPECT_EQ(shown.wYear, 2024) << name;
 
-        ASSERT_TRUE(m_dialog.UpdateData(TRUE)) << c.name;
-        EXPECT_EQ(Ticks(m_dialog.m_withNone), 0u) << c.name;
-        EXPECT_EQ(Ticks(m_dialog.m_plain), Ticks(dated)) << c.name;
+        ASSERT_TRUE(m_dialog.UpdateData(TRUE)) << name;
+        EXPECT_EQ(Ticks(m_dialog.m_withNone), 0u) << name;
+        EXPECT_EQ(Ticks(m_dialog.m_plain), Ticks(dated)) << name;
     }
-}
-
-TEST_F(DateExchangeTest, ClearedPickerGivesNoDate)
-{
-    m_dialog.m_withNone = FileTimeOf({2024, 2, 0, 29, 13, 14, 15, 0});
-    ASSERT_TRUE(m_dialog.UpdateData(FALSE));
-    // What unticking the picker's box does (Wine wants a time even with GDT_NONE).
-    SYSTEMTIME ignored = {};
-    ASSERT_TRUE(::SendDlgItemMessageW(m_dialog.m_hWnd, kPickerWithNone, DTM_SETSYSTEMTIME, GDT_NONE,
-                                      reinterpret_cast<LPARAM>(&ignored)));
-    ASSERT_TRUE(m_dialog.UpdateData(TRUE));
-    EXPECT_EQ(Ticks(m_dialog.m_withNone), 0u);
 }
 
 }  // namespace

@@ -6,45 +6,43 @@
 #include <string>
 #include <vector>
 
+#include "tests/platform/ThrownCause.h"
 #include "tests/support/ScratchFolder.h"
 
 namespace {
 
 class Files : public ::testing::Test {
 protected:
-    std::string ReadBytes() const { return ScratchFolder::ReadBytes(m_path); }
-
     ScratchFolder m_scratch;
     const std::wstring m_path = m_scratch.File(L"file.txt");
 };
 
-TEST_F(Files, TextModeWritesLinesWithCarriageReturns)
+// Each text is written by a file opened afresh with the row's flags.
+TEST_F(Files, StdioWritesTheirModesBytes)
 {
-    CStdioFile file;
-    ASSERT_TRUE(file.Open(m_path.c_str(), CFile::modeCreate | CFile::modeWrite | CFile::typeText));
-    file.WriteString(L"Columns=00000050\n");
-    file.WriteString(L"Title=a=b\n");
-    file.Close();
-    EXPECT_EQ(ReadBytes(), "Columns=00000050\r\nTitle=a=b\r\n");
-}
-
-TEST_F(Files, BinaryModeWritesTheUnitsAsTheyAre)
-{
-    CStdioFile file;
-    ASSERT_TRUE(file.Open(m_path.c_str(), CFile::modeCreate | CFile::modeWrite | CFile::typeBinary));
-    file.WriteString(L"A\n\u00e9");
-    file.Close();
-    EXPECT_EQ(ReadBytes(), std::string("A\0\n\0\xe9\0", 6));
-}
-
-TEST_F(Files, CreateWithoutTruncateAppends)
-{
-    for (const wchar_t* line : {L"one\n", L"two\n"}) {
-        CStdioFile file;
-        ASSERT_TRUE(file.Open(m_path.c_str(), CFile::modeCreate | CFile::modeNoTruncate | CFile::modeWrite));
-        file.WriteString(line);
+    const UINT write = CFile::modeCreate | CFile::modeWrite;
+    struct Case {
+        const char* name;
+        UINT flags;
+        std::vector<const wchar_t*> texts;
+        std::string bytes;
+    } cases[] = {
+        {"text mode adds carriage returns", write | CFile::typeText, {L"Columns=50\nTitle=a=b\n"},
+         "Columns=50\r\nTitle=a=b\r\n"},
+        {"binary mode writes the units", write | CFile::typeBinary, {L"A\n\u00e9"}, std::string("A\0\n\0\xe9\0", 6)},
+        {"creating truncates", write, {L"a longer first\n", L"two\n"}, "two\r\n"},
+        {"creating without truncating appends", write | CFile::modeNoTruncate, {L"one\n", L"two\n"},
+         "one\r\ntwo\r\n"},
+    };
+    for (const Case& c : cases) {
+        ::DeleteFileW(m_path.c_str());
+        for (const wchar_t* text : c.texts) {
+            CStdioFile file;
+            ASSERT_TRUE(file.Open(m_path.c_str(), c.flags)) << c.name;
+            file.WriteString(text);
+        }
+        EXPECT_EQ(ScratchFolder::ReadBytes(m_path), c.bytes) << c.name;
     }
-    EXPECT_EQ(ReadBytes(), "one\r\ntwo\r\n");
 }
 
 TEST_F(Files, MissingFilesFailToOpenWithTheCause)
@@ -55,19 +53,11 @@ TEST_F(Files, MissingFilesFailToOpenWithTheCause)
     EXPECT_EQ(error.m_cause, CFileException::fileNotFound);
     EXPECT_EQ(error.m_lOsError, ERROR_FILE_NOT_FOUND);
     EXPECT_EQ(file.m_pStream, nullptr);
-
     CFile plain;
     EXPECT_FALSE(plain.Open(L"Z:\\no\\such\\folder\\x.txt", CFile::modeRead, &error));
     EXPECT_EQ(error.m_cause, CFileException::badPath);
-
-    bool thrown = false;
-    try {
-        CFile opened(m_path.c_str(), CFile::modeRead);
-    } catch (CFileException* e) {
-        thrown = e->m_cause == CFileException::fileNotFound;
-        e->Delete();
-    }
-    EXPECT_TRUE(thrown);
+    EXPECT_EQ(ThrownCause<CFileException>([&] { CFile opened(m_path.c_str(), CFile::modeRead); }),
+              CFileException::fileNotFound);
 }
 
 TEST_F(Files, PlainFilesReadWriteAndSeek)
@@ -88,26 +78,18 @@ TEST_F(Files, PlainFilesReadWriteAndSeek)
     file.SetLength(5);
     EXPECT_EQ(file.GetLength(), 5u);
     file.Close();
-    EXPECT_EQ(ReadBytes(), "01234");
+    EXPECT_EQ(ScratchFolder::ReadBytes(m_path), "01234");
 }
 
 TEST_F(Files, WritingToAReadOnlyStreamThrows)
 {
-    {
-        CStdioFile create;
-        ASSERT_TRUE(create.Open(m_path.c_str(), CFile::modeCreate | CFile::modeWrite));
-    }
+    ASSERT_TRUE(ScratchFolder::WriteBytes(m_path, ""));
     CStdioFile file;
     ASSERT_TRUE(file.Open(m_path.c_str(), CFile::modeRead));
-    bool thrown = false;
-    try {
+    EXPECT_NE(ThrownCause<CFileException>([&] {
         file.WriteString(L"x");
         file.Flush();
-    } catch (CFileException* e) {
-        thrown = true;
-        e->Delete();
-    }
-    EXPECT_TRUE(thrown);
+    }), -1);
 }
 
 }  // namespace

@@ -47,13 +47,8 @@ T ReadBack(CBCGPRegistry& registry, const wchar_t* name)
 
 class Registry : public ::testing::Test {
 protected:
-    void SetUp() override { m_path = L"Software\\TessaroTest\\Registry" + std::to_wstring(::GetCurrentProcessId()); }
-    void TearDown() override
-    {
-        CBCGPRegistry cleaner;
-        cleaner.DeleteKey(m_path.c_str());
-    }
-    std::wstring m_path;
+    void TearDown() override { CBCGPRegistry().DeleteKey(m_path.c_str()); }
+    const std::wstring m_path = L"Software\\TessaroTest\\Registry" + std::to_wstring(::GetCurrentProcessId());
 };
 
 TEST_F(Registry, TypedValuesRoundTrip)
@@ -84,11 +79,10 @@ TEST_F(Registry, TypedValuesRoundTrip)
     EXPECT_STREQ(ReadBack<CString>(registry, L"Text").GetString(), L"caf\x00E9");
     EXPECT_TRUE(ReadBack<CRect>(registry, L"Rect") == CRect(1, 2, 3, 4));
     EXPECT_EQ(ReadBack<double>(registry, L"Double"), 2.5);
-    POINT pointRead = {};
+    CPoint pointRead;
     LPPOINT pointReadRef = &pointRead;
     EXPECT_TRUE(registry.Read(L"Point", pointReadRef));
-    EXPECT_EQ(pointRead.x, 5);
-    EXPECT_EQ(pointRead.y, -6);
+    EXPECT_EQ(pointRead, CPoint(5, -6));
     CStringArray stringsRead;
     CDWordArray dwordsRead;
     EXPECT_TRUE(registry.Read(L"Strings", stringsRead));
@@ -100,13 +94,13 @@ TEST_F(Registry, TypedValuesRoundTrip)
 
     // Wrong types and missing values fail and leave the variables.
     DWORD dword = 77;
-    CString text = L"caf\x00E9";
+    CString text = L"kept";
     CRect rect(1, 2, 3, 4);
     EXPECT_FALSE(registry.Read(L"Text", dword));
     EXPECT_FALSE(registry.Read(L"Missing", text));
     EXPECT_FALSE(registry.Read(L"Int", rect));
     EXPECT_EQ(dword, 77u);
-    EXPECT_STREQ(text.GetString(), L"caf\x00E9");
+    EXPECT_STREQ(text.GetString(), L"kept");
     EXPECT_TRUE(rect == CRect(1, 2, 3, 4));
     // Read-only objects do not write.
     EXPECT_FALSE(registry.Write(L"Int", 1));
@@ -116,9 +110,8 @@ TEST_F(Registry, TypedValuesRoundTrip)
 TEST_F(Registry, KeysAndValuesAreListedAndDeleted)
 {
     CBCGPRegistry registry;
-    ASSERT_TRUE(registry.CreateKey((m_path + L"\\A").c_str()));
-    ASSERT_TRUE(registry.CreateKey((m_path + L"\\B").c_str()));
-    ASSERT_TRUE(registry.CreateKey(m_path.c_str()));
+    for (const wchar_t* key : {L"\\A", L"\\B", L""})  // the last one stays open
+        ASSERT_TRUE(registry.CreateKey((m_path + key).c_str()));
     ASSERT_TRUE(registry.Write(L"x", 1));
     ASSERT_TRUE(registry.Write(L"y", L"2"));
 

@@ -13,40 +13,26 @@ namespace {
 
 TEST(WinApp, NamesComeFromTheArgumentOrTheExecutable)
 {
-    {
-        CWinApp app(L"Named Host");
-        EXPECT_STREQ(app.m_pszAppName, L"Named Host");
-        EXPECT_STREQ(AfxGetAppName(), L"Named Host");
-        EXPECT_EQ(AfxGetApp(), &app);
-        EXPECT_EQ(AfxGetModuleState()->m_pCurrentWinApp, &app);
-        EXPECT_STREQ(app.m_pszExeName, L"test_mfc");
-        EXPECT_STREQ(app.m_pszProfileName, L"test_mfc.INI");
-    }
-    EXPECT_EQ(AfxGetApp(), nullptr);
-    EXPECT_EQ(AfxGetAppName(), nullptr);
-    {
-        // The executable's application-title string.
-        CWinApp app;
-        EXPECT_STREQ(app.m_pszAppName, L"Stand-in Tests");
-        EXPECT_STREQ(AfxGetAppName(), L"Stand-in Tests");
-    }
-}
-
-TEST(WinApp, TheApplicationIsTheMainThreadsThreadObject)
-{
     EXPECT_EQ(AfxGetThread(), nullptr);
     {
-        CWinApp app(L"Threads");
+        CWinApp app(L"Named Host");
+        EXPECT_STREQ(AfxGetAppName(), L"Named Host");
+        EXPECT_EQ(AfxGetApp(), &app);
+        EXPECT_STREQ(app.m_pszExeName, L"test_mfc");
+        EXPECT_STREQ(app.m_pszProfileName, L"test_mfc.INI");
+        // The application is the main thread's thread object.
         EXPECT_EQ(AfxGetThread(), &app);
         EXPECT_EQ(app.m_nThreadID, ::GetCurrentThreadId());
-        EXPECT_EQ(AfxGetMainWnd(), nullptr);
         CWnd main;
         app.m_pMainWnd = &main;
         EXPECT_EQ(AfxGetMainWnd(), &main);
-        EXPECT_EQ(AfxGetThread()->GetMainWnd(), &main);
         app.m_pMainWnd = nullptr;
     }
+    EXPECT_EQ(AfxGetApp(), nullptr);
+    EXPECT_EQ(AfxGetAppName(), nullptr);
     EXPECT_EQ(AfxGetThread(), nullptr);
+    CWinApp app;  // the executable's application-title string
+    EXPECT_STREQ(AfxGetAppName(), L"Stand-in Tests");
 }
 
 class WinAppProfile : public ::testing::Test {
@@ -68,13 +54,9 @@ TEST_F(WinAppProfile, ValuesRoundTripThroughTheFile)
     EXPECT_STREQ(m_app.GetProfileString(L"Window", L"Title", L"fallback"), L"fallback");
     EXPECT_TRUE(m_app.GetProfileString(L"Window", L"Title").IsEmpty());
 
-    struct Case {
-        int value;
-        UINT expected;
-    } ints[] = {{132, 132u}, {0, 0u}, {-5, static_cast<UINT>(-5)}};
-    for (const Case& c : ints) {
-        ASSERT_TRUE(m_app.WriteProfileInt(L"Window", L"Columns", c.value));
-        EXPECT_EQ(m_app.GetProfileInt(L"Window", L"Columns", 80), c.expected) << c.value;
+    for (int value : {132, 0, -5}) {
+        ASSERT_TRUE(m_app.WriteProfileInt(L"Window", L"Columns", value));
+        EXPECT_EQ(m_app.GetProfileInt(L"Window", L"Columns", 80), static_cast<UINT>(value)) << value;
     }
 
     const std::wstring longValue(6000, L'v');
@@ -87,7 +69,6 @@ TEST_F(WinAppProfile, ValuesRoundTripThroughTheFile)
     wchar_t raw[32] = {};
     ::GetPrivateProfileStringW(L"Window", L"Columns", L"", raw, 32, m_path.c_str());
     EXPECT_STREQ(raw, L"-5");
-    EXPECT_NE(::GetFileAttributesW(m_path.c_str()), INVALID_FILE_ATTRIBUTES);
 }
 
 TEST_F(WinAppProfile, NullValuesRemoveEntriesAndSections)

@@ -27,31 +27,28 @@ GuardedBuffer::GuardedBuffer(size_t size, Guard guard)
 
 GuardedBuffer::~GuardedBuffer()
 {
-    if (m_region) ::VirtualFree(m_region, 0, MEM_RELEASE);
+    ::VirtualFree(m_region, 0, MEM_RELEASE);
 }
 
 void GuardedBuffer::Allocate(size_t size, Guard guard)
 {
     const size_t page = PageSize();
     const size_t dataPages = (size + page - 1) / page;
-    const size_t total = (dataPages + 1) * page;
-    auto* region = static_cast<unsigned char*>(::VirtualAlloc(nullptr, total, MEM_RESERVE | MEM_COMMIT, PAGE_READWRITE));
-    if (!region) throw std::runtime_error("GuardedBuffer: VirtualAlloc failed");
-    m_region = region;
-    m_size = size;
-
+    auto* region = static_cast<unsigned char*>(
+        ::VirtualAlloc(nullptr, (dataPages + 1) * page, MEM_RESERVE | MEM_COMMIT, PAGE_READWRITE));
+    if (!region)
+        throw std::runtime_error("GuardedBuffer: VirtualAlloc failed");
     unsigned char* guardPage = guard == Guard::End ? region + dataPages * page : region;
     DWORD previous = 0;
     if (!::VirtualProtect(guardPage, page, PAGE_NOACCESS, &previous)) {
         ::VirtualFree(region, 0, MEM_RELEASE);
-        m_region = nullptr;
         throw std::runtime_error("GuardedBuffer: VirtualProtect failed");
     }
+    m_region = region;
+    m_size = size;
     m_guard = guardPage;
-    if (size == 0)
-        m_data = guardPage;  // even the first byte faults
-    else
-        m_data = guard == Guard::End ? guardPage - size : guardPage + page;
+    // With size 0 even the first byte faults.
+    m_data = size == 0 ? guardPage : guard == Guard::End ? guardPage - size : guardPage + page;
 }
 
 bool GuardedBuffer::IsNoAccess(const void* address)

@@ -1,15 +1,10 @@
 // A copy of some bytes placed against a no-access page, so that a reader that
-// goes one byte too far faults at once instead of passing unseen.
-//
-//   TestSupport::GuardedBuffer input(bytes.data(), bytes.size());
-//   Parse(input.Data(), input.Size());           // a read past the end crashes
-//   TestSupport::GuardedBuffer output(64);         // 64 zero bytes, writable
-//   Decode(..., output.DataAs<wchar_t>(), 32);     // a write past 32 units crashes
-//
+// goes one byte too far faults at once instead of passing unseen:
+//   TestSupport::GuardedBuffer input(bytes);       Parse(input.Data(), input.Size());
+//   TestSupport::GuardedBuffer output(64);         64 zero bytes, writable
 // Guard::End (the default) puts the last byte just before the guard page;
-// Guard::Start puts the first byte just after one, catching reads before the start.
-// The bytes are readable and writable. Size 0 is allowed: Data() then points at the
-// guard page itself, a valid pointer to no readable bytes.
+// Guard::Start puts the first byte just after one. With size 0, Data() points
+// at the guard page itself, a valid pointer to no readable bytes.
 #pragma once
 
 #include <cstddef>
@@ -39,12 +34,11 @@ public:
     const unsigned char* Data() const { return m_data; }
     size_t Size() const { return m_size; }
 
-    // The bytes seen as another type (e.g. wchar_t for UTF-16 input); with Guard::End
-    // the size should be a multiple of sizeof(T) so that the last element ends at the guard.
+    // The bytes as another type; with Guard::End the size should be a multiple of
+    // sizeof(T), so that the last element ends at the guard.
     template <class T> T* DataAs() { return reinterpret_cast<T*>(m_data); }
     template <class T> const T* DataAs() const { return reinterpret_cast<const T*>(m_data); }
 
-    // The guard page: just after the bytes (Guard::End) or just before them (Guard::Start).
     const void* GuardPage() const { return m_guard; }
 
     // True when the page holding `address` is committed with PAGE_NOACCESS.

@@ -36,14 +36,11 @@ inline std::vector<uint32_t> TableIdentifiers(LANGID language, HMODULE module = 
 inline std::wstring TableText(uint32_t id, LANGID language, HMODULE module = GetTessaroDll())
 {
     const MESSAGE_RESOURCE_DATA* table = MessageTable(module, language);
-    if (!table)
-        return {};
-    const auto* base = reinterpret_cast<const BYTE*>(table);
-    for (DWORD block = 0; block < table->NumberOfBlocks; ++block) {
+    for (DWORD block = 0; table && block < table->NumberOfBlocks; ++block) {
         const MESSAGE_RESOURCE_BLOCK& range = table->Blocks[block];
         if (id < range.LowId || id > range.HighId)
             continue;
-        const BYTE* at = base + range.OffsetToEntries;
+        const BYTE* at = reinterpret_cast<const BYTE*>(table) + range.OffsetToEntries;
         for (DWORD skip = range.LowId; skip < id; ++skip)
             at += reinterpret_cast<const MESSAGE_RESOURCE_ENTRY*>(at)->Length;
         const auto* entry = reinterpret_cast<const MESSAGE_RESOURCE_ENTRY*>(at);

@@ -9,7 +9,6 @@
 
 namespace TestSupport {
 
-// One pixel as the file stores it.
 struct PngPixel {
     uint8_t r, g, b, a;
 };
@@ -21,17 +20,14 @@ public:
         std::string header;
         Put32(header, static_cast<uint32_t>(width));
         Put32(header, static_cast<uint32_t>(height));
-        header += static_cast<char>(8);               // bits per sample
-        header += static_cast<char>(alpha ? 6 : 2);   // colour type
-        header += std::string(3, '\0');               // compression, filter, interlace
+        // Bits per sample, colour type, then no compression, filter or interlace.
+        header += {8, static_cast<char>(alpha ? 6 : 2), 0, 0, 0};
         std::string raw;
         for (int y = 0; y < height; ++y) {
             raw += '\0';  // filter: none
             for (int x = 0; x < width; ++x) {
                 const PngPixel& p = pixels[static_cast<size_t>(y) * width + x];
-                raw += static_cast<char>(p.r);
-                raw += static_cast<char>(p.g);
-                raw += static_cast<char>(p.b);
+                raw += {static_cast<char>(p.r), static_cast<char>(p.g), static_cast<char>(p.b)};
                 if (alpha)
                     raw += static_cast<char>(p.a);
             }
@@ -69,10 +65,8 @@ private:
             const size_t length = std::min<size_t>(raw.size() - offset, 65535);
             const bool last = offset + length == raw.size();
             out += static_cast<char>(last ? 1 : 0);
-            out += static_cast<char>(length & 0xFF);
-            out += static_cast<char>(length >> 8);
-            out += static_cast<char>(~length & 0xFF);
-            out += static_cast<char>((~length >> 8) & 0xFF);
+            for (size_t half : {length, ~length & 0xFFFF})  // LEN, then NLEN, little-endian
+                out += {static_cast<char>(half & 0xFF), static_cast<char>(half >> 8)};
             out.append(raw, offset, length);
             offset += length;
         } while (offset < raw.size());

@@ -29,8 +29,7 @@ public:
 
     static bool WriteBytes(const std::wstring& path, const std::string& bytes)
     {
-        HANDLE file = ::CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL,
-                                    nullptr);
+        HANDLE file = ::CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
         if (file == INVALID_HANDLE_VALUE)
             return false;
         DWORD written = 0;
@@ -43,8 +42,8 @@ public:
     // Everything the file holds; "<missing>" when it cannot be opened.
     static std::string ReadBytes(const std::wstring& path)
     {
-        HANDLE file = ::CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                                    OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+        const DWORD share = FILE_SHARE_READ | FILE_SHARE_WRITE;
+        HANDLE file = ::CreateFileW(path.c_str(), GENERIC_READ, share, nullptr, OPEN_EXISTING, 0, nullptr);
         if (file == INVALID_HANDLE_VALUE)
             return "<missing>";
         std::string bytes;

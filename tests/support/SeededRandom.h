@@ -1,6 +1,5 @@
-// Reproducible randomness for tests: a Mersenne Twister with a fixed default seed,
-// so a failing random case fails the same way on the next run. Put the seed in a
-// SCOPED_TRACE when a test uses another one.
+// Reproducible randomness: a Mersenne Twister with a fixed default seed, so that a
+// failing random case fails the same way again. Trace any other seed a test uses.
 #pragma once
 
 #include <cstdint>
@@ -24,7 +23,6 @@ public:
     bool OneIn(uint32_t denominator) { return Between(1, denominator) == 1; }
 
     uint32_t Seed() const { return m_seed; }
-    std::mt19937& Engine() { return m_engine; }
 
 private:
     uint32_t m_seed;

@@ -32,18 +32,14 @@ BOOL WINAPI EncodeRequest(DWORD encoding, LPCSTR, const void* info, BYTE* encode
     key.resize(keySize);
     const Der::Bytes subject(request->Subject.pbData, request->Subject.pbData + request->Subject.cbData);
     const Der::Bytes der = Der::Sequence({Der::Integer(request->dwVersion), subject, key, Der::Tlv(0xA0, {})});
-    if (!encoded) {
-        *size = static_cast<DWORD>(der.size());
-        return TRUE;
-    }
-    if (*size < der.size()) {
-        *size = static_cast<DWORD>(der.size());
+    // Without a buffer only the size is asked for.
+    const bool fits = encoded && *size >= der.size();
+    if (fits)
+        std::memcpy(encoded, der.data(), der.size());
+    else if (encoded)
         ::SetLastError(ERROR_MORE_DATA);
-        return FALSE;
-    }
-    std::memcpy(encoded, der.data(), der.size());
     *size = static_cast<DWORD>(der.size());
-    return TRUE;
+    return !encoded || fits;
 }
 
 }  // namespace
