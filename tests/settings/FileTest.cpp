@@ -106,16 +106,6 @@ TEST(ZFileOpen, PrefixedRetryOpensTheFileAndKeepsTheCallersPath)
     EXPECT_EQ(ScratchFolder::ReadBytes(path), "abc");
 }
 
-TEST(ZFileOpen, TheErrorCodeTellsWhetherOpenAlwaysFoundTheFile)
-{
-    ScratchFolder folder;
-    ZFile file;
-    for (DWORD expected : {DWORD(ERROR_SUCCESS), DWORD(ERROR_ALREADY_EXISTS)}) {
-        ASSERT_TRUE(file.Open(folder.File(L"a.bin").c_str(), kReadWrite, OPEN_ALWAYS));
-        EXPECT_EQ(::GetLastError(), expected);
-    }
-}
-
 TEST(ZFileOpen, PassesItsOwnCopyOfTheSecurityDescriptor)
 {
     ScratchFolder folder;
