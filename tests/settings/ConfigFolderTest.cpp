@@ -4,6 +4,7 @@
 // the process has no drive for.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -27,27 +28,17 @@ std::wstring MissingDrive()
     return L"";
 }
 
-// In the "\\?\" form, which takes no "/", so that long folders are found too.
-std::wstring LongForm(std::wstring path)
+// The files in a folder, found in the "\\?\" form (which takes no "/") so that
+// long folders are found too; -1 when there is no such folder.
+int FilesIn(std::wstring folder)
 {
-    for (wchar_t& c : path)
-        if (c == L'/')
-            c = L'\\';
-    return L"\\\\?\\" + path;
-}
-
-bool IsDirectory(const std::wstring& path)
-{
-    const DWORD attributes = ::GetFileAttributesW(LongForm(path).c_str());
-    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
-}
-
-int FilesIn(const std::wstring& folder)
-{
+    std::replace(folder.begin(), folder.end(), L'/', L'\\');
+    while (folder.back() == L'\\')
+        folder.pop_back();
     WIN32_FIND_DATAW data;
-    HANDLE find = ::FindFirstFileW((LongForm(folder) + L"\\*").c_str(), &data);
+    HANDLE find = ::FindFirstFileW((L"\\\\?\\" + folder + L"\\*").c_str(), &data);
     if (find == INVALID_HANDLE_VALUE)
-        return 0;
+        return -1;
     int count = 0;
     do {
         count += !(data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY);
@@ -68,82 +59,60 @@ std::wstring DeepFolder(const std::wstring& base, size_t length)
 class ConfigFolder : public ::testing::Test {
 protected:
     ScratchFolder m_scratch;
+    const std::wstring m_base = m_scratch.Path();
 };
 
-TEST_F(ConfigFolder, FoldersThatCanBeMadeAndWrittenPass)
+// A folder passes when it can be made and written, and comes back as a full
+// path; one that cannot serve is reported by its name and left as it was.
+TEST_F(ConfigFolder, FoldersThatCanServeAndThoseThatCannot)
 {
-    const std::wstring base = m_scratch.Path();
+    const std::wstring file = m_base + L"\\other\\plain.txt";  // not in a folder whose files are counted
+    ASSERT_TRUE(::CreateDirectoryW((m_base + L"\\other").c_str(), nullptr));
+    ASSERT_TRUE(ScratchFolder::WriteBytes(file, "x"));
+    const std::wstring drive = MissingDrive();
+    ASSERT_FALSE(drive.empty());
     struct Case {
         const char* name;
         std::wstring folder;
+        uint32_t message;   // 0: the folder passes
+        std::wstring full = L"";  // the folder afterwards; empty: as given
     };
-    const Case cases[] = {
-        {"existing", base},
-        {"existing with final backslash", base + L"\\"},
-        {"missing parents", base + L"\\a\\b\\c"},
-        {"forward slashes", base + L"/s/t"},
-        {"beyond MAX_PATH", DeepFolder(base + L"\\long", 400)},
+    std::vector<Case> cases = {
+        {"existing", m_base, 0},
+        {"existing with final backslash", m_base + L"\\", 0},
+        {"missing parents", m_base + L"\\a\\b\\c", 0},
+        {"forward slashes", m_base + L"/s/t", 0, m_base + L"\\s\\t"},
+        {"beyond MAX_PATH", DeepFolder(m_base + L"\\long", 400), 0},
+        {"relative to the current folder", L"rel\\sub", 0, m_base + L"\\rel\\sub"},
+        {"empty name", L"", MSG_FOLDER_NOT_VALID},
+        {"a file", file, MSG_FOLDER_NOT_VALID},
+        {"below a file", file + L"\\sub", MSG_FOLDER_NOT_VALID},
+        {"missing drive", drive + L"\\config", MSG_FOLDER_NOT_VALID},
+        {"missing drive root", drive + L"\\", MSG_FOLDER_NOT_VALID},
     };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.name);
-        ZUnicodeString folder(c.folder.c_str());
-        ZReportMessageParams report;
-        ASSERT_TRUE(IsValidConfigFolder(folder, report));
-        EXPECT_TRUE(IsDirectory(c.folder));
-        EXPECT_EQ(FilesIn(c.folder), 0);  // the probe file is gone
-    }
-}
-
-TEST_F(ConfigFolder, ARelativeFolderComesBackAsAFullPath)
-{
+    if (TestSupport::RunningUnderWine())  // only Wine maps Z: to the Linux root
+        cases.push_back({"read-only file system", L"Z:\\sys\\kernel", MSG_FOLDER_ACCESS_DENIED});
     wchar_t previous[MAX_PATH + 1] = {};
     ::GetCurrentDirectoryW(MAX_PATH + 1, previous);
-    ASSERT_TRUE(::SetCurrentDirectoryW(m_scratch.Path().c_str()));
-    ZUnicodeString folder(L"rel\\sub");
-    ZReportMessageParams report;
-    const bool valid = IsValidConfigFolder(folder, report);
-    ::SetCurrentDirectoryW(previous);
-    ASSERT_TRUE(valid);
-    EXPECT_EQ(std::wstring(folder.c_str()), m_scratch.Path() + L"\\rel\\sub");
-    EXPECT_TRUE(IsDirectory(m_scratch.Path() + L"\\rel\\sub"));
-}
-
-TEST_F(ConfigFolder, FoldersThatCannotServeAreReportedWithTheirName)
-{
-    ASSERT_TRUE(ScratchFolder::WriteBytes(m_scratch.File(L"plain.txt"), "x"));
-    const std::wstring missingDrive = MissingDrive();
-    ASSERT_FALSE(missingDrive.empty());
-    struct Case {
-        const char* name;
-        std::wstring folder;
-        uint32_t message;
-        bool wineOnly;
-    };
-    const Case cases[] = {
-        {"empty name", L"", MSG_FOLDER_NOT_VALID, false},
-        {"a file", m_scratch.File(L"plain.txt"), MSG_FOLDER_NOT_VALID, false},
-        {"below a file", m_scratch.File(L"plain.txt") + L"\\sub", MSG_FOLDER_NOT_VALID, false},
-        {"missing drive", missingDrive + L"\\config", MSG_FOLDER_NOT_VALID, false},
-        {"missing drive root", missingDrive + L"\\", MSG_FOLDER_NOT_VALID, false},
-        {"read-only file system", L"Z:\\sys\\kernel", MSG_FOLDER_ACCESS_DENIED, true},
-    };
+    ASSERT_TRUE(::SetCurrentDirectoryW(m_base.c_str()));
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
-        if (c.wineOnly && !TestSupport::RunningUnderWine())
-            continue;  // the folder exists only where Wine maps Z: to the Linux root
+        const std::wstring expected = c.full.empty() ? c.folder : c.full;
         ZUnicodeString folder(c.folder.c_str());
         ZReportMessageParams report;
-        // A stale success code must not turn a failure into a pass.
-        ::SetLastError(ERROR_SUCCESS);
-        EXPECT_FALSE(IsValidConfigFolder(folder, report));
+        ::SetLastError(ERROR_SUCCESS);  // a stale success code must not turn a failure into a pass
+        EXPECT_EQ(IsValidConfigFolder(folder, report), c.message == 0);
+        EXPECT_EQ(std::wstring(folder.c_str()), expected);
+        if (c.message == 0) {
+            EXPECT_EQ(FilesIn(expected), 0) << "the probe file is gone";
+            continue;
+        }
         EXPECT_EQ(report.GetMessageId(), c.message);
-        ASSERT_EQ(report.GetInserts().GetCount(), 1u);
-        EXPECT_EQ(std::wstring(report.GetInserts()[0].c_str()), c.folder);
-        EXPECT_EQ(std::wstring(folder.c_str()), c.folder);
+        const auto& inserts = report.GetInserts();
+        EXPECT_EQ(inserts.GetCount() == 1 ? std::wstring(inserts[0].c_str()) : L"<not one insert>", c.folder);
     }
+    ::SetCurrentDirectoryW(previous);
 }
-
-// --- the dialog validation ----------------------------------------------------------
 
 constexpr int kFolderEdit = 100;
 
@@ -167,131 +136,106 @@ TEST_F(ConfigFolder, TheDialogRefusesABadFolderAndKeepsTheText)
     FolderDialog dialog;
     ASSERT_TRUE(dialog.CreateIndirect(form.Get()));
     const HWND edit = ::GetDlgItem(dialog.m_hWnd, kFolderEdit);
-
-    const std::wstring good = m_scratch.Path() + L"\\made";
+    const std::wstring good = m_base + L"/made";  // its full path has a backslash instead
     const std::wstring bad = m_scratch.File(L"plain.txt");
     ASSERT_TRUE(ScratchFolder::WriteBytes(bad, "x"));
-    struct Case {
-        std::wstring text;
-        bool accepted;
-    };
-    for (const Case& c : {Case{good, true}, Case{bad, false}}) {
-        SCOPED_TRACE(std::string(c.text.begin(), c.text.end()));
-        ::SetWindowTextW(edit, c.text.c_str());
+    for (const std::wstring& text : {good, bad}) {
+        const bool accepted = text == good;
+        SCOPED_TRACE(accepted ? "good" : "bad");
+        ::SetWindowTextW(edit, text.c_str());
         ::SetFocus(::GetDlgItem(dialog.m_hWnd, IDOK));
         TestSupport::MessageBoxWatcher watcher(IDOK);
-        EXPECT_EQ(dialog.UpdateData(TRUE) != FALSE, c.accepted);
-        EXPECT_EQ(watcher.Boxes().size(), c.accepted ? 0u : 1u);
-        if (!c.accepted) {
-            EXPECT_NE(watcher.Boxes()[0].text.find(c.text), std::wstring::npos);
+        EXPECT_EQ(dialog.UpdateData(TRUE) != FALSE, accepted);
+        EXPECT_EQ(watcher.Boxes().size(), accepted ? 0u : 1u);
+        if (!accepted && watcher.Boxes().size() == 1) {
+            EXPECT_NE(watcher.Boxes()[0].text.find(text), std::wstring::npos);
             EXPECT_NE(watcher.Boxes()[0].icon, nullptr);
             EXPECT_EQ(::GetFocus(), edit);
         }
         // The caller's text is never replaced by the full path.
         wchar_t shown[MAX_PATH + 1] = {};
         ::GetWindowTextW(edit, shown, MAX_PATH + 1);
-        EXPECT_EQ(std::wstring(shown), c.text);
+        EXPECT_EQ(std::wstring(shown), text);
     }
-    EXPECT_TRUE(IsDirectory(good));
+    EXPECT_EQ(FilesIn(good), 0);
     dialog.DestroyWindow();
     CWnd::DeleteTempMap();
 }
 
-// --- the local-directory split ------------------------------------------------------
-
 TEST_F(ConfigFolder, LocalPathsSplitIntoAnExistingFolderAndAFileName)
 {
-    const std::wstring base = m_scratch.Path();
-    ASSERT_TRUE(::CreateDirectoryW((base + L"\\data").c_str(), nullptr));
-    ASSERT_TRUE(ScratchFolder::WriteBytes(base + L"\\data\\x.txt", "x"));
-    const std::wstring missingDrive = MissingDrive();
-    struct Case {
-        const char* name;
-        std::wstring path;
-        std::wstring folder;
-        std::wstring file;
-        bool result;
-    };
-    const Case cases[] = {
-        {"drive root", L"C:\\", L"C:\\", L"", true},
-        {"missing drive root", missingDrive + L"\\", missingDrive + L"\\", L"", false},
-        {"existing folder", base + L"\\data", base + L"\\data", L"", true},
-        {"existing folder, final backslash", base + L"\\data\\", base + L"\\data\\", L"", true},
-        {"existing file", base + L"\\data\\x.txt", base + L"\\data", L"x.txt", true},
-        {"new file in existing folder", base + L"\\data\\new.log", base + L"\\data", L"new.log", true},
-        {"new file in missing folder", base + L"\\none\\new.log", base + L"\\none", L"new.log", false},
-        {"new file at a root", L"C:\\tessaro-not-there.txt", L"C:\\", L"tessaro-not-there.txt", true},
-        {"new file on a missing drive", missingDrive + L"\\a.txt", missingDrive + L"\\", L"a.txt", false},
-        {"bare name", L"tessaro-not-there.txt", L"", L"tessaro-not-there.txt", false},
-        {"forward slashes", base + L"/data/new.log", base + L"/data", L"new.log", true},
-    };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.name);
-        ZUnicodeString folder(L"before"), file(L"before");
-        EXPECT_EQ(ZExtractLocalDirectory(c.path.c_str(), folder, file), c.result);
-        EXPECT_EQ(std::wstring(folder.c_str()), c.folder);
-        EXPECT_EQ(std::wstring(file.c_str()), c.file);
-    }
-
-    ZUnicodeString folder(L"before"), file(L"before");
-    EXPECT_FALSE(ZExtractLocalDirectory(L"", folder, file));
-    EXPECT_FALSE(ZExtractLocalDirectory(nullptr, folder, file));
-    EXPECT_EQ(std::wstring(folder.c_str()), L"before");
-    EXPECT_EQ(std::wstring(file.c_str()), L"before");
-}
-
-TEST_F(ConfigFolder, LongPathsSplitWithoutOverflow)
-{
-    const std::wstring deep = DeepFolder(m_scratch.Path() + L"\\long", 700);
+    const std::wstring deep = DeepFolder(m_base + L"\\long", 700);
     ZUnicodeString made(deep.c_str());
     ZReportMessageParams report;
     ASSERT_TRUE(IsValidConfigFolder(made, report));
-    const std::wstring name = std::wstring(300, L'n') + L"." + std::wstring(40, L'e');
     ASSERT_TRUE(ScratchFolder::WriteBytes(L"\\\\?\\" + deep + L"\\x.txt", "x"));
-
+    ASSERT_TRUE(::CreateDirectoryW((m_base + L"\\data").c_str(), nullptr));
+    ASSERT_TRUE(ScratchFolder::WriteBytes(m_base + L"\\data\\x.txt", "x"));
+    const std::wstring data = m_base + L"\\data";
+    const std::wstring drive = MissingDrive();
+    const std::wstring name = std::wstring(300, L'n') + L"." + std::wstring(40, L'e');
+    const std::wstring relative(20000, L'r');
     struct Case {
         const char* name;
-        std::wstring path;
-        std::wstring folder;
-        std::wstring file;
+        std::wstring path, folder, file;
         bool result;
     };
     const Case cases[] = {
-        {"existing file", deep + L"\\x.txt", deep, L"x.txt", true},
-        {"existing folder", deep, deep, L"", true},
+        {"empty: both untouched", L"", L"before", L"before", false},
+        {"drive root", L"C:\\", L"C:\\", L"", true},
+        {"missing drive root", drive + L"\\", drive + L"\\", L"", false},
+        {"existing folder", data, data, L"", true},
+        {"existing folder, final backslash", data + L"\\", data + L"\\", L"", true},
+        {"existing file", data + L"\\x.txt", data, L"x.txt", true},
+        {"new file in existing folder", data + L"\\new.log", data, L"new.log", true},
+        {"new file in missing folder", m_base + L"\\none\\new.log", m_base + L"\\none", L"new.log", false},
+        {"new file at a root", L"C:\\tessaro-not-there.txt", L"C:\\", L"tessaro-not-there.txt", true},
+        {"new file on a missing drive", drive + L"\\a.txt", drive + L"\\", L"a.txt", false},
+        {"bare name", L"tessaro-not-there.txt", L"", L"tessaro-not-there.txt", false},
+        {"forward slashes", m_base + L"/data/new.log", m_base + L"/data", L"new.log", true},
+        {"long existing file", deep + L"\\x.txt", deep, L"x.txt", true},
+        {"long existing folder", deep, deep, L"", true},
         {"long new name", deep + L"\\" + name, deep, name, true},
         {"long missing folder", deep + L"\\missing\\" + name, deep + L"\\missing", name, false},
-        {"very long relative", std::wstring(20000, L'r') + L"\\f.txt", std::wstring(20000, L'r'), L"f.txt", false},
+        {"very long relative", relative + L"\\f.txt", relative, L"f.txt", false},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         // The path ends against a no-access page: reading past its terminator faults.
         TestSupport::GuardedBuffer input(c.path.c_str(), (c.path.size() + 1) * sizeof(wchar_t));
-        ZUnicodeString folder, file;
+        ZUnicodeString folder(L"before"), file(L"before");
         EXPECT_EQ(ZExtractLocalDirectory(input.DataAs<wchar_t>(), folder, file), c.result);
         EXPECT_EQ(std::wstring(folder.c_str()), c.folder);
         EXPECT_EQ(std::wstring(file.c_str()), c.file);
     }
+    ZUnicodeString folder(L"before"), file(L"before");
+    EXPECT_FALSE(ZExtractLocalDirectory(nullptr, folder, file));
+    EXPECT_EQ(std::wstring(folder.c_str()) + L"|" + file.c_str(), L"before|before");
 }
 
-// --- the folder register ------------------------------------------------------------
-
-class RecordingString : public IString {
-public:
-    void Unused1() override {}
-    void Unused2() override {}
-    void Unused3() override {}
-    void Unused4() override {}
-    void Assign(const wchar_t* text, uint64_t reserved) override
-    {
-        m_text = text;
-        m_reserved = reserved;
-        ++m_calls;
-    }
-    std::wstring m_text = L"untouched";
-    uint64_t m_reserved = 99;
-    int m_calls = 0;
-};
+// What a getter hands the host's string object, which must be asked once and
+// be given 0 as the reserved argument.
+std::wstring Got(void (*get)(IString*))
+{
+    class Recording : public IString {
+    public:
+        void Unused1() override {}
+        void Unused2() override {}
+        void Unused3() override {}
+        void Unused4() override {}
+        void Assign(const wchar_t* assigned, uint64_t reserved) override
+        {
+            EXPECT_EQ(reserved, 0u);
+            text = assigned;
+            ++calls;
+        }
+        std::wstring text;
+        int calls = 0;
+    } out;
+    get(&out);
+    EXPECT_EQ(out.calls, 1);
+    return out.text;
+}
 
 TEST(FolderRegister, EachFolderKeepsItsOwnCopy)
 {
@@ -301,27 +245,16 @@ TEST(FolderRegister, EachFolderKeepsItsOwnCopy)
                                                  {SetZrnInstallPathSub, GetZrnInstallPathSub},
                                                  {SetZrnSshDataPathSub, GetZrnSshDataPathSub},
                                                  {SetZrnUserDataPathSub, GetZrnUserDataPathSub}};
-    for (const auto& [set, get] : folders) {
-        RecordingString empty;
-        get(&empty);
-        EXPECT_EQ(empty.m_text, L"");
-        EXPECT_EQ(empty.m_reserved, 0u);
-    }
     for (size_t i = 0; i < std::size(folders); ++i) {
+        EXPECT_EQ(Got(folders[i].second), L"") << "set by another folder's setter";
         std::wstring text = L"C:\\folder " + std::to_wstring(i);
         folders[i].first(text.c_str());
-        text = L"overwritten";  // the register kept its own copy
+        text = L"overwritten";  // the register keeps its own copy
     }
-    for (size_t i = 0; i < std::size(folders); ++i) {
-        RecordingString out;
-        folders[i].second(&out);
-        EXPECT_EQ(out.m_text, L"C:\\folder " + std::to_wstring(i));
-        EXPECT_EQ(out.m_calls, 1);
-    }
+    for (size_t i = 0; i < std::size(folders); ++i)
+        EXPECT_EQ(Got(folders[i].second), L"C:\\folder " + std::to_wstring(i));
     folders[0].first(nullptr);
-    RecordingString cleared;
-    folders[0].second(&cleared);
-    EXPECT_EQ(cleared.m_text, L"");
+    EXPECT_EQ(Got(folders[0].second), L"");
     folders[0].second(nullptr);  // no string object: nothing to do
 }
 

@@ -16,20 +16,21 @@
 #include "tests/support/ScratchFolder.h"
 #include "tests/support/GuardedBuffer.h"
 #include "tests/support/Mutations.h"
+#include "tests/support/TextEncodings.h"
 
 namespace {
 
-const char kProfileUtf8[] =
-    "\xEF\xBB\xBF"
-    "[Window]\r\n"
-    "Columns=00000050\r\n"
-    "Ratio=000005dc\r\n"
-    "Title=a=b\r\n"
-    "Font=97,-13,0,0,0,400,0,0,0,1,0,0,0,1,Courier New\r\n"
-    "\r\n"
-    "[Colors]\n"
-    "Back=00c0ffee\n"
-    "Name=caf\xC3\xA9 \xE2\x82\xAC\n";
+// A valid profile; each form puts its byte-order mark before it.
+const std::wstring kProfile =
+    L"[Window]\r\n"
+    L"Columns=00000050\r\n"
+    L"Ratio=000005dc\r\n"
+    L"Title=a=b\r\n"
+    L"Font=97,-13,0,0,0,400,0,0,0,1,0,0,0,1,Courier New\r\n"
+    L"\r\n"
+    L"[Colors]\n"
+    L"Back=00c0ffee\n"
+    L"Name=caf\u00e9 \u20ac\n";
 
 const wchar_t* const kKeys[] = {L"Columns", L"Ratio", L"Title", L"Font", L"Back", L"Name"};
 
@@ -38,7 +39,7 @@ bool HasLineEnd(const ZUnicodeString& text)
     return text.find(L'\r') != ZUnicodeString::npos || text.find(L'\n') != ZUnicodeString::npos;
 }
 
-// Reads every section of the file as a host would; returns the sections read.
+// Reads every section of the file as a host would; returns the values found.
 int ReadProfile(const std::wstring& path)
 {
     ZTextFile file;
@@ -46,7 +47,7 @@ int ReadProfile(const std::wstring& path)
         ADD_FAILURE() << "open failed: " << ::GetLastError();
         return 0;
     }
-    int sections = 0;
+    int found = 0;
     // Each value is copied to the end of this buffer, its terminator last
     // before the guard page.
     TestSupport::GuardedBuffer guarded(8192);
@@ -59,10 +60,10 @@ int ReadProfile(const std::wstring& path)
         const ProfileRecord& view = record;
         if (!view[L"sentinel"].empty())
             continue;  // no section: the record is as it was
-        ++sections;
         for (const wchar_t* key : kKeys) {
             const ZUnicodeString value = view[key];
             EXPECT_FALSE(HasLineEnd(value));
+            found += !value.empty();
 
             ProfileInt number;
             number.init(record, key, 1);
@@ -91,70 +92,41 @@ int ReadProfile(const std::wstring& path)
     EXPECT_FALSE(file.ReadLine(line)) << "32 loads did not reach the end";
     const DWORD error = ::GetLastError();
     EXPECT_TRUE(error == ERROR_HANDLE_EOF || error == ERROR_NO_UNICODE_TRANSLATION) << error;
-    return sections;
+    return found;
 }
 
-TEST(ProfileMutation, TheUnmutatedFileReadsWhole)
+// Each form unmutated reads whole; then every kind of mutation of the UTF-8
+// form, and truncations (odd ones cut a unit in half) and random edits of the
+// UTF-16 forms.
+TEST(ProfileMutation, MutatedFilesReadCleanly)
 {
-    ScratchFolder folder;
-    const std::wstring path = folder.File(L"good.txt");
-    ASSERT_TRUE(ScratchFolder::WriteBytes(path, kProfileUtf8));
-    EXPECT_EQ(ReadProfile(path), 2);
-
-    ZTextFile file;
-    ASSERT_TRUE(file.Open(path.c_str(), GENERIC_READ, OPEN_EXISTING));
-    ProfileRecord record;
-    ASSERT_EQ(record.load(file), L"Window");
-    ProfileLogfont font;
-    font.init(record, L"Font", L"", 0);
-    EXPECT_EQ(font.m_size, 97);
-    ASSERT_EQ(record.load(file), L"Colors");
-    ProfileString name;
-    name.init(record, L"Name", L"");
-    EXPECT_EQ(name.GetValue(), L"caf\u00e9 \u20ac");
-}
-
-TEST(ProfileMutation, MutatedUtf8FilesReadCleanly)
-{
+    struct Form {
+        const char* name;
+        std::string bytes;
+        bool everyKind;
+    };
+    const Form forms[] = {
+        {"UTF-8", "\xEF\xBB\xBF" + TestSupport::Utf8Of(kProfile), true},
+        {"UTF-16 LE", "\xFF\xFE" + TestSupport::Utf16BytesOf(kProfile, false), false},
+        {"UTF-16 BE", "\xFE\xFF" + TestSupport::Utf16BytesOf(kProfile, true), false},
+    };
     ScratchFolder folder;
     const std::wstring path = folder.File(L"mutated.txt");
-    TestSupport::Mutations mutations;
-    const size_t count = mutations.ForEach(std::string(kProfileUtf8), [&](const TestSupport::Mutation& m) {
-        SCOPED_TRACE(m.description);
-        ASSERT_TRUE(ScratchFolder::WriteBytes(path, std::string(m.bytes.begin(), m.bytes.end())));
-        ReadProfile(path);
-    });
-    EXPECT_EQ(count, mutations.Count(sizeof(kProfileUtf8) - 1));
-    RecordProperty("mutated_inputs", static_cast<int>(count));
-}
-
-TEST(ProfileMutation, MutatedUtf16FilesReadCleanly)
-{
-    // The same profile in UTF-16, both byte orders: truncations (odd ones cut a
-    // unit in half) and random edits.
-    std::wstring text;
-    for (const char* p = kProfileUtf8 + 3; *p; ++p)
-        text += static_cast<wchar_t>(static_cast<unsigned char>(*p));
-    for (bool bigEndian : {false, true}) {
-        std::string bytes = bigEndian ? "\xFE\xFF" : "\xFF\xFE";
-        for (wchar_t c : text) {
-            const char low = static_cast<char>(c & 0xFF);
-            const char high = static_cast<char>(c >> 8);
-            bytes += bigEndian ? high : low;
-            bytes += bigEndian ? low : high;
-        }
-        ScratchFolder folder;
-        const std::wstring path = folder.File(L"mutated16.txt");
+    size_t total = 0;
+    for (const Form& form : forms) {
+        ASSERT_TRUE(ScratchFolder::WriteBytes(path, form.bytes));
+        EXPECT_EQ(ReadProfile(path), 6) << form.name << ": every value of both sections";
         TestSupport::Mutations mutations;
-        mutations.bitFlips = false;
-        mutations.byteValues = false;
-        const size_t count = mutations.ForEach(bytes, [&](const TestSupport::Mutation& m) {
-            SCOPED_TRACE(m.description);
+        mutations.bitFlips = mutations.byteValues = form.everyKind;
+        const size_t count = mutations.ForEach(form.bytes, [&](const TestSupport::Mutation& m) {
+            SCOPED_TRACE(testing::Message() << form.name << ", " << m.description);
             ASSERT_TRUE(ScratchFolder::WriteBytes(path, std::string(m.bytes.begin(), m.bytes.end())));
             ReadProfile(path);
         });
-        EXPECT_GT(count, bytes.size());
+        EXPECT_EQ(count, mutations.Count(form.bytes.size()));
+        total += count;
     }
+    RecordProperty("mutated_inputs", static_cast<int>(total));
 }
 
 }  // namespace

@@ -24,23 +24,17 @@ constexpr UINT kFirstButton = 1;
 std::wstring MenuDump(HMENU menu)
 {
     std::wstring dump;
-    const int count = ::GetMenuItemCount(menu);
-    for (int i = 0; i < count; ++i) {
+    for (int i = 0; i < ::GetMenuItemCount(menu); ++i) {
         wchar_t text[256] = {};
-        MENUITEMINFOW info{};
-        info.cbSize = sizeof(info);
-        info.fMask = MIIM_FTYPE | MIIM_ID | MIIM_SUBMENU | MIIM_STRING;
-        info.dwTypeData = text;
-        info.cch = 255;
-        ::GetMenuItemInfoW(menu, static_cast<UINT>(i), TRUE, &info);
-        if (!dump.empty())
-            dump += L",";
-        if (info.fType & MFT_SEPARATOR)
+        ::GetMenuStringW(menu, static_cast<UINT>(i), text, 256, MF_BYPOSITION);
+        const HMENU popup = ::GetSubMenu(menu, i);
+        dump += i ? L"," : L"";
+        if (popup)
+            dump += text + (L">(" + MenuDump(popup) + L")");
+        else if (::GetMenuState(menu, static_cast<UINT>(i), MF_BYPOSITION) & MF_SEPARATOR)
             dump += L"-";
-        else if (info.hSubMenu)
-            dump += std::wstring(text) + L">(" + MenuDump(info.hSubMenu) + L")";
         else
-            dump += std::wstring(text) + L"#" + std::to_wstring(info.wID);
+            dump += text + (L"#" + std::to_wstring(::GetMenuItemID(menu, i)));
     }
     return dump;
 }
@@ -49,27 +43,21 @@ std::wstring MenuDump(HMENU menu)
 std::wstring ToolbarDump(HWND toolbar)
 {
     std::wstring dump;
-    const int count = static_cast<int>(::SendMessageW(toolbar, TB_BUTTONCOUNT, 0, 0));
-    for (int i = 0; i < count; ++i) {
+    for (int i = 0; i < static_cast<int>(::SendMessageW(toolbar, TB_BUTTONCOUNT, 0, 0)); ++i) {
         TBBUTTON button{};
         ::SendMessageW(toolbar, TB_GETBUTTON, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(&button));
-        if (!dump.empty())
-            dump += L" ";
+        dump += i ? L" " : L"";
         if (button.fsStyle & BTNS_SEP) {
             dump += L"|";
             continue;
         }
+        wchar_t text[256] = {};
+        ::SendMessageW(toolbar, TB_GETBUTTONTEXTW, static_cast<WPARAM>(button.idCommand),
+                       reinterpret_cast<LPARAM>(text));
         dump += std::to_wstring(button.idCommand);
-        if (button.iBitmap != I_IMAGENONE)
-            dump += L":img" + std::to_wstring(button.iBitmap);
-        if (button.fsStyle & BTNS_SHOWTEXT) {
-            wchar_t text[256] = {};
-            ::SendMessageW(toolbar, TB_GETBUTTONTEXTW, static_cast<WPARAM>(button.idCommand),
-                           reinterpret_cast<LPARAM>(text));
-            dump += L":'" + std::wstring(text) + L"'";
-        }
-        if (!(button.fsState & TBSTATE_ENABLED))
-            dump += L":disabled";
+        dump += button.iBitmap != I_IMAGENONE ? L":img" + std::to_wstring(button.iBitmap) : L"";
+        dump += button.fsStyle & BTNS_SHOWTEXT ? L":'" + std::wstring(text) + L"'" : L"";
+        dump += button.fsState & TBSTATE_ENABLED ? L"" : L":disabled";
     }
     return dump;
 }
@@ -80,6 +68,14 @@ std::string Layout(const std::string& bars)
            "</CommandBars></Configuration>\n";
 }
 
+std::string Repeat(const std::string& text, int times)
+{
+    std::string repeated;
+    while (times-- > 0)
+        repeated += text;
+    return repeated;
+}
+
 class XtXmlMigrator : public ::testing::Test {
 protected:
     void SetUp() override
@@ -88,7 +84,6 @@ protected:
         ASSERT_TRUE(m_frame.CreateEx(0, AfxRegisterWndClass(0), L"frame", WS_OVERLAPPEDWINDOW, 0, 0, 400, 200,
                                      nullptr, nullptr));
         ASSERT_TRUE(m_toolbar.Create(&m_frame));
-        m_toolbar.InsertButton(CBCGPToolbarButton(kFirstButton, -1));
         ResetMenus();
     }
     void TearDown() override
@@ -110,16 +105,15 @@ protected:
         ASSERT_TRUE(m_window.CreatePopupMenu());
         m_themes.AppendMenu(MF_STRING, kThemeItem, L"Dark");
         m_window.AppendMenu(MF_STRING, kWindowItem, L"Cascade");
-        if (m_toolbar.GetSafeHwnd()) {
-            m_toolbar.RemoveAllButtons();
-            m_toolbar.InsertButton(CBCGPToolbarButton(kFirstButton, -1));
-        }
+        m_toolbar.RemoveAllButtons();
+        m_toolbar.InsertButton(CBCGPToolbarButton(kFirstButton, -1));
     }
 
+    // Migrates into fresh menus and a toolbar holding one button.
     bool MigrateFile(const std::wstring& path, const ZMap<unsigned, int>& images = ZMap<unsigned, int>())
     {
+        ResetMenus();
         ZXtXmlMigrator migrator(ZUnicodeString(path.c_str()), &m_menu, &m_toolbar, &m_themes, &m_window, images);
-        EXPECT_EQ(migrator.GetMenu(), &m_menu);
         // The object list and the window agree.
         EXPECT_EQ(m_toolbar.GetCount(), static_cast<int>(m_toolbar.SendMessage(TB_BUTTONCOUNT)));
         return migrator.Loaded();
@@ -142,53 +136,51 @@ protected:
     CMenu m_window;
 };
 
-struct LayoutCase {
-    const char* name;
-    std::string bars;
-    std::wstring menu;
-    std::wstring toolbar;
-};
-
 TEST_F(XtXmlMigrator, LayoutsBecomeMenusAndToolbarButtons)
 {
-    ZMap<unsigned, int> images;
-    images.SetAt(57600, 2);
-    const LayoutCase cases[] = {
+    struct Case {
+        const char* name;
+        std::string bars;
+        std::wstring menu;
+        std::wstring toolbar = L"1";
+    };
+    const Case cases[] = {
         {"menu bar with a popup filled by a later bar",
          R"(<CommandBar Type="0"><Controls><Control Type="2" Caption="&amp;File" CommandBarId="100"/>)"
          R"(<Control Id="57600" Caption="&amp;New"/></Controls></CommandBar>)"
          R"(<CommandBar BarID="100"><Control Id="57600" Caption="&amp;New"/></CommandBar>)",
-         L"&File>(&New#57600),&New#57600", L"1"},
+         L"&File>(&New#57600),&New#57600"},
         {"the user's caption wins; empty caption",
          R"(<CommandBar Type="0"><Control Id="7" Caption="Old" CustomCaption="Mine"/><Control Id="8"/></CommandBar>)",
-         L"Mine#7,#8", L"1"},
+         L"Mine#7,#8"},
         {"groups put separators before controls",
-         R"(<CommandBar Type="0"><Control Id="1" Caption="a" BeginGroup="1"/><Control Id="2" Caption="b" BeginGroup="0"/>)"
-         R"(<Control Id="3" Caption="c" BeginGroup=" 1 x"/></CommandBar>)",
-         L"-,a#1,b#2,-,c#3", L"1"},
+         R"(<CommandBar Type="0"><Control Id="1" Caption="a" BeginGroup="1"/>)"
+         R"(<Control Id="2" Caption="b" BeginGroup="0"/><Control Id="3" Caption="c" BeginGroup=" 1 x"/></CommandBar>)",
+         L"-,a#1,b#2,-,c#3"},
         {"themes and window popups get the ready-made menus, whose bars are ignored",
          R"(<CommandBar Type="0"><Control Type="2" Caption="&amp;Themes" CommandBarId="200"/>)"
          R"(<Control Type="2" Caption="&amp;WINDOW" CustomCaption="Fenster" CommandBarId="201"/></CommandBar>)"
          R"(<CommandBar BarID="200"><Control Id="5" Caption="x"/></CommandBar>)"
          R"(<CommandBar BarID="201"><Control Id="6" Caption="y"/></CommandBar>)",
-         L"&Themes>(Dark#900),&WINDOW>(Cascade#901)", L"1"},
+         L"&Themes>(Dark#900),&WINDOW>(Cascade#901)"},
         {"a popup without a numeric bar id is not made",
          R"(<CommandBar Type="0"><Control Type="2" Caption="A"/><Control Type="2" Caption="B" CommandBarId="x1"/>)"
          R"(<Control Type="2" CommandBarId="3"/><Control Type="2" Caption="C" CommandBarId="-4"/></CommandBar>)",
-         L"C>()", L"1"},
+         L"C>()"},
         {"a later popup with the same key receives the bar",
          R"(<CommandBar Type="0"><Control Type="2" Caption="One" CommandBarId="9"/>)"
-         R"(<Control Type="2" Caption="Two" CommandBarId="9"/></CommandBar><CommandBar BarID="9"><Control Id="4" Caption="d"/></CommandBar>)",
-         L"One>(),Two>(d#4)", L"1"},
+         R"(<Control Type="2" Caption="Two" CommandBarId="9"/></CommandBar>)"
+         R"(<CommandBar BarID="9"><Control Id="4" Caption="d"/></CommandBar>)",
+         L"One>(),Two>(d#4)"},
         {"controls without a usable id add nothing",
          R"(<CommandBar Type="0"><Control Caption="no id"/><Control Id="abc" Caption="letters"/>)"
          R"(<Control Id="" Caption="empty"/><Control Id="2147483648" Caption="too big"/>)"
          R"(<Control Id=" 12abc" Caption="twelve"/><Control Id="-2147483648" Caption="min"/></CommandBar>)",
-         L"twelve#12,min#2147483648", L"1"},
+         L"twelve#12,min#2147483648"},
         {"bars without a target and unknown bar ids are skipped",
-         R"(<CommandBar><Control Id="1" Caption="a"/></CommandBar><CommandBar BarID="77"><Control Id="2"/></CommandBar>)"
-         R"(<CommandBar Type="00"><Control Id="3"/></CommandBar>)",
-         L"", L"1"},
+         R"(<CommandBar><Control Id="1" Caption="a"/></CommandBar>)"
+         R"(<CommandBar BarID="77"><Control Id="2"/></CommandBar><CommandBar Type="00"><Control Id="3"/></CommandBar>)",
+         L""},
         {"toolbar: images from the map, captions as text, hidden controls left out",
          R"(<CommandBar Class="cxtptoolbar"><Control Id="57600" Caption="New"/><Control Id="57601" Caption="Open"/>)"
          R"(<Control Id="57602" Caption="Hidden" HideFlags="0"/><Control Id="57603" HideFlags=""/>)"
@@ -205,14 +197,14 @@ TEST_F(XtXmlMigrator, LayoutsBecomeMenusAndToolbarButtons)
         {"nested bars are processed twice",
          R"(<CommandBar Type="0"><Control Id="1" Caption="outer"/>)"
          R"(<CommandBar Type="0"><Control Id="2" Caption="inner"/></CommandBar></CommandBar>)",
-         L"outer#1,inner#2,inner#2", L"1"},
+         L"outer#1,inner#2,inner#2"},
         {"controls at any depth below a bar",
-         R"(<CommandBar Type="0"><a><b><c><Control Id="3" Caption="deep"/></c></b></a></CommandBar>)",
-         L"deep#3", L"1"},
+         R"(<CommandBar Type="0"><a><b><c><Control Id="3" Caption="deep"/></c></b></a></CommandBar>)", L"deep#3"},
     };
-    for (const LayoutCase& c : cases) {
+    ZMap<unsigned, int> images;
+    images.SetAt(57600, 2);
+    for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
-        ResetMenus();
         EXPECT_TRUE(Migrate(Layout(c.bars), images));
         EXPECT_EQ(Menu(), c.menu);
         EXPECT_EQ(Toolbar(), c.toolbar);
@@ -222,6 +214,8 @@ TEST_F(XtXmlMigrator, LayoutsBecomeMenusAndToolbarButtons)
     }
 }
 
+// Which broken files the parser refuses is its own business (the mutation
+// test below feeds it plenty); these show that a refusal changes nothing.
 TEST_F(XtXmlMigrator, FilesThatCannotBeParsedChangeNothing)
 {
     const std::string good = Layout(R"(<CommandBar Type="0"><Control Id="1" Caption="a"/></CommandBar>)");
@@ -232,37 +226,21 @@ TEST_F(XtXmlMigrator, FilesThatCannotBeParsedChangeNothing)
     const Case cases[] = {
         {"empty file", ""},
         {"unclosed tag", good.substr(0, good.size() - 20)},
-        {"mismatched tags", "<Configuration><CommandBar Type=\"0\"><Control Id=\"1\"/></Configuration></CommandBar>"},
-        {"two roots", "<CommandBar Type=\"0\"><Control Id=\"1\"/></CommandBar><CommandBar/>"},
-        {"unquoted attribute", "<CommandBar Type=0><Control Id=\"1\"/></CommandBar>"},
-        {"binary junk", std::string("\x00\x01\xFF\xFE\x80garbage\x00", 14)},
         {"invalid UTF-8 in a caption",
          Layout("<CommandBar Type=\"0\"><Control Id=\"1\" Caption=\"\xC3\x28\xFF\"/></CommandBar>")},
         {"UTF-8 bytes declared as UTF-16", Layout("<CommandBar Type=\"0\"><Control Id=\"1\"/></CommandBar>")
                                                .replace(30, 5, "UTF-16")},
-        {"undefined entity", Layout("<CommandBar Type=\"0\"><Control Id=\"1\" Caption=\"&nope;\"/></CommandBar>")},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
-        ResetMenus();
         EXPECT_FALSE(Migrate(c.bytes));
-        EXPECT_EQ(Menu(), L"");
-        EXPECT_EQ(Toolbar(), L"1");
+        EXPECT_EQ(Menu() + L" / " + Toolbar(), L" / 1");
     }
-    ResetMenus();
-    EXPECT_FALSE(MigrateFile(m_scratch.File(L"missing.xml")));
-    EXPECT_FALSE(MigrateFile(m_scratch.Path()));  // a folder
-    EXPECT_FALSE(MigrateFile(L""));
-    EXPECT_EQ(Menu(), L"");
-    EXPECT_EQ(Toolbar(), L"1");
-}
-
-TEST_F(XtXmlMigrator, DeclaredEncodingsAreHonoured)
-{
-    // "Caf\xE9" is the Latin-1 byte for U+00E9.
-    EXPECT_TRUE(Migrate("<?xml version=\"1.0\" encoding=\"ISO-8859-1\"?><CommandBar Type=\"0\">"
-                        "<Control Id=\"1\" Caption=\"Caf\xE9\"/></CommandBar>"));
-    EXPECT_EQ(Menu(), L"Caf\u00e9#1");
+    // A missing file, a folder, no name.
+    for (const std::wstring& path : {m_scratch.File(L"missing.xml"), m_scratch.Path(), std::wstring()}) {
+        EXPECT_FALSE(MigrateFile(path));
+        EXPECT_EQ(Menu() + L" / " + Toolbar(), L" / 1");
+    }
 }
 
 TEST_F(XtXmlMigrator, HugeValuesAndDeepNestingDoNotBreakIt)
@@ -275,30 +253,11 @@ TEST_F(XtXmlMigrator, HugeValuesAndDeepNestingDoNotBreakIt)
     EXPECT_EQ(m_menu.GetMenuString(0, text, MF_BYPOSITION), static_cast<int>(caption.size()));
     EXPECT_EQ(m_menu.GetMenuItemID(1), 2u);
 
-    // Each of 60 nested menu bars adds its own control and those of every bar
-    // inside it: 1 + 2 + ... + 60 items.
-    ResetMenus();
-    std::string nested;
-    for (int i = 0; i < 60; ++i)
-        nested += "<CommandBar Type=\"0\"><Control Id=\"" + std::to_string(i + 1) + "\"/>";
-    for (int i = 0; i < 60; ++i)
-        nested += "</CommandBar>";
-    EXPECT_TRUE(Migrate(Layout(nested)));
-    EXPECT_EQ(m_menu.GetMenuItemCount(), 60 * 61 / 2);
-
     // Elements nested far deeper than any layout: parsed or refused, never half done.
-    ResetMenus();
-    std::string deep = "<CommandBar Type=\"0\">";
-    for (int i = 0; i < 20000; ++i)
-        deep += "<g>";
-    deep += "<Control Id=\"5\" Caption=\"bottom\"/>";
-    for (int i = 0; i < 20000; ++i)
-        deep += "</g>";
-    deep += "</CommandBar>";
-    if (Migrate(Layout(deep)))
-        EXPECT_EQ(Menu(), L"bottom#5");
-    else
-        EXPECT_EQ(Menu(), L"");
+    const bool loaded = Migrate(Layout("<CommandBar Type=\"0\">" + Repeat("<g>", 20000) +
+                                       "<Control Id=\"5\" Caption=\"bottom\"/>" + Repeat("</g>", 20000) +
+                                       "</CommandBar>"));
+    EXPECT_EQ(Menu(), loaded ? L"bottom#5" : L"");
 }
 
 TEST_F(XtXmlMigrator, FilesWrittenByAnotherToolInEachEncoding)
@@ -311,44 +270,37 @@ TEST_F(XtXmlMigrator, FilesWrittenByAnotherToolInEachEncoding)
     };
     // Without a byte-order mark UTF-16 can only be guessed from the first
     // bytes; a parser may refuse it, but must never read it as something else.
-    const Case cases[] = {{L"utf8-nobom.xml", true},    {L"utf8-bom.xml", true},     {L"utf16le-bom.xml", true},
-                          {L"utf16be-bom.xml", true},   {L"utf16le-nobom.xml", false}, {L"etree-utf8.xml", true},
-                          {L"etree-utf16.xml", true}};
+    const Case cases[] = {{L"utf8-nobom.xml", true},      {L"utf8-bom.xml", true},    {L"utf16le-bom.xml", true},
+                          {L"utf16be-bom.xml", true},     {L"utf16le-nobom.xml", false},
+                          {L"etree-utf8.xml", true},      {L"etree-utf16.xml", true}, {L"etree-latin1.xml", true}};
     for (const Case& c : cases) {
-        SCOPED_TRACE(std::string(c.file, c.file + wcslen(c.file)));
-        ResetMenus();
+        SCOPED_TRACE(testing::PrintToString(std::wstring(c.file)));
         wchar_t full[MAX_PATH] = {};
         ::GetFullPathNameW((std::wstring(L"migrator-samples\\") + c.file).c_str(), MAX_PATH, full, nullptr);
         ASSERT_NE(::GetFileAttributesW(full), INVALID_FILE_ATTRIBUTES);
         const bool loaded = MigrateFile(full);
-        if (c.mustLoad) {
-            EXPECT_TRUE(loaded);
-        }
-        EXPECT_EQ(Menu(), loaded ? menu : L"");
-        EXPECT_EQ(Toolbar(), loaded ? toolbar : L"1");
+        EXPECT_TRUE(loaded || !c.mustLoad);
+        EXPECT_EQ(Menu() + L" / " + Toolbar(), loaded ? menu + L" / " + toolbar : L" / 1");
     }
 }
 
 TEST_F(XtXmlMigrator, MutatedFilesLoadOrChangeNothing)
 {
-    const std::string good = "<CommandBars><CommandBar Type=\"0\"><Control Type=\"2\" Caption=\"F\" CommandBarId=\"1\"/>"
-                             "</CommandBar><CommandBar BarID=\"1\"><Control Id=\"5\" BeginGroup=\"1\"/></CommandBar>"
-                             "<CommandBar Class=\"CXTPToolBar\"><Control Id=\"6\" Caption=\"t\"/></CommandBar></CommandBars>";
+    const std::string good = R"(<CommandBars><CommandBar Type="0"><Control Type="2" Caption="F" CommandBarId="1"/>)"
+                              R"(</CommandBar><CommandBar BarID="1"><Control Id="5" BeginGroup="1"/></CommandBar>)"
+                              R"(<CommandBar Class="CXTPToolBar"><Control Id="6" Caption="t"/></CommandBar>)"
+                              R"(</CommandBars>)";
     TestSupport::Mutations mutations;
     mutations.byteValues = false;
     mutations.randomVariants = 128;
-    const std::wstring path = m_scratch.File(L"mutated.xml");
     size_t loaded = 0;
-    const size_t count = mutations.ForEach(std::vector<unsigned char>(good.begin(), good.end()),
-                                           [&](const TestSupport::Mutation& m) {
-        ResetMenus();
-        ASSERT_TRUE(ScratchFolder::WriteBytes(path, std::string(m.bytes.begin(), m.bytes.end())));
-        if (MigrateFile(path)) {
+    const size_t count = mutations.ForEach(good, [&](const TestSupport::Mutation& m) {
+        SCOPED_TRACE(m.description);
+        if (Migrate(std::string(m.bytes.begin(), m.bytes.end()))) {
             ++loaded;
-            EXPECT_LE(m_menu.GetMenuItemCount(), 3) << m.description;
+            EXPECT_LE(m_menu.GetMenuItemCount(), 3);
         } else {
-            EXPECT_EQ(m_menu.GetMenuItemCount(), 0) << m.description;
-            EXPECT_EQ(Toolbar(), L"1") << m.description;
+            EXPECT_EQ(Menu() + L" / " + Toolbar(), L" / 1");
         }
     });
     RecordProperty("mutated_inputs", static_cast<int>(count));
@@ -381,14 +333,13 @@ TEST_F(XtXmlMigrator, CopiesShareThePopupsWhichStayInTheirMenus)
     EXPECT_TRUE(::IsMenu(::GetSubMenu(::GetSubMenu(m_menu.GetSafeHmenu(), 0), 0)));
 }
 
-struct NumberCase {
-    const wchar_t* text;
-    std::optional<int> value;
-};
-
 TEST(XtNumbers, DecimalSigned32BitFromTheStart)
 {
-    const NumberCase cases[] = {
+    struct Case {
+        const wchar_t* text;
+        std::optional<int> value;
+    };
+    const Case cases[] = {
         {L"0", 0},           {L"57600", 57600},          {L"  42", 42},          {L"\t7x", 7},
         {L"-5", -5},         {L"+5", 5},                 {L"2147483647", 2147483647},
         {L"-2147483648", -2147483647 - 1},               {L"2147483648", std::nullopt},
@@ -396,7 +347,7 @@ TEST(XtNumbers, DecimalSigned32BitFromTheStart)
         {L"", std::nullopt}, {L"   ", std::nullopt},     {L"x1", std::nullopt},  {L"- 1", std::nullopt},
         {L"0x10", 0},        {L"\u0661", std::nullopt},  {L"1 2", 1},
     };
-    for (const NumberCase& c : cases) {
+    for (const Case& c : cases) {
         SCOPED_TRACE(testing::Message() << "text length " << wcslen(c.text));
         EXPECT_EQ(Tessaro::ParseXtNumber(c.text), c.value);
     }

@@ -1,6 +1,7 @@
 #!/usr/bin/env python3
 """Writes command-bar layouts the way another tool would: built with
-xml.etree and saved in UTF-8 and UTF-16, with and without a byte-order mark.
+xml.etree and saved in UTF-8 and UTF-16, with and without a byte-order mark,
+and in Latin-1.
 Usage: write_migrator_samples.py OUTPUT_FOLDER"""
 import os
 import sys
@@ -39,6 +40,8 @@ def main():
     # ElementTree's own writer, declaration and all.
     ET.ElementTree(layout()).write(os.path.join(out, "etree-utf8.xml"), encoding="UTF-8", xml_declaration=True)
     ET.ElementTree(layout()).write(os.path.join(out, "etree-utf16.xml"), encoding="UTF-16", xml_declaration=True)
+    # Latin-1 declared, and character references for what it cannot hold.
+    ET.ElementTree(layout()).write(os.path.join(out, "etree-latin1.xml"), encoding="ISO-8859-1", xml_declaration=True)
 
 
 if __name__ == "__main__":
