@@ -6,67 +6,17 @@
 
 #include <map>
 #include <string>
-#include <utility>
+#include <algorithm>
 #include <vector>
 
 #include "foundation/TessaroInit.h"
 #include "settings/ZProfileStore.h"
 #include "settings/ZRecentFileList.h"
+#include "MemoryProfileStore.h"
 
 namespace {
 
 using Names = std::vector<std::wstring>;
-
-// An in-memory store: the string values of each key below the root, and a
-// count of the writes.
-struct MemoryStore : ZProfileStoreFactory {
-    std::map<std::wstring, std::map<std::wstring, std::wstring>> keys;
-    int writes = 0;
-    IProfileStoreImpl* CreateStore() override;
-};
-
-class MemoryKey : public IProfileKeyImpl {
-public:
-    MemoryKey(MemoryStore& store, std::wstring name) : m_store(store), m_name(std::move(name)) {}
-    bool ReadString(const wchar_t* name, ZUnicodeString& value) override
-    {
-        const auto& values = m_store.keys[m_name];
-        const auto found = values.find(name);
-        if (found != values.end())
-            value = found->second.c_str();
-        return found != values.end();
-    }
-    bool WriteString(const wchar_t* name, const wchar_t* value) override
-    {
-        ++m_store.writes;
-        m_store.keys[m_name][name] = value;
-        return true;
-    }
-    IProfileKeyImpl* OpenKey(const wchar_t* name, int, int) override { return new MemoryKey(m_store, name); }
-    // The list uses none of these.
-    bool ReadStringArray(const wchar_t*, ZStringArray&) override { return false; }
-    bool ReadBinary(const wchar_t*, void*, UINT64&) override { return false; }
-    bool ReadDword(const wchar_t*, DWORD&) override { return false; }
-    bool WriteStringArray(const wchar_t*, const ZStringArray&) override { return false; }
-    bool WriteBinary(const wchar_t*, const void*, UINT64) override { return false; }
-    bool WriteDword(const wchar_t*, DWORD) override { return false; }
-    IProfileKeyIteratorImpl* CreateIterator(bool) override { return nullptr; }
-
-private:
-    MemoryStore& m_store;
-    std::wstring m_name;
-};
-
-class MemoryStoreImpl : public IProfileStoreImpl {
-public:
-    explicit MemoryStoreImpl(MemoryStore& store) : m_store(store) {}
-    IProfileKeyImpl* OpenRootKey(bool) override { return new MemoryKey(m_store, L""); }
-
-private:
-    MemoryStore& m_store;
-};
-
-IProfileStoreImpl* MemoryStore::CreateStore() { return new MemoryStoreImpl(*this); }
 
 ZProfileStoreFactory* g_factory = nullptr;
 ZProfileStoreFactory* CurrentFactory() { return g_factory; }
@@ -75,7 +25,7 @@ class RecentFileListTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        g_factory = &m_store;
+        g_factory = &m_factory;
         TessaroInit(nullptr, CurrentFactory);
     }
     void TearDown() override { g_factory = nullptr; }
@@ -88,7 +38,22 @@ protected:
         return slots;
     }
 
-    MemoryStore m_store;
+    // The string values of one key below the root.
+    std::map<std::wstring, std::wstring> Strings(const wchar_t* key)
+    {
+        std::map<std::wstring, std::wstring> strings;
+        for (const auto& [name, value] : m_world.root.Child(key)->values)
+            strings[name] = value.data;
+        return strings;
+    }
+    int StringWrites() const
+    {
+        return static_cast<int>(std::count_if(m_world.log.begin(), m_world.log.end(),
+                                              [](const std::wstring& line) { return line.starts_with(L"WriteString"); }));
+    }
+
+    MemoryProfile::World m_world;
+    MemoryProfile::Factory m_factory{m_world};
 };
 
 // Steps: "+name" adds the name, "-name" removes it.
@@ -117,8 +82,10 @@ TEST_F(RecentFileListTest, EachNameOnceNewestFirstAndOnlyChangedSlotsWritten)
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
-        m_store.keys = {{L"Recent", c.stored}};
-        m_store.writes = 0;
+        m_world.root.children.clear();
+        for (const auto& [name, text] : c.stored)
+            m_world.root.Child(L"Recent")->Set(name, {ZProfileValueString, text});
+        m_world.log.clear();
         ZRecentFileList list(0, L"Recent", L"File%1!d!", static_cast<uint64_t>(c.slots), 30);
         for (const std::wstring& step : c.steps) {
             if (step[0] == L'+')
@@ -127,7 +94,7 @@ TEST_F(RecentFileListTest, EachNameOnceNewestFirstAndOnlyChangedSlotsWritten)
                 list.RemoveFromList(step.c_str() + 1);
         }
         EXPECT_EQ(Slots(list), c.expected);
-        EXPECT_EQ(m_store.writes, c.writes);
+        EXPECT_EQ(StringWrites(), c.writes);
         ZRecentFileList reread(0, L"Recent", L"File%1!d!", static_cast<uint64_t>(c.slots), 30);
         reread.ReadList();
         EXPECT_EQ(Slots(reread), c.expected);
@@ -139,7 +106,7 @@ TEST_F(RecentFileListTest, ValueNamesComeFromTheMessageFormatterPattern)
     ZRecentFileList list(0, L"Other", L"Entry %1!d! of list", 2, 30);
     list.AddToMostRecent(L"x");
     const std::map<std::wstring, std::wstring> expected = {{L"Entry 1 of list", L"x"}, {L"Entry 2 of list", L""}};
-    EXPECT_EQ(m_store.keys[L"Other"], expected);
+    EXPECT_EQ(Strings(L"Other"), expected);
 }
 
 TEST_F(RecentFileListTest, ResizingKeepsNamesAndStoresTheNewSlotsEmpty)
@@ -150,7 +117,7 @@ TEST_F(RecentFileListTest, ResizingKeepsNamesAndStoresTheNewSlotsEmpty)
     ZRecentFileList::UpdateMRUCount(L"Recent", L"File%1!d!", list, 6);
     ASSERT_NE(list, nullptr);
     EXPECT_EQ(Slots(*list), (Names{L"a", L"b", L"c", L"d", L"", L""}));
-    EXPECT_EQ(m_store.keys.at(L"Recent").at(L"File6"), L"");
+    EXPECT_EQ(Strings(L"Recent").at(L"File6"), L"");
 
     // Names only in memory reach the store before the list goes.
     (*list)[0] = L"unsaved";
