@@ -90,12 +90,17 @@ TEST(ZFileOpen, RetriesLongPathsOnlyInTheirPrefixedForm)
     }
 }
 
-TEST(ZFileOpen, PrefixedRetryOpensTheFileAndKeepsTheCallersPath)
+// A refused descriptor leaves the platform's default; a given one is copied, so
+// the caller may free it at once.
+TEST(ZFileOpen, PrefixedRetryKeepsTheCallersPathAndDescriptorsAreCopied)
 {
     ScratchFolder folder;
     const std::wstring path = folder.File(L"long.txt");
     ASSERT_EQ(path[1], L':') << "the temporary folder is expected on a drive";
     ScriptedOpenFile file({ERROR_FILENAME_EXCED_RANGE});
+    SECURITY_DESCRIPTOR bogus = {};
+    bogus.Revision = 99;  // not a descriptor the platform accepts
+    EXPECT_FALSE(file.SetSecurityDescriptor(&bogus));
     ASSERT_TRUE(file.Open(path.c_str(), kReadWrite, CREATE_NEW));
     EXPECT_EQ(file.paths, (std::vector<std::wstring>{path, L"\\\\?\\" + path}));
     EXPECT_EQ(std::wstring(file.GetPath().c_str()), path);
@@ -103,16 +108,6 @@ TEST(ZFileOpen, PrefixedRetryOpensTheFileAndKeepsTheCallersPath)
     ASSERT_TRUE(file.Write("abc", 3, 0, written));
     file.Close();
     EXPECT_EQ(ScratchFolder::ReadBytes(path), "abc");
-}
-
-TEST(ZFileOpen, PassesItsOwnCopyOfTheSecurityDescriptor)
-{
-    ScratchFolder folder;
-    ScriptedOpenFile file({});
-    SECURITY_DESCRIPTOR bogus = {};
-    bogus.Revision = 99;  // not a descriptor the platform accepts
-    EXPECT_FALSE(file.SetSecurityDescriptor(&bogus));
-    ASSERT_TRUE(file.Open(folder.File(L"plain.bin").c_str(), kReadWrite, CREATE_NEW));
 
     const wchar_t kGiven[] = L"D:P(A;;FA;;;WD)";
     PSECURITY_DESCRIPTOR descriptor = nullptr;
@@ -121,20 +116,24 @@ TEST(ZFileOpen, PassesItsOwnCopyOfTheSecurityDescriptor)
     ::ZeroMemory(descriptor, ::LocalSize(descriptor));
     ::LocalFree(descriptor);
     ASSERT_TRUE(file.Open(folder.File(L"secured.bin").c_str(), kReadWrite, CREATE_NEW));
-    // The refused descriptor left the platform's default.
-    EXPECT_EQ(file.descriptors, (std::vector<std::wstring>{L"", kGiven}));
+    EXPECT_EQ(file.descriptors, (std::vector<std::wstring>{L"", L"", kGiven}));
 }
 
-TEST(ZFileIo, ReadsAndWritesAtExplicitOffsets)
+TEST(ZFileIo, PositionalReadsAndWritesAndTruncation)
 {
     ScratchFolder folder;
     ZFile file;
-    ASSERT_TRUE(file.Open(folder.File(L"io.bin").c_str(), kReadWrite, CREATE_NEW));
+    char buffer[16] = {};
     DWORD count = 0;
+    EXPECT_FALSE(file.Read(buffer, 4, 0, count)) << "not open";
+    EXPECT_FALSE(file.Write(buffer, 4, 0, count));
+    EXPECT_FALSE(file.Truncate());
+    EXPECT_EQ(file.GetSize(), -1);
+    EXPECT_EQ(file.GetPosition(), -1);
+    ASSERT_TRUE(file.Open(folder.File(L"io.bin").c_str(), kReadWrite, CREATE_NEW));
     ASSERT_TRUE(file.Write("hello", 5, 10, count));
     EXPECT_EQ(count, 5u);
     EXPECT_EQ(file.GetSize(), 15);
-    char buffer[16] = {};
     ASSERT_TRUE(file.Read(buffer, 16, 12, count));
     EXPECT_EQ(std::string(buffer, count), "llo");
     // The end of the file is success with nothing read.
@@ -142,32 +141,14 @@ TEST(ZFileIo, ReadsAndWritesAtExplicitOffsets)
         EXPECT_TRUE(file.Read(buffer, 4, offset, count));
         EXPECT_EQ(count, 0u);
     }
-}
-
-TEST(ZFileIo, TruncateEmptiesTheFileAndKeepsThePosition)
-{
-    ScratchFolder folder;
-    ZFile file;
-    ASSERT_TRUE(file.Open(folder.File(L"t.bin").c_str(), kReadWrite, CREATE_NEW));
-    DWORD count = 0;
+    // Truncation empties the file and keeps the position.
+    ASSERT_TRUE(file.Seek(0, FILE_BEGIN));
     ASSERT_TRUE(file.Write("0123456789", 10, count));
     EXPECT_EQ(file.GetPosition(), 10);
     ASSERT_TRUE(file.Seek(4, FILE_BEGIN));
     ASSERT_TRUE(file.Truncate());
     EXPECT_EQ(file.GetSize(), 0);
     EXPECT_EQ(file.GetPosition(), 4);
-}
-
-TEST(ZFileIo, OperationsOnAClosedFileFail)
-{
-    ZFile file;
-    char buffer[4];
-    DWORD count = 0;
-    EXPECT_FALSE(file.Read(buffer, 4, 0, count));
-    EXPECT_FALSE(file.Write(buffer, 4, 0, count));
-    EXPECT_FALSE(file.Truncate());
-    EXPECT_EQ(file.GetSize(), -1);
-    EXPECT_EQ(file.GetPosition(), -1);
 }
 
 TEST(ZFileLock, ExclusiveAndSharedRegions)

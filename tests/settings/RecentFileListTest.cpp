@@ -101,29 +101,26 @@ TEST_F(RecentFileListTest, EachNameOnceNewestFirstAndOnlyChangedSlotsWritten)
     }
 }
 
-TEST_F(RecentFileListTest, ValueNamesComeFromTheMessageFormatterPattern)
-{
-    ZRecentFileList list(0, L"Other", L"Entry %1!d! of list", 2, 30);
-    list.AddToMostRecent(L"x");
-    const std::map<std::wstring, std::wstring> expected = {{L"Entry 1 of list", L"x"}, {L"Entry 2 of list", L""}};
-    EXPECT_EQ(Strings(L"Other"), expected);
-}
-
+// Value names come from the message-formatter pattern.
 TEST_F(RecentFileListTest, ResizingKeepsNamesAndStoresTheNewSlotsEmpty)
 {
-    CRecentFileList* list = new ZRecentFileList(0, L"Recent", L"File%1!d!", 4, 30);
+    const wchar_t* const pattern = L"Entry %1!d! of list";
+    CRecentFileList* list = new ZRecentFileList(0, L"Other", pattern, 4, 30);
     for (const wchar_t* name : {L"d", L"c", L"b", L"a"})
         static_cast<ZRecentFileList*>(list)->AddToMostRecent(name);
-    ZRecentFileList::UpdateMRUCount(L"Recent", L"File%1!d!", list, 6);
+    ZRecentFileList::UpdateMRUCount(L"Other", pattern, list, 6);
     ASSERT_NE(list, nullptr);
     EXPECT_EQ(Slots(*list), (Names{L"a", L"b", L"c", L"d", L"", L""}));
-    EXPECT_EQ(Strings(L"Recent").at(L"File6"), L"");
+    const std::map<std::wstring, std::wstring> expected = {
+        {L"Entry 1 of list", L"a"}, {L"Entry 2 of list", L"b"}, {L"Entry 3 of list", L"c"},
+        {L"Entry 4 of list", L"d"}, {L"Entry 5 of list", L""},  {L"Entry 6 of list", L""}};
+    EXPECT_EQ(Strings(L"Other"), expected);
 
     // Names only in memory reach the store before the list goes.
     (*list)[0] = L"unsaved";
-    ZRecentFileList::UpdateMRUCount(L"Recent", L"File%1!d!", list, 0);
+    ZRecentFileList::UpdateMRUCount(L"Other", pattern, list, 0);
     EXPECT_EQ(list, nullptr);
-    ZRecentFileList::UpdateMRUCount(L"Recent", L"File%1!d!", list, 2);
+    ZRecentFileList::UpdateMRUCount(L"Other", pattern, list, 2);
     ASSERT_NE(list, nullptr);
     EXPECT_EQ(Slots(*list), (Names{L"unsaved", L"b"}));
     delete list;
