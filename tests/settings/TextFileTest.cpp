@@ -209,15 +209,23 @@ TEST(ZTextFileRead, RandomTextRoundTripsInEveryEncoding)
     }
 }
 
-TEST(ZTextFileRead, UnopenedFilesAndEncodingsWithoutADecoderEndAtOnce)
+// Seeking starts reading afresh with the encoding found on opening; a file never
+// opened, or an encoding without a decoder, ends reading at once.
+TEST(ZTextFileRead, SeekUnopenedFilesAndEncodingsWithoutADecoder)
 {
     ScratchFolder folder;
-    ASSERT_TRUE(ScratchFolder::WriteBytes(folder.File(L"t.txt"), "text\n"));
+    ASSERT_TRUE(ScratchFolder::WriteBytes(folder.File(L"s.txt"), Encode(Form::Utf16BE, L"one\ntwo\nthree")));
     ZTextFile file;
     ZUnicodeString line;
-    EXPECT_FALSE(file.ReadLine(line)) << "never opened";
+    EXPECT_FALSE(file.ReadLine(line));
     EXPECT_EQ(::GetLastError(), DWORD(ERROR_INVALID_HANDLE));
-    ASSERT_TRUE(file.Open(folder.File(L"t.txt").c_str(), GENERIC_READ, OPEN_EXISTING));
+    ASSERT_TRUE(file.Open(folder.File(L"s.txt").c_str(), GENERIC_READ, OPEN_EXISTING));
+    ASSERT_TRUE(file.ReadLine(line) && file.ReadLine(line));
+    EXPECT_EQ(line, L"two");
+    ASSERT_TRUE(file.Seek(2 + 4 * 2, FILE_BEGIN));  // mark, "one\n"
+    ASSERT_TRUE(file.ReadLine(line));
+    EXPECT_EQ(line, L"two");
+    EXPECT_EQ(file.GetEncoding(), kBE);
     for (auto encoding : {ZTextFile::EncodingUtf32LE, kNone}) {
         file.SetEncoding(encoding);
         line = L"stale";
@@ -225,21 +233,7 @@ TEST(ZTextFileRead, UnopenedFilesAndEncodingsWithoutADecoderEndAtOnce)
         EXPECT_EQ(::GetLastError(), DWORD(ERROR_NOT_SUPPORTED));
         EXPECT_TRUE(line.empty());
     }
-}
-
-TEST(ZTextFileRead, SeekStartsReadingAfreshKeepingTheEncoding)
-{
-    ScratchFolder folder;
-    ASSERT_TRUE(ScratchFolder::WriteBytes(folder.File(L"s.txt"), Encode(Form::Utf16BE, L"one\ntwo\nthree")));
-    ZTextFile file;
-    ASSERT_TRUE(file.Open(folder.File(L"s.txt").c_str(), GENERIC_READ, OPEN_EXISTING));
-    ZUnicodeString line;
-    ASSERT_TRUE(file.ReadLine(line) && file.ReadLine(line));
-    EXPECT_EQ(line, L"two");
-    ASSERT_TRUE(file.Seek(2 + 4 * 2, FILE_BEGIN));  // mark, "one\n"
-    ASSERT_TRUE(file.ReadLine(line));
-    EXPECT_EQ(line, L"two");
-    EXPECT_EQ(file.GetEncoding(), kBE);
+    file.SetEncoding(kBE);
     ASSERT_TRUE(file.ReadLine(line));
     EXPECT_EQ(line, L"three");
     EXPECT_FALSE(file.ReadLine(line));
