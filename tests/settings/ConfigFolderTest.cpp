@@ -1,7 +1,5 @@
-// The configuration-folder check, its dialog validation, the local-directory
-// split and the folder register, on real folders. An unwritable folder is the
-// read-only sysfs seen through Wine's Z: drive; a missing drive is a letter
-// the process has no drive for.
+// The configuration-folder check, its dialog validation, the local-directory split and the
+// folder register, on real folders; Wine's Z:\sys stands for a folder that cannot be written.
 #include <gtest/gtest.h>
 
 #include <algorithm>

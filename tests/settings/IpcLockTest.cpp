@@ -1,6 +1,5 @@
-// ZIpcLock: exclusion between processes (the test program starts itself again
-// as a child that takes the lock) and failed creation. Recursion, abandonment
-// and waiting are the mutex's own rules and are left to the platform.
+// ZIpcLock: exclusion between processes (this program restarted as a child) and failed creation;
+// recursion, abandonment and waiting are the mutex's own rules.
 #include <gtest/gtest.h>
 
 #include <memory>
@@ -21,9 +20,8 @@ using Handle = std::unique_ptr<void, HandleCloser>;
 
 std::wstring ReadyEventOf(const std::wstring& lockName) { return lockName + L"-ready"; }
 
-// Runs before gtest's main. A child opens the lock named after the switch,
-// signals ready, Locks (blocking while the parent owns the lock), Unlocks and
-// exits with kChildAcquired.
+// Before gtest's main, a child opens the lock named after the switch, signals ready,
+// Locks (blocking while the parent owns it), Unlocks and exits with kChildAcquired.
 const bool g_child = [] {
     const std::wstring line = ::GetCommandLineW();
     const size_t at = line.find(kChildSwitch);

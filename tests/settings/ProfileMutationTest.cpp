@@ -1,8 +1,6 @@
-// Deterministic mutations (bit flips, byte values, truncations, random edits) of
-// a valid profile text file, each read through ZTextFile and ProfileRecord::load
-// and turned into typed values: reading must end, never hang, and hand out only
-// well-formed results; the font parser sees every value placed against a guard
-// page, so a read past the terminator faults.
+// Mutations of a valid profile text file, read through ZTextFile and ProfileRecord::load and
+// turned into typed values: reading must end and hand out only well-formed results; the font
+// parser sees every value against a guard page, so a read past the terminator faults.
 #include <gtest/gtest.h>
 
 #include <afxwin.h>
@@ -48,8 +46,7 @@ int ReadProfile(const std::wstring& path)
         return 0;
     }
     int found = 0;
-    // Each value is copied to the end of this buffer, its terminator last
-    // before the guard page.
+    // Each value is copied to the end of this buffer, its terminator last before the guard page.
     TestSupport::GuardedBuffer guarded(8192);
     // Each load consumes at least one line, so this many loads pass the end.
     for (int load = 0; load < 32; ++load) {
@@ -95,9 +92,8 @@ int ReadProfile(const std::wstring& path)
     return found;
 }
 
-// Each form unmutated reads whole; then every kind of mutation of the UTF-8
-// form, and truncations (odd ones cut a unit in half) and random edits of the
-// UTF-16 forms.
+// Each form unmutated reads whole; then every kind of mutation of the UTF-8 form, and
+// truncations (odd ones cut a unit in half) and random edits of the UTF-16 forms.
 TEST(ProfileMutation, MutatedFilesReadCleanly)
 {
     struct Form {

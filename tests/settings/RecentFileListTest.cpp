@@ -38,14 +38,6 @@ protected:
         return slots;
     }
 
-    // The string values of one key below the root.
-    std::map<std::wstring, std::wstring> Strings(const wchar_t* key)
-    {
-        std::map<std::wstring, std::wstring> strings;
-        for (const auto& [name, value] : m_world.root.Child(key)->values)
-            strings[name] = value.data;
-        return strings;
-    }
     int StringWrites() const
     {
         return static_cast<int>(std::count_if(m_world.log.begin(), m_world.log.end(),
@@ -114,7 +106,10 @@ TEST_F(RecentFileListTest, ResizingKeepsNamesAndStoresTheNewSlotsEmpty)
     const std::map<std::wstring, std::wstring> expected = {
         {L"Entry 1 of list", L"a"}, {L"Entry 2 of list", L"b"}, {L"Entry 3 of list", L"c"},
         {L"Entry 4 of list", L"d"}, {L"Entry 5 of list", L""},  {L"Entry 6 of list", L""}};
-    EXPECT_EQ(Strings(L"Other"), expected);
+    std::map<std::wstring, std::wstring> stored;
+    for (const auto& [name, value] : m_world.root.Child(L"Other")->values)
+        stored[name] = value.data;
+    EXPECT_EQ(stored, expected);
 
     // Names only in memory reach the store before the list goes.
     (*list)[0] = L"unsaved";

@@ -163,8 +163,7 @@ TEST(ZTextFileRead, Utf8SequencesSplitAcrossFills)
     }
 }
 
-// Seeded random lines with random line ends, in every encoding, read back
-// whole; lines are long enough to span several fills.
+// Seeded random lines and line ends, in every encoding; some lines span several fills.
 TEST(ZTextFileRead, RandomTextRoundTripsInEveryEncoding)
 {
     ScratchFolder folder;
@@ -200,8 +199,7 @@ TEST(ZTextFileRead, RandomTextRoundTripsInEveryEncoding)
                     previousEnd = end;
                 }
             }
-            // Region locking changes nothing for a reader working alone (and
-            // ReadBack sees every region let go again).
+            // Region locking changes nothing for a lone reader (and ReadBack sees every region let go).
             const ReadResult result = ReadBack(folder, Encode(form, text), round % 2 == 1);
             EXPECT_EQ(result.lines, lines);
             EXPECT_EQ(result.finalError, kEnd);

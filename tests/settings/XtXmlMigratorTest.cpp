@@ -1,7 +1,5 @@
-// ZXtXmlMigrator on the real MSXML DOM, a real menu and a real toolbar window:
-// layouts written by hand for each rule, files from another tool in several
-// encodings, broken and hostile files, and mutations of a good file. Results
-// are read back from the menu handles and the toolbar window.
+// ZXtXmlMigrator on the real MSXML DOM, a real menu and toolbar window: hand-written layouts
+// for each rule, files from another tool in several encodings, hostile and mutated files.
 #include <gtest/gtest.h>
 
 #include <objbase.h>
