@@ -5,7 +5,6 @@
 
 #include <afxwin.h>
 
-#include <cstring>
 #include <string>
 
 #include "settings/ProfileRecord.h"
@@ -46,8 +45,6 @@ int ReadProfile(const std::wstring& path)
         return 0;
     }
     int found = 0;
-    // Each value is copied to the end of this buffer, its terminator last before the guard page.
-    TestSupport::GuardedBuffer guarded(8192);
     // Each load consumes at least one line, so this many loads pass the end.
     for (int load = 0; load < 32; ++load) {
         ProfileRecord record;
@@ -74,14 +71,9 @@ int ReadProfile(const std::wstring& path)
 
             ProfileLogfont font;
             font.init(record, L"Font", L"Start", 13);
-            const size_t units = value.length() + 1;
-            if (units * sizeof(wchar_t) > guarded.Size()) {
-                ADD_FAILURE() << "value longer than the guarded buffer";
-                continue;
-            }
-            wchar_t* placed = guarded.DataAs<wchar_t>() + guarded.Size() / sizeof(wchar_t) - units;
-            std::memcpy(placed, value.c_str(), units * sizeof(wchar_t));
-            font = placed;
+            // The value's terminator is the last character before the guard page.
+            TestSupport::GuardedBuffer placed(value.c_str(), (value.length() + 1) * sizeof(wchar_t));
+            font = placed.DataAs<wchar_t>();
             EXPECT_EQ(font.m_logFont.lfFaceName[LF_FACESIZE - 1], L'\0');
         }
     }
