@@ -40,8 +40,8 @@ protected:
 
     int StringWrites() const
     {
-        return static_cast<int>(std::count_if(m_world.log.begin(), m_world.log.end(),
-                                              [](const std::wstring& line) { return line.starts_with(L"WriteString"); }));
+        const auto isWrite = [](const std::wstring& line) { return line.starts_with(L"WriteString"); };
+        return static_cast<int>(std::ranges::count_if(m_world.log, isWrite));
     }
 
     MemoryProfile::World m_world;
