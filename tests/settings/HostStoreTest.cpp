@@ -88,11 +88,6 @@ std::vector<std::wstring> FilesIn(const std::wstring& folder)
 
 constexpr auto ReadBytes = &ScratchFolder::ReadBytes;
 
-void WriteBytes(const std::wstring& path, const std::string& bytes)
-{
-    ASSERT_TRUE(ScratchFolder::WriteBytes(path, bytes));
-}
-
 ZStringArray Array(std::initializer_list<const wchar_t*> texts)
 {
     ZStringArray array;
@@ -421,15 +416,15 @@ TEST(HostStore, WritingAnEqualValueDoesNotTouchTheDisk)
 TEST(HostStore, HandEditedFilesAreRead)
 {
     ScratchFolder folder;
-    WriteBytes(folder.Path() + L"\\Edited.ini",
-               "\xEF\xBB\xBF; written by hand\n"
-               "  Width = dword: 800  \n"
-               "\n"
-               "Name=sz:caf\xC3\xA9 %0020\r\n"
-               "[ Recent ]\n"
-               "Files=multi_sz:a,b,\n"
-               "[Recent\\Deep]\n"
-               "Bytes=hex:00FFab\n");
+    ASSERT_TRUE(ScratchFolder::WriteBytes(folder.Path() + L"\\Edited.ini",
+                                          "\xEF\xBB\xBF; written by hand\n"
+                                          "  Width = dword: 800  \n"
+                                          "\n"
+                                          "Name=sz:caf\xC3\xA9 %0020\r\n"
+                                          "[ Recent ]\n"
+                                          "Files=multi_sz:a,b,\n"
+                                          "[Recent\\Deep]\n"
+                                          "Bytes=hex:00FFab\n"));
     Host host(folder.Path());
     ZProfileKey top = host.Key(L"Edited");
     const Tree expected = {
@@ -462,7 +457,7 @@ TEST(HostStore, AFileItCannotFullyUnderstandIsReadButNeverOverwritten)
         SCOPED_TRACE(c.what);
         ScratchFolder folder;
         const std::wstring path = folder.Path() + L"\\Odd.ini";
-        WriteBytes(path, c.text);
+        ASSERT_TRUE(ScratchFolder::WriteBytes(path, c.text));
         Host host(folder.Path());
         ZProfileKey key = host.Key(L"Odd");
         ASSERT_TRUE(key.IsOpen());
@@ -483,7 +478,7 @@ TEST(HostStore, KeysDeeperThan512LevelsAreRefused)
     std::string deepSection = "Good=dword:1\n[a";
     for (int i = 0; i < 100000; ++i)
         deepSection += "\\a";
-    WriteBytes(folder.Path() + L"\\Deep.ini", deepSection + "]\nX=dword:1\n");
+    ASSERT_TRUE(ScratchFolder::WriteBytes(folder.Path() + L"\\Deep.ini", deepSection + "]\nX=dword:1\n"));
 
     Host host(folder.Path());
     ZProfileKey fromFile = host.Key(L"Deep");
@@ -531,7 +526,7 @@ TEST(HostStore, MutatedFilesAreReadSafelyAndNeverDamaged)
     int written = 0;
     for (size_t i = 0; i < mutants.size(); ++i) {
         SCOPED_TRACE(i);
-        WriteBytes(path, mutants[i]);
+        ASSERT_TRUE(ScratchFolder::WriteBytes(path, mutants[i]));
         Tree before;
         bool wrote;
         {
@@ -578,7 +573,7 @@ TEST(HostStore, WritesOfAnotherWriterToTheSameFileAreKept)
     EXPECT_EQ(TreeOf(Host(folder.Path()).Key(L"Shared")), expected);
 
     const std::string spoiled = "n=dword:1\nfuture=newtype:1\n";
-    WriteBytes(first.factory.GetFilePath(L"Shared"), spoiled);
+    ASSERT_TRUE(ScratchFolder::WriteBytes(first.factory.GetFilePath(L"Shared"), spoiled));
     EXPECT_FALSE(a.WriteDword(L"n", 2));
     EXPECT_EQ(ReadBytes(first.factory.GetFilePath(L"Shared")), spoiled);
 }
