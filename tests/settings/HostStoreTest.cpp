@@ -114,38 +114,30 @@ void Snapshot(const ZProfileKey& key, const std::wstring& path, Tree& out)
     ZUnicodeString name;
     DWORD type = 0;
     while (values.NextValue(name, type)) {
-        std::wstring content = std::to_wstring(type) + L":";
-        switch (type) {
-        case ZProfileValueDword: {
+        std::wstring content;
+        bool read = false;
+        if (type == ZProfileValueDword) {
             DWORD n = 0;
-            content += key.ReadDword(name.c_str(), n) ? std::to_wstring(n) : L"<unreadable>";
-            break;
-        }
-        case ZProfileValueString: {
+            read = key.ReadDword(name.c_str(), n);
+            content = std::to_wstring(n);
+        } else if (type == ZProfileValueString) {
             ZUnicodeString s;
-            content += key.ReadString(name.c_str(), s) ? s.str() : L"<unreadable>";
-            break;
-        }
-        case ZProfileValueBinary: {
+            read = key.ReadString(name.c_str(), s);
+            content = s.str();
+        } else if (type == ZProfileValueBinary) {
             DWORD size = 0;
             key.ReadBinary(name.c_str(), nullptr, size);
             std::vector<BYTE> bytes(size + 1);
-            if (!key.ReadBinary(name.c_str(), bytes.data(), size))
-                content += L"<unreadable>";
+            read = key.ReadBinary(name.c_str(), bytes.data(), size);
             for (DWORD i = 0; i < size; ++i)
                 content += std::to_wstring(bytes[i]) + L".";
-            break;
-        }
-        case ZProfileValueStringArray: {
+        } else if (type == ZProfileValueStringArray) {
             ZStringArray a;
-            if (!key.ReadStringArray(name.c_str(), a))
-                content += L"<unreadable>";
+            read = key.ReadStringArray(name.c_str(), a);
             for (const ZUnicodeString& s : a)
                 content += s.str() + L"|";
-            break;
         }
-        }
-        out[path + L"|" + name.str()] = content;
+        out[path + L"|" + name.str()] = std::to_wstring(type) + L":" + (read ? content : L"<unreadable>");
     }
     ZProfileKeyIterator keys(key, false);
     while (keys.NextKey(name)) {

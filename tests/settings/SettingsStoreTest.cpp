@@ -579,13 +579,9 @@ TEST_F(SettingsStore, WritesReportTheStoresFailures)
     ZSettingsStore store;
     ASSERT_TRUE(store.CreateKey(L"Workspace"));
     g_factory->SetWriteFaultHook([](ZFileProfileStoreFactory::WriteStep) { return true; });
-    const BYTE data[2] = {1, 2};
-    DockState dock;
-    EXPECT_FALSE(store.Write(L"Number", 1));
-    EXPECT_FALSE(store.Write(L"Text", L"t"));
-    EXPECT_FALSE(store.Write(L"Bytes", const_cast<BYTE*>(data), 2));
+    for (const ValueForm& form : kValueForms)
+        EXPECT_FALSE(form.write(store)) << form.name;
     EXPECT_FALSE(store.Write(L"Rect", CRect(1, 2, 3, 4)));
-    EXPECT_FALSE(store.Write(L"Dock", static_cast<CObject&>(dock)));
     g_factory->SetWriteFaultHook({});
     EXPECT_TRUE(store.Write(L"Number", 1));
 }
