@@ -565,12 +565,6 @@ TEST_F(SettingsStore, ToolkitCreatesItByRuntimeClassName)
         EXPECT_TRUE(registry.Write(L"Count", 3));
     }
     EXPECT_EQ(Stored(L"Toolbars-Count"), 3u);
-    CBCGPRegistrySP maker;
-    CBCGPRegistry& registry = maker.Create(FALSE, TRUE);
-    ASSERT_TRUE(registry.Open(L"Software\\Maker\\App\\Toolbars"));
-    int count = 0;
-    EXPECT_TRUE(registry.Read(L"Count", count));
-    EXPECT_EQ(count, 3);
     ASSERT_TRUE(CBCGPRegistrySP::SetRuntimeClass(nullptr));
 }
 
