@@ -88,11 +88,6 @@ std::vector<std::wstring> FilesIn(const std::wstring& folder)
 
 constexpr auto ReadBytes = &ScratchFolder::ReadBytes;
 
-void WriteBytes(const std::wstring& path, const std::string& bytes)
-{
-    ASSERT_TRUE(ScratchFolder::WriteBytes(path, bytes));
-}
-
 ZStringArray Array(std::initializer_list<const wchar_t*> texts)
 {
     ZStringArray array;
@@ -119,38 +114,30 @@ void Snapshot(const ZProfileKey& key, const std::wstring& path, Tree& out)
     ZUnicodeString name;
     DWORD type = 0;
     while (values.NextValue(name, type)) {
-        std::wstring content = std::to_wstring(type) + L":";
-        switch (type) {
-        case ZProfileValueDword: {
+        std::wstring content;
+        bool read = false;
+        if (type == ZProfileValueDword) {
             DWORD n = 0;
-            content += key.ReadDword(name.c_str(), n) ? std::to_wstring(n) : L"<unreadable>";
-            break;
-        }
-        case ZProfileValueString: {
+            read = key.ReadDword(name.c_str(), n);
+            content = std::to_wstring(n);
+        } else if (type == ZProfileValueString) {
             ZUnicodeString s;
-            content += key.ReadString(name.c_str(), s) ? s.str() : L"<unreadable>";
-            break;
-        }
-        case ZProfileValueBinary: {
+            read = key.ReadString(name.c_str(), s);
+            content = s.str();
+        } else if (type == ZProfileValueBinary) {
             DWORD size = 0;
             key.ReadBinary(name.c_str(), nullptr, size);
             std::vector<BYTE> bytes(size + 1);
-            if (!key.ReadBinary(name.c_str(), bytes.data(), size))
-                content += L"<unreadable>";
+            read = key.ReadBinary(name.c_str(), bytes.data(), size);
             for (DWORD i = 0; i < size; ++i)
                 content += std::to_wstring(bytes[i]) + L".";
-            break;
-        }
-        case ZProfileValueStringArray: {
+        } else if (type == ZProfileValueStringArray) {
             ZStringArray a;
-            if (!key.ReadStringArray(name.c_str(), a))
-                content += L"<unreadable>";
+            read = key.ReadStringArray(name.c_str(), a);
             for (const ZUnicodeString& s : a)
                 content += s.str() + L"|";
-            break;
         }
-        }
-        out[path + L"|" + name.str()] = content;
+        out[path + L"|" + name.str()] = std::to_wstring(type) + L":" + (read ? content : L"<unreadable>");
     }
     ZProfileKeyIterator keys(key, false);
     while (keys.NextKey(name)) {
@@ -421,15 +408,15 @@ TEST(HostStore, WritingAnEqualValueDoesNotTouchTheDisk)
 TEST(HostStore, HandEditedFilesAreRead)
 {
     ScratchFolder folder;
-    WriteBytes(folder.Path() + L"\\Edited.ini",
-               "\xEF\xBB\xBF; written by hand\n"
-               "  Width = dword: 800  \n"
-               "\n"
-               "Name=sz:caf\xC3\xA9 %0020\r\n"
-               "[ Recent ]\n"
-               "Files=multi_sz:a,b,\n"
-               "[Recent\\Deep]\n"
-               "Bytes=hex:00FFab\n");
+    ASSERT_TRUE(ScratchFolder::WriteBytes(folder.Path() + L"\\Edited.ini",
+                                          "\xEF\xBB\xBF; written by hand\n"
+                                          "  Width = dword: 800  \n"
+                                          "\n"
+                                          "Name=sz:caf\xC3\xA9 %0020\r\n"
+                                          "[ Recent ]\n"
+                                          "Files=multi_sz:a,b,\n"
+                                          "[Recent\\Deep]\n"
+                                          "Bytes=hex:00FFab\n"));
     Host host(folder.Path());
     ZProfileKey top = host.Key(L"Edited");
     const Tree expected = {
@@ -462,7 +449,7 @@ TEST(HostStore, AFileItCannotFullyUnderstandIsReadButNeverOverwritten)
         SCOPED_TRACE(c.what);
         ScratchFolder folder;
         const std::wstring path = folder.Path() + L"\\Odd.ini";
-        WriteBytes(path, c.text);
+        ASSERT_TRUE(ScratchFolder::WriteBytes(path, c.text));
         Host host(folder.Path());
         ZProfileKey key = host.Key(L"Odd");
         ASSERT_TRUE(key.IsOpen());
@@ -483,7 +470,7 @@ TEST(HostStore, KeysDeeperThan512LevelsAreRefused)
     std::string deepSection = "Good=dword:1\n[a";
     for (int i = 0; i < 100000; ++i)
         deepSection += "\\a";
-    WriteBytes(folder.Path() + L"\\Deep.ini", deepSection + "]\nX=dword:1\n");
+    ASSERT_TRUE(ScratchFolder::WriteBytes(folder.Path() + L"\\Deep.ini", deepSection + "]\nX=dword:1\n"));
 
     Host host(folder.Path());
     ZProfileKey fromFile = host.Key(L"Deep");
@@ -531,7 +518,7 @@ TEST(HostStore, MutatedFilesAreReadSafelyAndNeverDamaged)
     int written = 0;
     for (size_t i = 0; i < mutants.size(); ++i) {
         SCOPED_TRACE(i);
-        WriteBytes(path, mutants[i]);
+        ASSERT_TRUE(ScratchFolder::WriteBytes(path, mutants[i]));
         Tree before;
         bool wrote;
         {
@@ -578,7 +565,7 @@ TEST(HostStore, WritesOfAnotherWriterToTheSameFileAreKept)
     EXPECT_EQ(TreeOf(Host(folder.Path()).Key(L"Shared")), expected);
 
     const std::string spoiled = "n=dword:1\nfuture=newtype:1\n";
-    WriteBytes(first.factory.GetFilePath(L"Shared"), spoiled);
+    ASSERT_TRUE(ScratchFolder::WriteBytes(first.factory.GetFilePath(L"Shared"), spoiled));
     EXPECT_FALSE(a.WriteDword(L"n", 2));
     EXPECT_EQ(ReadBytes(first.factory.GetFilePath(L"Shared")), spoiled);
 }

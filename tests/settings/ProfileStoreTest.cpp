@@ -45,14 +45,16 @@ bool Copy(World& world, int failAt = 0, const std::function<void(World&)>& arran
     return destination.CopyFrom(source);
 }
 
-TEST(ProfileKeyCopy, CopiesEveryTypeDepthFirstValuesBeforeKeys)
+// The full copy's calls in order; then each read and write fails in turn: the
+// copy stops right there, and exactly the writes before it reached the destination.
+TEST(ProfileKeyCopy, CopiesEveryTypeDepthFirstValuesBeforeKeysAndStopsAtAnyFailure)
 {
-    World world;
-    FillSource(world);
-    ASSERT_TRUE(Copy(world));
+    World reference;
+    FillSource(reference);
+    ASSERT_TRUE(Copy(reference));
     // The zero-size binary stays binary.
-    EXPECT_EQ(Dump(*world.root.Child(L"Dst")), Dump(*world.root.Child(L"Src")));
-    const Lines expected = {
+    EXPECT_EQ(Dump(*reference.root.Child(L"Dst")), Dump(*reference.root.Child(L"Src")));
+    const Lines full = {
         L"ReadDword \\Src:a",          L"WriteDword \\Dst:a",          L"ReadString \\Src:b",
         L"WriteString \\Dst:b",        L"ReadBinarySize \\Src:c",      L"ReadBinary \\Src:c",
         L"WriteBinary \\Dst:c",        L"ReadStringArray \\Src:d",     L"WriteStringArray \\Dst:d",
@@ -60,8 +62,21 @@ TEST(ProfileKeyCopy, CopiesEveryTypeDepthFirstValuesBeforeKeys)
         L"WriteString \\Dst\\K1\\K11:f", L"ReadBinarySize \\Src\\K2:g", L"ReadBinary \\Src\\K2:g",
         L"WriteBinary \\Dst\\K2:g",
     };
-    EXPECT_EQ(world.log, expected);
-    EXPECT_EQ(world.liveObjects, 0);
+    ASSERT_EQ(reference.log, full);
+    EXPECT_EQ(reference.liveObjects, 0);
+    for (size_t position = 1; position <= full.size(); ++position) {
+        SCOPED_TRACE(position);
+        World world;
+        FillSource(world);
+        EXPECT_FALSE(Copy(world, static_cast<int>(position)));
+        EXPECT_EQ(world.liveObjects, 0);
+        Lines expected(full.begin(), full.begin() + position);
+        expected.back() = L"FAILED " + expected.back();
+        EXPECT_EQ(world.log, expected) << "no call after the failure";
+        const auto writes = std::count_if(full.begin(), full.begin() + position - 1,
+                                          [](const std::wstring& call) { return call.starts_with(L"Write"); });
+        EXPECT_EQ(Dump(*world.root.Child(L"Dst")).size(), static_cast<size_t>(writes));
+    }
 }
 
 TEST(ProfileKeyCopy, ValuesAndKeysOnlyAtTheDestinationSurvive)
@@ -116,30 +131,6 @@ TEST(ProfileKeyCopy, StopsAtWhatItCannotCopy)
         EXPECT_FALSE(Copy(world, 0, c.arrange));
         EXPECT_EQ(Dump(*world.root.Child(L"Dst")).size(), c.copied);
         EXPECT_EQ(world.liveObjects, 0);
-    }
-}
-
-// Fails each read and write in turn: the copy stops right there, and exactly
-// the writes before it reached the destination.
-TEST(ProfileKeyCopy, StopsAtTheFirstFailureAtEveryPosition)
-{
-    World reference;
-    FillSource(reference);
-    ASSERT_TRUE(Copy(reference));
-    const Lines& full = reference.log;
-    ASSERT_EQ(full.size(), 16u);
-    for (size_t position = 1; position <= full.size(); ++position) {
-        SCOPED_TRACE(position);
-        World world;
-        FillSource(world);
-        EXPECT_FALSE(Copy(world, static_cast<int>(position)));
-        EXPECT_EQ(world.liveObjects, 0);
-        Lines expected(full.begin(), full.begin() + position);
-        expected.back() = L"FAILED " + expected.back();
-        EXPECT_EQ(world.log, expected) << "no call after the failure";
-        const auto writes = std::count_if(full.begin(), full.begin() + position - 1,
-                                          [](const std::wstring& call) { return call.starts_with(L"Write"); });
-        EXPECT_EQ(Dump(*world.root.Child(L"Dst")).size(), static_cast<size_t>(writes));
     }
 }
 
