@@ -111,14 +111,8 @@ TEST(AddressText, DottedQuadTable)
 
 TEST(AddressBoth, ParseAndPrintTable)
 {
-    struct Case {
-        bool v6;
-        const char* text;
-        unsigned short port;
-        bool ok;
-        const wchar_t* plain;
-        const wchar_t* withPort;
-    } cases[] = {
+    struct Case { bool v6; const char* text; unsigned short port; bool ok; const wchar_t *plain, *withPort; };
+    const Case cases[] = {
         {false, "10.0.0.1", 22, true, L"10.0.0.1", L"10.0.0.1:22"},
         {false, "0.0.0.0", 0, true, L"0.0.0.0", L"0.0.0.0:0"},
         {false, "255.255.255.254", 65535, true, L"255.255.255.254", L"255.255.255.254:65535"},
@@ -219,12 +213,8 @@ TEST(AddressBoth, AnyAndLoopback)
 
 TEST(AddressBoth, EqualityWithPortWildcardAndNumericOrder)
 {
-    struct Case {
-        const char* a;
-        const char* b;
-        bool equal;
-        int order;  // -1: a < b; 1: b < a; 0: neither (the port takes no part)
-    } cases[] = {
+    // order -1: a < b; 1: b < a; 0: neither (the port takes no part)
+    struct Case { const char *a, *b; bool equal; int order; } cases[] = {
         {"10.0.0.1:22", "10.0.0.1:22", true, 0}, {"10.0.0.1", "10.0.0.1:22", true, 0},
         {"10.0.0.1:22", "10.0.0.1:23", false, 0}, {"10.0.0.1:22", "10.0.0.2:22", false, -1},
         {"10.0.0.2", "10.0.0.10", false, -1},  // numeric, not textual
@@ -333,12 +323,8 @@ TEST(AddressBoth, RawAddressesOfTheFamilyLengthOnly)
 
 TEST(AddressFactory, NumericHostTable)
 {
-    struct Case {
-        const char* host;
-        unsigned short port;
-        int family;  // 0: no address
-        const wchar_t* text;
-    } cases[] = {
+    struct Case { const char* host; unsigned short port; int family; const wchar_t* text; };  // family 0: no address
+    const Case cases[] = {
         {"127.0.0.1", 22, AF_INET, L"127.0.0.1:22"},
         {"127.1", 22, 0, nullptr},  // the platform's short forms are not dotted quads
         {"::1", 80, AF_INET6, L"[::1]:80"},
