@@ -316,7 +316,7 @@ TEST(PacketReaders, EveryFailedReadLeavesCursorAndLimit)
 
 TEST(PacketReaders, ReadLimitZeroAndUnlimited)
 {
-    auto packet = Chain({0, 0, 0, 1, 'a', 0, 0x0D, 0x0A});
+    auto packet = Chain({0, 0, 0, 1, 'a', 0, 0, 0, 0x0D, 0x0A});
     packet->SetReadLimit(0);
     size_t at, n;
     IBuffer* chunk;
@@ -339,11 +339,14 @@ TEST(PacketReaders, ReadLimitZeroAndUnlimited)
     ASSERT_TRUE(U8(packet.Get()));
     auto state = Own(packet->SaveState());
     EXPECT_EQ(static_cast<ZPacketState*>(state.Get())->m_readLimit, SIZE_MAX);  // never lowered
-    EXPECT_EQ(packet->GetRemaining(), 3u);
+    EXPECT_EQ(packet->GetRemaining(), 5u);
 
+    // A limit inside the data stops integer reads even where the buffer holds more.
     packet->Rewind();
-    packet->SetReadLimit(5);
+    packet->SetReadLimit(6);
     EXPECT_EQ(Narrow(packet.Get(), LengthPrefix32), "a");
+    EXPECT_FALSE(U32(packet.Get()));
+    EXPECT_EQ(U8(packet.Get()), 0u);
     EXPECT_EQ(packet->GetRemaining(), 0u);
     EXPECT_FALSE(U8(packet.Get()));
 }
