@@ -1,7 +1,5 @@
-// ZIoSocket against peers nobody here wrote, on the Linux side of the machine:
-// socat echo servers over IPv4 and IPv6 loopback, a UDP echo, python3's HTTP
-// server, and a socat client connecting to a ZIoSocket listener. SocketPeers.py
-// starts them and passes their ports in TESSARO_PEER_* variables.
+// ZIoSocket against peers nobody here wrote, on the Linux side: socat echo servers over both families, a UDP
+// echo, python3's HTTP server and a socat client. SocketPeers.py starts them and passes TESSARO_PEER_* ports.
 #include "tests/net/SocketTestSupport.h"
 
 #include <cstdlib>

@@ -1,7 +1,5 @@
-// ZIoSocket over real loopback sockets under the platform: when results arrive
-// (from the message loop or at once), end of stream, closing with requests
-// queued, the resolver path, options, binds, releases from other threads, and
-// faults: refused connections, resets, half-closes, many connect/close cycles.
+// ZIoSocket over real loopback sockets: when results arrive, end of stream, closing with requests queued, the
+// resolver path, options, binds, releases from other threads, refusals, resets and many connect/close cycles.
 #include "tests/net/SocketTestSupport.h"
 
 #include <thread>

@@ -1,6 +1,5 @@
-// Helpers for the socket tests: a sink that records every call it gets, a pump
-// that runs the thread's message loop until a condition holds, and connected
-// ZIoSocket pairs over loopback.
+// Helpers for the socket tests: a sink that records every call it gets, bound
+// and connected ZIoSockets over loopback, and continuous readers.
 #pragma once
 
 #include <gtest/gtest.h>
