@@ -111,14 +111,8 @@ TEST(AddressText, DottedQuadTable)
 
 TEST(AddressBoth, ParseAndPrintTable)
 {
-    struct Case {
-        bool v6;
-        const char* text;
-        unsigned short port;
-        bool ok;
-        const wchar_t* plain;
-        const wchar_t* withPort;
-    } cases[] = {
+    struct Case { bool v6; const char* text; unsigned short port; bool ok; const wchar_t *plain, *withPort; };
+    const Case cases[] = {
         {false, "10.0.0.1", 22, true, L"10.0.0.1", L"10.0.0.1:22"},
         {false, "0.0.0.0", 0, true, L"0.0.0.0", L"0.0.0.0:0"},
         {false, "255.255.255.254", 65535, true, L"255.255.255.254", L"255.255.255.254:65535"},
@@ -161,11 +155,11 @@ TEST(AddressBoth, ParseAndPrintTable)
 
 TEST(AddressBoth, SetAddressAndPortTable)
 {
+    // How text splits is the split table's part: these rows check the family and that a failure invalidates.
     struct Case { bool v6; const char* text; bool ok; unsigned short port; } cases[] = {
-        {false, "10.0.0.1:22", true, 22},  {false, "10.0.0.1", true, 0},   {false, "10.0.0.1:", false, 0},
-        {false, "10.0.0.1:x", false, 0},   {false, "[10.0.0.1]:22", false, 0},
-        {true, "[fe80::1]:2222", true, 2222}, {true, "fe80::1", true, 0},   {true, "[fe80::1", false, 0},
-        {true, "x[::1]:5", false, 0},      {true, "[::1]:65536", false, 0}, {true, "[::1]", true, 0},
+        {false, "10.0.0.1:22", true, 22}, {false, "10.0.0.1", true, 0}, {false, "10.0.0.1:x", false, 0},
+        {false, "[10.0.0.1]:22", false, 0}, {true, "[fe80::1]:2222", true, 2222}, {true, "fe80::1", true, 0},
+        {true, "[::1]:65536", false, 0}, {true, "[::1]", true, 0},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.text);
@@ -219,12 +213,8 @@ TEST(AddressBoth, AnyAndLoopback)
 
 TEST(AddressBoth, EqualityWithPortWildcardAndNumericOrder)
 {
-    struct Case {
-        const char* a;
-        const char* b;
-        bool equal;
-        int order;  // -1: a < b; 1: b < a; 0: neither (the port takes no part)
-    } cases[] = {
+    // order -1: a < b; 1: b < a; 0: neither (the port takes no part)
+    struct Case { const char *a, *b; bool equal; int order; } cases[] = {
         {"10.0.0.1:22", "10.0.0.1:22", true, 0}, {"10.0.0.1", "10.0.0.1:22", true, 0},
         {"10.0.0.1:22", "10.0.0.1:23", false, 0}, {"10.0.0.1:22", "10.0.0.2:22", false, -1},
         {"10.0.0.2", "10.0.0.10", false, -1},  // numeric, not textual
@@ -333,12 +323,8 @@ TEST(AddressBoth, RawAddressesOfTheFamilyLengthOnly)
 
 TEST(AddressFactory, NumericHostTable)
 {
-    struct Case {
-        const char* host;
-        unsigned short port;
-        int family;  // 0: no address
-        const wchar_t* text;
-    } cases[] = {
+    struct Case { const char* host; unsigned short port; int family; const wchar_t* text; };  // family 0: no address
+    const Case cases[] = {
         {"127.0.0.1", 22, AF_INET, L"127.0.0.1:22"},
         {"127.1", 22, 0, nullptr},  // the platform's short forms are not dotted quads
         {"::1", 80, AF_INET6, L"[::1]:80"},
@@ -379,10 +365,6 @@ TEST(AddressFactory, SockaddrRoundTrips)
         EXPECT_TRUE(copy->IsEqual(original.Get()));
         EXPECT_EQ(copy->GetPort(), 65000);
         EXPECT_EQ(copy->ToString(true), original->ToString(true));
-        // The class's own setter gives the same address.
-        auto again = NewAddress(original->GetFamily() == AF_INET6);
-        ASSERT_TRUE(again->SetSockaddr(sa, length));
-        EXPECT_TRUE(again->IsEqual(original.Get()));
         // A structure too short for its family, or of the other family, is refused.
         EXPECT_EQ(CreateAddressFromSockaddr(sa, 4), nullptr);
         auto other = NewAddress(original->GetFamily() == AF_INET);

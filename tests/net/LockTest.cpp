@@ -25,12 +25,8 @@ public:
 
 TEST(SynchObjectLock, LocksUnlocksAndHoldsAReferenceAsAsked)
 {
-    struct Case {
-        const char* what;
-        bool lockNow;
-        const char* steps;  // l = guard.Lock, u = guard.Unlock
-        const char* expected;
-    } cases[] = {
+    // steps: l = guard.Lock, u = guard.Unlock
+    struct Case { const char* what; bool lockNow; const char* steps; const char* expected; } cases[] = {
         {"locked now, unlocked by the destructor", true, "", "LU"},
         {"not locked, nothing to undo", false, "", ""},
         {"locked later", false, "l", "LU"},

@@ -1,5 +1,5 @@
 // Integer gets that take the in-buffer path: the chain changing under the read
-// cursor, buffers of other kinds, and the read limit.
+// cursor, and buffers of other kinds (the read limit is PacketReaders' part).
 #include <gtest/gtest.h>
 
 #include "tests/net/PacketTestSupport.h"
@@ -59,15 +59,4 @@ TEST(PacketFastPath, DerivedBuffersAreAskedForTheirLength)
     for (unsigned short i = 1; i <= 4; ++i)
         EXPECT_EQ(U16(packet.Get()), i);
     EXPECT_FALSE(U16(packet.Get()));  // the buffer says it ends here
-}
-
-TEST(PacketFastPath, LimitedReadsStopAtTheLimit)
-{
-    auto packet = Chain({0, 1, 0, 2, 0, 3, 0, 4, 0, 5});
-    packet->SetReadLimit(5);
-    EXPECT_EQ(U16(packet.Get()), 1);
-    EXPECT_EQ(U16(packet.Get()), 2);
-    EXPECT_FALSE(U16(packet.Get()));
-    EXPECT_EQ(U8(packet.Get()), 0u);
-    EXPECT_EQ(packet->GetRemaining(), 0u);
 }

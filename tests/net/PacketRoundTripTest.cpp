@@ -98,12 +98,12 @@ void ExpectRead(IPacket* packet, const Field& f)
 // The fields written into buffers the packet makes for itself.
 Bytes Stream(const std::vector<Field>& fields, bool little)
 {
-    auto packet = Own(new ZPacket(0, false));
-    if (little)
-        packet->SetLittleEndian();
-    for (const Field& f : fields)
-        Put(packet.Get(), f);
-    return Contents(packet.Get());
+    return Written(
+        [&](IPacket* packet) {
+            for (const Field& f : fields)
+                Put(packet, f);
+        },
+        little);
 }
 
 void ExpectAll(IPacket* packet, const std::vector<Field>& fields)

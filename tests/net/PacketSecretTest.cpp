@@ -25,39 +25,34 @@ struct SecretPath {
     void (*run)();
 };
 
-ZUnknownPointer<ZPacket> NewPacket(bool wipe, size_t size = 0)
-{
-    return Own(new ZPacket(size, wipe));
-}
-
 const SecretPath kSecretPaths[] = {
     {"GetString into a sensitive ZString",
      [] {
-         auto packet = NewPacket(true);
+         auto packet = Own(new ZPacket(0, true));
          ASSERT_TRUE(packet->PutString(kSecret, LengthPrefix32));
          ZString value(Str::Sensitive);
          ASSERT_TRUE(packet->GetString(value, LengthPrefix32));
          EXPECT_EQ(value, kNarrowSecret);
      }},
     {"PutString of a sensitive ZString into a wiping packet",
-     [] { EXPECT_TRUE(NewPacket(true)->PutString(NarrowSecret(), LengthPrefix32)); }},
+     [] { EXPECT_TRUE(Own(new ZPacket(0, true))->PutString(NarrowSecret(), LengthPrefix32)); }},
     {"PutAnsiString into a wiping packet",
-     [] { EXPECT_TRUE(NewPacket(true)->PutAnsiString(kNarrowSecret, NulTerminated)); }},
+     [] { EXPECT_TRUE(Own(new ZPacket(0, true))->PutAnsiString(kNarrowSecret, NulTerminated)); }},
     {"PutString of a sensitive ZUnicodeString into a plain packet",
      [] {
-         auto packet = NewPacket(false);
+         auto packet = Own(new ZPacket(0, false));
          packet->PutUint32(7ul);
          EXPECT_TRUE(packet->PutString(ZUnicodeString(kSecret, Str::Sensitive), LengthPrefix32));
      }},
     {"PutString of a sensitive ZString into the buffer a plain packet was made with",
      [] {
-         auto packet = NewPacket(false, 64);
+         auto packet = Own(new ZPacket(64, false));
          packet->PutUint32(7ul);
          EXPECT_TRUE(packet->PutString(NarrowSecret(), NulTerminated));
      }},
     {"PutPacket of a wiping packet into itself",
      [] {
-         auto packet = NewPacket(true);
+         auto packet = Own(new ZPacket(0, true));
          ASSERT_TRUE(packet->PutString(kSecret, LengthPrefix32));
          EXPECT_TRUE(packet->PutPacket(packet.Get(), LengthPrefix32));
      }},

@@ -16,15 +16,6 @@ namespace {
 // U+1F600: four UTF-8 bytes, a surrogate pair in UTF-16.
 const wchar_t kGrin[] = L"\U0001F600";
 
-Bytes Written(const std::function<void(IPacket*)>& put, bool littleEndian = false)
-{
-    auto packet = Own(new ZPacket(0, false));
-    if (littleEndian)
-        packet->SetLittleEndian();
-    put(packet.Get());
-    return Contents(packet.Get());
-}
-
 }  // namespace
 
 // The signed and bool puts only cast for the same unsigned writes; the round trips
@@ -140,11 +131,7 @@ TEST(PacketFormats, ByteBlocksAndZStringBytesInEveryFormat)
 TEST(PacketFormats, TerminatedReadsStopAtTheFirstTerminator)
 {
     struct Case {
-        Bytes bytes;
-        LengthFormat format;
-        std::vector<size_t> cuts;
-        std::optional<std::string> text;
-        size_t left;
+        Bytes bytes; LengthFormat format; std::vector<size_t> cuts; std::optional<std::string> text; size_t left;
     } cases[] = {
         {{'a', 0x0D, 0x0D, 0x0A, 'b'}, CrLfTerminated, {}, "a\r", 1},
         {{0x0D, 0x0A}, CrLfTerminated, {}, "", 0},
@@ -232,11 +219,8 @@ TEST(PacketFormats, DataHoldingItsOwnTerminatorIsRefused)
     }
     // What a reader can tell apart is accepted: a lone CR or LF, a CR at the end, and
     // the same data in a format that does not search.
-    struct Good {
-        const char* data;
-        LengthFormat format;
-    } good[] = {{"a\rb\n", CrLfTerminated}, {"ab\r", CrLfTerminated}, {"a\r\nb", NulTerminated},
-                {"a\r\nb", LengthPrefix8}};
+    struct Good { const char* data; LengthFormat format; } good[] = {
+        {"a\rb\n", CrLfTerminated}, {"ab\r", CrLfTerminated}, {"a\r\nb", NulTerminated}, {"a\r\nb", LengthPrefix8}};
     for (const Good& g : good) {
         SCOPED_TRACE(g.data);
         auto packet = Own(new ZPacket(0, false));
@@ -332,7 +316,7 @@ TEST(PacketReaders, EveryFailedReadLeavesCursorAndLimit)
 
 TEST(PacketReaders, ReadLimitZeroAndUnlimited)
 {
-    auto packet = Chain({0, 0, 0, 1, 'a', 0, 0x0D, 0x0A});
+    auto packet = Chain({0, 0, 0, 1, 'a', 0, 0, 0, 0x0D, 0x0A});
     packet->SetReadLimit(0);
     size_t at, n;
     IBuffer* chunk;
@@ -355,11 +339,14 @@ TEST(PacketReaders, ReadLimitZeroAndUnlimited)
     ASSERT_TRUE(U8(packet.Get()));
     auto state = Own(packet->SaveState());
     EXPECT_EQ(static_cast<ZPacketState*>(state.Get())->m_readLimit, SIZE_MAX);  // never lowered
-    EXPECT_EQ(packet->GetRemaining(), 3u);
+    EXPECT_EQ(packet->GetRemaining(), 5u);
 
+    // A limit inside the data stops integer reads even where the buffer holds more.
     packet->Rewind();
-    packet->SetReadLimit(5);
+    packet->SetReadLimit(6);
     EXPECT_EQ(Narrow(packet.Get(), LengthPrefix32), "a");
+    EXPECT_FALSE(U32(packet.Get()));
+    EXPECT_EQ(U8(packet.Get()), 0u);
     EXPECT_EQ(packet->GetRemaining(), 0u);
     EXPECT_FALSE(U8(packet.Get()));
 }
@@ -435,12 +422,7 @@ TEST(PacketCursor, UnreadStepsBackAcrossBuffers)
 TEST(PacketCursor, FindStringTable)
 {
     struct Case {
-        Bytes bytes;
-        std::vector<size_t> cuts;
-        std::string pattern;
-        size_t skip;
-        bool found;
-        size_t position, matched;
+        Bytes bytes; std::vector<size_t> cuts; std::string pattern; size_t skip; bool found; size_t position, matched;
     } cases[] = {
         {Utf8("hello world"), {}, "world", 0, true, 6, 5},
         {Utf8("hello world"), {3, 7}, "lo wo", 0, true, 3, 5},
@@ -494,32 +476,32 @@ TEST(PacketPositions, BackPatchingAndAbsoluteReads)
     EXPECT_EQ(packet->GetTotalLength(), total + 4);
     ASSERT_TRUE(packet->GetUint32At(value, total));
     EXPECT_EQ(value, 0xDEADBEEFul);
-
-    // Bytes spread over buffers with spare room are patched where they lie.
-    auto spread = Own(new ZPacket(0, false));
-    for (const char* part : {"ab", "cd", "ef"}) {
-        auto buffer = Own(new ZBasicBuffer(10, false));
-        buffer->AppendText(part);
-        spread->AddBuffer(buffer.Get());
-    }
-    spread->SetLittleEndian();
-    spread->PutInt32At(0x34333231L, 1);
-    EXPECT_EQ(Contents(spread.Get()), Utf8("a1234f"));
-    ASSERT_TRUE(spread->GetUint32At(value, 1));
-    EXPECT_EQ(value, 0x34333231ul);
 }
 
 TEST(PacketPositions, BackPatchingStartsAnywhereInTheChain)
 {
-    // "ab" "cdef" "ghij": the patch may begin inside any buffer, not only the first.
-    for (size_t position = 0; position <= 6; ++position) {
-        SCOPED_TRACE(position);
-        auto packet = Chain(Utf8("abcdefghij"), {2, 6});
-        packet->PutUint32At(0x31323334ul, position);
-        Bytes expected = Utf8("abcdefghij");
-        std::memcpy(expected.data() + position, "1234", 4);
-        EXPECT_EQ(Contents(packet.Get()), expected);
-        EXPECT_EQ(packet->GetTotalLength(), 10u);
+    // "ab" "cdef" "ghij" in buffers with spare room: the patch may begin inside any
+    // buffer and lands where the bytes lie, never in the room after them.
+    for (bool little : {false, true}) {
+        for (size_t position = 0; position <= 6; ++position) {
+            SCOPED_TRACE(testing::Message() << position << (little ? " LE" : " BE"));
+            auto packet = Own(new ZPacket(0, false));
+            for (const char* part : {"ab", "cdef", "ghij"}) {
+                auto buffer = Own(new ZBasicBuffer(10, false));
+                buffer->AppendText(part);
+                packet->AddBuffer(buffer.Get());
+            }
+            if (little)
+                packet->SetLittleEndian();
+            packet->PutUint32At(0x31323334ul, position);
+            Bytes expected = Utf8("abcdefghij");
+            std::memcpy(expected.data() + position, little ? "4321" : "1234", 4);
+            EXPECT_EQ(Contents(packet.Get()), expected);
+            EXPECT_EQ(packet->GetTotalLength(), 10u);
+            unsigned long value;
+            ASSERT_TRUE(packet->GetUint32At(value, position));
+            EXPECT_EQ(value, 0x31323334ul);
+        }
     }
 }
 

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstring>
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
@@ -83,6 +84,16 @@ inline Bytes Contents(IPacket* packet)
     Bytes out = Unread(packet);
     packet->RestoreState(state.Get());
     return out;
+}
+
+// What `put` writes into a new packet, in the given byte order.
+inline Bytes Written(const std::function<void(IPacket*)>& put, bool littleEndian = false)
+{
+    auto packet = Own(new ZPacket(0, false));
+    if (littleEndian)
+        packet->SetLittleEndian();
+    put(packet.Get());
+    return Contents(packet.Get());
 }
 
 inline Bytes Utf8(const char* text) { return Bytes(text, text + std::strlen(text)); }

@@ -1,7 +1,5 @@
-// ZIoSocket against peers nobody here wrote, on the Linux side of the machine:
-// socat echo servers over IPv4 and IPv6 loopback, a UDP echo, python3's HTTP
-// server, and a socat client connecting to a ZIoSocket listener. SocketPeers.py
-// starts them and passes their ports in TESSARO_PEER_* variables.
+// ZIoSocket against peers nobody here wrote, on the Linux side: socat echo servers over both families, a UDP
+// echo, python3's HTTP server and a socat client. SocketPeers.py starts them and passes TESSARO_PEER_* ports.
 #include "tests/net/SocketTestSupport.h"
 
 #include <cstdlib>
@@ -20,14 +18,12 @@ unsigned short PeerPort(const char* name)
     if ((port) == 0)                                                                            \
         GTEST_SKIP() << "no Linux peer: run through ctest, whose driver SocketPeers.py starts them"
 
-// Everything read until the peer ends the stream.
-std::string ReadToEnd(Endpoint& endpoint)
+// A stream connection to a peer; fails the test when it is refused.
+void Connect(Endpoint& client, const char* host, unsigned short port)
 {
-    std::string text;
-    ReadContinuously(endpoint, text);
-    EXPECT_TRUE(PumpUntil([&] { return Ended(endpoint); }));
-    endpoint.sink->react = nullptr;
-    return text;
+    client.socket->CreateAndConnect(nullptr, host, port, nullptr);
+    ASSERT_TRUE(client.Await(Kind::Connect));
+    ASSERT_EQ(client.Last(Kind::Connect).error, 0u);
 }
 
 }  // namespace
@@ -40,9 +36,7 @@ TEST(SocketPeers, EchoServerOverBothFamilies)
         const unsigned short port = PeerPort(c.peer);
         REQUIRE_PEER(port);
         Endpoint client;
-        client.socket->CreateAndConnect(nullptr, c.host, port, nullptr);
-        ASSERT_TRUE(client.Await(Kind::Connect));
-        ASSERT_EQ(client.Last(Kind::Connect).error, 0u);
+        Connect(client, c.host, port);
         const std::string line = std::string("echo over ") + c.host + "\n";
         client.socket->Write(nullptr, Bytes(line).Get());
         std::string echoed;
@@ -58,9 +52,7 @@ TEST(SocketPeers, HttpServerAnswersAGet)
     const unsigned short port = PeerPort("HTTP");
     REQUIRE_PEER(port);
     Endpoint client;
-    client.socket->CreateAndConnect(nullptr, "127.0.0.1", port, nullptr);
-    ASSERT_TRUE(client.Await(Kind::Connect));
-    ASSERT_EQ(client.Last(Kind::Connect).error, 0u);
+    Connect(client, "127.0.0.1", port);
     client.socket->Write(nullptr, Bytes("GET /hello.txt HTTP/1.0\r\nHost: 127.0.0.1\r\n\r\n").Get());
     const std::string answer = ReadToEnd(client);
     EXPECT_EQ(answer.rfind("HTTP/1.0 200", 0), 0u) << answer;
@@ -91,11 +83,7 @@ TEST(SocketPeers, DatagramsToAndFromALinuxEcho)
     const unsigned short port = PeerPort("UDP4");
     REQUIRE_PEER(port);
     Endpoint udp;
-    auto any = Address("127.0.0.1", 0);
-    any->SetSocketType(SOCK_DGRAM);
-    any->SetProtocol(IPPROTO_UDP);
-    ASSERT_EQ(udp.socket->Create(any.Get()), 0u);
-    udp.socket->Bind(nullptr, any.Get());
+    BindDatagram(udp, "127.0.0.1");
     auto echo = Address("127.0.0.1", port);
     for (const char* datagram : {"first datagram", "second"}) {
         SCOPED_TRACE(datagram);

@@ -1,7 +1,5 @@
-// ZIoSocket over real loopback sockets under the platform: when results arrive
-// (from the message loop or at once), end of stream, closing with requests
-// queued, the resolver path, options, binds, releases from other threads, and
-// faults: refused connections, resets, half-closes, many connect/close cycles.
+// ZIoSocket over real loopback sockets: when results arrive, end of stream, closing with requests queued, the
+// resolver path, options, binds, releases from other threads, refusals, resets and many connect/close cycles.
 #include "tests/net/SocketTestSupport.h"
 
 #include <thread>
@@ -78,10 +76,7 @@ public:
 unsigned short FreePort()
 {
     Endpoint probe;
-    auto any = Address("127.0.0.1", 0);
-    probe.socket->Create(any.Get());
-    probe.socket->Bind(nullptr, any.Get());
-    probe.Await(Kind::Bind);
+    Listen(probe, "127.0.0.1");
     const unsigned short port = PortOf(probe.socket.Get());
     probe.socket->Close();
     return port;
@@ -102,19 +97,12 @@ size_t CountProcessHandles()
 {
     struct Entry {
         void* object;
-        ULONG_PTR process;
-        ULONG_PTR handle;
+        ULONG_PTR process, handle;
         ULONG access;
-        USHORT backTrace;
-        USHORT type;
-        ULONG attributes;
-        ULONG reserved;
+        USHORT backTrace, type;
+        ULONG attributes, reserved;
     };
-    struct Table {
-        ULONG_PTR count;
-        ULONG_PTR reserved;
-        Entry entries[1];
-    };
+    struct Table { ULONG_PTR count, reserved; Entry entries[1]; };
     using Query = LONG(WINAPI*)(ULONG, void*, ULONG, ULONG*);
     const auto query = reinterpret_cast<Query>(
         reinterpret_cast<void*>(::GetProcAddress(::GetModuleHandleW(L"ntdll.dll"), "NtQuerySystemInformation")));
@@ -317,10 +305,7 @@ TEST(SocketHalfClose, PeerStillAnswersAfterOurShutdown)
     ASSERT_TRUE(pair.server);
     pair.client.socket->Write(nullptr, Bytes("request").Get());
     ASSERT_EQ(pair.client.socket->Shutdown(SD_SEND), 0u);
-    std::string received;
-    ReadContinuously(*pair.server, received);
-    ASSERT_TRUE(PumpUntil([&] { return Ended(*pair.server); }));
-    EXPECT_EQ(received, "request");
+    EXPECT_EQ(ReadToEnd(*pair.server), "request");
     pair.server->socket->Write(nullptr, Bytes("answer").Get());
     pair.client.socket->Read(Context(2), Room(64).Get());
     ASSERT_TRUE(pair.client.Await(Kind::Read));
@@ -470,14 +455,8 @@ TEST(SocketDatagrams, WriteToAndReadFromOverBothFamilies)
     for (const char* host : {"127.0.0.1", "::1"}) {
         SCOPED_TRACE(host);
         Endpoint a, b;
-        for (Endpoint* e : {&a, &b}) {
-            auto any = Address(host, 0);
-            any->SetSocketType(SOCK_DGRAM);
-            any->SetProtocol(IPPROTO_UDP);
-            ASSERT_EQ(e->socket->Create(any.Get()), 0u);
-            e->socket->Bind(nullptr, any.Get());
-            ASSERT_TRUE(e->Await(Kind::Bind));
-        }
+        ASSERT_NO_FATAL_FAILURE(BindDatagram(a, host));
+        ASSERT_NO_FATAL_FAILURE(BindDatagram(b, host));
         auto toB = Address(host, PortOf(b.socket.Get()));
         auto toA = Address(host, PortOf(a.socket.Get()));
         b.socket->ReadFrom(Context(1), Room(64).Get());

@@ -1,6 +1,5 @@
-// Helpers for the socket tests: a sink that records every call it gets, a pump
-// that runs the thread's message loop until a condition holds, and connected
-// ZIoSocket pairs over loopback.
+// Helpers for the socket tests: a sink that records every call it gets, bound
+// and connected ZIoSockets over loopback, and continuous readers.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -183,6 +182,18 @@ inline void Listen(Endpoint& listener, const char* host)
     ASSERT_EQ(listener.socket->Listen(5), 0u);
 }
 
+// A datagram socket bound to an ephemeral port of the host.
+inline void BindDatagram(Endpoint& endpoint, const char* host)
+{
+    auto any = Address(host, 0);
+    any->SetSocketType(SOCK_DGRAM);
+    any->SetProtocol(IPPROTO_UDP);
+    ASSERT_EQ(endpoint.socket->Create(any.Get()), 0u);
+    endpoint.socket->Bind(nullptr, any.Get());
+    ASSERT_TRUE(endpoint.Await(Kind::Bind));
+    ASSERT_EQ(endpoint.Last(Kind::Bind).error, 0u);
+}
+
 // A connected pair: `client` connected to the listener, `server` its accepted end.
 struct Pair {
     Endpoint listener;
@@ -226,6 +237,16 @@ inline bool Ended(const Endpoint& endpoint)
 {
     const Event* last = endpoint.sink->Last(Kind::Read);
     return last && (last->error != 0 || last->bytes == 0);
+}
+
+// Everything read until the peer ends the stream.
+inline std::string ReadToEnd(Endpoint& endpoint)
+{
+    std::string text;
+    ReadContinuously(endpoint, text);
+    EXPECT_TRUE(PumpUntil([&] { return Ended(endpoint); }));
+    endpoint.sink->react = nullptr;
+    return text;
 }
 
 }  // namespace SocketTest
