@@ -114,8 +114,6 @@ TEST_F(CertificateLoad, FailuresNameThePathAndTheCause)
         EXPECT_EQ(report.GetInserts()[0].str(), c.path);
         EXPECT_FALSE(report.GetInserts()[1].empty());
         EXPECT_EQ(report.GetInserts()[1].str() == notFound, c.storeLookup) << report.GetInserts()[1].str();
-        const std::wstring text = report.GetText();
-        EXPECT_EQ(text.rfind(L"The certificate '" + c.path + L"' could not be loaded:\r\n\r\n", 0), 0u) << text;
     }
 }
 
@@ -156,7 +154,6 @@ TEST_F(CertificateLoad, FilesOver4GBAreRefused)
     ZReportMessageParams report;
     EXPECT_FALSE(store.Load(path.c_str(), nullptr, report));
     EXPECT_EQ(report.GetMessageId(), MSG_HOST_CERTIFICATE_TOO_LARGE);
-    EXPECT_EQ(std::wstring(report.GetText()), L"The certificate file is larger than 4 GB.\r\n");
 }
 
 // An importer standing in for PFXImportCertStore, which under Wine takes
