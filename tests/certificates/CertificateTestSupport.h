@@ -3,6 +3,8 @@
 // request encoder and the PFX exporter Wine lacks.
 #pragma once
 
+#include <gtest/gtest.h>
+
 #include <windows.h>
 #include <wincrypt.h>
 
@@ -29,6 +31,14 @@ FILETIME UtcTime(WORD year, WORD month, WORD day, WORD hour, WORD minute, WORD s
 
 // A name from (attribute index, value) pairs; the encoded blob lives in the name.
 ZCapiCertificateName MakeName(std::initializer_list<std::pair<unsigned int, const wchar_t*>> attributes);
+
+// Fails a test that leaves a key container behind.
+class LeavesNoKeyContainer : public ::testing::Test {
+protected:
+    void SetUp() override { m_before = KeyContainers(); }
+    void TearDown() override { EXPECT_EQ(ContainersAddedSince(m_before), std::vector<std::string>{}); }
+    std::set<std::string> m_before;
+};
 
 // A new certificate (or null, with the report filled), owned by the caller.
 ZUnknownPointer<ZCertificate> Create(const wchar_t* commonName, unsigned long flags, ZReportMessageParams& report,

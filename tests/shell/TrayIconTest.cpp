@@ -78,7 +78,7 @@ TEST_F(TrayIconFixture, NothingIsShownBeforeTheWindowExists)
     EXPECT_TRUE(g_calls.empty());
 }
 
-TEST_F(TrayIconFixture, AddsThenModifiesTheIconAndRemovesItOnDestruction)
+TEST_F(TrayIconFixture, AddsThenModifiesTheIconAndTipAndRemovesItOnDestruction)
 {
     HWND window = nullptr;
     {
@@ -104,24 +104,19 @@ TEST_F(TrayIconFixture, AddsThenModifiesTheIconAndRemovesItOnDestruction)
         EXPECT_EQ(g_calls[1].action, static_cast<DWORD>(NIM_MODIFY));
         EXPECT_EQ(g_calls[1].record.uFlags, static_cast<UINT>(NIF_ICON));
         EXPECT_EQ(g_calls[1].record.hIcon, m_other);
-    }
-    ASSERT_EQ(g_calls.size(), 3u);
-    EXPECT_EQ(g_calls[2].action, static_cast<DWORD>(NIM_DELETE));
-    EXPECT_TRUE(g_calls[2].result);
-    EXPECT_FALSE(::IsWindow(window));
-}
 
-TEST_F(TrayIconFixture, ALongTipIsCutTo63Characters)
-{
-    TrayIcon icon(&m_client);
-    ASSERT_TRUE(icon.Create());
-    icon.SetTrayIcon(m_icon);
-    const std::wstring tip(100, L'x');
-    icon.SetTrayIconTip(tip.c_str());
-    ASSERT_EQ(g_calls.back().action, static_cast<DWORD>(NIM_MODIFY));
-    EXPECT_EQ(g_calls.back().record.uFlags, static_cast<UINT>(NIF_TIP));
-    EXPECT_EQ(std::wstring(g_calls.back().record.szTip), tip.substr(0, 63));
-    EXPECT_TRUE(g_calls.back().result);
+        const std::wstring tip(100, L'x');
+        icon.SetTrayIconTip(tip.c_str());
+        ASSERT_EQ(g_calls.size(), 3u);
+        EXPECT_EQ(g_calls[2].action, static_cast<DWORD>(NIM_MODIFY));
+        EXPECT_EQ(g_calls[2].record.uFlags, static_cast<UINT>(NIF_TIP));
+        EXPECT_EQ(std::wstring(g_calls[2].record.szTip), tip.substr(0, 63));  // cut to fit with its terminator
+        EXPECT_TRUE(g_calls[2].result);
+    }
+    ASSERT_EQ(g_calls.size(), 4u);
+    EXPECT_EQ(g_calls[3].action, static_cast<DWORD>(NIM_DELETE));
+    EXPECT_TRUE(g_calls[3].result);
+    EXPECT_FALSE(::IsWindow(window));
 }
 
 TEST_F(TrayIconFixture, AShellRestartAddsTheLastIconAgain)
