@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "demo/DemoOutput.h"
+#include "demo/DemoSelectionText.h"
 #include "demo/DemoPump.h"
 #include "demo/DemoScreenshot.h"
 #include "textview/ZFindDialog.h"
@@ -320,15 +321,6 @@ void DragAcross(LogView& view, int fromColumn, int fromRow, int toColumn, int to
     view.UpdateWindow();
 }
 
-std::wstring SelectionText(const ZTextViewHighlight* highlight)
-{
-    if (!highlight)
-        return L"none";
-    return L"line " + std::to_wstring(highlight->GetBegin().line) + L" column " +
-           std::to_wstring(highlight->GetBegin().column) + L" to line " + std::to_wstring(highlight->GetEnd().line) +
-           L" column " + std::to_wstring(highlight->GetEnd().column);
-}
-
 }  // namespace
 
 int RunLogWindow()
@@ -371,18 +363,18 @@ int RunLogWindowTour()
     int failures = 0;
 
     DragAcross(view, 9, 4, 30, 8);
-    DemoPrint((L"stream selection: " + SelectionText(view.GetHighlight()) + L"\n").c_str());
+    DemoPrint((L"stream selection: " + DemoSelectionText(view.GetHighlight()) + L"\n").c_str());
     failures += !SaveTourScreenshot(area, L"textview-stream-selection.png");
 
     g_tourAlt = true;
     DragAcross(view, 9, 12, 22, 18);
     g_tourAlt = false;
-    DemoPrint((L"column selection: " + SelectionText(view.GetHighlight()) + L"\n").c_str());
+    DemoPrint((L"column selection: " + DemoSelectionText(view.GetHighlight()) + L"\n").c_str());
     failures += !SaveTourScreenshot(area, L"textview-column-selection.png");
 
     view.SetSelectionDrawStyle(ZTextViewBase::SelectionDrawOutline);
     DragAcross(view, 20, 22, 12, 26);
-    DemoPrint((L"outline style, stream selection: " + SelectionText(view.GetHighlight()) + L"\n").c_str());
+    DemoPrint((L"outline style, stream selection: " + DemoSelectionText(view.GetHighlight()) + L"\n").c_str());
     failures += !SaveTourScreenshot(area, L"textview-outline.png");
     view.SetSelectionDrawStyle(ZTextViewBase::SelectionDrawHighlight);
 
@@ -394,7 +386,7 @@ int RunLogWindowTour()
                        reinterpret_cast<LPARAM>(::GetDlgItem(dialog, IDOK)));
         PumpPending();
         view.UpdateWindow();
-        DemoPrint((L"Find \"ERROR\": " + SelectionText(view.GetHighlight()) + L"\n").c_str());
+        DemoPrint((L"Find \"ERROR\": " + DemoSelectionText(view.GetHighlight()) + L"\n").c_str());
         RECT both = area;
         RECT dialogArea{};
         ::GetWindowRect(dialog, &dialogArea);

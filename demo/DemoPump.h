@@ -1,9 +1,12 @@
-// Pumping the demo's messages while a section waits for something to happen.
+// Pumping the demo's messages while a section waits for something to happen:
+// the tests' waiting loops, with every message through the framework's walk.
 #pragma once
 
 #include <afxwin.h>
 
 #include <functional>
+
+#include "tests/support/MessagePump.h"
 
 // Dispatches every message waiting now, through the framework's walk first.
 inline void PumpPending()
@@ -20,18 +23,10 @@ inline void PumpPending()
 // Pumps until done() holds; false after `milliseconds`.
 inline bool PumpUntil(const std::function<bool()>& done, DWORD milliseconds)
 {
-    const ULONGLONG end = ::GetTickCount64() + milliseconds;
-    for (;;) {
-        PumpPending();
-        if (done())
-            return true;
-        if (::GetTickCount64() > end)
-            return false;
-        ::MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT);
-    }
+    return TestSupport::PumpUntil(done, milliseconds, ::PumpPending);
 }
 
 inline void PumpFor(DWORD milliseconds)
 {
-    PumpUntil([] { return false; }, milliseconds);
+    TestSupport::PumpFor(milliseconds, ::PumpPending);
 }

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "demo/DemoOutput.h"
+#include "demo/DemoSelectionText.h"
 #include "textview/ClipboardBuffer.h"
 #include "textview/ZTextViewBase.h"
 
@@ -81,15 +82,6 @@ std::wstring ReadClipboard()
     return text.str();
 }
 
-std::wstring Describe(const ZTextViewHighlight* highlight)
-{
-    if (!highlight)
-        return L"none";
-    return L"line " + std::to_wstring(highlight->GetBegin().line) + L" column " +
-           std::to_wstring(highlight->GetBegin().column) + L" to line " + std::to_wstring(highlight->GetEnd().line) +
-           L" column " + std::to_wstring(highlight->GetEnd().column);
-}
-
 }  // namespace
 
 void ShowTextView()
@@ -120,14 +112,14 @@ void ShowTextView()
 
         view.OnGoToStart();
         view.Drag(9, 1, 4, 3);
-        Print(L"stream selection: " + Describe(view.GetHighlight()) + L"\n");
+        Print(L"stream selection: " + DemoSelectionText(view.GetHighlight()) + L"\n");
         view.OnEditCopy();
         Print(L"clipboard (CF_UNICODETEXT):\n" + ReadClipboard() + L"\n");
 
         g_altHeld = true;
         view.Drag(9, 4, 13, 7);
         g_altHeld = false;
-        Print(L"column selection: " + Describe(view.GetHighlight()) + L"\n");
+        Print(L"column selection: " + DemoSelectionText(view.GetHighlight()) + L"\n");
         view.OnEditCopy();
         Print(L"clipboard (CF_UNICODETEXT):\n" + ReadClipboard());
 

@@ -84,28 +84,27 @@ LRESULT CBCGPEdit::OnNcCalcSize(WPARAM wParam, LPARAM lParam)
     return result;
 }
 
-LRESULT CBCGPEdit::OnNcHitTest(WPARAM, LPARAM lParam)
+bool CBCGPEdit::IsOnButton(LPARAM screenPoint) const
 {
     RECT button;
     GetButtonRect(button);
     RECT window;
     GetWindowRect(&window);
-    const POINT at = {static_cast<short>(LOWORD(lParam)) - window.left,
-                      static_cast<short>(HIWORD(lParam)) - window.top};
-    if (::PtInRect(&button, at))
+    const POINT at = {static_cast<short>(LOWORD(screenPoint)) - window.left,
+                      static_cast<short>(HIWORD(screenPoint)) - window.top};
+    return ::PtInRect(&button, at) != FALSE;
+}
+
+LRESULT CBCGPEdit::OnNcHitTest(WPARAM, LPARAM lParam)
+{
+    if (IsOnButton(lParam))
         return HTBORDER;  // a non-client area DefWindowProc leaves alone
     return Default();
 }
 
 LRESULT CBCGPEdit::OnNcLButtonDown(WPARAM, LPARAM lParam)
 {
-    RECT button;
-    GetButtonRect(button);
-    RECT window;
-    GetWindowRect(&window);
-    const POINT at = {static_cast<short>(LOWORD(lParam)) - window.left,
-                      static_cast<short>(HIWORD(lParam)) - window.top};
-    if (!::PtInRect(&button, at))
+    if (!IsOnButton(lParam))
         return Default();
     OnBrowse();
     return 0;

@@ -40,6 +40,8 @@ protected:
 
 private:
     int ButtonWidth() const;
+    // Whether a non-client mouse message's screen point falls on the button.
+    bool IsOnButton(LPARAM screenPoint) const;
     void RecalcFrame();
     void DrawButton(HDC dc, const RECT& rect) const;
 

@@ -13,11 +13,7 @@
 #include <memory>
 #include <vector>
 
-#ifdef TESSARO_TOOLKIT_BUILDING
-#define TESSARO_TOOLKIT_API __declspec(dllexport)
-#else
-#define TESSARO_TOOLKIT_API __declspec(dllimport)
-#endif
+#include "BCGPExport.h"
 
 #ifndef AFX_IDW_TOOLBAR
 #define AFX_IDW_TOOLBAR 0xE800

@@ -18,12 +18,14 @@ inline void PumpPending()
     }
 }
 
-// Pumps until done() holds; false after `milliseconds`.
-inline bool PumpUntil(const std::function<bool()>& done, DWORD milliseconds = 10000)
+// Pumps until done() holds; false after `milliseconds`. `pending` dispatches
+// what is waiting (a host may route it through its framework first).
+inline bool PumpUntil(const std::function<bool()>& done, DWORD milliseconds = 10000,
+                      void (*pending)() = PumpPending)
 {
     const ULONGLONG end = ::GetTickCount64() + milliseconds;
     for (;;) {
-        PumpPending();
+        pending();
         if (done())
             return true;
         if (::GetTickCount64() > end)
@@ -33,9 +35,9 @@ inline bool PumpUntil(const std::function<bool()>& done, DWORD milliseconds = 10
 }
 
 // Pumps for a while whatever happens: for checking that something does not come.
-inline void PumpFor(DWORD milliseconds)
+inline void PumpFor(DWORD milliseconds, void (*pending)() = PumpPending)
 {
-    PumpUntil([] { return false; }, milliseconds);
+    PumpUntil([] { return false; }, milliseconds, pending);
 }
 
 }  // namespace TestSupport
