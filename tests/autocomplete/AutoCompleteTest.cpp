@@ -16,6 +16,7 @@
 #include "autocomplete/ZAutoCompleteBase.h"
 #include "tests/support/MessagePump.h"
 #include "tests/support/OwnedReference.h"
+#include "tests/support/WindowReaders.h"
 
 namespace {
 
@@ -167,13 +168,6 @@ void Pump()
     }
 }
 
-std::wstring Text(HWND window)
-{
-    wchar_t buffer[512] = {};
-    ::GetWindowTextW(window, buffer, 512);
-    return buffer;
-}
-
 void Key(HWND edit, WPARAM key)
 {
     ::PostMessageW(edit, WM_KEYDOWN, key, 1);
@@ -274,7 +268,7 @@ TEST_F(DropDown, KeysCycleThroughTheRowsAndBringTheTypedTextBack)
             HeldKeys held = step.shift ? HeldKeys{VK_SHIFT} : HeldKeys{};
             Key(m_edit, step.key);
         }
-        EXPECT_EQ(Text(m_edit), step.expected);
+        EXPECT_EQ(TestSupport::WindowText(m_edit), step.expected);
         DWORD start = 0, end = 0;
         ::SendMessageW(m_edit, EM_GETSEL, reinterpret_cast<WPARAM>(&start), reinterpret_cast<LPARAM>(&end));
         EXPECT_EQ(start, wcslen(step.expected));
@@ -299,7 +293,7 @@ TEST_F(DropDown, ReturnAcceptsTheRowOrTheTextWithTheModifiersOfTheMoment)
     EXPECT_TRUE(sink.accepted[0].control);
     EXPECT_FALSE(sink.accepted[0].alt || sink.accepted[0].shift);
     EXPECT_FALSE(Shown());
-    EXPECT_EQ(Text(m_edit), L"alp");  // hiding restores what was typed
+    EXPECT_EQ(TestSupport::WindowText(m_edit), L"alp");  // hiding restores what was typed
 
     Type(m_edit, L"zz");  // no completions: no list
     EXPECT_FALSE(Shown());
@@ -314,7 +308,7 @@ TEST_F(DropDown, EscapeClearsAndAsksForTheEmptyText)
     Type(m_edit, L"b");
     ASSERT_TRUE(Shown());
     Key(m_edit, VK_ESCAPE);
-    EXPECT_EQ(Text(m_edit), L"");
+    EXPECT_EQ(TestSupport::WindowText(m_edit), L"");
     EXPECT_EQ(provider->requests.back(), L"");
     EXPECT_FALSE(Shown());
 }
@@ -329,7 +323,7 @@ TEST_F(DropDown, HidesWhenFocusLeavesOrTheWindowMovesAndShowsOnlyWithFocus)
     ::SetWindowPos(m_window, nullptr, 130, 120, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
     Pump();
     EXPECT_FALSE(Shown());
-    EXPECT_EQ(Text(m_edit), L"al");  // the keyed selection gives way to the typed text
+    EXPECT_EQ(TestSupport::WindowText(m_edit), L"al");  // the keyed selection gives way to the typed text
 
     Type(m_edit, L"p");
     ASSERT_TRUE(Shown());
@@ -379,7 +373,7 @@ TEST_F(DropDown, HoveringSelectsWithoutWritingAndReturnTakesTheHoveredRow)
     hot.hdr.code = LVN_HOTTRACK;
     hot.iItem = 2;
     ::SendMessageW(popup, WM_NOTIFY, 0, reinterpret_cast<LPARAM>(&hot));
-    EXPECT_EQ(Text(m_edit), L"al");
+    EXPECT_EQ(TestSupport::WindowText(m_edit), L"al");
     Key(m_edit, VK_RETURN);
     ASSERT_EQ(sink.accepted.size(), 1u);
     EXPECT_EQ(sink.accepted[0].text, L"altair");

@@ -8,7 +8,7 @@
 #include "controls/ZAboutDialog.h"
 #include "controls/ZVersionHistory.h"
 #include "resources/TessaroAboutResource.h"
-#include "tests/controls/ControlsTestSupport.h"
+#include "tests/support/WindowReaders.h"
 #include "tests/support/ScratchFolder.h"
 #include "tests/support/TextEncodings.h"
 
@@ -16,7 +16,7 @@
 
 namespace {
 
-using ControlsTest::TextOf;
+using TestSupport::WindowText;
 using TestSupport::Utf16BytesOf;
 using TestSupport::Utf8Of;
 
@@ -96,19 +96,19 @@ TEST_F(AboutBox, ShowsAcknowledgementsThenHistoryByTab)
     ASSERT_TRUE(ScratchFolder::WriteBytes(path, "\xFE\xFF" + Utf16BytesOf(kHistory, true)));
     ZAboutDialog dialog(L"Demo Client", L"Version 8.7.0", path.c_str());
     ASSERT_TRUE(dialog.Create());
-    EXPECT_EQ(TextOf(dialog.m_hWnd), L"About Demo Client");
-    EXPECT_EQ(TextOf(::GetDlgItem(dialog.m_hWnd, IDC_ABOUT_PRODUCT)), L"Demo Client\r\nVersion 8.7.0");
+    EXPECT_EQ(WindowText(dialog.m_hWnd), L"About Demo Client");
+    EXPECT_EQ(WindowText(::GetDlgItem(dialog.m_hWnd, IDC_ABOUT_PRODUCT)), L"Demo Client\r\nVersion 8.7.0");
     EXPECT_EQ(::SendDlgItemMessageW(dialog.m_hWnd, IDC_ABOUT_PAGES, TCM_GETITEMCOUNT, 0, 0), 2);
     HWND text = ::GetDlgItem(dialog.m_hWnd, IDC_ABOUT_TEXT);
     EXPECT_EQ(dialog.GetPage(), ZAboutDialog::AcknowledgementsPage);
-    const std::wstring acknowledgements = TextOf(text);
+    const std::wstring acknowledgements = WindowText(text);
     EXPECT_NE(acknowledgements.find(L"third parties"), std::wstring::npos);
     EXPECT_NE(acknowledgements.find(L"license files"), std::wstring::npos);
     ChooseTab(dialog, 1);
     EXPECT_EQ(dialog.GetPage(), ZAboutDialog::HistoryPage);
-    EXPECT_EQ(TextOf(text), kJoined);
+    EXPECT_EQ(WindowText(text), kJoined);
     ChooseTab(dialog, 0);
-    EXPECT_EQ(TextOf(text), acknowledgements);
+    EXPECT_EQ(WindowText(text), acknowledgements);
     dialog.DestroyWindow();
 }
 
@@ -121,7 +121,7 @@ TEST_F(AboutBox, MissingHistoryShowsTheFailureOnItsPage)
     EXPECT_EQ(report.GetMessageId(), MSG_HISTORY_LOAD_FAILED);
     ASSERT_TRUE(dialog.Create());
     dialog.ShowPage(ZAboutDialog::HistoryPage);
-    const std::wstring shown = TextOf(::GetDlgItem(dialog.m_hWnd, IDC_ABOUT_TEXT));
+    const std::wstring shown = WindowText(::GetDlgItem(dialog.m_hWnd, IDC_ABOUT_TEXT));
     EXPECT_EQ(shown.rfind(L"Failed to load history file:\r\n" + path, 0), 0u) << shown;
     dialog.DestroyWindow();
 }
@@ -133,7 +133,7 @@ TEST_F(AboutBox, WithoutHistoryHasOnePage)
     EXPECT_EQ(::SendDlgItemMessageW(dialog.m_hWnd, IDC_ABOUT_PAGES, TCM_GETITEMCOUNT, 0, 0), 1);
     dialog.ShowPage(ZAboutDialog::HistoryPage);
     EXPECT_EQ(dialog.GetPage(), ZAboutDialog::AcknowledgementsPage);
-    EXPECT_EQ(TextOf(::GetDlgItem(dialog.m_hWnd, IDC_ABOUT_PRODUCT)), L"Demo Client");
+    EXPECT_EQ(WindowText(::GetDlgItem(dialog.m_hWnd, IDC_ABOUT_PRODUCT)), L"Demo Client");
     dialog.DestroyWindow();
 }
 

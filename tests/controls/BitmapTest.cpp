@@ -3,7 +3,7 @@
 
 #include "controls/ZBitmap.h"
 #include "controls/ZSubMenu.h"
-#include "tests/controls/ControlsTestSupport.h"
+#include "tests/support/WindowReaders.h"
 #include "tests/support/Mutations.h"
 #include "tests/support/PngWriter.h"
 #include "tests/support/ScratchFolder.h"
@@ -13,7 +13,7 @@
 
 namespace {
 
-using ControlsTest::PixelsOf;
+using TestSupport::BitmapPixels;
 using TestSupport::PngPixel;
 using TestSupport::PngWriter;
 
@@ -46,7 +46,7 @@ TEST(PngLoading, ReadsPixelsWithAndWithoutAlpha)
         const SIZE size = ZGetBitmapSize(bitmap.get());
         EXPECT_EQ(size.cx, 3);
         EXPECT_EQ(size.cy, 2);
-        const std::vector<uint32_t> pixels = PixelsOf(bitmap.get());
+        const std::vector<uint32_t> pixels = BitmapPixels(bitmap.get());
         ASSERT_EQ(pixels.size(), c.expected.size());
         for (size_t i = 0; i < c.expected.size(); ++i)
             EXPECT_TRUE(Near(pixels[i], c.expected[i])) << i << ": " << std::hex << pixels[i];
@@ -57,7 +57,7 @@ TEST(PngLoading, ReadsAResourceOfTypePng)
 {
     const ZBitmapHandle bitmap = ZLoadPngFromResource(::GetModuleHandleW(nullptr), L"TEST_PICTURE", L"PNG");
     ASSERT_TRUE(bitmap);
-    const std::vector<uint32_t> pixels = PixelsOf(bitmap.get());
+    const std::vector<uint32_t> pixels = BitmapPixels(bitmap.get());
     ASSERT_EQ(pixels.size(), 6u);
     EXPECT_TRUE(Near(pixels[0], 0xFFFF0000));
     EXPECT_TRUE(Near(pixels[3], 0x00000000));
@@ -118,7 +118,7 @@ TEST(BitmapScaling, ScalesToTheRequestedSize)
         const SIZE actual = ZGetBitmapSize(scaled.get());
         EXPECT_EQ(actual.cx, size.cx);
         EXPECT_EQ(actual.cy, size.cy);
-        const std::vector<uint32_t> pixels = PixelsOf(scaled.get());
+        const std::vector<uint32_t> pixels = BitmapPixels(scaled.get());
         ASSERT_FALSE(pixels.empty());
         EXPECT_TRUE(Near(pixels[pixels.size() / 2] & 0xFFFFFF, 0x336699)) << std::hex << pixels[pixels.size() / 2];
     }

@@ -5,7 +5,7 @@
 
 #include "controls/AbbreviatePathname.h"
 #include "controls/ZDataExchange.h"
-#include "tests/controls/ControlsTestSupport.h"
+#include "tests/support/WindowReaders.h"
 #include "tests/platform/DialogTemplate.h"
 #include "tests/support/MessageBoxWatcher.h"
 #include "tests/support/ScratchFolder.h"
@@ -16,7 +16,7 @@
 
 namespace {
 
-using ControlsTest::TextOf;
+using TestSupport::WindowText;
 using TestSupport::DialogTemplate;
 
 constexpr int kEdit = 100;
@@ -208,9 +208,9 @@ TEST_F(DataExchange, LibraryStringsTravelBothWays)
         DDX_CBString(dx, kCombo, choice);
     };
     ASSERT_TRUE(m_dialog.UpdateData(FALSE));
-    EXPECT_EQ(TextOf(Item(kLines)), L"standard");
-    EXPECT_EQ(TextOf(Item(kEdit)), L"secret");
-    EXPECT_EQ(TextOf(Item(kCombo)), L"apricot");  // the first item starting with the value
+    EXPECT_EQ(WindowText(Item(kLines)), L"standard");
+    EXPECT_EQ(WindowText(Item(kEdit)), L"secret");
+    EXPECT_EQ(WindowText(Item(kCombo)), L"apricot");  // the first item starting with the value
     ::SetWindowTextW(Item(kEdit), L"typed");
     ::SetWindowTextW(Item(kLines), L"typed standard");
     ASSERT_TRUE(m_dialog.UpdateData(TRUE));
@@ -226,7 +226,7 @@ TEST_F(DataExchange, ListsAreOneItemPerLine)
     ZStringArray lines = {L"one", L"two", L"three"};
     m_dialog.m_exchange = [&lines](CDataExchange* dx) { DDX_Text(dx, kLines, lines); };
     ASSERT_TRUE(m_dialog.UpdateData(FALSE));
-    EXPECT_EQ(TextOf(Item(kLines)), L"one\r\ntwo\r\nthree");
+    EXPECT_EQ(WindowText(Item(kLines)), L"one\r\ntwo\r\nthree");
     ::SetWindowTextW(Item(kLines), L"\r\nx\r\n\r\ny\r\n");
     ASSERT_TRUE(m_dialog.UpdateData(TRUE));
     ASSERT_EQ(lines.GetCount(), 2u);
@@ -276,7 +276,7 @@ TEST_F(DataExchange, ReservedHostNamesAreRefused)
     TestSupport::MessageBoxWatcher watcher(IDOK);
     EXPECT_TRUE(m_dialog.UpdateData(FALSE));
     EXPECT_TRUE(watcher.Boxes().empty());
-    EXPECT_EQ(TextOf(Item(kEdit)), L"nul");
+    EXPECT_EQ(WindowText(Item(kEdit)), L"nul");
 }
 
 TEST_F(DataExchange, MissingPathsAreRefused)

@@ -8,7 +8,7 @@
 
 #include "controls/ZLineEdit.h"
 #include "controls/ZPasswordEdit.h"
-#include "tests/controls/ControlsTestSupport.h"
+#include "tests/support/WindowReaders.h"
 #include "tests/controls/ListsTestHost.h"
 #include "tests/support/FreedMemoryWatch.h"
 
@@ -16,7 +16,7 @@
 
 namespace {
 
-using ControlsTest::TextOf;
+using TestSupport::WindowText;
 using ListsTest::Host;
 using ListsTest::Pump;
 
@@ -94,7 +94,7 @@ TEST_F(LineEditTest, PlaceholderComesAndGoesWithFocusAndIsGrey)
     for (const Step& step : steps) {
         step.act(*this);
         Pump();
-        EXPECT_EQ(TextOf(edit.m_hWnd), step.text) << step.what;
+        EXPECT_EQ(WindowText(edit.m_hWnd), step.text) << step.what;
         EXPECT_EQ(edit.IsPlaceholderText(), step.placeholder) << step.what;
         if (!edit.HasFocus()) {
             EXPECT_EQ(TextColour() == ZLineEdit::kPlaceholderColor, step.placeholder) << step.what;
@@ -109,36 +109,36 @@ TEST_F(LineEditTest, ClearingEmptiesTheTextAndShowsThePlaceholderOnlyWithoutFocu
     edit.GetButtonRect(button);
     ASSERT_GT(button.right - button.left, 0);
     ClickButton();  // the placeholder is no text to clear
-    EXPECT_EQ(TextOf(edit.m_hWnd), L"Filter");
+    EXPECT_EQ(WindowText(edit.m_hWnd), L"Filter");
     edit.SetWindowText(L"abc");
     ClickButton();
-    EXPECT_EQ(TextOf(edit.m_hWnd), L"");
+    EXPECT_EQ(WindowText(edit.m_hWnd), L"");
 
     other.SetFocus();
     edit.SetWindowText(L"abc");
     edit.Clear();
-    EXPECT_EQ(TextOf(edit.m_hWnd), L"Filter");
+    EXPECT_EQ(WindowText(edit.m_hWnd), L"Filter");
     edit.SetFocus();
     edit.SendMessage(WM_CHAR, 'x', 1);
     edit.Clear();
-    EXPECT_EQ(TextOf(edit.m_hWnd), L"");
+    EXPECT_EQ(WindowText(edit.m_hWnd), L"");
 }
 
 TEST_F(LineEditTest, SearchModeClearsByButtonAndEscapeAndSwitchesTooltip)
 {
     MakeEdit(true);
     EXPECT_TRUE(edit.IsSearchMode());
-    EXPECT_EQ(TextOf(edit.m_hWnd), L"");  // the prompt is drawn, not set as text
+    EXPECT_EQ(WindowText(edit.m_hWnd), L"");  // the prompt is drawn, not set as text
     EXPECT_EQ(ToolText(edit.ActiveTooltip()), L"Search");
 
     edit.SetWindowText(L"needle");
     EXPECT_EQ(ToolText(edit.ActiveTooltip()), L"Clear (Esc)");
     ClickButton();
-    EXPECT_EQ(TextOf(edit.m_hWnd), L"");
+    EXPECT_EQ(WindowText(edit.m_hWnd), L"");
 
     edit.SetWindowText(L"needle");
     edit.SendMessage(WM_KEYDOWN, VK_ESCAPE, 1);
-    EXPECT_EQ(TextOf(edit.m_hWnd), L"");
+    EXPECT_EQ(WindowText(edit.m_hWnd), L"");
 }
 
 // --- password edit -------------------------------------------------------------------
@@ -168,7 +168,7 @@ protected:
                                          DWORD_PTR data)
     {
         if (message == WM_NCDESTROY) {
-            *reinterpret_cast<std::wstring*>(data) = TextOf(window);
+            *reinterpret_cast<std::wstring*>(data) = WindowText(window);
             ::RemoveWindowSubclass(window, &WatchDestroy, 1);
         }
         return ::DefSubclassProc(window, message, wParam, lParam);
@@ -192,7 +192,7 @@ TEST_F(PasswordEditTest, ControlCharactersAreTypedLiterally)
         edit->SetWindowText(c.before);
         edit->SetSel(c.selStart, c.selEnd);
         edit->SendMessage(WM_CHAR, c.ch, 1);
-        EXPECT_EQ(TextOf(edit->m_hWnd), c.after) << "char " << int(c.ch);
+        EXPECT_EQ(WindowText(edit->m_hWnd), c.after) << "char " << int(c.ch);
         int start = -1, end = -1;
         edit->GetSel(start, end);
         EXPECT_EQ(start, c.caret) << "char " << int(c.ch);
@@ -214,7 +214,7 @@ TEST_F(PasswordEditTest, CtrlVPastesAsUsual)
     edit->SetWindowText(L"ab");
     edit->SetSel(1, 1);
     edit->SendMessage(WM_CHAR, 22, 1);
-    EXPECT_EQ(TextOf(edit->m_hWnd), L"aPQb");
+    EXPECT_EQ(WindowText(edit->m_hWnd), L"aPQb");
 }
 
 TEST_F(PasswordEditTest, CopiesOfTheSecretAreWipedWhenFreed)

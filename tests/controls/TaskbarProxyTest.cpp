@@ -6,7 +6,7 @@
 #include "BCGPMDIFrameWnd.h"
 #include "controls/HiddenTabWindow.h"
 #include "controls/ZBitmap.h"
-#include "tests/controls/ControlsTestSupport.h"
+#include "tests/support/WindowReaders.h"
 
 #include <deque>
 #include <string>
@@ -20,7 +20,7 @@ constexpr COLORREF kTabColour = RGB(0x20, 0x90, 0xE0);
 uint32_t CentreOf(HBITMAP bitmap)
 {
     const SIZE size = ZGetBitmapSize(bitmap);
-    const std::vector<uint32_t> pixels = ControlsTest::PixelsOf(bitmap);
+    const std::vector<uint32_t> pixels = TestSupport::BitmapPixels(bitmap);
     return pixels.empty() ? 0xDEADu : pixels[static_cast<size_t>(size.cy / 2 * size.cx + size.cx / 2)];
 }
 

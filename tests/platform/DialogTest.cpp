@@ -6,6 +6,7 @@
 #include "platform/mfc/afxwin.h"
 #include "tests/platform/DialogTemplate.h"
 #include "tests/support/MessageBoxWatcher.h"
+#include "tests/support/WindowReaders.h"
 
 #include <string>
 #include <tuple>
@@ -18,13 +19,6 @@ using TestSupport::DialogTemplate;
 constexpr UINT kSentinel = WM_APP + 1;
 enum : int { kFirstEdit = 100, kSecondEdit = 101, kNameEdit = 102, kCheck = 110, kCombo = 130 };
 constexpr int kRadio = 120;  // 120, 121, 122
-
-std::wstring TextOf(HWND window)
-{
-    wchar_t buffer[256] = {};
-    ::GetWindowTextW(window, buffer, 256);
-    return buffer;
-}
 
 // One record of the PreTranslateMessage walk: who saw what.
 struct Seen {
@@ -119,7 +113,7 @@ protected:
         m_sentinelState.push_back({focus == Item(kFirstEdit) ? L"first" : focus == Item(kSecondEdit) ? L"second"
                                    : focus == Item(kNameEdit) ? L"name" : L"other",
                                    start, end});
-        m_editTextAtSentinel = TextOf(Item(kFirstEdit));
+        m_editTextAtSentinel = TestSupport::WindowText(Item(kFirstEdit));
         if (step == 1)
             EndDialog(IDRETRY);
         if (step == 2 && m_okPresses == 1) {
@@ -359,9 +353,9 @@ TEST(DialogExchange, ShowingLimitsTheEditAndFailingReturnsFalse)
     DialogTemplate form = FormTemplate();
     ASSERT_TRUE(dialog.CreateIndirect(form.Get()));
     // Created modelessly, OnInitDialog has shown the values.
-    EXPECT_EQ(TextOf(dialog.Item(kFirstEdit)), L"5");
-    EXPECT_EQ(TextOf(dialog.Item(kSecondEdit)), L"3");
-    EXPECT_EQ(TextOf(dialog.Item(kNameEdit)), L"alpha");
+    EXPECT_EQ(TestSupport::WindowText(dialog.Item(kFirstEdit)), L"5");
+    EXPECT_EQ(TestSupport::WindowText(dialog.Item(kSecondEdit)), L"3");
+    EXPECT_EQ(TestSupport::WindowText(dialog.Item(kNameEdit)), L"alpha");
     EXPECT_EQ(::SendMessageW(dialog.Item(kNameEdit), EM_GETLIMITTEXT, 0, 0), 8);
     EXPECT_EQ(CWnd::FromHandlePermanent(dialog.Item(kFirstEdit)), &dialog.m_edit);
 

@@ -10,6 +10,8 @@
 #include <string>
 #include <vector>
 
+#include "tests/support/WindowReaders.h"
+
 namespace IconFiles {
 
 using Bytes = std::vector<unsigned char>;
@@ -103,20 +105,10 @@ inline COLORREF CentreColour(HICON icon, int* width = nullptr)
     ::GetObjectW(info.hbmColor, sizeof(bitmap), &bitmap);
     if (width)
         *width = bitmap.bmWidth;
-    BITMAPINFO format = {};
-    format.bmiHeader.biSize = sizeof(format.bmiHeader);
-    format.bmiHeader.biWidth = bitmap.bmWidth;
-    format.bmiHeader.biHeight = -bitmap.bmHeight;
-    format.bmiHeader.biPlanes = 1;
-    format.bmiHeader.biBitCount = 32;
-    std::vector<uint32_t> pixels(static_cast<size_t>(bitmap.bmWidth) * static_cast<size_t>(bitmap.bmHeight));
-    HDC screen = ::GetDC(nullptr);
-    const int rows = ::GetDIBits(screen, info.hbmColor, 0, static_cast<UINT>(bitmap.bmHeight), pixels.data(), &format,
-                                 DIB_RGB_COLORS);
-    ::ReleaseDC(nullptr, screen);
+    const std::vector<uint32_t> pixels = TestSupport::BitmapPixels(info.hbmColor);
     ::DeleteObject(info.hbmColor);
     ::DeleteObject(info.hbmMask);
-    if (rows <= 0 || pixels.empty())
+    if (pixels.empty())
         return CLR_INVALID;
     const uint32_t pixel = pixels[static_cast<size_t>(bitmap.bmHeight / 2 * bitmap.bmWidth + bitmap.bmWidth / 2)];
     return RGB(pixel >> 16 & 0xFF, pixel >> 8 & 0xFF, pixel & 0xFF);

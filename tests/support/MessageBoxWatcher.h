@@ -10,6 +10,8 @@
 #include <string>
 #include <vector>
 
+#include "tests/support/WindowReaders.h"
+
 namespace TestSupport {
 
 struct ShownMessageBox {
@@ -55,12 +57,6 @@ public:
     bool Hooked() const { return m_hook != nullptr; }
 
 private:
-    static std::wstring WindowText(HWND window)
-    {
-        std::wstring text(static_cast<size_t>(::GetWindowTextLengthW(window)) + 1, L'\0');
-        text.resize(static_cast<size_t>(::GetWindowTextW(window, text.data(), static_cast<int>(text.size()))));
-        return text;
-    }
     static std::wstring ClassOf(HWND window)
     {
         wchar_t name[16] = {};

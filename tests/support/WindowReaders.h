@@ -1,4 +1,4 @@
-// Small readers shared by the control tests: a window's text and a bitmap's pixels.
+// Reading back what a window shows: its text, and a bitmap's pixels.
 #pragma once
 
 #include <windows.h>
@@ -7,20 +7,22 @@
 #include <string>
 #include <vector>
 
-namespace ControlsTest {
+namespace TestSupport {
 
-inline std::wstring TextOf(HWND window)
+inline std::wstring WindowText(HWND window)
 {
     std::wstring text(static_cast<size_t>(::GetWindowTextLengthW(window)) + 1, L'\0');
     text.resize(static_cast<size_t>(::GetWindowTextW(window, text.data(), static_cast<int>(text.size()))));
     return text;
 }
 
-// The pixels of a bitmap as 32-bit 0xAARRGGBB, top row first, read back through GetDIBits.
-inline std::vector<uint32_t> PixelsOf(HBITMAP bitmap)
+// The pixels of a bitmap as 32-bit 0x00RRGGBB (alpha as stored), top row
+// first; empty when the bitmap cannot be read.
+inline std::vector<uint32_t> BitmapPixels(HBITMAP bitmap)
 {
     BITMAP shape = {};
-    ::GetObjectW(bitmap, sizeof shape, &shape);
+    if (!::GetObjectW(bitmap, sizeof shape, &shape))
+        return {};
     BITMAPINFO info = {};
     info.bmiHeader = {sizeof(BITMAPINFOHEADER), shape.bmWidth, -shape.bmHeight, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
     std::vector<uint32_t> pixels(static_cast<size_t>(shape.bmWidth) * static_cast<size_t>(shape.bmHeight));
@@ -33,4 +35,4 @@ inline std::vector<uint32_t> PixelsOf(HBITMAP bitmap)
     return pixels;
 }
 
-}  // namespace ControlsTest
+}  // namespace TestSupport
