@@ -218,8 +218,7 @@ TEST(Archive, MisuseAndShortInputThrowArchiveExceptions)
     EXPECT_EQ(LoadFailure({1, 2, 3}, [](CArchive& ar) { DWORD d; ar >> d; }), CArchiveException::endOfFile);
     EXPECT_EQ(LoadFailure({}, [](CArchive& ar) { BYTE b; ar >> b; }), CArchiveException::endOfFile);
     EXPECT_EQ(LoadFailure({1}, [](CArchive& ar) { ar << static_cast<BYTE>(1); }), CArchiveException::readOnly);
-    // A string claiming more characters than there are bytes is refused
-    // before anything is allocated.
+    // A string claiming more characters than there are bytes is refused before any allocation.
     EXPECT_EQ(LoadFailure({0xFF, 0xFE, 0xFF, 0xFF, 0xFF, 0xFF, 0x00, 0x00, 0x00, 0x10, 'a', 0},
                           [](CArchive& ar) { CString s; ar >> s; }),
               CArchiveException::endOfFile);
@@ -346,12 +345,10 @@ TEST(Collections, RoundTripArraysReplacedAndListsAppendedTo)
     ASSERT_EQ(read.objects.GetCount(), 3);
     p = read.objects.GetHeadPosition();
     CObject* first = read.objects.GetNext(p);
-    CObject* second = read.objects.GetNext(p);
-    CObject* third = read.objects.GetNext(p);
     ASSERT_NE(first, nullptr);
     EXPECT_EQ(static_cast<Marker*>(first)->m_id, 7);
-    EXPECT_EQ(second, nullptr);
-    EXPECT_EQ(third, first);  // one object, referenced twice
+    EXPECT_EQ(read.objects.GetNext(p), nullptr);
+    EXPECT_EQ(read.objects.GetNext(p), first);  // one object, referenced twice
     DeleteObjects(read.objects);
 }
 

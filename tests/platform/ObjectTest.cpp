@@ -47,11 +47,8 @@ TEST(RuntimeClass, KindsFollowTheBaseChain)
         EXPECT_EQ(c.object->IsKindOf(c.cls) != FALSE, c.expected)
             << c.object->GetRuntimeClass()->m_lpszClassName << " as " << c.cls->m_lpszClassName;
     }
-    EXPECT_EQ(circle.GetRuntimeClass(), RUNTIME_CLASS(Circle));
     EXPECT_FALSE(RUNTIME_CLASS(Circle)->IsDerivedFrom(nullptr));
-    EXPECT_STREQ(RUNTIME_CLASS(Circle)->m_lpszClassName, "Circle");
     EXPECT_EQ(RUNTIME_CLASS(Circle)->m_nObjectSize, static_cast<int>(sizeof(Circle)));
-    EXPECT_EQ(RUNTIME_CLASS(Circle)->m_pfnGetBaseClass(), RUNTIME_CLASS(Shape));
 }
 
 TEST(RuntimeClass, ClassesAreFoundAndMadeByName)

@@ -23,10 +23,6 @@ TEST(WinApp, NamesComeFromTheArgumentOrTheExecutable)
         // The application is the main thread's thread object.
         EXPECT_EQ(AfxGetThread(), &app);
         EXPECT_EQ(app.m_nThreadID, ::GetCurrentThreadId());
-        CWnd main;
-        app.m_pMainWnd = &main;
-        EXPECT_EQ(AfxGetMainWnd(), &main);
-        app.m_pMainWnd = nullptr;
     }
     EXPECT_EQ(AfxGetApp(), nullptr);
     EXPECT_EQ(AfxGetAppName(), nullptr);
