@@ -60,23 +60,17 @@ TEST_F(Files, MissingFilesFailToOpenWithTheCause)
               CFileException::fileNotFound);
 }
 
-TEST_F(Files, PlainFilesReadWriteAndSeek)
+// Reads, writes and lengths are the platform's; seeking from the end and truncating are ours.
+TEST_F(Files, PlainFilesSeekAndTruncate)
 {
     CFile file;
     ASSERT_TRUE(file.Open(m_path.c_str(), CFile::modeCreate | CFile::modeReadWrite));
-    const char data[] = "0123456789";
-    file.Write(data, 10);
-    EXPECT_EQ(file.GetLength(), 10u);
-    EXPECT_EQ(file.GetPosition(), 10u);
+    file.Write("0123456789", 10);
     EXPECT_EQ(file.Seek(-4, CFile::end), 6u);
     char back[8] = {};
     EXPECT_EQ(file.Read(back, 8), 4u);
     EXPECT_STREQ(back, "6789");
-    file.SeekToBegin();
-    EXPECT_EQ(file.Read(back, 3), 3u);
-    EXPECT_EQ(std::string(back, 3), "012");
     file.SetLength(5);
-    EXPECT_EQ(file.GetLength(), 5u);
     file.Close();
     EXPECT_EQ(ScratchFolder::ReadBytes(m_path), "01234");
 }

@@ -5,6 +5,7 @@
 
 #include "platform/mfc/afxwin.h"
 #include "tests/platform/DialogTemplate.h"
+#include "tests/support/WindowReaders.h"
 
 #include <algorithm>
 #include <cwchar>
@@ -411,9 +412,7 @@ TEST(HandleMap, SubclassingRoutesMessagesAndUnsubclassingRestoresTheProcedure)
         ::SendMessageW(edit, WM_CHAR, ch, 1);
     EXPECT_EQ(object.m_chars, L"aqb");
     EXPECT_EQ(g_subclassChars, 2);
-    wchar_t text[16] = {};
-    ::GetWindowTextW(edit, text, 16);
-    EXPECT_STREQ(text, L"ab");
+    EXPECT_EQ(TestSupport::WindowText(edit), L"ab");
 
     EXPECT_EQ(object.UnsubclassWindow(), edit);
     EXPECT_EQ(::GetWindowLongPtrW(edit, GWLP_WNDPROC), original);
@@ -489,20 +488,29 @@ BEGIN_MESSAGE_MAP(WalkWindow, CWnd)
     ON_MESSAGE(WM_APP + 2, OnProbe)
 END_MESSAGE_MAP()
 
+// Three walk windows, each the child of the one before.
+struct WalkChain {
+    std::vector<std::wstring> log;
+    WalkWindow top{L"top", log}, child{L"child", log}, grandchild{L"grandchild", log};
+    bool Create()
+    {
+        return top.CreateEx(0, RecorderClass(), L"top", WS_POPUP, 0, 0, 100, 100, nullptr, nullptr) &&
+               child.Create(RecorderClass(), L"child", 0, CRect(0, 0, 50, 50), &top, 1) &&
+               grandchild.Create(RecorderClass(), L"grandchild", 0, CRect(0, 0, 20, 20), &child, 2);
+    }
+    ~WalkChain() { top.DestroyWindow(); }
+};
+
 // A window that eats the message ends the walk; the dialog tests' edit that eats 'z' checks that.
 TEST(MessagePump, PreTranslateMessageWalksFromTheTargetThroughItsParents)
 {
-    std::vector<std::wstring> log;
     CWinThread thread;
-    WalkWindow outer(L"outer", log), middle(L"middle", log), inner(L"inner", log);
-    ASSERT_TRUE(outer.CreateEx(0, RecorderClass(), L"outer", WS_POPUP, 0, 0, 100, 100, nullptr, nullptr));
-    ASSERT_TRUE(middle.Create(RecorderClass(), L"middle", 0, CRect(0, 0, 50, 50), &outer, 1));
-    ASSERT_TRUE(inner.Create(RecorderClass(), L"inner", 0, CRect(0, 0, 20, 20), &middle, 2));
-    inner.PostMessage(WM_APP + 2);
-    outer.PostMessage(WM_APP + 3);  // sentinel: ends the loop
+    WalkChain chain;
+    ASSERT_TRUE(chain.Create());
+    chain.grandchild.PostMessage(WM_APP + 2);
+    chain.top.PostMessage(WM_APP + 3);  // sentinel: ends the loop
     EXPECT_EQ(thread.Run(), 0);
-    EXPECT_EQ(log, (std::vector<std::wstring>{L"inner", L"middle", L"outer", L"inner handled"}));
-    outer.DestroyWindow();
+    EXPECT_EQ(chain.log, (std::vector<std::wstring>{L"grandchild", L"child", L"top", L"grandchild handled"}));
 }
 
 // --- resource balance ----------------------------------------------------------------
@@ -564,23 +572,16 @@ TEST(Resources, CreatingAndDestroyingWindowsLeavesNoObjectsBehind)
 
 TEST(ThinMembers, DescendantsStylesAndParents)
 {
-    std::vector<std::wstring> log;
-    WalkWindow top(L"top", log), child(L"child", log), grandchild(L"grandchild", log);
-    ASSERT_TRUE(top.CreateEx(0, RecorderClass(), L"top", WS_OVERLAPPEDWINDOW, 20, 20, 300, 200, nullptr, nullptr));
-    ASSERT_TRUE(child.Create(RecorderClass(), L"child", 0, CRect(0, 0, 50, 50), &top, 1));
-    ASSERT_TRUE(grandchild.Create(RecorderClass(), L"grandchild", 0, CRect(0, 0, 20, 20), &child, 2));
-    top.SendMessageToDescendants(WM_APP + 2, 0, 0, FALSE);
-    EXPECT_EQ(log, std::vector<std::wstring>{L"child handled"});
-    top.SendMessageToDescendants(WM_APP + 2);
-    EXPECT_EQ(log, (std::vector<std::wstring>{L"child handled", L"child handled", L"grandchild handled"}));
+    WalkChain chain;
+    ASSERT_TRUE(chain.Create());
+    chain.top.SendMessageToDescendants(WM_APP + 2, 0, 0, FALSE);
+    EXPECT_EQ(chain.log, std::vector<std::wstring>{L"child handled"});
+    chain.top.SendMessageToDescendants(WM_APP + 2);
+    EXPECT_EQ(chain.log, (std::vector<std::wstring>{L"child handled", L"child handled", L"grandchild handled"}));
 
-    EXPECT_TRUE(child.ModifyStyle(0, WS_BORDER));
-    EXPECT_FALSE(child.ModifyStyle(0, WS_BORDER));  // nothing changed
-    EXPECT_EQ(top.GetDlgItem(1), &child);
-    EXPECT_EQ(grandchild.GetParent(), &child);
-    EXPECT_EQ(grandchild.GetTopLevelParent(), &top);
-
-    top.DestroyWindow();
+    EXPECT_TRUE(chain.child.ModifyStyle(0, WS_BORDER));
+    EXPECT_FALSE(chain.child.ModifyStyle(0, WS_BORDER));  // nothing changed
+    EXPECT_EQ(chain.grandchild.GetTopLevelParent(), &chain.top);
     CWnd::DeleteTempMap();
 }
 
