@@ -364,8 +364,7 @@ TEST(Collections, BadIndexesAreRefused)
     EXPECT_THROW(empty.GetHead(), std::out_of_range);
 }
 
-// Every variant of a known-good archive (tests/support/Mutations) either loads
-// or fails with an archive or memory exception; nothing else happens.
+// Every variant of a good archive either loads or fails with an archive or memory exception.
 TEST(Collections, DamagedArchivesFailCleanly)
 {
     Collections stored;

@@ -153,8 +153,7 @@ TEST_F(LayoutTest, MissingLayoutKeepsTheOneInForce)
     EXPECT_EQ(Now().at(IDOK), Expected(IDOK, 40, 80, 100, 0, 0, 0));
 }
 
-// Two whole entries for four controls, then half an entry; the first entry's
-// 250 counts as 100.
+// Two whole entries for four controls, then half an entry; the first entry's 250 counts as 100.
 TEST_F(LayoutTest, ShortLayoutMovesOnlyTheControlsItNames)
 {
     Open(kShortLayoutDialog);

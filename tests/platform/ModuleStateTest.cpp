@@ -7,8 +7,7 @@
 
 namespace {
 
-// Two resource-only modules join the chain as extension modules, A first, so
-// that B is searched before A.
+// Two resource-only modules join the chain as extension modules, A first, so B is searched first.
 class ResourceChain : public ::testing::Test {
 protected:
     void SetUp() override

@@ -3,8 +3,7 @@
 
 #include <afx.h>
 
-// The m_cause of the E that f throws (0 for an E without one); -1 when it
-// throws nothing.
+// The m_cause of the E that f throws (0 for an E without one); -1 when it throws nothing.
 template <class E, class F>
 int ThrownCause(F f)
 {
