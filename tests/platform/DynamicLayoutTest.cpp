@@ -143,14 +143,17 @@ TEST_F(LayoutTest, LayoutsThatCannotBeUsedLeaveTheDialogAlone)
     }
 }
 
-TEST_F(LayoutTest, MissingLayoutKeepsTheOneInForce)
+// Loads that fail keep the layout in force, and a destroyed control (before IDCANCEL) is skipped.
+TEST_F(LayoutTest, FailedLoadsAndDestroyedControlsLeaveTheRestInForce)
 {
     Open(kLayoutDialog);
     EXPECT_FALSE(m_dialog.LoadDynamicLayoutResource(kNoLayoutDialog));
     EXPECT_FALSE(m_dialog.LoadDynamicLayoutResource(0x7FF0u));
     ASSERT_TRUE(m_dialog.IsDynamicLayoutEnabled());
-    ResizeBy(40, 80);
-    EXPECT_EQ(Now().at(IDOK), Expected(IDOK, 40, 80, 100, 0, 0, 0));
+    ::DestroyWindow(::GetDlgItem(m_dialog.m_hWnd, kList));
+    ResizeBy(200, 100);
+    EXPECT_EQ(Now().count(kList), 0u);
+    EXPECT_EQ(Now().at(IDCANCEL), Expected(IDCANCEL, 200, 100, 25, 75, 75, 25));
 }
 
 // Two whole entries for four controls, then half an entry; the first entry's 250 counts as 100.
@@ -176,15 +179,6 @@ TEST_F(LayoutTest, ReloadingStartsFromThePresentGeometry)
     EXPECT_EQ(Now(), m_first);
     ResizeBy(40, 80);
     EXPECT_EQ(Now().at(kList), Expected(kList, 40, 80, 0, 0, 100, 100));
-}
-
-TEST_F(LayoutTest, DestroyedControlIsSkipped)
-{
-    Open(kLayoutDialog);
-    ::DestroyWindow(::GetDlgItem(m_dialog.m_hWnd, kList));
-    ResizeBy(200, 100);
-    EXPECT_EQ(Now().count(kList), 0u);
-    EXPECT_EQ(Now().at(IDCANCEL), Expected(IDCANCEL, 200, 100, 25, 75, 75, 25));
 }
 
 // The same object, made again, loads the layout afresh.
