@@ -1,5 +1,4 @@
-// The line ring: appends and what they push out, the longest line, resizing a
-// wrapped ring, and copies as stream, line and rectangle.
+// The line ring: appends and what they push out, the longest line, resizing, and copies of every shape.
 #include <windows.h>
 
 #include <algorithm>
@@ -123,10 +122,7 @@ struct ReferenceRing {
     }
     unsigned long long MaxLength() const
     {
-        size_t longest = 0;
-        for (const std::wstring& line : lines)
-            longest = std::max(longest, line.size());
-        return longest;
+        return lines.empty() ? 0 : std::ranges::max(lines, {}, &std::wstring::size).size();
     }
 };
 
