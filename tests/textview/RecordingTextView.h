@@ -55,7 +55,7 @@ public:
 
     using ZTextViewBase::Clear, ZTextViewBase::ClearLastLine, ZTextViewBase::GetFont, ZTextViewBase::GetMouseHighlight;
     using ZTextViewBase::GetPageHeight, ZTextViewBase::GetPageWidth, ZTextViewBase::GetVScrollPoint;
-    using ZTextViewBase::GetHorizontalPoint, ZTextViewBase::NormalizeHighlight, ZTextViewBase::PointToCharposition;
+    using ZTextViewBase::GetHorizontalPoint, ZTextViewBase::PointToCharposition;
     using ZTextViewBase::OnCtrlEnd, ZTextViewBase::OnEditCopy, ZTextViewBase::OnGoToStart;
     using ZTextViewBase::OnPageDown, ZTextViewBase::OnPageUp, ZTextViewBase::SelectAll;
     using ZTextViewBase::OnLButtonDown, ZTextViewBase::OnLButtonUp, ZTextViewBase::OnMouseMove;
