@@ -1,5 +1,5 @@
 // Highlights moving with dropped lines and telling their sink, and selection outlines segment by segment.
-#include <sstream>
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -77,19 +77,13 @@ TEST(TextViewHighlight, CopiesAndComparisons)
     original->Release();
 }
 
-namespace {
-
 using Segments = std::vector<ZTextViewLineDrawInfo>;
 
-std::string Describe(const Segments& segments)
+// How failures print a segment.
+void PrintTo(const ZTextViewLineDrawInfo& s, std::ostream* out)
 {
-    std::ostringstream text;
-    for (const ZTextViewLineDrawInfo& s : segments)
-        text << "{" << s.x1 << "," << s.y1 << " " << s.x2 << "," << s.y2 << "} ";
-    return text.str();
+    *out << "{" << s.x1 << "," << s.y1 << " " << s.x2 << "," << s.y2 << "}";
 }
-
-}  // namespace
 
 TEST(TextViewOutlineSelection, BuildsEdgesAndSteps)
 {
@@ -134,7 +128,7 @@ TEST(TextViewOutlineSelection, BuildsEdgesAndSteps)
         RecordingView view(c.lines);  // cells of 8 x 16
         view.Select(c.begin, c.end, c.column);
         const ZTextViewOutlineSelection outline(&view, c.x0, c.first, c.count);
-        EXPECT_EQ(outline.GetSegments(), c.expected) << c.name << ": " << Describe(outline.GetSegments());
+        EXPECT_EQ(outline.GetSegments(), c.expected) << c.name;
         EXPECT_EQ(outline.HasTopStep(), c.topStep) << c.name;
         EXPECT_EQ(outline.HasBottomStep(), c.bottomStep) << c.name;
     }

@@ -1,5 +1,4 @@
-// The view core with a window stand-in of 100 x 20 cells of 8 x 16 pixels that
-// records every window operation and every run and outline it is asked to draw.
+// The view core in a window stand-in of 100 x 20 cells of 8 x 16 pixels that records what it is asked to do and draw.
 #pragma once
 
 #include <windows.h>

@@ -1,5 +1,4 @@
-// Small helpers shared by the text view tests: lines from strings, selections,
-// held modifier keys and a message loop.
+// Helpers shared by the text view tests: lines from strings, selections, held modifier keys, a message loop.
 #pragma once
 
 #include <windows.h>
@@ -93,8 +92,7 @@ struct HeldKeys {
     ZTextViewBase::KeyModifierProbe previous;
 };
 
-// Runs the message loop, PreTranslateMessage walk included, until a sentinel
-// posted to window after everything already queued comes back.
+// Runs the message loop, PreTranslateMessage walk included, until a sentinel posted behind the queue comes back.
 inline void RunUntilSentinel(HWND window)
 {
     constexpr UINT kSentinel = WM_APP + 7;
