@@ -1,6 +1,5 @@
-// Highlights (moving with dropped lines, telling their sink) and the outline of
-// a selection, segment by segment, as a view of 8 x 16 cells gives it.
-#include <sstream>
+// Highlights moving with dropped lines and telling their sink, and selection outlines segment by segment.
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -19,11 +18,6 @@ struct CountingSink : ITextViewHighlightSink {
     void OnHighlightChange() override { ++changes; }
 };
 
-ZTextViewCharPosition At(unsigned long long column, unsigned long long line)
-{
-    return {column, line};
-}
-
 }  // namespace
 
 TEST(TextViewHighlight, ScrollFollowsDroppedLines)
@@ -34,17 +28,18 @@ TEST(TextViewHighlight, ScrollFollowsDroppedLines)
         bool result;
         ZTextViewCharPosition newBegin, newEnd;
     } cases[] = {
-        {At(4, 10), At(7, 12), 5, true, At(4, 5), At(7, 7)},  // moves up
-        {At(4, 3), At(6, 8), 5, true, At(0, 0), At(6, 3)},    // begins in the dropped lines
-        {At(4, 2), At(6, 4), 5, false, At(4, 2), At(6, 4)},   // wholly dropped
-        {At(4, 5), At(6, 5), 5, true, At(4, 0), At(6, 0)},    // on the first kept line
-        {At(1, 1), At(2, 9), 0, true, At(1, 1), At(2, 9)},    // nothing dropped
+        {{4, 10}, {7, 12}, 5, true, {4, 5}, {7, 7}},  // moves up
+        {{4, 3}, {6, 8}, 5, true, {0, 0}, {6, 3}},    // begins in the dropped lines
+        {{4, 2}, {6, 4}, 5, false, {4, 2}, {6, 4}},   // wholly dropped
+        {{4, 5}, {6, 5}, 5, true, {4, 0}, {6, 0}},    // on the first kept line
+        {{1, 1}, {2, 9}, 0, true, {1, 1}, {2, 9}},    // nothing dropped
     };
     for (const Case& c : cases) {
+        SCOPED_TRACE(testing::Message() << c.begin.line << "-" << c.end.line);
         ZTextViewHighlight highlight(nullptr, c.begin, c.end);
-        EXPECT_EQ(highlight.Scroll(c.dropped), c.result) << c.begin.line << "-" << c.end.line;
-        EXPECT_EQ(highlight.GetBegin(), c.newBegin) << c.begin.line << "-" << c.end.line;
-        EXPECT_EQ(highlight.GetEnd(), c.newEnd) << c.begin.line << "-" << c.end.line;
+        EXPECT_EQ(highlight.Scroll(c.dropped), c.result);
+        EXPECT_EQ(highlight.GetBegin(), c.newBegin);
+        EXPECT_EQ(highlight.GetEnd(), c.newEnd);
     }
 }
 
@@ -52,50 +47,43 @@ TEST(TextViewHighlight, SinkHearsOnlyOfChanges)
 {
     CountingSink sink;
     ZTextViewHighlight highlight(&sink);
-    EXPECT_EQ(highlight.GetBegin(), At(0, 0));
-    highlight.UpdateEnd(At(0, 0));
+    EXPECT_EQ(highlight.GetBegin(), (ZTextViewCharPosition{0, 0}));
+    highlight.UpdateEnd({0, 0});
     EXPECT_EQ(sink.changes, 0);
-    highlight.UpdateEnd(At(3, 1));
+    highlight.UpdateEnd({3, 1});
     EXPECT_EQ(sink.changes, 1);
-    highlight.UpdateBegin(At(1, 0));
+    highlight.UpdateBegin({1, 0});
     EXPECT_EQ(sink.changes, 1);
-    highlight.Update(At(1, 0), At(3, 1), true);
+    highlight.Update({1, 0}, {3, 1}, true);
     EXPECT_EQ(sink.changes, 1);
-    highlight.Update(At(2, 0), At(3, 1), false);
+    highlight.Update({2, 0}, {3, 1}, false);
     EXPECT_EQ(sink.changes, 1);
-    highlight.Update(At(2, 0), At(4, 1), true);
+    highlight.Update({2, 0}, {4, 1}, true);
     EXPECT_EQ(sink.changes, 2);
-    EXPECT_EQ(highlight.GetBegin(), At(2, 0));
-    EXPECT_EQ(highlight.GetEnd(), At(4, 1));
+    EXPECT_EQ(TextViewTest::SelectionOf(&highlight), TextViewTest::Sel(2, 0, 4, 1));
 }
 
 TEST(TextViewHighlight, CopiesAndComparisons)
 {
     CountingSink sink;
-    auto* original = new ZTextViewHighlight(&sink, At(1, 2), At(3, 4));
+    auto* original = new ZTextViewHighlight(&sink, {1, 2}, {3, 4});
     original->AddRef();
     auto* copy = new ZTextViewHighlight(*original);
     EXPECT_TRUE(copy->Equal(*original));
     EXPECT_EQ(copy->GetSink(), &sink);
     EXPECT_EQ(copy->Release(), 0u);  // the copy's count is its own
     EXPECT_EQ(original->Release(), 1u);
-    EXPECT_FALSE(original->Equal(ZTextViewHighlight(nullptr, At(1, 2), At(4, 4))));
+    EXPECT_FALSE(original->Equal(ZTextViewHighlight(nullptr, {1, 2}, {4, 4})));
     original->Release();
 }
 
-namespace {
-
 using Segments = std::vector<ZTextViewLineDrawInfo>;
 
-std::string Describe(const Segments& segments)
+// How failures print a segment.
+void PrintTo(const ZTextViewLineDrawInfo& s, std::ostream* out)
 {
-    std::ostringstream text;
-    for (const ZTextViewLineDrawInfo& s : segments)
-        text << "{" << s.x1 << "," << s.y1 << " " << s.x2 << "," << s.y2 << "} ";
-    return text.str();
+    *out << "{" << s.x1 << "," << s.y1 << " " << s.x2 << "," << s.y2 << "}";
 }
-
-}  // namespace
 
 TEST(TextViewOutlineSelection, BuildsEdgesAndSteps)
 {
@@ -110,9 +98,9 @@ TEST(TextViewOutlineSelection, BuildsEdgesAndSteps)
         Segments expected;
         bool topStep, bottomStep;
     } cases[] = {
-        {"one-line stream", tenWide, At(2, 0), At(5, 0), false, 4, 0, 3,
+        {"one-line stream", tenWide, {2, 0}, {5, 0}, false, 4, 0, 3,
          {{20, 0, 52, 0}, {20, 0, 20, 16}, {20, 15, 52, 15}, {51, 0, 51, 16}}, false, false},
-        {"stream over three lines", tenWide, At(4, 0), At(5, 2), false, 0, 0, 3,
+        {"stream over three lines", tenWide, {4, 0}, {5, 2}, false, 0, 0, 3,
          {{32, 0, 80, 0},    // top edge
           {0, 16, 32, 16},   // top step
           {31, 0, 31, 16},   // left of the first line, one pixel left
@@ -122,25 +110,25 @@ TEST(TextViewOutlineSelection, BuildsEdgesAndSteps)
           {79, 0, 79, 32},   // right of all but the last line
           {48, 32, 48, 48}},  // right of the last line, one pixel right
          true, true},
-        {"stream beginning above the view", tenWide, At(4, 0), At(5, 2), false, 0, 1, 2,
+        {"stream beginning above the view", tenWide, {4, 0}, {5, 2}, false, 0, 1, 2,
          {{0, 0, 32, 0}, {0, 0, 0, 32}, {0, 31, 48, 31}, {48, 15, 80, 15}, {79, 0, 79, 16}, {48, 16, 48, 32}},
          true, true},
-        {"stream from column 0 to a line end", tenWide, At(0, 0), At(9, 1), false, 0, 0, 3,
+        {"stream from column 0 to a line end", tenWide, {0, 0}, {9, 1}, false, 0, 0, 3,
          {{0, 0, 80, 0}, {0, 0, 0, 32}, {0, 31, 80, 31}, {79, 0, 79, 32}}, false, false},
-        {"column rectangle", tenWide, At(2, 0), At(5, 2), true, 0, 0, 3,
+        {"column rectangle", tenWide, {2, 0}, {5, 2}, true, 0, 0, 3,
          {{16, 0, 48, 0}, {16, 0, 16, 48}, {16, 47, 48, 47}, {47, 0, 47, 48}}, false, false},
-        {"column rectangle over a short last line", {L"0123456789", L"0123456789", L"012"}, At(1, 0), At(5, 2), true,
+        {"column rectangle over a short last line", {L"0123456789", L"0123456789", L"012"}, {1, 0}, {5, 2}, true,
          0, 0, 3,
          {{8, 0, 48, 0}, {8, 0, 8, 48}, {8, 47, 24, 47}, {24, 31, 48, 31}, {47, 0, 47, 32}, {24, 32, 24, 48}},
          false, true},
-        {"wholly above the view", tenWide, At(0, 0), At(3, 1), false, 0, 2, 1, {}, false, false},
-        {"wholly below the view", tenWide, At(0, 1), At(3, 2), false, 0, 0, 1, {}, false, false},
+        {"wholly above the view", tenWide, {0, 0}, {3, 1}, false, 0, 2, 1, {}, false, false},
+        {"wholly below the view", tenWide, {0, 1}, {3, 2}, false, 0, 0, 1, {}, false, false},
     };
     for (const Case& c : cases) {
         RecordingView view(c.lines);  // cells of 8 x 16
         view.Select(c.begin, c.end, c.column);
         const ZTextViewOutlineSelection outline(&view, c.x0, c.first, c.count);
-        EXPECT_EQ(outline.GetSegments(), c.expected) << c.name << ": " << Describe(outline.GetSegments());
+        EXPECT_EQ(outline.GetSegments(), c.expected) << c.name;
         EXPECT_EQ(outline.HasTopStep(), c.topStep) << c.name;
         EXPECT_EQ(outline.HasBottomStep(), c.bottomStep) << c.name;
     }

@@ -1,5 +1,4 @@
-// How the view core turns the visible lines into runs of text and outline
-// segments, read through a recording text-output hook: no window, no device.
+// How the view core turns the visible lines into runs of text and outline segments: no window, no device.
 #include <windows.h>
 
 #include <climits>

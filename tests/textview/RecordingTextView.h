@@ -1,5 +1,4 @@
-// The view core with a window stand-in of 100 x 20 cells of 8 x 16 pixels that
-// records every window operation and every run and outline it is asked to draw.
+// The view core in a window stand-in of 100 x 20 cells of 8 x 16 pixels that records what it is asked to do and draw.
 #pragma once
 
 #include <windows.h>
@@ -55,7 +54,7 @@ public:
 
     using ZTextViewBase::Clear, ZTextViewBase::ClearLastLine, ZTextViewBase::GetFont, ZTextViewBase::GetMouseHighlight;
     using ZTextViewBase::GetPageHeight, ZTextViewBase::GetPageWidth, ZTextViewBase::GetVScrollPoint;
-    using ZTextViewBase::GetHorizontalPoint, ZTextViewBase::NormalizeHighlight, ZTextViewBase::PointToCharposition;
+    using ZTextViewBase::GetHorizontalPoint, ZTextViewBase::PointToCharposition;
     using ZTextViewBase::OnCtrlEnd, ZTextViewBase::OnEditCopy, ZTextViewBase::OnGoToStart;
     using ZTextViewBase::OnPageDown, ZTextViewBase::OnPageUp, ZTextViewBase::SelectAll;
     using ZTextViewBase::OnLButtonDown, ZTextViewBase::OnLButtonUp, ZTextViewBase::OnMouseMove;

