@@ -65,6 +65,7 @@ protected:
     TopWindow m_parent;
     int m_savedCursor = 0;
 };
+using Parentable = MessageBoxes;
 
 // Which overload shows the box: text or report, with a parent window or without.
 enum class Call { Parent, NoParent, TextOnly, ReportParent, ReportOnly, MissingReport };
@@ -169,36 +170,32 @@ public:
     CopyableParent(const CopyableParent& other) = default;
 };
 
-TEST(Parentable, StartsWithTheThreadsMainWindow)
+TEST_F(Parentable, StartsWithTheThreadsMainWindow)
 {
-    TopWindow main;
-    ASSERT_NE(main.m_hWnd, nullptr) << "no display";
-    g_app.m_pMainWnd = &main;
+    g_app.m_pMainWnd = &m_parent;
     CopyableParent parentable;
     g_app.m_pMainWnd = nullptr;
-    EXPECT_EQ(parentable.GetParentWindow(), &main);  // the attached object, not a temporary
+    EXPECT_EQ(parentable.GetParentWindow(), &m_parent);  // the attached object, not a temporary
 
     CopyableParent copy(parentable);
     parentable.SetParentWindow(nullptr);
     EXPECT_EQ(parentable.GetParentWindow(), nullptr);
-    EXPECT_EQ(copy.GetParentWindow(), &main);
+    EXPECT_EQ(copy.GetParentWindow(), &m_parent);
 }
 
-TEST(Parentable, GivesTheParentsActivePopup)
+TEST_F(Parentable, GivesTheParentsActivePopup)
 {
-    TopWindow main;
-    ASSERT_NE(main.m_hWnd, nullptr) << "no display";
     ZParentable parentable;
-    parentable.SetParentWindow(&main);
-    TopWindow popup(main.m_hWnd, WS_POPUP | WS_CAPTION | WS_VISIBLE);
+    parentable.SetParentWindow(&m_parent);
+    TopWindow popup(m_parent.m_hWnd, WS_POPUP | WS_CAPTION | WS_VISIBLE);
     ASSERT_NE(popup.m_hWnd, nullptr);
     ::SetActiveWindow(popup.m_hWnd);
-    if (::GetLastActivePopup(main.m_hWnd) != popup.m_hWnd)
+    if (::GetLastActivePopup(m_parent.m_hWnd) != popup.m_hWnd)
         GTEST_SKIP() << "the platform did not record the pop-up as the last active one";
     EXPECT_EQ(parentable.GetParentWindow(), &popup);
 }
 
-TEST(Parentable, ThreadsWithoutAThreadObjectHaveNoParent)
+TEST_F(Parentable, ThreadsWithoutAThreadObjectHaveNoParent)
 {
     CWnd* parent = reinterpret_cast<CWnd*>(1);
     std::thread([&parent] { parent = ZParentable().GetParentWindow(); }).join();

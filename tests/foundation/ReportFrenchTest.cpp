@@ -33,15 +33,11 @@ TEST(FrenchReports, ReportsReadTheFrenchTable)
     }
 }
 
-TEST(FrenchReports, LabelsAndValidation)
+TEST(FrenchReports, LabelsReadTheFrenchTable)
 {
     EXPECT_EQ(LoadMessageLabel(MSG_MENU_OPEN), L"&Ouvrir");
     EXPECT_EQ(LoadMessageLabel(MSG_FOLDER_ACCESS_DENIED),
               L"L'accès au dossier suivant est refusé\u00A0:  «\u00A0%1\u00A0»  Veuillez choisir un autre dossier.");
-
-    ZReportMessageParams report;
-    EXPECT_FALSE(ValidateIntMinMax(report, 0, 1, 99, 0));
-    EXPECT_EQ(std::wstring(report.GetText()), L"Veuillez saisir un nombre entier compris entre 1 et 99.\r\n");
 }
 
 TEST(FrenchReports, EveryMessageComesFromTheFrenchTable)
