@@ -87,7 +87,6 @@ TEST_F(MessageBoxes, IconCaptionAndTextFollowTheParentAndButtons)
         {Call::Parent, MB_YESNO | MB_ICONERROR, nullptr, MB_ICONERROR, kAppName},
         {Call::Parent, MB_YESNO, L"Own caption", MB_ICONQUESTION, L"Own caption"},
         // Without a parent: the application's box, no icon added, caption unused.
-        {Call::NoParent, MB_YESNO, nullptr, 0, kAppName},
         {Call::NoParent, MB_OK, L"Ignored", 0, kAppName},
         {Call::NoParent, MB_YESNO | MB_ICONERROR, nullptr, MB_ICONERROR, kAppName},
         {Call::TextOnly, MB_YESNO, L"Ignored", 0, kAppName},

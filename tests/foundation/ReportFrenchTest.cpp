@@ -19,9 +19,7 @@ TEST(FrenchReports, ReportsReadTheFrenchTable)
         const wchar_t* expected;
     } cases[] = {
         {MSG_ENTER_INTEGER_BETWEEN, {L"1", L"10"}, L"Veuillez saisir un nombre entier compris entre 1 et 10.\r\n"},
-        {MSG_ENTER_INTEGER_BETWEEN, {L"1"}, L"Veuillez saisir un nombre entier compris entre %1 et %2.\r\n"},
         {MSG_FILE_NOT_FOUND, {L"a.txt"}, L"Le fichier «\u00A0a.txt\u00A0» est introuvable.\r\n"},
-        {MSG_CRASH_PACKAGING, {L"5"}, L"Préparation des informations d'incident (%1 Ko archivés)\u00A0:\r\n"},
         // The fallback text stays as it is.
         {0x6133FFFF, {}, L"Could not retrieve the error text for error code 0x6133ffff.\r\n"},
     };

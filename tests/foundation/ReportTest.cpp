@@ -121,8 +121,8 @@ TEST(ReportFormatting, FormattedInsertOf64BitsKeepsTheHighHalf)
     report.AddFormattedInsert(L"%1!I64u!", uint64_t{0x123456789ABCDEF0});
     report.AddFormattedInsert(L"%1!I64d!", static_cast<uint64_t>(-5));
     ASSERT_EQ(report.GetInserts().GetCount(), 2u);
-    EXPECT_EQ(report.GetInserts()[0], L"1311768467463790320");
-    EXPECT_EQ(report.GetInserts()[1], L"-5");
+    EXPECT_EQ(report.GetInserts()[0].str(), L"1311768467463790320");
+    EXPECT_EQ(report.GetInserts()[1].str(), L"-5");
 }
 
 // --- Platform codes and lookup failures -----------------------------------------

@@ -32,7 +32,6 @@ TEST(StringLayout, HeaderDescribesTheCharacters)
     EXPECT_GE(h->capacityBytes, 8u);
     EXPECT_EQ(h->chars, s.c_str());
     EXPECT_EQ(h->sensitive, Str::NotSensitive);
-    EXPECT_EQ(h->refCount, 1);
 }
 
 TEST(StringLayout, EmptyStringsShareOneBlockPerSensitiveState)

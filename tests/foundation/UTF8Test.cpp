@@ -22,8 +22,6 @@ using Bytes = std::vector<unsigned char>;
 using TestSupport::GuardedBuffer;
 using testing::PrintToString;
 
-Bytes ToBytes(const std::string& text) { return Bytes(text.begin(), text.end()); }
-
 void AppendUtf16(std::wstring& text, uint32_t codePoint)
 {
     if (codePoint < 0x10000) {
@@ -130,7 +128,6 @@ const DecodeCase kDecodeCases[] = {
     {"incomplete three-byte tail", "ab\xE2\x82", false, L"ab", 2},
     {"only an incomplete four-byte", "\xF0\x9F\x98", false, L"", 0},
     {"four up to U+10FFFF missing two", "\xF4\x8F", false, L"", 0},
-    {"illegal lead", "ab\xFF", true, L"ab", 2},
     {"lead F8", "\xF8\x88\x80\x80\x80", true, L"", 0},
     {"illegal follower", "a\xC3\x41zz", true, L"a", 1},
     {"third byte ASCII", "\xE2\x82\x41", true, L"", 0},
@@ -150,7 +147,7 @@ TEST(UTF8Decode, Table)
     for (const DecodeCase& c : kDecodeCases) {
         SCOPED_TRACE(std::string(c.name) + ": " + PrintToString(c.in));
         const Decoded expected{c.illegal, c.used, c.out};
-        EXPECT_EQ(DecodeBuffer(ToBytes(c.in)), expected);
+        EXPECT_EQ(DecodeBuffer(Bytes(c.in.begin(), c.in.end())), expected);
         GuardedBuffer input(c.in);
         EXPECT_EQ(DecodeStepwise(input.Data(), input.Size()), expected);
         // At the end, or at an incomplete sequence, no code point: the one passed stays.
