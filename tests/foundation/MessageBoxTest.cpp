@@ -1,5 +1,4 @@
-// The library's message boxes, shown for real and closed by a hook, and the
-// parent-window holder that reports and dialogs use.
+// The library's message boxes, shown for real and closed by a hook, and the parent-window holder.
 #include <gtest/gtest.h>
 
 #include <afxwin.h>

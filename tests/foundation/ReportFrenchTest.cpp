@@ -1,5 +1,4 @@
-// Message reports under a French user language: the library's French table is
-// the one reports and labels read.
+// Under a French user language, reports and labels read the library's French table.
 #include <gtest/gtest.h>
 
 #include <string>

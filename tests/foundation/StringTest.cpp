@@ -1,5 +1,4 @@
-// ZUnicodeString and ZString: sharing, copy on write, sensitivity and its wipe,
-// bounds, conversions, message-style formatting, and the framework's CStringW.
+// ZUnicodeString and ZString: copy on write, sensitivity and its wipe, bounds, conversions, formatting, CStringW.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -132,8 +131,7 @@ TEST(Sensitivity, FreedSensitiveBlocksAreZeroedWhollyPlainOnesAreNot)
     EXPECT_EQ(static_cast<size_t>(wiped), watch.BlocksFreed() - 1) << "every sensitive block wholly, and no other";
 }
 
-// Every string made from a secret, whatever the other operand, is sensitive and
-// leaves the secret only in blocks that are wiped.
+// Every string made from a secret, whatever the other operand, is sensitive and leaves it only in wiped blocks.
 constexpr wchar_t kSecret[] = L"Tr0ub4dor&3-unique-secret";
 
 ZUnicodeString Secret() { return ZUnicodeString(kSecret, Str::Sensitive); }

@@ -1,5 +1,4 @@
-// UTF-8 decoding and encoding: tables, bounded outputs, seeded round trips, agreement with the
-// platform's converter, and mutated inputs against guard pages so that any read past the input faults.
+// UTF-8 decoding and encoding: tables, seeded runs, the platform's converter, and guarded mutated inputs.
 #include <gtest/gtest.h>
 
 #include <windows.h>
@@ -336,9 +335,8 @@ TEST(UTF8RoundTrip, RandomUtf16UnitsIncludingLoneSurrogates)
     EXPECT_LT(illegal, 2900) << "the generator should produce encodable texts";
 }
 
-// Valid random texts: encoded as the platform's converter does, decoded whole, sequence by sequence,
-// and in random pieces as a stream reader decodes them, each piece as far as it forms whole
-// sequences and the rest carried into the next.
+// Valid random texts: encoded as the platform does, decoded whole, sequence by sequence, and in random
+// pieces as a stream reader decodes them (each piece as far as it forms whole sequences, the rest carried).
 TEST(UTF8Platform, AgreesOnValidTextDecodedWholeStepwiseAndInPieces)
 {
     TestSupport::SeededRandom random;
