@@ -199,14 +199,6 @@ TEST(ReportCache, NoFinalBreakRemovesOneBreakPerCall)
     EXPECT_EQ(std::wstring(report.GetTextNoFinalBreak()), L"Ends with a blank line.");
     EXPECT_EQ(report.GetTextLength(), 23u);
     EXPECT_EQ(std::wstring(report.GetText()), L"Ends with a blank line.");
-
-    ZReportMessageParams unbroken(MSG_TEST_HOST_CUT_SHORT);
-    EXPECT_EQ(std::wstring(unbroken.GetTextNoFinalBreak()), L"Visible");
-    EXPECT_EQ(unbroken.GetTextLength(), 7u);
-
-    ZReportMessageParams single(MSG_FIND_DOWN);
-    EXPECT_EQ(std::wstring(single.GetSingleLineTextTrimmed()), L"Down");
-    EXPECT_EQ(std::wstring(single.GetSingleLineTextTrimmed()), L"Down");
 }
 
 TEST(ReportOrigin, WrapsTheTextWithTheOrigin)
@@ -217,10 +209,6 @@ TEST(ReportOrigin, WrapsTheTextWithTheOrigin)
               L"Please enter an integer between 1 and 10.\r\n(in settings.cpp, line -42)\r\n");
     // The report's own text is untouched.
     EXPECT_EQ(std::wstring(report.GetText()), L"Please enter an integer between 1 and 10.\r\n");
-
-    ZReportMessageParams unknownWrapper(MSG_FIND_UP);
-    unknownWrapper.SetOrigin("x.cpp", 1);
-    EXPECT_EQ(std::wstring(unknownWrapper.GetTextWithOrigin(0x6133FFFE)), Fallback(L"6133fffe"));
 }
 
 // --- Copying, Assign, Reset -----------------------------------------------------
