@@ -27,7 +27,6 @@ TEST(ZArrayTest, GrowsInsertsRemovesAndChecksIndices)
     EXPECT_EQ(a[1], L"2");
     EXPECT_EQ(a[a.GetCount() - 1], L"last");
     EXPECT_THROW(a.GetAt(a.GetCount()), ZArray<std::wstring>::OutOfRange);
-    EXPECT_THROW(a[a.GetCount()], ZArray<std::wstring>::OutOfRange);
     EXPECT_THROW(a.InsertAt(a.GetCount() + 1, L"x"), ZArray<std::wstring>::OutOfRange);
     EXPECT_THROW(a.RemoveAt(5, a.GetCount()), ZArray<std::wstring>::OutOfRange);
     a.Add(a[0]);  // the source lives inside the array while it grows
@@ -107,11 +106,11 @@ TEST(ZArrayTest, CopiesAreIndependent)
     EXPECT_TRUE(b[2].empty());
 }
 
-TEST(ZMapTest, BucketCountIsFixedAndStringsHashBySum)
+TEST(ZMapTest, StringsHashBySum)
 {
     // "ab" and "ba" have the same sum and so share a bucket; both must be kept. Lookups
     // and removals of absent keys are the random run's.
-    ZMap<ZUnicodeString, int> map(7);
+    ZMap<ZUnicodeString, int> map;
     map[ZUnicodeString(L"ab")] = 1;
     map[ZUnicodeString(L"ba")] = 2;
     EXPECT_EQ(ZMapHash<ZUnicodeString>()(ZUnicodeString(L"ab")), size_t(L'a' + L'b'));
@@ -120,7 +119,6 @@ TEST(ZMapTest, BucketCountIsFixedAndStringsHashBySum)
     EXPECT_TRUE(map.RemoveKey(ZUnicodeString(L"ab")));
     EXPECT_EQ(map.Lookup(ZUnicodeString(L"ab")), nullptr);
     EXPECT_EQ(*map.Lookup(ZUnicodeString(L"ba")), 2);
-    EXPECT_EQ(map.GetBucketCount(), 7u);
 }
 
 TEST(ZMapTest, MatchesAReferenceMapUnderRandomOperations)
@@ -144,6 +142,7 @@ TEST(ZMapTest, MatchesAReferenceMapUnderRandomOperations)
         }
     }
     EXPECT_EQ(map.GetCount(), reference.size());
+    EXPECT_EQ(map.GetBucketCount(), 13u) << "the bucket count is fixed: never rehashed";
     size_t visited = 0;
     map.ForEach([&](int key, int value) {
         ++visited;

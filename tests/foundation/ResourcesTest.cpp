@@ -1,5 +1,4 @@
-// The library's place in the framework's resource chain and the scope that
-// points resource lookup at a module.
+// The library's place in the framework's resource chain, and the scope that points lookup at a module.
 #include <gtest/gtest.h>
 
 #include <afxwin.h>
