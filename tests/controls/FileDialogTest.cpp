@@ -10,6 +10,7 @@
 
 #include "controls/ZFileDialog.h"
 #include "tests/support/ScratchFolder.h"
+#include "tests/support/WindowReaders.h"
 
 namespace {
 
@@ -141,11 +142,8 @@ void CALLBACK DriveFileDialog(HWND, UINT, UINT_PTR timer, DWORD)
     if (!dialog || !g_seen)
         return;
     ::KillTimer(nullptr, timer);
-    wchar_t text[256] = {};
-    ::GetWindowTextW(dialog, text, 256);
-    g_seen->title = text;
-    ::GetDlgItemTextW(dialog, IDOK, text, 256);
-    g_seen->okText = text;
+    g_seen->title = TestSupport::WindowText(dialog);
+    g_seen->okText = TestSupport::WindowText(::GetDlgItem(dialog, IDOK));
     g_seen->seen = true;
     if (g_seen->typePath.empty()) {
         ::PostMessageW(dialog, WM_COMMAND, IDCANCEL, 0);

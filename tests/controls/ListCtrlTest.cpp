@@ -275,15 +275,9 @@ TEST_F(ListCtrlTest, ColumnClicksSortBothWaysAndShowTheArrow)
 
 TEST_F(ListCtrlTest, DeletingSelectsTheRowThatTookThePlaceOfTheFirst)
 {
-    struct Case {
-        const char* name;
-        Rows selected;
-        int reply;  // 0: no question
-        bool result;
-        Names remaining;
-        Rows selectedAfter;
-        Data released;
-    };
+    // reply 0: no question asked.
+    struct Case { const char* name; Rows selected; int reply; bool result; Names remaining; Rows selectedAfter;
+                  Data released; };
     const Names all = sessions.names;
     const Case cases[] = {
         {"nothing selected", {}, 0, false, all, {}, {}},

@@ -5,10 +5,16 @@
 
 #include <afxwin.h>
 
+#include "tests/support/MessagePump.h"
+
 namespace ListsTest {
 
 // Handles what is queued, a few rounds (a handled message may post another).
-void Pump();
+inline void Pump()
+{
+    for (int round = 0; round < 3; ++round)
+        TestSupport::PumpPending();
+}
 
 class Host : public CWnd {
 public:

@@ -189,14 +189,8 @@ TEST(RemoteFolderController, TheStartPathOpensLevelByLevelFromOneListingOfTheRoo
 
 TEST(RemoteFolderController, InitialPathOutcomes)
 {
-    struct Case {
-        const char* name;
-        const wchar_t* asked;
-        unsigned error;
-        std::vector<uint32_t> reports;
-        bool cancelled;
-        const wchar_t* selected;
-    };
+    struct Case { const char* name; const wchar_t* asked; unsigned error; std::vector<uint32_t> reports;
+                  bool cancelled; const wchar_t* selected; };
     const Case cases[] = {
         {"relative path resolved against home", L"src", 0, {}, false, L"/home/user/src"},
         {"absolute path", L"/srv", 0, {}, false, L"/srv"},

@@ -59,11 +59,8 @@ void ClickCheck(CListBox& list, int row)
 std::unique_ptr<ZTlsVersionsPlugin> MakePlugin(CDialog& parent, ZProfileTlsVersions& setting)
 {
     std::unique_ptr<ZPluginDialog> made(ZTlsVersionsPlugin::Create(&parent, 7, &setting));
-    EXPECT_NE(made, nullptr);
-    auto* plugin = dynamic_cast<ZTlsVersionsPlugin*>(made.get());
-    EXPECT_NE(plugin, nullptr);
-    made.release();
-    return std::unique_ptr<ZTlsVersionsPlugin>(plugin);
+    EXPECT_NE(dynamic_cast<ZTlsVersionsPlugin*>(made.get()), nullptr);
+    return std::unique_ptr<ZTlsVersionsPlugin>(dynamic_cast<ZTlsVersionsPlugin*>(made.release()));
 }
 
 // Where the text is kept is the host's business (the store's round trips are the settings tests').
