@@ -30,9 +30,7 @@ constexpr wchar_t kPositiveInteger[] = L"Please enter a positive integer.";
 // A box's text as the user reads it, without the line break a table text ends with.
 std::wstring Shown(std::wstring text)
 {
-    while (!text.empty() && (text.back() == L'\r' || text.back() == L'\n'))
-        text.pop_back();
-    return text;
+    return text.erase(text.find_last_not_of(L"\r\n") + 1);
 }
 
 class ExchangeDialog : public CDialog {
@@ -71,8 +69,7 @@ protected:
 
     HWND Item(int id) const { return ::GetDlgItem(m_dialog.m_hWnd, id); }
 
-    // The edit's text and state, then a save with the focus elsewhere first,
-    // so that a refusal has to bring it back.
+    // Saves this edit text and state with the focus elsewhere, so that a refusal has to bring it back.
     Outcome Save(const wchar_t* editText, bool enabled = true)
     {
         ::SetWindowTextW(Item(kEdit), editText);
@@ -83,8 +80,7 @@ protected:
         return {accepted, watcher.Boxes()};
     }
 
-    // Accepted without a word (no prompt), or refused with this prompt and, when refocus is asked, the
-    // edit given the focus back with all its text selected.
+    // No prompt: accepted silently; else refused with it and, if asked, the edit refocused with all selected.
     void ExpectOutcome(const Outcome& outcome, const wchar_t* prompt, bool refocus = true)
     {
         EXPECT_EQ(outcome.accepted, prompt == nullptr);

@@ -20,8 +20,7 @@ constexpr int kEdit = 202;
 constexpr UINT kStep = WM_APP + 1;
 constexpr int kLimit = ZDialog::kMaxModalDepth;
 
-// A dialog whose test body runs once it is up, from a posted message, so that
-// the modal loop is running.
+// A dialog whose test body runs from a posted message, so that the modal loop is running.
 class ScriptedDialog : public ZDialog {
 public:
     ScriptedDialog(UINT id, std::function<void(ScriptedDialog&)> body, CWnd* parent = nullptr)
@@ -249,8 +248,7 @@ TEST(DialogBase, FittingATextMovesTheFollowersByTheSameAmount)
 
 // --- progress dialog ---------------------------------------------------------
 
-// Posts what a user would do, then a sentinel that records whether the dialog
-// survived them and lets the worker close it.
+// Posts what a user would do, then a sentinel that sees whether the dialog survived and lets the worker close it.
 class ScriptedProgress : public ZProgressDialog {
 public:
     using ZProgressDialog::ZProgressDialog;

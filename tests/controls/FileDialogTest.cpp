@@ -46,8 +46,7 @@ TEST(NameRepairLimitTest, FolderAndDefaultNameLongerThanTheBufferAreCut)
     EXPECT_EQ(std::wstring(name.GetString()), (folder + L"capture.log").substr(0, MAX_PATH - 1));
 }
 
-// Each run records the name the dialog would have opened on and answers with
-// the next scripted (result, extended error).
+// Each run records the name the dialog would open on and answers the next scripted (result, extended error).
 class ScriptedFileDialog : public ZFileDialog {
 public:
     struct Answer { INT_PTR result; DWORD error; };
@@ -114,8 +113,7 @@ INSTANTIATE_TEST_SUITE_P(Cases, RetryTest, ::testing::Values(
     RetryCase{"no default name", nullptr, {{IDCANCEL, kRejected}, {IDCANCEL, 0}},
               {L"a<>|bad?name.txt", L""}, IDCANCEL}));
 
-// The real dialog: a thread timer looks at it once it is up, then chooses a
-// file by typing its path and pressing OK, or cancels.
+// The real dialog: a thread timer reads it once it is up, then types a path and presses OK, or cancels.
 struct SeenDialog {
     std::wstring title;
     std::wstring okText;

@@ -1,6 +1,5 @@
-// The window the list tests put their controls in: a framework window, so that
-// it reflects the controls' notifications back to them, which answers
-// WM_GETFONT with a font the test chooses.
+// The window the list tests put their controls in: a framework window (it reflects the controls'
+// notifications back to them) answering WM_GETFONT with a font the test chooses.
 #pragma once
 
 #include <afxwin.h>

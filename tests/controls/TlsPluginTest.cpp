@@ -119,8 +119,7 @@ TEST(TlsVersionsPlugin, AtLeastOneVersionStaysChecked)
     plugin->DestroyWindow();
 }
 
-// A host page from the test program's own module that places the plug-in in
-// its placeholder and saves it when the page is left.
+// A host page that places the plug-in in its placeholder and saves it when the page is left.
 class SecurityPage : public ZPluginPage {
 public:
     explicit SecurityPage(ZProfileTlsVersions* setting)
