@@ -12,6 +12,7 @@
 #include "foundation/ZReportMessageParams.h"
 #include "tests/support/MessageBoxWatcher.h"
 #include "tests/support/ScratchFolder.h"
+#include "tests/support/WindowReaders.h"
 
 namespace {
 
@@ -66,12 +67,7 @@ protected:
         ::DestroyWindow(m_edit.Detach());
         Tessaro::SetShellFolderBrowser(m_previous);
     }
-    std::wstring Text()
-    {
-        CStringW text;
-        m_edit.GetWindowText(text);
-        return text.GetString();
-    }
+    std::wstring Text() { return TestSupport::WindowText(m_edit.m_hWnd); }
 
     ScratchFolder m_scratch;
     CWnd m_edit;

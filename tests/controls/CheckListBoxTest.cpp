@@ -8,6 +8,7 @@
 #include "controls/ZCheckListBox.h"
 #include "controls/ZCheckListScroll.h"
 #include "tests/controls/ListsTestHost.h"
+#include "tests/support/WindowReaders.h"
 
 namespace {
 
@@ -101,9 +102,7 @@ TEST_F(CheckListTest, TheListTakesThePlaceholdersPlaceAndWholeRows)
     MakeList(170, 3);
     EXPECT_EQ(host.GetDlgItem(kPlaceholderId)->m_hWnd, list.m_hWnd);
     EXPECT_EQ(placeholder.m_hWnd, nullptr);  // destroyed
-    CStringW name;
-    list.GetWindowText(name);
-    EXPECT_EQ(name, CStringW(L"CheckList_Control"));
+    EXPECT_EQ(TestSupport::WindowText(list.m_hWnd), L"CheckList_Control");
     EXPECT_TRUE(list.GetExStyle() & WS_EX_CLIENTEDGE);
     EXPECT_TRUE(list.GetStyle() & WS_CHILD);
     EXPECT_EQ(list.GetCheckWidth(), 14);  // rows of 16 pixels whatever the smaller font

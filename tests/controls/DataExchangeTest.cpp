@@ -30,9 +30,7 @@ constexpr wchar_t kPositiveInteger[] = L"Please enter a positive integer.";
 // A box's text as the user reads it, without the line break a table text ends with.
 std::wstring Shown(std::wstring text)
 {
-    while (!text.empty() && (text.back() == L'\r' || text.back() == L'\n'))
-        text.pop_back();
-    return text;
+    return text.erase(text.find_last_not_of(L"\r\n") + 1);
 }
 
 class ExchangeDialog : public CDialog {
@@ -71,8 +69,7 @@ protected:
 
     HWND Item(int id) const { return ::GetDlgItem(m_dialog.m_hWnd, id); }
 
-    // The edit's text and state, then a save with the focus elsewhere first,
-    // so that a refusal has to bring it back.
+    // Saves this edit text and state with the focus elsewhere, so that a refusal has to bring it back.
     Outcome Save(const wchar_t* editText, bool enabled = true)
     {
         ::SetWindowTextW(Item(kEdit), editText);
@@ -83,8 +80,7 @@ protected:
         return {accepted, watcher.Boxes()};
     }
 
-    // Accepted without a word (no prompt), or refused with this prompt and, when refocus is asked, the
-    // edit given the focus back with all its text selected.
+    // No prompt: accepted silently; else refused with it and, if asked, the edit refocused with all selected.
     void ExpectOutcome(const Outcome& outcome, const wchar_t* prompt, bool refocus = true)
     {
         EXPECT_EQ(outcome.accepted, prompt == nullptr);
@@ -177,9 +173,6 @@ TEST_F(DataExchange, CheckStates)
     m_dialog.m_exchange = [&](CDataExchange* dx) { DDX_Check(dx, kCheck, state); };
     ASSERT_TRUE(m_dialog.UpdateData(FALSE));
     EXPECT_EQ(::SendMessageW(Item(kCheck), BM_GETCHECK, 0, 0), BST_INDETERMINATE);
-    m_dialog.m_exchange = [&](CDataExchange* dx) { DDX_Check(dx, kCheck, checked); };
-    ASSERT_TRUE(m_dialog.UpdateData(TRUE));
-    EXPECT_TRUE(checked);  // any state but clear
     const std::pair<int, ZTriState> cases[] = {
         {BST_CHECKED, ZTriState::Set}, {BST_UNCHECKED, ZTriState::Clear}, {BST_INDETERMINATE, ZTriState::Indeterminate},
     };
@@ -262,8 +255,7 @@ TEST_F(DataExchange, ReservedHostNamesAreRefused)
         ZDDV_ValidateHostName(dx, kEdit, host.c_str());
     };
     // Which names are reserved is the rule's own table (TextUtilsTest); here, what each outcome does.
-    const std::pair<const wchar_t*, bool> cases[] = {{L"aux", false}, {L"Com1.example", false}, {L"CONSOLE", true},
-                                                     {L"", true}};
+    const std::pair<const wchar_t*, bool> cases[] = {{L"Com1.example", false}, {L"CONSOLE", true}};
     for (const auto& [name, accepted] : cases) {
         SCOPED_TRACE(testing::PrintToString(std::wstring(name)));
         const std::wstring prompt =
@@ -291,10 +283,7 @@ TEST_F(DataExchange, MissingPathsAreRefused)
         DDX_Text(dx, kEdit, path);
         ZDDV_ValidatePath(dx, kEdit, path.c_str());
     };
-    const std::pair<std::wstring, bool> cases[] = {
-        {file, true}, {folder.Path(), true}, {L"", true}, {missing, false},
-        {folder.File(L"no folder\\present.txt"), false},
-    };
+    const std::pair<std::wstring, bool> cases[] = {{file, true}, {folder.Path(), true}, {L"", true}, {missing, false}};
     for (const auto& [typed, accepted] : cases) {
         SCOPED_TRACE(testing::PrintToString(typed));
         const Outcome outcome = Save(typed.c_str());
@@ -369,16 +358,12 @@ TEST(AbbreviatePathnameInAWindow, MeasuredInTheWindowsFont)
 
     // The client-rectangle form measures against the client width.
     ::SetWindowPos(window, nullptr, 0, 0, available, 50, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
-    RECT client = {};
-    ::GetClientRect(window, &client);
-    ASSERT_EQ(client.right, available);
     EXPECT_EQ(AbbreviatePathname(wnd, path.c_str(), true).str(), shortened);
 
     // In the system font the same width holds the whole path.
     g_windowFont = nullptr;
     EXPECT_EQ(AbbreviatePathname(wnd, rect, path.c_str(), true).str(), path);
 
-    g_windowFont = nullptr;
     ::ReleaseDC(window, ownDC);
     ::DestroyWindow(window);
     ::DeleteObject(big);

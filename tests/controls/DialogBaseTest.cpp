@@ -20,17 +20,11 @@ constexpr int kEdit = 202;
 constexpr UINT kStep = WM_APP + 1;
 constexpr int kLimit = ZDialog::kMaxModalDepth;
 
-HINSTANCE TestModule()
-{
-    return ::GetModuleHandleW(nullptr);
-}
-
-// A dialog whose test body runs once it is up, from a posted message, so that
-// the modal loop is running.
+// A dialog whose test body runs from a posted message, so that the modal loop is running.
 class ScriptedDialog : public ZDialog {
 public:
     ScriptedDialog(UINT id, std::function<void(ScriptedDialog&)> body, CWnd* parent = nullptr)
-        : ZDialog(id, TestModule(), parent), m_body(std::move(body))
+        : ZDialog(id, ::GetModuleHandleW(nullptr), parent), m_body(std::move(body))
     {
     }
     const WINDOWPLACEMENT* placement = nullptr;
@@ -63,11 +57,19 @@ BEGIN_MESSAGE_MAP(ScriptedDialog, ZDialog)
     ON_MESSAGE(kStep, OnStep)
 END_MESSAGE_MAP()
 
-SIZE WindowSize(HWND window)
+// Width and height, comparable and printable as a pair.
+using Size = std::pair<LONG, LONG>;
+
+Size WindowSize(HWND window)
 {
     RECT r = {};
     ::GetWindowRect(window, &r);
-    return SIZE{r.right - r.left, r.bottom - r.top};
+    return {r.right - r.left, r.bottom - r.top};
+}
+
+Size Dimensions(SIZE size)
+{
+    return {size.cx, size.cy};
 }
 
 RECT ChildRect(CWnd& dialog, int id)
@@ -120,25 +122,24 @@ TEST(DialogBase, EndDialogFromAWorkerEndsItOnItsOwnThread)
 
 TEST(DialogBase, ADynamicLayoutDialogKeepsItsMinimumSize)
 {
-    SIZE initial = {}, afterShrink = {}, tracked = {};
+    Size initial, afterShrink, tracked;
     DWORD style = 0;
     ScriptedDialog dialog(kLayoutDialog, [&](ScriptedDialog& d) {
         initial = WindowSize(d);
         MINMAXINFO info = {};
         d.SendMessage(WM_GETMINMAXINFO, 0, reinterpret_cast<LPARAM>(&info));
-        tracked = SIZE{info.ptMinTrackSize.x, info.ptMinTrackSize.y};
+        tracked = {info.ptMinTrackSize.x, info.ptMinTrackSize.y};
         // What a drag asks for: the window manager clamps to the tracking minimum.
-        d.SetWindowPos(nullptr, 0, 0, initial.cx / 2, initial.cy / 2, SWP_NOMOVE | SWP_NOZORDER);
+        d.SetWindowPos(nullptr, 0, 0, initial.first / 2, initial.second / 2, SWP_NOMOVE | SWP_NOZORDER);
         afterShrink = WindowSize(d);
         style = d.GetStyle();
         d.EndDialog(IDOK);
     });
     ASSERT_EQ(dialog.DoModal(), IDOK);
-    EXPECT_EQ(tracked.cx, initial.cx);
-    EXPECT_EQ(tracked.cy, initial.cy);
-    EXPECT_EQ(dialog.GetMinimumSize().cx, initial.cx);
-    EXPECT_GE(afterShrink.cx, initial.cx);
-    EXPECT_GE(afterShrink.cy, initial.cy);
+    EXPECT_EQ(tracked, initial);
+    EXPECT_EQ(Dimensions(dialog.GetMinimumSize()), initial);
+    EXPECT_GE(afterShrink.first, initial.first);
+    EXPECT_GE(afterShrink.second, initial.second);
     EXPECT_TRUE(style & WS_THICKFRAME);
 }
 
@@ -160,12 +161,12 @@ TEST(DialogBase, WithoutALayoutResourceTheDialogCannotBeResized)
 TEST(DialogBase, PlacementIsHandedOverAtTheEndAndRestored)
 {
     // First run: the user makes the dialog larger.
-    SIZE grown = {};
+    Size grown;
     WINDOWPLACEMENT restored = {};
     {
         ScriptedDialog dialog(kLayoutDialog, [&](ScriptedDialog& d) {
-            const SIZE size = WindowSize(d);
-            d.SetWindowPos(nullptr, 0, 0, size.cx + 60, size.cy + 40, SWP_NOMOVE | SWP_NOZORDER);
+            const Size size = WindowSize(d);
+            d.SetWindowPos(nullptr, 0, 0, size.first + 60, size.second + 40, SWP_NOMOVE | SWP_NOZORDER);
             grown = WindowSize(d);
             d.EndDialog(IDOK);
         });
@@ -185,22 +186,16 @@ TEST(DialogBase, PlacementIsHandedOverAtTheEndAndRestored)
         WINDOWPLACEMENT placement = restored;
         if (c.zeroWidth)
             placement.rcNormalPosition.right = placement.rcNormalPosition.left;
-        SIZE shown = {}, minimum = {};
+        Size shown, minimum;
         ScriptedDialog dialog(kLayoutDialog, [&](ScriptedDialog& d) {
             shown = WindowSize(d);
-            minimum = d.GetMinimumSize();
+            minimum = Dimensions(d.GetMinimumSize());
             d.EndDialog(IDOK);
         });
         dialog.placement = &placement;
         dialog.sizeOnly = c.sizeOnly;
         ASSERT_EQ(dialog.DoModal(), IDOK);
-        if (c.expectRestored) {
-            EXPECT_EQ(shown.cx, grown.cx);
-            EXPECT_EQ(shown.cy, grown.cy);
-        } else {
-            EXPECT_EQ(shown.cx, minimum.cx);  // the template's size
-            EXPECT_EQ(shown.cy, minimum.cy);
-        }
+        EXPECT_EQ(shown, c.expectRestored ? grown : minimum);  // not restored: the template's size
     }
 }
 
@@ -232,7 +227,7 @@ TEST(DialogBase, FittingATextMovesTheFollowersByTheSameAmount)
             SCOPED_TRACE(testing::Message() << "extra lines " << step.extraLines);
             d.ResizeElements(kText, followers, ZUnicodeString(step.from));
             const RECT text = ChildRect(d, kText), edit = ChildRect(d, kEdit), ok = ChildRect(d, IDOK);
-            const SIZE dialogSize = WindowSize(d);
+            const LONG dialogHeight = WindowSize(d).second;
             d.ResizeElements(kText, followers, ZUnicodeString(step.to));
             const int delta = step.extraLines * line;
             const RECT text2 = ChildRect(d, kText), edit2 = ChildRect(d, kEdit), ok2 = ChildRect(d, IDOK);
@@ -241,7 +236,7 @@ TEST(DialogBase, FittingATextMovesTheFollowersByTheSameAmount)
             EXPECT_EQ(edit2.top, edit.top + delta);
             EXPECT_EQ(edit2.bottom - edit2.top, edit.bottom - edit.top);
             EXPECT_EQ(ok2.top, ok.top + delta);
-            EXPECT_EQ(WindowSize(d).cy, dialogSize.cy + delta);
+            EXPECT_EQ(WindowSize(d).second, dialogHeight + delta);
         }
         ran = true;
         d.EndDialog(IDOK);
@@ -253,8 +248,7 @@ TEST(DialogBase, FittingATextMovesTheFollowersByTheSameAmount)
 
 // --- progress dialog ---------------------------------------------------------
 
-// Posts what a user would do, then a sentinel that records whether the dialog
-// survived them and lets the worker close it.
+// Posts what a user would do, then a sentinel that sees whether the dialog survived and lets the worker close it.
 class ScriptedProgress : public ZProgressDialog {
 public:
     using ZProgressDialog::ZProgressDialog;

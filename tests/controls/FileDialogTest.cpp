@@ -10,6 +10,7 @@
 
 #include "controls/ZFileDialog.h"
 #include "tests/support/ScratchFolder.h"
+#include "tests/support/WindowReaders.h"
 
 namespace {
 
@@ -45,8 +46,7 @@ TEST(NameRepairLimitTest, FolderAndDefaultNameLongerThanTheBufferAreCut)
     EXPECT_EQ(std::wstring(name.GetString()), (folder + L"capture.log").substr(0, MAX_PATH - 1));
 }
 
-// Each run records the name the dialog would have opened on and answers with
-// the next scripted (result, extended error).
+// Each run records the name the dialog would open on and answers the next scripted (result, extended error).
 class ScriptedFileDialog : public ZFileDialog {
 public:
     struct Answer { INT_PTR result; DWORD error; };
@@ -113,8 +113,7 @@ INSTANTIATE_TEST_SUITE_P(Cases, RetryTest, ::testing::Values(
     RetryCase{"no default name", nullptr, {{IDCANCEL, kRejected}, {IDCANCEL, 0}},
               {L"a<>|bad?name.txt", L""}, IDCANCEL}));
 
-// The real dialog: a thread timer looks at it once it is up, then chooses a
-// file by typing its path and pressing OK, or cancels.
+// The real dialog: a thread timer reads it once it is up, then types a path and presses OK, or cancels.
 struct SeenDialog {
     std::wstring title;
     std::wstring okText;
@@ -141,11 +140,8 @@ void CALLBACK DriveFileDialog(HWND, UINT, UINT_PTR timer, DWORD)
     if (!dialog || !g_seen)
         return;
     ::KillTimer(nullptr, timer);
-    wchar_t text[256] = {};
-    ::GetWindowTextW(dialog, text, 256);
-    g_seen->title = text;
-    ::GetDlgItemTextW(dialog, IDOK, text, 256);
-    g_seen->okText = text;
+    g_seen->title = TestSupport::WindowText(dialog);
+    g_seen->okText = TestSupport::WindowText(::GetDlgItem(dialog, IDOK));
     g_seen->seen = true;
     if (g_seen->typePath.empty()) {
         ::PostMessageW(dialog, WM_COMMAND, IDCANCEL, 0);

@@ -26,13 +26,6 @@ ZFontData Description(const wchar_t* face, LONG height, int32_t heightOverride =
     return data;
 }
 
-LOGFONTW LogFontOf(CFont& font)
-{
-    LOGFONTW logFont = {};
-    font.GetLogFont(&logFont);
-    return logFont;
-}
-
 // GetObject gives back the description a font was made from: what the code asked the platform for.
 TEST(CreateFont, TheDescriptionIsKeptWithItsHeightRescaledToTheDevice)
 {
@@ -56,7 +49,8 @@ TEST(CreateFont, TheDescriptionIsKeptWithItsHeightRescaledToTheDevice)
         const ZFontData description = Description(c.face, c.height, c.heightOverride, CLEARTYPE_QUALITY);
         std::unique_ptr<CFont> font(ZCreateFont(dc, description, c.keepQuality));
         ASSERT_NE(font->GetSafeHandle(), nullptr);
-        const LOGFONTW made = LogFontOf(*font);
+        LOGFONTW made = {};
+        font->GetLogFont(&made);
         EXPECT_EQ(made.lfHeight, c.expected);
         EXPECT_EQ(made.lfQuality, c.keepQuality ? CLEARTYPE_QUALITY : NONANTIALIASED_QUALITY);
         EXPECT_STREQ(made.lfFaceName, c.face);

@@ -174,10 +174,7 @@ protected:
 
 TEST_F(ListCtrlTest, ColumnsTakeSavedWidthsOnlyWhenThereIsOnePerColumn)
 {
-    HDC screen = ::GetDC(nullptr);
-    const int dpi = ::GetDeviceCaps(screen, LOGPIXELSX);
-    ::ReleaseDC(nullptr, screen);
-    if (dpi != 96 || ::GetSystemMetrics(SM_CXVSCROLL) != 17)
+    if (CClientDC(nullptr).GetDeviceCaps(LOGPIXELSX) != 96 || ::GetSystemMetrics(SM_CXVSCROLL) != 17)
         GTEST_SKIP() << "the expected widths are for 96 dpi and a 17-pixel scroll bar";
     struct Case { std::vector<int> saved, shown; };
     const Case cases[] = {{{}, {100, 283}}, {{70}, {100, 283}}, {{70, 80, 90}, {100, 283}}, {{70, 80}, {70, 80}}};
@@ -275,15 +272,9 @@ TEST_F(ListCtrlTest, ColumnClicksSortBothWaysAndShowTheArrow)
 
 TEST_F(ListCtrlTest, DeletingSelectsTheRowThatTookThePlaceOfTheFirst)
 {
-    struct Case {
-        const char* name;
-        Rows selected;
-        int reply;  // 0: no question
-        bool result;
-        Names remaining;
-        Rows selectedAfter;
-        Data released;
-    };
+    // reply 0: no question asked.
+    struct Case { const char* name; Rows selected; int reply; bool result; Names remaining; Rows selectedAfter;
+                  Data released; };
     const Names all = sessions.names;
     const Case cases[] = {
         {"nothing selected", {}, 0, false, all, {}, {}},

@@ -2,17 +2,6 @@
 
 namespace ListsTest {
 
-void Pump()
-{
-    for (int round = 0; round < 3; ++round) {
-        MSG msg;
-        while (::PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
-            ::TranslateMessage(&msg);
-            ::DispatchMessageW(&msg);
-        }
-    }
-}
-
 BEGIN_MESSAGE_MAP(Host, CWnd)
     ON_MESSAGE(WM_GETFONT, OnGetFont)
 END_MESSAGE_MAP()

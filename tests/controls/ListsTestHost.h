@@ -1,14 +1,19 @@
-// The window the list tests put their controls in: a framework window, so that
-// it reflects the controls' notifications back to them, which answers
-// WM_GETFONT with a font the test chooses.
+// The window the list tests put their controls in: a framework window (it reflects the controls'
+// notifications back to them) answering WM_GETFONT with a font the test chooses.
 #pragma once
 
 #include <afxwin.h>
 
+#include "tests/support/MessagePump.h"
+
 namespace ListsTest {
 
 // Handles what is queued, a few rounds (a handled message may post another).
-void Pump();
+inline void Pump()
+{
+    for (int round = 0; round < 3; ++round)
+        TestSupport::PumpPending();
+}
 
 class Host : public CWnd {
 public:

@@ -10,6 +10,7 @@
 #include "controls/ZPropertyPageStateMap.h"
 #include "controls/ZPropertyTreeDialog.h"
 #include "tests/support/MessagePump.h"
+#include "tests/support/WindowReaders.h"
 
 namespace {
 
@@ -120,9 +121,8 @@ TEST_F(PropertyTreeTest, TreeTextHeaderTextAndKeys)
     Open();
     EXPECT_EQ(RootTexts(), (std::vector<std::wstring>{L"General", L"Terminal", L"Network"}));
     EXPECT_EQ(dialog->GetCurrentPage(), &general);
-    CStringW header;
-    dialog->GetDlgItemText(ZPropertyTreeDialog::kHeaderId, header);
-    EXPECT_EQ(std::wstring(header.GetString()), L"  General settings");
+    EXPECT_EQ(TestSupport::WindowText(::GetDlgItem(dialog->m_hWnd, ZPropertyTreeDialog::kHeaderId)),
+              L"  General settings");
     EXPECT_FALSE(general.GetStyle() & WS_CAPTION);
     EXPECT_EQ(emulation.GetStateKey(), L"Terminal~Emulation");
     EXPECT_NE(map.Lookup(L"Network~Proxy"), nullptr);

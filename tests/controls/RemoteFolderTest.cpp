@@ -189,14 +189,8 @@ TEST(RemoteFolderController, TheStartPathOpensLevelByLevelFromOneListingOfTheRoo
 
 TEST(RemoteFolderController, InitialPathOutcomes)
 {
-    struct Case {
-        const char* name;
-        const wchar_t* asked;
-        unsigned error;
-        std::vector<uint32_t> reports;
-        bool cancelled;
-        const wchar_t* selected;
-    };
+    struct Case { const char* name; const wchar_t* asked; unsigned error; std::vector<uint32_t> reports;
+                  bool cancelled; const wchar_t* selected; };
     const Case cases[] = {
         {"relative path resolved against home", L"src", 0, {}, false, L"/home/user/src"},
         {"absolute path", L"/srv", 0, {}, false, L"/srv"},
@@ -308,7 +302,6 @@ TEST(RemoteFolderDialog, OpensAtTheStartPathMakesAFolderAndReturnsIt)
     fs->SetDelay(20);
     std::wstring path = L"docs";
     bool madeFolder = false;
-    std::wstring editorClass;
 
     // The script runs from a timer of the test's own, inside the dialog's loop.
     static std::function<void()> s_step;
@@ -335,9 +328,6 @@ TEST(RemoteFolderDialog, OpensAtTheStartPathMakesAFolderAndReturnsIt)
         }
         case 1:  // editing the placeholder's name: type it and press Enter
             if (HWND edit = tree->GetLabelEdit()) {
-                wchar_t name[32] = {};
-                ::GetClassNameW(edit, name, 32);
-                editorClass = name;
                 ::SetWindowTextW(edit, L"made-here");
                 ::PostMessageW(edit, WM_KEYDOWN, VK_RETURN, 1);
                 ++step;
@@ -359,7 +349,6 @@ TEST(RemoteFolderDialog, OpensAtTheStartPathMakesAFolderAndReturnsIt)
     ::KillTimer(nullptr, timer);
 
     EXPECT_TRUE(madeFolder);
-    EXPECT_EQ(editorClass, L"Edit");
     EXPECT_TRUE(chosen);
     EXPECT_EQ(path, L"/home/user/docs/made-here");
     // The sink is gone: an answer arriving now reaches nobody.

@@ -33,9 +33,8 @@ protected:
 TEST_F(StringComboBoxTest, SortedControlKeepsEachValueWithItsText)
 {
     Create(CBS_SORT);
-    m_combo.AddItem(ZUnicodeString(L"c"), ZString("value-c"));
-    m_combo.AddItem(ZUnicodeString(L"b"), ZString("value-b"));
-    m_combo.AddItem(ZUnicodeString(L"a"), ZString("value-a"));
+    for (const char* letter : {"c", "b", "a"})
+        m_combo.AddItem(ZUnicodeString(ZString(letter)), ZString(std::string("value-") + letter));
     for (const char* letter : {"a", "b", "c"}) {
         const int index = m_combo.FindStringExact(-1, ZUnicodeString(ZString(letter)).c_str());
         ASSERT_GE(index, 0);
