@@ -9,9 +9,9 @@
 #include <vector>
 
 #include "BCGPMDIFrameWnd.h"
-#include "controls/HiddenTabWindow.h"
-#include "controls/ZAboutDialog.h"
-#include "controls/ZVisualManager.h"
+#include "shell/HiddenTabWindow.h"
+#include "about/ZAboutDialog.h"
+#include "themes/ZVisualManager.h"
 #include "demo/DemoOutput.h"
 #include "demo/DemoPump.h"
 #include "demo/DemoScreenshot.h"

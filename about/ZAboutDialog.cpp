@@ -1,9 +1,9 @@
-#include "controls/ZAboutDialog.h"
+#include "about/ZAboutDialog.h"
 
 #include <commctrl.h>
 
 #include "TessaroMessages.h"
-#include "controls/ZVersionHistory.h"
+#include "about/ZVersionHistory.h"
 #include "resources/TessaroAboutResource.h"
 
 IMPLEMENT_DYNAMIC(ZAboutDialog, ZDialog)

@@ -1,4 +1,4 @@
-#include "controls/ZDwmFunctions.h"
+#include "shell/ZDwmFunctions.h"
 
 namespace {
 

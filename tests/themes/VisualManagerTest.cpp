@@ -1,7 +1,7 @@
 // The visual managers drawn into a memory bitmap, no window involved.
 #include <gtest/gtest.h>
 
-#include "controls/ZVisualManager.h"
+#include "themes/ZVisualManager.h"
 
 #include <memory>
 

@@ -1,4 +1,4 @@
-#include "controls/ZVersionHistory.h"
+#include "about/ZVersionHistory.h"
 
 #include "TessaroMessages.h"
 #include "settings/ZTextFile.h"

@@ -1,4 +1,4 @@
-#include "controls/ZVisualManager.h"
+#include "themes/ZVisualManager.h"
 
 #include <algorithm>
 

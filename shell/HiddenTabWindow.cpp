@@ -1,8 +1,8 @@
-#include "controls/HiddenTabWindow.h"
+#include "shell/HiddenTabWindow.h"
 
 #include "BCGPMDIFrameWnd.h"
-#include "controls/ZDwmFunctions.h"
-#include "controls/ZWindowCapture.h"
+#include "shell/ZDwmFunctions.h"
+#include "shell/ZWindowCapture.h"
 
 #ifndef WM_DWMSENDICONICTHUMBNAIL
 #define WM_DWMSENDICONICTHUMBNAIL 0x0323

@@ -5,8 +5,8 @@
 #include <commctrl.h>
 
 #include "TessaroMessages.h"
-#include "controls/ZAboutDialog.h"
-#include "controls/ZVersionHistory.h"
+#include "about/ZAboutDialog.h"
+#include "about/ZVersionHistory.h"
 #include "resources/TessaroAboutResource.h"
 #include "tests/support/WindowReaders.h"
 #include "tests/support/ScratchFolder.h"

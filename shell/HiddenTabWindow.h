@@ -13,7 +13,7 @@
 #include <afxwin.h>
 #include <shobjidl.h>
 
-#include "controls/ITaskbarProxyOwner.h"
+#include "shell/ITaskbarProxyOwner.h"
 #include "controls/ZBitmap.h"
 #include "foundation/TessaroApi.h"
 

@@ -1,8 +1,8 @@
-#include "controls/ZWindowCapture.h"
+#include "shell/ZWindowCapture.h"
 
 #include <algorithm>
 
-#include "controls/ZDwmFunctions.h"
+#include "shell/ZDwmFunctions.h"
 #include "controls/ZGdiScope.h"
 
 namespace {

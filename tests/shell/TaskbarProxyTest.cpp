@@ -4,7 +4,7 @@
 #include <gtest/gtest.h>
 
 #include "BCGPMDIFrameWnd.h"
-#include "controls/HiddenTabWindow.h"
+#include "shell/HiddenTabWindow.h"
 #include "controls/ZBitmap.h"
 #include "tests/support/WindowReaders.h"
 
