@@ -35,6 +35,10 @@ bool ZProfileTlsVersions::GetEnabledVersions(unsigned& mask) const
         const size_t comma = rest.find(L',');
         const std::wstring_view item = rest.substr(0, comma);
         rest = comma == std::wstring_view::npos ? std::wstring_view() : rest.substr(comma + 1);
+        // Empty items (",," or a trailing ",") say nothing; failing on them
+        // would fall back to every version, enabling ones the text disabled.
+        if (item.empty())
+            continue;
         const size_t equals = item.find(L'=');
         if (equals == std::wstring_view::npos)
             return false;
