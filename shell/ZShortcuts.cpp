@@ -4,6 +4,8 @@
 #include <objbase.h>
 #include <shlobj.h>
 
+#include <string_view>
+
 #include "shell/ZLaunch.h"
 
 namespace {
@@ -66,6 +68,13 @@ bool TooLongForVolume(const std::wstring& path)
     return static_cast<long long>(path.size()) > limit;
 }
 
+// One component inside the folder: no separator, no drive or stream colon,
+// and not the folder itself or its parent.
+bool IsPlainFileName(std::wstring_view name)
+{
+    return !name.empty() && name != L"." && name != L".." && name.find_first_of(L"\\/:") == std::wstring_view::npos;
+}
+
 }  // namespace
 
 namespace Tessaro {
@@ -73,7 +82,7 @@ namespace Tessaro {
 bool CreateShortcutIn(const std::wstring& folder, const wchar_t* target, const wchar_t* arguments,
                       const wchar_t* name)
 {
-    if (!name || !target)
+    if (!name || !target || !IsPlainFileName(name))
         return false;
     const std::wstring path = folder + L"\\" + name + L".lnk";
     if (TooLongForVolume(path))

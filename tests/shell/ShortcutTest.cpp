@@ -82,6 +82,37 @@ TEST_F(Shortcuts, APathTooLongForTheVolumeMakesNoFile)
     EXPECT_FALSE(Tessaro::CreateShortcutIn(folder.Path(), m_target.c_str(), L"", L"a<b"));
 }
 
+// A name is one file name: anything that would leave the folder fails and writes nothing.
+TEST_F(Shortcuts, NamesThatLeaveTheFolderMakeNoFile)
+{
+    ScratchFolder folder;
+    const std::wstring inner = folder.File(L"a\\b");
+    ASSERT_TRUE(::CreateDirectoryW(folder.File(L"a").c_str(), nullptr));
+    ASSERT_TRUE(::CreateDirectoryW(inner.c_str(), nullptr));
+    ASSERT_TRUE(::CreateDirectoryW((inner + L"\\sub").c_str(), nullptr));
+    const struct {
+        const wchar_t* name;
+        const wchar_t* escapedTo;  // where the file would land, relative to the scratch folder
+    } cases[] = {
+        {L"..\\..\\x", L"x.lnk"},
+        {L"../../y", L"y.lnk"},
+        {L"..\\z", L"a\\z.lnk"},
+        {L"sub\\w", L"a\\b\\sub\\w.lnk"},
+        {L"C:v", L"a\\b\\C:v.lnk"},
+        {L"..", L"a\\b\\...lnk"},
+        {L".", L"a\\b\\..lnk"},
+        {L"", L"a\\b\\.lnk"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(testing::PrintToString(std::wstring(c.name)));
+        EXPECT_FALSE(Tessaro::CreateShortcutIn(inner, m_target.c_str(), L"", c.name));
+        EXPECT_FALSE(ScratchFolder::Exists(folder.File(c.escapedTo)));
+    }
+    // Dots inside an ordinary name are fine.
+    EXPECT_TRUE(Tessaro::CreateShortcutIn(inner, m_target.c_str(), L"", L"..server.a"));
+    EXPECT_TRUE(ScratchFolder::Exists(inner + L"\\..server.a.lnk"));
+}
+
 TEST_F(Shortcuts, DesktopAndLinksFolders)
 {
     const struct {
