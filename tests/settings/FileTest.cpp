@@ -196,6 +196,7 @@ TEST(ZFileMap, MapsTheWholeFileReadOnlyUntilTheNextOpen)
     const void* view = file.GetMappedView();
     ASSERT_NE(view, nullptr);
     EXPECT_EQ(std::string(static_cast<const char*>(view), content.size()), content);
+    EXPECT_EQ(file.GetMappedSize(), content.size());
     MEMORY_BASIC_INFORMATION info = {};
     ASSERT_NE(::VirtualQuery(view, &info, sizeof(info)), 0u);
     EXPECT_EQ(info.Protect, DWORD(PAGE_READONLY));
@@ -203,6 +204,7 @@ TEST(ZFileMap, MapsTheWholeFileReadOnlyUntilTheNextOpen)
     // An empty file opens with no view; the first view and file are let go.
     ASSERT_TRUE(file.MapReadOnly(folder.File(L"empty.bin").c_str()));
     EXPECT_EQ(file.GetMappedView(), nullptr);
+    EXPECT_EQ(file.GetMappedSize(), 0u);
     EXPECT_TRUE(file.IsOpen());
     ASSERT_NE(::VirtualQuery(view, &info, sizeof(info)), 0u);
     EXPECT_EQ(info.State, DWORD(MEM_FREE));
