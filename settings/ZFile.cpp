@@ -260,6 +260,11 @@ bool ZFile::MapOpenFile()
 
 bool ZFile::CreateTempFile(const wchar_t* folder, const wchar_t* prefix, UINT unique, ZUnicodeString& name)
 {
+    // The prefix is part of one file name: it may not lead out of the folder.
+    if (prefix && std::wcspbrk(prefix, L"\\/:")) {
+        ::SetLastError(ERROR_INVALID_NAME);
+        return false;
+    }
     ZUnicodeString base;
     if (folder) {
         base = folder;

@@ -62,7 +62,8 @@ public:
     // Creates and opens a new file "<folder>\<prefix><hex>.tmp" (folder null:
     // the system's temporary folder). unique 0 tries 1, 2, ... until a name is
     // free; otherwise only that number is tried. name receives the last name
-    // tried, also on failure.
+    // tried, also on failure. A prefix holding a separator or a colon fails
+    // with ERROR_INVALID_NAME before any name is tried.
     bool CreateTempFile(const wchar_t* folder, const wchar_t* prefix, UINT unique, ZUnicodeString& name);
 
     void SetShareMode(DWORD shareMode) { m_shareMode = shareMode; }

@@ -246,7 +246,10 @@ TEST(ZFileTemp, NamesAndFailures)
         {"no second final backslash", folder.Path() + L"\\", L"p", 0, 0, folder.File(L"p1.tmp")},
         {"a missing folder ends the count", folder.File(L"missing"), L"x", 0, ERROR_PATH_NOT_FOUND,
          folder.File(L"missing\\x1.tmp")},
+        {"a prefix that leaves the folder is refused", folder.File(L"sub"), L"..\\x", 0, ERROR_INVALID_NAME, L""},
+        {"so is one naming a drive", folder.File(L"sub"), L"C:x", 0, ERROR_INVALID_NAME, L""},
     };
+    ASSERT_TRUE(::CreateDirectoryW(folder.File(L"sub").c_str(), nullptr));
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         ZFile file;
