@@ -46,4 +46,23 @@ std::set<KeyContainerRef> ListKeyContainers()
     return all;
 }
 
+KeyContainerListLock::KeyContainerListLock()
+{
+    m_mutex = ::CreateMutexW(nullptr, FALSE, L"Local\\Tessaro-KeyContainerList");
+    // An owner that died is no reason to stop: its operation is over.
+    constexpr DWORD kPatience = 10000;
+    if (m_mutex) {
+        const DWORD waited = ::WaitForSingleObject(m_mutex, kPatience);
+        m_held = waited == WAIT_OBJECT_0 || waited == WAIT_ABANDONED;
+    }
+}
+
+KeyContainerListLock::~KeyContainerListLock()
+{
+    if (m_held)
+        ::ReleaseMutex(m_mutex);
+    if (m_mutex)
+        ::CloseHandle(m_mutex);
+}
+
 }  // namespace Tessaro

@@ -28,4 +28,23 @@ std::set<KeyContainerRef> ListKeyContainers(const wchar_t* provider, DWORD provi
 // Every container of the RSA and DSS software providers.
 std::set<KeyContainerRef> ListKeyContainers();
 
+// Held while an operation takes the containers that appear in the lists as
+// its own: every instance of the library in the session takes it, so none
+// takes another's new container (a key it keeps) for its own. A holder that
+// hangs makes the others give up after a while: IsHeld is then false and
+// they must claim nothing.
+class KeyContainerListLock {
+public:
+    KeyContainerListLock();
+    ~KeyContainerListLock();
+    KeyContainerListLock(const KeyContainerListLock&) = delete;
+    KeyContainerListLock& operator=(const KeyContainerListLock&) = delete;
+
+    bool IsHeld() const { return m_held; }
+
+private:
+    HANDLE m_mutex = nullptr;
+    bool m_held = false;
+};
+
 }  // namespace Tessaro

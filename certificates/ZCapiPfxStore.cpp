@@ -4,6 +4,7 @@
 #include <memory>
 #include <set>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "certificates/CertificateFiles.h"
@@ -45,17 +46,23 @@ bool SameContainerName(const std::wstring& a, const std::wstring& b)
                                   TRUE) == CSTR_EQUAL;
 }
 
-// Deletes what the import left that the kept certificate does not use: the
-// containers of the other certificates, and those that appeared during the
-// import (keys without a certificate). A new certificate's temporary
-// container, made meanwhile on another thread, belongs to its maker.
-void DeleteImportedContainers(HCERTSTORE store, const std::set<KeyContainerRef>& before, const std::wstring& kept)
+// The containers in the lists now that were not before, less the temporary
+// ones of certificates being made (they belong to their makers).
+std::vector<KeyContainerRef> AddedContainers(const std::set<KeyContainerRef>& before)
 {
-    std::vector<KeyContainerRef> doomed;
+    std::vector<KeyContainerRef> added;
     for (const KeyContainerRef& container : Tessaro::ListKeyContainers()) {
         if (!before.count(container) && !Tessaro::IsNewCertificateContainer(container.name))
-            doomed.push_back(container);
+            added.push_back(container);
     }
+    return added;
+}
+
+// Deletes what the import left that the kept certificate does not use: the
+// containers of the other certificates, and the keys without a certificate,
+// which only the containers the import added can tell.
+void DeleteImportedContainers(HCERTSTORE store, std::vector<KeyContainerRef> doomed, const std::wstring& kept)
+{
     for (const CERT_CONTEXT* walk = nullptr; store && (walk = ::CertEnumCertificatesInStore(store, walk));) {
         KeyContainerRef container;
         if (ReadKeyProvider(walk, container))
@@ -135,10 +142,25 @@ bool ZCapiPfxStore::Load(const wchar_t* path, const wchar_t* password, ZReportMe
 bool ZCapiPfxStore::Import(const CRYPT_DATA_BLOB& bytes, const wchar_t* password, ZReportMessageParams& report)
 {
     CRYPT_DATA_BLOB pfx = bytes;
+    // The keys go to this user's containers whatever the file asks: in the
+    // machine's they would be shared with every user and escape the lists.
+    constexpr DWORD kImportFlags = CRYPT_EXPORTABLE | CRYPT_USER_KEYSET;
     // The platform persists a container for every private key of the file,
-    // whether a certificate kept here uses it or not.
-    const std::set<KeyContainerRef> before = Tessaro::ListKeyContainers();
-    CertStorePtr store(ZGetPfxFunctions().importStore(&pfx, password, CRYPT_EXPORTABLE));
+    // whether a certificate kept here uses it or not. Without the lock, the
+    // lists could tell this import's containers from no one else's, and none
+    // is claimed: spare keys are then left rather than others' keys deleted.
+    std::vector<KeyContainerRef> added;
+    CertStorePtr store;
+    {
+        const Tessaro::KeyContainerListLock lock;
+        const std::set<KeyContainerRef> before =
+            lock.IsHeld() ? Tessaro::ListKeyContainers() : std::set<KeyContainerRef>();
+        store.reset(ZGetPfxFunctions().importStore(&pfx, password, kImportFlags));
+        const DWORD error = ::GetLastError();
+        if (lock.IsHeld())
+            added = AddedContainers(before);
+        ::SetLastError(error);
+    }
     const DWORD importError = store ? ERROR_SUCCESS : LastFailure();
     CertContextPtr withKey;
     DWORD noKeyError = ERROR_SUCCESS;
@@ -155,7 +177,7 @@ bool ZCapiPfxStore::Import(const CRYPT_DATA_BLOB& bytes, const wchar_t* password
     KeyContainerRef kept;
     if (withKey)
         ReadKeyProvider(withKey.get(), kept);
-    DeleteImportedContainers(store.get(), before, kept.name);
+    DeleteImportedContainers(store.get(), std::move(added), kept.name);
     if (!store || !withKey) {
         report.Reset(store ? noKeyError : importError);
         return false;

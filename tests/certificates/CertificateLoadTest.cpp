@@ -4,7 +4,14 @@
 // be gone once the loading object is.
 #include <gtest/gtest.h>
 
+#include <chrono>
+#include <functional>
+#include <future>
+#include <memory>
+#include <mutex>
 #include <string>
+#include <thread>
+#include <utility>
 #include <vector>
 
 #include "certificates/CertificateMessages.h"
@@ -246,41 +253,68 @@ TEST_F(CertificateLoad, KeyKindFromTheCertificatesAlgorithm)
 }
 
 // An importer that, as the platform's does, persists a container for every
-// private key of the file, also for keys no certificate kept uses.
+// private key of the file, also for keys no certificate kept uses, and puts
+// the spare keys in the machine's containers when the file asks for that and
+// the caller does not insist on the user's.
 struct PersistedImport {
     std::vector<std::string> certificates;  // DER; each gets its own key
     int spareKeys = 0;                      // keys without a certificate
+    bool fileAsksForMachine = false;
 };
 PersistedImport g_persisted;
-std::vector<std::wstring> g_madeContainers;
+std::mutex g_madeLock;
+std::vector<std::pair<std::wstring, DWORD>> g_madeContainers;  // name, keyset flag
+std::function<void()> g_duringImport;
 
-std::wstring MakeContainer()
+std::wstring MakeContainer(DWORD keyset)
 {
+    std::lock_guard<std::mutex> lock(g_madeLock);
     const std::wstring name = L"tessaro-test-import-" + std::to_wstring(::GetCurrentProcessId()) + L"-" +
                               std::to_wstring(g_madeContainers.size());
     HCRYPTPROV container = 0;
-    if (::CryptAcquireContextW(&container, name.c_str(), MS_ENHANCED_PROV_W, PROV_RSA_FULL, CRYPT_NEWKEYSET))
+    if (::CryptAcquireContextW(&container, name.c_str(), MS_ENHANCED_PROV_W, PROV_RSA_FULL, CRYPT_NEWKEYSET | keyset))
         ::CryptReleaseContext(container, 0);
-    g_madeContainers.push_back(name);
+    g_madeContainers.emplace_back(name, keyset);
     return name;
 }
 
-HCERTSTORE WINAPI ImportPersistingEveryKey(CRYPT_DATA_BLOB*, LPCWSTR, DWORD)
+HCERTSTORE WINAPI ImportPersistingEveryKey(CRYPT_DATA_BLOB*, LPCWSTR, DWORD flags)
 {
+    const DWORD spareKeyset = g_persisted.fileAsksForMachine && !(flags & CRYPT_USER_KEYSET) ? CRYPT_MACHINE_KEYSET : 0;
     HCERTSTORE store = ::CertOpenStore(CERT_STORE_PROV_MEMORY, 0, 0, 0, nullptr);
     for (int spare = 0; spare < g_persisted.spareKeys; ++spare)
-        MakeContainer();
+        MakeContainer(spareKeyset);
     for (const std::string& der : g_persisted.certificates) {
         const CERT_CONTEXT* added = nullptr;
         ::CertAddEncodedCertificateToStore(store, X509_ASN_ENCODING, reinterpret_cast<const BYTE*>(der.data()),
                                            static_cast<DWORD>(der.size()), CERT_STORE_ADD_ALWAYS, &added);
-        const std::wstring name = MakeContainer();
+        const std::wstring name = MakeContainer(0);
         CRYPT_KEY_PROV_INFO provider = {const_cast<LPWSTR>(name.c_str()), const_cast<LPWSTR>(MS_ENHANCED_PROV_W),
                                         PROV_RSA_FULL, 0, 0, nullptr, AT_KEYEXCHANGE};
         ::CertSetCertificateContextProperty(added, CERT_KEY_PROV_INFO_PROP_ID, 0, &provider);
         ::CertFreeCertificateContext(added);
     }
+    if (auto during = std::exchange(g_duringImport, nullptr))
+        during();
     return store;
+}
+
+bool ContainerExists(const std::wstring& name, DWORD keyset)
+{
+    HCRYPTPROV left = 0;
+    if (!::CryptAcquireContextW(&left, name.c_str(), MS_ENHANCED_PROV_W, PROV_RSA_FULL, keyset))
+        return false;
+    ::CryptReleaseContext(left, 0);
+    return true;
+}
+
+void DeleteMadeContainers()
+{
+    for (const auto& [name, keyset] : g_madeContainers) {
+        HCRYPTPROV left = 0;
+        ::CryptAcquireContextW(&left, name.c_str(), MS_ENHANCED_PROV_W, PROV_RSA_FULL, CRYPT_DELETEKEYSET | keyset);
+    }
+    g_madeContainers.clear();
 }
 
 TEST_F(CertificateLoad, NoImportedKeyOutlivesTheStore)
@@ -297,27 +331,52 @@ TEST_F(CertificateLoad, NoImportedKeyOutlivesTheStore)
         {"a spare key beside the pair", {{rsa}, 1}, true},
         {"a key for a certificate the file lacks", {{dsa}, 2}, true},
         {"a refused algorithm and a spare key", {{ec}, 1}, false},
+        {"a spare key the file puts in the machine's containers", {{rsa}, 1, true}, true},
     };
     const ZPfxFunctions previous = ZSetPfxFunctions({nullptr, &ImportPersistingEveryKey});
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
         g_persisted = c.file;
-        g_madeContainers.clear();
         {
             ZCapiPfxStore store;
             ZReportMessageParams report;
             EXPECT_EQ(store.Load(Fixture(L"rsa_aes.pfx").c_str(), nullptr, report), c.loads);
         }
-        for (const std::wstring& name : g_madeContainers) {
-            HCRYPTPROV left = 0;
-            const bool remains = ::CryptAcquireContextW(&left, name.c_str(), MS_ENHANCED_PROV_W, PROV_RSA_FULL, 0);
-            EXPECT_FALSE(remains) << testing::PrintToString(name);
-            if (remains) {  // not for the next tests to find
-                ::CryptReleaseContext(left, 0);
-                ::CryptAcquireContextW(&left, name.c_str(), MS_ENHANCED_PROV_W, PROV_RSA_FULL, CRYPT_DELETEKEYSET);
-            }
-        }
+        for (const auto& [name, keyset] : g_madeContainers)
+            EXPECT_FALSE(ContainerExists(name, keyset)) << testing::PrintToString(name);
+        DeleteMadeContainers();  // not for the next tests to find
     }
+    ZSetPfxFunctions(previous);
+}
+
+// Containers that appear while a load imports and that it did not make (here
+// those of a load on another thread, which keeps its key) are not the load's
+// to delete.
+TEST_F(CertificateLoad, AConcurrentLoadKeepsItsKey)
+{
+    g_persisted = {{ScratchFolder::ReadBytes(Fixture(L"rsa.der"))}, 0};
+    const std::wstring path = Fixture(L"rsa_aes.pfx");
+    const ZPfxFunctions previous = ZSetPfxFunctions({nullptr, &ImportPersistingEveryKey});
+    auto first = std::make_unique<ZCapiPfxStore>(), second = std::make_unique<ZCapiPfxStore>();
+    std::thread other;
+    g_duringImport = [&] {
+        std::promise<void> done;
+        std::future<void> loaded = done.get_future();
+        other = std::thread([&second, &path, done = std::move(done)]() mutable {
+            ZReportMessageParams report;
+            EXPECT_TRUE(second->Load(path.c_str(), nullptr, report)) << report.GetText();
+            done.set_value();
+        });
+        loaded.wait_for(std::chrono::milliseconds(500));  // long enough to finish unless it has to wait
+    };
+    ZReportMessageParams report;
+    EXPECT_TRUE(first->Load(path.c_str(), nullptr, report)) << report.GetText();
+    other.join();
+    for (const auto* store : {first.get(), second.get()})
+        EXPECT_TRUE(ContainerExists(store->GetContainerName().c_str(), 0));
+    first.reset();
+    second.reset();
+    DeleteMadeContainers();
     ZSetPfxFunctions(previous);
 }
 
