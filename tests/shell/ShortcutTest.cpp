@@ -92,7 +92,7 @@ TEST_F(Shortcuts, NamesThatLeaveTheFolderMakeNoFile)
     ASSERT_TRUE(::CreateDirectoryW((inner + L"\\sub").c_str(), nullptr));
     const struct {
         const wchar_t* name;
-        const wchar_t* escapedTo;  // where the file would land, relative to the scratch folder
+        const wchar_t* escapedTo;  // where the file would land, relative to the scratch folder; null: a device
     } cases[] = {
         {L"..\\..\\x", L"x.lnk"},
         {L"../../y", L"y.lnk"},
@@ -102,15 +102,26 @@ TEST_F(Shortcuts, NamesThatLeaveTheFolderMakeNoFile)
         {L"..", L"a\\b\\...lnk"},
         {L".", L"a\\b\\..lnk"},
         {L"", L"a\\b\\.lnk"},
+        // Device names, whatever follows them: the "file" would be the device
+        // (a save to NUL succeeds and writes nothing).
+        {L"NUL", nullptr},
+        {L"con", nullptr},
+        {L"Com1 ", nullptr},
+        {L"lpt9.notes", nullptr},
+        {L"CONOUT$", nullptr},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(testing::PrintToString(std::wstring(c.name)));
         EXPECT_FALSE(Tessaro::CreateShortcutIn(inner, m_target.c_str(), L"", c.name));
-        EXPECT_FALSE(ScratchFolder::Exists(folder.File(c.escapedTo)));
+        if (c.escapedTo) {
+            EXPECT_FALSE(ScratchFolder::Exists(folder.File(c.escapedTo)));
+        }
     }
-    // Dots inside an ordinary name are fine.
-    EXPECT_TRUE(Tessaro::CreateShortcutIn(inner, m_target.c_str(), L"", L"..server.a"));
-    EXPECT_TRUE(ScratchFolder::Exists(inner + L"\\..server.a.lnk"));
+    // Dots inside an ordinary name, and names that only begin like a device's, are fine.
+    for (const wchar_t* name : {L"..server.a", L"console", L"nul-host", L"COM10"}) {
+        EXPECT_TRUE(Tessaro::CreateShortcutIn(inner, m_target.c_str(), L"", name));
+        EXPECT_TRUE(ScratchFolder::Exists(inner + L"\\" + name + L".lnk"));
+    }
 }
 
 TEST_F(Shortcuts, DesktopAndLinksFolders)
