@@ -25,7 +25,16 @@ bool StartTime(HANDLE process, unsigned long long& time)
     return true;
 }
 
-// "-<pid>-<time>-" after the prefix; false for any other name.
+// This computer's name: the user's containers may live in a folder that
+// several computers share, and a process id means something on one only.
+std::wstring ComputerName()
+{
+    wchar_t name[MAX_COMPUTERNAME_LENGTH + 1] = {};
+    DWORD length = MAX_COMPUTERNAME_LENGTH + 1;
+    return ::GetComputerNameW(name, &length) ? std::wstring(name, length) : std::wstring();
+}
+
+// "-<pid>-<time>-<computer>-" after the prefix; false for any other name.
 bool ParseMaker(const std::wstring& name, DWORD& processId, unsigned long long& startTime)
 {
     if (name.size() < kPrefixLength + 2 || name.compare(0, kPrefixLength, kPrefix) != 0 || name[kPrefixLength] != L'-')
@@ -47,6 +56,13 @@ bool ParseMaker(const std::wstring& name, DWORD& processId, unsigned long long& 
         startTime = (startTime << 4) | static_cast<unsigned>(value);
     }
     if (at >= name.size() || name[at] != L'-')
+        return false;
+    ++at;
+    const std::wstring computer = ComputerName();
+    const size_t length = computer.size();
+    if (computer.empty() || name.size() <= at + length || name[at + length] != L'-' ||
+        ::CompareStringOrdinal(name.c_str() + at, static_cast<int>(length), computer.c_str(), static_cast<int>(length),
+                               TRUE) != CSTR_EQUAL)
         return false;
     processId = static_cast<DWORD>(id);
     return true;
@@ -79,12 +95,13 @@ ZUnicodeString NewCertificateContainerName()
     GUID guid = {};
     wchar_t text[40] = {};
     unsigned long long started = 0;
+    const std::wstring computer = ComputerName();
     if (FAILED(::CoCreateGuid(&guid)) || ::StringFromGUID2(guid, text, 40) == 0 ||
-        !StartTime(::GetCurrentProcess(), started))
+        !StartTime(::GetCurrentProcess(), started) || computer.empty())
         return ZUnicodeString(kPrefix);
     wchar_t maker[48] = {};
     std::swprintf(maker, 48, L"-%lu-%016llX-", static_cast<unsigned long>(::GetCurrentProcessId()), started);
-    return ZUnicodeString(std::wstring(kPrefix) + maker + text);
+    return ZUnicodeString(std::wstring(kPrefix) + maker + computer + L"-" + text);
 }
 
 bool IsNewCertificateContainer(const std::wstring& name) { return name.compare(0, kPrefixLength, kPrefix) == 0; }

@@ -111,15 +111,23 @@ TEST_F(Certificate, FailedCreationsLeaveNothingBehind)
 }
 
 // A creation killed midway leaves its container behind; the next creation
-// removes those whose maker has ended, and only those.
+// removes those whose maker has ended, and only those. A container made on
+// another computer (the user's keys in a folder shared between computers) is
+// not judged by this computer's processes.
 TEST_F(Certificate, ContainersOfEndedMakersAreRemoved)
 {
     FILETIME created, exited, kernel, user;
     ASSERT_TRUE(::GetProcessTimes(::GetCurrentProcess(), &created, &exited, &kernel, &user));
+    wchar_t computer[MAX_COMPUTERNAME_LENGTH + 1] = {};
+    DWORD computerLength = MAX_COMPUTERNAME_LENGTH + 1;
+    ASSERT_TRUE(::GetComputerNameW(computer, &computerLength));
     wchar_t started[17] = {};
     std::swprintf(started, 17, L"%08lX%08lX", created.dwHighDateTime, created.dwLowDateTime);
     const std::wstring self = L"ZrnTmpKeyContainer-" + std::to_wstring(::GetCurrentProcessId()) + L"-";
-    const std::wstring guid = L"-{6B1D3C2E-0000-4000-8000-00000000CAFE}";
+    const std::wstring here = L"-" + std::wstring(computer) + L"-";
+    const std::wstring braces = L"{6B1D3C2E-0000-4000-8000-00000000CAFE}";
+    const std::wstring guid = here + braces;
+    const std::wstring elsewhere = L"-" + std::wstring(computer) + L"X-" + braces;
     const struct {
         std::wstring name;
         bool removed;
@@ -129,6 +137,7 @@ TEST_F(Certificate, ContainersOfEndedMakersAreRemoved)
         {self + started + guid, false},                                            // this process: in use
         {L"ZrnTmpKeyContainer" + guid, false},                                     // no maker recorded
         {L"ZrnTmpKeyContainer-4294967280-xyz" + guid, false},
+        {L"ZrnTmpKeyContainer-4294967280-" + std::wstring(started) + elsewhere, false},
         {L"tessaro-test-4294967280-" + std::wstring(started) + guid, false},
     };
     for (const auto& c : cases) {
@@ -138,7 +147,11 @@ TEST_F(Certificate, ContainersOfEndedMakersAreRemoved)
         ::CryptReleaseContext(made, 0);
     }
     ZReportMessageParams report;
-    EXPECT_TRUE(Create(L"after a crash", 0, report)) << report.GetText();
+    ZUnknownPointer<ZCertificate> made = Create(L"after a crash", 0, report);
+    ASSERT_TRUE(made) << report.GetText();
+    // The new container's name is one the next creation can judge.
+    const std::wstring maker = self + started + here;
+    EXPECT_EQ(std::wstring(made->GetStore().GetPfxStore().GetContainerName().c_str()).substr(0, maker.size()), maker);
     for (const auto& c : cases) {
         SCOPED_TRACE(testing::PrintToString(c.name));
         HCRYPTPROV left = 0;
