@@ -146,22 +146,23 @@ bool ZCapiPfxStore::Import(const CRYPT_DATA_BLOB& bytes, const wchar_t* password
     // machine's they would be shared with every user and escape the lists.
     constexpr DWORD kImportFlags = CRYPT_EXPORTABLE | CRYPT_USER_KEYSET;
     // The platform persists a container for every private key of the file,
-    // whether a certificate kept here uses it or not. Without the lock, the
-    // lists could tell this import's containers from no one else's, and none
-    // is claimed: spare keys are then left rather than others' keys deleted.
+    // whether a certificate kept here uses it or not. Without the lock (its
+    // holder hangs), the lists cannot tell this import's containers from
+    // others', and none is claimed: spare keys are left rather than others'
+    // keys deleted. Another program's container made meanwhile remains a risk.
     std::vector<KeyContainerRef> added;
     CertStorePtr store;
+    DWORD importError = ERROR_SUCCESS;
     {
         const Tessaro::KeyContainerListLock lock;
         const std::set<KeyContainerRef> before =
             lock.IsHeld() ? Tessaro::ListKeyContainers() : std::set<KeyContainerRef>();
         store.reset(ZGetPfxFunctions().importStore(&pfx, password, kImportFlags));
-        const DWORD error = ::GetLastError();
+        if (!store)
+            importError = LastFailure();
         if (lock.IsHeld())
             added = AddedContainers(before);
-        ::SetLastError(error);
     }
-    const DWORD importError = store ? ERROR_SUCCESS : LastFailure();
     CertContextPtr withKey;
     DWORD noKeyError = ERROR_SUCCESS;
     if (store) {
