@@ -85,12 +85,13 @@ bool IsDeviceName(std::wstring_view name)
         if (SameIgnoringCase(base, device))
             return true;
     }
-    // COM1-9 and LPT1-9, also with the superscript digits some versions accept.
+    // COM0-9 and LPT0-9 (0 is reserved though not a device everywhere), also
+    // with the superscript digits some versions accept.
     if (base.size() != 4)
         return false;
     const wchar_t digit = base[3];
     const bool numbered =
-        (digit >= L'1' && digit <= L'9') || digit == L'\u00B9' || digit == L'\u00B2' || digit == L'\u00B3';
+        (digit >= L'0' && digit <= L'9') || digit == L'\u00B9' || digit == L'\u00B2' || digit == L'\u00B3';
     return numbered && (SameIgnoringCase(base.substr(0, 3), L"COM") || SameIgnoringCase(base.substr(0, 3), L"LPT"));
 }
 

@@ -109,6 +109,7 @@ TEST_F(Shortcuts, NamesThatLeaveTheFolderMakeNoFile)
         {L"Com1 ", nullptr},
         {L"lpt9.notes", nullptr},
         {L"CONOUT$", nullptr},
+        {L"LPT0", nullptr},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(testing::PrintToString(std::wstring(c.name)));
