@@ -62,6 +62,13 @@ bool ZCapiCertificateStore::Load(const wchar_t* path, const wchar_t* password, Z
         ReportLoadFailure(report, path, cause);
         return false;
     }
+    if (!m_fileCertificate) {
+        // A companion for another key (an old one beside a PFX made anew)
+        // would pair a certificate with a key it does not certify.
+        report.Reset(MSG_HOST_CERTIFICATE_LOADED);
+        report.AddInsert(path);
+        return true;
+    }
     report.Reset(MSG_HOST_CERTIFICATE_LOADED_WITH_COMPANION);
     report.AddInsert(path);
     report.AddInsert(companion.c_str());
@@ -81,8 +88,12 @@ bool ZCapiCertificateStore::LoadCompanion(const wchar_t* companion, ZReportMessa
         report.Reset(Tessaro::LastFailure());
         return false;
     }
-    DWORD size = 0;
     const CERT_CONTEXT* pfxCertificate = m_pfx.GetCertificate();
+    if (!::CertComparePublicKeyInfo(X509_ASN_ENCODING | PKCS_7_ASN_ENCODING,
+                                    &certificate->pCertInfo->SubjectPublicKeyInfo,
+                                    &pfxCertificate->pCertInfo->SubjectPublicKeyInfo))
+        return true;  // ignored: the PFX's own certificate stays
+    DWORD size = 0;
     if (!::CertGetCertificateContextProperty(pfxCertificate, CERT_KEY_PROV_INFO_PROP_ID, nullptr, &size)) {
         report.Reset(Tessaro::LastFailure());
         return false;

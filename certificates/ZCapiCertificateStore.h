@@ -1,6 +1,7 @@
 // ZCapiCertificateStore: a certificate loaded from a PFX file, optionally
 // replaced by the certificate of a companion ".crt" or ".cer" file beside it
 // (same name without ".pfx"/".p12"), which then uses the PFX's private key.
+// A companion whose public key is not that key is ignored.
 #pragma once
 
 #include <windows.h>
@@ -30,6 +31,7 @@ public:
     const ZCapiPfxStore& GetPfxStore() const { return m_pfx; }
 
 private:
+    // True, with no file certificate, for a companion of another key.
     bool LoadCompanion(const wchar_t* companion, ZReportMessageParams& report);
 
     Tessaro::CertContextPtr m_fileCertificate;

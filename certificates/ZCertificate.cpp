@@ -1,7 +1,5 @@
 #include "certificates/ZCertificate.h"
 
-#include <objbase.h>
-
 #include <array>
 #include <cwchar>
 #include <string>
@@ -9,6 +7,7 @@
 
 #include "certificates/CertificateFiles.h"
 #include "certificates/CertificateMessages.h"
+#include "certificates/TemporaryKeyContainers.h"
 #include "certificates/ZCapiKeyContainer.h"
 #include "foundation/ZArray.h"
 
@@ -17,23 +16,10 @@ using Tessaro::LastFailure;
 namespace {
 
 constexpr DWORD kEncoding = X509_ASN_ENCODING | PKCS_7_ASN_ENCODING;
-constexpr wchar_t kContainerPrefix[] = L"ZrnTmpKeyContainer";
-constexpr wchar_t kProviderName[] = L"Microsoft RSA SChannel Cryptographic Provider";
 constexpr size_t kSerialBytes = 16;
 constexpr size_t kKeyIdentifierBytes = 20;
 constexpr BYTE kKeyUsage = CERT_DIGITAL_SIGNATURE_KEY_USAGE | CERT_KEY_ENCIPHERMENT_KEY_USAGE |
                            CERT_DATA_ENCIPHERMENT_KEY_USAGE | CERT_KEY_AGREEMENT_KEY_USAGE;  // 0xB8
-
-// Each creation gets a container of its own: with one fixed name, a second
-// creation (in this process or another) would replace the first one's key.
-ZUnicodeString NewContainerName()
-{
-    GUID guid = {};
-    wchar_t text[40] = {};
-    if (FAILED(::CoCreateGuid(&guid)) || ::StringFromGUID2(guid, text, 40) == 0)
-        return ZUnicodeString(kContainerPrefix);
-    return ZUnicodeString(std::wstring(kContainerPrefix) + L"-" + text);
-}
 
 // Two calls, size then data; false with the platform's error.
 bool Encode(LPCSTR structType, const void* info, std::vector<BYTE>& bytes, ZReportMessageParams& report)
@@ -156,7 +142,12 @@ ZCertificate* ZCertificate::CreateSelfSigned(const CERT_NAME_BLOB* name, const F
     }
     // Deleted with its key on any failure; the new certificate's store takes
     // it over on success.
-    ZCapiKeyContainer container(NewContainerName(), ZUnicodeString(kProviderName), true);
+    // Each creation gets a container of its own: with one fixed name, a second
+    // creation (in this process or another) would replace the first one's key.
+    // Containers of makers killed midway are cleared first.
+    Tessaro::RemoveAbandonedCertificateContainers();
+    ZCapiKeyContainer container(Tessaro::NewCertificateContainerName(),
+                                ZUnicodeString(Tessaro::kCertificateContainerProvider), true);
     if (!container.IsAcquired()) {
         report.Reset(container.GetErrorReport().GetMessageId());
         return nullptr;

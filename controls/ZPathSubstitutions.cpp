@@ -43,8 +43,15 @@ bool AppendCode(std::wstring& out, wchar_t code, const wchar_t* host, const wcha
     case L'H':
         if (!host)
             return false;
+        // A host text is one name in the path: its separators (and an IPv6
+        // address's colons) must not make folders or name a drive, nor may
+        // "." or ".." name the folder or its parent.
+        if (std::wcsspn(host, L".") == std::wcslen(host)) {
+            out.append(std::wcslen(host), L'_');
+            return true;
+        }
         for (const wchar_t* c = host; *c; ++c)
-            out += *c == L':' ? L'_' : *c;
+            out += *c == L':' || *c == L'\\' || *c == L'/' ? L'_' : *c;
         return true;
     default:
         return false;

@@ -4,7 +4,8 @@
 // tests choose the moment.
 //
 //   %Y year  %y year mod 100  %M month  %D day  %h hour  %m minute  %s second
-//   %t milliseconds  %F nothing  %S session  %H host (":" as "_")  %% one "%"
+//   %t milliseconds  %F nothing  %S session  %H host (":", "\\" and "/" as "_",
+//   a host of dots only as "_" each)  %% one "%"
 //
 // A trailing "%" records 0xE1040066, any other code 0xE1040065 with the
 // offending text as insert; both give an empty result. The report is touched

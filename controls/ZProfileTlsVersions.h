@@ -4,8 +4,9 @@
 // 0x1F0 belong to them (0x10 is always cleared), the others are left as they are.
 //
 // Reading is forgiving: a version the text does not mention stays enabled, a
-// name that is no version is ignored, and only an item without "=" makes the
-// text unreadable. An empty text means every version.
+// name that is no version is ignored, blanks around items and names are
+// dropped, empty items are skipped, and only an item without "=" makes the
+// text unreadable. Only the value "1" enables. An empty text means every version.
 #pragma once
 
 #include <cstddef>

@@ -99,13 +99,19 @@ bool ZUnicodeString::FormatV(const wchar_t* pattern, va_list* arguments)
             ::LocalFree(text);
         return false;
     }
+    // The platform's copy of a sensitive text is wiped before it is freed.
+    const auto release = [this, text, length] {
+        if (IsSensitive())
+            ::SecureZeroMemory(text, length * sizeof(wchar_t));
+        ::LocalFree(text);
+    };
     try {
         Assign(text, length);
     } catch (...) {
-        ::LocalFree(text);
+        release();
         throw;
     }
-    ::LocalFree(text);
+    release();
     return true;
 }
 

@@ -93,6 +93,7 @@ void ZFile::Close()
         ::UnmapViewOfFile(m_view);
         m_view = nullptr;
     }
+    m_viewSize = 0;
     if (m_hFile != INVALID_HANDLE_VALUE) {
         ::CloseHandle(m_hFile);
         m_hFile = INVALID_HANDLE_VALUE;
@@ -221,20 +222,35 @@ bool ZFile::Unlock(int64_t offset, int64_t length)
 
 bool ZFile::MapReadOnly(const wchar_t* path)
 {
-    if (!ZFile::Open(path, GENERIC_READ, OPEN_EXISTING))
-        return false;
+    return ZFile::Open(path, GENERIC_READ, OPEN_EXISTING) && MapOpenFile();
+}
+
+bool ZFile::MapOpenFile()
+{
+    if (m_view) {
+        ::UnmapViewOfFile(m_view);
+        m_view = nullptr;
+    }
+    m_viewSize = 0;
     const int64_t size = GetSize();
     if (size == 0)
         return true;  // nothing to map; the platform refuses empty mappings
-    HANDLE mapping = size > 0 ? ::CreateFileMappingW(m_hFile, nullptr, PAGE_READONLY, 0, 0, nullptr) : nullptr;
+    // The mapping is made exactly as large as the size read: a file that
+    // shrank since fails here instead of leaving a view shorter than the size.
+    const uint64_t length = static_cast<uint64_t>(size);
+    HANDLE mapping = size > 0 ? ::CreateFileMappingW(m_hFile, nullptr, PAGE_READONLY, static_cast<DWORD>(length >> 32),
+                                                     static_cast<DWORD>(length), nullptr)
+                              : nullptr;
     if (mapping) {
         m_view = ::MapViewOfFile(mapping, FILE_MAP_READ, 0, 0, 0);
         const DWORD error = ::GetLastError();
         ::CloseHandle(mapping);  // the view keeps the section alive
         ::SetLastError(error);
     }
-    if (m_view)
+    if (m_view) {
+        m_viewSize = static_cast<uint64_t>(size);
         return true;
+    }
     // A failure leaves nothing open, as a failed Open does.
     const DWORD error = ::GetLastError();
     Close();
@@ -244,6 +260,11 @@ bool ZFile::MapReadOnly(const wchar_t* path)
 
 bool ZFile::CreateTempFile(const wchar_t* folder, const wchar_t* prefix, UINT unique, ZUnicodeString& name)
 {
+    // The prefix is part of one file name: it may not lead out of the folder.
+    if (prefix && std::wcspbrk(prefix, L"\\/:")) {
+        ::SetLastError(ERROR_INVALID_NAME);
+        return false;
+    }
     ZUnicodeString base;
     if (folder) {
         base = folder;

@@ -51,12 +51,19 @@ public:
     // no view (GetMappedView() is null) and counts as success. On failure the
     // file is closed.
     bool MapReadOnly(const wchar_t* path);
+    // Maps all of the file this object holds open, as MapReadOnly does.
+    bool MapOpenFile();
     const void* GetMappedView() const { return m_view; }
+    // The bytes the view holds: the file's size when it was mapped, which is
+    // also the mapping's size, so a file changed afterwards is never read
+    // past its view.
+    uint64_t GetMappedSize() const { return m_viewSize; }
 
     // Creates and opens a new file "<folder>\<prefix><hex>.tmp" (folder null:
     // the system's temporary folder). unique 0 tries 1, 2, ... until a name is
     // free; otherwise only that number is tried. name receives the last name
-    // tried, also on failure.
+    // tried, also on failure. A prefix holding a separator or a colon fails
+    // with ERROR_INVALID_NAME before any name is tried.
     bool CreateTempFile(const wchar_t* folder, const wchar_t* prefix, UINT unique, ZUnicodeString& name);
 
     void SetShareMode(DWORD shareMode) { m_shareMode = shareMode; }
@@ -81,4 +88,5 @@ private:
     DWORD m_flagsAndAttributes;
     std::unique_ptr<SecurityDescriptor> m_security;
     const void* m_view;
+    uint64_t m_viewSize = 0;
 };

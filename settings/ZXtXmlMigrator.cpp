@@ -13,6 +13,7 @@ namespace {
 // DOMDocument30, the MSXML 3.0 document, and the interfaces asked of it.
 constexpr CLSID kDomDocument30 = {0xF5078F32, 0xC551, 0x11D3, {0x89, 0xB9, 0x00, 0x00, 0xF8, 0x1F, 0xE2, 0x21}};
 constexpr IID kXmlDomDocument = {0x2933BF81, 0x7B36, 0x11D2, {0xB2, 0x0E, 0x00, 0xC0, 0x4F, 0x98, 0x3E, 0x60}};
+constexpr IID kXmlDomDocument2 = {0x2933BF95, 0x7B36, 0x11D2, {0xB2, 0x0E, 0x00, 0xC0, 0x4F, 0x98, 0x3E, 0x60}};
 constexpr IID kXmlDomElement = {0x2933BF86, 0x7B36, 0x11D2, {0xB2, 0x0E, 0x00, 0xC0, 0x4F, 0x98, 0x3E, 0x60}};
 
 // Owns one reference to a COM object.
@@ -81,6 +82,29 @@ bool EqualsIgnoringCase(const std::wstring& text, const wchar_t* expected)
 }
 
 bool IsBlank(wchar_t c) { return c == L' ' || c == L'\t' || c == L'\r' || c == L'\n'; }
+
+// Nothing outside the file is fetched, and where the parser can, a document
+// type is refused while parsing; the check after loading covers parsers that
+// ignore the property.
+void ForbidDocumentTypes(IXMLDOMDocument* document)
+{
+    HRESULT result = document->put_resolveExternals(VARIANT_FALSE);
+    if (FAILED(result))
+        TraceFailure(L"put_resolveExternals failed", result);
+    ComRef<IXMLDOMDocument2> document2;
+    if (FAILED(document->QueryInterface(kXmlDomDocument2, document2.ReceiveVoid())) || !document2.Get())
+        return;
+    Bstr name(L"ProhibitDTD");
+    if (!name.Get())
+        return;
+    VARIANT value;
+    ::VariantInit(&value);
+    value.vt = VT_BOOL;
+    value.boolVal = VARIANT_TRUE;
+    result = document2->setProperty(name.Get(), value);
+    if (FAILED(result))
+        TraceFailure(L"setProperty ProhibitDTD failed", result);
+}
 
 }  // namespace
 
@@ -195,6 +219,7 @@ void ZXtXmlMigrator::Migrate(const ZUnicodeString& xmlPath)
     result = document->put_validateOnParse(VARIANT_TRUE);
     if (FAILED(result))
         TraceFailure(L"put_validateOnParse failed", result);
+    ForbidDocumentTypes(document.Get());
 
     Bstr path(xmlPath.c_str());
     if (!path.Get())
@@ -205,6 +230,12 @@ void ZXtXmlMigrator::Migrate(const ZUnicodeString& xmlPath)
     source.bstrVal = path.Get();  // borrowed: not cleared
     VARIANT_BOOL parsed = VARIANT_FALSE;
     if (document->load(source, &parsed) != S_OK || parsed != VARIANT_TRUE)
+        return;
+    // Layout files never declare a document type. One that does is refused
+    // before any attribute is read: entities are expanded as values are read,
+    // and a few declarations can grow into gigabytes.
+    ComRef<IXMLDOMDocumentType> doctype;
+    if (FAILED(document->get_doctype(doctype.Receive())) || doctype.Get())
         return;
 
     m_loaded = true;
@@ -272,9 +303,10 @@ void ZXtXmlMigrator::ProcessNodeControls(IXMLDOMNode* bar)
 void ZXtXmlMigrator::ChooseTarget(const Attributes& bar)
 {
     m_toolbarMode = false;
-    m_target = nullptr;
+    m_target.reset();
     if (bar.Is(L"Type", L"0")) {
-        m_target = m_menu;
+        // The host owns the main menu: shared without an owner.
+        m_target = std::shared_ptr<CMenu>(std::shared_ptr<CMenu>(), m_menu);
         return;
     }
     const std::optional<std::wstring> barClass = bar.Text(L"Class");
@@ -288,7 +320,7 @@ void ZXtXmlMigrator::ChooseTarget(const Attributes& bar)
     if (!barId)
         return;
     if (const std::shared_ptr<CMenu>* popup = m_popups.Lookup(ZUnicodeString(barId->c_str(), barId->size())))
-        m_target = popup->get();
+        m_target = *popup;
 }
 
 void ZXtXmlMigrator::ProcessControl(const Attributes& control)

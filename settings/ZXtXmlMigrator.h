@@ -9,8 +9,9 @@
 // another is therefore reached twice: its controls also go to the outer bar.
 // Popups captioned Themes and Window get the host's ready-made menus, which are
 // never targets. Failed DOM calls are traced; nothing is shown to the user. A
-// file that cannot be parsed leaves Loaded() false and menu and toolbar as
-// they were.
+// file that cannot be parsed, or that declares a document type, leaves
+// Loaded() false and menu and toolbar as they were; nothing outside the file
+// is fetched.
 //
 // The popups created here belong to the menus they were appended to; the
 // migrator keeps only wrapper objects for them, shared by its copies, which
@@ -72,7 +73,9 @@ private:
     // From a popup's "CommandBarId" text to the wrapper of the menu made for it.
     ZMap<ZUnicodeString, std::shared_ptr<CMenu>> m_popups{25};
     CMenu* m_menu;
-    CMenu* m_target = nullptr;
+    // Shares the popup's wrapper: a later popup under the same key replaces
+    // the map's entry while this bar's controls still go to the old one.
+    std::shared_ptr<CMenu> m_target;
     CBCGPToolBar* m_toolbar;
     CMenu* m_themesMenu;
     CMenu* m_windowMenu;

@@ -23,6 +23,27 @@ void Activate(HWND window)
     ::SetForegroundWindow(::GetLastActivePopup(window));
 }
 
+// Another process may have made the section first with its pages only
+// reserved; touching those would fault. True when every byte is committed.
+bool IsCommitted(const void* data, size_t length)
+{
+    const auto* at = static_cast<const unsigned char*>(data);
+    const auto* const end = at + length;
+    while (at < end) {
+        MEMORY_BASIC_INFORMATION region = {};
+        if (!::VirtualQuery(at, &region, sizeof(region)) || region.State != MEM_COMMIT)
+            return false;
+        at = static_cast<const unsigned char*>(region.BaseAddress) + region.RegionSize;
+    }
+    return true;
+}
+
+// The section holds `length` readable bytes.
+bool CanRead(ZMemoryMappedBuffer& section, size_t length)
+{
+    return length <= section.GetCapacity() && IsCommitted(section.GetData(), length);
+}
+
 }  // namespace
 
 namespace Tessaro {
@@ -87,7 +108,7 @@ bool SendMessageToExistingApp(const wchar_t* sectionName, const wchar_t* windowC
         ZByteBlock bytes;
         bytes.size = length;
         bytes.data = static_cast<unsigned char*>(section->Append(nullptr, length, 0));
-        if (!bytes.data || !block->GetBytes(bytes, LengthGiven))
+        if (!bytes.data || !IsCommitted(bytes.data, length) || !block->GetBytes(bytes, LengthGiven))
             return false;
     }
 
@@ -106,7 +127,8 @@ ZUnicodeString LParamToString(const wchar_t* sectionName, LPARAM length)
         return {};
     ZUnknownPointer<ZMemoryMappedBuffer> section;
     section.Attach(new ZMemoryMappedBuffer(sectionName, static_cast<size_t>(length), false));
-    if (!Tessaro::ReadHandOffBlock(section.Get(), static_cast<size_t>(length), SIZE_MAX, arguments))
+    if (!CanRead(*section, static_cast<size_t>(length)) ||
+        !Tessaro::ReadHandOffBlock(section.Get(), static_cast<size_t>(length), SIZE_MAX, arguments))
         return {};
     return arguments[0];
 }
@@ -116,9 +138,12 @@ bool LParamToStrings(const wchar_t* sectionName, WPARAM count, LPARAM length, ZA
     arguments.RemoveAll();
     if (count == 0)
         return length == 0;
-    if (length < 0)
+    // Every argument takes at least its 4-byte length: a larger count (SIZE_MAX
+    // above all, which the reader takes as "the first one only") is refused.
+    if (length < 0 || count > static_cast<size_t>(length) / 4)
         return false;
     ZUnknownPointer<ZMemoryMappedBuffer> section;
     section.Attach(new ZMemoryMappedBuffer(sectionName, static_cast<size_t>(length), false));
-    return Tessaro::ReadHandOffBlock(section.Get(), static_cast<size_t>(length), count, arguments);
+    return CanRead(*section, static_cast<size_t>(length)) &&
+           Tessaro::ReadHandOffBlock(section.Get(), static_cast<size_t>(length), count, arguments);
 }

@@ -127,6 +127,9 @@ bool ZIconManager::PrepareImageLists()
     for (size_t i = 0; i < 15; ++i)
         m_resourceIds[i] = kPictures[i].resource;
     const int fileTypes = m_fileTypes ? m_fileTypes->GetDefinitionCount() : 0;
+    // Lists of an earlier preparation are let go, not leaked under new ones.
+    m_largeList->DeleteImageList();
+    m_smallList->DeleteImageList();
     if (!m_largeList->Create(Sizes().largeIcon.cx, Sizes().largeIcon.cy, colour.listFlag | ILC_MASK, fileTypes + 14, 1) ||
         !m_smallList->Create(Sizes().smallIcon.cx, Sizes().smallIcon.cy, colour.listFlag | ILC_MASK, fileTypes + 14, 1))
         return false;
@@ -146,10 +149,18 @@ bool ZIconManager::ReloadIcons()
     return PrepareImageLists() && LoadIcons();
 }
 
+// Both lists take the set at the same index, or neither does: one list a
+// picture ahead would pair every later large icon with the wrong small one.
 int ZIconManager::AppendSet(ZICONSET& set)
 {
-    const int index = m_largeList->Add(set.largeIcon);
-    m_smallList->Add(set.smallIcon);
+    int index = -1;
+    if (set.largeIcon && set.smallIcon) {
+        index = m_largeList->Add(set.largeIcon);
+        if (index >= 0 && m_smallList->Add(set.smallIcon) != index) {
+            m_largeList->Remove(index);
+            index = -1;
+        }
+    }
     Destroy(set);
     return index;
 }
@@ -238,6 +249,9 @@ bool ZIconManager::UpdateFileTypeIcon(int definition, int& index)
         return false;
     if (index < 0) {
         index = AppendSet(set);
+    } else if (!set.largeIcon || !set.smallIcon) {
+        Destroy(set);
+        index = -1;
     } else {
         const int replaced = m_largeList->Replace(index, set.largeIcon);
         m_smallList->Replace(index, set.smallIcon);

@@ -4,6 +4,8 @@
 #include <objbase.h>
 #include <shlobj.h>
 
+#include <string_view>
+
 #include "shell/ZLaunch.h"
 
 namespace {
@@ -66,6 +68,41 @@ bool TooLongForVolume(const std::wstring& path)
     return static_cast<long long>(path.size()) > limit;
 }
 
+bool SameIgnoringCase(std::wstring_view a, std::wstring_view b)
+{
+    return ::CompareStringOrdinal(a.data(), static_cast<int>(a.size()), b.data(), static_cast<int>(b.size()), TRUE) ==
+           CSTR_EQUAL;
+}
+
+// The platform takes a name whose part before the first dot, less trailing
+// spaces, is a device's for that device, whatever extension follows.
+bool IsDeviceName(std::wstring_view name)
+{
+    std::wstring_view base = name.substr(0, name.find(L'.'));
+    while (!base.empty() && base.back() == L' ')
+        base.remove_suffix(1);
+    for (const wchar_t* device : {L"CON", L"PRN", L"AUX", L"NUL", L"CONIN$", L"CONOUT$"}) {
+        if (SameIgnoringCase(base, device))
+            return true;
+    }
+    // COM0-9 and LPT0-9 (0 is reserved though not a device everywhere), also
+    // with the superscript digits some versions accept.
+    if (base.size() != 4)
+        return false;
+    const wchar_t digit = base[3];
+    const bool numbered =
+        (digit >= L'0' && digit <= L'9') || digit == L'\u00B9' || digit == L'\u00B2' || digit == L'\u00B3';
+    return numbered && (SameIgnoringCase(base.substr(0, 3), L"COM") || SameIgnoringCase(base.substr(0, 3), L"LPT"));
+}
+
+// One component inside the folder: no separator, no drive or stream colon,
+// not the folder itself or its parent, and not a device.
+bool IsPlainFileName(std::wstring_view name)
+{
+    return !name.empty() && name != L"." && name != L".." && name.find_first_of(L"\\/:") == std::wstring_view::npos &&
+           !IsDeviceName(name);
+}
+
 }  // namespace
 
 namespace Tessaro {
@@ -73,7 +110,7 @@ namespace Tessaro {
 bool CreateShortcutIn(const std::wstring& folder, const wchar_t* target, const wchar_t* arguments,
                       const wchar_t* name)
 {
-    if (!name || !target)
+    if (!name || !target || !IsPlainFileName(name))
         return false;
     const std::wstring path = folder + L"\\" + name + L".lnk";
     if (TooLongForVolume(path))

@@ -1,7 +1,8 @@
 // Shortcuts to programs on the user's desktop and among the favourite links,
 // and two well-known places of the host. COM must be initialised on the
 // calling thread. Characters the file system refuses in `name` make the
-// shortcut fail; they are not replaced.
+// shortcut fail; they are not replaced. So do names that would leave the
+// folder (separators, colons, "." and "..") and device names ("NUL", "COM1.x").
 #pragma once
 
 #include <afxwin.h>

@@ -4,7 +4,15 @@
 // be gone once the loading object is.
 #include <gtest/gtest.h>
 
+#include <chrono>
+#include <functional>
+#include <future>
+#include <memory>
+#include <mutex>
 #include <string>
+#include <thread>
+#include <utility>
+#include <vector>
 
 #include "certificates/CertificateMessages.h"
 #include "certificates/ZCertificate.h"
@@ -80,6 +88,43 @@ TEST_F(CertificateLoad, PfxFilesOpenSslMade)
         // The companion's certificate uses the PFX's key.
         EXPECT_TRUE(KeyMatchesCertificate(certificate.GetCertificate()));
     }
+}
+
+// A companion whose public key is not the PFX's key (the PFX was made anew
+// beside an old certificate) is ignored: the PFX's own certificate is used.
+TEST_F(CertificateLoad, ACompanionForAnotherKeyIsIgnored)
+{
+    ZReportMessageParams report;
+    ZUnknownPointer<ZCertificate> other = Create(L"old", 0, report);
+    ASSERT_TRUE(other) << report.GetText();
+    const CERT_CONTEXT* old = other->GetCertificate();
+    const std::string oldDer(reinterpret_cast<const char*>(old->pbCertEncoded), old->cbCertEncoded);
+    ScratchFolder folder;
+    const std::wstring pfx = folder.File(L"host.pfx");
+    ASSERT_TRUE(ScratchFolder::WriteBytes(pfx, ScratchFolder::ReadBytes(Fixture(L"rsa_aes.pfx"))));
+    for (const wchar_t* companion : {L"host.cer", L"host.crt"}) {
+        SCOPED_TRACE(testing::PrintToString(std::wstring(companion)));
+        ASSERT_TRUE(ScratchFolder::WriteBytes(folder.File(companion), oldDer));
+        ZCertificate certificate;
+        ASSERT_TRUE(certificate.Load(pfx.c_str(), nullptr, report)) << report.GetText();
+        EXPECT_EQ(report.GetMessageId(), MSG_HOST_CERTIFICATE_LOADED);
+        EXPECT_EQ(CommonName(certificate.GetCertificate()), L"openssl-rsa");
+        EXPECT_TRUE(KeyMatchesCertificate(certificate.GetCertificate()));
+    }
+}
+
+// Another program (a scanner, a second instance) may be reading the file.
+TEST_F(CertificateLoad, AFileOpenElsewhereForReadingLoads)
+{
+    ScratchFolder folder;
+    const std::wstring pfx = folder.File(L"shared.pfx");
+    ASSERT_TRUE(ScratchFolder::WriteBytes(pfx, ScratchFolder::ReadBytes(Fixture(L"rsa_aes.pfx"))));
+    HANDLE reader = ::CreateFileW(pfx.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+    ASSERT_NE(reader, INVALID_HANDLE_VALUE);
+    ZCapiPfxStore store;
+    ZReportMessageParams report;
+    EXPECT_TRUE(store.Load(pfx.c_str(), nullptr, report)) << report.GetText();
+    ::CloseHandle(reader);
 }
 
 // Each failure names the path and a cause in the host's words. "CAPI::<store>::<name>"
@@ -204,6 +249,134 @@ TEST_F(CertificateLoad, KeyKindFromTheCertificatesAlgorithm)
         EXPECT_EQ(store.GetKeyKind(), test.kind);
         EXPECT_EQ(store.GetCertificate() != nullptr, test.loads);
     }
+    ZSetPfxFunctions(previous);
+}
+
+// An importer that, as the platform's does, persists a container for every
+// private key of the file, also for keys no certificate kept uses, and puts
+// the spare keys in the machine's containers when the file asks for that and
+// the caller does not insist on the user's.
+struct PersistedImport {
+    std::vector<std::string> certificates;  // DER; each gets its own key
+    int spareKeys = 0;                      // keys without a certificate
+    bool fileAsksForMachine = false;
+};
+PersistedImport g_persisted;
+std::mutex g_madeLock;
+std::vector<std::pair<std::wstring, DWORD>> g_madeContainers;  // name, keyset flag
+std::function<void()> g_duringImport;
+
+std::wstring MakeContainer(DWORD keyset)
+{
+    std::lock_guard<std::mutex> lock(g_madeLock);
+    const std::wstring name = L"tessaro-test-import-" + std::to_wstring(::GetCurrentProcessId()) + L"-" +
+                              std::to_wstring(g_madeContainers.size());
+    HCRYPTPROV container = 0;
+    if (::CryptAcquireContextW(&container, name.c_str(), MS_ENHANCED_PROV_W, PROV_RSA_FULL, CRYPT_NEWKEYSET | keyset))
+        ::CryptReleaseContext(container, 0);
+    g_madeContainers.emplace_back(name, keyset);
+    return name;
+}
+
+HCERTSTORE WINAPI ImportPersistingEveryKey(CRYPT_DATA_BLOB*, LPCWSTR, DWORD flags)
+{
+    const DWORD spareKeyset = g_persisted.fileAsksForMachine && !(flags & CRYPT_USER_KEYSET) ? CRYPT_MACHINE_KEYSET : 0;
+    HCERTSTORE store = ::CertOpenStore(CERT_STORE_PROV_MEMORY, 0, 0, 0, nullptr);
+    for (int spare = 0; spare < g_persisted.spareKeys; ++spare)
+        MakeContainer(spareKeyset);
+    for (const std::string& der : g_persisted.certificates) {
+        const CERT_CONTEXT* added = nullptr;
+        ::CertAddEncodedCertificateToStore(store, X509_ASN_ENCODING, reinterpret_cast<const BYTE*>(der.data()),
+                                           static_cast<DWORD>(der.size()), CERT_STORE_ADD_ALWAYS, &added);
+        const std::wstring name = MakeContainer(0);
+        CRYPT_KEY_PROV_INFO provider = {const_cast<LPWSTR>(name.c_str()), const_cast<LPWSTR>(MS_ENHANCED_PROV_W),
+                                        PROV_RSA_FULL, 0, 0, nullptr, AT_KEYEXCHANGE};
+        ::CertSetCertificateContextProperty(added, CERT_KEY_PROV_INFO_PROP_ID, 0, &provider);
+        ::CertFreeCertificateContext(added);
+    }
+    if (auto during = std::exchange(g_duringImport, nullptr))
+        during();
+    return store;
+}
+
+bool ContainerExists(const std::wstring& name, DWORD keyset)
+{
+    HCRYPTPROV left = 0;
+    if (!::CryptAcquireContextW(&left, name.c_str(), MS_ENHANCED_PROV_W, PROV_RSA_FULL, keyset))
+        return false;
+    ::CryptReleaseContext(left, 0);
+    return true;
+}
+
+void DeleteMadeContainers()
+{
+    for (const auto& [name, keyset] : g_madeContainers) {
+        HCRYPTPROV left = 0;
+        ::CryptAcquireContextW(&left, name.c_str(), MS_ENHANCED_PROV_W, PROV_RSA_FULL, CRYPT_DELETEKEYSET | keyset);
+    }
+    g_madeContainers.clear();
+}
+
+TEST_F(CertificateLoad, NoImportedKeyOutlivesTheStore)
+{
+    const std::string rsa = ScratchFolder::ReadBytes(Fixture(L"rsa.der"));
+    const std::string dsa = ScratchFolder::ReadBytes(Fixture(L"dsa.der"));
+    const std::string ec = ScratchFolder::ReadBytes(Fixture(L"ec.der"));
+    const struct {
+        const char* name;
+        PersistedImport file;
+        bool loads;
+    } cases[] = {
+        {"two certificates with their keys", {{rsa, dsa}, 0}, true},
+        {"a spare key beside the pair", {{rsa}, 1}, true},
+        {"a key for a certificate the file lacks", {{dsa}, 2}, true},
+        {"a refused algorithm and a spare key", {{ec}, 1}, false},
+        {"a spare key the file puts in the machine's containers", {{rsa}, 1, true}, true},
+    };
+    const ZPfxFunctions previous = ZSetPfxFunctions({nullptr, &ImportPersistingEveryKey});
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        g_persisted = c.file;
+        {
+            ZCapiPfxStore store;
+            ZReportMessageParams report;
+            EXPECT_EQ(store.Load(Fixture(L"rsa_aes.pfx").c_str(), nullptr, report), c.loads);
+        }
+        for (const auto& [name, keyset] : g_madeContainers)
+            EXPECT_FALSE(ContainerExists(name, keyset)) << testing::PrintToString(name);
+        DeleteMadeContainers();  // not for the next tests to find
+    }
+    ZSetPfxFunctions(previous);
+}
+
+// Containers that appear while a load imports and that it did not make (here
+// those of a load on another thread, which keeps its key) are not the load's
+// to delete.
+TEST_F(CertificateLoad, AConcurrentLoadKeepsItsKey)
+{
+    g_persisted = {{ScratchFolder::ReadBytes(Fixture(L"rsa.der"))}, 0};
+    const std::wstring path = Fixture(L"rsa_aes.pfx");
+    const ZPfxFunctions previous = ZSetPfxFunctions({nullptr, &ImportPersistingEveryKey});
+    auto first = std::make_unique<ZCapiPfxStore>(), second = std::make_unique<ZCapiPfxStore>();
+    std::thread other;
+    g_duringImport = [&] {
+        std::promise<void> done;
+        std::future<void> loaded = done.get_future();
+        other = std::thread([&second, &path, done = std::move(done)]() mutable {
+            ZReportMessageParams report;
+            EXPECT_TRUE(second->Load(path.c_str(), nullptr, report)) << report.GetText();
+            done.set_value();
+        });
+        loaded.wait_for(std::chrono::milliseconds(500));  // long enough to finish unless it has to wait
+    };
+    ZReportMessageParams report;
+    EXPECT_TRUE(first->Load(path.c_str(), nullptr, report)) << report.GetText();
+    other.join();
+    for (const auto* store : {first.get(), second.get()})
+        EXPECT_TRUE(ContainerExists(store->GetContainerName().c_str(), 0));
+    first.reset();
+    second.reset();
+    DeleteMadeContainers();
     ZSetPfxFunctions(previous);
 }
 

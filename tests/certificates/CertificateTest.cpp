@@ -3,6 +3,7 @@
 // are checked by OpenSSL in check_with_openssl.py from the samples the first test writes.
 #include <gtest/gtest.h>
 
+#include <cwchar>
 #include <string>
 
 #include "certificates/ZCertificate.h"
@@ -107,6 +108,62 @@ TEST_F(Certificate, FailedCreationsLeaveNothingBehind)
     report.Reset(0);
     EXPECT_FALSE(Create(L"odd", 0, report, 1024, "1.2.3.4"));  // no such signature algorithm
     EXPECT_NE(report.GetMessageId(), 0u);
+}
+
+// A creation killed midway leaves its container behind; the next creation
+// removes those whose maker has ended, and only those. A container made on
+// another computer (the user's keys in a folder shared between computers) is
+// not judged by this computer's processes.
+TEST_F(Certificate, ContainersOfEndedMakersAreRemoved)
+{
+    FILETIME created, exited, kernel, user;
+    ASSERT_TRUE(::GetProcessTimes(::GetCurrentProcess(), &created, &exited, &kernel, &user));
+    wchar_t computer[MAX_COMPUTERNAME_LENGTH + 1] = {};
+    DWORD computerLength = MAX_COMPUTERNAME_LENGTH + 1;
+    ASSERT_TRUE(::GetComputerNameW(computer, &computerLength));
+    wchar_t started[17] = {};
+    std::swprintf(started, 17, L"%08lX%08lX", created.dwHighDateTime, created.dwLowDateTime);
+    const std::wstring self = L"ZrnTmpKeyContainer-" + std::to_wstring(::GetCurrentProcessId()) + L"-";
+    const std::wstring here = L"-" + std::wstring(computer) + L"-";
+    const std::wstring braces = L"{6B1D3C2E-0000-4000-8000-00000000CAFE}";
+    const std::wstring guid = here + braces;
+    const std::wstring elsewhere = L"-" + std::wstring(computer) + L"X-" + braces;
+    const struct {
+        std::wstring name;
+        bool removed;
+    } cases[] = {
+        {L"ZrnTmpKeyContainer-4294967280-" + std::wstring(started) + guid, true},  // no such process
+        {self + L"0000000000000001" + guid, true},                                 // the id is a later process's
+        {self + started + guid, false},                                            // this process: in use
+        {L"ZrnTmpKeyContainer" + guid, false},                                     // no maker recorded
+        {L"ZrnTmpKeyContainer-4294967280-xyz" + guid, false},
+        {L"ZrnTmpKeyContainer-4294967280-" + std::wstring(started) + elsewhere, false},
+        {L"tessaro-test-4294967280-" + std::wstring(started) + guid, false},
+    };
+    for (const auto& c : cases) {
+        HCRYPTPROV made = 0;
+        ASSERT_TRUE(::CryptAcquireContextW(&made, c.name.c_str(), MS_DEF_RSA_SCHANNEL_PROV_W, PROV_RSA_SCHANNEL,
+                                           CRYPT_NEWKEYSET));
+        ::CryptReleaseContext(made, 0);
+    }
+    ZReportMessageParams report;
+    ZUnknownPointer<ZCertificate> made = Create(L"after a crash", 0, report);
+    ASSERT_TRUE(made) << report.GetText();
+    // The new container's name is one the next creation can judge.
+    const std::wstring maker = self + started + here;
+    EXPECT_EQ(std::wstring(made->GetStore().GetPfxStore().GetContainerName().c_str()).substr(0, maker.size()), maker);
+    for (const auto& c : cases) {
+        SCOPED_TRACE(testing::PrintToString(c.name));
+        HCRYPTPROV left = 0;
+        const bool remains =
+            ::CryptAcquireContextW(&left, c.name.c_str(), MS_DEF_RSA_SCHANNEL_PROV_W, PROV_RSA_SCHANNEL, 0);
+        EXPECT_EQ(remains, !c.removed);
+        if (remains) {
+            ::CryptReleaseContext(left, 0);
+            ::CryptAcquireContextW(&left, c.name.c_str(), MS_DEF_RSA_SCHANNEL_PROV_W, PROV_RSA_SCHANNEL,
+                                   CRYPT_DELETEKEYSET);
+        }
+    }
 }
 
 TEST_F(Certificate, RequestThatCannotBeSignedGivesNoCertificate)

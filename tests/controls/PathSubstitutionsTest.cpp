@@ -35,6 +35,9 @@ INSTANTIATE_TEST_SUITE_P(Codes, ExpansionTest, ::testing::Values(
     ExpansionCase{L"a%Fb", nullptr, nullptr, L"ab"},
     ExpansionCase{L"100%%", nullptr, nullptr, L"100%"},
     ExpansionCase{L"%H", L"fe80::1", nullptr, L"fe80__1"},
+    ExpansionCase{L"C:\\logs\\%H.log", L"..\\..\\x/y", nullptr, L"C:\\logs\\.._.._x_y.log"},  // stays in its folder
+    ExpansionCase{L"C:\\logs\\%H\\x.log", L"..", nullptr, L"C:\\logs\\__\\x.log"},  // not the parent folder
+    ExpansionCase{L"%H", L"a..b.", nullptr, L"a..b."},
     ExpansionCase{L"%S-%H", L"h", L"my session", L"my session-h"},
     ExpansionCase{L"", nullptr, nullptr, L""},
     ExpansionCase{L"C:\\logs\\plain.txt", nullptr, nullptr, L"C:\\logs\\plain.txt"}));

@@ -17,7 +17,11 @@ TEST(TlsVersionsText, ReadsTheWorkedExamples)
         {L"1.0=1,1.1=0,1.2=1,1.3=0", 0, true, 0xA0},
         {L"1.3=,2.0=1,1.1=0", 0, true, 0xA0},           // empty value off, unknown names ignored
         {L"1.0", 0x77, false, 0x77},                    // no "=": unreadable, mask untouched
-        {L"1.0=1,,1.1=1", 0x77, false, 0x77},           // an empty item has no "=" either
+        {L"1.0=0,,1.1=0", 0, true, 0x180},              // empty items are skipped, not a reason to
+        {L"1.0=0,", 0, true, 0x1C0},                    // fall back to every version
+        {L",", 0x77, true, 0x1E7},
+        {L"1.0=0, 1.1=0 , 1.2 =0", 0, true, 0x100},    // blanks around a name do not make it unknown,
+        {L"1.0=0, ,\t", 0, true, 0x1C0},                // nor is a blank item a reason to fall back
         {L"1.0=0", 0xFFFF000F, true, 0xFFFF01CF},       // other bits survive; 0x10 is cleared
         {L"1.0=0", 0x10, true, 0x1C0},
     };

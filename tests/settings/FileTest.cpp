@@ -196,6 +196,7 @@ TEST(ZFileMap, MapsTheWholeFileReadOnlyUntilTheNextOpen)
     const void* view = file.GetMappedView();
     ASSERT_NE(view, nullptr);
     EXPECT_EQ(std::string(static_cast<const char*>(view), content.size()), content);
+    EXPECT_EQ(file.GetMappedSize(), content.size());
     MEMORY_BASIC_INFORMATION info = {};
     ASSERT_NE(::VirtualQuery(view, &info, sizeof(info)), 0u);
     EXPECT_EQ(info.Protect, DWORD(PAGE_READONLY));
@@ -203,6 +204,7 @@ TEST(ZFileMap, MapsTheWholeFileReadOnlyUntilTheNextOpen)
     // An empty file opens with no view; the first view and file are let go.
     ASSERT_TRUE(file.MapReadOnly(folder.File(L"empty.bin").c_str()));
     EXPECT_EQ(file.GetMappedView(), nullptr);
+    EXPECT_EQ(file.GetMappedSize(), 0u);
     EXPECT_TRUE(file.IsOpen());
     ASSERT_NE(::VirtualQuery(view, &info, sizeof(info)), 0u);
     EXPECT_EQ(info.State, DWORD(MEM_FREE));
@@ -244,7 +246,10 @@ TEST(ZFileTemp, NamesAndFailures)
         {"no second final backslash", folder.Path() + L"\\", L"p", 0, 0, folder.File(L"p1.tmp")},
         {"a missing folder ends the count", folder.File(L"missing"), L"x", 0, ERROR_PATH_NOT_FOUND,
          folder.File(L"missing\\x1.tmp")},
+        {"a prefix that leaves the folder is refused", folder.File(L"sub"), L"..\\x", 0, ERROR_INVALID_NAME, L""},
+        {"so is one naming a drive", folder.File(L"sub"), L"C:x", 0, ERROR_INVALID_NAME, L""},
     };
+    ASSERT_TRUE(::CreateDirectoryW(folder.File(L"sub").c_str(), nullptr));
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         ZFile file;

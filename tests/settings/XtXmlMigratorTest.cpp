@@ -162,6 +162,12 @@ TEST_F(XtXmlMigrator, LayoutsBecomeMenusAndToolbarButtons)
          R"(<Control Type="2" Caption="Two" CommandBarId="9"/></CommandBar>)"
          R"(<CommandBar BarID="9"><Control Id="4" Caption="d"/></CommandBar>)",
          L"One>(),Two>(d#4)"},
+        {"a popup reusing its own bar's key: the bar's later controls stay in its menu",
+         R"(<CommandBar Type="0"><Control Type="2" Caption="A" CommandBarId="9"/></CommandBar>)"
+         R"(<CommandBar BarID="9"><Control Type="2" Caption="B" CommandBarId="9"/><Control Id="5" Caption="x"/>)"
+         R"(<Control Type="2" Caption="C" CommandBarId="9"/><Control Id="6" Caption="y"/></CommandBar>)"
+         R"(<CommandBar BarID="9"><Control Id="7" Caption="z"/></CommandBar>)",
+         L"A>(B>(),x#5,C>(z#7),y#6)"},
         {"controls without a usable id add nothing",
          R"(<CommandBar Type="0"><Control Caption="no id"/><Control Id="abc" Caption="letters"/>)"
          R"(<Control Id="" Caption="empty"/><Control Id="2147483648" Caption="too big"/>)"
@@ -210,6 +216,31 @@ TEST_F(XtXmlMigrator, FilesThatCannotBeReadChangeNothing)
     for (const std::wstring& path : {m_scratch.File(L"missing.xml"), m_scratch.Path(), std::wstring()}) {
         SCOPED_TRACE(testing::PrintToString(path));
         EXPECT_FALSE(MigrateFile(path));
+        EXPECT_EQ(Menu() + L" / " + Toolbar(), L" / 1");
+    }
+}
+
+// Layout files never declare a document type: one that does is refused before
+// any entity it declares is expanded or fetched.
+TEST_F(XtXmlMigrator, FilesWithADocumentTypeAreRefused)
+{
+    const std::wstring outside = m_scratch.File(L"outside.txt");
+    ASSERT_TRUE(ScratchFolder::WriteBytes(outside, "secret"));
+    const std::string bars = R"(<CommandBars><CommandBar Type="0"><Control Id="1" Caption="&e;"/></CommandBar>)"
+                             R"(</CommandBars>)";
+    const std::string big(100000, 'w');
+    const struct {
+        const char* name;
+        std::string doctype;
+    } cases[] = {
+        {"an internal entity used many times",
+         "<!DOCTYPE Configuration [<!ENTITY b \"" + big + "\"><!ENTITY e \"&b;&b;&b;&b;&b;&b;&b;&b;\">]>"},
+        {"an external entity", "<!DOCTYPE Configuration [<!ENTITY e SYSTEM \"outside.txt\">]>"},
+        {"a bare document type", "<!DOCTYPE Configuration [<!ENTITY e \"x\">]>"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        EXPECT_FALSE(Migrate("<?xml version=\"1.0\"?>\n" + c.doctype + "<Configuration>" + bars + "</Configuration>"));
         EXPECT_EQ(Menu() + L" / " + Toolbar(), L" / 1");
     }
 }

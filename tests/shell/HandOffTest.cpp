@@ -3,6 +3,7 @@
 // test program starts itself again as the second instance).
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <optional>
 #include <string>
 #include <vector>
@@ -180,6 +181,10 @@ TEST(HandOffSection, TheReceiverRefusesLengthsTheSectionDoesNotHold)
     ZArray<ZUnicodeString> arguments;
     EXPECT_TRUE(LParamToStrings(name.c_str(), 1, 5, arguments));
     EXPECT_EQ(Texts(arguments), Strings{L"a"});
+    // A count no block of that length can hold is not read as "the first one".
+    EXPECT_FALSE(LParamToStrings(name.c_str(), SIZE_MAX, 5, arguments));
+    EXPECT_FALSE(LParamToStrings(name.c_str(), 2, 5, arguments));
+    EXPECT_EQ(arguments.GetCount(), 0u);
     const std::wstring missing = UniqueName(L"missing");
     for (const auto& [sectionName, length] : {std::pair{name, LPARAM(-1)}, std::pair{name, LPARAM(0x7FFFFFFF)},
                                               std::pair{name, LPARAM(section->GetCapacity() + 1)},
@@ -313,6 +318,28 @@ TEST(HandOffProcesses, ASecondInstanceHandsItsArgumentsToTheFirst)
         // Released once the send returned.
         EXPECT_EQ(::OpenFileMappingW(FILE_MAP_READ, FALSE, first.section.c_str()), nullptr);
     }
+}
+
+// Another process made the section first with its pages only reserved:
+// touching them would fault, so neither side does and the hand-off fails.
+// Each side runs in a child process, which a fault would end.
+TEST(HandOffSection, AReservedSectionIsNeitherWrittenNorRead)
+{
+    const auto handOff = [](bool send) {
+        FirstInstance first;
+        const HANDLE reserved = ::CreateFileMappingW(INVALID_HANDLE_VALUE, nullptr, PAGE_READWRITE | SEC_RESERVE, 0,
+                                                     65536, first.section.c_str());
+        if (!reserved)
+            std::exit(3);
+        ZArray<ZUnicodeString> arguments;
+        const bool handed = send ? SendMessageToExistingApp(first.section.c_str(), first.className.c_str(),
+                                                            first.message, Arguments({L"a"}), false)
+                                 : LParamToStrings(first.section.c_str(), 1, 5, arguments) ||
+                                       !LParamToString(first.section.c_str(), 5).empty();
+        std::exit(handed ? 1 : 0);
+    };
+    EXPECT_EXIT(handOff(true), testing::ExitedWithCode(0), "");
+    EXPECT_EXIT(handOff(false), testing::ExitedWithCode(0), "");
 }
 
 TEST(HandOff, WithoutAnArgumentNoSectionIsMade)

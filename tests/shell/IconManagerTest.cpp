@@ -262,6 +262,17 @@ TEST_F(IconManager, ReloadingRebuildsEveryPictureWithFreshIndices)
     EXPECT_EQ(m_types.definitions[1].imageIndex, -1);
 }
 
+TEST_F(IconManager, PreparingAgainStartsTheListsAfresh)
+{
+    ZIconManager manager(&m_types);
+    ASSERT_TRUE(manager.PrepareImageLists());
+    EXPECT_EQ(manager.GetImageIndex(ZIconManager::DOCUMENT_SHORTCUT), 11);
+    ASSERT_TRUE(manager.PrepareImageLists());
+    EXPECT_EQ(manager.GetLargeIconImageList()->GetImageCount(), 11);
+    EXPECT_EQ(manager.GetSmallIconImageList()->GetImageCount(), 11);
+    EXPECT_EQ(ColourAt(manager, 0), RGB(40, 140, 220));
+}
+
 TEST_F(IconManager, IconGroupsAreFoundByIdentifier)
 {
     const int position = ZIconManager::FindIndexOfResourceID(s_library.c_str(), kSmallOnlyGroup);

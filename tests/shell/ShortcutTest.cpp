@@ -82,6 +82,49 @@ TEST_F(Shortcuts, APathTooLongForTheVolumeMakesNoFile)
     EXPECT_FALSE(Tessaro::CreateShortcutIn(folder.Path(), m_target.c_str(), L"", L"a<b"));
 }
 
+// A name is one file name: anything that would leave the folder fails and writes nothing.
+TEST_F(Shortcuts, NamesThatLeaveTheFolderMakeNoFile)
+{
+    ScratchFolder folder;
+    const std::wstring inner = folder.File(L"a\\b");
+    ASSERT_TRUE(::CreateDirectoryW(folder.File(L"a").c_str(), nullptr));
+    ASSERT_TRUE(::CreateDirectoryW(inner.c_str(), nullptr));
+    ASSERT_TRUE(::CreateDirectoryW((inner + L"\\sub").c_str(), nullptr));
+    const struct {
+        const wchar_t* name;
+        const wchar_t* escapedTo;  // where the file would land, relative to the scratch folder; null: a device
+    } cases[] = {
+        {L"..\\..\\x", L"x.lnk"},
+        {L"../../y", L"y.lnk"},
+        {L"..\\z", L"a\\z.lnk"},
+        {L"sub\\w", L"a\\b\\sub\\w.lnk"},
+        {L"C:v", L"a\\b\\C:v.lnk"},
+        {L"..", L"a\\b\\...lnk"},
+        {L".", L"a\\b\\..lnk"},
+        {L"", L"a\\b\\.lnk"},
+        // Device names, whatever follows them: the "file" would be the device
+        // (a save to NUL succeeds and writes nothing).
+        {L"NUL", nullptr},
+        {L"con", nullptr},
+        {L"Com1 ", nullptr},
+        {L"lpt9.notes", nullptr},
+        {L"CONOUT$", nullptr},
+        {L"LPT0", nullptr},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(testing::PrintToString(std::wstring(c.name)));
+        EXPECT_FALSE(Tessaro::CreateShortcutIn(inner, m_target.c_str(), L"", c.name));
+        if (c.escapedTo) {
+            EXPECT_FALSE(ScratchFolder::Exists(folder.File(c.escapedTo)));
+        }
+    }
+    // Dots inside an ordinary name, and names that only begin like a device's, are fine.
+    for (const wchar_t* name : {L"..server.a", L"console", L"nul-host", L"COM10"}) {
+        EXPECT_TRUE(Tessaro::CreateShortcutIn(inner, m_target.c_str(), L"", name));
+        EXPECT_TRUE(ScratchFolder::Exists(inner + L"\\" + name + L".lnk"));
+    }
+}
+
 TEST_F(Shortcuts, DesktopAndLinksFolders)
 {
     const struct {
