@@ -3,7 +3,12 @@
 // other threads; framework worker threads behind IThread.
 #include <gtest/gtest.h>
 
+#include <afxwin.h>
+
+#include <algorithm>
 #include <atomic>
+#include <cstdlib>
+#include <cstring>
 #include <functional>
 #include <memory>
 #include <thread>
@@ -326,6 +331,57 @@ TEST(MfcThread, StartsSuspendedWhenAskedAndOutlivesItsObject)
     EXPECT_EQ(code, 17u);
     ::CloseHandle(handle);
     ::CloseHandle(gate);
+}
+
+// Each worker checks that the framework's current thread is alive and its own.
+struct StartRecord {
+    std::atomic<int> runs{0};
+    std::atomic<bool> ownThread{false};
+};
+
+unsigned RecordStart(void* argument)
+{
+    auto* record = static_cast<StartRecord*>(argument);
+    const CWinThread* current = AfxGetThread();
+    record->ownThread = current && current->m_nThreadID == ::GetCurrentThreadId();
+    ++record->runs;
+    return 0;
+}
+
+// Runs in a child process: a use of the freed object may crash it.
+void StartThreadsReleasedAtOnce()
+{
+    constexpr int kRounds = 2000;
+    std::vector<StartRecord> records(kRounds);
+    std::vector<std::unique_ptr<unsigned char[]>> scribbles;
+    for (StartRecord& record : records) {
+        auto* thread = new ZMfcThread;  // count 1, dropped at once below
+        if (!thread->Create(RecordStart, &record, 0, 0))
+            std::exit(2);
+        thread->Release();
+        // Reuse what a too-early free gave back, with bytes no pointer holds.
+        for (size_t size : {sizeof(ZMfcThread), sizeof(CWinThread)}) {
+            for (int i = 0; i < 4; ++i) {
+                scribbles.emplace_back(new unsigned char[size]);
+                std::memset(scribbles.back().get(), 0xA5, size);
+            }
+        }
+    }
+    const DWORD deadline = ::GetTickCount() + 20000;
+    auto finished = [&] {
+        return std::all_of(records.begin(), records.end(), [](const StartRecord& r) { return r.runs >= 1; });
+    };
+    while (!finished() && ::GetTickCount() < deadline)
+        ::Sleep(10);
+    ::Sleep(50);  // a second run, if any, shows up now
+    const bool exactlyOnce = std::all_of(records.begin(), records.end(), [](const StartRecord& r) { return r.runs == 1; });
+    const bool ownThread = std::all_of(records.begin(), records.end(), [](const StartRecord& r) { return r.ownThread.load(); });
+    std::exit(exactlyOnce && ownThread ? 0 : 1);
+}
+
+TEST(MfcThread, ReleasedRightAfterCreateStillRunsTheFunctionOnceWithItsOwnThread)
+{
+    EXPECT_EXIT(StartThreadsReleasedAtOnce(), ::testing::ExitedWithCode(0), "");
 }
 
 }  // namespace
