@@ -198,6 +198,29 @@ TEST(Dispatcher, DestroyingRunsWhatIsLeftOnTheDestroyingThread)
     }
 }
 
+// Runs in a child process: a second destruction crashes it.
+void DestroyWhileAProcedureTakesAndDropsAReference()
+{
+    IDeferredProcedureDispatcher* dispatcher = CreateZMsgDeferredProcedureDispatcher(nullptr);
+    if (!dispatcher)
+        std::exit(2);
+    int runs = 0;
+    auto touch = MakeProcedure([&](UINT_PTR) {
+        ++runs;
+        dispatcher->AddRef();
+        dispatcher->Release();
+    });
+    dispatcher->QueueProcedure(touch.Get(), 0);
+    dispatcher->QueueProcedure(touch.Get(), 1);
+    dispatcher->Release();  // the last reference: both run while it is destroyed
+    std::exit(runs == 2 ? 0 : 1);
+}
+
+TEST(Dispatcher, AProcedureThatTakesAReferenceDuringDestructionRunsOnceAndDestroysNothingTwice)
+{
+    EXPECT_EXIT(DestroyWhileAProcedureTakesAndDropsAReference(), ::testing::ExitedWithCode(0), "");
+}
+
 TEST(NotificationSink, AWindowThePlatformRefusesIsReported)
 {
     // A parent that is no window makes the platform refuse the notification window.
