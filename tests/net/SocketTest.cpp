@@ -2,6 +2,7 @@
 // resolver path, options, binds, releases from other threads, refusals, resets and many connect/close cycles.
 #include "tests/net/SocketTestSupport.h"
 
+#include <deque>
 #include <thread>
 
 #include "foundation/TessaroInit.h"
@@ -22,8 +23,7 @@ public:
                  int protocol) override
     {
         requests.push_back({host ? host : "", port, family, protocol});
-        m_sink = sink;
-        m_context = context;
+        m_askers.push_back({ZUnknownPointer<IHostnameResolverSink>(sink), context});
     }
 
     void Answer(uint32_t messageId, IInternetAddress* address)
@@ -32,15 +32,15 @@ public:
         IHostnameResolverSink::Result result;
         if (address)
             result.addresses.emplace_back(address);
-        ZUnknownPointer<IHostnameResolverSink> sink = std::move(m_sink);
-        sink->OnHostname(m_context, &report, result);
+        auto [sink, context] = std::move(m_askers.front());
+        m_askers.pop_front();
+        sink->OnHostname(context, &report, result);
     }
 
     std::vector<Request> requests;
 
 private:
-    ZUnknownPointer<IHostnameResolverSink> m_sink;
-    void* m_context = nullptr;
+    std::deque<std::pair<ZUnknownPointer<IHostnameResolverSink>, void*>> m_askers;  // answered first in, first out
 };
 
 FakeResolver* g_resolver = nullptr;
@@ -273,6 +273,77 @@ TEST_F(WithFakeResolver, NameAnsweredAfterCloseConnectsNothing)
     ASSERT_TRUE(client.Await(Kind::Connect));
     EXPECT_EQ(client.Last(Kind::Connect).error, static_cast<uint32_t>(ERROR_OPERATION_ABORTED));
     EXPECT_EQ(client.socket->m_hSocket, INVALID_SOCKET);
+}
+
+// The connect results a sink heard, as (context, error), in order.
+std::vector<std::pair<void*, uint32_t>> Connects(const Endpoint& endpoint)
+{
+    std::vector<std::pair<void*, uint32_t>> connects;
+    for (const Event& e : endpoint.sink->events)
+        if (e.kind == Kind::Connect)
+            connects.push_back({e.context, e.error});
+    return connects;
+}
+
+TEST(SocketConnect, CloseAbortsAnOutstandingConnectAndALaterOneWorks)
+{
+    Endpoint listener;
+    Listen(listener, "127.0.0.1");
+    const unsigned short port = PortOf(listener.socket.Get());
+    auto to = Address("127.0.0.1", port);
+    Endpoint client;
+    ASSERT_EQ(client.socket->Create(to.Get()), 0u);
+    client.socket->Connect(Context(1), to.Get());
+    client.socket->Close();
+    client.socket->CreateAndConnect(Context(2), "127.0.0.1", port, nullptr);
+    ASSERT_TRUE(client.Await(Kind::Connect, 2));
+    PumpFor(100);
+    const uint32_t aborted = ERROR_OPERATION_ABORTED;
+    EXPECT_EQ(Connects(client), (std::vector<std::pair<void*, uint32_t>>{{Context(1), aborted}, {Context(2), 0}}));
+}
+
+TEST_F(WithFakeResolver, TwoConnectsByNameEachCompleteOnce)
+{
+    Endpoint listener;
+    Listen(listener, "127.0.0.1");
+    const unsigned short port = PortOf(listener.socket.Get());
+    Endpoint client;
+    client.socket->CreateAndConnect(Context(1), "first.test", port, nullptr);
+    client.socket->CreateAndConnect(Context(2), "second.test", port, nullptr);
+    m_resolver->Answer(0, Address("127.0.0.1", port).Get());
+    m_resolver->Answer(0, Address("127.0.0.1", port).Get());
+    ASSERT_TRUE(client.Await(Kind::Connect, 2));
+    PumpFor(100);
+    const auto connects = Connects(client);
+    ASSERT_EQ(connects.size(), 2u);
+    // The socket connects once: the first succeeds, the second is refused.
+    EXPECT_EQ(connects[0], (std::pair<void*, uint32_t>{Context(1), 0}));
+    EXPECT_EQ(connects[1].first, Context(2));
+    EXPECT_NE(connects[1].second, 0u);
+}
+
+TEST_F(WithFakeResolver, ConnectByNameAfterCloseConnects)
+{
+    Endpoint listener;
+    Listen(listener, "127.0.0.1");
+    const unsigned short port = PortOf(listener.socket.Get());
+    for (bool usedBefore : {true, false}) {
+        SCOPED_TRACE(usedBefore ? "after a connection" : "closed before use");
+        Endpoint client;
+        size_t expected = 1;
+        if (usedBefore) {
+            client.socket->CreateAndConnect(Context(1), "127.0.0.1", port, nullptr);
+            ASSERT_TRUE(client.Await(Kind::Connect));
+            ++expected;
+        }
+        client.socket->Close();
+        client.socket->CreateAndConnect(Context(3), "again.test", port, nullptr);
+        m_resolver->Answer(0, Address("127.0.0.1", port).Get());
+        ASSERT_TRUE(client.Await(Kind::Connect, expected));
+        EXPECT_EQ(client.Last(Kind::Connect).context, Context(3));
+        EXPECT_EQ(client.Last(Kind::Connect).error, 0u);
+        client.socket->Close();
+    }
 }
 
 TEST(SocketEndOfStream, FirstEmptyReadSucceedsAndLaterOnesAreAborted)
