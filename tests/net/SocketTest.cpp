@@ -3,6 +3,7 @@
 #include "tests/net/SocketTestSupport.h"
 
 #include <deque>
+#include <string>
 #include <thread>
 
 #include "foundation/TessaroInit.h"
@@ -459,6 +460,74 @@ TEST(SocketFaults, ThousandConnectCloseCyclesLeaveNoHandles)
     const size_t handlesAfter = CountProcessHandles();
     EXPECT_EQ(handlesAfter, handlesBefore);
     std::printf("process handles: %zu before, %zu after %zu cycles\n", handlesBefore, handlesAfter, cycles);
+}
+
+TEST(SocketFaults, ThousandSimultaneousEchoesOnOneThreadEachCompleteOnce)
+{
+    constexpr size_t kConnections = 1000;
+    Endpoint listener;
+    auto any = Address("127.0.0.1", 0);
+    ASSERT_EQ(listener.socket->Create(any.Get()), 0u);
+    ASSERT_EQ(listener.socket->Bind(nullptr, any.Get()), static_cast<uint32_t>(ERROR_IO_PENDING));
+    ASSERT_TRUE(listener.Await(Kind::Bind));
+    ASSERT_EQ(listener.socket->Listen(SOMAXCONN), 0u);
+    const unsigned short port = PortOf(listener.socket.Get());
+    PumpFor(50);
+    const size_t handlesBefore = CountProcessHandles();
+
+    // The server side echoes what it reads.
+    std::vector<std::unique_ptr<Endpoint>> servers;
+    listener.sink->react = [&servers](const Event& e) {
+        if (e.kind != Kind::Accept || e.error != 0 || !e.accepted)
+            return;
+        auto server = std::make_unique<Endpoint>(e.accepted.Get());
+        Endpoint* echo = server.get();
+        echo->sink->react = [echo](const Event& read) {
+            if (read.kind == Kind::Read && read.error == 0 && read.bytes > 0)
+                echo->socket->Write(nullptr, Bytes(read.data).Get());
+        };
+        echo->socket->Read(nullptr, Room(64).Get());
+        servers.push_back(std::move(server));
+    };
+    for (size_t i = 0; i < kConnections; ++i)
+        listener.socket->Accept(Context(i));
+
+    std::vector<std::unique_ptr<Endpoint>> clients;
+    for (size_t i = 0; i < kConnections; ++i) {
+        clients.push_back(std::make_unique<Endpoint>());
+        Endpoint* client = clients.back().get();
+        client->sink->react = [client, i](const Event& e) {
+            if (e.kind == Kind::Connect && e.error == 0) {
+                client->socket->Read(Context(i), Room(64).Get());
+                client->socket->Write(Context(i), Bytes("echo " + std::to_string(i)).Get());
+            }
+        };
+        client->socket->CreateAndConnect(Context(i), "127.0.0.1", port, nullptr);
+    }
+    auto echoed = [&] {
+        return std::all_of(clients.begin(), clients.end(), [](const auto& c) { return c->sink->Count(Kind::Read) > 0; });
+    };
+    ASSERT_TRUE(PumpUntil(echoed, 60000));
+    PumpFor(100);
+    for (size_t i = 0; i < kConnections; ++i) {
+        const RecordingSink& sink = *clients[i]->sink;
+        ASSERT_EQ(sink.Count(Kind::Connect), 1u) << i;
+        ASSERT_EQ(sink.Count(Kind::Write), 1u) << i;
+        ASSERT_EQ(sink.Count(Kind::Read), 1u) << i;
+        EXPECT_EQ(sink.Last(Kind::Read)->context, Context(i));
+        EXPECT_EQ(sink.Last(Kind::Read)->data, "echo " + std::to_string(i));
+    }
+    EXPECT_EQ(servers.size(), kConnections);
+
+    for (auto& endpoint : clients)
+        endpoint->socket->Close();
+    for (auto& endpoint : servers)
+        endpoint->socket->Close();
+    listener.sink->react = nullptr;
+    clients.clear();
+    servers.clear();
+    PumpFor(200);
+    EXPECT_EQ(CountProcessHandles(), handlesBefore);
 }
 
 TEST(SocketOptions, RememberedBeforeTheHandleAndAppliedByCreate)
