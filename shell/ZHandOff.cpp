@@ -2,9 +2,13 @@
 
 #include <climits>
 #include <exception>
+#include <optional>
+#include <string>
 #include <utility>
 
 #include "net/ZPacket.h"
+#include "net/ZSynchObjectLock.h"
+#include "settings/ZIpcLock.h"
 #include "shell/ZMemoryMappedBuffer.h"
 
 namespace {
@@ -21,6 +25,13 @@ void Activate(HWND window)
         (placement.showCmd == SW_SHOWMINIMIZED || placement.showCmd == SW_MINIMIZE))
         ::ShowWindow(window, SW_RESTORE);
     ::SetForegroundWindow(::GetLastActivePopup(window));
+}
+
+// The mutex beside a section: sections and mutexes share one namespace, so
+// the name gets a suffix.
+std::wstring HandOffLockName(const wchar_t* sectionName)
+{
+    return std::wstring(sectionName ? sectionName : L"") + L".sender";
 }
 
 }  // namespace
@@ -73,9 +84,19 @@ bool SendMessageToExistingApp(const wchar_t* sectionName, const wchar_t* windowC
     if (!window)
         return false;
 
+    // Senders of one section name take turns from writing the block until the
+    // send returns, so that no one overwrites a block before it is read. Only
+    // senders take it: the receiver reads while its sender holds it.
+    // Declared before the section, which is therefore released first.
+    ZUnknownPointer<ZIpcLock> turn;
+    std::optional<ZSynchObjectLock> holding;
     ZUnknownPointer<ZMemoryMappedBuffer> section;
     size_t length = 0;
     if (arguments.GetCount() > 0) {
+        turn.Attach(new ZIpcLock(HandOffLockName(sectionName).c_str()));
+        if (!turn->IsValid())
+            return false;
+        holding.emplace(turn.Get(), true);
         ZUnknownPointer<ZPacket> block;
         block.Attach(new ZPacket(1024));
         if (!Tessaro::WriteHandOffBlock(arguments, *block))
