@@ -13,8 +13,10 @@
 
 namespace {
 
-// How long the sender waits for the running instance to take the block; a
-// hung instance must not hang the one that is starting.
+// How long the sender waits once the running instance stops pumping messages;
+// a hung instance must not hang the one that is starting, while one that is
+// merely busy (a prompt, a long task) is waited for: giving up on it would
+// start a second instance and run the command twice.
 constexpr UINT kSendTimeout = 30000;
 
 void Activate(HWND window)
@@ -117,7 +119,7 @@ bool SendMessageToExistingApp(const wchar_t* sectionName, const wchar_t* windowC
 
     DWORD_PTR result = 0;
     return ::SendMessageTimeoutW(window, message, static_cast<WPARAM>(arguments.GetCount()), static_cast<LPARAM>(length),
-                                 SMTO_NORMAL | SMTO_ABORTIFHUNG, kSendTimeout, &result) != 0;
+                                 SMTO_ABORTIFHUNG | SMTO_NOTIMEOUTIFNOTHUNG, kSendTimeout, &result) != 0;
 }
 
 ZUnicodeString LParamToString(const wchar_t* sectionName, LPARAM length)
