@@ -258,9 +258,11 @@ public:
     CStringW caption;
     CStringW message;
     DWORD barStyle = 0;
+    HINSTANCE resourcesAtInit = nullptr;
 
     BOOL OnInitDialog() override
     {
+        resourcesAtInit = AfxGetResourceHandle();
         const BOOL result = ZProgressDialog::OnInitDialog();
         GetWindowText(caption);
         GetDlgItemText(3005, message);
@@ -303,6 +305,26 @@ TEST(ProgressDialog, OnlyPostCloseEndsIt)
     EXPECT_EQ(dialog.caption, L"Job");
     EXPECT_EQ(dialog.message, L"Working");
     EXPECT_TRUE(dialog.barStyle & PBS_MARQUEE);
+}
+
+TEST(ProgressDialog, OnlyItsMakingUsesTheLibrarysResourcesAndItsLoopTheHosts)
+{
+    const HINSTANCE host = AfxGetResourceHandle();
+    const HINSTANCE library = ::GetModuleHandleW(L"Tessaro87U.dll");
+    ASSERT_NE(library, nullptr);
+    ASSERT_NE(host, library);
+    ScriptedProgress dialog(ZUnicodeString(L"Working"), false);
+    HINSTANCE inLoop = nullptr;
+    std::thread worker;
+    dialog.atSentinel = [&](ScriptedProgress& d) {
+        inLoop = AfxGetResourceHandle();  // what a host timer in the loop would find
+        worker = std::thread([&d] { d.PostClose(); });
+    };
+    EXPECT_EQ(dialog.DoModal(), IDCANCEL);
+    worker.join();
+    EXPECT_EQ(dialog.resourcesAtInit, library);
+    EXPECT_EQ(inLoop, host);
+    EXPECT_EQ(AfxGetResourceHandle(), host);
 }
 
 TEST(ProgressDialog, PostCloseBeforeTheDialogExistsStillClosesIt)
