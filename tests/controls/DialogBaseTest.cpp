@@ -347,6 +347,16 @@ TEST(ProgressDialog, PostCloseBeforeTheDialogExistsStillClosesIt)
         // After the end there is nothing to wait for.
         std::thread late([&] { dialog->PostClose(); });
         late.join();
+        // One object, one dialog: a second run would be closable by the user
+        // (whose close is on its way here) and miss its worker's close.
+        const UINT_PTR userClose = ::SetTimer(nullptr, 0, 300, [](HWND, UINT, UINT_PTR, DWORD) {
+            ::EnumThreadWindows(::GetCurrentThreadId(), [](HWND window, LPARAM) {
+                ::PostMessageW(window, WM_CLOSE, 0, 0);
+                return TRUE;
+            }, 0);
+        });
+        EXPECT_EQ(dialog->DoModal(), -1);
+        ::KillTimer(nullptr, userClose);
     }
 }
 
