@@ -24,6 +24,7 @@ namespace {
 
 using TestSupport::Own;
 using TestSupport::PumpUntil;
+using TestSupport::PumpFor;
 
 constexpr UINT kWakeUp = ZMsgDeferredProcedureDispatcher::kRunQueueMessage;
 
@@ -294,7 +295,7 @@ TEST(NotificationSink, DestroyingFromAWorkerWaitsForTheOwner)
     EXPECT_EQ(sink.GetNotificationWindow(), nullptr);
 }
 
-TEST(NotificationSink, CreateOnAnotherThreadMovesTheWindowThere)
+TEST(NotificationSink, CreateOnAnotherThreadMovesTheWindowThereWithoutWaitingForTheOldOwner)
 {
     RecordingSink sink;
     ASSERT_TRUE(sink.Create());
@@ -311,11 +312,33 @@ TEST(NotificationSink, CreateOnAnotherThreadMovesTheWindowThere)
         sink.DestroyNotificationWindow();
         done = true;
     });
-    EXPECT_TRUE(PumpUntil([&] { return done.load(); }));  // the old window is destroyed on this thread
+    // This thread does not pump (as a thread that made a dialog and waits for
+    // another to run it): the move must not wait for it.
+    for (int i = 0; i < 500 && !done; ++i)
+        ::Sleep(10);
+    const bool movedWithoutPumping = done;
+    EXPECT_TRUE(PumpUntil([&] { return done.load(); }));
     worker.join();
-    EXPECT_FALSE(::IsWindow(old));
+    EXPECT_TRUE(movedWithoutPumping);
+    EXPECT_TRUE(PumpUntil([&] { return !::IsWindow(old); }));  // gone once its owner pumps
     EXPECT_NE(created, old);
     EXPECT_NE(createdOn, main);
+}
+
+TEST(NotificationSink, ACloseRequestNamingAnotherWindowIsIgnored)
+{
+    RecordingSink target, other;
+    ASSERT_TRUE(target.Create());
+    ASSERT_TRUE(other.Create());
+    HANDLE event = ::CreateEventW(nullptr, TRUE, FALSE, nullptr);
+    ASSERT_NE(event, nullptr);
+    ::PostMessageW(target.GetNotificationWindow(), WM_CLOSE, reinterpret_cast<WPARAM>(other.GetNotificationWindow()),
+                   reinterpret_cast<LPARAM>(event));
+    PumpFor(100);
+    EXPECT_TRUE(::IsWindow(other.GetNotificationWindow()));
+    EXPECT_TRUE(::IsWindow(target.GetNotificationWindow()));
+    EXPECT_EQ(::WaitForSingleObject(event, 0), static_cast<DWORD>(WAIT_TIMEOUT));
+    ::CloseHandle(event);
 }
 
 unsigned WaitForGate(void* gate)
