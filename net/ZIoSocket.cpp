@@ -564,8 +564,8 @@ void ZIoSocket::Announce(bool& posted, UINT message)
 {
     if (posted)
         return;
-    posted = true;
-    PostNotification(message, 0, 0);
+    // A post that failed (no window yet) leaves the next announcement to try again.
+    posted = PostNotification(message, 0, 0) != FALSE;
 }
 
 // --- socket notifications -----------------------------------------------------

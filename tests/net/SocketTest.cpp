@@ -5,6 +5,7 @@
 #include <deque>
 #include <string>
 #include <thread>
+#include <tuple>
 
 #include "foundation/TessaroInit.h"
 #include "foundation/ZReportMessageParams.h"
@@ -345,6 +346,28 @@ TEST_F(WithFakeResolver, ConnectByNameAfterCloseConnects)
         EXPECT_EQ(client.Last(Kind::Connect).error, 0u);
         client.socket->Close();
     }
+}
+
+TEST(SocketDelivery, AFailedReadBeforeCreateDoesNotHoldBackLaterDeferredReads)
+{
+    Endpoint listener;
+    Listen(listener, "127.0.0.1");
+    Endpoint client;
+    client.socket->Read(Context(1), nullptr);  // no window yet to announce it to
+    listener.socket->Accept(nullptr);
+    client.socket->CreateAndConnect(nullptr, "127.0.0.1", PortOf(listener.socket.Get()), nullptr);
+    ASSERT_TRUE(listener.Await(Kind::Accept) && client.Await(Kind::Connect));
+    Endpoint server(listener.Last(Kind::Accept).accepted.Get());
+    server.socket->Write(nullptr, Bytes("x").Get());
+    PumpFor(200);  // the client hears of the data before it reads
+    client.socket->Read(Context(2), Room(8).Get());
+    ASSERT_TRUE(client.Await(Kind::Read, 2, 2000));
+    std::vector<std::tuple<void*, uint32_t, std::string>> reads;
+    for (const Event& e : client.sink->events)
+        if (e.kind == Kind::Read)
+            reads.emplace_back(e.context, e.error, e.data);
+    EXPECT_EQ(reads, (std::vector<std::tuple<void*, uint32_t, std::string>>{
+                         {Context(1), static_cast<uint32_t>(WSAEFAULT), ""}, {Context(2), 0, "x"}}));
 }
 
 TEST(SocketEndOfStream, FirstEmptyReadSucceedsAndLaterOnesAreAborted)
