@@ -222,7 +222,7 @@ HWND ZAutoComplete::FindListViewParentWindow(HWND edit)
 {
     std::lock_guard<std::mutex> lock(m_mutexAutoComplete);
     auto found = m_mapHwndAutoComplete.find(edit);
-    return found == m_mapHwndAutoComplete.end() ? nullptr : found->second->m_hwndListViewParent;
+    return found == m_mapHwndAutoComplete.end() ? nullptr : found->second->m_hwndListViewParent.load();
 }
 
 bool ZAutoComplete::CreateListViewParentWindow()
@@ -322,6 +322,12 @@ void ZAutoComplete::ShowListViewParentWindow()
     ::SetWindowPos(m_hwndListViewParent, HWND_TOP, edit.left, edit.bottom, width, height, flags);
     if (m_hMouseHook)
         return;
+    // The hook first: without it nothing else is attached, since the hook is
+    // what tells Hide and Detach that there is something to undo. Its
+    // procedure runs only when this thread next handles mouse input.
+    m_hMouseHook = ::SetWindowsHookExW(WH_MOUSE, MouseHookProcedure, nullptr, ::GetCurrentThreadId());
+    if (!m_hMouseHook)
+        return;
     AttachEditTopLevelParentWindowSubclassProcedure();
     ZUnknownPointer<ZAutoComplete> replaced;
     {
@@ -330,7 +336,6 @@ void ZAutoComplete::ShowListViewParentWindow()
         replaced = std::move(entry);
         entry = this;
     }
-    m_hMouseHook = ::SetWindowsHookExW(WH_MOUSE, MouseHookProcedure, nullptr, ::GetCurrentThreadId());
 }
 
 void ZAutoComplete::HideListViewParentWindow()

@@ -13,6 +13,8 @@
 #pragma once
 
 #include <windows.h>
+
+#include <atomic>
 #include <commctrl.h>
 
 #include <map>
@@ -132,7 +134,7 @@ private:
     HWND m_hwndListView = nullptr;
     HWND m_hwndScrollbar = nullptr;
     HWND m_hwndSizebox = nullptr;
-    HWND m_hwndListViewParent = nullptr;
+    std::atomic<HWND> m_hwndListViewParent{nullptr};  // read by the provider's thread too
     HWND m_hwndEdit = nullptr;
     HWND m_hwndEditParent = nullptr;
     HWND m_hwndEditTopLevelParent = nullptr;

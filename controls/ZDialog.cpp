@@ -45,6 +45,9 @@ public:
         return 0;
     }
 
+    // The resource module the host had when DoModal began.
+    HINSTANCE hostResources = nullptr;
+
 private:
     ZDialog& m_dialog;
 };
@@ -126,8 +129,18 @@ INT_PTR ZDialog::DoModal()
         CancelModes(m_pParentWnd);
     else if (HWND capture = ::GetCapture())
         ::SendMessageW(capture, WM_CANCELMODE, 0, 0);
+    // Making the dialog uses this dialog's module; the loop gives the host's
+    // back (RunModalLoop), so that the host's timers and windows running in it
+    // find their own resources.
+    m_private->hostResources = AfxGetResourceHandle();
     ZModuleResourceHandle scope(m_module);
     return CDialog::DoModal();
+}
+
+int ZDialog::RunModalLoop()
+{
+    ZModuleResourceHandle host(m_private->hostResources ? m_private->hostResources : AfxGetResourceHandle());
+    return CDialog::RunModalLoop();
 }
 
 void ZDialog::EndDialog(int result)

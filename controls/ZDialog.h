@@ -40,6 +40,8 @@ public:
     // IDCANCEL at once, showing nothing, when the thread already runs
     // kMaxModalDepth modal ZDialogs.
     INT_PTR DoModal() override;
+    // Runs under the resource module the host had before DoModal.
+    int RunModalLoop() override;
     // Safe from any thread: the result travels to the dialog's own thread.
     void EndDialog(int result);
 

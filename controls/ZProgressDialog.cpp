@@ -37,8 +37,11 @@ ZProgressDialog::ZProgressDialog(const ZUnicodeString& message, bool alternate, 
 ZProgressDialog::~ZProgressDialog()
 {
     if (m_initialised) {
-        // A worker still waiting in PostClose must not wait on a closed handle forever.
+        // A worker still waiting in PostClose must not wait on a closed handle
+        // forever, nor wake up to one: release it and let it leave first.
         ::SetEvent(m_initialised);
+        while (m_closersInside.load() > 0)
+            ::Sleep(1);
         ::CloseHandle(m_initialised);
     }
 }
@@ -50,6 +53,8 @@ ZProgressDialog* ZProgressDialog::Create7LineProgressDialog(const ZUnicodeString
 
 INT_PTR ZProgressDialog::DoModal()
 {
+    if (m_shown.exchange(true))
+        return -1;
     const INT_PTR result = ZDialog::DoModal();
     // Refused, failed or ended: a later PostClose has nothing to wait for.
     m_window = nullptr;
@@ -75,12 +80,14 @@ BOOL ZProgressDialog::OnInitDialog()
 
 void ZProgressDialog::PostClose()
 {
+    ++m_closersInside;
     if (m_initialised)
         ::WaitForSingleObject(m_initialised, INFINITE);
     m_closingAllowed = true;
     // Never a null window: that would post to the calling thread instead.
     if (const HWND window = m_window.load())
         ::PostMessageW(window, WM_CLOSE, 0, 0);
+    --m_closersInside;  // the last touch of this object
 }
 
 void ZProgressDialog::OnClose()

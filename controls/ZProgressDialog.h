@@ -1,6 +1,12 @@
 // ZProgressDialog: a modal waiting dialog with a message and an endless
 // progress bar. The user cannot close it (the close command, Enter and Escape
 // do nothing); the worker doing the job closes it with PostClose.
+//
+// One object shows one dialog: a second DoModal is refused with -1, showing
+// nothing, since a worker's close meant for the first run could not be told
+// from one for the second. The object must outlive every PostClose call (join
+// the worker before destroying it); a PostClose still waiting when the
+// destructor runs is released and finishes before the destructor returns.
 #pragma once
 
 #include <atomic>
@@ -50,4 +56,6 @@ private:
     // Manual reset; set once the dialog is up, and again when DoModal ends.
     HANDLE m_initialised;
     std::atomic<HWND> m_window{nullptr};
+    std::atomic<bool> m_shown{false};     // DoModal has run once
+    std::atomic<int> m_closersInside{0};  // PostClose calls not yet returned
 };

@@ -149,7 +149,6 @@ void ZIoSocket::FailWithoutBuffer(std::deque<Request>& queue, std::deque<Request
 void ZIoSocket::Close()
 {
     ZUnknownPointer<ZIoSocket> self(this);
-    m_closed = true;
     InternalClose();
 }
 
@@ -188,7 +187,6 @@ uint32_t ZIoSocket::Create(IInternetAddress* address)
         CAsyncSocket::Close();
         return error;
     }
-    m_closed = false;
     m_writeBlocked = true;
     m_dataAvailable = m_peerClosed = m_eofReported = false;
     m_waitingConnections = 0;
@@ -297,21 +295,21 @@ void ZIoSocket::CreateAndConnect(void* context, const char* host, unsigned short
     Request request;
     request.context = context;
     request.resolverSink = sink;
-    m_connects.push_back(std::move(request));
+    m_resolving.push_back(std::move(request));
     resolver->Resolve(this, nullptr, host, port, AF_UNSPEC, IPPROTO_TCP);
 }
 
 void ZIoSocket::OnHostname(void* context, IReportMessageParams* error, const Result& result)
 {
     ZUnknownPointer<ZIoSocket> self(this);
-    if (m_connects.empty())
+    if (m_resolving.empty())
         return;
-    Request request = std::move(m_connects.front());
-    m_connects.pop_front();
+    Request request = std::move(m_resolving.front());
+    m_resolving.pop_front();
     if (request.resolverSink)
         request.resolverSink->OnHostname(context, error, result);
     const uint32_t id = error ? error->GetMessageId() : 0;
-    if (m_closed) {
+    if (request.aborted) {
         ConnectFailed(request.context, kAborted);
         return;
     }
@@ -321,6 +319,12 @@ void ZIoSocket::OnHostname(void* context, IReportMessageParams* error, const Res
     }
     if (result.addresses.empty() || !result.addresses.front()) {
         ConnectFailed(request.context, WSAHOST_NOT_FOUND);
+        return;
+    }
+    if (!m_connects.empty()) {
+        // Another connect got there first; refused here, since Connect would
+        // drop it without an answer.
+        ConnectFailed(request.context, WSAEALREADY);
         return;
     }
     const ZUnknownPointer<IInternetAddress> address = result.addresses.front();
@@ -560,8 +564,8 @@ void ZIoSocket::Announce(bool& posted, UINT message)
 {
     if (posted)
         return;
-    posted = true;
-    PostNotification(message, 0, 0);
+    // A post that failed (no window yet) leaves the next announcement to try again.
+    posted = PostNotification(message, 0, 0) != FALSE;
 }
 
 // --- socket notifications -----------------------------------------------------
@@ -746,6 +750,8 @@ void ZIoSocket::InternalClose()
     DeliverAcceptResults();
     DeliverConnectResults();
     DeliverBindResults();
+    for (Request& request : m_resolving)
+        request.aborted = true;
     // Taken off the queues first: a sink that answers a failure with a new
     // request must not keep this loop going.
     std::deque<Request> reads;
@@ -765,5 +771,11 @@ void ZIoSocket::InternalClose()
     for (const Request& request : accepts) {
         if (ZUnknownPointer<IListenSocketSink> sink(m_acceptSink.Get()); sink)
             sink->OnAccept(request.context, kAborted, nullptr, nullptr, nullptr);
+    }
+    std::deque<Request> connects;
+    connects.swap(m_connects);
+    for (const Request& request : connects) {
+        if (ZUnknownPointer<ISocketSink> sink(m_sink.Get()); sink)
+            sink->OnConnect(request.context, kAborted);
     }
 }

@@ -88,6 +88,7 @@ private:
         ZUnknownPointer<IBuffer> buffer;                   // reads and writes
         ZUnknownPointer<IHostnameResolverSink> resolverSink;  // connects by name
         ZUnknownPointer<IInternetAddress> destination;     // datagram writes
+        bool aborted = false;                              // connects by name: closed while resolving
     };
     struct RequestResult : Request {
         uint32_t error = 0;
@@ -140,9 +141,11 @@ private:
     bool m_eofReported = false;
     bool m_readsPosted = false;
     bool m_writesPosted = false;
-    // Set by Close until the next Create: a name answered after Close connects nothing.
-    bool m_closed = false;
+    // At most one connect the platform is working on.
     std::deque<Request> m_connects;
+    // Connects by name waiting for their answer, in the order asked; a name
+    // answered after a Close that cut it off connects nothing.
+    std::deque<Request> m_resolving;
     std::deque<Request> m_accepts;
     std::deque<Request> m_reads;
     std::deque<Request> m_writes;

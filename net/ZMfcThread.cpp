@@ -16,10 +16,16 @@ bool ZMfcThread::Create(unsigned (*function)(void*), void* parameter, unsigned f
         return false;
     m_function = function;
     m_parameter = parameter;
+    // The worker's own reference: the caller may release this object as soon as
+    // Create returns, while the worker still has to read the function and its
+    // framework thread object stays current for as long as the function runs.
+    AddRef();
     CWinThread* thread = ::AfxBeginThread(ThreadFunction, this, THREAD_PRIORITY_NORMAL,
                                           static_cast<UINT>(stackSize), flags | CREATE_SUSPENDED);
-    if (!thread)
+    if (!thread) {
+        Release();
         return false;
+    }
     // Born suspended, so this is settled before the worker can end.
     thread->m_bAutoDelete = FALSE;
     m_thread.reset(thread);
@@ -55,6 +61,7 @@ DWORD ZMfcThread::Resume()
 
 unsigned __cdecl ZMfcThread::ThreadFunction(void* self)
 {
-    auto* thread = static_cast<ZMfcThread*>(self);
+    ZUnknownPointer<ZMfcThread> thread;
+    thread.Attach(static_cast<ZMfcThread*>(self));  // the reference Create took for this worker
     return thread->m_function(thread->m_parameter);
 }

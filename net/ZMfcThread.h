@@ -2,7 +2,10 @@
 // that the worker is known to the framework like any other.
 //
 // The thread object is kept until this object dies (it does not delete itself
-// when the worker ends); destroying this object does not wait for the worker.
+// when the worker ends); releasing this object does not wait for the worker.
+// A started worker holds a reference until its function returns, so the object
+// may be released right after Create. A thread created suspended and never
+// resumed keeps that reference, and the object, until the process ends.
 #pragma once
 
 #include <memory>

@@ -7,6 +7,22 @@
 ZMsgDeferredProcedureDispatcher::~ZMsgDeferredProcedureDispatcher()
 {
     DestroyNotificationWindow();
+    RunWhatIsLeft();
+}
+
+void ZMsgDeferredProcedureDispatcher::DeleteThis()
+{
+    // Once the window is gone no wake-up can take a reference. The one taken
+    // here keeps a procedure that takes and drops its own from destroying the
+    // dispatcher a second time while the queue drains.
+    DestroyNotificationWindow();
+    AddRef();
+    RunWhatIsLeft();
+    delete this;
+}
+
+void ZMsgDeferredProcedureDispatcher::RunWhatIsLeft()
+{
     // Nothing queued is lost; a procedure that throws here cannot take the
     // remaining ones with it, nor leave the destructor.
     for (;;) {

@@ -35,7 +35,11 @@ public:
     // No more wake-ups: later entries wait for the destructor.
     void Shutdown() override;
 
+protected:
+    void DeleteThis() override;
+
 private:
+    void RunWhatIsLeft();
     LRESULT OnNotify(UINT message, WPARAM wParam, LPARAM lParam) override;
 
     std::atomic<bool> m_posted{false};

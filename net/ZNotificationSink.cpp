@@ -32,9 +32,12 @@ using UniqueHandle = std::unique_ptr<void, HandleCloser>;
 LRESULT CALLBACK NotificationWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
 {
     if (message == WM_CLOSE) {
-        // A request from another thread: wParam names the window to destroy,
-        // lParam the event its caller waits on.
-        DestroyOwnWindow(reinterpret_cast<HWND>(wParam));
+        // A request from another thread: wParam names this window, lParam the
+        // event its caller waits on (or null). Anything else (any process can
+        // post here) names no request of ours.
+        if (wParam != reinterpret_cast<WPARAM>(window))
+            return 0;
+        DestroyOwnWindow(window);
         if (lParam)
             ::SetEvent(reinterpret_cast<HANDLE>(lParam));
         return 0;
@@ -114,17 +117,21 @@ bool ZNotificationSink::CreateNotificationWindow()
         return false;
     }
     ::SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
-    // The old window belongs to another thread: tear it down the safe way
-    // while this object still describes it.
-    DestroyNotificationWindow();
-    m_window = window;
+    // The old window belongs to another thread, which may not pump (one that
+    // made a dialog and waits for this one to run it): the old window forgets
+    // this sink now and goes when its owner next pumps, or with its thread.
+    if (const HWND old = m_window.exchange(window)) {
+        ::SetLastError(0);
+        ::SetWindowLongPtrW(old, GWLP_USERDATA, 0);
+        ::PostMessageW(old, WM_CLOSE, reinterpret_cast<WPARAM>(old), 0);
+    }
     m_ownerThread = ::GetCurrentThreadId();
     return true;
 }
 
 void ZNotificationSink::DestroyNotificationWindow()
 {
-    const HWND window = m_window;
+    const HWND window = m_window.load();
     if (!window)
         return;
     if (IsOwnerThread()) {
@@ -159,14 +166,15 @@ HWND ZNotificationSink::GetParentWindow()
 BOOL ZNotificationSink::PostNotification(UINT message, WPARAM wParam, LPARAM lParam) const
 {
     // A null window would post to the calling thread's own queue instead.
-    if (!m_window) {
+    const HWND window = m_window.load();
+    if (!window) {
         ::SetLastError(ERROR_INVALID_WINDOW_HANDLE);
         return FALSE;
     }
-    return ::PostMessageW(m_window, message, wParam, lParam);
+    return ::PostMessageW(window, message, wParam, lParam);
 }
 
 bool ZNotificationSink::IsOwnerThread() const
 {
-    return !m_window || m_ownerThread == ::GetCurrentThreadId();
+    return !m_window.load() || m_ownerThread.load() == ::GetCurrentThreadId();
 }

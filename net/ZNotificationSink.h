@@ -2,7 +2,9 @@
 // to it from any thread arrive as virtual calls on the owner thread: messages at
 // or above WM_USER go to OnNotify, timers to OnTimer. The window can be torn down
 // from any thread; the call returns once the owner thread has destroyed it, so
-// the owner thread must keep pumping messages.
+// the owner thread must keep pumping messages. Create on another thread does not
+// wait: the old window stops reaching the sink at once and goes when its owner
+// next pumps, or when that thread ends.
 //
 // The window class is registered once when the library loads; when that failed,
 // every Create fails with the saved registration report.
@@ -13,6 +15,8 @@
 #pragma once
 
 #include <windows.h>
+
+#include <atomic>
 
 #include "foundation/TessaroApi.h"
 #include "foundation/ZReportMessageParams.h"
@@ -37,7 +41,7 @@ public:
     // HWND_MESSAGE unless a derived sink wants a real parent.
     virtual HWND GetParentWindow();
 
-    HWND GetNotificationWindow() const { return m_window; }
+    HWND GetNotificationWindow() const { return m_window.load(); }
     BOOL PostNotification(UINT message, WPARAM wParam, LPARAM lParam) const;
     // True without a window, or on the owner thread.
     bool IsOwnerThread() const;
@@ -50,8 +54,9 @@ protected:
 private:
     friend LRESULT CALLBACK NotificationWindowProc(HWND, UINT, WPARAM, LPARAM);
 
-    HWND m_window = nullptr;
-    DWORD m_ownerThread = 0;
+    // Read by producers on other threads while the owner may change them.
+    std::atomic<HWND> m_window{nullptr};
+    std::atomic<DWORD> m_ownerThread{0};
 };
 
 namespace Tessaro {

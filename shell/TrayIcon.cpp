@@ -138,10 +138,13 @@ void TrayIcon::DisplayMenu(HMENU menu) const
     ::GetCursorPos(&cursor);
     const TrayMenuPlacement placement =
         ChooseMenuPlacement(cursor, ::GetSystemMetrics(SM_CXSCREEN), ::GetSystemMetrics(SM_CYSCREEN));
+    // The host may delete this object while the menu's loop runs: nothing of
+    // it is read after the loop.
+    const HWND window = m_window;
     // Without these two the menu would stay open when the user clicks elsewhere.
-    ::SetForegroundWindow(m_window);
-    ::TrackPopupMenu(menu, placement.flags, placement.anchor.x, placement.anchor.y, 0, m_window, nullptr);
-    ::PostMessageW(m_window, WM_NULL, 0, 0);
+    ::SetForegroundWindow(window);
+    ::TrackPopupMenu(menu, placement.flags, placement.anchor.x, placement.anchor.y, 0, window, nullptr);
+    ::PostMessageW(window, WM_NULL, 0, 0);
 }
 
 LRESULT CALLBACK TrayIcon::WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)

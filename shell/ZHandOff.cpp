@@ -2,15 +2,21 @@
 
 #include <climits>
 #include <exception>
+#include <optional>
+#include <string>
 #include <utility>
 
 #include "net/ZPacket.h"
+#include "net/ZSynchObjectLock.h"
+#include "settings/ZIpcLock.h"
 #include "shell/ZMemoryMappedBuffer.h"
 
 namespace {
 
-// How long the sender waits for the running instance to take the block; a
-// hung instance must not hang the one that is starting.
+// How long the sender waits once the running instance stops pumping messages;
+// a hung instance must not hang the one that is starting, while one that is
+// merely busy (a prompt, a long task) is waited for: giving up on it would
+// start a second instance and run the command twice.
 constexpr UINT kSendTimeout = 30000;
 
 void Activate(HWND window)
@@ -42,6 +48,13 @@ bool IsCommitted(const void* data, size_t length)
 bool CanRead(ZMemoryMappedBuffer& section, size_t length)
 {
     return length <= section.GetCapacity() && IsCommitted(section.GetData(), length);
+}
+
+// The mutex beside a section: sections and mutexes share one namespace, so
+// the name gets a suffix.
+std::wstring HandOffLockName(const wchar_t* sectionName)
+{
+    return std::wstring(sectionName ? sectionName : L"") + L".sender";
 }
 
 }  // namespace
@@ -94,9 +107,19 @@ bool SendMessageToExistingApp(const wchar_t* sectionName, const wchar_t* windowC
     if (!window)
         return false;
 
+    // Senders of one section name take turns from writing the block until the
+    // send returns, so that no one overwrites a block before it is read. Only
+    // senders take it: the receiver reads while its sender holds it.
+    // Declared before the section, which is therefore released first.
+    ZUnknownPointer<ZIpcLock> turn;
+    std::optional<ZSynchObjectLock> holding;
     ZUnknownPointer<ZMemoryMappedBuffer> section;
     size_t length = 0;
     if (arguments.GetCount() > 0) {
+        turn.Attach(new ZIpcLock(HandOffLockName(sectionName).c_str()));
+        if (!turn->IsValid())
+            return false;
+        holding.emplace(turn.Get(), true);
         ZUnknownPointer<ZPacket> block;
         block.Attach(new ZPacket(1024));
         if (!Tessaro::WriteHandOffBlock(arguments, *block))
@@ -117,7 +140,7 @@ bool SendMessageToExistingApp(const wchar_t* sectionName, const wchar_t* windowC
 
     DWORD_PTR result = 0;
     return ::SendMessageTimeoutW(window, message, static_cast<WPARAM>(arguments.GetCount()), static_cast<LPARAM>(length),
-                                 SMTO_NORMAL | SMTO_ABORTIFHUNG, kSendTimeout, &result) != 0;
+                                 SMTO_ABORTIFHUNG | SMTO_NOTIMEOUTIFNOTHUNG, kSendTimeout, &result) != 0;
 }
 
 ZUnicodeString LParamToString(const wchar_t* sectionName, LPARAM length)

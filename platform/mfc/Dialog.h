@@ -70,7 +70,7 @@ public:
     BOOL PreTranslateMessage(MSG* msg) override;
 
     // The modal loop, run by DoModal; ends when EndModalLoop is called.
-    int RunModalLoop();
+    virtual int RunModalLoop();
     void EndModalLoop(int result);
     BOOL ContinueModal() const { return m_bContinueModal; }
 

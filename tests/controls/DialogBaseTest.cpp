@@ -258,9 +258,11 @@ public:
     CStringW caption;
     CStringW message;
     DWORD barStyle = 0;
+    HINSTANCE resourcesAtInit = nullptr;
 
     BOOL OnInitDialog() override
     {
+        resourcesAtInit = AfxGetResourceHandle();
         const BOOL result = ZProgressDialog::OnInitDialog();
         GetWindowText(caption);
         GetDlgItemText(3005, message);
@@ -305,6 +307,26 @@ TEST(ProgressDialog, OnlyPostCloseEndsIt)
     EXPECT_TRUE(dialog.barStyle & PBS_MARQUEE);
 }
 
+TEST(ProgressDialog, OnlyItsMakingUsesTheLibrarysResourcesAndItsLoopTheHosts)
+{
+    const HINSTANCE host = AfxGetResourceHandle();
+    const HINSTANCE library = ::GetModuleHandleW(L"Tessaro87U.dll");
+    ASSERT_NE(library, nullptr);
+    ASSERT_NE(host, library);
+    ScriptedProgress dialog(ZUnicodeString(L"Working"), false);
+    HINSTANCE inLoop = nullptr;
+    std::thread worker;
+    dialog.atSentinel = [&](ScriptedProgress& d) {
+        inLoop = AfxGetResourceHandle();  // what a host timer in the loop would find
+        worker = std::thread([&d] { d.PostClose(); });
+    };
+    EXPECT_EQ(dialog.DoModal(), IDCANCEL);
+    worker.join();
+    EXPECT_EQ(dialog.resourcesAtInit, library);
+    EXPECT_EQ(inLoop, host);
+    EXPECT_EQ(AfxGetResourceHandle(), host);
+}
+
 TEST(ProgressDialog, PostCloseBeforeTheDialogExistsStillClosesIt)
 {
     struct Case {
@@ -325,6 +347,16 @@ TEST(ProgressDialog, PostCloseBeforeTheDialogExistsStillClosesIt)
         // After the end there is nothing to wait for.
         std::thread late([&] { dialog->PostClose(); });
         late.join();
+        // One object, one dialog: a second run would be closable by the user
+        // (whose close is on its way here) and miss its worker's close.
+        const UINT_PTR userClose = ::SetTimer(nullptr, 0, 300, [](HWND, UINT, UINT_PTR, DWORD) {
+            ::EnumThreadWindows(::GetCurrentThreadId(), [](HWND window, LPARAM) {
+                ::PostMessageW(window, WM_CLOSE, 0, 0);
+                return TRUE;
+            }, 0);
+        });
+        EXPECT_EQ(dialog->DoModal(), -1);
+        ::KillTimer(nullptr, userClose);
     }
 }
 

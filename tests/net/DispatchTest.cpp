@@ -3,7 +3,12 @@
 // other threads; framework worker threads behind IThread.
 #include <gtest/gtest.h>
 
+#include <afxwin.h>
+
+#include <algorithm>
 #include <atomic>
+#include <cstdlib>
+#include <cstring>
 #include <functional>
 #include <memory>
 #include <thread>
@@ -19,6 +24,7 @@ namespace {
 
 using TestSupport::Own;
 using TestSupport::PumpUntil;
+using TestSupport::PumpFor;
 
 constexpr UINT kWakeUp = ZMsgDeferredProcedureDispatcher::kRunQueueMessage;
 
@@ -193,6 +199,29 @@ TEST(Dispatcher, DestroyingRunsWhatIsLeftOnTheDestroyingThread)
     }
 }
 
+// Runs in a child process: a second destruction crashes it.
+void DestroyWhileAProcedureTakesAndDropsAReference()
+{
+    IDeferredProcedureDispatcher* dispatcher = CreateZMsgDeferredProcedureDispatcher(nullptr);
+    if (!dispatcher)
+        std::exit(2);
+    int runs = 0;
+    auto touch = MakeProcedure([&](UINT_PTR) {
+        ++runs;
+        dispatcher->AddRef();
+        dispatcher->Release();
+    });
+    dispatcher->QueueProcedure(touch.Get(), 0);
+    dispatcher->QueueProcedure(touch.Get(), 1);
+    dispatcher->Release();  // the last reference: both run while it is destroyed
+    std::exit(runs == 2 ? 0 : 1);
+}
+
+TEST(Dispatcher, AProcedureThatTakesAReferenceDuringDestructionRunsOnceAndDestroysNothingTwice)
+{
+    EXPECT_EXIT(DestroyWhileAProcedureTakesAndDropsAReference(), ::testing::ExitedWithCode(0), "");
+}
+
 TEST(NotificationSink, AWindowThePlatformRefusesIsReported)
 {
     // A parent that is no window makes the platform refuse the notification window.
@@ -266,7 +295,7 @@ TEST(NotificationSink, DestroyingFromAWorkerWaitsForTheOwner)
     EXPECT_EQ(sink.GetNotificationWindow(), nullptr);
 }
 
-TEST(NotificationSink, CreateOnAnotherThreadMovesTheWindowThere)
+TEST(NotificationSink, CreateOnAnotherThreadMovesTheWindowThereWithoutWaitingForTheOldOwner)
 {
     RecordingSink sink;
     ASSERT_TRUE(sink.Create());
@@ -283,11 +312,33 @@ TEST(NotificationSink, CreateOnAnotherThreadMovesTheWindowThere)
         sink.DestroyNotificationWindow();
         done = true;
     });
-    EXPECT_TRUE(PumpUntil([&] { return done.load(); }));  // the old window is destroyed on this thread
+    // This thread does not pump (as a thread that made a dialog and waits for
+    // another to run it): the move must not wait for it.
+    for (int i = 0; i < 500 && !done; ++i)
+        ::Sleep(10);
+    const bool movedWithoutPumping = done;
+    EXPECT_TRUE(PumpUntil([&] { return done.load(); }));
     worker.join();
-    EXPECT_FALSE(::IsWindow(old));
+    EXPECT_TRUE(movedWithoutPumping);
+    EXPECT_TRUE(PumpUntil([&] { return !::IsWindow(old); }));  // gone once its owner pumps
     EXPECT_NE(created, old);
     EXPECT_NE(createdOn, main);
+}
+
+TEST(NotificationSink, ACloseRequestNamingAnotherWindowIsIgnored)
+{
+    RecordingSink target, other;
+    ASSERT_TRUE(target.Create());
+    ASSERT_TRUE(other.Create());
+    HANDLE event = ::CreateEventW(nullptr, TRUE, FALSE, nullptr);
+    ASSERT_NE(event, nullptr);
+    ::PostMessageW(target.GetNotificationWindow(), WM_CLOSE, reinterpret_cast<WPARAM>(other.GetNotificationWindow()),
+                   reinterpret_cast<LPARAM>(event));
+    PumpFor(100);
+    EXPECT_TRUE(::IsWindow(other.GetNotificationWindow()));
+    EXPECT_TRUE(::IsWindow(target.GetNotificationWindow()));
+    EXPECT_EQ(::WaitForSingleObject(event, 0), static_cast<DWORD>(WAIT_TIMEOUT));
+    ::CloseHandle(event);
 }
 
 unsigned WaitForGate(void* gate)
@@ -326,6 +377,57 @@ TEST(MfcThread, StartsSuspendedWhenAskedAndOutlivesItsObject)
     EXPECT_EQ(code, 17u);
     ::CloseHandle(handle);
     ::CloseHandle(gate);
+}
+
+// Each worker checks that the framework's current thread is alive and its own.
+struct StartRecord {
+    std::atomic<int> runs{0};
+    std::atomic<bool> ownThread{false};
+};
+
+unsigned RecordStart(void* argument)
+{
+    auto* record = static_cast<StartRecord*>(argument);
+    const CWinThread* current = AfxGetThread();
+    record->ownThread = current && current->m_nThreadID == ::GetCurrentThreadId();
+    ++record->runs;
+    return 0;
+}
+
+// Runs in a child process: a use of the freed object may crash it.
+void StartThreadsReleasedAtOnce()
+{
+    constexpr int kRounds = 2000;
+    std::vector<StartRecord> records(kRounds);
+    std::vector<std::unique_ptr<unsigned char[]>> scribbles;
+    for (StartRecord& record : records) {
+        auto* thread = new ZMfcThread;  // count 1, dropped at once below
+        if (!thread->Create(RecordStart, &record, 0, 0))
+            std::exit(2);
+        thread->Release();
+        // Reuse what a too-early free gave back, with bytes no pointer holds.
+        for (size_t size : {sizeof(ZMfcThread), sizeof(CWinThread)}) {
+            for (int i = 0; i < 4; ++i) {
+                scribbles.emplace_back(new unsigned char[size]);
+                std::memset(scribbles.back().get(), 0xA5, size);
+            }
+        }
+    }
+    const DWORD deadline = ::GetTickCount() + 20000;
+    auto finished = [&] {
+        return std::all_of(records.begin(), records.end(), [](const StartRecord& r) { return r.runs >= 1; });
+    };
+    while (!finished() && ::GetTickCount() < deadline)
+        ::Sleep(10);
+    ::Sleep(50);  // a second run, if any, shows up now
+    const bool exactlyOnce = std::all_of(records.begin(), records.end(), [](const StartRecord& r) { return r.runs == 1; });
+    const bool ownThread = std::all_of(records.begin(), records.end(), [](const StartRecord& r) { return r.ownThread.load(); });
+    std::exit(exactlyOnce && ownThread ? 0 : 1);
+}
+
+TEST(MfcThread, ReleasedRightAfterCreateStillRunsTheFunctionOnceWithItsOwnThread)
+{
+    EXPECT_EXIT(StartThreadsReleasedAtOnce(), ::testing::ExitedWithCode(0), "");
 }
 
 }  // namespace

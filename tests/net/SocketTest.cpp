@@ -2,7 +2,10 @@
 // resolver path, options, binds, releases from other threads, refusals, resets and many connect/close cycles.
 #include "tests/net/SocketTestSupport.h"
 
+#include <deque>
+#include <string>
 #include <thread>
+#include <tuple>
 
 #include "foundation/TessaroInit.h"
 #include "foundation/ZReportMessageParams.h"
@@ -22,8 +25,7 @@ public:
                  int protocol) override
     {
         requests.push_back({host ? host : "", port, family, protocol});
-        m_sink = sink;
-        m_context = context;
+        m_askers.push_back({ZUnknownPointer<IHostnameResolverSink>(sink), context});
     }
 
     void Answer(uint32_t messageId, IInternetAddress* address)
@@ -32,15 +34,15 @@ public:
         IHostnameResolverSink::Result result;
         if (address)
             result.addresses.emplace_back(address);
-        ZUnknownPointer<IHostnameResolverSink> sink = std::move(m_sink);
-        sink->OnHostname(m_context, &report, result);
+        auto [sink, context] = std::move(m_askers.front());
+        m_askers.pop_front();
+        sink->OnHostname(context, &report, result);
     }
 
     std::vector<Request> requests;
 
 private:
-    ZUnknownPointer<IHostnameResolverSink> m_sink;
-    void* m_context = nullptr;
+    std::deque<std::pair<ZUnknownPointer<IHostnameResolverSink>, void*>> m_askers;  // answered first in, first out
 };
 
 FakeResolver* g_resolver = nullptr;
@@ -275,6 +277,99 @@ TEST_F(WithFakeResolver, NameAnsweredAfterCloseConnectsNothing)
     EXPECT_EQ(client.socket->m_hSocket, INVALID_SOCKET);
 }
 
+// The connect results a sink heard, as (context, error), in order.
+std::vector<std::pair<void*, uint32_t>> Connects(const Endpoint& endpoint)
+{
+    std::vector<std::pair<void*, uint32_t>> connects;
+    for (const Event& e : endpoint.sink->events)
+        if (e.kind == Kind::Connect)
+            connects.push_back({e.context, e.error});
+    return connects;
+}
+
+TEST(SocketConnect, CloseAbortsAnOutstandingConnectAndALaterOneWorks)
+{
+    Endpoint listener;
+    Listen(listener, "127.0.0.1");
+    const unsigned short port = PortOf(listener.socket.Get());
+    auto to = Address("127.0.0.1", port);
+    Endpoint client;
+    ASSERT_EQ(client.socket->Create(to.Get()), 0u);
+    client.socket->Connect(Context(1), to.Get());
+    client.socket->Close();
+    client.socket->CreateAndConnect(Context(2), "127.0.0.1", port, nullptr);
+    ASSERT_TRUE(client.Await(Kind::Connect, 2));
+    PumpFor(100);
+    const uint32_t aborted = ERROR_OPERATION_ABORTED;
+    EXPECT_EQ(Connects(client), (std::vector<std::pair<void*, uint32_t>>{{Context(1), aborted}, {Context(2), 0}}));
+}
+
+TEST_F(WithFakeResolver, TwoConnectsByNameEachCompleteOnce)
+{
+    Endpoint listener;
+    Listen(listener, "127.0.0.1");
+    const unsigned short port = PortOf(listener.socket.Get());
+    Endpoint client;
+    client.socket->CreateAndConnect(Context(1), "first.test", port, nullptr);
+    client.socket->CreateAndConnect(Context(2), "second.test", port, nullptr);
+    m_resolver->Answer(0, Address("127.0.0.1", port).Get());
+    m_resolver->Answer(0, Address("127.0.0.1", port).Get());
+    ASSERT_TRUE(client.Await(Kind::Connect, 2));
+    PumpFor(100);
+    const auto connects = Connects(client);
+    ASSERT_EQ(connects.size(), 2u);
+    // The socket connects once: the first succeeds, the second is refused.
+    EXPECT_EQ(connects[0], (std::pair<void*, uint32_t>{Context(1), 0}));
+    EXPECT_EQ(connects[1].first, Context(2));
+    EXPECT_NE(connects[1].second, 0u);
+}
+
+TEST_F(WithFakeResolver, ConnectByNameAfterCloseConnects)
+{
+    Endpoint listener;
+    Listen(listener, "127.0.0.1");
+    const unsigned short port = PortOf(listener.socket.Get());
+    for (bool usedBefore : {true, false}) {
+        SCOPED_TRACE(usedBefore ? "after a connection" : "closed before use");
+        Endpoint client;
+        size_t expected = 1;
+        if (usedBefore) {
+            client.socket->CreateAndConnect(Context(1), "127.0.0.1", port, nullptr);
+            ASSERT_TRUE(client.Await(Kind::Connect));
+            ++expected;
+        }
+        client.socket->Close();
+        client.socket->CreateAndConnect(Context(3), "again.test", port, nullptr);
+        m_resolver->Answer(0, Address("127.0.0.1", port).Get());
+        ASSERT_TRUE(client.Await(Kind::Connect, expected));
+        EXPECT_EQ(client.Last(Kind::Connect).context, Context(3));
+        EXPECT_EQ(client.Last(Kind::Connect).error, 0u);
+        client.socket->Close();
+    }
+}
+
+TEST(SocketDelivery, AFailedReadBeforeCreateDoesNotHoldBackLaterDeferredReads)
+{
+    Endpoint listener;
+    Listen(listener, "127.0.0.1");
+    Endpoint client;
+    client.socket->Read(Context(1), nullptr);  // no window yet to announce it to
+    listener.socket->Accept(nullptr);
+    client.socket->CreateAndConnect(nullptr, "127.0.0.1", PortOf(listener.socket.Get()), nullptr);
+    ASSERT_TRUE(listener.Await(Kind::Accept) && client.Await(Kind::Connect));
+    Endpoint server(listener.Last(Kind::Accept).accepted.Get());
+    server.socket->Write(nullptr, Bytes("x").Get());
+    PumpFor(200);  // the client hears of the data before it reads
+    client.socket->Read(Context(2), Room(8).Get());
+    ASSERT_TRUE(client.Await(Kind::Read, 2, 2000));
+    std::vector<std::tuple<void*, uint32_t, std::string>> reads;
+    for (const Event& e : client.sink->events)
+        if (e.kind == Kind::Read)
+            reads.emplace_back(e.context, e.error, e.data);
+    EXPECT_EQ(reads, (std::vector<std::tuple<void*, uint32_t, std::string>>{
+                         {Context(1), static_cast<uint32_t>(WSAEFAULT), ""}, {Context(2), 0, "x"}}));
+}
+
 TEST(SocketEndOfStream, FirstEmptyReadSucceedsAndLaterOnesAreAborted)
 {
     for (bool shutdownOnly : {false, true}) {
@@ -388,6 +483,74 @@ TEST(SocketFaults, ThousandConnectCloseCyclesLeaveNoHandles)
     const size_t handlesAfter = CountProcessHandles();
     EXPECT_EQ(handlesAfter, handlesBefore);
     std::printf("process handles: %zu before, %zu after %zu cycles\n", handlesBefore, handlesAfter, cycles);
+}
+
+TEST(SocketFaults, ThousandSimultaneousEchoesOnOneThreadEachCompleteOnce)
+{
+    constexpr size_t kConnections = 1000;
+    Endpoint listener;
+    auto any = Address("127.0.0.1", 0);
+    ASSERT_EQ(listener.socket->Create(any.Get()), 0u);
+    ASSERT_EQ(listener.socket->Bind(nullptr, any.Get()), static_cast<uint32_t>(ERROR_IO_PENDING));
+    ASSERT_TRUE(listener.Await(Kind::Bind));
+    ASSERT_EQ(listener.socket->Listen(SOMAXCONN), 0u);
+    const unsigned short port = PortOf(listener.socket.Get());
+    PumpFor(50);
+    const size_t handlesBefore = CountProcessHandles();
+
+    // The server side echoes what it reads.
+    std::vector<std::unique_ptr<Endpoint>> servers;
+    listener.sink->react = [&servers](const Event& e) {
+        if (e.kind != Kind::Accept || e.error != 0 || !e.accepted)
+            return;
+        auto server = std::make_unique<Endpoint>(e.accepted.Get());
+        Endpoint* echo = server.get();
+        echo->sink->react = [echo](const Event& read) {
+            if (read.kind == Kind::Read && read.error == 0 && read.bytes > 0)
+                echo->socket->Write(nullptr, Bytes(read.data).Get());
+        };
+        echo->socket->Read(nullptr, Room(64).Get());
+        servers.push_back(std::move(server));
+    };
+    for (size_t i = 0; i < kConnections; ++i)
+        listener.socket->Accept(Context(i));
+
+    std::vector<std::unique_ptr<Endpoint>> clients;
+    for (size_t i = 0; i < kConnections; ++i) {
+        clients.push_back(std::make_unique<Endpoint>());
+        Endpoint* client = clients.back().get();
+        client->sink->react = [client, i](const Event& e) {
+            if (e.kind == Kind::Connect && e.error == 0) {
+                client->socket->Read(Context(i), Room(64).Get());
+                client->socket->Write(Context(i), Bytes("echo " + std::to_string(i)).Get());
+            }
+        };
+        client->socket->CreateAndConnect(Context(i), "127.0.0.1", port, nullptr);
+    }
+    auto echoed = [&] {
+        return std::all_of(clients.begin(), clients.end(), [](const auto& c) { return c->sink->Count(Kind::Read) > 0; });
+    };
+    ASSERT_TRUE(PumpUntil(echoed, 60000));
+    PumpFor(100);
+    for (size_t i = 0; i < kConnections; ++i) {
+        const RecordingSink& sink = *clients[i]->sink;
+        ASSERT_EQ(sink.Count(Kind::Connect), 1u) << i;
+        ASSERT_EQ(sink.Count(Kind::Write), 1u) << i;
+        ASSERT_EQ(sink.Count(Kind::Read), 1u) << i;
+        EXPECT_EQ(sink.Last(Kind::Read)->context, Context(i));
+        EXPECT_EQ(sink.Last(Kind::Read)->data, "echo " + std::to_string(i));
+    }
+    EXPECT_EQ(servers.size(), kConnections);
+
+    for (auto& endpoint : clients)
+        endpoint->socket->Close();
+    for (auto& endpoint : servers)
+        endpoint->socket->Close();
+    listener.sink->react = nullptr;
+    clients.clear();
+    servers.clear();
+    PumpFor(200);
+    EXPECT_EQ(CountProcessHandles(), handlesBefore);
 }
 
 TEST(SocketOptions, RememberedBeforeTheHandleAndAppliedByCreate)

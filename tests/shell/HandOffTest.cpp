@@ -3,6 +3,7 @@
 // test program starts itself again as the second instance).
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <optional>
 #include <string>
@@ -41,17 +42,18 @@ Strings Texts(const ZArray<ZUnicodeString>& arguments)
     return texts;
 }
 
-// The second instance: `<switch> <class> <section> <message> <activate>` hands
-// over "a" and "é" and exits with kSent or kNotSent.
+// The second instance: `<switch> <class> <section> <message> <activate> [<text>]`
+// hands over "a" and "é" (or the text and "é") and exits with kSent or kNotSent.
 const bool g_childDone = [] {
     int count = 0;
     wchar_t** argv = ::CommandLineToArgvW(::GetCommandLineW(), &count);
-    if (!argv || count != 6 || std::wstring(argv[1]) != kChildSwitch) {
+    if (!argv || (count != 6 && count != 7) || std::wstring(argv[1]) != kChildSwitch) {
         ::LocalFree(argv);
         return false;
     }
     const bool sent = SendMessageToExistingApp(argv[3], argv[2], static_cast<UINT>(_wtoi(argv[4])),
-                                               Arguments({L"a", L"\u00e9"}), argv[5][0] == L'1');
+                                               Arguments({count == 7 ? argv[6] : L"a", L"\u00e9"}),
+                                               argv[5][0] == L'1');
     ::ExitProcess(sent ? kSent : kNotSent);
     return true;
 }();
@@ -229,30 +231,45 @@ struct FirstInstance {
     }
 
     // Starts the second instance and pumps messages until it exits; its exit code.
-    DWORD RunSecondInstance(bool activate)
+    DWORD RunSecondInstance(bool activate) { return RunSecondInstances(activate, {L""}).front(); }
+
+    // Starts one second instance per text (empty: the usual "a") at once and
+    // pumps messages until all have exited; their exit codes.
+    std::vector<DWORD> RunSecondInstances(bool activate, const std::vector<std::wstring>& texts)
     {
         wchar_t path[MAX_PATH] = {};
         ::GetModuleFileNameW(nullptr, path, MAX_PATH);
-        std::wstring command = L"\"" + std::wstring(path) + L"\" " + kChildSwitch + L" " + className + L" " +
-                               section + L" " + std::to_wstring(message) + L" " + (activate ? L"1" : L"0");
-        STARTUPINFOW startup = {};
-        startup.cb = sizeof(startup);
-        PROCESS_INFORMATION process = {};
-        if (!::CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
-                              &process))
-            return ~0u;
+        std::vector<HANDLE> processes;
+        for (const std::wstring& text : texts) {
+            std::wstring command = L"\"" + std::wstring(path) + L"\" " + kChildSwitch + L" " + className + L" " +
+                                   section + L" " + std::to_wstring(message) + L" " + (activate ? L"1" : L"0");
+            if (!text.empty())
+                command += L" " + text;
+            STARTUPINFOW startup = {};
+            startup.cb = sizeof(startup);
+            PROCESS_INFORMATION process = {};
+            if (::CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
+                                 &process)) {
+                ::CloseHandle(process.hThread);
+                processes.push_back(process.hProcess);
+            }
+        }
         const DWORD started = ::GetTickCount();
-        while (::MsgWaitForMultipleObjects(1, &process.hProcess, FALSE, 100, QS_ALLINPUT) != WAIT_OBJECT_0 &&
-               ::GetTickCount() - started < 30000)
+        const DWORD count = static_cast<DWORD>(processes.size());
+        while (::WaitForMultipleObjects(count, processes.data(), TRUE, 0) != WAIT_OBJECT_0 &&
+               ::GetTickCount() - started < 60000) {
+            ::MsgWaitForMultipleObjects(count, processes.data(), FALSE, 100, QS_ALLINPUT);
             TestSupport::PumpPending();
-        DWORD code = STILL_ACTIVE;
-        if (::WaitForSingleObject(process.hProcess, 0) == WAIT_OBJECT_0)
-            ::GetExitCodeProcess(process.hProcess, &code);
-        else
-            ::TerminateProcess(process.hProcess, 99);
-        ::CloseHandle(process.hThread);
-        ::CloseHandle(process.hProcess);
-        return code;
+        }
+        std::vector<DWORD> codes(texts.size(), ~0u);
+        for (size_t i = 0; i < processes.size(); ++i) {
+            if (::WaitForSingleObject(processes[i], 0) == WAIT_OBJECT_0)
+                ::GetExitCodeProcess(processes[i], &codes[i]);
+            else
+                ::TerminateProcess(processes[i], 99);
+            ::CloseHandle(processes[i]);
+        }
+        return codes;
     }
 
     const std::wstring className = UniqueName(L"class");
@@ -265,6 +282,7 @@ struct FirstInstance {
     Bytes rawBlock;
     bool read = false;
     Strings strings;
+    std::vector<Strings> everyHandOff;
     bool iconicWhenReceived = false;
 
 private:
@@ -288,6 +306,7 @@ private:
         ZArray<ZUnicodeString> arguments;
         self->read = LParamToStrings(self->section.c_str(), wParam, lParam, arguments);
         self->strings = Texts(arguments);
+        self->everyHandOff.push_back(self->strings);
         return 0;
     }
 };
@@ -340,6 +359,28 @@ TEST(HandOffSection, AReservedSectionIsNeitherWrittenNorRead)
     };
     EXPECT_EXIT(handOff(true), testing::ExitedWithCode(0), "");
     EXPECT_EXIT(handOff(false), testing::ExitedWithCode(0), "");
+}
+
+TEST(HandOffProcesses, SecondInstancesStartedTogetherEachHandOverTheirOwnArguments)
+{
+    FirstInstance first;
+    ASSERT_NE(first.window, nullptr);
+    for (int round = 0; round < 6; ++round) {
+        SCOPED_TRACE(round);
+        first.everyHandOff.clear();
+        std::vector<std::wstring> texts;
+        for (int i = 0; i < 8; ++i)  // lengths differ, so a mixed block shows
+            texts.push_back(L"file" + std::to_wstring(round) + L"-" + std::to_wstring(i) + std::wstring(i * 3, L'x'));
+        const std::vector<DWORD> codes = first.RunSecondInstances(false, texts);
+        for (size_t i = 0; i < texts.size(); ++i) {
+            if (codes[i] != kSent) {
+                EXPECT_EQ(codes[i], kNotSent) << i;
+                continue;
+            }
+            EXPECT_EQ(std::count(first.everyHandOff.begin(), first.everyHandOff.end(), Strings{texts[i], L"\u00e9"}), 1)
+                << i;
+        }
+    }
 }
 
 TEST(HandOff, WithoutAnArgumentNoSectionIsMade)
