@@ -338,8 +338,13 @@ int RunFuzzer(const Target& target)
 
     InstallCrashCapture();
     std::vector<Bytes> corpus = ReadCorpus(options.corpus);
-    if (target.setUp)
-        target.setUp(corpus);
+    try {
+        if (target.setUp)
+            target.setUp(corpus);
+    } catch (const std::exception& e) {
+        std::fprintf(stderr, "%s: cannot start: %s (error %lu)\n", target.name, e.what(), ::GetLastError());
+        return 1;
+    }
     if (!options.replay.empty())
         return Replay(target, options);
     if (corpus.empty()) {
@@ -357,12 +362,20 @@ int RunFuzzer(const Target& target)
     ::QueryPerformanceCounter(&start);
     Memory warm{};
     uint64_t done = 0;
+    double nextProgress = 60;
     const uint64_t warmUp = std::max<uint64_t>(1, options.inputs / 10);
     for (; done < options.inputs; ++done) {
-        if (options.seconds > 0 && (done & 63) == 0) {
+        if ((done & 63) == 0) {
             ::QueryPerformanceCounter(&now);
-            if (double(now.QuadPart - start.QuadPart) / double(frequency.QuadPart) >= options.seconds)
+            const double elapsed = double(now.QuadPart - start.QuadPart) / double(frequency.QuadPart);
+            if (options.seconds > 0 && elapsed >= options.seconds)
                 break;
+            // A line a minute, so that a long run shows how far it got.
+            if (elapsed >= nextProgress) {
+                std::fprintf(stderr, "%s: %llu inputs after %.0f s\n", target.name,
+                             static_cast<unsigned long long>(done), elapsed);
+                nextProgress += 60;
+            }
         }
         mutator.Make(done, input, description);
         g_running.index = done;
