@@ -26,11 +26,25 @@ struct Windows {
             !toolbar.Create(&frame))
             throw std::runtime_error("cannot create the frame and toolbar");
     }
+    // Takes the ready-made popups out of the menus the last file built, so that
+    // each menu is destroyed exactly once whatever that file did.
+    void RemoveReadyMade(HMENU from)
+    {
+        for (int i = ::GetMenuItemCount(from) - 1; i >= 0; --i) {
+            const HMENU popup = ::GetSubMenu(from, i);
+            if (popup && (popup == themes.GetSafeHmenu() || popup == window.GetSafeHmenu()))
+                ::RemoveMenu(from, static_cast<UINT>(i), MF_BYPOSITION);
+            else if (popup)
+                RemoveReadyMade(popup);
+        }
+    }
     void Reset()
     {
+        if (menu.GetSafeHmenu())
+            RemoveReadyMade(menu.GetSafeHmenu());
         menu.DestroyMenu();
-        themes.Detach();
-        window.Detach();
+        themes.DestroyMenu();
+        window.DestroyMenu();
         if (!menu.CreateMenu() || !themes.CreatePopupMenu() || !window.CreatePopupMenu())
             throw std::runtime_error("cannot create menus");
         themes.AppendMenu(MF_STRING, 900, L"Dark");
