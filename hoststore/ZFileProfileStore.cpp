@@ -177,6 +177,13 @@ bool Unescape(std::wstring_view text, std::wstring& out)
     return true;
 }
 
+// A key or value name: no name given through the interface can hold a NUL unit,
+// so one that does could be listed but never opened or read by that name.
+bool UnescapeName(std::wstring_view text, std::wstring& out)
+{
+    return Unescape(text, out) && out.find(L'\0') == std::wstring::npos;
+}
+
 std::wstring_view Trim(std::wstring_view text)
 {
     while (!text.empty() && (text.front() == L' ' || text.front() == L'\t'))
@@ -377,7 +384,7 @@ bool Parse(const std::wstring& text, Node& root)
             }
             for (const std::wstring& component : components) {
                 std::wstring name;
-                if (!Unescape(Trim(component), name) || name.empty()) {
+                if (!UnescapeName(Trim(component), name) || name.empty()) {
                     clean = false;
                     current = nullptr;
                     break;
@@ -391,7 +398,7 @@ bool Parse(const std::wstring& text, Node& root)
         const size_t colon = equals == std::wstring_view::npos ? equals : line.find(L':', equals);
         std::wstring name;
         Value value;
-        if (colon == std::wstring_view::npos || !current || !Unescape(Trim(line.substr(0, equals)), name) ||
+        if (colon == std::wstring_view::npos || !current || !UnescapeName(Trim(line.substr(0, equals)), name) ||
             !ParseValue(Trim(line.substr(equals + 1, colon - equals - 1)), Trim(line.substr(colon + 1)), value) ||
             current->FindValue(name)) {
             clean = false;

@@ -51,7 +51,8 @@
 // operations are safe across threads.
 //
 // A file that cannot be fully understood (bad UTF-8, a line of unknown form or
-// type, a value name given twice in a key) is never overwritten: what could be
+// type, a value name given twice in a key, a name holding a NUL unit, which no
+// caller could open) is never overwritten: what could be
 // read is readable and every write to that top-level key fails, so a newer
 // or hand-edited file is not destroyed. A file that cannot be read at all
 // (access denied, larger than 64 MiB) makes OpenKey fail.

@@ -540,6 +540,35 @@ TEST(HostStore, MutatedFilesAreReadSafelyAndNeverDamaged)
     EXPECT_LT(written, static_cast<int>(mutants.size())) << "some mutant must be refused";
 }
 
+// A name can never hold a NUL unit through the interface, so one read from a
+// file (raw or escaped) cannot be opened by the name it enumerates as: such a
+// file is not understood, and a write must leave it as it was rather than add
+// the key that opening the shortened name made. The first input is the one
+// the fuzz run found.
+TEST(HostStore, NamesHoldingNulMakeTheFileReadOnly)
+{
+    const std::string found(
+        "n=dword:123456\r\ns=sz:x%003Dy%003B%000A\xc3\xa9 %005Ba%005D %002C%0025\r\n[S\x00"
+        "003D1]\r\n[S%003D1\\T]\r\na=multi_sz:p,q%002Cr,\r\nb=hex:0102fa\r\n[S%003D1\\T\\U]\r\n"
+        "[S%003D1\\T\\U\\V]\r\n[S%003D1\\T\\U\\V\\W]\r\n%0020lead=sz:%D800 lone\r\n",
+        202);
+    const std::string files[] = {found, "[A%0000B]\r\nn=dword:1\r\n", "x%0000y=dword:1\r\n"};
+    for (const std::string& file : files) {
+        SCOPED_TRACE(file);
+        ScratchFolder folder;
+        const std::wstring path = folder.Path() + L"\\M.ini";
+        ASSERT_TRUE(ScratchFolder::WriteBytes(path, file));
+        {
+            Host host(folder.Path());
+            ZProfileKey key = host.Key(L"M");
+            ASSERT_TRUE(key.IsOpen());
+            TreeOf(key);
+            EXPECT_FALSE(key.WriteDword(L"probe", 1));
+        }
+        EXPECT_EQ(ReadBytes(path), file);
+    }
+}
+
 // Two factories over one folder stand for two processes of the host: neither
 // loses what the other wrote, and a file the other left unreadable is kept.
 TEST(HostStore, WritesOfAnotherWriterToTheSameFileAreKept)

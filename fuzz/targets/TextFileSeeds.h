@@ -1,0 +1,46 @@
+// Seeds for the file readers: a text as the library writes it in each encoding,
+// the byte-order mark from ZTextFile itself, and as plain bytes without a mark.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "fuzz/FuzzHarness.h"
+#include "fuzz/targets/ScratchFile.h"
+#include "settings/ZTextFile.h"
+#include "tests/support/TextEncodings.h"
+
+inline std::vector<Fuzz::Bytes> TextFileSeeds(const std::wstring& text)
+{
+    std::vector<Fuzz::Bytes> seeds;
+    const ScratchFile scratch(L"seed.txt");
+    const std::pair<ZTextFile::Encoding, std::string> forms[] = {
+        {ZTextFile::EncodingUtf8, TestSupport::Utf8Of(text)},
+        {ZTextFile::EncodingUtf16LE, TestSupport::Utf16BytesOf(text, false)},
+        {ZTextFile::EncodingUtf16BE, TestSupport::Utf16BytesOf(text, true)},
+    };
+    for (const auto& [encoding, body] : forms) {
+        ::DeleteFileW(scratch.Path().c_str());
+        {
+            ZTextFile file;
+            file.SetEncoding(encoding);
+            DWORD written = 0;
+            if (!file.Open(scratch.Path().c_str(), GENERIC_READ | GENERIC_WRITE, CREATE_ALWAYS) ||
+                !file.Write(body.data(), static_cast<DWORD>(body.size()), written))
+                continue;
+        }
+        HANDLE file = ::CreateFileW(scratch.Path().c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+        if (file == INVALID_HANDLE_VALUE)
+            continue;
+        Fuzz::Bytes bytes(::GetFileSize(file, nullptr));
+        DWORD read = 0;
+        if (::ReadFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &read, nullptr) && read == bytes.size())
+            seeds.push_back(bytes);
+        ::CloseHandle(file);
+    }
+    std::string ansi;
+    for (wchar_t c : text)
+        ansi += c < 0x80 ? static_cast<char>(c) : '?';
+    seeds.push_back(Fuzz::ToBytes(ansi));
+    return seeds;
+}
