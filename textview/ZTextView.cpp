@@ -23,6 +23,11 @@ int ClampedScrollPosition(const SCROLLINFO& info, int position)
     return static_cast<int>(std::clamp<long long>(position, info.nMin, highest));
 }
 
+// Paints of a stream of appends come at most this often (about 25 a second),
+// and at least this often while appends keep arriving.
+constexpr unsigned long long kAppendPaintInterval = 40;
+constexpr UINT_PTR kAppendPaintTimer = 0x5A7E;
+
 unsigned long long WheelScrollLines(unsigned long long pageHeight)
 {
     UINT lines = 3;
@@ -44,6 +49,8 @@ BEGIN_MESSAGE_MAP(ZTextView, CView)
     ON_WM_VSCROLL()
     ON_WM_HSCROLL()
     ON_WM_MOUSEWHEEL()
+    ON_WM_PAINT()
+    ON_WM_TIMER()
 END_MESSAGE_MAP()
 
 ZTextView::ZTextView() = default;
@@ -59,6 +66,57 @@ int ZTextView::OnCreate(LPCREATESTRUCTW)
     UpdateFontInternal();
     ZTextViewBase::OnCreate();
     return 0;
+}
+
+void ZTextView::OnLinesAppended()
+{
+    if (!m_hWnd) {
+        ApplyPendingAppends();
+        return;
+    }
+    const unsigned long long now = ::GetTickCount64();
+    const unsigned long long sincePaint = now - m_lastPaintTick;
+    if (m_appendBurst) {
+        if (sincePaint >= kAppendPaintInterval)
+            PaintAppendsNow(now);
+        return;
+    }
+    // The first append since a paint: the paint comes when the queue is idle,
+    // or from the timer, or from a later append once it is overdue.
+    m_appendBurst = true;
+    if (sincePaint >= kAppendPaintInterval)
+        InvalidateRect(nullptr, FALSE);
+    const unsigned long long wait = sincePaint >= kAppendPaintInterval ? 0 : kAppendPaintInterval - sincePaint;
+    SetTimer(kAppendPaintTimer, static_cast<UINT>(std::max<unsigned long long>(wait, USER_TIMER_MINIMUM)), nullptr);
+}
+
+void ZTextView::PaintAppendsNow(unsigned long long now)
+{
+    ApplyPendingAppends();
+    UpdateWindow();
+    // A hidden window gets no paint: it still counts as one, so that the
+    // appends to it are not brought up to date one by one.
+    m_lastPaintTick = now;
+    m_appendBurst = false;
+    KillTimer(kAppendPaintTimer);
+}
+
+void ZTextView::OnTimer(UINT_PTR id)
+{
+    if (id != kAppendPaintTimer) {
+        Default();
+        return;
+    }
+    PaintAppendsNow(::GetTickCount64());
+}
+
+void ZTextView::OnPaint()
+{
+    ApplyPendingAppends();  // the scroll bars and the follow scroll before the text
+    m_lastPaintTick = ::GetTickCount64();
+    if (std::exchange(m_appendBurst, false))
+        KillTimer(kAppendPaintTimer);
+    CView::OnPaint();
 }
 
 void ZTextView::OnSize(UINT, int, int)
@@ -132,6 +190,7 @@ BOOL ZTextView::PreTranslateMessage(MSG* msg)
 
 void ZTextView::OnVScroll(UINT code, UINT position, CScrollBar* scrollBar)
 {
+    ApplyPendingAppends();
     if (UsesLinkedVerticalScrollbar()) {
         GetLinkedVerticalScrollbar()->OnVScroll(code, position, scrollBar);
         return;
@@ -141,6 +200,7 @@ void ZTextView::OnVScroll(UINT code, UINT position, CScrollBar* scrollBar)
 
 void ZTextView::OnHScroll(UINT code, UINT, CScrollBar*)
 {
+    ApplyPendingAppends();
     HandleScroll(SB_HORZ, code);
 }
 
@@ -199,6 +259,7 @@ bool ZTextView::PositionForScrollCode(int bar, UINT code, unsigned long long& po
 
 BOOL ZTextView::OnMouseWheel(UINT, short delta, CPoint)
 {
+    ApplyPendingAppends();
     if (UsesLinkedVerticalScrollbar()) {
         const MSG* message = AfxGetCurrentMessage();
         GetLinkedVerticalScrollbar()->OnMouseWheel(message->wParam, message->lParam);
@@ -294,15 +355,18 @@ void ZTextView::ScrollBarTo(int bar, unsigned long long position)
     SCROLLINFO current{};
     if (!GetScrollInfo(bar, &current, SIF_POS | SIF_RANGE | SIF_PAGE))
         current = SCROLLINFO{};
-    if (ClampedScrollPosition(current, info.nPos) != current.nPos)
+    const int taken = ClampedScrollPosition(current, info.nPos);
+    if (taken != current.nPos)
         SetScrollInfo(bar, &info);
     InvalidateWindow();
+    // The linked bar hears where the view went, not where it was asked to go.
     if (bar == SB_VERT && GetLinkedVerticalScrollbar())
-        GetLinkedVerticalScrollbar()->OnViewScrolled(position);
+        GetLinkedVerticalScrollbar()->OnViewScrolled(static_cast<unsigned long long>(std::max(0, taken)));
 }
 
 void ZTextView::ShowVertScrollbarIfNeeded(bool show)
 {
+    ApplyPendingAppends();
     const bool changed = show != IsVertScrollbarShownIfNeeded();
     ZTextViewBase::ShowVertScrollbarIfNeeded(show);
     ITextViewLinkedScrollbar* linked = GetLinkedVerticalScrollbar();

@@ -53,6 +53,10 @@ protected:
     bool ReleaseMouse() override;
     // Makes the font (the stored one, else 10-point "Courier New") and measures the cell.
     void UpdateFontInternal() override;
+    // Gathers a burst of appends into one update, brought in by the next
+    // paint; while appends keep the message queue busy the view paints by
+    // itself once a paint is overdue, at most once per append call.
+    void OnLinesAppended() override;
 
     afx_msg int OnCreate(LPCREATESTRUCTW create);
     afx_msg void OnSize(UINT type, int cx, int cy);
@@ -64,6 +68,8 @@ protected:
     afx_msg void OnVScroll(UINT code, UINT position, CScrollBar* scrollBar);
     afx_msg void OnHScroll(UINT code, UINT position, CScrollBar* scrollBar);
     afx_msg BOOL OnMouseWheel(UINT flags, short delta, CPoint point);
+    afx_msg void OnPaint();
+    afx_msg void OnTimer(UINT_PTR id);
     DECLARE_MESSAGE_MAP()
 
 private:
@@ -80,7 +86,13 @@ private:
     // Hands the user's selection to the linked view when it changed.
     void MirrorSelectionToLinkedView();
 
+    // Appends since the last paint: the platform sends a paint only when no
+    // message is posted, so a busy stream is painted from here instead.
+    void PaintAppendsNow(unsigned long long now);
+
     unsigned m_scrollBarsShown = 0;
+    unsigned long long m_lastPaintTick = 0;  // GetTickCount64 of the last paint
+    bool m_appendBurst = false;              // appends wait for a paint
     std::unique_ptr<CFont> m_font;
     // The selection last handed to the linked view (begin, end); none when none.
     std::optional<std::pair<ZTextViewCharPosition, ZTextViewCharPosition>> m_mirroredSelection;

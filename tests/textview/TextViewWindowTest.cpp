@@ -3,10 +3,12 @@
 #include <windows.h>
 
 #include <string>
+#include <utility>
 #include <vector>
 
 #include <gtest/gtest.h>
 
+#include "tests/support/MessagePump.h"
 #include "tests/textview/TextViewTestLines.h"
 #include "textview/ZTextView.h"
 
@@ -48,21 +50,26 @@ protected:
     // A shown view of 480 x 240, with a 12-point fixed-pitch font unless told otherwise.
     TestView& MakeView(bool fixedFont = true)
     {
-        m_view = new TestView;
-        EXPECT_TRUE(m_view->CreateEx(0, nullptr, L"text view", WS_POPUP | WS_VISIBLE, 50, 50, 480, 240, nullptr,
-                                     nullptr));
+        m_view = NewView(fixedFont);
         m_window = m_view->GetSafeHwnd();
-        m_view->SetBufferSize(1000);
+        return *m_view;
+    }
+    static TestView* NewView(bool fixedFont = true)
+    {
+        auto* view = new TestView;
+        EXPECT_TRUE(view->CreateEx(0, nullptr, L"text view", WS_POPUP | WS_VISIBLE, 50, 50, 480, 240, nullptr,
+                                   nullptr));
+        view->SetBufferSize(1000);
         if (fixedFont) {
             ZLogFont font;
             font.logFont.lfHeight = -16;  // 12 points at 96 dots per inch
             font.logFont.lfCharSet = DEFAULT_CHARSET;
             font.logFont.lfPitchAndFamily = FIXED_PITCH | FF_MODERN;
             lstrcpynW(font.logFont.lfFaceName, L"Courier New", LF_FACESIZE);
-            m_view->UpdateFont(font);
+            view->UpdateFont(font);
         }
-        m_view->UpdateWindow();
-        return *m_view;
+        view->UpdateWindow();
+        return view;
     }
     // Numbered lines, padded with dots to width when one is given.
     void Fill(int from, int count, size_t width = 0)
@@ -90,12 +97,30 @@ protected:
     }
     // A click into the view, which stops it following the newest line.
     void Click() { Drag(Cell(0, 0), Cell(0, 0)); }
+    // Pumps until the appends so far are on screen: their update waits for the next paint.
+    bool PumpUntilPainted()
+    {
+        return TestSupport::PumpUntil([this] { return !m_view->HasPendingAppends() && !::GetUpdateRect(m_window, nullptr, FALSE); });
+    }
     unsigned long long LastFirstLine() const { return m_view->GetTotalVert() - m_view->GetPageHeight(); }
 
     TestView* m_view = nullptr;
     HWND m_window = nullptr;
     UINT m_wheelLines = 3;
     HeldKeys m_keys;
+};
+
+// A linked scroll bar beside a view that keeps its own bar: it only hears where the view went.
+struct ViewScrolledRecorder : ITextViewLinkedScrollbar {
+    std::vector<unsigned long long> reported;
+    std::pair<unsigned long long, unsigned long long> range;  // total, page
+    void SetScrollRange(unsigned long long total, unsigned long long page) override { range = {total, page}; }
+    void SetScrollPosition(unsigned long long) override {}
+    unsigned long long GetScrollPosition() const override { return 0; }
+    void OnVScroll(UINT, UINT, CScrollBar*) override {}
+    void OnMouseWheel(WPARAM, LPARAM) override {}
+    void OnViewScrolled(unsigned long long line) override { reported.push_back(line); }
+    void GetScrollInfo(SCROLLINFO&) const override {}
 };
 
 }  // namespace
@@ -225,6 +250,7 @@ TEST_F(TextViewWindow, CtrlEndResumesFollowingTheNewestLine)
 {
     TestView& view = MakeView();
     Fill(0, 40);
+    ASSERT_TRUE(PumpUntilPainted());
     ASSERT_EQ(view.GetVScrollPoint(), LastFirstLine());  // following
     Post(WM_VSCROLL, SB_TOP);
     Click();  // no longer follows
@@ -245,8 +271,122 @@ TEST_F(TextViewWindow, AppendingInvalidatesWithoutPaintingEachLine)
     view.drawnTexts.clear();
     Fill(0, 200);
     EXPECT_TRUE(view.drawnTexts.empty());  // nothing drawn until the next paint
-    RunUntilSentinel(m_window);
-    view.UpdateWindow();
+    ASSERT_TRUE(PumpUntilPainted());
     ASSERT_FALSE(view.drawnTexts.empty());
     EXPECT_EQ(view.drawnTexts.back(), L"line 199 of the log");
+}
+
+TEST_F(TextViewWindow, TheLinkedScrollBarHearsThePositionTheViewTook)
+{
+    TestView& view = MakeView();
+    ViewScrolledRecorder linked;
+    view.SetLinkedVerticalScrollbar(&linked);
+    Fill(0, 100);
+    Click();
+    const unsigned long long last = LastFirstLine();
+    struct Case {
+        UINT message;
+        WPARAM wParam;
+        unsigned long long from;
+        unsigned long long expected;
+    } cases[] = {
+        {WM_VSCROLL, SB_PAGEDOWN, last, last},
+        {WM_VSCROLL, SB_LINEDOWN, last, last},
+        {WM_MOUSEWHEEL, MAKEWPARAM(0, -WHEEL_DELTA), last, last},
+        {WM_VSCROLL, SB_PAGEDOWN, last - 3, last},
+        {WM_VSCROLL, SB_LINEUP, 0, 0},  // nothing to move: not reported
+        {WM_VSCROLL, SB_PAGEUP, 2, 0},
+        {WM_MOUSEWHEEL, MAKEWPARAM(0, -WHEEL_DELTA), 1, 6},
+    };
+    for (const Case& c : cases) {
+        SCROLLINFO start{sizeof start, SIF_POS, 0, 0, 0, static_cast<int>(c.from), 0};
+        ::SetScrollInfo(m_window, SB_VERT, &start, TRUE);
+        linked.reported.clear();
+        Post(c.message, c.wParam);
+        RunUntilSentinel(m_window);
+        EXPECT_EQ(view.GetVScrollPoint(), c.expected) << "message " << c.message << " from " << c.from;
+        const std::vector<unsigned long long> expected =
+            c.expected == c.from && c.wParam == SB_LINEUP ? std::vector<unsigned long long>{}
+                                                           : std::vector<unsigned long long>{c.expected};
+        EXPECT_EQ(linked.reported, expected) << "message " << c.message << " from " << c.from;
+    }
+}
+
+TEST_F(TextViewWindow, ABurstOfAppendsIsDrawnWithTheNewestLinesInViewAfterThePump)
+{
+    TestView& view = MakeView();
+    view.drawnTexts.clear();
+    for (int i = 0; i < 300; ++i)
+        Fill(i, 1);  // one call a line, as a log arrives
+    ASSERT_TRUE(PumpUntilPainted());
+    ASSERT_FALSE(view.drawnTexts.empty());
+    EXPECT_EQ(view.drawnTexts.back(), L"line 299 of the log");
+    EXPECT_EQ(view.GetVScrollPoint(), LastFirstLine());
+    EXPECT_LT(view.drawnTexts.size(), 300u);  // not a paint a line
+}
+
+TEST_F(TextViewWindow, ScrollBarsEndWhereLineByLineUpdatesLeaveThem)
+{
+    struct Case {
+        int lines;
+        unsigned long long bufferSize;
+        bool clicked;  // the user clicked in first: the view stays where it was
+        const char* what;
+    } cases[] = {
+        {5, 1000, false, "fewer lines than the page"},
+        {120, 1000, false, "following the end"},
+        {120, 50, false, "a full ring pushing lines out"},
+        {120, 1000, true, "not following"},
+    };
+    for (const Case& c : cases) {
+        // Reference: the same appends each brought up to date at once.
+        TestView* reference = NewView();
+        TestView* burst = NewView();
+        ViewScrolledRecorder referenceBar, burstBar;
+        for (TestView* view : {reference, burst}) {
+            view->SetBufferSize(c.bufferSize);
+            view->SetLinkedVerticalScrollbar(view == reference ? &referenceBar : &burstBar);
+            const auto first = Lines({L"a line longer than the others, wider than the window is across"});
+            view->AppendLines(first.data(), first.size());
+            view->ApplyPendingAppends();
+            if (c.clicked) {
+                ::PostMessageW(view->GetSafeHwnd(), WM_LBUTTONDOWN, MK_LBUTTON, 0);
+                ::PostMessageW(view->GetSafeHwnd(), WM_LBUTTONUP, 0, 0);
+                RunUntilSentinel(view->GetSafeHwnd());
+            }
+        }
+        referenceBar.reported.clear();
+        burstBar.reported.clear();
+        for (int i = 1; i < c.lines; ++i) {
+            const auto line = Lines(Numbered(i, 1));
+            reference->AppendLines(line.data(), 1);
+            reference->ApplyPendingAppends();
+            burst->AppendLines(line.data(), 1);
+        }
+        ASSERT_TRUE(TestSupport::PumpUntil([&] { return !burst->HasPendingAppends(); })) << c.what;
+        for (int bar : {SB_VERT, SB_HORZ}) {
+            SCROLLINFO expected{}, got{};
+            expected.cbSize = got.cbSize = sizeof expected;
+            expected.fMask = got.fMask = SIF_ALL;
+            ::GetScrollInfo(reference->GetSafeHwnd(), bar, &expected);
+            ::GetScrollInfo(burst->GetSafeHwnd(), bar, &got);
+            EXPECT_EQ(got.nMin, expected.nMin) << c.what << " bar " << bar;
+            EXPECT_EQ(got.nMax, expected.nMax) << c.what << " bar " << bar;
+            EXPECT_EQ(got.nPage, expected.nPage) << c.what << " bar " << bar;
+            EXPECT_EQ(got.nPos, expected.nPos) << c.what << " bar " << bar;
+        }
+        EXPECT_EQ(burst->GetVScrollPoint(), reference->GetVScrollPoint()) << c.what;
+        EXPECT_EQ(burstBar.range, referenceBar.range) << c.what;
+        // Told where the view ended, and once per paint rather than once a line.
+        EXPECT_EQ(burstBar.reported.empty(), referenceBar.reported.empty()) << c.what;
+        if (!referenceBar.reported.empty() && !burstBar.reported.empty()) {
+            EXPECT_EQ(burstBar.reported.back(), referenceBar.reported.back()) << c.what;
+            EXPECT_LT(burstBar.reported.size(), referenceBar.reported.size()) << c.what;
+        }
+        const unsigned long long total = std::min<unsigned long long>(c.lines, c.bufferSize);
+        const bool follows = !c.clicked && total > burst->GetPageHeight();
+        EXPECT_EQ(burst->GetVScrollPoint(), follows ? total - burst->GetPageHeight() : 0) << c.what;
+        reference->DestroyWindow();
+        burst->DestroyWindow();
+    }
 }
