@@ -55,7 +55,20 @@ END_MESSAGE_MAP()
 
 ZTextView::ZTextView() = default;
 
-ZTextView::~ZTextView() = default;
+ZTextView::~ZTextView()
+{
+    ReleasePaintBitmap();
+}
+
+void ZTextView::ReleasePaintBitmap()
+{
+    // A bitmap still selected into a context cannot be deleted.
+    if (m_paintPreviousBitmap)
+        ::SelectObject(m_paintMemory.GetSafeHdc(), m_paintPreviousBitmap);
+    m_paintPreviousBitmap = nullptr;
+    m_paintBitmap.DeleteObject();
+    m_paintBitmapSize = CSize(0, 0);
+}
 
 // --- Messages ----------------------------------------------------------------------
 
@@ -396,19 +409,17 @@ void ZTextView::OnDraw(CDC* dc)
     if (clip.IsRectEmpty())
         return;
 
-    // One bitmap of the clip box's size; on a printer, or when it cannot be
-    // made, the text goes straight to dc.
-    CDC memory;
-    CBitmap bitmap;
+    // One off-screen bitmap covering the clip box; on a printer, or when it
+    // cannot be made, the text goes straight to dc.
     CDC* target = dc;
-    HGDIOBJ previousBitmap = nullptr;
-    if (!dc->IsPrinting() && memory.CreateCompatibleDC(dc) &&
-        bitmap.CreateCompatibleBitmap(dc, clip.Width(), clip.Height())) {
-        previousBitmap = ::SelectObject(memory.GetSafeHdc(), bitmap.GetSafeHandle());
-        memory.SetViewportOrg(-clip.left, -clip.top);
-        memory.SetBrushOrg(clip.left % 8, clip.top % 8);
-        memory.IntersectClipRect(&clip);
-        target = &memory;
+    if (!dc->IsPrinting()) {
+        if (CDC* memory = PaintMemory(dc, clip.Size())) {
+            ::SelectClipRgn(memory->GetSafeHdc(), nullptr);
+            memory->SetViewportOrg(-clip.left, -clip.top);
+            memory->SetBrushOrg(clip.left % 8, clip.top % 8);
+            memory->IntersectClipRect(&clip);
+            target = memory;
+        }
     }
 
     ::FillRect(target->GetSafeHdc(), &clip, ::GetSysColorBrush(COLOR_WINDOW));
@@ -420,10 +431,23 @@ void ZTextView::OnDraw(CDC* dc)
     if (previousFont)
         ::SelectObject(target->GetSafeHdc(), previousFont);
 
-    if (target == &memory) {
-        dc->BitBlt(clip.left, clip.top, clip.Width(), clip.Height(), &memory, clip.left, clip.top, SRCCOPY);
-        ::SelectObject(memory.GetSafeHdc(), previousBitmap);
-    }
+    if (target != dc)
+        dc->BitBlt(clip.left, clip.top, clip.Width(), clip.Height(), target, clip.left, clip.top, SRCCOPY);
+}
+
+CDC* ZTextView::PaintMemory(CDC* screen, CSize size)
+{
+    if (size.cx <= m_paintBitmapSize.cx && size.cy <= m_paintBitmapSize.cy)
+        return &m_paintMemory;
+    if (!m_paintMemory.GetSafeHdc() && !m_paintMemory.CreateCompatibleDC(screen))
+        return nullptr;
+    const CSize grown(std::max(size.cx, m_paintBitmapSize.cx), std::max(size.cy, m_paintBitmapSize.cy));
+    ReleasePaintBitmap();
+    if (!m_paintBitmap.CreateCompatibleBitmap(screen, grown.cx, grown.cy))
+        return nullptr;
+    m_paintPreviousBitmap = ::SelectObject(m_paintMemory.GetSafeHdc(), m_paintBitmap.GetSafeHandle());
+    m_paintBitmapSize = grown;
+    return &m_paintMemory;
 }
 
 void ZTextView::DrawTextW(CDC* dc, const DrawTextInfo& run)

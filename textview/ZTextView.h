@@ -89,8 +89,17 @@ private:
     // Appends since the last paint: the platform sends a paint only when no
     // message is posted, so a busy stream is painted from here instead.
     void PaintAppendsNow(unsigned long long now);
+    // The memory context holding a bitmap of at least size, or null when none can be made.
+    CDC* PaintMemory(CDC* screen, CSize size);
+    void ReleasePaintBitmap();
 
     unsigned m_scrollBarsShown = 0;
+    // The off-screen bitmap painting draws into, kept from paint to paint and
+    // grown to the largest clip box seen.
+    CDC m_paintMemory;
+    CBitmap m_paintBitmap;
+    HGDIOBJ m_paintPreviousBitmap = nullptr;
+    CSize m_paintBitmapSize{0, 0};
     unsigned long long m_lastPaintTick = 0;  // GetTickCount64 of the last paint
     bool m_appendBurst = false;              // appends wait for a paint
     std::unique_ptr<CFont> m_font;
