@@ -134,10 +134,17 @@ private:
     template <class Integer>
     bool GetInteger(Integer& value)
     {
+        // Only the general path takes a variable by reference, so the fast
+        // path's value never goes through memory.
         uint64_t read;
-        if (!ReadWithin<sizeof(Integer)>(read) && !ReadAcross(read, sizeof(Integer)))
+        if (ReadWithin<sizeof(Integer)>(read)) {
+            value = static_cast<Integer>(read);
+            return true;
+        }
+        uint64_t across;
+        if (!ReadAcross(across, sizeof(Integer)))
             return false;
-        value = static_cast<Integer>(read);
+        value = static_cast<Integer>(across);
         return true;
     }
     template <size_t Bytes>
