@@ -49,8 +49,6 @@ BEGIN_MESSAGE_MAP(ZTextView, CView)
     ON_WM_VSCROLL()
     ON_WM_HSCROLL()
     ON_WM_MOUSEWHEEL()
-    ON_WM_PAINT()
-    ON_WM_TIMER()
 END_MESSAGE_MAP()
 
 ZTextView::ZTextView() = default;
@@ -114,22 +112,21 @@ void ZTextView::PaintAppendsNow(unsigned long long now)
     KillTimer(kAppendPaintTimer);
 }
 
-void ZTextView::OnTimer(UINT_PTR id)
+// Here rather than in the message map, so that a derived host's own timer or
+// paint handler, which passes straight to the framework, cannot skip them.
+LRESULT ZTextView::WindowProc(UINT message, WPARAM wParam, LPARAM lParam)
 {
-    if (id != kAppendPaintTimer) {
-        Default();
-        return;
+    if (message == WM_TIMER && wParam == kAppendPaintTimer) {
+        PaintAppendsNow(::GetTickCount64());
+        return 0;
     }
-    PaintAppendsNow(::GetTickCount64());
-}
-
-void ZTextView::OnPaint()
-{
-    ApplyPendingAppends();  // the scroll bars and the follow scroll before the text
-    m_lastPaintTick = ::GetTickCount64();
-    if (std::exchange(m_appendBurst, false))
-        KillTimer(kAppendPaintTimer);
-    CView::OnPaint();
+    if (message == WM_PAINT) {
+        ApplyPendingAppends();  // the scroll bars and the follow scroll before the text
+        m_lastPaintTick = ::GetTickCount64();
+        if (std::exchange(m_appendBurst, false))
+            KillTimer(kAppendPaintTimer);
+    }
+    return CView::WindowProc(message, wParam, lParam);
 }
 
 void ZTextView::OnSize(UINT, int, int)

@@ -57,6 +57,8 @@ protected:
     // paint; while appends keep the message queue busy the view paints by
     // itself once a paint is overdue, at most once per append call.
     void OnLinesAppended() override;
+    // Brings appends up to date before each paint and paints them on the view's timer.
+    LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam) override;
 
     afx_msg int OnCreate(LPCREATESTRUCTW create);
     afx_msg void OnSize(UINT type, int cx, int cy);
@@ -68,8 +70,6 @@ protected:
     afx_msg void OnVScroll(UINT code, UINT position, CScrollBar* scrollBar);
     afx_msg void OnHScroll(UINT code, UINT position, CScrollBar* scrollBar);
     afx_msg BOOL OnMouseWheel(UINT flags, short delta, CPoint point);
-    afx_msg void OnPaint();
-    afx_msg void OnTimer(UINT_PTR id);
     DECLARE_MESSAGE_MAP()
 
 private:

@@ -163,6 +163,7 @@ void ZTextViewBase::SetCaret(bool caret)
 
 void ZTextViewBase::SetCaretInternal(bool caret)
 {
+    ApplyPendingAppends();  // lines that came before the change still scroll as the old flag says
     m_caret = caret;
 }
 
@@ -216,6 +217,9 @@ unsigned long long ZTextViewBase::GetVScrollPoint() const
 
 void ZTextViewBase::ScrollToPoint(unsigned long long line, unsigned long long column)
 {
+    // The range must hold the lines appended so far, and their follow scroll
+    // must not undo this one later.
+    ApplyPendingAppends();
     ScrollToVPoint(line);
     if (UsesLinkedVerticalScrollbar())
         m_linkedVerticalScrollbar->SetScrollPosition(line);

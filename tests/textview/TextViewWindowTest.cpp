@@ -22,13 +22,15 @@ namespace {
 class TestView : public ZTextView {
 public:
     using ZTextView::GetPageHeight, ZTextView::GetTotalVert, ZTextView::GetVScrollPoint;
-    using ZTextView::GetHScrollPointInternal;
+    using ZTextView::GetHScrollPointInternal, ZTextView::ScrollToPoint;
     std::vector<std::wstring> drawnTexts;
+    bool drawnBeforeAppendsApplied = false;
 
 protected:
     void DrawTextW(CDC* dc, const DrawTextInfo& run) override
     {
         drawnTexts.emplace_back(run.text, static_cast<size_t>(run.length));
+        drawnBeforeAppendsApplied |= HasPendingAppends();
         ZTextView::DrawTextW(dc, run);
     }
 };
@@ -56,9 +58,10 @@ protected:
         m_window = m_view->GetSafeHwnd();
         return *m_view;
     }
-    static TestView* NewView(bool fixedFont = true)
+    template <class View = TestView>
+    static View* NewView(bool fixedFont = true)
     {
-        auto* view = new TestView;
+        auto* view = new View;
         EXPECT_TRUE(view->CreateEx(0, nullptr, L"text view", WS_POPUP | WS_VISIBLE, 50, 50, 480, 240, nullptr,
                                    nullptr));
         view->SetBufferSize(1000);
@@ -123,6 +126,25 @@ struct ViewScrolledRecorder : ITextViewLinkedScrollbar {
     void OnViewScrolled(unsigned long long line) override { reported.push_back(line); }
     void GetScrollInfo(SCROLLINFO&) const override {}
 };
+
+// Hosts that handle timers or paints themselves and pass them straight to the framework.
+class HostTimerView : public TestView {
+protected:
+    afx_msg void OnTimer(UINT_PTR) { Default(); }
+    DECLARE_MESSAGE_MAP()
+};
+BEGIN_MESSAGE_MAP(HostTimerView, TestView)
+    ON_WM_TIMER()
+END_MESSAGE_MAP()
+
+class HostPaintView : public TestView {
+protected:
+    afx_msg void OnPaint() { CView::OnPaint(); }
+    DECLARE_MESSAGE_MAP()
+};
+BEGIN_MESSAGE_MAP(HostPaintView, TestView)
+    ON_WM_PAINT()
+END_MESSAGE_MAP()
 
 }  // namespace
 
@@ -356,5 +378,66 @@ TEST_F(TextViewWindow, ScrollBarsEndWhereLineByLineUpdatesLeaveThem)
         }
         reference->DestroyWindow();
         burst->DestroyWindow();
+    }
+}
+
+TEST_F(TextViewWindow, ScrollsAndCaretChangesBeforeThePaintSeeTheAppendsFirst)
+{
+    constexpr unsigned long long kEnd = ~0ull;
+    struct Case {
+        const char* what;
+        bool clickedFirst;
+        void (*act)(TestView&);
+        unsigned long long expected;
+    } cases[] = {
+        {"a host's scroll while following", false, [](TestView& v) { v.ScrollToPoint(50, 0); }, 50},
+        {"a host's scroll past the range before", true, [](TestView& v) { v.ScrollToPoint(50, 0); }, 50},
+        {"a click in a linked view", false, [](TestView& v) { v.SetCaretInternal(true); }, kEnd},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        TestView* view = NewView();
+        if (c.clickedFirst) {
+            ::PostMessageW(view->GetSafeHwnd(), WM_LBUTTONDOWN, MK_LBUTTON, 0);
+            ::PostMessageW(view->GetSafeHwnd(), WM_LBUTTONUP, 0, 0);
+            RunUntilSentinel(view->GetSafeHwnd());
+        }
+        const auto lines = Lines(Numbered(0, 200));
+        view->AppendLines(lines.data(), lines.size());
+        c.act(*view);
+        EXPECT_TRUE(TestSupport::PumpUntil([&] { return !view->HasPendingAppends(); }));
+        EXPECT_EQ(view->GetVScrollPoint(), c.expected == kEnd ? 200 - view->GetPageHeight() : c.expected);
+        view->DestroyWindow();
+    }
+}
+
+TEST_F(TextViewWindow, AppendsReachTheScreenPastAHostsOwnTimerAndPaintHandlers)
+{
+    struct Case {
+        const char* host;
+        TestView* (*make)();
+        bool soonAfterPaint;  // the update then waits for the view's timer
+    } cases[] = {
+        {"own timer handler", [] { return static_cast<TestView*>(NewView<HostTimerView>()); }, true},
+        {"own paint handler", [] { return static_cast<TestView*>(NewView<HostPaintView>()); }, false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.host);
+        TestView* view = c.make();
+        if (c.soonAfterPaint) {
+            view->Invalidate();
+            view->UpdateWindow();
+        } else {
+            ::Sleep(100);  // a paint is due with the first append
+        }
+        view->drawnTexts.clear();
+        const auto lines = Lines(Numbered(0, 100));
+        view->AppendLines(lines.data(), lines.size());
+        EXPECT_TRUE(TestSupport::PumpUntil(
+            [&] { return !view->HasPendingAppends() && !::GetUpdateRect(view->GetSafeHwnd(), nullptr, FALSE); },
+            2000));
+        EXPECT_FALSE(view->drawnBeforeAppendsApplied);
+        EXPECT_EQ(view->drawnTexts.empty() ? L"" : view->drawnTexts.back(), L"line 99 of the log");
+        view->DestroyWindow();
     }
 }
