@@ -369,9 +369,12 @@ void ZTextView::ScrollBarTo(int bar, unsigned long long position)
     if (taken != current.nPos)
         SetScrollInfo(bar, &info);
     InvalidateWindow();
-    // The linked bar hears where the view went, not where it was asked to go.
+    // The linked bar hears where the view went, not where it was asked to go;
+    // a linked bar that carries the position clamps it itself, as the view's
+    // own bar then has no range.
     if (bar == SB_VERT && GetLinkedVerticalScrollbar())
-        GetLinkedVerticalScrollbar()->OnViewScrolled(static_cast<unsigned long long>(std::max(0, taken)));
+        GetLinkedVerticalScrollbar()->OnViewScrolled(
+            UsesLinkedVerticalScrollbar() ? position : static_cast<unsigned long long>(std::max(0, taken)));
 }
 
 void ZTextView::ShowVertScrollbarIfNeeded(bool show)

@@ -310,6 +310,11 @@ TEST_F(TextViewWindow, TheLinkedScrollBarHearsThePositionTheViewTook)
             EXPECT_EQ(linked.reported, std::vector<unsigned long long>{expected}) << message << " from " << from;
         }
     }
+    // A bar that carries the position itself hears the line asked for: the view's own bar has no range to clamp to.
+    view.ShowVertScrollbarIfNeeded(false);
+    linked.reported.clear();
+    view.ScrollToPoint(99, 0);
+    EXPECT_EQ(linked.reported, std::vector<unsigned long long>{99});
 }
 
 TEST_F(TextViewWindow, ABurstOfAppendsIsDrawnWithTheNewestLinesInViewAfterThePump)
