@@ -27,6 +27,8 @@ public:
 
     // Any thread. False when the wake-up could not be posted (the window is
     // gone or its queue is full); the line stays queued for the next drain.
+    // While an earlier wake-up is on its way nothing is posted and the result
+    // is true, so a host stops its workers before it destroys the window.
     bool Push(const wchar_t* text, size_t length, unsigned long long attribute = 0);
     // The window's thread: appends every queued line to view in one call and
     // returns how many there were.
