@@ -386,63 +386,50 @@ TEST_F(TextViewWindow, ScrollBarsEndWhereLineByLineUpdatesLeaveThem)
     }
 }
 
-TEST_F(TextViewWindow, ScrollsAndCaretChangesBeforeThePaintSeeTheAppendsFirst)
+// Each case appends 200 lines, acts before any paint, and pumps: the view ends where line-by-line
+// updates would leave it, and nothing is drawn from a scroll position the appends have not reached.
+TEST_F(TextViewWindow, WhatComesBeforeThePaintSeesTheAppendsFirst)
 {
     constexpr unsigned long long kEnd = ~0ull;
+    auto scrollTo50 = [](TestView& v) { v.ScrollToPoint(50, 0); };
     struct Case {
         const char* what;
-        bool clickedFirst;
-        void (*act)(TestView&);
+        TestView* (*make)();
+        void (*before)(TestView&);  // before the appends
+        void (*act)(TestView&);     // after them
         unsigned long long expected;
     } cases[] = {
-        {"a host's scroll while following", false, [](TestView& v) { v.ScrollToPoint(50, 0); }, 50},
-        {"a host's scroll past the range before", true, [](TestView& v) { v.ScrollToPoint(50, 0); }, 50},
-        {"a click in a linked view", false, [](TestView& v) { v.SetCaretInternal(true); }, kEnd},
+        {"a host's scroll while following", [] { return NewView(); }, [](TestView&) {}, scrollTo50, 50},
+        {"a host's scroll past the range before", [] { return NewView(); },
+         [](TestView& v) {
+             ::PostMessageW(v.GetSafeHwnd(), WM_LBUTTONDOWN, MK_LBUTTON, 0);
+             ::PostMessageW(v.GetSafeHwnd(), WM_LBUTTONUP, 0, 0);
+             RunUntilSentinel(v.GetSafeHwnd());
+         },
+         scrollTo50, 50},
+        {"a click in a linked view", [] { return NewView(); }, [](TestView&) {},
+         [](TestView& v) { v.SetCaretInternal(true); }, kEnd},
+        // Hosts that pass timers or paints straight to the framework.
+        {"host's own timer handler", [] { return static_cast<TestView*>(NewView<HostTimerView>()); },
+         [](TestView& v) { v.Invalidate(), v.UpdateWindow(); },  // so the update waits for the timer
+         [](TestView&) {}, kEnd},
+        {"host's own paint handler", [] { return static_cast<TestView*>(NewView<HostPaintView>()); },
+         [](TestView&) { ::Sleep(100); },  // so the first append asks for a paint at once
+         [](TestView&) {}, kEnd},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
-        TestView* view = NewView();
-        if (c.clickedFirst) {
-            ::PostMessageW(view->GetSafeHwnd(), WM_LBUTTONDOWN, MK_LBUTTON, 0);
-            ::PostMessageW(view->GetSafeHwnd(), WM_LBUTTONUP, 0, 0);
-            RunUntilSentinel(view->GetSafeHwnd());
-        }
+        TestView* view = c.make();
+        c.before(*view);
+        view->drawnTexts.clear();
         const auto lines = Lines(Numbered(0, 200));
         view->AppendLines(lines.data(), lines.size());
         c.act(*view);
-        EXPECT_TRUE(TestSupport::PumpUntil([&] { return !view->HasPendingAppends(); }));
-        EXPECT_EQ(view->GetVScrollPoint(), c.expected == kEnd ? 200 - view->GetPageHeight() : c.expected);
-        view->DestroyWindow();
-    }
-}
-
-TEST_F(TextViewWindow, AppendsReachTheScreenPastAHostsOwnTimerAndPaintHandlers)
-{
-    struct Case {
-        const char* host;
-        TestView* (*make)();
-        bool soonAfterPaint;  // the update then waits for the view's timer
-    } cases[] = {
-        {"own timer handler", [] { return static_cast<TestView*>(NewView<HostTimerView>()); }, true},
-        {"own paint handler", [] { return static_cast<TestView*>(NewView<HostPaintView>()); }, false},
-    };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.host);
-        TestView* view = c.make();
-        if (c.soonAfterPaint) {
-            view->Invalidate();
-            view->UpdateWindow();
-        } else {
-            ::Sleep(100);  // a paint is due with the first append
-        }
-        view->drawnTexts.clear();
-        const auto lines = Lines(Numbered(0, 100));
-        view->AppendLines(lines.data(), lines.size());
         EXPECT_TRUE(TestSupport::PumpUntil(
             [&] { return !view->HasPendingAppends() && !::GetUpdateRect(view->GetSafeHwnd(), nullptr, FALSE); },
             2000));
+        EXPECT_EQ(view->GetVScrollPoint(), c.expected == kEnd ? 200 - view->GetPageHeight() : c.expected);
         EXPECT_FALSE(view->drawnBeforeAppendsApplied);
-        EXPECT_EQ(view->drawnTexts.empty() ? L"" : view->drawnTexts.back(), L"line 99 of the log");
         view->DestroyWindow();
     }
 }
