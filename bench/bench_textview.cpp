@@ -6,22 +6,35 @@
 //   memcpy of the same bytes);
 //   a full repaint of a 50-line by 200-column view (baseline: the same runs
 //   drawn with ExtTextOutW);
-//   100,000 lines arriving as posted messages while the view follows the end:
-//   lines and paints per second.
-// The last two need a display.
+//   streaming into a visible 120 x 40 view that follows the end of a full
+//   10,000-line ring of 100-character lines: (a) one posted message and one
+//   append a line; (b) one line per AppendLines call and (c) 100 lines per call
+//   on the user-interface thread, its messages pumped every 256 lines
+//   (baseline: the ring alone in the same loop with the same pumps); (d) a
+//   worker filling a line queue that wakes the user-interface thread once per
+//   batch. Reported: lines per second, the fewest paints in any half second and
+//   the most paints in one batch;
+//   a one-million-line scrollback: memory per line and the time of filling it,
+//   scrolling, a full-buffer find, Ctrl+A and Ctrl+C.
+// Everything after the copy needs a display.
 #include <windows.h>
 
+#include <psapi.h>
+
+#include <algorithm>
 #include <atomic>
 #include <chrono>
 #include <cstdio>
 #include <cstring>
 #include <string>
+#include <string_view>
 #include <thread>
 #include <vector>
 
 #include "bench/AllocationCounter.h"
 #include "bench/harness/BenchHarness.h"
 #include "textview/ZTextView.h"
+#include "textview/ZTextViewLineQueue.h"
 
 namespace {
 
@@ -130,12 +143,20 @@ public:
     std::vector<RecordedRun> recorded;
     bool record = false;
     std::atomic<uint64_t> paints{0};
-    using ZTextView::GetVScrollPoint;
+    // While logging: when each paint came (seconds from logStart) and in which batch.
+    bool logPaints = false;
+    uint64_t batch = 0;
+    std::chrono::steady_clock::time_point logStart;
+    std::vector<std::pair<double, uint64_t>> paintLog;
+    using ZTextView::GetVScrollPoint, ZTextView::SelectAll, ZTextView::OnEditCopy;
 
 protected:
     void OnDraw(CDC* dc) override
     {
         ++paints;
+        if (logPaints)
+            paintLog.emplace_back(std::chrono::duration<double>(std::chrono::steady_clock::now() - logStart).count(),
+                                  batch);
         ZTextView::OnDraw(dc);
     }
     void DrawTextW(CDC* dc, const DrawTextInfo& run) override
@@ -231,25 +252,82 @@ void CompareRepaint(Bench::Harness& harness)
     view->DestroyWindow();
 }
 
-void MeasureFollowingAppends()
+double SecondsSince(std::chrono::steady_clock::time_point start)
+{
+    return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+}
+
+// A view as the streaming cases find it: following the end of a full ring.
+BenchView* MakeStreamingView(const std::vector<ZTextViewBuffer::LineInfo>& input)
 {
     BenchView* view = MakeView(120, 40);
+    if (!view)
+        return nullptr;
+    view->SetBufferSize(kRingLines);
+    for (size_t i = 0; i < kRingLines; i += 100)
+        view->AppendLines(&input[i % 200], 100);
+    PumpMessages();
+    view->UpdateWindow();
+    return view;
+}
+
+std::vector<ZTextViewBuffer::LineInfo> StreamInput()
+{
+    std::vector<ZTextViewBuffer::LineInfo> input;
+    for (size_t i = 0; i < 356; ++i)
+        input.push_back(LineOf(LogLine(i, 100)));
+    return input;
+}
+
+struct PaintPace {
+    double fewestPerHalfSecond = 0;  // over every whole half second of the burst
+    uint64_t mostPerBatch = 0;
+};
+
+PaintPace PaceOf(const std::vector<std::pair<double, uint64_t>>& log, double seconds)
+{
+    PaintPace pace;
+    const size_t halves = static_cast<size_t>(seconds / 0.5);
+    std::vector<uint64_t> perHalf(halves, 0);
+    std::vector<std::pair<uint64_t, uint64_t>> perBatch;  // batch, paints
+    for (const auto& [at, batch] : log) {
+        const size_t half = static_cast<size_t>(at / 0.5);
+        if (half < halves)
+            ++perHalf[half];
+        if (!perBatch.empty() && perBatch.back().first == batch)
+            ++perBatch.back().second;
+        else
+            perBatch.emplace_back(batch, 1);
+    }
+    pace.fewestPerHalfSecond = halves ? double(*std::min_element(perHalf.begin(), perHalf.end())) : 0;
+    for (const auto& entry : perBatch)
+        pace.mostPerBatch = std::max(pace.mostPerBatch, entry.second);
+    return pace;
+}
+
+void PrintPace(const char* what, double linesPerSecond, const PaintPace& pace, double seconds, size_t paints)
+{
+    std::printf("%s: %.0f lines/s; %zu paints in %.2f s, fewest in a half second %.0f (goal >= 5: %s), "
+                "most in one batch %llu (goal <= 1: %s)\n",
+                what, linesPerSecond, paints, seconds, pace.fewestPerHalfSecond,
+                pace.fewestPerHalfSecond >= 5 ? "met" : "NOT met", static_cast<unsigned long long>(pace.mostPerBatch),
+                pace.mostPerBatch <= 1 ? "met" : "NOT met");
+}
+
+// (a) One posted message and one append a line, 100,000 lines.
+void MeasurePostedLines()
+{
+    const std::vector<ZTextViewBuffer::LineInfo> input = StreamInput();
+    BenchView* view = MakeStreamingView(input);
     if (!view) {
         std::printf("streaming: no window could be made (no display?)\n");
         return;
     }
-    view->SetBufferSize(kRingLines);
-    std::vector<ZTextViewBuffer::LineInfo> input;
-    for (size_t i = 0; i < 64; ++i)
-        input.push_back(LineOf(LogLine(i, 100)));
-    PumpMessages();
-
     constexpr UINT kLineArrived = WM_APP + 1;
     constexpr WPARAM kLines = 100000;
     HWND window = view->GetSafeHwnd();
     const uint64_t paintsBefore = view->paints;
     const auto start = std::chrono::steady_clock::now();
-    // Lines arrive as a producer posts them, one message a line, as fast as it can.
     std::thread producer([window] {
         for (WPARAM i = 0; i < kLines; ++i)
             while (!::PostMessageW(window, kLineArrived, i, 0))
@@ -259,23 +337,220 @@ void MeasureFollowingAppends()
     MSG msg;
     while (appended < kLines && ::GetMessageW(&msg, nullptr, 0, 0) > 0) {
         if (msg.message == kLineArrived && msg.hwnd == window) {
-            view->AppendLines(&input[msg.wParam % input.size()], 1);
+            view->AppendLines(&input[msg.wParam % 256], 1);
             ++appended;
             continue;
         }
         ::TranslateMessage(&msg);
         ::DispatchMessageW(&msg);
     }
+    PumpMessages();
     view->UpdateWindow();
-    const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    const double seconds = SecondsSince(start);
     producer.join();
     const uint64_t paints = view->paints - paintsBefore;
-    std::printf("streaming: %zu lines appended one at a time while following the end in %.3f s: "
-                "%.0f lines/s, %llu paints (%.1f paints/s, %.0f lines a paint); view at line %llu of %llu\n",
+    std::printf("(a) one posted message a line: %zu lines in %.3f s: %.0f lines/s, %llu paints (%.1f/s); "
+                "view at line %llu of %llu\n",
                 static_cast<size_t>(kLines), seconds, kLines / seconds, static_cast<unsigned long long>(paints),
-                paints / seconds, paints ? double(kLines) / paints : 0.0,
-                static_cast<unsigned long long>(view->GetVScrollPoint()),
+                paints / seconds, static_cast<unsigned long long>(view->GetVScrollPoint()),
                 static_cast<unsigned long long>(view->GetBuffer().GetLineCount()));
+    view->DestroyWindow();
+}
+
+// (b) and (c): appends on the user-interface thread, linesPerCall at a time,
+// the thread's messages pumped every 256 lines; the ring alone in the same
+// loop is the floor. Each runs for `seconds`, twice, alternating.
+void MeasureUiAppends(const char* what, size_t linesPerCall, double goal, double seconds)
+{
+    const std::vector<ZTextViewBuffer::LineInfo> input = StreamInput();
+    BenchView* view = MakeStreamingView(input);
+    if (!view) {
+        std::printf("streaming: no window could be made (no display?)\n");
+        return;
+    }
+    ZTextViewBuffer ring(kRingLines);
+    for (size_t i = 0; i < kRingLines; i += 100) {
+        unsigned long long removed = 0;
+        ring.AppendLines(&input[i % 200], 100, removed);
+    }
+    auto run = [&](bool intoView, PaintPace* pace, size_t* paints) {
+        uint64_t lines = 0, sincePump = 0, batch = 0;
+        view->paintLog.clear();
+        view->logStart = std::chrono::steady_clock::now();
+        view->logPaints = intoView;
+        const auto start = view->logStart;
+        double elapsed = 0;
+        while (elapsed < seconds) {
+            const ZTextViewBuffer::LineInfo* lines_ = &input[lines % 256];
+            if (intoView) {
+                view->batch = batch++;
+                view->AppendLines(lines_, linesPerCall);
+            } else {
+                unsigned long long removed = 0;
+                ring.AppendLines(lines_, linesPerCall, removed);
+            }
+            lines += linesPerCall;
+            sincePump += linesPerCall;
+            if (sincePump >= 256) {
+                sincePump = 0;
+                PumpMessages();
+                elapsed = SecondsSince(start);
+            }
+        }
+        view->logPaints = false;
+        if (pace) {
+            *pace = PaceOf(view->paintLog, elapsed);
+            *paints = view->paintLog.size();
+        }
+        return std::make_pair(lines, elapsed);
+    };
+    uint64_t floorLines = 0, viewLines = 0;
+    double floorSeconds = 0, viewSeconds = 0;
+    PaintPace pace{1e9, 0}, one;
+    size_t paints = 0, onePaints = 0;
+    for (int round = 0; round < 2; ++round) {
+        const auto [fl, fs] = run(false, nullptr, nullptr);
+        floorLines += fl;
+        floorSeconds += fs;
+        const auto [vl, vs] = run(true, &one, &onePaints);
+        viewLines += vl;
+        viewSeconds += vs;
+        pace.fewestPerHalfSecond = std::min(pace.fewestPerHalfSecond, one.fewestPerHalfSecond);
+        pace.mostPerBatch = std::max(pace.mostPerBatch, one.mostPerBatch);
+        paints += onePaints;
+    }
+    const double floorRate = floorLines / floorSeconds, viewRate = viewLines / viewSeconds;
+    std::printf("%s: floor (ring alone, same pumps) %.0f lines/s; ratio view/floor %.3f (goal >= %.2f: %s)\n", what,
+                floorRate, viewRate / floorRate, goal, viewRate / floorRate >= goal ? "met" : "NOT met");
+    PrintPace(what, viewRate, pace, viewSeconds, paints);
+    view->DestroyWindow();
+}
+
+// (d) A worker fills the line queue; the user-interface thread drains a whole
+// batch per wake-up with one AppendLines call.
+void MeasureWorkerQueue(double seconds)
+{
+    const std::vector<ZTextViewBuffer::LineInfo> input = StreamInput();
+    BenchView* view = MakeStreamingView(input);
+    if (!view) {
+        std::printf("streaming: no window could be made (no display?)\n");
+        return;
+    }
+    constexpr UINT kWake = WM_APP + 2;
+    HWND window = view->GetSafeHwnd();
+    ZTextViewLineQueue queue(window, kWake);
+    std::atomic<bool> stop{false};
+    std::atomic<uint64_t> produced{0};
+    view->paintLog.clear();
+    view->logStart = std::chrono::steady_clock::now();
+    view->logPaints = true;
+    const auto start = view->logStart;
+    std::thread worker([&] {
+        uint64_t n = 0;
+        while (!stop.load(std::memory_order_relaxed)) {
+            const std::vector<wchar_t>& text = input[n % 256].text;
+            queue.Push(text.data(), text.size());
+            ++n;
+        }
+        produced = n;
+    });
+    uint64_t appended = 0, batches = 0;
+    MSG msg;
+    while (::GetMessageW(&msg, nullptr, 0, 0) > 0) {
+        if (msg.message == kWake && msg.hwnd == window) {
+            view->batch = batches++;
+            appended += queue.DrainInto(*view);
+            if (!stop && SecondsSince(start) >= seconds) {
+                stop = true;
+                worker.join();
+                appended += queue.DrainInto(*view);
+                break;
+            }
+            continue;
+        }
+        ::TranslateMessage(&msg);
+        ::DispatchMessageW(&msg);
+    }
+    const double elapsed = SecondsSince(start);
+    view->logPaints = false;
+    const PaintPace pace = PaceOf(view->paintLog, elapsed);
+    std::printf("(d) worker queue: %llu lines in %llu batches (%.0f lines a batch), produced %llu\n",
+                static_cast<unsigned long long>(appended), static_cast<unsigned long long>(batches),
+                batches ? double(appended) / batches : 0.0, static_cast<unsigned long long>(produced.load()));
+    const double rate = appended / elapsed;
+    std::printf("(d) worker queue: goal >= 1,000,000 lines/s: %s\n", rate >= 1e6 ? "met" : "NOT met");
+    PrintPace("(d) worker queue", rate, pace, elapsed, view->paintLog.size());
+    view->DestroyWindow();
+}
+
+size_t PrivateBytes()
+{
+    PROCESS_MEMORY_COUNTERS_EX counters{};
+    counters.cb = sizeof counters;
+    if (!::GetProcessMemoryInfo(::GetCurrentProcess(), reinterpret_cast<PROCESS_MEMORY_COUNTERS*>(&counters),
+                                sizeof counters))
+        return 0;
+    // Some platforms leave the private count at 0; the working set then stands in.
+    return counters.PrivateUsage ? counters.PrivateUsage : counters.WorkingSetSize;
+}
+
+// One million 100-character lines of scrollback.
+void MeasureMillionLines()
+{
+    constexpr size_t kMillion = 1000000;
+    const std::vector<ZTextViewBuffer::LineInfo> input = StreamInput();
+    BenchView* view = MakeView(120, 40);
+    if (!view) {
+        std::printf("million lines: no window could be made (no display?)\n");
+        return;
+    }
+    HWND window = view->GetSafeHwnd();
+    const size_t before = PrivateBytes();
+    view->SetBufferSize(kMillion);
+    auto start = std::chrono::steady_clock::now();
+    for (size_t i = 0; i < kMillion; i += 100) {
+        view->AppendLines(&input[i % 256], 100);
+        if (i % 10000 == 0)
+            PumpMessages();
+    }
+    // The last line alone holds the needle, so the find reads every line.
+    const ZTextViewBuffer::LineInfo needleLine = LineOf(LogLine(7, 90) + L"NEEDLE0123");
+    view->AppendLines(&needleLine, 1);
+    PumpMessages();
+    view->UpdateWindow();
+    const double fill = SecondsSince(start);
+    const size_t after = PrivateBytes();
+    std::printf("million lines: filled in %.3f s (%.0f lines/s); %.1f bytes per line (private bytes, else working set)\n", fill,
+                kMillion / fill, before && after > before ? double(after - before) / kMillion : 0.0);
+
+    auto timed = [&](const char* what, auto&& action) {
+        const auto t0 = std::chrono::steady_clock::now();
+        action();
+        view->UpdateWindow();
+        std::printf("million lines: %s %.1f ms\n", what, SecondsSince(t0) * 1000);
+    };
+    timed("scroll to the top (SB_TOP + paint)", [&] { ::SendMessageW(window, WM_VSCROLL, SB_TOP, 0); });
+    timed("page down (SB_PAGEDOWN + paint)", [&] { ::SendMessageW(window, WM_VSCROLL, SB_PAGEDOWN, 0); });
+    timed("scroll to the end (SB_BOTTOM + paint)", [&] { ::SendMessageW(window, WM_VSCROLL, SB_BOTTOM, 0); });
+    size_t foundLine = 0;
+    timed("full-buffer find (a host's search from line 0 to the last)", [&] {
+        const ZTextViewBuffer& buffer = view->GetBuffer();
+        const std::wstring_view needle = L"NEEDLE0123";
+        for (unsigned long long line = 0; line < buffer.GetLineCount(); ++line) {
+            const std::vector<wchar_t>& text = buffer.GetLineInfo(line).text;
+            if (std::wstring_view(text.data(), text.size()).find(needle) != std::wstring_view::npos) {
+                foundLine = static_cast<size_t>(line);
+                break;
+            }
+        }
+    });
+    std::printf("million lines: the needle on line %zu\n", foundLine);
+    timed("Ctrl+A (select all + paint)", [&] { view->SelectAll(); });
+    timed("Ctrl+C (copy the selection to the clipboard)", [&] { view->OnEditCopy(); });
+    if (::OpenClipboard(nullptr)) {
+        ::EmptyClipboard();
+        ::CloseClipboard();
+    }
     view->DestroyWindow();
 }
 
@@ -287,6 +562,13 @@ int main(int argc, char** argv)
     CompareAppend(harness);
     CompareCopy(harness);
     CompareRepaint(harness);
-    MeasureFollowingAppends();
+    if (harness.Selected("streaming")) {
+        MeasurePostedLines();
+        MeasureUiAppends("(b) one line per call", 1, 0.25, 2.0);
+        MeasureUiAppends("(c) 100 lines per call", 100, 0.5, 2.0);
+        MeasureWorkerQueue(2.0);
+    }
+    if (harness.Selected("million"))
+        MeasureMillionLines();
     return harness.Finish();
 }

@@ -2,8 +2,11 @@
 
 #include <afxwin.h>
 
+#include <atomic>
+#include <chrono>
 #include <memory>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "demo/DemoOutput.h"
@@ -12,6 +15,7 @@
 #include "demo/DemoScreenshot.h"
 #include "textview/ZFindDialog.h"
 #include "textview/ZTextView.h"
+#include "textview/ZTextViewLineQueue.h"
 
 void ShowReports();
 void ShowMessageBoxes();
@@ -32,8 +36,9 @@ void ShowTaskbar();
 
 namespace {
 
-constexpr UINT kGenerateTimer = 1;
+constexpr UINT kRateTimer = 1;
 constexpr UINT kDeleteFind = WM_APP + 20;
+constexpr UINT kLinesWaiting = WM_APP + 21;  // the line queue's wake-up, once per batch
 constexpr unsigned long long kWarning = 1;
 constexpr unsigned long long kError = 2;
 
@@ -109,6 +114,19 @@ BEGIN_MESSAGE_MAP(LogView, ZTextView)
     ON_WM_KEYDOWN()
 END_MESSAGE_MAP()
 
+// Line n of the generated log, queued with its colour attribute.
+void QueueLine(ZTextViewLineQueue& queue, unsigned long long n)
+{
+    static const wchar_t* kinds[] = {L"INFO  session", L"INFO  transfer", L"DEBUG socket", L"WARN  retry",
+                                     L"ERROR timeout"};
+    const unsigned kind = (n * 7919u) % 23u < 18u ? n % 3u : 3u + n % 2u;
+    wchar_t text[160];
+    const int length = swprintf(text, 160, L"%08llu %ls %llu: bytes=%llu state=%ls", n, kinds[kind], n % 97,
+                                (n * 2654435761ull) % 100000,
+                                kind == 4 ? L"no answer from host" : kind == 3 ? L"reconnecting" : L"ok");
+    queue.Push(text, length > 0 ? static_cast<size_t>(length) : 0, kind == 3 ? kWarning : kind == 4 ? kError : 0);
+}
+
 class LogWindow : public CFrameWnd, public IFindDialogSink {
 public:
     bool Open()
@@ -159,30 +177,36 @@ public:
         lstrcpynW(font.logFont.lfFaceName, L"Courier New", LF_FACESIZE);
         m_view->UpdateFont(font);
         m_view->SetBufferSize(10000);
+        m_queue = std::make_unique<ZTextViewLineQueue>(GetSafeHwnd(), kLinesWaiting);
         SetActiveView(m_view);
         ShowWindow(SW_SHOW);
         UpdateWindow();
         m_view->SetFocus();
         return true;
     }
-    // Appends count generated lines, one at a time as a log would arrive.
+    // Queues count generated lines from the window's own thread and appends them as one batch.
     void Generate(int count)
     {
-        static const wchar_t* kinds[] = {L"INFO  session", L"INFO  transfer", L"DEBUG socket", L"WARN  retry",
-                                         L"ERROR timeout"};
-        for (int i = 0; i < count; ++i, ++m_generated) {
-            const unsigned kind = (m_generated * 7919u) % 23u < 18u ? m_generated % 3u : 3u + m_generated % 2u;
-            wchar_t text[160];
-            swprintf(text, 160, L"%08llu %ls %llu: bytes=%llu state=%ls", m_generated, kinds[kind],
-                     m_generated % 97, (m_generated * 2654435761ull) % 100000,
-                     kind == 4 ? L"no answer from host" : kind == 3 ? L"reconnecting" : L"ok");
-            ZTextViewBuffer::LineInfo line;
-            line.text.assign(text, text + wcslen(text));
-            line.attribute = kind == 3 ? kWarning : kind == 4 ? kError : 0;
-            m_view->AppendLines(&line, 1);
-        }
+        for (int i = 0; i < count; ++i)
+            QueueLine(*m_queue, m_generated++);
+        m_appended += m_queue->DrainInto(*m_view);
     }
-    void StartStreaming() { SetTimer(kGenerateTimer, 10, nullptr); }
+    // A worker produces the log as a host's reader thread would: bursts of
+    // lines into the queue, which wakes this window once per batch.
+    void StartStreaming()
+    {
+        m_rateStart = std::chrono::steady_clock::now();
+        m_rateLines = m_appended;
+        SetTimer(kRateTimer, 1000, nullptr);
+        m_worker = std::thread([this, next = m_generated] () mutable {
+            while (!m_stop.load()) {
+                if (!m_paused.load())
+                    for (int i = 0; i < 200; ++i)
+                        QueueLine(*m_queue, next++);
+                ::Sleep(10);  // about 20,000 lines a second
+            }
+        });
+    }
     LogView& View() { return *m_view; }
     ZFindDialog* FindDialog() { return m_find.get(); }
     void OpenFind(const wchar_t* text)
@@ -241,7 +265,7 @@ protected:
                                               : ZTextViewBase::SelectionDrawOutline);
             return TRUE;
         case kPause:
-            m_paused = !m_paused;
+            m_paused = !m_paused.load();
             return TRUE;
         case kExit: DestroyWindow(); return TRUE;
         case kReports: ShowReports(); return TRUE;
@@ -263,10 +287,26 @@ protected:
         default: return CFrameWnd::OnCommand(wParam, lParam);
         }
     }
-    afx_msg void OnTimer(UINT_PTR)
+    afx_msg LRESULT OnLinesWaiting(WPARAM, LPARAM)
     {
-        if (!m_paused)
-            Generate(30);  // every 10 ms: about 3,000 lines a second
+        m_appended += m_queue->DrainInto(*m_view);
+        return 0;
+    }
+    // Once a second: the rate the view took lines at, in the title.
+    afx_msg void OnTimer(UINT_PTR id)
+    {
+        if (id != kRateTimer) {
+            Default();
+            return;
+        }
+        const auto now = std::chrono::steady_clock::now();
+        const double seconds = std::chrono::duration<double>(now - m_rateStart).count();
+        const double rate = seconds > 0 ? double(m_appended - m_rateLines) / seconds : 0;
+        m_rateStart = now;
+        m_rateLines = m_appended;
+        wchar_t title[96];
+        swprintf(title, 96, L"Tessaro demo: log (%.0f lines/s)", rate);
+        SetWindowTextW(title);
     }
     afx_msg LRESULT OnDeleteFind(WPARAM, LPARAM)
     {
@@ -275,6 +315,9 @@ protected:
     }
     afx_msg void OnDestroy()
     {
+        m_stop = true;
+        if (m_worker.joinable())
+            m_worker.join();
         m_find.reset();
         Default();
         ::PostQuitMessage(0);
@@ -287,14 +330,21 @@ private:
     std::unique_ptr<ZFindDialog> m_find;
     ZPoint m_findPosition;
     ZTextViewCharPosition m_searchFrom;
-    unsigned long long m_generated = 0;
-    bool m_paused = false;
+    std::unique_ptr<ZTextViewLineQueue> m_queue;
+    std::thread m_worker;
+    std::atomic<bool> m_stop{false};
+    std::atomic<bool> m_paused{false};
+    unsigned long long m_generated = 0;  // lines made on this thread
+    unsigned long long m_appended = 0;   // lines handed to the view
+    unsigned long long m_rateLines = 0;
+    std::chrono::steady_clock::time_point m_rateStart;
 };
 
 BEGIN_MESSAGE_MAP(LogWindow, CFrameWnd)
     ON_WM_TIMER()
     ON_WM_DESTROY()
     ON_MESSAGE(kDeleteFind, OnDeleteFind)
+    ON_MESSAGE(kLinesWaiting, OnLinesWaiting)
 END_MESSAGE_MAP()
 
 // The screen (top-level windows included) over area, as PNG beside demo.txt.

@@ -134,10 +134,17 @@ private:
     template <class Integer>
     bool GetInteger(Integer& value)
     {
+        // Only the general path takes a variable by reference, so the fast
+        // path's value never goes through memory.
         uint64_t read;
-        if (!ReadWithin<sizeof(Integer)>(read) && !ReadAcross(read, sizeof(Integer)))
+        if (ReadWithin<sizeof(Integer)>(read)) {
+            value = static_cast<Integer>(read);
+            return true;
+        }
+        uint64_t across;
+        if (!ReadAcross(across, sizeof(Integer)))
             return false;
-        value = static_cast<Integer>(read);
+        value = static_cast<Integer>(across);
         return true;
     }
     template <size_t Bytes>
@@ -158,15 +165,20 @@ private:
     bool ReadWithin(uint64_t& value)
     {
         const ZBasicBuffer* buffer = BasicAt(m_readBuffer, m_readIndex);
-        if (!buffer || m_readOffset >= buffer->m_length || buffer->m_length - m_readOffset <= Bytes ||
-            m_readLimit < Bytes)
+        if (!buffer)
+            return false;
+        // Every field read once, before the stores that could alias them.
+        const size_t offset = m_readOffset;
+        const size_t length = buffer->m_length;
+        const size_t limit = m_readLimit;
+        if (offset >= length || length - offset <= Bytes || limit < Bytes)
             return false;
         uint64_t raw = 0;
-        std::memcpy(&raw, buffer->m_data + m_readOffset, Bytes);
+        std::memcpy(&raw, buffer->m_data + offset, Bytes);
         value = m_bigEndian ? __builtin_bswap64(raw) >> (64 - 8 * Bytes) : raw;
-        m_readOffset += Bytes;
-        if (m_readLimit != SIZE_MAX)
-            m_readLimit -= Bytes;
+        m_readOffset = offset + Bytes;
+        if (limit != SIZE_MAX)
+            m_readLimit = limit - Bytes;
         return true;
     }
     // A value that fits the write buffer with room to spare, so the cursor
@@ -175,13 +187,20 @@ private:
     bool WriteWithin(uint64_t value)
     {
         ZBasicBuffer* buffer = BasicAt(m_writeBuffer, m_writeIndex);
-        if (!buffer || m_writeOffset >= buffer->m_capacity || buffer->m_capacity - m_writeOffset <= Bytes)
+        if (!buffer)
+            return false;
+        // Every field read once, before the byte stores that could alias any of them.
+        const size_t offset = m_writeOffset;
+        const size_t capacity = buffer->m_capacity;
+        const size_t length = buffer->m_length;
+        unsigned char* data = buffer->m_data;
+        if (offset >= capacity || capacity - offset <= Bytes)
             return false;
         const uint64_t raw = m_bigEndian ? __builtin_bswap64(value << (64 - 8 * Bytes)) : value;
-        std::memcpy(buffer->m_data + m_writeOffset, &raw, Bytes);
-        m_writeOffset += Bytes;
-        if (buffer->m_length < m_writeOffset)
-            buffer->m_length = m_writeOffset;
+        std::memcpy(data + offset, &raw, Bytes);
+        m_writeOffset = offset + Bytes;
+        if (length < offset + Bytes)
+            buffer->m_length = offset + Bytes;
         return true;
     }
     // The general path: across buffers, at a buffer's end, over other buffers.

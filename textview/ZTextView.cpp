@@ -23,6 +23,11 @@ int ClampedScrollPosition(const SCROLLINFO& info, int position)
     return static_cast<int>(std::clamp<long long>(position, info.nMin, highest));
 }
 
+// Paints of a stream of appends come at most this often (about 25 a second),
+// and at least this often while appends keep arriving.
+constexpr unsigned long long kAppendPaintInterval = 40;
+constexpr UINT_PTR kAppendPaintTimer = 0x5A7E;
+
 unsigned long long WheelScrollLines(unsigned long long pageHeight)
 {
     UINT lines = 3;
@@ -48,7 +53,20 @@ END_MESSAGE_MAP()
 
 ZTextView::ZTextView() = default;
 
-ZTextView::~ZTextView() = default;
+ZTextView::~ZTextView()
+{
+    ReleasePaintBitmap();
+}
+
+void ZTextView::ReleasePaintBitmap()
+{
+    // A bitmap still selected into a context cannot be deleted.
+    if (m_paintPreviousBitmap)
+        ::SelectObject(m_paintMemory.GetSafeHdc(), m_paintPreviousBitmap);
+    m_paintPreviousBitmap = nullptr;
+    m_paintBitmap.DeleteObject();
+    m_paintBitmapSize = CSize(0, 0);
+}
 
 // --- Messages ----------------------------------------------------------------------
 
@@ -59,6 +77,56 @@ int ZTextView::OnCreate(LPCREATESTRUCTW)
     UpdateFontInternal();
     ZTextViewBase::OnCreate();
     return 0;
+}
+
+void ZTextView::OnLinesAppended()
+{
+    if (!m_hWnd) {
+        ApplyPendingAppends();
+        return;
+    }
+    const unsigned long long now = ::GetTickCount64();
+    const unsigned long long sincePaint = now - m_lastPaintTick;
+    if (m_appendBurst) {
+        if (sincePaint >= kAppendPaintInterval)
+            PaintAppendsNow(now);
+        return;
+    }
+    // The first append since a paint: the paint comes when the queue is idle,
+    // or from the timer, or from a later append once it is overdue.
+    m_appendBurst = true;
+    if (sincePaint >= kAppendPaintInterval)
+        InvalidateRect(nullptr, FALSE);
+    const unsigned long long wait = sincePaint >= kAppendPaintInterval ? 0 : kAppendPaintInterval - sincePaint;
+    SetTimer(kAppendPaintTimer, static_cast<UINT>(std::max<unsigned long long>(wait, USER_TIMER_MINIMUM)), nullptr);
+}
+
+void ZTextView::PaintAppendsNow(unsigned long long now)
+{
+    ApplyPendingAppends();
+    UpdateWindow();
+    // A hidden window gets no paint: it still counts as one, so that the
+    // appends to it are not brought up to date one by one.
+    m_lastPaintTick = now;
+    m_appendBurst = false;
+    KillTimer(kAppendPaintTimer);
+}
+
+// Here rather than in the message map, so that a derived host's own timer or
+// paint handler, which passes straight to the framework, cannot skip them.
+LRESULT ZTextView::WindowProc(UINT message, WPARAM wParam, LPARAM lParam)
+{
+    if (message == WM_TIMER && wParam == kAppendPaintTimer) {
+        PaintAppendsNow(::GetTickCount64());
+        return 0;
+    }
+    if (message == WM_PAINT) {
+        ApplyPendingAppends();  // the scroll bars and the follow scroll before the text
+        m_lastPaintTick = ::GetTickCount64();
+        if (std::exchange(m_appendBurst, false))
+            KillTimer(kAppendPaintTimer);
+    }
+    return CView::WindowProc(message, wParam, lParam);
 }
 
 void ZTextView::OnSize(UINT, int, int)
@@ -132,6 +200,7 @@ BOOL ZTextView::PreTranslateMessage(MSG* msg)
 
 void ZTextView::OnVScroll(UINT code, UINT position, CScrollBar* scrollBar)
 {
+    ApplyPendingAppends();
     if (UsesLinkedVerticalScrollbar()) {
         GetLinkedVerticalScrollbar()->OnVScroll(code, position, scrollBar);
         return;
@@ -141,6 +210,7 @@ void ZTextView::OnVScroll(UINT code, UINT position, CScrollBar* scrollBar)
 
 void ZTextView::OnHScroll(UINT code, UINT, CScrollBar*)
 {
+    ApplyPendingAppends();
     HandleScroll(SB_HORZ, code);
 }
 
@@ -199,6 +269,7 @@ bool ZTextView::PositionForScrollCode(int bar, UINT code, unsigned long long& po
 
 BOOL ZTextView::OnMouseWheel(UINT, short delta, CPoint)
 {
+    ApplyPendingAppends();
     if (UsesLinkedVerticalScrollbar()) {
         const MSG* message = AfxGetCurrentMessage();
         GetLinkedVerticalScrollbar()->OnMouseWheel(message->wParam, message->lParam);
@@ -294,15 +365,21 @@ void ZTextView::ScrollBarTo(int bar, unsigned long long position)
     SCROLLINFO current{};
     if (!GetScrollInfo(bar, &current, SIF_POS | SIF_RANGE | SIF_PAGE))
         current = SCROLLINFO{};
-    if (ClampedScrollPosition(current, info.nPos) != current.nPos)
+    const int taken = ClampedScrollPosition(current, info.nPos);
+    if (taken != current.nPos)
         SetScrollInfo(bar, &info);
     InvalidateWindow();
+    // The linked bar hears where the view went, not where it was asked to go;
+    // a linked bar that carries the position clamps it itself, as the view's
+    // own bar then has no range.
     if (bar == SB_VERT && GetLinkedVerticalScrollbar())
-        GetLinkedVerticalScrollbar()->OnViewScrolled(position);
+        GetLinkedVerticalScrollbar()->OnViewScrolled(
+            UsesLinkedVerticalScrollbar() ? position : static_cast<unsigned long long>(std::max(0, taken)));
 }
 
 void ZTextView::ShowVertScrollbarIfNeeded(bool show)
 {
+    ApplyPendingAppends();
     const bool changed = show != IsVertScrollbarShownIfNeeded();
     ZTextViewBase::ShowVertScrollbarIfNeeded(show);
     ITextViewLinkedScrollbar* linked = GetLinkedVerticalScrollbar();
@@ -332,19 +409,17 @@ void ZTextView::OnDraw(CDC* dc)
     if (clip.IsRectEmpty())
         return;
 
-    // One bitmap of the clip box's size; on a printer, or when it cannot be
-    // made, the text goes straight to dc.
-    CDC memory;
-    CBitmap bitmap;
+    // One off-screen bitmap covering the clip box; on a printer, or when it
+    // cannot be made, the text goes straight to dc.
     CDC* target = dc;
-    HGDIOBJ previousBitmap = nullptr;
-    if (!dc->IsPrinting() && memory.CreateCompatibleDC(dc) &&
-        bitmap.CreateCompatibleBitmap(dc, clip.Width(), clip.Height())) {
-        previousBitmap = ::SelectObject(memory.GetSafeHdc(), bitmap.GetSafeHandle());
-        memory.SetViewportOrg(-clip.left, -clip.top);
-        memory.SetBrushOrg(clip.left % 8, clip.top % 8);
-        memory.IntersectClipRect(&clip);
-        target = &memory;
+    if (!dc->IsPrinting()) {
+        if (CDC* memory = PaintMemory(dc, clip.Size())) {
+            ::SelectClipRgn(memory->GetSafeHdc(), nullptr);
+            memory->SetViewportOrg(-clip.left, -clip.top);
+            memory->SetBrushOrg(clip.left % 8, clip.top % 8);
+            memory->IntersectClipRect(&clip);
+            target = memory;
+        }
     }
 
     ::FillRect(target->GetSafeHdc(), &clip, ::GetSysColorBrush(COLOR_WINDOW));
@@ -356,10 +431,23 @@ void ZTextView::OnDraw(CDC* dc)
     if (previousFont)
         ::SelectObject(target->GetSafeHdc(), previousFont);
 
-    if (target == &memory) {
-        dc->BitBlt(clip.left, clip.top, clip.Width(), clip.Height(), &memory, clip.left, clip.top, SRCCOPY);
-        ::SelectObject(memory.GetSafeHdc(), previousBitmap);
-    }
+    if (target != dc)
+        dc->BitBlt(clip.left, clip.top, clip.Width(), clip.Height(), target, clip.left, clip.top, SRCCOPY);
+}
+
+CDC* ZTextView::PaintMemory(CDC* screen, CSize size)
+{
+    if (size.cx <= m_paintBitmapSize.cx && size.cy <= m_paintBitmapSize.cy)
+        return &m_paintMemory;
+    if (!m_paintMemory.GetSafeHdc() && !m_paintMemory.CreateCompatibleDC(screen))
+        return nullptr;
+    const CSize grown(std::max(size.cx, m_paintBitmapSize.cx), std::max(size.cy, m_paintBitmapSize.cy));
+    ReleasePaintBitmap();
+    if (!m_paintBitmap.CreateCompatibleBitmap(screen, grown.cx, grown.cy))
+        return nullptr;
+    m_paintPreviousBitmap = ::SelectObject(m_paintMemory.GetSafeHdc(), m_paintBitmap.GetSafeHandle());
+    m_paintBitmapSize = grown;
+    return &m_paintMemory;
 }
 
 void ZTextView::DrawTextW(CDC* dc, const DrawTextInfo& run)

@@ -53,6 +53,12 @@ protected:
     bool ReleaseMouse() override;
     // Makes the font (the stored one, else 10-point "Courier New") and measures the cell.
     void UpdateFontInternal() override;
+    // Gathers a burst of appends into one update, brought in by the next
+    // paint; while appends keep the message queue busy the view paints by
+    // itself once a paint is overdue, at most once per append call.
+    void OnLinesAppended() override;
+    // Brings appends up to date before each paint and paints them on the view's timer.
+    LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam) override;
 
     afx_msg int OnCreate(LPCREATESTRUCTW create);
     afx_msg void OnSize(UINT type, int cx, int cy);
@@ -80,7 +86,22 @@ private:
     // Hands the user's selection to the linked view when it changed.
     void MirrorSelectionToLinkedView();
 
+    // Appends since the last paint: the platform sends a paint only when no
+    // message is posted, so a busy stream is painted from here instead.
+    void PaintAppendsNow(unsigned long long now);
+    // The memory context holding a bitmap of at least size, or null when none can be made.
+    CDC* PaintMemory(CDC* screen, CSize size);
+    void ReleasePaintBitmap();
+
     unsigned m_scrollBarsShown = 0;
+    // The off-screen bitmap painting draws into, kept from paint to paint and
+    // grown to the largest clip box seen.
+    CDC m_paintMemory;
+    CBitmap m_paintBitmap;
+    HGDIOBJ m_paintPreviousBitmap = nullptr;
+    CSize m_paintBitmapSize{0, 0};
+    unsigned long long m_lastPaintTick = 0;  // GetTickCount64 of the last paint
+    bool m_appendBurst = false;              // appends wait for a paint
     std::unique_ptr<CFont> m_font;
     // The selection last handed to the linked view (begin, end); none when none.
     std::optional<std::pair<ZTextViewCharPosition, ZTextViewCharPosition>> m_mirroredSelection;

@@ -91,9 +91,8 @@ void ZTextViewBase::AppendLines(const ZTextViewBuffer::LineInfo* lines, unsigned
 {
     unsigned long long removed = 0;
     if (m_buffer.AppendLines(lines, count, removed))
-        UpdateScrollSize();
-    if (!m_caret)
-        ScrollToEnd();
+        m_scrollSizeStale = true;
+    m_appendsPending = true;
     if (removed) {
         // The selection moves up with its text; one that lay wholly in the dropped lines goes.
         if (m_mouseHighlight && !m_mouseHighlight->Scroll(removed))
@@ -101,11 +100,29 @@ void ZTextViewBase::AppendLines(const ZTextViewBuffer::LineInfo* lines, unsigned
         if (m_normalizedHighlight && !m_normalizedHighlight->Scroll(removed))
             ResetNormalizedHighlight();
     }
+    OnLinesAppended();
+}
+
+void ZTextViewBase::OnLinesAppended()
+{
+    ApplyPendingAppends();
+}
+
+void ZTextViewBase::ApplyPendingAppends()
+{
+    if (!m_appendsPending)
+        return;
+    m_appendsPending = false;
+    if (std::exchange(m_scrollSizeStale, false))
+        UpdateScrollSize();
+    if (!m_caret)
+        ScrollToEnd();
     InvalidateWindow();
 }
 
 void ZTextViewBase::SetBufferSize(unsigned long long size)
 {
+    ApplyPendingAppends();
     if (!m_buffer.SetBufferSize(size))
         return;
     UpdateScrollSize();
@@ -122,6 +139,7 @@ void ZTextViewBase::Clear()
 
 void ZTextViewBase::ClearInternal()
 {
+    m_appendsPending = false;  // the update below covers them
     m_buffer.Clear();
     DropMouseHighlight();
     ResetNormalizedHighlight();
@@ -145,6 +163,7 @@ void ZTextViewBase::SetCaret(bool caret)
 
 void ZTextViewBase::SetCaretInternal(bool caret)
 {
+    ApplyPendingAppends();  // lines that came before the change still scroll as the old flag says
     m_caret = caret;
 }
 
@@ -157,6 +176,7 @@ void ZTextViewBase::OnCreate()
 
 void ZTextViewBase::OnSizeChange()
 {
+    ApplyPendingAppends();
     UpdatePageSize();
     UpdateScrollSize();
 }
@@ -181,6 +201,7 @@ void ZTextViewBase::UpdatePageSize()
 
 void ZTextViewBase::UpdateScrollSize()
 {
+    m_scrollSizeStale = false;
     if (m_pageWidth == 0 || m_pageHeight == 0)
         UpdatePageSize();
     UpdateVScrollSize(m_buffer.GetLineCount(), m_pageHeight);
@@ -196,6 +217,9 @@ unsigned long long ZTextViewBase::GetVScrollPoint() const
 
 void ZTextViewBase::ScrollToPoint(unsigned long long line, unsigned long long column)
 {
+    // The range must hold the lines appended so far, and their follow scroll
+    // must not undo this one later.
+    ApplyPendingAppends();
     ScrollToVPoint(line);
     if (UsesLinkedVerticalScrollbar())
         m_linkedVerticalScrollbar->SetScrollPosition(line);
@@ -211,18 +235,21 @@ void ZTextViewBase::ScrollToEnd()
 
 void ZTextViewBase::OnGoToStart()
 {
+    ApplyPendingAppends();
     if (m_buffer.GetLineCount() > m_pageHeight)
         ScrollToPoint(0, GetHScrollPointInternal());
 }
 
 void ZTextViewBase::OnCtrlEnd()
 {
+    ApplyPendingAppends();
     SetCaret(false);
     ScrollToEnd();
 }
 
 void ZTextViewBase::OnPageDown()
 {
+    ApplyPendingAppends();
     const unsigned long long lines = m_buffer.GetLineCount();
     if (lines <= m_pageHeight)
         return;
@@ -231,6 +258,7 @@ void ZTextViewBase::OnPageDown()
 
 void ZTextViewBase::OnPageUp()
 {
+    ApplyPendingAppends();
     ScrollToPoint(SubtractSaturated(GetVScrollPoint(), m_pageHeight), GetHScrollPointInternal());
 }
 
@@ -294,6 +322,7 @@ POINT ZTextViewBase::WithoutLeftOffset(POINT point) const
 
 void ZTextViewBase::OnLButtonDown(POINT point)
 {
+    ApplyPendingAppends();
     point = WithoutLeftOffset(point);
     m_buttonDown = true;
     SetCaret(true);
@@ -324,6 +353,7 @@ void ZTextViewBase::OnMouseMove(POINT point)
 {
     if (!m_buttonDown)
         return;
+    ApplyPendingAppends();
     point = WithoutLeftOffset(point);
     m_lastMousePoint = point;
 
@@ -384,6 +414,7 @@ void ZTextViewBase::AutoScroll(POINT point, const RECT& client, bool& scrolled)
 
 void ZTextViewBase::OnLButtonUp(POINT point)
 {
+    ApplyPendingAppends();
     point = WithoutLeftOffset(point);
     SetCaret(true);
     if (m_buttonDown) {
@@ -504,6 +535,7 @@ void ZTextViewBase::SelectAll()
 
 void ZTextViewBase::SelectAllInternal()
 {
+    ApplyPendingAppends();
     const unsigned long long lines = m_buffer.GetLineCount();
     if (lines == 0)
         return;

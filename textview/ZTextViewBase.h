@@ -93,10 +93,20 @@ protected:
     // Last say on a normalized selection: false drops it.
     virtual bool FinishNormalizeHighlight(ZTextViewCharPosition& begin, ZTextViewCharPosition& end);
     virtual void OnNormalizedHighlightChanged();
+    // Lines went into the buffer and the selection moved with them; the scroll
+    // bars, the follow-the-end scroll and the redraw wait for
+    // ApplyPendingAppends. Here they happen at once; a window class may gather
+    // a burst of appends into one update.
+    virtual void OnLinesAppended();
 
 public:
     void AppendLines(const ZTextViewBuffer::LineInfo* lines, unsigned long long count);
     void SetBufferSize(unsigned long long size);
+    // Brings the scroll bars, the follow-the-end scroll and the redraw up to
+    // date with every append since the last update; nothing when none is due.
+    void ApplyPendingAppends();
+    // Appends wait for that update (until the next paint, in a window).
+    bool HasPendingAppends() const { return m_appendsPending; }
     bool CanCopy() const { return m_normalizedHighlight && m_copyEnabled; }
     void EnableCopy(bool enable) { m_copyEnabled = enable; }
     void SetLinkedView(ITextViewLinkedView* view) { m_linkedView = view; }
@@ -201,6 +211,8 @@ private:
     unsigned long long m_pageWidth = 0;   // 0: not yet calculated
     unsigned long long m_pageHeight = 0;  // 0: not yet calculated
     ZTextViewBuffer m_buffer;
+    bool m_appendsPending = false;     // appends whose scroll update has not run yet
+    bool m_scrollSizeStale = false;    // and they changed the line count or the longest line
     bool m_caret = false;  // set once the user clicked into the view: new lines no longer scroll it
     bool m_buttonDown = false;
     bool m_copyEnabled = true;

@@ -28,6 +28,12 @@ bool ZTextViewBuffer::AppendLines(const LineInfo* lines, unsigned long long coun
     const unsigned long long lineCountBefore = m_lineCount;
     const unsigned long long maxLengthBefore = m_maxLength;
 
+    if (m_lineCount == m_bufferSize && count < m_bufferSize) {
+        removed = count;
+        AppendToFullRing(lines, count);
+        return m_maxLength != maxLengthBefore;
+    }
+
     if (count > m_bufferSize - m_lineCount) {
         if (count >= m_bufferSize) {
             // Only the newest bufferSize input lines can survive.
@@ -54,6 +60,47 @@ bool ZTextViewBuffer::AppendLines(const LineInfo* lines, unsigned long long coun
         }
     }
     return m_lineCount != lineCountBefore || m_maxLength != maxLengthBefore;
+}
+
+// The steady state of a busy log: each line replaces the oldest in its slot,
+// in one pass. When the longest line is among those replaced, one scan at the
+// end finds the new longest (the newest of equal length), as removing first and
+// appending after would.
+void ZTextViewBuffer::AppendToFullRing(const LineInfo* lines, unsigned long long count)
+{
+    LineInfo* slots = m_slots.GetData();
+    bool longestReplaced = false;
+    for (unsigned long long i = 0; i < count; ++i) {
+        const unsigned long long slot = m_firstSlot;
+        LineInfo& target = slots[slot];
+        // assign keeps the slot's capacity: no allocation once it is large enough.
+        target.text.assign(lines[i].text.begin(), lines[i].text.end());
+        target.attribute = lines[i].attribute;
+        if (slot == m_longestSlot) {
+            longestReplaced = true;
+            m_longestSlot = npos;
+            m_maxLength = 0;
+        }
+        if (!longestReplaced && target.text.size() >= m_maxLength) {
+            m_maxLength = target.text.size();
+            m_longestSlot = slot;
+        }
+        if (++m_firstSlot == m_bufferSize)
+            m_firstSlot = 0;
+    }
+    if (!longestReplaced)
+        return;
+    unsigned long long longest = 0;
+    unsigned long long longestSlot = m_firstSlot;
+    for (unsigned long long i = 0; i < m_lineCount; ++i) {
+        const unsigned long long length = LengthOf(i);
+        if (length >= longest) {
+            longest = length;
+            longestSlot = SlotOf(i);
+        }
+    }
+    m_maxLength = longest;
+    m_longestSlot = longestSlot;
 }
 
 void ZTextViewBuffer::RemoveLines(unsigned long long n)

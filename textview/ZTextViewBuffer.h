@@ -71,6 +71,7 @@ private:
         return slot - m_bufferSize < m_bufferSize ? slot - m_bufferSize : slot % m_bufferSize;
     }
     unsigned long long LengthOf(unsigned long long line) const { return GetLineInfo(line).text.size(); }
+    void AppendToFullRing(const LineInfo* lines, unsigned long long count);
     void RemoveLines(unsigned long long n);
     bool CalculateMaxLength();
     void RearrangeSlots(unsigned long long size);

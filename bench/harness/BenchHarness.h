@@ -57,6 +57,10 @@ public:
 
     int Finish();
 
+    // Whether --filter lets a group of this name run (for measurements made
+    // outside Compare).
+    bool Selected(const std::string& group) const { return m_filter.empty() || group.find(m_filter) != std::string::npos; }
+
 private:
     struct Result {
         std::string group;

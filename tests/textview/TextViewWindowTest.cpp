@@ -2,11 +2,15 @@
 // and mouse, keyboard, scroll-bar and wheel messages posted ahead of a sentinel.
 #include <windows.h>
 
+#include <algorithm>
 #include <string>
+#include <tuple>
+#include <utility>
 #include <vector>
 
 #include <gtest/gtest.h>
 
+#include "tests/support/MessagePump.h"
 #include "tests/textview/TextViewTestLines.h"
 #include "textview/ZTextView.h"
 
@@ -18,13 +22,15 @@ namespace {
 class TestView : public ZTextView {
 public:
     using ZTextView::GetPageHeight, ZTextView::GetTotalVert, ZTextView::GetVScrollPoint;
-    using ZTextView::GetHScrollPointInternal;
+    using ZTextView::GetHScrollPointInternal, ZTextView::ScrollToPoint;
     std::vector<std::wstring> drawnTexts;
+    bool drawnBeforeAppendsApplied = false;
 
 protected:
     void DrawTextW(CDC* dc, const DrawTextInfo& run) override
     {
         drawnTexts.emplace_back(run.text, static_cast<size_t>(run.length));
+        drawnBeforeAppendsApplied |= HasPendingAppends();
         ZTextView::DrawTextW(dc, run);
     }
 };
@@ -48,21 +54,27 @@ protected:
     // A shown view of 480 x 240, with a 12-point fixed-pitch font unless told otherwise.
     TestView& MakeView(bool fixedFont = true)
     {
-        m_view = new TestView;
-        EXPECT_TRUE(m_view->CreateEx(0, nullptr, L"text view", WS_POPUP | WS_VISIBLE, 50, 50, 480, 240, nullptr,
-                                     nullptr));
+        m_view = NewView(fixedFont);
         m_window = m_view->GetSafeHwnd();
-        m_view->SetBufferSize(1000);
+        return *m_view;
+    }
+    template <class View = TestView>
+    static View* NewView(bool fixedFont = true)
+    {
+        auto* view = new View;
+        EXPECT_TRUE(view->CreateEx(0, nullptr, L"text view", WS_POPUP | WS_VISIBLE, 50, 50, 480, 240, nullptr,
+                                   nullptr));
+        view->SetBufferSize(1000);
         if (fixedFont) {
             ZLogFont font;
             font.logFont.lfHeight = -16;  // 12 points at 96 dots per inch
             font.logFont.lfCharSet = DEFAULT_CHARSET;
             font.logFont.lfPitchAndFamily = FIXED_PITCH | FF_MODERN;
             lstrcpynW(font.logFont.lfFaceName, L"Courier New", LF_FACESIZE);
-            m_view->UpdateFont(font);
+            view->UpdateFont(font);
         }
-        m_view->UpdateWindow();
-        return *m_view;
+        view->UpdateWindow();
+        return view;
     }
     // Numbered lines, padded with dots to width when one is given.
     void Fill(int from, int count, size_t width = 0)
@@ -90,6 +102,11 @@ protected:
     }
     // A click into the view, which stops it following the newest line.
     void Click() { Drag(Cell(0, 0), Cell(0, 0)); }
+    // Pumps until the appends so far are on screen: their update waits for the next paint.
+    bool PumpUntilPainted()
+    {
+        return TestSupport::PumpUntil([this] { return !m_view->HasPendingAppends() && !::GetUpdateRect(m_window, nullptr, FALSE); });
+    }
     unsigned long long LastFirstLine() const { return m_view->GetTotalVert() - m_view->GetPageHeight(); }
 
     TestView* m_view = nullptr;
@@ -97,6 +114,37 @@ protected:
     UINT m_wheelLines = 3;
     HeldKeys m_keys;
 };
+
+// A linked scroll bar beside a view that keeps its own bar: it only hears where the view went.
+struct ViewScrolledRecorder : ITextViewLinkedScrollbar {
+    std::vector<unsigned long long> reported;
+    void SetScrollRange(unsigned long long, unsigned long long) override {}
+    void SetScrollPosition(unsigned long long) override {}
+    unsigned long long GetScrollPosition() const override { return 0; }
+    void OnVScroll(UINT, UINT, CScrollBar*) override {}
+    void OnMouseWheel(WPARAM, LPARAM) override {}
+    void OnViewScrolled(unsigned long long line) override { reported.push_back(line); }
+    void GetScrollInfo(SCROLLINFO&) const override {}
+};
+
+// Hosts that handle timers or paints themselves and pass them straight to the framework.
+class HostTimerView : public TestView {
+protected:
+    afx_msg void OnTimer(UINT_PTR) { Default(); }
+    DECLARE_MESSAGE_MAP()
+};
+BEGIN_MESSAGE_MAP(HostTimerView, TestView)
+    ON_WM_TIMER()
+END_MESSAGE_MAP()
+
+class HostPaintView : public TestView {
+protected:
+    afx_msg void OnPaint() { CView::OnPaint(); }
+    DECLARE_MESSAGE_MAP()
+};
+BEGIN_MESSAGE_MAP(HostPaintView, TestView)
+    ON_WM_PAINT()
+END_MESSAGE_MAP()
 
 }  // namespace
 
@@ -225,6 +273,7 @@ TEST_F(TextViewWindow, CtrlEndResumesFollowingTheNewestLine)
 {
     TestView& view = MakeView();
     Fill(0, 40);
+    ASSERT_TRUE(PumpUntilPainted());
     ASSERT_EQ(view.GetVScrollPoint(), LastFirstLine());  // following
     Post(WM_VSCROLL, SB_TOP);
     Click();  // no longer follows
@@ -239,14 +288,148 @@ TEST_F(TextViewWindow, CtrlEndResumesFollowingTheNewestLine)
     EXPECT_EQ(view.GetVScrollPoint(), LastFirstLine());
 }
 
-TEST_F(TextViewWindow, AppendingInvalidatesWithoutPaintingEachLine)
+TEST_F(TextViewWindow, TheLinkedScrollBarHearsThePositionTheViewTook)
+{
+    TestView& view = MakeView();
+    ViewScrolledRecorder linked;
+    view.SetLinkedVerticalScrollbar(&linked);
+    Fill(0, 100);
+    Click();
+    const unsigned long long last = LastFirstLine();
+    const std::pair<UINT, WPARAM> moves[] = {{WM_VSCROLL, SB_PAGEDOWN}, {WM_VSCROLL, SB_LINEDOWN},
+                                             {WM_MOUSEWHEEL, MAKEWPARAM(0, -WHEEL_DELTA)}};
+    for (const auto& [message, wParam] : moves) {
+        for (const unsigned long long from : {last, last - 2}) {  // past the end, and clamped on the way
+            SCROLLINFO start{sizeof start, SIF_POS, 0, 0, 0, static_cast<int>(from), 0};
+            ::SetScrollInfo(m_window, SB_VERT, &start, TRUE);
+            linked.reported.clear();
+            Post(message, wParam);
+            RunUntilSentinel(m_window);
+            const unsigned long long expected = wParam == SB_LINEDOWN ? std::min(from + 1, last) : last;
+            EXPECT_EQ(view.GetVScrollPoint(), expected) << message << " from " << from;
+            EXPECT_EQ(linked.reported, std::vector<unsigned long long>{expected}) << message << " from " << from;
+        }
+    }
+    // A bar that carries the position itself hears the line asked for: the view's own bar has no range to clamp to.
+    view.ShowVertScrollbarIfNeeded(false);
+    linked.reported.clear();
+    view.ScrollToPoint(99, 0);
+    EXPECT_EQ(linked.reported, std::vector<unsigned long long>{99});
+}
+
+TEST_F(TextViewWindow, ABurstOfAppendsIsDrawnWithTheNewestLinesInViewAfterThePump)
 {
     TestView& view = MakeView();
     view.drawnTexts.clear();
-    Fill(0, 200);
-    EXPECT_TRUE(view.drawnTexts.empty());  // nothing drawn until the next paint
-    RunUntilSentinel(m_window);
-    view.UpdateWindow();
+    Fill(0, 1);
+    EXPECT_TRUE(view.drawnTexts.empty());  // an append alone does not paint
+    for (int i = 1; i < 300; ++i)
+        Fill(i, 1);  // one call a line, as a log arrives
+    ASSERT_TRUE(PumpUntilPainted());
     ASSERT_FALSE(view.drawnTexts.empty());
-    EXPECT_EQ(view.drawnTexts.back(), L"line 199 of the log");
+    EXPECT_EQ(view.drawnTexts.back(), L"line 299 of the log");
+    EXPECT_EQ(view.GetVScrollPoint(), LastFirstLine());
+    EXPECT_LT(view.drawnTexts.size(), 300u);  // not a paint a line
+}
+
+TEST_F(TextViewWindow, ScrollBarsEndWhereLineByLineUpdatesLeaveThem)
+{
+    struct Case {
+        int lines;
+        unsigned long long bufferSize;
+        bool clicked;  // the user clicked in first: the view stays where it was
+    } cases[] = {{5, 1000, false}, {60, 1000, false}, {60, 30, false}, {60, 1000, true}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(testing::Message() << c.lines << " lines into " << c.bufferSize << (c.clicked ? ", clicked" : ""));
+        // Reference: the same appends each brought up to date at once.
+        TestView* reference = NewView();
+        TestView* burst = NewView();
+        ViewScrolledRecorder referenceBar, burstBar;
+        for (TestView* view : {reference, burst}) {
+            view->SetBufferSize(c.bufferSize);
+            view->SetLinkedVerticalScrollbar(view == reference ? &referenceBar : &burstBar);
+            const auto wide = Lines({L"a line longer than the others, wider than the window is across"});
+            view->AppendLines(wide.data(), 1);
+            if (c.clicked) {
+                ::PostMessageW(view->GetSafeHwnd(), WM_LBUTTONDOWN, MK_LBUTTON, 0);
+                ::PostMessageW(view->GetSafeHwnd(), WM_LBUTTONUP, 0, 0);
+                RunUntilSentinel(view->GetSafeHwnd());
+            }
+        }
+        for (int i = 1; i < c.lines; ++i) {
+            const auto line = Lines(Numbered(i, 1));
+            reference->AppendLines(line.data(), 1);
+            reference->ApplyPendingAppends();
+            burst->AppendLines(line.data(), 1);
+        }
+        ASSERT_TRUE(TestSupport::PumpUntil([&] { return !burst->HasPendingAppends(); }));
+        for (int bar : {SB_VERT, SB_HORZ}) {
+            SCROLLINFO expected{}, got{};
+            expected.cbSize = got.cbSize = sizeof expected;
+            expected.fMask = got.fMask = SIF_ALL;
+            ::GetScrollInfo(reference->GetSafeHwnd(), bar, &expected);
+            ::GetScrollInfo(burst->GetSafeHwnd(), bar, &got);
+            EXPECT_EQ(std::tuple(got.nMin, got.nMax, got.nPage, got.nPos),
+                      std::tuple(expected.nMin, expected.nMax, expected.nPage, expected.nPos)) << "bar " << bar;
+        }
+        const unsigned long long total = std::min<unsigned long long>(c.lines, c.bufferSize);
+        const bool follows = !c.clicked && total > burst->GetPageHeight();
+        EXPECT_EQ(burst->GetVScrollPoint(), follows ? total - burst->GetPageHeight() : 0);
+        // The linked bar is told where the view ended, once a paint rather than once a line.
+        ASSERT_EQ(burstBar.reported.empty(), !follows);
+        if (follows) {
+            EXPECT_EQ(burstBar.reported.back(), referenceBar.reported.back());
+            EXPECT_LT(burstBar.reported.size(), referenceBar.reported.size());
+        }
+        reference->DestroyWindow();
+        burst->DestroyWindow();
+    }
+}
+
+// Each case appends 200 lines, acts before any paint, and pumps: the view ends where line-by-line
+// updates would leave it, and nothing is drawn from a scroll position the appends have not reached.
+TEST_F(TextViewWindow, WhatComesBeforeThePaintSeesTheAppendsFirst)
+{
+    constexpr unsigned long long kEnd = ~0ull;
+    auto scrollTo50 = [](TestView& v) { v.ScrollToPoint(50, 0); };
+    struct Case {
+        const char* what;
+        TestView* (*make)();
+        void (*before)(TestView&);  // before the appends
+        void (*act)(TestView&);     // after them
+        unsigned long long expected;
+    } cases[] = {
+        {"a host's scroll while following", [] { return NewView(); }, [](TestView&) {}, scrollTo50, 50},
+        {"a host's scroll past the range before", [] { return NewView(); },
+         [](TestView& v) {
+             ::PostMessageW(v.GetSafeHwnd(), WM_LBUTTONDOWN, MK_LBUTTON, 0);
+             ::PostMessageW(v.GetSafeHwnd(), WM_LBUTTONUP, 0, 0);
+             RunUntilSentinel(v.GetSafeHwnd());
+         },
+         scrollTo50, 50},
+        {"a click in a linked view", [] { return NewView(); }, [](TestView&) {},
+         [](TestView& v) { v.SetCaretInternal(true); }, kEnd},
+        // Hosts that pass timers or paints straight to the framework.
+        {"host's own timer handler", [] { return static_cast<TestView*>(NewView<HostTimerView>()); },
+         [](TestView& v) { v.Invalidate(), v.UpdateWindow(); },  // so the update waits for the timer
+         [](TestView&) {}, kEnd},
+        {"host's own paint handler", [] { return static_cast<TestView*>(NewView<HostPaintView>()); },
+         [](TestView&) { ::Sleep(100); },  // so the first append asks for a paint at once
+         [](TestView&) {}, kEnd},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        TestView* view = c.make();
+        c.before(*view);
+        view->drawnTexts.clear();
+        const auto lines = Lines(Numbered(0, 200));
+        view->AppendLines(lines.data(), lines.size());
+        c.act(*view);
+        EXPECT_TRUE(TestSupport::PumpUntil(
+            [&] { return !view->HasPendingAppends() && !::GetUpdateRect(view->GetSafeHwnd(), nullptr, FALSE); },
+            2000));
+        EXPECT_EQ(view->GetVScrollPoint(), c.expected == kEnd ? 200 - view->GetPageHeight() : c.expected);
+        EXPECT_FALSE(view->drawnBeforeAppendsApplied);
+        view->DestroyWindow();
+    }
 }
