@@ -124,7 +124,7 @@ TEST_F(LineEditTest, ClearingEmptiesTheTextAndShowsThePlaceholderOnlyWithoutFocu
     EXPECT_EQ(WindowText(edit.m_hWnd), L"");
 }
 
-TEST_F(LineEditTest, SearchModeClearsByButtonAndEscapeAndSwitchesTooltip)
+TEST_F(LineEditTest, SearchModeClearsByButtonEscapeAndClearAndSwitchesTooltip)
 {
     MakeEdit(true);
     EXPECT_TRUE(edit.IsSearchMode());
@@ -139,6 +139,15 @@ TEST_F(LineEditTest, SearchModeClearsByButtonAndEscapeAndSwitchesTooltip)
     edit.SetWindowText(L"needle");
     edit.SendMessage(WM_KEYDOWN, VK_ESCAPE, 1);
     EXPECT_EQ(WindowText(edit.m_hWnd), L"");
+
+    // Cleared by the host, with or without the focus: the prompt is only drawn.
+    for (CWnd* focus : {static_cast<CWnd*>(&other), static_cast<CWnd*>(&edit)}) {
+        focus->SetFocus();
+        edit.SetWindowText(L"needle");
+        edit.Clear();
+        EXPECT_EQ(WindowText(edit.m_hWnd), L"");
+        EXPECT_EQ(ToolText(edit.ActiveTooltip()), L"Search");
+    }
 }
 
 // --- password edit -------------------------------------------------------------------
