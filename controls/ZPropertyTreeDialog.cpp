@@ -340,6 +340,10 @@ bool ZPropertyTreeDialog::SelectByKeyboard(bool forward)
         item = forward ? m_tree.GetRootItem() : m_tree.GetNextItem(nullptr, TVGN_LASTVISIBLE);
     if (item)
         m_tree.SelectItem(item);
+    // A key pressed on the page that went away leaves the focus hidden with it.
+    const HWND focus = ::GetFocus();
+    if (!focus || !::IsWindowVisible(focus))
+        m_tree.SetFocus();
     return true;
 }
 

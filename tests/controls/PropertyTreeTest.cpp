@@ -8,6 +8,7 @@
 
 #include "controls/ZControllingCheckBox.h"
 #include "controls/ZPropertyPageStateMap.h"
+#include "controls/ZPluginDialog.h"
 #include "controls/ZPropertyTreeDialog.h"
 #include "tests/support/MessagePump.h"
 #include "tests/support/WindowReaders.h"
@@ -77,15 +78,16 @@ protected:
     {
         return dialog->GetTree().GetItemState(page.GetTreeItem(), TVIS_EXPANDED) & TVIS_EXPANDED;
     }
-    void PressCtrl(WPARAM key, bool shift)
+    // The key goes the way the message loop sends it: up from the window that has it.
+    void PressCtrl(WPARAM key, bool shift, HWND target = nullptr)
     {
         BYTE keys[256] = {};
         ::GetKeyboardState(keys);
         keys[VK_CONTROL] = 0x80;
         keys[VK_SHIFT] = shift ? 0x80 : 0;
         ::SetKeyboardState(keys);
-        MSG msg = {dialog->GetTree().m_hWnd, WM_KEYDOWN, key, 1, 0, {}};
-        EXPECT_TRUE(dialog->PreTranslateMessage(&msg));
+        MSG msg = {target ? target : dialog->GetTree().m_hWnd, WM_KEYDOWN, key, 1, 0, {}};
+        EXPECT_TRUE(AfxPreTranslateMessage(&msg));
         keys[VK_CONTROL] = keys[VK_SHIFT] = 0;
         ::SetKeyboardState(keys);
     }
@@ -202,6 +204,31 @@ TEST_F(PropertyTreeTest, CtrlTabWalksTheVisiblePagesAndWraps)
         PressCtrl(step.key, step.shift);
         EXPECT_EQ(dialog->GetCurrentPage(), step.expected) << step.key << (step.shift ? " shift" : "");
     }
+}
+
+TEST_F(PropertyTreeTest, CtrlTabSwitchesPagesFromControlsOnAPageAndInAPlugInOnIt)
+{
+    Open();
+    dialog->CollapsePage(&terminal);
+    dialog->CollapsePage(&network);
+    ZPluginDialog plugin(805, ::GetModuleHandleW(nullptr), &network);
+    ASSERT_TRUE(plugin.Create(805, &network));
+    plugin.ShowWindow(SW_SHOW);
+    struct Step { Page* on; CWnd* focus; WPARAM key; bool shift; Page* expected; };
+    const Step steps[] = {
+        {&general, general.GetDlgItem(100), VK_TAB, false, &terminal},
+        {&terminal, terminal.GetDlgItem(101), VK_PRIOR, false, &general},
+        {&network, plugin.GetDlgItem(100), VK_NEXT, false, &general},
+        {&network, plugin.GetDlgItem(102), VK_TAB, true, &terminal},
+    };
+    for (const Step& step : steps) {
+        dialog->GetTree().SelectItem(step.on->GetTreeItem());
+        step.focus->SetFocus();
+        PressCtrl(step.key, step.shift, step.focus->m_hWnd);
+        EXPECT_EQ(dialog->GetCurrentPage(), step.expected) << step.key << (step.shift ? " shift" : "");
+        EXPECT_TRUE(::IsWindowVisible(::GetFocus()));  // not left on the page that went away
+    }
+    plugin.DestroyWindow();
 }
 
 TEST_F(PropertyTreeTest, ControllingCheckBoxEnablesItsControls)
