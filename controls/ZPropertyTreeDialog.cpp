@@ -78,6 +78,7 @@ BOOL ZPropertyTreeDialog::OnInitDialog()
         m_pageOrigin = POINT{rect.left, rect.top};
     }
     if (CWnd* header = GetDlgItem(kHeaderId)) {
+        m_boldFont.DeleteObject();  // made by an earlier run of this object
         LOGFONTW font = {};
         if (CFont* dialogFont = GetFont(); dialogFont && dialogFont->GetLogFont(&font)) {
             font.lfWeight = FW_BOLD;

@@ -231,6 +231,23 @@ TEST_F(PropertyTreeTest, CtrlTabSwitchesPagesFromControlsOnAPageAndInAPlugInOnIt
     plugin.DestroyWindow();
 }
 
+TEST_F(PropertyTreeTest, TheSameDialogRunTwiceKeepsItsBoldHeader)
+{
+    Open();
+    for (int run = 0; run < 2; ++run) {
+        if (run) {
+            dialog->DestroyWindow();
+            PumpPending();
+            ASSERT_TRUE(dialog->Create());
+        }
+        const HWND header = ::GetDlgItem(dialog->m_hWnd, ZPropertyTreeDialog::kHeaderId);
+        const auto font = reinterpret_cast<HGDIOBJ>(::SendMessageW(header, WM_GETFONT, 0, 0));
+        LOGFONTW described = {};
+        ASSERT_TRUE(::GetObjectW(font, sizeof described, &described));
+        EXPECT_EQ(described.lfWeight, FW_BOLD) << "run " << run;
+    }
+}
+
 TEST_F(PropertyTreeTest, ControllingCheckBoxEnablesItsControls)
 {
     Open();
