@@ -1,5 +1,7 @@
 #include "controls/ZRemoteFileDialogTreeViewBase.h"
 
+#include <utility>
+
 #include "foundation/ZReportMessageParams.h"
 #include "TessaroMessages.h"
 
@@ -61,7 +63,7 @@ bool ZRemoteFileDialogTreeViewBase::StartListing(HTREEITEM item, bool force)
     IRemoteFileDialogEntry* folder = nullptr;
     if (item) {
         RemoteFolderItem* record = GetItemRecord(item);
-        if (!record)
+        if (!record || !record->entry)
             return false;  // a placeholder has nothing to list
         if (record->listed && !force)
             return true;
@@ -146,7 +148,7 @@ void ZRemoteFileDialogTreeViewBase::OnListComplete(unsigned error, IReportMessag
     if (error != 0) {
         if (error != kCancelled && report)
             ShowFailure(MSG_REMOTE_LISTING_FAILED, report);
-        SelectItem(restore);
+        RestoreSelection(restore);
         return;
     }
     if (m_firstEntryPending) {
@@ -233,13 +235,27 @@ bool ZRemoteFileDialogTreeViewBase::OnSelectionChanging()
     return !m_busy;
 }
 
+void ZRemoteFileDialogTreeViewBase::RestoreSelection(HTREEITEM item)
+{
+    if (!item)
+        return;
+    m_restoringSelection = true;
+    SelectItem(item);
+    m_restoringSelection = false;
+}
+
 void ZRemoteFileDialogTreeViewBase::OnSelectionChanged(HTREEITEM oldItem, HTREEITEM newItem)
 {
+    // A selection put back after a failure is not listed again (with a host that
+    // answers at once that would fail and restore without end), and no item at
+    // all is no request for the root.
+    if (m_restoringSelection || !newItem)
+        return;
     m_previousSelection = oldItem;
-    if (!StartListing(newItem, false)) {
-        SelectItem(m_previousSelection);
-        m_previousSelection = nullptr;
-    }
+    if (!StartListing(newItem, false))
+        RestoreSelection(std::exchange(m_previousSelection, nullptr));
+    else if (!m_busy)
+        m_previousSelection = nullptr;  // nothing pending that could fail
 }
 
 bool ZRemoteFileDialogTreeViewBase::OnItemExpanding(HTREEITEM item, bool expanding)
@@ -291,11 +307,14 @@ void ZRemoteFileDialogTreeViewBase::OnDeleteItem(HTREEITEM, LPARAM data)
 
 bool ZRemoteFileDialogTreeViewBase::OnBeginLabelEdit()
 {
+    if (m_labelEditAllowed)
+        m_editingNewFolder = true;
     return m_labelEditAllowed;
 }
 
 void ZRemoteFileDialogTreeViewBase::OnEndLabelEdit(const wchar_t* text)
 {
+    m_editingNewFolder = false;
     const HTREEITEM target = m_targetItem;
     if (text && *text) {
         RemoteFolderItem* record = target ? GetItemRecord(target) : nullptr;
@@ -317,6 +336,9 @@ void ZRemoteFileDialogTreeViewBase::OnEndLabelEdit(const wchar_t* text)
 
 void ZRemoteFileDialogTreeViewBase::OnContextMenu(POINT screen)
 {
+    // The target belongs to the new folder being named or made.
+    if (m_busy || m_editingNewFolder)
+        return;
     m_targetItem = HitTest(screen);
     if (m_targetItem)
         ShowContextMenu(screen);
@@ -324,7 +346,7 @@ void ZRemoteFileDialogTreeViewBase::OnContextMenu(POINT screen)
 
 void ZRemoteFileDialogTreeViewBase::OnNewFolder()
 {
-    if (!m_targetItem || m_busy)
+    if (!m_targetItem || m_busy || m_editingNewFolder)
         return;
     const HTREEITEM placeholder = InsertItem(m_targetItem, new RemoteFolderItem);
     ExpandAsController(m_targetItem);
