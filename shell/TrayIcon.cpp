@@ -74,6 +74,9 @@ NOTIFYICONDATAW TrayIcon::MakeRecord(UINT flags) const
     record.uFlags = flags;
     record.uCallbackMessage = kCallbackMessage;
     record.hIcon = m_icon;
+    // The record holds 128 characters; the shell shows the first 63.
+    if (flags & NIF_TIP)
+        wcsncpy(record.szTip, m_tip.c_str(), kTipLength);
     return record;
 }
 
@@ -90,11 +93,11 @@ void TrayIcon::SetTrayIcon(HICON icon)
 
 void TrayIcon::SetTrayIconTip(const wchar_t* text)
 {
+    // Kept for every later add (the first one, or one after a shell restart).
+    m_tip = text ? std::wstring(text).substr(0, kTipLength) : std::wstring();
+    if (!m_shown)
+        return;
     NOTIFYICONDATAW record = MakeRecord(NIF_TIP);
-    // The record holds 128 characters; the shell shows the first 63.
-    if (text)
-        wcsncpy(record.szTip, text, 63);
-    record.szTip[63] = L'\0';
     g_notify(NIM_MODIFY, &record);
 }
 
@@ -111,7 +114,7 @@ bool TrayIcon::AddInitialIcon(HICON icon)
     if (!m_window || m_shown)
         return false;
     m_icon = icon;
-    NOTIFYICONDATAW record = MakeRecord(NIF_MESSAGE | NIF_ICON);
+    NOTIFYICONDATAW record = MakeRecord(NIF_MESSAGE | NIF_ICON | (m_tip.empty() ? 0 : NIF_TIP));
     return g_notify(NIM_ADD, &record) != FALSE;
 }
 

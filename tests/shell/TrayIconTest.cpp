@@ -119,26 +119,54 @@ TEST_F(TrayIconFixture, AddsThenModifiesTheIconAndTipAndRemovesItOnDestruction)
     EXPECT_FALSE(::IsWindow(window));
 }
 
+// The restarted shell has lost every icon and tells every top-level window.
+void RestartShell(TrayIcon& icon)
+{
+    NOTIFYICONDATAW lost = {};
+    lost.cbSize = sizeof(lost);
+    lost.hWnd = icon.GetSafeHwnd();
+    ASSERT_TRUE(::Shell_NotifyIconW(NIM_DELETE, &lost));
+    ::SendMessageW(icon.GetSafeHwnd(), ::RegisterWindowMessageW(L"TaskbarCreated"), 0, 0);
+}
+
 TEST_F(TrayIconFixture, AShellRestartAddsTheLastIconAgain)
 {
     TrayIcon icon(&m_client);
     ASSERT_TRUE(icon.Create());
     icon.SetTrayIcon(m_icon);
     icon.SetTrayIcon(m_other);
-    // The restarted shell has lost every icon.
-    NOTIFYICONDATAW lost = {};
-    lost.cbSize = sizeof(lost);
-    lost.hWnd = icon.GetSafeHwnd();
-    ASSERT_TRUE(::Shell_NotifyIconW(NIM_DELETE, &lost));
-    ASSERT_FALSE(ShellHasIcon(icon.GetSafeHwnd()));
     g_calls.clear();
 
-    ::SendMessageW(icon.GetSafeHwnd(), ::RegisterWindowMessageW(L"TaskbarCreated"), 0, 0);
+    RestartShell(icon);
     ASSERT_EQ(g_calls.size(), 1u);
     EXPECT_EQ(g_calls[0].action, static_cast<DWORD>(NIM_ADD));
     EXPECT_EQ(g_calls[0].record.hIcon, m_other);
     EXPECT_TRUE(icon.IsShown());
     EXPECT_TRUE(ShellHasIcon(icon.GetSafeHwnd()));
+}
+
+TEST_F(TrayIconFixture, TheTipGoesWithEveryAddWhenEverItWasSet)
+{
+    for (const bool tipFirst : {true, false}) {
+        SCOPED_TRACE(tipFirst ? "tip before the icon" : "tip after the icon");
+        g_calls.clear();
+        TrayIcon icon(&m_client);
+        ASSERT_TRUE(icon.Create());
+        if (tipFirst)
+            icon.SetTrayIconTip(L"Sessions: 2");
+        icon.SetTrayIcon(m_icon);
+        if (!tipFirst)
+            icon.SetTrayIconTip(L"Sessions: 2");
+        RestartShell(icon);
+
+        std::vector<std::wstring> addedTips;
+        for (const NotifyCall& call : g_calls)
+            if (call.action == NIM_ADD)
+                addedTips.push_back(call.record.uFlags & NIF_TIP ? call.record.szTip : L"(none)");
+        EXPECT_EQ(addedTips, (std::vector<std::wstring>{tipFirst ? L"Sessions: 2" : L"(none)", L"Sessions: 2"}));
+        for (const NotifyCall& call : g_calls)
+            EXPECT_TRUE(call.result) << call.action;  // nothing asked of an icon the shell does not have
+    }
 }
 
 TEST_F(TrayIconFixture, ClicksAndCommandsReachTheClient)
