@@ -61,6 +61,8 @@ void CBCGPMDIFrameWnd::EnableMDITabs(BOOL enable)
         m_groups.push_back(std::make_unique<CBCGPTabWnd>());
         for (CBCGPMDIChildWnd* child : m_children)
             m_groups.front()->AddTab(child, nullptr);
+        if (auto* active = dynamic_cast<CBCGPMDIChildWnd*>(MDIGetActive()))
+            OnChildActivated(active);
     }
     RebuildGroupList();
 }
@@ -88,6 +90,16 @@ void CBCGPMDIFrameWnd::OnChildCreated(CBCGPMDIChildWnd* child)
     // New documents open in the active document's group.
     CBCGPTabWnd* group = GroupOf(MDIGetActive());
     (group ? group : m_groups.front().get())->AddTab(child, nullptr);
+    // The new document may already be active: its activation came before its tab.
+    if (MDIGetActive() == child)
+        OnChildActivated(child);
+}
+
+void CBCGPMDIFrameWnd::OnChildActivated(CBCGPMDIChildWnd* child)
+{
+    int tab = -1;
+    if (CBCGPTabWnd* group = GroupOf(child, &tab))
+        group->SetActiveTab(tab);
 }
 
 void CBCGPMDIFrameWnd::OnChildDestroyed(CBCGPMDIChildWnd* child)
@@ -128,6 +140,14 @@ void CBCGPMDIFrameWnd::RebuildGroupList()
 CBCGPMDIFrameWnd* CBCGPMDIChildWnd::GetBCGPFrame() const
 {
     return dynamic_cast<CBCGPMDIFrameWnd*>(GetMDIFrame());
+}
+
+LRESULT CBCGPMDIChildWnd::WindowProc(UINT message, WPARAM wParam, LPARAM lParam)
+{
+    const LRESULT result = CMDIChildWnd::WindowProc(message, wParam, lParam);
+    if (message == WM_MDIACTIVATE && reinterpret_cast<HWND>(lParam) == m_hWnd && m_frame)
+        m_frame->OnChildActivated(this);
+    return result;
 }
 
 int CBCGPMDIChildWnd::OnCreate(LPCREATESTRUCTW)

@@ -290,6 +290,30 @@ public:
     HRESULT STDMETHODCALLTYPE SetThumbnailClip(HWND, RECT*) override { return S_OK; }
 };
 
+TEST_F(TaskbarProxy, TheActiveTabOfAGroupIsItsActiveDocument)
+{
+    TestTab* a = AddTab(CRect(0, 0, 100, 100));
+    TestTab* b = AddTab(CRect(0, 0, 100, 100));
+    TestTab* c = AddTab(CRect(0, 0, 100, 100));
+    const auto firstGroup = [&] {
+        POSITION first = m_frame->GetMDITabGroups().GetHeadPosition();
+        return static_cast<CBCGPTabWnd*>(m_frame->GetMDITabGroups().GetNext(first));
+    };
+    CBCGPTabWnd* group = firstGroup();
+    EXPECT_EQ(group->GetActiveTab(), 2);  // the newest document is active
+    struct Step { TestTab* activated; int activeTab; };
+    for (const Step& step : {Step{a, 0}, Step{b, 1}, Step{c, 2}, Step{a, 0}}) {
+        m_frame->MDIActivate(step.activated);
+        EXPECT_EQ(group->GetActiveTab(), step.activeTab);
+    }
+    m_frame->MDIActivate(b);
+    ASSERT_TRUE(m_frame->MDITabNewGroup());  // groups: [a, c] [b]
+    m_frame->MDIActivate(c);
+    EXPECT_EQ(group->GetActiveTab(), 1);
+    m_frame->EnableMDITabs(TRUE);  // one group again: [a, b, c]
+    EXPECT_EQ(firstGroup()->GetActiveTab(), 2);
+}
+
 TEST_F(TaskbarProxy, TabOrderFollowsGroupsAndTabs)
 {
     TestTab* a = AddTab(CRect(0, 0, 100, 100));
