@@ -118,6 +118,27 @@ TEST(PropertyPageStateMap, CopiesHoldTheirOwnStates)
     EXPECT_EQ(assigned.Lookup(L"Old"), nullptr);
 }
 
+TEST_F(PropertyTreeTest, TheStateMapIsSavedAndRestoredWhole)
+{
+    Open();
+    dialog->GetTree().SelectItem(emulation.GetTreeItem());
+    dialog->CollapsePage(&network);
+    Close();
+    const ZPropertyPageStateMap::StateList saved = map.GetStates();
+    std::vector<std::wstring> keys;
+    for (const auto& [key, state] : saved)
+        keys.push_back(key.str() + (state.expanded ? L" +" : L" -") + (state.selected ? L" selected" : L""));
+    EXPECT_EQ(keys, (std::vector<std::wstring>{L"General +", L"Network -", L"Network~Proxy +", L"Terminal +",
+                                               L"Terminal~Emulation + selected"}));
+
+    map.SetStates({{ZUnicodeString(L"Old"), {}}});
+    map.SetStates(saved);  // as a host restores it in a later session
+    EXPECT_EQ(map.Lookup(L"Old"), nullptr);
+    Open();
+    EXPECT_EQ(dialog->GetCurrentPage(), &emulation);
+    EXPECT_FALSE(Expanded(network));
+}
+
 TEST_F(PropertyTreeTest, TreeTextHeaderTextAndKeys)
 {
     Open();
