@@ -28,6 +28,9 @@ BOOL CBCGPTabWnd::RemoveTab(int i)
     if (i < 0 || i >= GetTabsNum())
         return FALSE;
     m_tabs.erase(m_tabs.begin() + i);
+    // The active tab keeps its window when one before it goes.
+    if (i < m_active)
+        --m_active;
     if (m_active >= GetTabsNum())
         m_active = GetTabsNum() - 1;
     return TRUE;

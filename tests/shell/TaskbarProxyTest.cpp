@@ -295,23 +295,22 @@ TEST_F(TaskbarProxy, TheActiveTabOfAGroupIsItsActiveDocument)
     TestTab* a = AddTab(CRect(0, 0, 100, 100));
     TestTab* b = AddTab(CRect(0, 0, 100, 100));
     TestTab* c = AddTab(CRect(0, 0, 100, 100));
+    AddTab(CRect(0, 0, 100, 100));
     const auto firstGroup = [&] {
         POSITION first = m_frame->GetMDITabGroups().GetHeadPosition();
         return static_cast<CBCGPTabWnd*>(m_frame->GetMDITabGroups().GetNext(first));
     };
-    CBCGPTabWnd* group = firstGroup();
-    EXPECT_EQ(group->GetActiveTab(), 2);  // the newest document is active
-    struct Step { TestTab* activated; int activeTab; };
-    for (const Step& step : {Step{a, 0}, Step{b, 1}, Step{c, 2}, Step{a, 0}}) {
-        m_frame->MDIActivate(step.activated);
-        EXPECT_EQ(group->GetActiveTab(), step.activeTab);
-    }
+    EXPECT_EQ(firstGroup()->GetActiveTab(), 3);  // the newest document is active
     m_frame->MDIActivate(b);
-    ASSERT_TRUE(m_frame->MDITabNewGroup());  // groups: [a, c] [b]
+    EXPECT_EQ(firstGroup()->GetActiveTab(), 1);
+    ASSERT_TRUE(m_frame->MDITabNewGroup());  // groups: [a, c, d] [b]
     m_frame->MDIActivate(c);
-    EXPECT_EQ(group->GetActiveTab(), 1);
-    m_frame->EnableMDITabs(TRUE);  // one group again: [a, b, c]
+    EXPECT_EQ(firstGroup()->GetActiveTab(), 1);
+    m_frame->EnableMDITabs(TRUE);  // one group again: [a, b, c, d]
     EXPECT_EQ(firstGroup()->GetActiveTab(), 2);
+    a->proxy->DestroyWindow();
+    a->DestroyWindow();  // a tab before the active one closes: [b, c, d]
+    EXPECT_EQ(firstGroup()->GetActiveTab(), 1);
 }
 
 TEST_F(TaskbarProxy, TabOrderFollowsGroupsAndTabs)
