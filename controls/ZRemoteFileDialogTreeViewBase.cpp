@@ -148,6 +148,7 @@ void ZRemoteFileDialogTreeViewBase::OnListComplete(unsigned error, IReportMessag
     if (error != 0) {
         if (error != kCancelled && report)
             ShowFailure(MSG_REMOTE_LISTING_FAILED, report);
+        m_pendingName.clear();  // its folder's listing is gone: no later one may select by that name
         RestoreSelection(restore);
         return;
     }

@@ -321,6 +321,15 @@ TEST(RemoteFolderController, ANewFolderIsCreatedFromItsEditedPlaceholderOrGoesAw
     EXPECT_EQ(f.tree->reports, (std::vector<uint32_t>{ERROR_ACCESS_DENIED}));
     EXPECT_FALSE(f.fs->Exists(L"/home/user/locked"));
     EXPECT_EQ(f.tree->ChildNames(user), (Names{L"docs", L"reports", L"src"}));
+
+    // Refused, and the parent's listing fails too: a later listing elsewhere selects no folder of that name.
+    openNewFolder();
+    f.fs->FailNext(Request::CreateFolder, ERROR_ACCESS_DENIED);
+    f.fs->FailNext(Request::List, ERROR_ACCESS_DENIED);
+    f.fs->AddFolder(L"/srv/locked");
+    f.tree->OnEndLabelEdit(L"locked");
+    f.tree->UserSelects(f.tree->Find(L"/srv"));
+    EXPECT_EQ(f.tree->selected, f.tree->Find(L"/srv"));
 }
 
 TEST(RemoteFolderController, ARightClickWhileANewFolderIsMadeKeepsItWhereItWasAsked)
