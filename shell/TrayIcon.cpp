@@ -82,6 +82,7 @@ NOTIFYICONDATAW TrayIcon::MakeRecord(UINT flags) const
 
 void TrayIcon::SetTrayIcon(HICON icon)
 {
+    m_wanted = true;
     if (!m_shown) {
         m_shown = AddInitialIcon(icon);
         return;
@@ -107,6 +108,7 @@ void TrayIcon::RemoveTrayIcon()
         return;
     NOTIFYICONDATAW record = MakeRecord(0);
     m_shown = !g_notify(NIM_DELETE, &record);
+    m_wanted = m_shown;
 }
 
 bool TrayIcon::AddInitialIcon(HICON icon)
@@ -158,8 +160,9 @@ LRESULT CALLBACK TrayIcon::WindowProc(HWND window, UINT message, WPARAM wParam, 
         return 0;
     }
     if (g_taskbarCreated && message == g_taskbarCreated) {
+        // An icon the host removed stays away; one whose add failed is tried again.
         icon->m_shown = false;
-        icon->m_shown = icon->AddInitialIcon(icon->m_icon);
+        icon->m_shown = icon->m_wanted && icon->AddInitialIcon(icon->m_icon);
         return 0;
     }
     if (message == kCallbackMessage) {

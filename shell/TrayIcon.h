@@ -74,4 +74,5 @@ private:
     HICON m_icon = nullptr;
     std::wstring m_tip;  // at most kTipLength characters
     bool m_shown = false;
+    bool m_wanted = false;  // set by the host's SetTrayIcon, cleared by its removal
 };

@@ -129,36 +129,29 @@ void RestartShell(TrayIcon& icon)
     ::SendMessageW(icon.GetSafeHwnd(), ::RegisterWindowMessageW(L"TaskbarCreated"), 0, 0);
 }
 
-TEST_F(TrayIconFixture, AShellRestartAddsTheLastIconAgain)
+TEST_F(TrayIconFixture, AShellRestartAddsTheLastIconAgainWithItsTipUnlessItWasRemoved)
 {
     TrayIcon icon(&m_client);
     ASSERT_TRUE(icon.Create());
+    icon.SetTrayIconTip(L"Sessions: 2");  // before the icon: nothing to ask the shell yet
     icon.SetTrayIcon(m_icon);
     icon.SetTrayIcon(m_other);
-    g_calls.clear();
-
     RestartShell(icon);
-    ASSERT_EQ(g_calls.size(), 1u);
-    EXPECT_EQ(g_calls[0].action, static_cast<DWORD>(NIM_ADD));
-    EXPECT_EQ(g_calls[0].record.hIcon, m_other);
+    ASSERT_EQ(g_calls.size(), 3u);
+    for (size_t add : {0u, 2u}) {
+        EXPECT_EQ(g_calls[add].action, static_cast<DWORD>(NIM_ADD));
+        EXPECT_TRUE(g_calls[add].record.uFlags & NIF_TIP);
+        EXPECT_STREQ(g_calls[add].record.szTip, L"Sessions: 2");
+    }
+    EXPECT_EQ(g_calls[2].record.hIcon, m_other);
     EXPECT_TRUE(icon.IsShown());
     EXPECT_TRUE(ShellHasIcon(icon.GetSafeHwnd()));
-}
 
-TEST_F(TrayIconFixture, ATipSetBeforeTheIconGoesWithEveryAdd)
-{
-    g_calls.clear();
-    TrayIcon icon(&m_client);
-    ASSERT_TRUE(icon.Create());
-    icon.SetTrayIconTip(L"Sessions: 2");
-    icon.SetTrayIcon(m_icon);
-    RestartShell(icon);
-    ASSERT_EQ(g_calls.size(), 2u);  // nothing asked of an icon the shell does not have yet
-    for (const NotifyCall& call : g_calls) {
-        EXPECT_EQ(call.action, static_cast<DWORD>(NIM_ADD));
-        EXPECT_TRUE(call.record.uFlags & NIF_TIP);
-        EXPECT_STREQ(call.record.szTip, L"Sessions: 2");
-    }
+    // Removed by the host, it stays away after the next restart.
+    icon.RemoveTrayIcon();
+    ::SendMessageW(icon.GetSafeHwnd(), ::RegisterWindowMessageW(L"TaskbarCreated"), 0, 0);
+    EXPECT_EQ(g_calls.back().action, static_cast<DWORD>(NIM_DELETE));
+    EXPECT_FALSE(icon.IsShown());
 }
 
 TEST_F(TrayIconFixture, ClicksAndCommandsReachTheClient)
