@@ -331,25 +331,24 @@ TEST(RemoteFolderController, ANewFolderIsCreatedFromItsEditedPlaceholderOrGoesAw
 
 TEST(RemoteFolderController, ARightClickWhileANewFolderIsMadeKeepsItWhereItWasAsked)
 {
-    for (const bool onPlaceholder : {false, true}) {
-        SCOPED_TRACE(onPlaceholder ? "on the placeholder" : "on empty space");
-        Fixture f;
-        f.tree->Start(L"/home/user");
-        const HTREEITEM user = f.tree->Find(L"/home/user");
-        f.tree->OnContextMenu(POINT{static_cast<LONG>(reinterpret_cast<UINT_PTR>(user)), 0});
+    Fixture f;
+    f.tree->Start(L"/home/user");
+    const HTREEITEM user = f.tree->Find(L"/home/user");
+    const auto rightClick = [&](HTREEITEM item) {
+        f.tree->OnContextMenu(POINT{static_cast<LONG>(reinterpret_cast<UINT_PTR>(item)), 0});
         f.tree->OnNewFolder();
-        const HTREEITEM clicked = onPlaceholder ? f.tree->editing : nullptr;
-        // The right-click ends the edit; its menu comes while the folder is being made.
-        f.fs->SetDelay(20);
-        f.tree->OnEndLabelEdit(L"reports");
-        f.tree->OnContextMenu(POINT{static_cast<LONG>(reinterpret_cast<UINT_PTR>(clicked)), 0});
-        f.tree->OnNewFolder();
-        ASSERT_TRUE(TestSupport::PumpUntil([&] { return !f.tree->IsBusy() && f.fs->PendingAnswers() == 0; }, 5000));
-        EXPECT_EQ(f.tree->ChildNames(user), (Names{L"docs", L"reports", L"src"}));
-        std::wstring path;
-        EXPECT_TRUE(f.tree->GetSelectedPath(path));
-        EXPECT_EQ(path, L"/home/user/reports");
-    }
+    };
+    rightClick(user);
+    const HTREEITEM placeholder = f.tree->editing;
+    // The right-click ends the edit; its menu comes while the folder is being made.
+    f.fs->SetDelay(20);
+    f.tree->OnEndLabelEdit(L"reports");
+    rightClick(placeholder);
+    ASSERT_TRUE(TestSupport::PumpUntil([&] { return !f.tree->IsBusy() && f.fs->PendingAnswers() == 0; }, 5000));
+    EXPECT_EQ(f.tree->ChildNames(user), (Names{L"docs", L"reports", L"src"}));
+    std::wstring path;
+    EXPECT_TRUE(f.tree->GetSelectedPath(path));
+    EXPECT_EQ(path, L"/home/user/reports");
 }
 
 // --- the real dialog ------------------------------------------------------------
