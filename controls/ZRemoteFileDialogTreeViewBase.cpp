@@ -79,6 +79,8 @@ bool ZRemoteFileDialogTreeViewBase::StartListing(HTREEITEM item, bool force)
 
 void ZRemoteFileDialogTreeViewBase::OnInitialPath(unsigned error, IReportMessageParams* report, const wchar_t* path)
 {
+    if (!m_busy)
+        return;  // asked for nothing: a host's second answer
     LeaveBusy();
     const std::wstring returned = path ? path : L"";
     if (error != 0 && error != kPathNotFound) {
@@ -113,6 +115,8 @@ void ZRemoteFileDialogTreeViewBase::DeleteStaleChildren()
 
 void ZRemoteFileDialogTreeViewBase::OnListEntry(IRemoteFileDialogEntry* entry)
 {
+    if (!m_busy)
+        return;
     if (m_firstEntryPending)
         DeleteStaleChildren();
     if (!entry || !m_operation->IsFolder(entry))
@@ -140,6 +144,8 @@ void ZRemoteFileDialogTreeViewBase::ExpandAsController(HTREEITEM item)
 
 void ZRemoteFileDialogTreeViewBase::OnListComplete(unsigned error, IReportMessageParams* report)
 {
+    if (!m_busy)
+        return;
     const HTREEITEM item = m_listingItem;
     m_listingItem = nullptr;
     LeaveBusy();
@@ -223,6 +229,8 @@ void ZRemoteFileDialogTreeViewBase::WalkStartPath(HTREEITEM item)
 
 void ZRemoteFileDialogTreeViewBase::OnCreateFolderComplete(int error, IReportMessageParams* report)
 {
+    if (!m_busy)
+        return;
     LeaveBusy();
     const HTREEITEM item = m_targetItem;
     m_targetItem = nullptr;

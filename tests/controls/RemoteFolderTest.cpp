@@ -267,6 +267,20 @@ TEST(RemoteFolderController, FailedListingsAreShownOnceEachAndTheTreeKeepsWhatIt
     }
 }
 
+TEST(RemoteFolderController, AnswersNobodyWaitsForChangeNothing)
+{
+    Fixture f;
+    f.tree->Start(L"/home/user");
+    const size_t asked = f.fs->Log().size();
+    f.tree->OnInitialPath(0, nullptr, L"/home/user");
+    f.tree->OnListEntry(nullptr);
+    f.tree->OnListComplete(0, nullptr);
+    f.tree->OnCreateFolderComplete(0, nullptr);
+    EXPECT_EQ(f.fs->Log().size(), asked);
+    EXPECT_EQ(f.tree->ChildNames(nullptr), (Names{L"home", L"srv", L"tmp"}));
+    EXPECT_EQ(f.tree->selected, f.tree->Find(L"/home/user"));
+}
+
 TEST(RemoteFolderController, WhileBusyTheSelectionStaysAndLateAnswersFindNobody)
 {
     Fixture f;
