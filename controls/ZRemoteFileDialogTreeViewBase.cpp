@@ -349,6 +349,10 @@ void ZRemoteFileDialogTreeViewBase::OnContextMenu(POINT screen)
     if (m_busy || m_editingNewFolder)
         return;
     m_targetItem = HitTest(screen);
+    // A placeholder a failed creation left behind is no folder to make one in.
+    const RemoteFolderItem* record = m_targetItem ? GetItemRecord(m_targetItem) : nullptr;
+    if (!record || !record->entry)
+        m_targetItem = nullptr;
     if (m_targetItem)
         ShowContextMenu(screen);
 }

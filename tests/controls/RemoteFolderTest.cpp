@@ -339,6 +339,11 @@ TEST(RemoteFolderController, ANewFolderIsCreatedFromItsEditedPlaceholderOrGoesAw
     f.fs->FailNext(Request::List, ERROR_ACCESS_DENIED);
     f.fs->AddFolder(L"/srv/locked");
     f.tree->OnEndLabelEdit(L"locked");
+    // The placeholder that stays is no folder to make one in.
+    const HTREEITEM left = f.tree->editing;
+    f.tree->OnContextMenu(POINT{static_cast<LONG>(reinterpret_cast<UINT_PTR>(left)), 0});
+    f.tree->OnNewFolder();
+    EXPECT_TRUE(f.tree->Children(left).empty());
     f.tree->UserSelects(f.tree->Find(L"/srv"));
     EXPECT_EQ(f.tree->selected, f.tree->Find(L"/srv"));
 }
