@@ -111,16 +111,23 @@ BOOL CreateCertificateDialog::OnInitDialog()
 {
     ZDialog::OnInitDialog();
 
+    // Without an application name the introduction has a wording of its own.
+    const wchar_t* appName = ZGetAppName();
+    const bool named = appName && *appName;
     wchar_t pattern[512] = {};
-    ::LoadStringW(GetTessaroDll(), IDS_CREATE_CERTIFICATE_INTRODUCTION, pattern, 512);
+    ::LoadStringW(GetTessaroDll(),
+                  named ? IDS_CREATE_CERTIFICATE_INTRODUCTION : IDS_CREATE_CERTIFICATE_INTRODUCTION_UNNAMED, pattern,
+                  512);
     std::wstring introduction = pattern;
-    if (const size_t insert = introduction.find(L"%1"); insert != std::wstring::npos)
-        introduction.replace(insert, 2, ZGetAppName() ? ZGetAppName() : L"");  // none without an application
+    if (const size_t insert = introduction.find(L"%1"); named && insert != std::wstring::npos)
+        introduction.replace(insert, 2, appName);
     SetDlgItemText(IDC_CERT_INTRODUCTION, introduction.c_str());
 
     if (auto* picker = static_cast<CDateTimeCtrl*>(GetDlgItem(IDC_CERT_EXPIRATION))) {
+        // The value is UTC: so is its earliest date, or a local date behind
+        // UTC would allow a certificate that expires before it starts.
         SYSTEMTIME now;
-        ::GetLocalTime(&now);
+        ::GetSystemTime(&now);
         picker->SetRange(&now, nullptr);
     }
 

@@ -63,7 +63,8 @@ bool ZLineEdit::IsPlaceholderText() const
 
 void ZLineEdit::Clear()
 {
-    SetWindowText(m_hasFocus ? L"" : m_placeholder.c_str());
+    // A search edit draws its prompt itself; only a plain edit holds it as text.
+    SetWindowText(m_hasFocus || IsSearchMode() ? L"" : m_placeholder.c_str());
 }
 
 void ZLineEdit::OnBrowse()

@@ -28,7 +28,7 @@ public:
 
     ZUnicodeString GetText() const;
     bool IsPlaceholderText() const;
-    // Empty while focused, else the placeholder.
+    // Empty while focused or in search mode, else the placeholder.
     void Clear();
     bool HasFocus() const { return m_hasFocus; }
 

@@ -340,15 +340,20 @@ bool ZListCtrl::DoMoveSelected(MoveDirection direction)
     const DWORD_PTR fromData = GetItemData(from);
     CListCtrl::SetItemData(from, GetItemData(to));
     CListCtrl::SetItemData(to, fromData);
+    // Both rows get their texts before any re-sort: sorting between the two
+    // would leave the second update on a row that holds another datum.
+    std::vector<ZUnicodeString> fromTexts, toTexts;
     if (m_helper) {
-        UpdateItem(from);
-        UpdateItem(to);
+        m_helper->GetItemStrings(GetItemData(from), fromTexts);
+        m_helper->GetItemStrings(GetItemData(to), toTexts);
     } else {
         // Rows made from texts have nothing to rebuild them from: swap the texts.
-        const std::vector<ZUnicodeString> fromTexts = RowTexts(from);
-        UpdateItem(from, RowTexts(to), true);
-        UpdateItem(to, fromTexts, true);
+        fromTexts = RowTexts(to);
+        toTexts = RowTexts(from);
     }
+    UpdateItem(from, fromTexts, false);
+    UpdateItem(to, toTexts, false);
+    Sort();
     // A re-sort may have moved the row elsewhere: follow its datum.
     LVFINDINFOW find = {};
     find.flags = LVFI_PARAM;
@@ -440,6 +445,7 @@ void ZListCtrl::ApplyFilter()
         ReleaseRow(row);
     DeleteAllItems();
     m_filterHelper->PopulateList();
+    Sort();  // the header still shows the order the rows must keep
     SendMessage(WM_SETREDRAW, TRUE);
     Invalidate();
     m_filterHelper->SetUpdating(false);

@@ -5,10 +5,13 @@
 // ("Terminal~Emulation").
 //
 // The map owns its states. Copying a map copies the states, so two maps never
-// share (or delete) the same state.
+// share (or delete) the same state. GetStates and SetStates give the whole map
+// at once, for a host that stores it between sessions.
 #pragma once
 
 #include <memory>
+#include <utility>
+#include <vector>
 
 #include "foundation/TessaroApi.h"
 #include "foundation/ZMap.h"
@@ -33,6 +36,12 @@ public:
     // Adds or replaces the state of key.
     void SetAt(const ZUnicodeString& key, const ZPropertyPageState& state);
     size_t GetCount() const { return m_states.GetCount(); }
+
+    using StateList = std::vector<std::pair<ZUnicodeString, ZPropertyPageState>>;
+    // Every key and its state, in key order (parents before their children).
+    StateList GetStates() const;
+    // Replaces every state with those given; a key given twice keeps its last state.
+    void SetStates(const StateList& states);
 
     // A nested page's key.
     static ZUnicodeString ChildKey(const ZUnicodeString& parentKey, const ZUnicodeString& text);

@@ -78,6 +78,7 @@ BOOL ZPropertyTreeDialog::OnInitDialog()
         m_pageOrigin = POINT{rect.left, rect.top};
     }
     if (CWnd* header = GetDlgItem(kHeaderId)) {
+        m_boldFont.DeleteObject();  // made by an earlier run of this object
         LOGFONTW font = {};
         if (CFont* dialogFont = GetFont(); dialogFont && dialogFont->GetLogFont(&font)) {
             font.lfWeight = FW_BOLD;
@@ -340,6 +341,10 @@ bool ZPropertyTreeDialog::SelectByKeyboard(bool forward)
         item = forward ? m_tree.GetRootItem() : m_tree.GetNextItem(nullptr, TVGN_LASTVISIBLE);
     if (item)
         m_tree.SelectItem(item);
+    // A key pressed on the page that went away leaves the focus hidden with it.
+    const HWND focus = ::GetFocus();
+    if (!focus || !::IsWindowVisible(focus))
+        m_tree.SetFocus();
     return true;
 }
 

@@ -1,5 +1,7 @@
 #include "controls/ZRemoteFileDialogTreeViewBase.h"
 
+#include <utility>
+
 #include "foundation/ZReportMessageParams.h"
 #include "TessaroMessages.h"
 
@@ -61,7 +63,7 @@ bool ZRemoteFileDialogTreeViewBase::StartListing(HTREEITEM item, bool force)
     IRemoteFileDialogEntry* folder = nullptr;
     if (item) {
         RemoteFolderItem* record = GetItemRecord(item);
-        if (!record)
+        if (!record || !record->entry)
             return false;  // a placeholder has nothing to list
         if (record->listed && !force)
             return true;
@@ -77,6 +79,8 @@ bool ZRemoteFileDialogTreeViewBase::StartListing(HTREEITEM item, bool force)
 
 void ZRemoteFileDialogTreeViewBase::OnInitialPath(unsigned error, IReportMessageParams* report, const wchar_t* path)
 {
+    if (!m_busy)
+        return;  // asked for nothing: a host's second answer
     LeaveBusy();
     const std::wstring returned = path ? path : L"";
     if (error != 0 && error != kPathNotFound) {
@@ -111,6 +115,8 @@ void ZRemoteFileDialogTreeViewBase::DeleteStaleChildren()
 
 void ZRemoteFileDialogTreeViewBase::OnListEntry(IRemoteFileDialogEntry* entry)
 {
+    if (!m_busy)
+        return;
     if (m_firstEntryPending)
         DeleteStaleChildren();
     if (!entry || !m_operation->IsFolder(entry))
@@ -138,6 +144,8 @@ void ZRemoteFileDialogTreeViewBase::ExpandAsController(HTREEITEM item)
 
 void ZRemoteFileDialogTreeViewBase::OnListComplete(unsigned error, IReportMessageParams* report)
 {
+    if (!m_busy)
+        return;
     const HTREEITEM item = m_listingItem;
     m_listingItem = nullptr;
     LeaveBusy();
@@ -146,7 +154,8 @@ void ZRemoteFileDialogTreeViewBase::OnListComplete(unsigned error, IReportMessag
     if (error != 0) {
         if (error != kCancelled && report)
             ShowFailure(MSG_REMOTE_LISTING_FAILED, report);
-        SelectItem(restore);
+        m_pendingName.clear();  // its folder's listing is gone: no later one may select by that name
+        RestoreSelection(restore);
         return;
     }
     if (m_firstEntryPending) {
@@ -220,6 +229,8 @@ void ZRemoteFileDialogTreeViewBase::WalkStartPath(HTREEITEM item)
 
 void ZRemoteFileDialogTreeViewBase::OnCreateFolderComplete(int error, IReportMessageParams* report)
 {
+    if (!m_busy)
+        return;
     LeaveBusy();
     const HTREEITEM item = m_targetItem;
     m_targetItem = nullptr;
@@ -233,13 +244,27 @@ bool ZRemoteFileDialogTreeViewBase::OnSelectionChanging()
     return !m_busy;
 }
 
+void ZRemoteFileDialogTreeViewBase::RestoreSelection(HTREEITEM item)
+{
+    if (!item)
+        return;
+    m_restoringSelection = true;
+    SelectItem(item);
+    m_restoringSelection = false;
+}
+
 void ZRemoteFileDialogTreeViewBase::OnSelectionChanged(HTREEITEM oldItem, HTREEITEM newItem)
 {
+    // A selection put back after a failure is not listed again (with a host that
+    // answers at once that would fail and restore without end), and no item at
+    // all is no request for the root.
+    if (m_restoringSelection || !newItem)
+        return;
     m_previousSelection = oldItem;
-    if (!StartListing(newItem, false)) {
-        SelectItem(m_previousSelection);
-        m_previousSelection = nullptr;
-    }
+    if (!StartListing(newItem, false))
+        RestoreSelection(std::exchange(m_previousSelection, nullptr));
+    else if (!m_busy)
+        m_previousSelection = nullptr;  // nothing pending that could fail
 }
 
 bool ZRemoteFileDialogTreeViewBase::OnItemExpanding(HTREEITEM item, bool expanding)
@@ -291,11 +316,14 @@ void ZRemoteFileDialogTreeViewBase::OnDeleteItem(HTREEITEM, LPARAM data)
 
 bool ZRemoteFileDialogTreeViewBase::OnBeginLabelEdit()
 {
+    if (m_labelEditAllowed)
+        m_editingNewFolder = true;
     return m_labelEditAllowed;
 }
 
 void ZRemoteFileDialogTreeViewBase::OnEndLabelEdit(const wchar_t* text)
 {
+    m_editingNewFolder = false;
     const HTREEITEM target = m_targetItem;
     if (text && *text) {
         RemoteFolderItem* record = target ? GetItemRecord(target) : nullptr;
@@ -317,14 +345,21 @@ void ZRemoteFileDialogTreeViewBase::OnEndLabelEdit(const wchar_t* text)
 
 void ZRemoteFileDialogTreeViewBase::OnContextMenu(POINT screen)
 {
+    // The target belongs to the new folder being named or made.
+    if (m_busy || m_editingNewFolder)
+        return;
     m_targetItem = HitTest(screen);
+    // A placeholder a failed creation left behind is no folder to make one in.
+    const RemoteFolderItem* record = m_targetItem ? GetItemRecord(m_targetItem) : nullptr;
+    if (!record || !record->entry)
+        m_targetItem = nullptr;
     if (m_targetItem)
         ShowContextMenu(screen);
 }
 
 void ZRemoteFileDialogTreeViewBase::OnNewFolder()
 {
-    if (!m_targetItem || m_busy)
+    if (!m_targetItem || m_busy || m_editingNewFolder)
         return;
     const HTREEITEM placeholder = InsertItem(m_targetItem, new RemoteFolderItem);
     ExpandAsController(m_targetItem);

@@ -95,6 +95,8 @@ protected:
     void ShowFailure(uint32_t messageId, IReportMessageParams* report);
     void WalkStartPath(HTREEITEM item);
     void SelectPendingName(HTREEITEM item);
+    // Selects item again without listing it; nothing for null.
+    void RestoreSelection(HTREEITEM item);
 
     IRemoteFileDialogOperation* m_operation;
     HTREEITEM m_listingItem = nullptr;
@@ -106,6 +108,8 @@ protected:
     bool m_busy = false;
     HTREEITEM m_previousSelection = nullptr;
     bool m_labelEditAllowed = false;
+    bool m_editingNewFolder = false;     // a placeholder's name is being edited
+    bool m_restoringSelection = false;
     HTREEITEM m_targetItem = nullptr;
     std::wstring m_pendingName;
 };

@@ -36,6 +36,7 @@ public:
         return result;
     }
     ZPasswordEdit& Password() { return m_password; }
+    ZLineEdit& Search() { return m_search; }
 
 private:
     ZLineEdit m_filter, m_search;
@@ -140,6 +141,10 @@ void ShowOptions()
     }
     dialog.ShowWindow(SW_SHOW);
     general.Password().SetWindowText(L"secret");
+    // Searched, then cleared by the host: the box shows its prompt again, holding no text.
+    general.Search().SetWindowText(L"server");
+    general.Search().Clear();
+    DemoPrintf(L"search box cleared: %d characters of text\n", general.Search().GetWindowTextLength());
     Shot(dialog.m_hWnd, L"options-general.png");
 
     dialog.GetTree().SelectItem(keyboard.GetTreeItem());

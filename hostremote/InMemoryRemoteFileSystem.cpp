@@ -96,9 +96,12 @@ bool InMemoryRemoteFileSystem::Exists(const std::wstring& path) const
     return m_nodes.count(path) != 0;
 }
 
-void InMemoryRemoteFileSystem::FailNext(Request request, unsigned error)
+void InMemoryRemoteFileSystem::FailLater(Request request, unsigned error, unsigned passing, unsigned failing)
 {
-    m_failures[request] = error;
+    if (error == 0 || failing == 0)
+        m_failures.erase(request);
+    else
+        m_failures[request] = Failure{error, passing, failing};
 }
 
 unsigned InMemoryRemoteFileSystem::TakeFailure(Request request)
@@ -106,8 +109,14 @@ unsigned InMemoryRemoteFileSystem::TakeFailure(Request request)
     const auto found = m_failures.find(request);
     if (found == m_failures.end())
         return 0;
-    const unsigned error = found->second;
-    m_failures.erase(found);
+    Failure& failure = found->second;
+    if (failure.passing > 0) {
+        --failure.passing;
+        return 0;
+    }
+    const unsigned error = failure.error;
+    if (--failure.failing == 0)
+        m_failures.erase(found);
     return error;
 }
 

@@ -36,8 +36,11 @@ public:
     // 0 answers at once; otherwise after that many milliseconds.
     void SetDelay(unsigned milliseconds) { m_delay = milliseconds; }
     // The next request of that kind fails with error (0: no longer).
-    void FailNext(Request request, unsigned error);
-    // "ListFolder /home", "GetInitialPath ", "CreateFolder /home new", ...
+    void FailNext(Request request, unsigned error) { FailLater(request, error, 0, 1); }
+    // After passing more requests of that kind succeed, the next failing ones
+    // fail with error: a connection that drops after some answers.
+    void FailLater(Request request, unsigned error, unsigned passing, unsigned failing);
+    // "ListFolder /home", "GetInitialPath ", "CreateFolder /home/new", ...
     const std::vector<std::wstring>& Log() const { return m_log; }
     size_t PendingAnswers() const { return m_pending.size(); }
 
@@ -69,7 +72,12 @@ private:
     std::map<std::wstring, bool> m_nodes;  // path -> is a folder; "/" is the root
     IRemoteFileDialogOperationSink* m_sink = nullptr;
     unsigned m_delay = 0;
-    std::map<Request, unsigned> m_failures;
+    struct Failure {
+        unsigned error;
+        unsigned passing;
+        unsigned failing;
+    };
+    std::map<Request, Failure> m_failures;
     std::vector<std::wstring> m_log;
     struct Pending {
         ULONGLONG due;

@@ -74,11 +74,15 @@ NOTIFYICONDATAW TrayIcon::MakeRecord(UINT flags) const
     record.uFlags = flags;
     record.uCallbackMessage = kCallbackMessage;
     record.hIcon = m_icon;
+    // The record holds 128 characters; the shell shows the first 63.
+    if (flags & NIF_TIP)
+        wcsncpy(record.szTip, m_tip.c_str(), kTipLength);
     return record;
 }
 
 void TrayIcon::SetTrayIcon(HICON icon)
 {
+    m_wanted = true;
     if (!m_shown) {
         m_shown = AddInitialIcon(icon);
         return;
@@ -90,11 +94,11 @@ void TrayIcon::SetTrayIcon(HICON icon)
 
 void TrayIcon::SetTrayIconTip(const wchar_t* text)
 {
+    // Kept for every later add (the first one, or one after a shell restart).
+    m_tip = text ? std::wstring(text).substr(0, kTipLength) : std::wstring();
+    if (!m_shown)
+        return;
     NOTIFYICONDATAW record = MakeRecord(NIF_TIP);
-    // The record holds 128 characters; the shell shows the first 63.
-    if (text)
-        wcsncpy(record.szTip, text, 63);
-    record.szTip[63] = L'\0';
     g_notify(NIM_MODIFY, &record);
 }
 
@@ -104,6 +108,7 @@ void TrayIcon::RemoveTrayIcon()
         return;
     NOTIFYICONDATAW record = MakeRecord(0);
     m_shown = !g_notify(NIM_DELETE, &record);
+    m_wanted = m_shown;
 }
 
 bool TrayIcon::AddInitialIcon(HICON icon)
@@ -111,7 +116,7 @@ bool TrayIcon::AddInitialIcon(HICON icon)
     if (!m_window || m_shown)
         return false;
     m_icon = icon;
-    NOTIFYICONDATAW record = MakeRecord(NIF_MESSAGE | NIF_ICON);
+    NOTIFYICONDATAW record = MakeRecord(NIF_MESSAGE | NIF_ICON | (m_tip.empty() ? 0 : NIF_TIP));
     return g_notify(NIM_ADD, &record) != FALSE;
 }
 
@@ -158,8 +163,9 @@ LRESULT CALLBACK TrayIcon::WindowProc(HWND window, UINT message, WPARAM wParam, 
         return 0;
     }
     if (g_taskbarCreated && message == g_taskbarCreated) {
+        // An icon the host removed stays away; one whose add failed is tried again.
         icon->m_shown = false;
-        icon->m_shown = icon->AddInitialIcon(icon->m_icon);
+        icon->m_shown = icon->m_wanted && icon->AddInitialIcon(icon->m_icon);
         return 0;
     }
     if (message == kCallbackMessage) {

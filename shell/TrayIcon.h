@@ -9,6 +9,8 @@
 #include <windows.h>
 #include <shellapi.h>
 
+#include <string>
+
 #include "foundation/TessaroApi.h"
 
 class TESSARO_API TrayIconClient {
@@ -67,6 +69,10 @@ private:
 
     TrayIconClient* m_client;
     HWND m_window = nullptr;
+    static constexpr size_t kTipLength = 63;
+
     HICON m_icon = nullptr;
+    std::wstring m_tip;  // at most kTipLength characters
     bool m_shown = false;
+    bool m_wanted = false;  // set by the host's SetTrayIcon, cleared by its removal
 };

@@ -485,6 +485,11 @@ void CDialog::EndDialog(int result)
 BOOL CDialog::PreTranslateMessage(MSG* msg)
 {
     const UINT message = msg->message;
+    // Ctrl+Tab and Ctrl+Page Up/Down switch the pages of whatever holds a
+    // child dialog: IsDialogMessage here would take them as keys of its own.
+    if (message == WM_KEYDOWN && (GetStyle() & WS_CHILD) && (::GetKeyState(VK_CONTROL) & 0x8000) &&
+        (msg->wParam == VK_TAB || msg->wParam == VK_PRIOR || msg->wParam == VK_NEXT))
+        return FALSE;
     const bool input = (message >= WM_KEYFIRST && message <= WM_KEYLAST) ||
                        (message >= WM_MOUSEFIRST && message <= WM_MOUSELAST);
     return input && ::IsDialogMessageW(m_hWnd, msg);

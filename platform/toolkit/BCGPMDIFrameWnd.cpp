@@ -28,6 +28,9 @@ BOOL CBCGPTabWnd::RemoveTab(int i)
     if (i < 0 || i >= GetTabsNum())
         return FALSE;
     m_tabs.erase(m_tabs.begin() + i);
+    // The active tab keeps its window when one before it goes.
+    if (i < m_active)
+        --m_active;
     if (m_active >= GetTabsNum())
         m_active = GetTabsNum() - 1;
     return TRUE;
@@ -61,6 +64,8 @@ void CBCGPMDIFrameWnd::EnableMDITabs(BOOL enable)
         m_groups.push_back(std::make_unique<CBCGPTabWnd>());
         for (CBCGPMDIChildWnd* child : m_children)
             m_groups.front()->AddTab(child, nullptr);
+        if (auto* active = dynamic_cast<CBCGPMDIChildWnd*>(MDIGetActive()))
+            OnChildActivated(active);
     }
     RebuildGroupList();
 }
@@ -88,6 +93,16 @@ void CBCGPMDIFrameWnd::OnChildCreated(CBCGPMDIChildWnd* child)
     // New documents open in the active document's group.
     CBCGPTabWnd* group = GroupOf(MDIGetActive());
     (group ? group : m_groups.front().get())->AddTab(child, nullptr);
+    // The new document may already be active: its activation came before its tab.
+    if (MDIGetActive() == child)
+        OnChildActivated(child);
+}
+
+void CBCGPMDIFrameWnd::OnChildActivated(CBCGPMDIChildWnd* child)
+{
+    int tab = -1;
+    if (CBCGPTabWnd* group = GroupOf(child, &tab))
+        group->SetActiveTab(tab);
 }
 
 void CBCGPMDIFrameWnd::OnChildDestroyed(CBCGPMDIChildWnd* child)
@@ -128,6 +143,14 @@ void CBCGPMDIFrameWnd::RebuildGroupList()
 CBCGPMDIFrameWnd* CBCGPMDIChildWnd::GetBCGPFrame() const
 {
     return dynamic_cast<CBCGPMDIFrameWnd*>(GetMDIFrame());
+}
+
+LRESULT CBCGPMDIChildWnd::WindowProc(UINT message, WPARAM wParam, LPARAM lParam)
+{
+    const LRESULT result = CMDIChildWnd::WindowProc(message, wParam, lParam);
+    if (message == WM_MDIACTIVATE && reinterpret_cast<HWND>(lParam) == m_hWnd && m_frame)
+        m_frame->OnChildActivated(this);
+    return result;
 }
 
 int CBCGPMDIChildWnd::OnCreate(LPCREATESTRUCTW)

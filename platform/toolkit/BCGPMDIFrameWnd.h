@@ -26,6 +26,7 @@ public:
     BOOL RemoveTab(int i);
     // The tab showing window, -1 when none does.
     int GetTabFromHwnd(HWND window) const;
+    // The frame keeps it on the group's active document.
     int GetActiveTab() const { return m_active; }
     BOOL SetActiveTab(int i);
 
@@ -52,6 +53,7 @@ public:
     // Kept up to date by CBCGPMDIChildWnd.
     void OnChildCreated(CBCGPMDIChildWnd* child);
     void OnChildDestroyed(CBCGPMDIChildWnd* child);
+    void OnChildActivated(CBCGPMDIChildWnd* child);
 
 private:
     CBCGPTabWnd* GroupOf(CWnd* child, int* tab = nullptr) const;
@@ -69,6 +71,7 @@ public:
     CBCGPMDIFrameWnd* GetBCGPFrame() const;
 
 protected:
+    LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam) override;
     afx_msg int OnCreate(LPCREATESTRUCTW cs);
     afx_msg void OnDestroy();
     DECLARE_MESSAGE_MAP()

@@ -6,6 +6,7 @@
 #include <commctrl.h>
 
 #include <string>
+#include <tuple>
 
 #include "certificates/CreateCertificateDialog.h"
 #include "resources/TessaroResource.h"
@@ -87,6 +88,38 @@ TEST_F(CreateCertificateDialogTest, ListsShowKeySizesAndAlgorithmsWithDefaults)
     ASSERT_EQ(algorithms->GetCount(), 2);
     algorithms->GetLBText(algorithms->GetCurSel(), text);
     EXPECT_EQ(text, L"SHA-2");
+}
+
+TEST_F(CreateCertificateDialogTest, TheIntroductionNamesTheApplicationOnlyWhenThereIsOne)
+{
+    struct Case { const wchar_t* appName; const wchar_t* says; };
+    const Case cases[] = {
+        {nullptr, L"certificate for use when establishing"},
+        {L"", L"certificate for use when establishing"},
+        {L"Demo Client", L"certificate for use by Demo Client when establishing"},
+    };
+    AFX_MODULE_STATE* module = AfxGetModuleState();
+    const LPCWSTR saved = module->m_lpszCurrentAppName;
+    for (const Case& c : cases) {
+        module->m_lpszCurrentAppName = c.appName;
+        CreateCertificateDialog dialog(m_scratch.File(L"other").c_str(), 0, nullptr);
+        ASSERT_TRUE(dialog.Create());
+        CStringW text;
+        dialog.GetDlgItemText(IDC_CERT_INTRODUCTION, text);
+        EXPECT_NE(std::wstring(text.GetString()).find(c.says), std::wstring::npos) << text.GetString();
+        dialog.DestroyWindow();
+    }
+    module->m_lpszCurrentAppName = saved;
+}
+
+// The test runs with the time zone set (one run each side of UTC): local dates differ from UTC's.
+TEST_F(CreateCertificateDialogTest, TheEarliestExpirationIsTodayInUtcAsTheValueIs)
+{
+    SYSTEMTIME range[2] = {};
+    ASSERT_TRUE(DateTime_GetRange(m_dialog->GetDlgItem(IDC_CERT_EXPIRATION)->m_hWnd, range) & GDTR_MIN);
+    SYSTEMTIME utc = {};
+    ::GetSystemTime(&utc);
+    EXPECT_EQ((std::tuple{range[0].wYear, range[0].wMonth, range[0].wDay}), (std::tuple{utc.wYear, utc.wMonth, utc.wDay}));
 }
 
 // "No" keeps the file and the dialog; "Yes" then replaces it.

@@ -124,7 +124,7 @@ TEST_F(LineEditTest, ClearingEmptiesTheTextAndShowsThePlaceholderOnlyWithoutFocu
     EXPECT_EQ(WindowText(edit.m_hWnd), L"");
 }
 
-TEST_F(LineEditTest, SearchModeClearsByButtonAndEscapeAndSwitchesTooltip)
+TEST_F(LineEditTest, SearchModeClearsByButtonEscapeAndClearAndSwitchesTooltip)
 {
     MakeEdit(true);
     EXPECT_TRUE(edit.IsSearchMode());
@@ -138,6 +138,11 @@ TEST_F(LineEditTest, SearchModeClearsByButtonAndEscapeAndSwitchesTooltip)
 
     edit.SetWindowText(L"needle");
     edit.SendMessage(WM_KEYDOWN, VK_ESCAPE, 1);
+    EXPECT_EQ(WindowText(edit.m_hWnd), L"");
+
+    // Cleared by the host: the prompt is only drawn, never held as text.
+    edit.SetWindowText(L"needle");
+    edit.Clear();
     EXPECT_EQ(WindowText(edit.m_hWnd), L"");
 }
 

@@ -324,6 +324,38 @@ TEST_F(ListCtrlTest, MovingSwapsTheRowsDataAndStopsAtTheEnds)
     }
 }
 
+// A host's own order: the sessions' names without regard to case.
+int CALLBACK ByHostName(LPARAM first, LPARAM second, LPARAM context)
+{
+    const auto* sessions = static_cast<const Sessions*>(reinterpret_cast<ZListCtrl::SortContext*>(context)->compareHelper);
+    return ::_wcsicmp(sessions->names[first - 1].c_str(), sessions->names[second - 1].c_str());
+}
+
+TEST_F(ListCtrlTest, MovingInAHostSortedListLeavesEveryRowShowingItsOwnSession)
+{
+    list->SetSortingFunction(&ByHostName);
+    list->SetSortCompareHelper(&sessions);
+    list->Sort();
+    Select(*list, {0});
+    const ULONG_PTR moved = list->GetItemData(0);
+    EXPECT_TRUE(list->DoMoveSelected(ZListCtrl::MoveDown));
+    for (int row = 0; row < list->GetItemCount(); ++row)
+        EXPECT_EQ(list->GetItemText(row, 0).GetString(), sessions.names[list->GetItemData(row) - 1]) << "row " << row;
+    ASSERT_EQ(Selected(*list).size(), 1u);
+    EXPECT_EQ(list->GetItemData(Selected(*list)[0]), moved);  // the selection follows the session
+}
+
+TEST_F(ListCtrlTest, AFilterRefillIsSortedAsTheHeaderShows)
+{
+    list->UseDefaultSortingFunction();
+    ClickColumn(1);  // by host: h2 ALPINE, h3 alpha, h4 alps
+    list->SetFilterText(ZUnicodeString(L"al"));
+    EXPECT_EQ(Column(*list, 0), (Names{L"ALPINE", L"alpha", L"alps"}));
+    EXPECT_EQ(Arrow(*list, 1), HDF_SORTUP);
+    list->CancelFilter();
+    EXPECT_EQ(Column(*list, 1), (Names{L"h1", L"h2", L"h3", L"h4", L"h5", L"h6"}));
+}
+
 TEST_F(ListCtrlTest, ARowThatIsNotThereSelectsNothing)
 {
     ZDialogListCtrlButtonHelper helper(list.get());

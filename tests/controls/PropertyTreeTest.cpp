@@ -8,6 +8,7 @@
 
 #include "controls/ZControllingCheckBox.h"
 #include "controls/ZPropertyPageStateMap.h"
+#include "controls/ZPluginDialog.h"
 #include "controls/ZPropertyTreeDialog.h"
 #include "tests/support/MessagePump.h"
 #include "tests/support/WindowReaders.h"
@@ -77,15 +78,16 @@ protected:
     {
         return dialog->GetTree().GetItemState(page.GetTreeItem(), TVIS_EXPANDED) & TVIS_EXPANDED;
     }
-    void PressCtrl(WPARAM key, bool shift)
+    // The key goes the way the message loop sends it: up from the window that has it.
+    void PressCtrl(WPARAM key, bool shift, HWND target = nullptr)
     {
         BYTE keys[256] = {};
         ::GetKeyboardState(keys);
         keys[VK_CONTROL] = 0x80;
         keys[VK_SHIFT] = shift ? 0x80 : 0;
         ::SetKeyboardState(keys);
-        MSG msg = {dialog->GetTree().m_hWnd, WM_KEYDOWN, key, 1, 0, {}};
-        EXPECT_TRUE(dialog->PreTranslateMessage(&msg));
+        MSG msg = {target ? target : dialog->GetTree().m_hWnd, WM_KEYDOWN, key, 1, 0, {}};
+        EXPECT_TRUE(AfxPreTranslateMessage(&msg));
         keys[VK_CONTROL] = keys[VK_SHIFT] = 0;
         ::SetKeyboardState(keys);
     }
@@ -114,6 +116,25 @@ TEST(PropertyPageStateMap, CopiesHoldTheirOwnStates)
         EXPECT_NE(map->Lookup(L"Terminal"), original.Lookup(L"Terminal"));
     }
     EXPECT_EQ(assigned.Lookup(L"Old"), nullptr);
+}
+
+TEST_F(PropertyTreeTest, TheStateMapIsSavedAndRestoredWhole)
+{
+    Open();
+    dialog->GetTree().SelectItem(emulation.GetTreeItem());
+    dialog->CollapsePage(&network);
+    Close();
+    const ZPropertyPageStateMap::StateList saved = map.GetStates();
+    std::vector<std::wstring> keys;
+    for (const auto& [key, state] : saved)
+        keys.push_back(key.str() + (state.expanded ? L" +" : L" -") + (state.selected ? L" selected" : L""));
+    EXPECT_EQ(keys, (std::vector<std::wstring>{L"General +", L"Network -", L"Network~Proxy +", L"Terminal +",
+                                               L"Terminal~Emulation + selected"}));
+
+    map.SetStates({{ZUnicodeString(L"Old"), {}}});
+    map.SetStates(saved);  // as a host restores it in a later session
+    EXPECT_EQ(map.Lookup(L"Old"), nullptr);
+    EXPECT_EQ(map.GetStates().size(), saved.size());
 }
 
 TEST_F(PropertyTreeTest, TreeTextHeaderTextAndKeys)
@@ -202,6 +223,42 @@ TEST_F(PropertyTreeTest, CtrlTabWalksTheVisiblePagesAndWraps)
         PressCtrl(step.key, step.shift);
         EXPECT_EQ(dialog->GetCurrentPage(), step.expected) << step.key << (step.shift ? " shift" : "");
     }
+}
+
+TEST_F(PropertyTreeTest, CtrlTabSwitchesPagesFromControlsOnAPageAndInAPlugInOnIt)
+{
+    Open();
+    dialog->CollapsePage(&terminal);
+    dialog->CollapsePage(&network);
+    ZPluginDialog plugin(805, ::GetModuleHandleW(nullptr), &network);
+    ASSERT_TRUE(plugin.Create(805, &network));
+    plugin.ShowWindow(SW_SHOW);
+    struct Step { Page* on; CWnd* focus; WPARAM key; Page* expected; };
+    const Step steps[] = {
+        {&general, general.GetDlgItem(100), VK_TAB, &terminal},
+        {&terminal, terminal.GetDlgItem(101), VK_PRIOR, &general},
+        {&network, plugin.GetDlgItem(102), VK_NEXT, &general},
+    };
+    for (const Step& step : steps) {
+        dialog->GetTree().SelectItem(step.on->GetTreeItem());
+        step.focus->SetFocus();
+        PressCtrl(step.key, false, step.focus->m_hWnd);
+        EXPECT_EQ(dialog->GetCurrentPage(), step.expected) << step.key;
+        EXPECT_TRUE(::IsWindowVisible(::GetFocus()));  // not left on the page that went away
+    }
+    plugin.DestroyWindow();
+}
+
+TEST_F(PropertyTreeTest, TheSameDialogRunTwiceKeepsItsBoldHeader)
+{
+    Open();
+    dialog->DestroyWindow();
+    PumpPending();
+    ASSERT_TRUE(dialog->Create());
+    LOGFONTW font = {};
+    const LRESULT header = ::SendDlgItemMessageW(dialog->m_hWnd, ZPropertyTreeDialog::kHeaderId, WM_GETFONT, 0, 0);
+    ASSERT_TRUE(::GetObjectW(reinterpret_cast<HGDIOBJ>(header), sizeof font, &font));
+    EXPECT_EQ(font.lfWeight, FW_BOLD);
 }
 
 TEST_F(PropertyTreeTest, ControllingCheckBoxEnablesItsControls)

@@ -5,6 +5,7 @@
 
 #include <afxwin.h>
 
+#include <algorithm>
 #include <map>
 #include <memory>
 #include <string>
@@ -240,6 +241,46 @@ TEST(RemoteFolderController, ListingsReplaceStaleChildrenAndFailuresRestoreTheSe
     EXPECT_EQ(f.tree->selected, srv);
 }
 
+TEST(RemoteFolderController, FailedListingsAreShownOnceEachAndTheTreeKeepsWhatItShows)
+{
+    // Only the root's listing works; the host answers at once.
+    struct Case { const char* name; Names userSelects; Names listed; };
+    const Case cases[] = {
+        {"the start folder fails, nothing selected before", {}, {L"/", L"/home/user"}},
+        {"every later folder fails", {L"/srv", L"/tmp"}, {L"/", L"/home/user", L"/srv", L"/tmp"}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        Fixture f;
+        f.fs->FailLater(Request::List, ERROR_ACCESS_DENIED, 1, 40);
+        f.tree->Start(L"/home/user");
+        for (const std::wstring& path : c.userSelects)
+            f.tree->UserSelects(f.tree->Find(path));
+        Names listed;
+        for (const std::wstring& line : f.fs->Log())
+            if (line.rfind(L"ListFolder ", 0) == 0)
+                listed.push_back(line.substr(11));
+        EXPECT_EQ(listed, c.listed);
+        EXPECT_EQ(f.tree->reports, std::vector<uint32_t>(c.listed.size() - 1, MSG_REMOTE_LISTING_FAILED));
+        EXPECT_EQ(f.tree->ChildNames(nullptr), (Names{L"home", L"srv", L"tmp"}));
+        EXPECT_EQ(f.tree->selected, f.tree->Find(L"/home/user"));
+    }
+}
+
+TEST(RemoteFolderController, AnswersNobodyWaitsForChangeNothing)
+{
+    Fixture f;
+    f.tree->Start(L"/home/user");
+    const size_t asked = f.fs->Log().size();
+    f.tree->OnInitialPath(0, nullptr, L"/home/user");
+    f.tree->OnListEntry(nullptr);
+    f.tree->OnListComplete(0, nullptr);
+    f.tree->OnCreateFolderComplete(0, nullptr);
+    EXPECT_EQ(f.fs->Log().size(), asked);
+    EXPECT_EQ(f.tree->ChildNames(nullptr), (Names{L"home", L"srv", L"tmp"}));
+    EXPECT_EQ(f.tree->selected, f.tree->Find(L"/home/user"));
+}
+
 TEST(RemoteFolderController, WhileBusyTheSelectionStaysAndLateAnswersFindNobody)
 {
     Fixture f;
@@ -291,6 +332,42 @@ TEST(RemoteFolderController, ANewFolderIsCreatedFromItsEditedPlaceholderOrGoesAw
     EXPECT_EQ(f.tree->reports, (std::vector<uint32_t>{ERROR_ACCESS_DENIED}));
     EXPECT_FALSE(f.fs->Exists(L"/home/user/locked"));
     EXPECT_EQ(f.tree->ChildNames(user), (Names{L"docs", L"reports", L"src"}));
+
+    // Refused, and the parent's listing fails too: a later listing elsewhere selects no folder of that name.
+    openNewFolder();
+    f.fs->FailNext(Request::CreateFolder, ERROR_ACCESS_DENIED);
+    f.fs->FailNext(Request::List, ERROR_ACCESS_DENIED);
+    f.fs->AddFolder(L"/srv/locked");
+    f.tree->OnEndLabelEdit(L"locked");
+    // The placeholder that stays is no folder to make one in.
+    const HTREEITEM left = f.tree->editing;
+    f.tree->OnContextMenu(POINT{static_cast<LONG>(reinterpret_cast<UINT_PTR>(left)), 0});
+    f.tree->OnNewFolder();
+    EXPECT_TRUE(f.tree->Children(left).empty());
+    f.tree->UserSelects(f.tree->Find(L"/srv"));
+    EXPECT_EQ(f.tree->selected, f.tree->Find(L"/srv"));
+}
+
+TEST(RemoteFolderController, ARightClickWhileANewFolderIsMadeKeepsItWhereItWasAsked)
+{
+    Fixture f;
+    f.tree->Start(L"/home/user");
+    const HTREEITEM user = f.tree->Find(L"/home/user");
+    const auto rightClick = [&](HTREEITEM item) {
+        f.tree->OnContextMenu(POINT{static_cast<LONG>(reinterpret_cast<UINT_PTR>(item)), 0});
+        f.tree->OnNewFolder();
+    };
+    rightClick(user);
+    const HTREEITEM placeholder = f.tree->editing;
+    // The right-click ends the edit; its menu comes while the folder is being made.
+    f.fs->SetDelay(20);
+    f.tree->OnEndLabelEdit(L"reports");
+    rightClick(placeholder);
+    ASSERT_TRUE(TestSupport::PumpUntil([&] { return !f.tree->IsBusy() && f.fs->PendingAnswers() == 0; }, 5000));
+    EXPECT_EQ(f.tree->ChildNames(user), (Names{L"docs", L"reports", L"src"}));
+    std::wstring path;
+    EXPECT_TRUE(f.tree->GetSelectedPath(path));
+    EXPECT_EQ(path, L"/home/user/reports");
 }
 
 // --- the real dialog ------------------------------------------------------------

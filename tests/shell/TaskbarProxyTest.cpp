@@ -290,6 +290,29 @@ public:
     HRESULT STDMETHODCALLTYPE SetThumbnailClip(HWND, RECT*) override { return S_OK; }
 };
 
+TEST_F(TaskbarProxy, TheActiveTabOfAGroupIsItsActiveDocument)
+{
+    TestTab* a = AddTab(CRect(0, 0, 100, 100));
+    TestTab* b = AddTab(CRect(0, 0, 100, 100));
+    TestTab* c = AddTab(CRect(0, 0, 100, 100));
+    AddTab(CRect(0, 0, 100, 100));
+    const auto firstGroup = [&] {
+        POSITION first = m_frame->GetMDITabGroups().GetHeadPosition();
+        return static_cast<CBCGPTabWnd*>(m_frame->GetMDITabGroups().GetNext(first));
+    };
+    EXPECT_EQ(firstGroup()->GetActiveTab(), 3);  // the newest document is active
+    m_frame->MDIActivate(b);
+    EXPECT_EQ(firstGroup()->GetActiveTab(), 1);
+    ASSERT_TRUE(m_frame->MDITabNewGroup());  // groups: [a, c, d] [b]
+    m_frame->MDIActivate(c);
+    EXPECT_EQ(firstGroup()->GetActiveTab(), 1);
+    m_frame->EnableMDITabs(TRUE);  // one group again: [a, b, c, d]
+    EXPECT_EQ(firstGroup()->GetActiveTab(), 2);
+    a->proxy->DestroyWindow();
+    a->DestroyWindow();  // a tab before the active one closes: [b, c, d]
+    EXPECT_EQ(firstGroup()->GetActiveTab(), 1);
+}
+
 TEST_F(TaskbarProxy, TabOrderFollowsGroupsAndTabs)
 {
     TestTab* a = AddTab(CRect(0, 0, 100, 100));

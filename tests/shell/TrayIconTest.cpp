@@ -119,26 +119,39 @@ TEST_F(TrayIconFixture, AddsThenModifiesTheIconAndTipAndRemovesItOnDestruction)
     EXPECT_FALSE(::IsWindow(window));
 }
 
-TEST_F(TrayIconFixture, AShellRestartAddsTheLastIconAgain)
+// The restarted shell has lost every icon and tells every top-level window.
+void RestartShell(TrayIcon& icon)
 {
-    TrayIcon icon(&m_client);
-    ASSERT_TRUE(icon.Create());
-    icon.SetTrayIcon(m_icon);
-    icon.SetTrayIcon(m_other);
-    // The restarted shell has lost every icon.
     NOTIFYICONDATAW lost = {};
     lost.cbSize = sizeof(lost);
     lost.hWnd = icon.GetSafeHwnd();
     ASSERT_TRUE(::Shell_NotifyIconW(NIM_DELETE, &lost));
-    ASSERT_FALSE(ShellHasIcon(icon.GetSafeHwnd()));
-    g_calls.clear();
-
     ::SendMessageW(icon.GetSafeHwnd(), ::RegisterWindowMessageW(L"TaskbarCreated"), 0, 0);
-    ASSERT_EQ(g_calls.size(), 1u);
-    EXPECT_EQ(g_calls[0].action, static_cast<DWORD>(NIM_ADD));
-    EXPECT_EQ(g_calls[0].record.hIcon, m_other);
+}
+
+TEST_F(TrayIconFixture, AShellRestartAddsTheLastIconAgainWithItsTipUnlessItWasRemoved)
+{
+    TrayIcon icon(&m_client);
+    ASSERT_TRUE(icon.Create());
+    icon.SetTrayIconTip(L"Sessions: 2");  // before the icon: nothing to ask the shell yet
+    icon.SetTrayIcon(m_icon);
+    icon.SetTrayIcon(m_other);
+    RestartShell(icon);
+    ASSERT_EQ(g_calls.size(), 3u);
+    for (size_t add : {0u, 2u}) {
+        EXPECT_EQ(g_calls[add].action, static_cast<DWORD>(NIM_ADD));
+        EXPECT_TRUE(g_calls[add].record.uFlags & NIF_TIP);
+        EXPECT_STREQ(g_calls[add].record.szTip, L"Sessions: 2");
+    }
+    EXPECT_EQ(g_calls[2].record.hIcon, m_other);
     EXPECT_TRUE(icon.IsShown());
     EXPECT_TRUE(ShellHasIcon(icon.GetSafeHwnd()));
+
+    // Removed by the host, it stays away after the next restart.
+    icon.RemoveTrayIcon();
+    ::SendMessageW(icon.GetSafeHwnd(), ::RegisterWindowMessageW(L"TaskbarCreated"), 0, 0);
+    EXPECT_EQ(g_calls.back().action, static_cast<DWORD>(NIM_DELETE));
+    EXPECT_FALSE(icon.IsShown());
 }
 
 TEST_F(TrayIconFixture, ClicksAndCommandsReachTheClient)
