@@ -470,6 +470,33 @@ bool ZPacket::ReadAcross(uint64_t& value, size_t bytes)
     });
 }
 
+bool ZPacket::ReadAcrossInto(void* value, size_t bytes)
+{
+    uint64_t read;
+    const bool ok = ReadAcross(read, bytes);
+    if (ok)
+        std::memcpy(value, &read, bytes);
+    if (m_readBuffer.index != m_readIndex)
+        LookUpBasic(m_readBuffer, m_readIndex);
+    return ok;
+}
+
+bool ZPacket::ReadBoolAcross(bool& value)
+{
+    uint64_t read = 0;
+    if (!ReadAcrossInto(&read, 1))
+        return false;
+    value = static_cast<unsigned char>(read) != 0;
+    return true;
+}
+
+void ZPacket::WriteAcross(uint64_t value, size_t bytes)
+{
+    WriteUnsigned(value, static_cast<int>(bytes));
+    if (m_writeBuffer.index != m_writeIndex)
+        LookUpBasic(m_writeBuffer, m_writeIndex);
+}
+
 bool ZPacket::GetInt32(VARIANT& value) { return ResetToInteger(value, VT_I4) && GetInt32(value.lVal); }
 bool ZPacket::GetUint32(VARIANT& value) { return ResetToInteger(value, VT_UI4) && GetUint32(value.ulVal); }
 

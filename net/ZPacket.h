@@ -14,6 +14,7 @@
 #include <bit>
 #include <cstdint>
 #include <cstring>
+#include <type_traits>
 #include <vector>
 
 #include "foundation/TessaroApi.h"
@@ -141,21 +142,24 @@ private:
             value = static_cast<Integer>(read);
             return true;
         }
-        uint64_t across;
-        if (!ReadAcross(across, sizeof(Integer)))
-            return false;
-        value = static_cast<Integer>(across);
-        return true;
+        // The general path is the last thing done, a jump rather than a call,
+        // so the fast path needs no stack frame of its own.
+        if constexpr (std::is_same_v<Integer, bool>)
+            return ReadBoolAcross(value);
+        else
+            return ReadAcrossInto(&value, sizeof(Integer));
     }
     template <size_t Bytes>
     void PutUnsigned(uint64_t value)
     {
         if (!WriteWithin<Bytes>(value))
-            WriteUnsigned(value, static_cast<int>(Bytes));
+            WriteAcross(value, Bytes);
     }
-    ZBasicBuffer* BasicAt(CursorBuffer& cache, size_t index)
+    // The buffer under a cursor as last looked up; a cursor that has moved to
+    // another buffer takes the general path, which looks it up for the next value.
+    static ZBasicBuffer* BasicAt(const CursorBuffer& cache, size_t index)
     {
-        return cache.index == index ? cache.basic : LookUpBasic(cache, index);
+        return cache.index == index ? cache.basic : nullptr;
     }
     ZBasicBuffer* LookUpBasic(CursorBuffer& cache, size_t index);
     void ForgetCursorBuffers();
@@ -171,7 +175,8 @@ private:
         const size_t offset = m_readOffset;
         const size_t length = buffer->m_length;
         const size_t limit = m_readLimit;
-        if (offset >= length || length - offset <= Bytes || limit < Bytes)
+        // offset is within a buffer's capacity, far from overflowing.
+        if (offset + Bytes >= length || limit < Bytes)
             return false;
         uint64_t raw = 0;
         std::memcpy(&raw, buffer->m_data + offset, Bytes);
@@ -194,7 +199,7 @@ private:
         const size_t capacity = buffer->m_capacity;
         const size_t length = buffer->m_length;
         unsigned char* data = buffer->m_data;
-        if (offset >= capacity || capacity - offset <= Bytes)
+        if (offset + Bytes >= capacity)
             return false;
         const uint64_t raw = m_bigEndian ? __builtin_bswap64(value << (64 - 8 * Bytes)) : value;
         std::memcpy(data + offset, &raw, Bytes);
@@ -205,6 +210,11 @@ private:
     }
     // The general path: across buffers, at a buffer's end, over other buffers.
     bool ReadAcross(uint64_t& value, size_t bytes);
+    // The same, storing the low bytes of the value (the integer itself, on
+    // this little-endian machine) or, for a bool, whether it is non-zero.
+    [[gnu::noinline]] bool ReadAcrossInto(void* value, size_t bytes);
+    [[gnu::noinline]] bool ReadBoolAcross(bool& value);
+    [[gnu::noinline]] void WriteAcross(uint64_t value, size_t bytes);
 
     template <class Body>
     bool ReadField(LengthFormat format, size_t given, Body body);
