@@ -28,21 +28,22 @@ public:
         m_askers.push_back({ZUnknownPointer<IHostnameResolverSink>(sink), context});
     }
 
-    void Answer(uint32_t messageId, IInternetAddress* address)
+    // The oldest question, or the newest: a resolver may answer in any order.
+    void Answer(uint32_t messageId, IInternetAddress* address, bool newest = false)
     {
         ZReportMessageParams report(messageId);
         IHostnameResolverSink::Result result;
         if (address)
             result.addresses.emplace_back(address);
-        auto [sink, context] = std::move(m_askers.front());
-        m_askers.pop_front();
+        auto [sink, context] = std::move(newest ? m_askers.back() : m_askers.front());
+        newest ? m_askers.pop_back() : m_askers.pop_front();
         sink->OnHostname(context, &report, result);
     }
 
     std::vector<Request> requests;
 
 private:
-    std::deque<std::pair<ZUnknownPointer<IHostnameResolverSink>, void*>> m_askers;  // answered first in, first out
+    std::deque<std::pair<ZUnknownPointer<IHostnameResolverSink>, void*>> m_askers;  // not yet answered
 };
 
 FakeResolver* g_resolver = nullptr;
@@ -304,24 +305,32 @@ TEST(SocketConnect, CloseAbortsAnOutstandingConnectAndALaterOneWorks)
     EXPECT_EQ(Connects(client), (std::vector<std::pair<void*, uint32_t>>{{Context(1), aborted}, {Context(2), 0}}));
 }
 
-TEST_F(WithFakeResolver, TwoConnectsByNameEachCompleteOnce)
+TEST_F(WithFakeResolver, TwoConnectsByNameEachCompleteOnceWithTheirOwnAnswer)
 {
     Endpoint listener;
     Listen(listener, "127.0.0.1");
     const unsigned short port = PortOf(listener.socket.Get());
-    Endpoint client;
-    client.socket->CreateAndConnect(Context(1), "first.test", port, nullptr);
-    client.socket->CreateAndConnect(Context(2), "second.test", port, nullptr);
-    m_resolver->Answer(0, Address("127.0.0.1", port).Get());
-    m_resolver->Answer(0, Address("127.0.0.1", port).Get());
-    ASSERT_TRUE(client.Await(Kind::Connect, 2));
-    PumpFor(100);
-    const auto connects = Connects(client);
-    ASSERT_EQ(connects.size(), 2u);
-    // The socket connects once: the first succeeds, the second is refused.
-    EXPECT_EQ(connects[0], (std::pair<void*, uint32_t>{Context(1), 0}));
-    EXPECT_EQ(connects[1].first, Context(2));
-    EXPECT_NE(connects[1].second, 0u);
+    // Answered in order, the second success is refused since the socket
+    // connects once; answered newest first, each gets its own answer.
+    const struct { bool newestFirst; uint32_t second; uint32_t error; } cases[] = {
+        {false, 0, WSAEALREADY}, {true, 0xE1040011, WSANO_DATA}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.newestFirst);
+        Endpoint client;
+        client.socket->CreateAndConnect(Context(1), "first.test", port, nullptr);
+        client.socket->CreateAndConnect(Context(2), "second.test", port, nullptr);
+        if (c.newestFirst)
+            m_resolver->Answer(c.second, nullptr, true);
+        m_resolver->Answer(0, Address("127.0.0.1", port).Get());
+        if (!c.newestFirst)
+            m_resolver->Answer(c.second, Address("127.0.0.1", port).Get());
+        ASSERT_TRUE(client.Await(Kind::Connect, 2));
+        PumpFor(100);
+        auto connects = Connects(client);
+        std::sort(connects.begin(), connects.end());
+        EXPECT_EQ(connects, (std::vector<std::pair<void*, uint32_t>>{{Context(1), 0}, {Context(2), c.error}}));
+        client.socket->Close();
+    }
 }
 
 TEST_F(WithFakeResolver, ConnectByNameAfterCloseConnects)
