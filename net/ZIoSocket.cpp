@@ -295,19 +295,28 @@ void ZIoSocket::CreateAndConnect(void* context, const char* host, unsigned short
     Request request;
     request.context = context;
     request.resolverSink = sink;
+    // Answers may come in any order: each question has its own context.
+    request.question = ++m_lastQuestion;
     m_resolving.push_back(std::move(request));
-    resolver->Resolve(this, nullptr, host, port, AF_UNSPEC, IPPROTO_TCP);
+    resolver->Resolve(this, reinterpret_cast<void*>(request.question), host, port, AF_UNSPEC, IPPROTO_TCP);
 }
 
 void ZIoSocket::OnHostname(void* context, IReportMessageParams* error, const Result& result)
 {
     ZUnknownPointer<ZIoSocket> self(this);
-    if (m_resolving.empty())
+    auto asked = std::find_if(m_resolving.begin(), m_resolving.end(), [context](const Request& r) {
+        return r.question == reinterpret_cast<uintptr_t>(context);
+    });
+    // A resolver that answers without the context it was given answers the oldest.
+    if (asked == m_resolving.end() && !context && !m_resolving.empty())
+        asked = m_resolving.begin();
+    if (asked == m_resolving.end())
         return;
-    Request request = std::move(m_resolving.front());
-    m_resolving.pop_front();
+    Request request = std::move(*asked);
+    m_resolving.erase(asked);
+    // The caller's sink never sees the socket's own context.
     if (request.resolverSink)
-        request.resolverSink->OnHostname(context, error, result);
+        request.resolverSink->OnHostname(nullptr, error, result);
     const uint32_t id = error ? error->GetMessageId() : 0;
     if (request.aborted) {
         ConnectFailed(request.context, kAborted);

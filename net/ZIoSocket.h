@@ -89,6 +89,7 @@ private:
         ZUnknownPointer<IHostnameResolverSink> resolverSink;  // connects by name
         ZUnknownPointer<IInternetAddress> destination;     // datagram writes
         bool aborted = false;                              // connects by name: closed while resolving
+        uintptr_t question = 0;                            // connects by name: the resolver's context
     };
     struct RequestResult : Request {
         uint32_t error = 0;
@@ -143,9 +144,10 @@ private:
     bool m_writesPosted = false;
     // At most one connect the platform is working on.
     std::deque<Request> m_connects;
-    // Connects by name waiting for their answer, in the order asked; a name
-    // answered after a Close that cut it off connects nothing.
+    // Connects by name waiting for their answer; a name answered after a Close
+    // that cut it off connects nothing.
     std::deque<Request> m_resolving;
+    uintptr_t m_lastQuestion = 0;
     std::deque<Request> m_accepts;
     std::deque<Request> m_reads;
     std::deque<Request> m_writes;

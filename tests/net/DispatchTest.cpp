@@ -8,7 +8,6 @@
 #include <algorithm>
 #include <atomic>
 #include <cstdlib>
-#include <cstring>
 #include <functional>
 #include <memory>
 #include <thread>
@@ -203,14 +202,8 @@ TEST(Dispatcher, DestroyingRunsWhatIsLeftOnTheDestroyingThread)
 void DestroyWhileAProcedureTakesAndDropsAReference()
 {
     IDeferredProcedureDispatcher* dispatcher = CreateZMsgDeferredProcedureDispatcher(nullptr);
-    if (!dispatcher)
-        std::exit(2);
     int runs = 0;
-    auto touch = MakeProcedure([&](UINT_PTR) {
-        ++runs;
-        dispatcher->AddRef();
-        dispatcher->Release();
-    });
+    auto touch = MakeProcedure([&](UINT_PTR) { ++runs; dispatcher->AddRef(); dispatcher->Release(); });
     dispatcher->QueueProcedure(touch.Get(), 0);
     dispatcher->QueueProcedure(touch.Get(), 1);
     dispatcher->Release();  // the last reference: both run while it is destroyed
@@ -379,18 +372,12 @@ TEST(MfcThread, StartsSuspendedWhenAskedAndOutlivesItsObject)
     ::CloseHandle(gate);
 }
 
-// Each worker checks that the framework's current thread is alive and its own.
-struct StartRecord {
-    std::atomic<int> runs{0};
-    std::atomic<bool> ownThread{false};
-};
-
-unsigned RecordStart(void* argument)
+// Counts a run on a thread whose framework thread object is alive and its own.
+unsigned RecordStart(void* runs)
 {
-    auto* record = static_cast<StartRecord*>(argument);
     const CWinThread* current = AfxGetThread();
-    record->ownThread = current && current->m_nThreadID == ::GetCurrentThreadId();
-    ++record->runs;
+    if (current && current->m_nThreadID == ::GetCurrentThreadId())
+        ++*static_cast<std::atomic<int>*>(runs);
     return 0;
 }
 
@@ -398,31 +385,22 @@ unsigned RecordStart(void* argument)
 void StartThreadsReleasedAtOnce()
 {
     constexpr int kRounds = 2000;
-    std::vector<StartRecord> records(kRounds);
-    std::vector<std::unique_ptr<unsigned char[]>> scribbles;
-    for (StartRecord& record : records) {
+    std::vector<std::atomic<int>> runs(kRounds);
+    std::vector<std::vector<unsigned char>> scribbles;
+    for (std::atomic<int>& run : runs) {
         auto* thread = new ZMfcThread;  // count 1, dropped at once below
-        if (!thread->Create(RecordStart, &record, 0, 0))
+        if (!thread->Create(RecordStart, &run, 0, 0))
             std::exit(2);
         thread->Release();
         // Reuse what a too-early free gave back, with bytes no pointer holds.
-        for (size_t size : {sizeof(ZMfcThread), sizeof(CWinThread)}) {
-            for (int i = 0; i < 4; ++i) {
-                scribbles.emplace_back(new unsigned char[size]);
-                std::memset(scribbles.back().get(), 0xA5, size);
-            }
-        }
+        for (size_t size : {sizeof(ZMfcThread), sizeof(CWinThread), sizeof(ZMfcThread), sizeof(CWinThread)})
+            scribbles.emplace_back(size, 0xA5);
     }
-    const DWORD deadline = ::GetTickCount() + 20000;
-    auto finished = [&] {
-        return std::all_of(records.begin(), records.end(), [](const StartRecord& r) { return r.runs >= 1; });
-    };
-    while (!finished() && ::GetTickCount() < deadline)
+    const auto all = [&](int n) { return std::all_of(runs.begin(), runs.end(), [n](auto& r) { return r == n; }); };
+    for (int i = 0; i < 2000 && !all(1); ++i)
         ::Sleep(10);
     ::Sleep(50);  // a second run, if any, shows up now
-    const bool exactlyOnce = std::all_of(records.begin(), records.end(), [](const StartRecord& r) { return r.runs == 1; });
-    const bool ownThread = std::all_of(records.begin(), records.end(), [](const StartRecord& r) { return r.ownThread.load(); });
-    std::exit(exactlyOnce && ownThread ? 0 : 1);
+    std::exit(all(1) ? 0 : 1);
 }
 
 TEST(MfcThread, ReleasedRightAfterCreateStillRunsTheFunctionOnceWithItsOwnThread)

@@ -171,7 +171,7 @@ struct Endpoint {
 };
 
 // A listener on the host's loopback with an ephemeral port.
-inline void Listen(Endpoint& listener, const char* host)
+inline void Listen(Endpoint& listener, const char* host, int backlog = 5)
 {
     auto any = Address(host, 0);
     ASSERT_EQ(listener.socket->Create(any.Get()), 0u);
@@ -179,7 +179,7 @@ inline void Listen(Endpoint& listener, const char* host)
     ASSERT_EQ(listener.socket->Bind(nullptr, any.Get()), static_cast<uint32_t>(ERROR_IO_PENDING));
     ASSERT_TRUE(listener.Await(Kind::Bind));
     ASSERT_EQ(listener.Last(Kind::Bind).error, 0u);
-    ASSERT_EQ(listener.socket->Listen(5), 0u);
+    ASSERT_EQ(listener.socket->Listen(backlog), 0u);
 }
 
 // A datagram socket bound to an ephemeral port of the host.
