@@ -110,14 +110,35 @@ TEST(DialogBase, NestingStopsAtTheLimitWithoutShowingAnything)
     EXPECT_EQ(ZDialog::GetModalDepth(), 0);
 }
 
+// Ending hides the dialog; a hide done from the worker would reach the dialog
+// as a message sent from another thread.
+class HideWatchingDialog : public ScriptedDialog {
+public:
+    using ScriptedDialog::ScriptedDialog;
+    int hides = 0;
+    int hidesSentFromAnotherThread = 0;
+
+protected:
+    LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam) override
+    {
+        if (message == WM_WINDOWPOSCHANGING && (reinterpret_cast<WINDOWPOS*>(lParam)->flags & SWP_HIDEWINDOW)) {
+            ++hides;
+            hidesSentFromAnotherThread += ::InSendMessage() ? 1 : 0;
+        }
+        return ScriptedDialog::WindowProc(message, wParam, lParam);
+    }
+};
+
 TEST(DialogBase, EndDialogFromAWorkerEndsItOnItsOwnThread)
 {
     std::thread worker;
-    ScriptedDialog dialog(kLayoutDialog, [&](ScriptedDialog& d) {
+    HideWatchingDialog dialog(kLayoutDialog, [&](ScriptedDialog& d) {
         worker = std::thread([&d] { d.EndDialog(IDRETRY); });
     });
     EXPECT_EQ(dialog.DoModal(), IDRETRY);
     worker.join();
+    EXPECT_GE(dialog.hides, 1);
+    EXPECT_EQ(dialog.hidesSentFromAnotherThread, 0);
 }
 
 TEST(DialogBase, ADynamicLayoutDialogKeepsItsMinimumSize)

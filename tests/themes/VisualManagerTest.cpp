@@ -37,8 +37,36 @@ private:
 
 constexpr COLORREF kClear = RGB(0x11, 0x22, 0x33);
 
+// The system's colours are changed to others for the test, and put back after.
+class OtherSystemColours {
+public:
+    OtherSystemColours()
+    {
+        for (size_t i = 0; i < std::size(kElements); ++i) {
+            m_saved[i] = ::GetSysColor(kElements[i]);
+            m_other[i] = RGB(0x10 + i, 0x20, 0x30);
+        }
+        m_changed = ::SetSysColors(static_cast<int>(std::size(kElements)), kElements, m_other) != FALSE;
+    }
+    ~OtherSystemColours()
+    {
+        if (m_changed)
+            ::SetSysColors(static_cast<int>(std::size(kElements)), kElements, m_saved);
+    }
+    bool Changed() const { return m_changed && ::GetSysColor(COLOR_HIGHLIGHT) == m_other[3]; }
+
+private:
+    static constexpr INT kElements[] = {COLOR_BTNFACE, COLOR_BTNTEXT, COLOR_WINDOWTEXT, COLOR_HIGHLIGHT,
+                                        COLOR_HIGHLIGHTTEXT};
+    COLORREF m_saved[std::size(kElements)] = {};
+    COLORREF m_other[std::size(kElements)] = {};
+    bool m_changed = false;
+};
+
 TEST(DarkVisualManager, ColoursAreTheDarkThemeWhateverTheSystemSays)
 {
+    OtherSystemColours system;
+    ASSERT_TRUE(system.Changed());
     ZDarkVisualManager manager;
     manager.OnUpdateSystemColors();
     EXPECT_EQ(manager.GetFaceColor(), RGB(0x2D, 0x2D, 0x30));
