@@ -54,6 +54,7 @@ public:
     virtual INT_PTR DoModal();
 
     // Modeless.
+    using CWnd::Create;
     virtual BOOL Create(UINT templateId, CWnd* parent = nullptr);
     virtual BOOL Create(LPCWSTR templateName, CWnd* parent = nullptr);
     virtual BOOL CreateIndirect(LPCDLGTEMPLATEW dialogTemplate, CWnd* parent = nullptr, void* initData = nullptr);
