@@ -82,7 +82,6 @@ public:
     void SetDlgItemText(int id, LPCWSTR text);
     int GetDlgItemText(int id, CStringW& text) const;
     CWnd* GetParent() const;
-    CWnd* GetTopLevelParent() const;
     CWnd* GetLastActivePopup() const;
     DWORD GetStyle() const;
     DWORD GetExStyle() const;

@@ -118,11 +118,9 @@ public:
     // A tool for window (its whole area unless rect), identified by id or,
     // with id 0, by the window itself.
     BOOL AddTool(CWnd* window, LPCWSTR text, LPCRECT rect = nullptr, UINT_PTR id = 0);
-    void DelTool(CWnd* window, UINT_PTR id = 0);
     void UpdateTipText(LPCWSTR text, CWnd* window, UINT_PTR id = 0);
     void Activate(BOOL activate) { Send(TTM_ACTIVATE, activate, 0); }
     void RelayEvent(LPMSG msg) { Send(TTM_RELAYEVENT, 0, reinterpret_cast<LPARAM>(msg)); }
-    int GetToolCount() const { return Send<int>(TTM_GETTOOLCOUNT); }
     int SetMaxTipWidth(int width) { return Send<int>(TTM_SETMAXTIPWIDTH, 0, width); }
     void SetDelayTime(UINT kind, int milliseconds) { Send(TTM_SETDELAYTIME, kind, milliseconds); }
 
