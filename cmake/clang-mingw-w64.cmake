@@ -28,7 +28,8 @@ set(gcc_cxx_includes
     "-isystem ${TESSARO_GCC_DIR}/include/c++/backward")
 string(JOIN " " CMAKE_CXX_FLAGS_INIT ${gcc_cxx_includes})
 # GCC's driver adds the threads library for its POSIX flavour; clang's does not.
-set(link_flags "-fuse-ld=lld -L${TESSARO_GCC_DIR} -lpthread")
+# The link line repeats the compile flags above, whose -nostdinc++ means nothing there.
+set(link_flags "-fuse-ld=lld -L${TESSARO_GCC_DIR} -lpthread -Wno-unused-command-line-argument")
 set(CMAKE_EXE_LINKER_FLAGS_INIT    ${link_flags})
 set(CMAKE_SHARED_LINKER_FLAGS_INIT ${link_flags})
 set(CMAKE_MODULE_LINKER_FLAGS_INIT ${link_flags})
