@@ -61,6 +61,8 @@ protected:
     DECLARE_MESSAGE_MAP()
 
 private:
+    // The list is only ever made by the Create above.
+    using CWnd::Create;
     CRect CheckBoxRect(int row, int column) const;
     void InvalidateRow(int row);
     HFONT ParentFont() const;

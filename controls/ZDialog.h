@@ -71,6 +71,8 @@ protected:
     DECLARE_MESSAGE_MAP()
 
 private:
+    // A named template would bypass the module given at construction.
+    using CDialog::Create;
     friend class ZDialogPrivate;
     void EndDialogOnOwnThread(int result);
 

@@ -17,19 +17,21 @@ public:
     ZUnknown(const ZUnknown&) : I() {}
     ZUnknown& operator=(const ZUnknown&) { return *this; }  // the count belongs to the object
 
-    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID, void** object) override
+    // None of these is marked override: DeleteThis overrides only where I
+    // declares it, and a class marks all of its overriders or none.
+    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID, void** object)
     {
         if (object)
             *object = nullptr;
         return E_NOINTERFACE;
     }
 
-    ULONG STDMETHODCALLTYPE AddRef() override
+    ULONG STDMETHODCALLTYPE AddRef()
     {
         return static_cast<ULONG>(::InterlockedIncrement(&m_refCount));
     }
 
-    ULONG STDMETHODCALLTYPE Release() override
+    ULONG STDMETHODCALLTYPE Release()
     {
         const LONG after = ::InterlockedDecrement(&m_refCount);
         if (after + 1 <= 1) {

@@ -82,6 +82,8 @@ protected:
     void OnClose(int error) override;
 
 private:
+    // Callers create the socket with an address; the sink's own Create stays inside.
+    using ZNotificationSink::Create;
     struct Request {
         void* context = nullptr;
         uint32_t type = kPlain;

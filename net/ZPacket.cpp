@@ -451,8 +451,9 @@ ZBasicBuffer* ZPacket::LookUpBasic(CursorBuffer& cache, size_t index)
     cache.index = index;
     cache.basic = nullptr;
     // Only the class itself: a derived buffer may answer its accessors differently.
-    if (index < m_buffers.size() && typeid(*m_buffers[index]) == typeid(ZBasicBuffer))
-        cache.basic = static_cast<ZBasicBuffer*>(m_buffers[index]);
+    IBuffer* buffer = index < m_buffers.size() ? m_buffers[index] : nullptr;
+    if (buffer && typeid(*buffer) == typeid(ZBasicBuffer))
+        cache.basic = static_cast<ZBasicBuffer*>(buffer);
     return cache.basic;
 }
 

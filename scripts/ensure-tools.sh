@@ -12,6 +12,9 @@ command -v xauth       >/dev/null || need+=(xauth)
 command -v import      >/dev/null || need+=(imagemagick)
 command -v cmake       >/dev/null || need+=(cmake)
 command -v make        >/dev/null || need+=(make)
+# The second compiler's build (scripts/build-clang.sh).
+command -v clang       >/dev/null || need+=(clang)
+command -v ld.lld      >/dev/null || need+=(lld)
 command -v ninja       >/dev/null || need+=(ninja-build)
 command -v python3     >/dev/null || need+=(python3)
 # The Linux-side peers of the socket tests.

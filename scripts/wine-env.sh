@@ -29,9 +29,9 @@ wine_start() {
     else
         xvfb_start
     fi
-    # The first program of a server session starts Wine's own background services
-    # (and the desktop, on the display); start them here, detached from our
-    # output, or they keep ctest's pipes open.
+    # The first program of a server session starts Wine's own background services;
+    # start them here, detached from our output, or they keep ctest's pipes open.
+    # (The desktop comes later, with the first program that needs it: see wine-run.)
     DISPLAY="$TESSARO_DISPLAY" WINEPREFIX="$TESSARO_WINEPREFIX" WINEDEBUG=-all \
         WINEDLLOVERRIDES="mscoree,mshtml=" wine cmd /c exit </dev/null >/dev/null 2>&1 || true
     trap wine_stop EXIT

@@ -52,6 +52,8 @@ protected:
     DECLARE_MESSAGE_MAP()
 
 private:
+    // The proxy is only made with its title and icon.
+    using CWnd::Create;
     CMDIFrameWnd* MainFrame() const;
     bool MainFrameMinimized() const;
     void ActivateTab();

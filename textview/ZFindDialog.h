@@ -83,6 +83,8 @@ protected:
     DECLARE_MESSAGE_MAP()
 
 private:
+    // The platform dialog is only made together with its notification window.
+    using CFindReplaceDialog::Create;
     friend class ZFindHelperWnd;
 
     static UINT_PTR CALLBACK HookProcedure(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam);

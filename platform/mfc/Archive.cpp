@@ -280,14 +280,14 @@ CArchive& CArchive::operator>>(CStringW& text)
 
     CStringW result;
     if (charSize == 2) {
-        LPWSTR buffer = result.GetBufferSetLength(static_cast<int>(length));
+        LPWSTR buffer = result.GetBuffer(static_cast<int>(length));
         ReadExactly(buffer, static_cast<UINT>(length * sizeof(wchar_t)));
         result.ReleaseBuffer(static_cast<int>(length));
     } else if (length > 0) {
         std::vector<char> narrow(static_cast<size_t>(length));
         ReadExactly(narrow.data(), static_cast<UINT>(length));
         const int wide = ::MultiByteToWideChar(CP_ACP, 0, narrow.data(), static_cast<int>(length), nullptr, 0);
-        LPWSTR buffer = result.GetBufferSetLength(wide);
+        LPWSTR buffer = result.GetBuffer(wide);
         ::MultiByteToWideChar(CP_ACP, 0, narrow.data(), static_cast<int>(length), buffer, wide);
         result.ReleaseBuffer(wide);
     }

@@ -488,12 +488,6 @@ CWnd* CWnd::GetParent() const
     return FromHandle(::GetParent(m_hWnd));
 }
 
-CWnd* CWnd::GetTopLevelParent() const
-{
-    ASSERT(::IsWindow(m_hWnd));
-    return FromHandle(::GetAncestor(m_hWnd, GA_ROOT));
-}
-
 CWnd* CWnd::GetLastActivePopup() const
 {
     ASSERT(::IsWindow(m_hWnd));

@@ -82,7 +82,6 @@ public:
     void SetDlgItemText(int id, LPCWSTR text);
     int GetDlgItemText(int id, CStringW& text) const;
     CWnd* GetParent() const;
-    CWnd* GetTopLevelParent() const;
     CWnd* GetLastActivePopup() const;
     DWORD GetStyle() const;
     DWORD GetExStyle() const;
@@ -161,13 +160,15 @@ protected:
     afx_msg void OnNcDestroy();
     WNDPROC* GetSuperWndProcAddr() { return &m_pfnSuper; }
 
-    DECLARE_MESSAGE_MAP()
+    // CWnd's map ends every chain, so it declares the pair the macro overrides.
+    static const AFX_MSGMAP* AFXAPI GetThisMessageMap();
+    virtual const AFX_MSGMAP* GetMessageMap() const;
 
     WNDPROC m_pfnSuper = nullptr;   // the procedure before AfxWndProc took over
     CMFCDynamicLayout* m_pDynamicLayout = nullptr;  // owned; goes with the window
 
 private:
-    friend LRESULT CALLBACK AfxWndProc(HWND, UINT, WPARAM, LPARAM);
+    friend TESSARO_MFC_API LRESULT CALLBACK AfxWndProc(HWND, UINT, WPARAM, LPARAM);
     friend LRESULT CALLBACK AfxCbtFilterHook(int, WPARAM, LPARAM);
     BOOL HookProcedure();
     const AFX_MSGMAP_ENTRY* FindEntry(UINT message, UINT code, UINT id) const;

@@ -319,13 +319,6 @@ BOOL CToolTipCtrl::AddTool(CWnd* window, LPCWSTR text, LPCRECT rect, UINT_PTR id
     return Send<BOOL>(TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&info));
 }
 
-void CToolTipCtrl::DelTool(CWnd* window, UINT_PTR id)
-{
-    TTTOOLINFOW info;
-    FillToolInfo(info, window, id);
-    Send(TTM_DELTOOLW, 0, reinterpret_cast<LPARAM>(&info));
-}
-
 void CToolTipCtrl::UpdateTipText(LPCWSTR text, CWnd* window, UINT_PTR id)
 {
     TTTOOLINFOW info;

@@ -11,6 +11,7 @@
 class TESSARO_MFC_API CStatic : public CWnd {
     DECLARE_DYNAMIC(CStatic)
 public:
+    using CWnd::Create;
     BOOL Create(LPCWSTR text, DWORD style, const RECT& rect, CWnd* parent, UINT id = 0xFFFF)
     { return CWnd::Create(L"Static", text, style, rect, parent, id); }
     HICON SetIcon(HICON icon) { return Send<HICON>(STM_SETICON, reinterpret_cast<WPARAM>(icon), 0); }
@@ -21,6 +22,7 @@ public:
 class TESSARO_MFC_API CButton : public CWnd {
     DECLARE_DYNAMIC(CButton)
 public:
+    using CWnd::Create;
     BOOL Create(LPCWSTR text, DWORD style, const RECT& rect, CWnd* parent, UINT id)
     { return CWnd::Create(L"Button", text, style, rect, parent, id); }
     int GetCheck() const { return Send<int>(BM_GETCHECK); }
@@ -35,6 +37,7 @@ public:
 class TESSARO_MFC_API CEdit : public CWnd {
     DECLARE_DYNAMIC(CEdit)
 public:
+    using CWnd::Create;
     BOOL Create(DWORD style, const RECT& rect, CWnd* parent, UINT id) { return CWnd::Create(L"Edit", nullptr, style, rect, parent, id); }
     void SetSel(int start, int end, BOOL noScroll = FALSE)
     {
@@ -69,6 +72,7 @@ public:
 class TESSARO_MFC_API CComboBox : public CWnd {
     DECLARE_DYNAMIC(CComboBox)
 public:
+    using CWnd::Create;
     BOOL Create(DWORD style, const RECT& rect, CWnd* parent, UINT id) { return CWnd::Create(L"ComboBox", nullptr, style, rect, parent, id); }
     int AddString(LPCWSTR text) { return Send<int>(CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(text)); }
     int InsertString(int index, LPCWSTR text) { return Send<int>(CB_INSERTSTRING, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(text)); }
@@ -93,6 +97,7 @@ public:
 class TESSARO_MFC_API CListBox : public CWnd {
     DECLARE_DYNAMIC(CListBox)
 public:
+    using CWnd::Create;
     BOOL Create(DWORD style, const RECT& rect, CWnd* parent, UINT id) { return CWnd::Create(L"ListBox", nullptr, style, rect, parent, id); }
     int AddString(LPCWSTR text) { return Send<int>(LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(text)); }
     int InsertString(int index, LPCWSTR text) { return Send<int>(LB_INSERTSTRING, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(text)); }
@@ -118,6 +123,7 @@ public:
 class TESSARO_MFC_API CScrollBar : public CWnd {
     DECLARE_DYNAMIC(CScrollBar)
 public:
+    using CWnd::Create;
     BOOL Create(DWORD style, const RECT& rect, CWnd* parent, UINT id) { return CWnd::Create(L"ScrollBar", nullptr, style, rect, parent, id); }
     int GetScrollPos() const { ASSERT(::IsWindow(m_hWnd)); return ::GetScrollPos(m_hWnd, SB_CTL); }
     int SetScrollPos(int position, BOOL redraw = TRUE) { ASSERT(::IsWindow(m_hWnd)); return ::SetScrollPos(m_hWnd, SB_CTL, position, redraw); }

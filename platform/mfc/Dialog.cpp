@@ -211,28 +211,6 @@ void AFXAPI DDX_Check(CDataExchange* dx, int id, int& value)
         ::SendMessageW(control, BM_SETCHECK, static_cast<WPARAM>(value), 0);
 }
 
-void AFXAPI DDX_Radio(CDataExchange* dx, int id, int& value)
-{
-    HWND control = dx->PrepareCtrl(id);
-    ASSERT(::GetWindowLongPtrW(control, GWL_STYLE) & WS_GROUP);
-    if (dx->m_bSaveAndValidate)
-        value = -1;
-    int index = 0;
-    for (HWND button = control; button; button = ::GetWindow(button, GW_HWNDNEXT)) {
-        if (button != control && (::GetWindowLongPtrW(button, GWL_STYLE) & WS_GROUP))
-            break;
-        if (!(::SendMessageW(button, WM_GETDLGCODE, 0, 0) & DLGC_RADIOBUTTON))
-            continue;
-        if (dx->m_bSaveAndValidate) {
-            if (::SendMessageW(button, BM_GETCHECK, 0, 0) == BST_CHECKED)
-                value = index;
-        } else {
-            ::SendMessageW(button, BM_SETCHECK, index == value ? BST_CHECKED : BST_UNCHECKED, 0);
-        }
-        ++index;
-    }
-}
-
 void AFXAPI DDX_CBIndex(CDataExchange* dx, int id, int& index)
 {
     HWND control = dx->PrepareCtrl(id);

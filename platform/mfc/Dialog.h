@@ -54,6 +54,7 @@ public:
     virtual INT_PTR DoModal();
 
     // Modeless.
+    using CWnd::Create;
     virtual BOOL Create(UINT templateId, CWnd* parent = nullptr);
     virtual BOOL Create(LPCWSTR templateName, CWnd* parent = nullptr);
     virtual BOOL CreateIndirect(LPCDLGTEMPLATEW dialogTemplate, CWnd* parent = nullptr, void* initData = nullptr);
@@ -105,8 +106,6 @@ TESSARO_MFC_API void AFXAPI DDX_Text(CDataExchange* dx, int id, int& value);
 TESSARO_MFC_API void AFXAPI DDX_Text(CDataExchange* dx, int id, UINT& value);
 TESSARO_MFC_API void AFXAPI DDX_Text(CDataExchange* dx, int id, DWORD& value);
 TESSARO_MFC_API void AFXAPI DDX_Check(CDataExchange* dx, int id, int& value);
-// The index of the checked button in the group starting at id; -1 for none.
-TESSARO_MFC_API void AFXAPI DDX_Radio(CDataExchange* dx, int id, int& value);
 TESSARO_MFC_API void AFXAPI DDX_CBIndex(CDataExchange* dx, int id, int& index);
 TESSARO_MFC_API void AFXAPI DDX_CBString(CDataExchange* dx, int id, CStringW& value);
 TESSARO_MFC_API void AFXAPI DDX_CBStringExact(CDataExchange* dx, int id, CStringW& value);

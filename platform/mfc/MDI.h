@@ -32,6 +32,7 @@ protected:
 class TESSARO_MFC_API CMDIChildWnd : public CFrameWnd {
     DECLARE_DYNAMIC(CMDIChildWnd)
 public:
+    using CWnd::Create;
     // A child of parent's MDI client (the application's main frame when null).
     virtual BOOL Create(LPCWSTR className, LPCWSTR title,
                         DWORD style = WS_CHILD | WS_VISIBLE | WS_OVERLAPPEDWINDOW,

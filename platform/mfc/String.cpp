@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <cwchar>
-#include <cwctype>
 #include <stdio.h>
 
 namespace {
@@ -11,11 +10,6 @@ namespace {
 int Clamp(int value, int low, int high)
 {
     return value < low ? low : (value > high ? high : value);
-}
-
-bool IsBlank(wchar_t ch)
-{
-    return std::iswspace(ch) != 0;
 }
 
 }  // namespace
@@ -99,12 +93,6 @@ LPWSTR CStringW::GetBuffer(int minLength)
     return m_text.data();
 }
 
-LPWSTR CStringW::GetBufferSetLength(int length)
-{
-    m_text.resize(static_cast<size_t>(length < 0 ? 0 : length));
-    return m_text.data();
-}
-
 void CStringW::ReleaseBuffer(int newLength)
 {
     if (newLength < 0)
@@ -135,74 +123,9 @@ CStringW CStringW::Mid(int first, int count) const
     return CStringW(m_text.c_str() + first, count);
 }
 
-CStringW& CStringW::Trim()
-{
-    return TrimRight().TrimLeft();
-}
-
-CStringW& CStringW::TrimLeft()
-{
-    size_t start = 0;
-    while (start < m_text.size() && IsBlank(m_text[start]))
-        ++start;
-    m_text.erase(0, start);
-    return *this;
-}
-
-CStringW& CStringW::TrimRight()
-{
-    size_t end = m_text.size();
-    while (end > 0 && IsBlank(m_text[end - 1]))
-        --end;
-    m_text.erase(end);
-    return *this;
-}
-
-CStringW& CStringW::Trim(wchar_t target)
-{
-    return TrimRight(target).TrimLeft(target);
-}
-
-CStringW& CStringW::TrimLeft(wchar_t target)
-{
-    m_text.erase(0, std::min(m_text.find_first_not_of(target), m_text.size()));
-    return *this;
-}
-
-CStringW& CStringW::TrimRight(wchar_t target)
-{
-    const size_t last = m_text.find_last_not_of(target);
-    m_text.erase(last == std::wstring::npos ? 0 : last + 1);
-    return *this;
-}
-
-int CStringW::Find(wchar_t ch, int start) const
-{
-    if (start < 0 || start > GetLength())
-        return -1;
-    const size_t at = m_text.find(ch, static_cast<size_t>(start));
-    return at == std::wstring::npos ? -1 : static_cast<int>(at);
-}
-
-int CStringW::Find(LPCWSTR sub, int start) const
-{
-    if (!sub || start < 0 || start > GetLength())
-        return -1;
-    const size_t at = m_text.find(sub, static_cast<size_t>(start));
-    return at == std::wstring::npos ? -1 : static_cast<int>(at);
-}
-
 int CStringW::ReverseFind(wchar_t ch) const
 {
     const size_t at = m_text.rfind(ch);
-    return at == std::wstring::npos ? -1 : static_cast<int>(at);
-}
-
-int CStringW::FindOneOf(LPCWSTR chars) const
-{
-    if (!chars)
-        return -1;
-    const size_t at = m_text.find_first_of(chars);
     return at == std::wstring::npos ? -1 : static_cast<int>(at);
 }
 
@@ -218,47 +141,6 @@ int CStringW::Replace(LPCWSTR oldText, LPCWSTR newText)
         ++count;
     }
     return count;
-}
-
-int CStringW::Replace(wchar_t oldChar, wchar_t newChar)
-{
-    int count = 0;
-    for (wchar_t& ch : m_text) {
-        if (ch == oldChar) {
-            ch = newChar;
-            ++count;
-        }
-    }
-    return count;
-}
-
-int CStringW::Insert(int index, LPCWSTR text)
-{
-    if (text)
-        m_text.insert(static_cast<size_t>(Clamp(index, 0, GetLength())), std::wstring(text));
-    return GetLength();
-}
-
-int CStringW::Delete(int index, int count)
-{
-    index = Clamp(index, 0, GetLength());
-    count = Clamp(count, 0, GetLength() - index);
-    m_text.erase(static_cast<size_t>(index), static_cast<size_t>(count));
-    return GetLength();
-}
-
-CStringW& CStringW::MakeUpper()
-{
-    if (!m_text.empty())
-        ::CharUpperBuffW(m_text.data(), static_cast<DWORD>(m_text.size()));
-    return *this;
-}
-
-CStringW& CStringW::MakeLower()
-{
-    if (!m_text.empty())
-        ::CharLowerBuffW(m_text.data(), static_cast<DWORD>(m_text.size()));
-    return *this;
 }
 
 int CStringW::Compare(LPCWSTR other) const
@@ -279,22 +161,9 @@ void CStringW::Format(LPCWSTR format, ...)
     va_end(args);
 }
 
-void CStringW::AppendFormat(LPCWSTR format, ...)
-{
-    va_list args;
-    va_start(args, format);
-    AppendFormatV(format, args);
-    va_end(args);
-}
-
 void CStringW::FormatV(LPCWSTR format, va_list args)
 {
     Empty();
-    AppendFormatV(format, args);
-}
-
-void CStringW::AppendFormatV(LPCWSTR format, va_list args)
-{
     if (!format)
         return;
     // The runtime's own formatter (not the C99 one the compiler's headers may
@@ -305,10 +174,9 @@ void CStringW::AppendFormatV(LPCWSTR format, va_list args)
     va_end(measure);
     if (length <= 0)
         return;
-    const size_t old = m_text.size();
-    m_text.resize(old + static_cast<size_t>(length) + 1);
-    const int written = _vsnwprintf(m_text.data() + old, static_cast<size_t>(length) + 1, format, args);
-    m_text.resize(old + static_cast<size_t>(written < 0 ? 0 : written));
+    m_text.resize(static_cast<size_t>(length) + 1);
+    const int written = _vsnwprintf(m_text.data(), static_cast<size_t>(length) + 1, format, args);
+    m_text.resize(static_cast<size_t>(written < 0 ? 0 : written));
 }
 
 BOOL CStringW::LoadString(UINT id)

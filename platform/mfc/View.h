@@ -25,6 +25,7 @@ protected:
 class TESSARO_MFC_API CFrameWnd : public CWnd {
     DECLARE_DYNAMIC(CFrameWnd)
 public:
+    using CWnd::Create;
     static const CRect rectDefault;
 
     BOOL Create(LPCWSTR className, LPCWSTR title, DWORD style = WS_OVERLAPPEDWINDOW,

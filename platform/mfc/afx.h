@@ -73,7 +73,7 @@ protected: \
 public: \
     static const CRuntimeClass class##class_name; \
     static CRuntimeClass* AFXAPI GetThisClass(); \
-    virtual CRuntimeClass* GetRuntimeClass() const;
+    CRuntimeClass* GetRuntimeClass() const override;
 
 #define DECLARE_DYNCREATE(class_name) \
     DECLARE_DYNAMIC(class_name) \

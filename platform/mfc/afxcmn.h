@@ -48,6 +48,7 @@ public:
 class TESSARO_MFC_API CListCtrl : public CWnd {
     DECLARE_DYNAMIC(CListCtrl)
 public:
+    using CWnd::Create;
     BOOL Create(DWORD style, const RECT& rect, CWnd* parent, UINT id) { return CWnd::Create(WC_LISTVIEWW, nullptr, style, rect, parent, id); }
     int InsertColumn(int column, LPCWSTR heading, int format = LVCFMT_LEFT, int width = -1, int subItem = -1);
     BOOL DeleteColumn(int column) { return Send<BOOL>(LVM_DELETECOLUMN, static_cast<WPARAM>(column), 0); }
@@ -82,6 +83,7 @@ public:
 class TESSARO_MFC_API CTreeCtrl : public CWnd {
     DECLARE_DYNAMIC(CTreeCtrl)
 public:
+    using CWnd::Create;
     BOOL Create(DWORD style, const RECT& rect, CWnd* parent, UINT id) { return CWnd::Create(WC_TREEVIEWW, nullptr, style, rect, parent, id); }
     HTREEITEM InsertItem(const TVINSERTSTRUCTW* insert) { return Send<HTREEITEM>(TVM_INSERTITEMW, 0, reinterpret_cast<LPARAM>(insert)); }
     HTREEITEM InsertItem(LPCWSTR text, HTREEITEM parent = TVI_ROOT, HTREEITEM after = TVI_LAST);
@@ -110,16 +112,15 @@ public:
 class TESSARO_MFC_API CToolTipCtrl : public CWnd {
     DECLARE_DYNAMIC(CToolTipCtrl)
 public:
+    using CWnd::Create;
     // A popup owned by parent's window.
     BOOL Create(CWnd* parent, DWORD style = 0);
     // A tool for window (its whole area unless rect), identified by id or,
     // with id 0, by the window itself.
     BOOL AddTool(CWnd* window, LPCWSTR text, LPCRECT rect = nullptr, UINT_PTR id = 0);
-    void DelTool(CWnd* window, UINT_PTR id = 0);
     void UpdateTipText(LPCWSTR text, CWnd* window, UINT_PTR id = 0);
     void Activate(BOOL activate) { Send(TTM_ACTIVATE, activate, 0); }
     void RelayEvent(LPMSG msg) { Send(TTM_RELAYEVENT, 0, reinterpret_cast<LPARAM>(msg)); }
-    int GetToolCount() const { return Send<int>(TTM_GETTOOLCOUNT); }
     int SetMaxTipWidth(int width) { return Send<int>(TTM_SETMAXTIPWIDTH, 0, width); }
     void SetDelayTime(UINT kind, int milliseconds) { Send(TTM_SETDELAYTIME, kind, milliseconds); }
 
@@ -130,6 +131,7 @@ private:
 class TESSARO_MFC_API CDateTimeCtrl : public CWnd {
     DECLARE_DYNAMIC(CDateTimeCtrl)
 public:
+    using CWnd::Create;
     BOOL Create(DWORD style, const RECT& rect, CWnd* parent, UINT id) { return CWnd::Create(DATETIMEPICK_CLASSW, nullptr, style, rect, parent, id); }
     // A null time clears a picker with DTS_SHOWNONE. The picker ignores the
     // time given with GDT_NONE, but some refuse GDT_NONE without one.
@@ -154,6 +156,7 @@ TESSARO_MFC_API void AFXAPI DDX_DateTimeCtrl(CDataExchange* dx, int id, FILETIME
 class TESSARO_MFC_API CProgressCtrl : public CWnd {
     DECLARE_DYNAMIC(CProgressCtrl)
 public:
+    using CWnd::Create;
     BOOL Create(DWORD style, const RECT& rect, CWnd* parent, UINT id) { return CWnd::Create(PROGRESS_CLASSW, nullptr, style, rect, parent, id); }
     void SetRange32(int lower, int upper) { Send(PBM_SETRANGE32, static_cast<WPARAM>(lower), upper); }
     void GetRange(int& lower, int& upper) const

@@ -35,6 +35,7 @@ public:
 class TESSARO_MFC_API CFindReplaceDialog : public CDialog {
     DECLARE_DYNAMIC(CFindReplaceDialog)
 public:
+    using CDialog::Create;
     CFindReplaceDialog();
 
     // Copies findWhat (and replaceWith) into the dialog's own buffers unless

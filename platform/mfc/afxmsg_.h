@@ -43,7 +43,7 @@ struct AFX_MSGMAP {
 #define DECLARE_MESSAGE_MAP() \
 protected: \
     static const AFX_MSGMAP* AFXAPI GetThisMessageMap(); \
-    virtual const AFX_MSGMAP* GetMessageMap() const;
+    const AFX_MSGMAP* GetMessageMap() const override;
 
 #define BEGIN_MESSAGE_MAP(theClass, baseClass) \
     const AFX_MSGMAP* theClass::GetMessageMap() const { return GetThisMessageMap(); } \
@@ -121,10 +121,6 @@ template <class T, auto F> BOOL v_notify(CWnd* w, WPARAM, LPARAM l, LRESULT* r)
 #define ON_WM_SETCURSOR() AFX_MSG_ENTRY(WM_SETCURSOR, b_setcursor, OnSetCursor)
 #define ON_WM_LBUTTONDOWN() AFX_MSG_ENTRY(WM_LBUTTONDOWN, v_mouse, OnLButtonDown)
 #define ON_WM_LBUTTONUP() AFX_MSG_ENTRY(WM_LBUTTONUP, v_mouse, OnLButtonUp)
-#define ON_WM_LBUTTONDBLCLK() AFX_MSG_ENTRY(WM_LBUTTONDBLCLK, v_mouse, OnLButtonDblClk)
-#define ON_WM_RBUTTONDOWN() AFX_MSG_ENTRY(WM_RBUTTONDOWN, v_mouse, OnRButtonDown)
-#define ON_WM_RBUTTONUP() AFX_MSG_ENTRY(WM_RBUTTONUP, v_mouse, OnRButtonUp)
-#define ON_WM_MBUTTONDOWN() AFX_MSG_ENTRY(WM_MBUTTONDOWN, v_mouse, OnMButtonDown)
 #define ON_WM_MOUSEMOVE() AFX_MSG_ENTRY(WM_MOUSEMOVE, v_mouse, OnMouseMove)
 #define ON_WM_HSCROLL() AFX_MSG_ENTRY(WM_HSCROLL, v_scroll, OnHScroll)
 #define ON_WM_VSCROLL() AFX_MSG_ENTRY(WM_VSCROLL, v_scroll, OnVScroll)
@@ -162,7 +158,6 @@ template <class T, auto F> BOOL v_notify(CWnd* w, WPARAM, LPARAM l, LRESULT* r)
 #define ON_BN_CLICKED(id, memberFxn) ON_CONTROL(BN_CLICKED, id, memberFxn)
 #define ON_BN_SETFOCUS(id, memberFxn) ON_CONTROL(BN_SETFOCUS, id, memberFxn)
 #define ON_CBN_SETFOCUS(id, memberFxn) ON_CONTROL(CBN_SETFOCUS, id, memberFxn)
-#define ON_EN_CHANGE(id, memberFxn) ON_CONTROL(EN_CHANGE, id, memberFxn)
 
 #define ON_NOTIFY(code, id, memberFxn) \
     {WM_NOTIFY, (UINT)(code), (UINT)(id), (UINT)(id), nullptr, &AfxMsg::v_notify<ThisClass, &ThisClass::memberFxn>},

@@ -40,42 +40,22 @@ public:
     // string's length is fixed by ReleaseBuffer (-1: up to the first null).
     LPWSTR GetBuffer();
     LPWSTR GetBuffer(int minLength);
-    LPWSTR GetBufferSetLength(int length);
     void ReleaseBuffer(int newLength = -1);
-    void ReleaseBufferSetLength(int newLength) { ReleaseBuffer(newLength); }
 
     CStringW Left(int count) const;
     CStringW Right(int count) const;
     CStringW Mid(int first) const;
     CStringW Mid(int first, int count) const;
 
-    CStringW& Trim();
-    CStringW& TrimLeft();
-    CStringW& TrimRight();
-    CStringW& Trim(wchar_t target);
-    CStringW& TrimLeft(wchar_t target);
-    CStringW& TrimRight(wchar_t target);
-
-    // -1 when not found or when start lies beyond the end.
-    int Find(wchar_t ch, int start = 0) const;
-    int Find(LPCWSTR sub, int start = 0) const;
+    // -1 when not found.
     int ReverseFind(wchar_t ch) const;
-    int FindOneOf(LPCWSTR chars) const;
-
     int Replace(LPCWSTR oldText, LPCWSTR newText);
-    int Replace(wchar_t oldChar, wchar_t newChar);
-    int Insert(int index, LPCWSTR text);
-    int Delete(int index, int count = 1);
-    CStringW& MakeUpper();
-    CStringW& MakeLower();
 
     int Compare(LPCWSTR other) const;
     int CompareNoCase(LPCWSTR other) const;
 
     void __cdecl Format(LPCWSTR format, ...);
-    void __cdecl AppendFormat(LPCWSTR format, ...);
     void FormatV(LPCWSTR format, va_list args);
-    void AppendFormatV(LPCWSTR format, va_list args);
 
     // From the resource chain (AfxFindStringResourceHandle), or from one module.
     // FALSE, and the string unchanged, when no module holds a non-empty string.

@@ -71,16 +71,12 @@ public:
     int Height() const noexcept { return bottom - top; }
     CSize Size() const noexcept { return CSize(Width(), Height()); }
     CPoint& TopLeft() noexcept { return *reinterpret_cast<CPoint*>(this); }
-    CPoint& BottomRight() noexcept { return *(reinterpret_cast<CPoint*>(this) + 1); }
     const CPoint& TopLeft() const noexcept { return *reinterpret_cast<const CPoint*>(this); }
-    const CPoint& BottomRight() const noexcept { return *(reinterpret_cast<const CPoint*>(this) + 1); }
-    CPoint CenterPoint() const noexcept { return CPoint((left + right) / 2, (top + bottom) / 2); }
 
     operator LPRECT() noexcept { return this; }
     operator LPCRECT() const noexcept { return this; }
 
     BOOL IsRectEmpty() const noexcept { return ::IsRectEmpty(this); }
-    BOOL IsRectNull() const noexcept { return left == 0 && right == 0 && top == 0 && bottom == 0; }
     BOOL PtInRect(POINT point) const noexcept { return ::PtInRect(this, point); }
     BOOL EqualRect(LPCRECT rect) const noexcept { return ::EqualRect(this, rect); }
 

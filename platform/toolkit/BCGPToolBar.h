@@ -53,6 +53,7 @@ private:
 class TESSARO_TOOLKIT_API CBCGPToolBar : public CWnd {
     DECLARE_DYNAMIC(CBCGPToolBar)
 public:
+    using CWnd::Create;
     CBCGPToolBar();
     ~CBCGPToolBar() override;
 

@@ -4,7 +4,9 @@
 
 #include <afxwin.h>
 
+#include <chrono>
 #include <functional>
+#include <future>
 #include <thread>
 #include <vector>
 
@@ -110,14 +112,24 @@ TEST(DialogBase, NestingStopsAtTheLimitWithoutShowingAnything)
     EXPECT_EQ(ZDialog::GetModalDepth(), 0);
 }
 
+// The dialog's thread is busy while the worker ends the dialog: ending it there
+// and then would need that thread (its window is hidden by a message to it), so
+// the call returns at once only when it leaves the ending to the dialog's thread.
 TEST(DialogBase, EndDialogFromAWorkerEndsItOnItsOwnThread)
 {
     std::thread worker;
+    bool returnedWhileBusy = false;
     ScriptedDialog dialog(kLayoutDialog, [&](ScriptedDialog& d) {
-        worker = std::thread([&d] { d.EndDialog(IDRETRY); });
+        std::promise<void> returned;
+        worker = std::thread([&d, &returned] {
+            d.EndDialog(IDRETRY);
+            returned.set_value();
+        });
+        returnedWhileBusy = returned.get_future().wait_for(std::chrono::seconds(5)) == std::future_status::ready;
     });
     EXPECT_EQ(dialog.DoModal(), IDRETRY);
     worker.join();
+    EXPECT_TRUE(returnedWhileBusy);
 }
 
 TEST(DialogBase, ADynamicLayoutDialogKeepsItsMinimumSize)

@@ -1,5 +1,5 @@
 // ZIoSocket against peers nobody here wrote, on the Linux side: socat echo servers over both families, a UDP
-// echo, python3's HTTP server and a socat client. SocketPeers.py starts them and passes TESSARO_PEER_* ports.
+// echo and a socat client. SocketPeers.py starts them and passes TESSARO_PEER_* ports.
 #include "tests/net/SocketTestSupport.h"
 
 #include <cstdlib>
@@ -45,18 +45,6 @@ TEST(SocketPeers, EchoServerOverBothFamilies)
         EXPECT_EQ(echoed, line);
         client.socket->Close();
     }
-}
-
-TEST(SocketPeers, HttpServerAnswersAGet)
-{
-    const unsigned short port = PeerPort("HTTP");
-    REQUIRE_PEER(port);
-    Endpoint client;
-    Connect(client, "127.0.0.1", port);
-    client.socket->Write(nullptr, Bytes("GET /hello.txt HTTP/1.0\r\nHost: 127.0.0.1\r\n\r\n").Get());
-    const std::string answer = ReadToEnd(client);
-    EXPECT_EQ(answer.rfind("HTTP/1.0 200", 0), 0u) << answer;
-    EXPECT_NE(answer.find(std::getenv("TESSARO_PEER_HTTP_BODY")), std::string::npos) << answer;
 }
 
 TEST(SocketPeers, LinuxClientReachesAListener)

@@ -1,23 +1,17 @@
 #!/usr/bin/env python3
 """Runs test_socket_peers against servers and a client that live on the Linux
-side: socat echo servers on 127.0.0.1 and ::1, a UDP echo, python3's http.server,
-and a socat client that connects to the test's listener. Every peer is started
+side: socat echo servers on 127.0.0.1 and ::1, a UDP echo, and a socat client that connects to the test's listener. Every peer is started
 here, on loopback only, and stopped when the program ends; the ports go to the
 program in TESSARO_PEER_* variables.
 
 usage: SocketPeers.py WINE_RUN PROGRAM.exe [program arguments...]
 """
 import os
-import shutil
 import signal
 import socket
 import subprocess
 import sys
-import tempfile
 import time
-
-HTTP_BODY = "served by the Linux side\n"
-
 
 def free_port(family, kind, host):
     with socket.socket(family, kind) as s:
@@ -44,17 +38,12 @@ def main():
         "ECHO4": free_port(socket.AF_INET, socket.SOCK_STREAM, "127.0.0.1"),
         "ECHO6": free_port(socket.AF_INET6, socket.SOCK_STREAM, "::1"),
         "UDP4": free_port(socket.AF_INET, socket.SOCK_DGRAM, "127.0.0.1"),
-        "HTTP": free_port(socket.AF_INET, socket.SOCK_STREAM, "127.0.0.1"),
         "LISTEN": free_port(socket.AF_INET, socket.SOCK_STREAM, "127.0.0.1"),
     }
-    folder = tempfile.mkdtemp(prefix="tessaro-peers-")
-    with open(os.path.join(folder, "hello.txt"), "w") as f:
-        f.write(HTTP_BODY)
     commands = [
         ["socat", f"TCP4-LISTEN:{ports['ECHO4']},bind=127.0.0.1,reuseaddr,fork", "PIPE"],
         ["socat", f"TCP6-LISTEN:{ports['ECHO6']},bind=[::1],reuseaddr,fork", "PIPE"],
         ["socat", f"UDP4-RECVFROM:{ports['UDP4']},bind=127.0.0.1,fork", "PIPE"],
-        [sys.executable, "-m", "http.server", str(ports["HTTP"]), "--bind", "127.0.0.1", "--directory", folder],
         # Keeps trying until the program's listener is up, sends one line, half-closes.
         ["sh", "-c", f"echo hello-from-linux | socat -t 5 - TCP4:127.0.0.1:{ports['LISTEN']},retry=600,interval=0.05"],
     ]
@@ -65,14 +54,12 @@ def main():
             peers.append(subprocess.Popen(command, stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL,
                                           stderr=subprocess.DEVNULL, start_new_session=True))
         ready = (wait_listening(socket.AF_INET, "127.0.0.1", ports["ECHO4"]) and
-                 wait_listening(socket.AF_INET6, "::1", ports["ECHO6"]) and
-                 wait_listening(socket.AF_INET, "127.0.0.1", ports["HTTP"]))
+                 wait_listening(socket.AF_INET6, "::1", ports["ECHO6"]))
         if not ready:
             print("SocketPeers.py: a Linux peer did not start", file=sys.stderr)
             return 1
         env = dict(os.environ)
         env.update({f"TESSARO_PEER_{name}": str(port) for name, port in ports.items()})
-        env["TESSARO_PEER_HTTP_BODY"] = HTTP_BODY.strip()
         status = subprocess.run([wine_run, program] + args, env=env, timeout=300).returncode
     finally:
         for peer in peers:
@@ -86,7 +73,6 @@ def main():
             except subprocess.TimeoutExpired:
                 os.killpg(peer.pid, signal.SIGKILL)
                 peer.wait()
-        shutil.rmtree(folder, ignore_errors=True)
     return status
 
 

@@ -76,7 +76,8 @@ TEST_F(ControlsTest, ItemTextsComeBackWholeAndChecksUseTheStateImages)
     EXPECT_FALSE(listView.GetCheck(1));
 }
 
-// A tool named by its window and one named by an id, removed by the first name.
+// A tool named by its window and one named by an id: the platform finds each
+// under the name the wrapper gave it (window: parent + handle; id: window + id).
 TEST_F(ControlsTest, TooltipToolsAreNamedByWindowOrId)
 {
     CToolTipCtrl tips;
@@ -85,9 +86,20 @@ TEST_F(ControlsTest, TooltipToolsAreNamedByWindowOrId)
     ASSERT_TRUE(button.Create(L"b", WS_CHILD, m_place, &m_parent, 10));
     EXPECT_TRUE(tips.AddTool(&button, L"whole button"));
     EXPECT_TRUE(tips.AddTool(&m_parent, L"an area", &m_place, 77));
-    EXPECT_EQ(tips.GetToolCount(), 2);
-    tips.DelTool(&button);
-    EXPECT_EQ(tips.GetToolCount(), 1);
+    tips.UpdateTipText(L"new button", &button);
+    tips.UpdateTipText(L"new area", &m_parent, 77);
+    const auto textOf = [&](HWND window, UINT_PTR id) {
+        wchar_t text[80] = {};
+        TTTOOLINFOW info = {};
+        info.cbSize = sizeof info;
+        info.hwnd = window;
+        info.uId = id;
+        info.lpszText = text;
+        ::SendMessageW(tips.m_hWnd, TTM_GETTEXTW, std::size(text), reinterpret_cast<LPARAM>(&info));
+        return std::wstring(text);
+    };
+    EXPECT_EQ(textOf(m_parent.m_hWnd, reinterpret_cast<UINT_PTR>(button.m_hWnd)), L"new button");
+    EXPECT_EQ(textOf(m_parent.m_hWnd, 77), L"new area");
 }
 
 TEST_F(ControlsTest, MenusAndImageListsOwnTheirHandles)

@@ -18,7 +18,6 @@ using TestSupport::DialogTemplate;
 
 constexpr UINT kSentinel = WM_APP + 1;
 enum : int { kFirstEdit = 100, kSecondEdit = 101, kNameEdit = 102, kCheck = 110, kCombo = 130 };
-constexpr int kRadio = 120;  // 120, 121, 122
 
 // One record of the PreTranslateMessage walk: who saw what.
 struct Seen {
@@ -275,7 +274,6 @@ TEST(DialogModal, MissingTemplateGivesMinusOne)
 class ChoiceDialog : public CDialog {
 public:
     int m_check = BST_UNCHECKED;
-    int m_radio = -1;
     int m_index = -1;
     CStringW m_choice;
     bool m_exactString = false;
@@ -284,7 +282,6 @@ protected:
     void DoDataExchange(CDataExchange* dx) override
     {
         DDX_Check(dx, kCheck, m_check);
-        DDX_Radio(dx, kRadio, m_radio);
         DDX_CBIndex(dx, kCombo, m_index);
         if (m_exactString)
             DDX_CBStringExact(dx, kCombo, m_choice);
@@ -297,9 +294,6 @@ TEST(DialogExchange, ChoicesShownAreChoicesReadBack)
 {
     DialogTemplate form(L"Choices", 200, 100, WS_POPUP | WS_CAPTION | DS_SETFONT);
     form.Add(DialogTemplate::Button, kCheck, L"check", 10, 10, 80, 12, BS_AUTOCHECKBOX | WS_TABSTOP)
-        .Add(DialogTemplate::Button, kRadio, L"one", 10, 25, 80, 12, BS_AUTORADIOBUTTON | WS_GROUP | WS_TABSTOP)
-        .Add(DialogTemplate::Button, kRadio + 1, L"two", 10, 40, 80, 12, BS_AUTORADIOBUTTON)
-        .Add(DialogTemplate::Button, kRadio + 2, L"three", 10, 55, 80, 12, BS_AUTORADIOBUTTON)
         .Add(DialogTemplate::ComboBox, kCombo, L"", 100, 10, 80, 60, CBS_DROPDOWN | WS_VSCROLL | WS_GROUP | WS_TABSTOP);
     ChoiceDialog dialog;
     ASSERT_TRUE(dialog.CreateIndirect(form.Get()));
@@ -307,21 +301,19 @@ TEST(DialogExchange, ChoicesShownAreChoicesReadBack)
         ::SendDlgItemMessageW(dialog.m_hWnd, kCombo, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(item));
     struct Case {
         int check;
-        int radio;
         const wchar_t* choice;
         bool exact;
         int index;              // read back
         const wchar_t* readBack;
     };
     const Case cases[] = {
-        {BST_CHECKED, 2, L"banana", false, 2, L"banana"},
-        {BST_UNCHECKED, 0, L"apr", false, 1, L"apricot"},   // the first item starting with the text
-        {BST_CHECKED, 1, L"apr", true, -1, L"apr"},          // exact: no item, the text stays
-        {BST_UNCHECKED, -1, L"cherry", false, -1, L"cherry"},
+        {BST_CHECKED, L"banana", false, 2, L"banana"},
+        {BST_UNCHECKED, L"apr", false, 1, L"apricot"},   // the first item starting with the text
+        {BST_CHECKED, L"apr", true, -1, L"apr"},          // exact: no item, the text stays
+        {BST_UNCHECKED, L"cherry", false, -1, L"cherry"},
     };
     for (const Case& c : cases) {
         dialog.m_check = c.check;
-        dialog.m_radio = c.radio;
         dialog.m_index = -1;
         dialog.m_choice = c.choice;
         dialog.m_exactString = c.exact;
@@ -329,11 +321,10 @@ TEST(DialogExchange, ChoicesShownAreChoicesReadBack)
         ::SetDlgItemTextW(dialog.m_hWnd, kCombo, L"");
         ASSERT_TRUE(dialog.UpdateData(FALSE));
         dialog.m_check = -7;
-        dialog.m_radio = -7;
         dialog.m_choice = L"?";
         ASSERT_TRUE(dialog.UpdateData(TRUE));
-        EXPECT_EQ(std::make_tuple(dialog.m_check, dialog.m_radio, dialog.m_index, std::wstring(dialog.m_choice)),
-                  std::make_tuple(c.check, c.radio, c.index, std::wstring(c.readBack))) << c.choice;
+        EXPECT_EQ(std::make_tuple(dialog.m_check, dialog.m_index, std::wstring(dialog.m_choice)),
+                  std::make_tuple(c.check, c.index, std::wstring(c.readBack))) << c.choice;
     }
     dialog.DestroyWindow();
 }

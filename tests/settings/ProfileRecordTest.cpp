@@ -489,20 +489,31 @@ TEST(ProfileValuesApplication, ValuesGoThroughTheApplicationsProfile)
     EXPECT_EQ(app.values[L"View/Font"], L"90,-12,0,0,0,400,1,0,0,0,0,0,0,49,Mono");
 }
 
+// A save without an application goes nowhere: the value is kept, and read
+// again the entry still gives its default.
 TEST(ProfileValuesApplication, WithoutAnApplicationDefaultsStand)
 {
     ASSERT_EQ(AfxGetApp(), nullptr);
     ProfileInt columns;
     columns.init(L"Window", L"Columns", 80);
     EXPECT_EQ(static_cast<int>(columns), 80);
+    columns = 132;
     columns.save(L"Window");
+    EXPECT_EQ(static_cast<int>(columns), 132);
+    columns.init(L"Window", L"Columns", 80);
+    EXPECT_EQ(static_cast<int>(columns), 80);
+
     ProfileDouble ratio;
     ratio.init(L"Window", L"Ratio", 1.5);
     EXPECT_DOUBLE_EQ(static_cast<double>(ratio), 1.5);
+
     ProfileString title;
     title.init(L"Window", L"Title", L"Untitled");
     EXPECT_EQ(title.GetValue(), L"Untitled");
+    title = L"Session";
     title.save(L"Window");
+    title.init(L"Window", L"Title", L"Untitled");
+    EXPECT_EQ(title.GetValue(), L"Untitled");
 }
 
 }  // namespace

@@ -104,11 +104,18 @@ TEST(FindDialogFlags, OnlyDirectionWholeWordAndMatchCaseAreKept)
     }
 }
 
-TEST(FindDialogFlags, CreateFailsWithoutAParentAndCanBeRetried)
+// The parent object exists from the start; its window only for the second try.
+TEST_F(FindDialogTest, CreateFailsWithoutAParentAndCanBeRetried)
 {
-    ZFindDialog dialog(L"x", FR_DOWN, nullptr, nullptr, false);
-    EXPECT_FALSE(dialog.Create(ZPoint{}));
-    EXPECT_EQ(dialog.GetSafeHwnd(), nullptr);
+    CWnd parent;
+    m_dialog = std::make_unique<ZFindDialog>(L"x", FR_DOWN, &m_sink, &parent, false);
+    EXPECT_FALSE(m_dialog->Create(ZPoint{}));
+    EXPECT_EQ(m_dialog->GetSafeHwnd(), nullptr);
+    ASSERT_TRUE(parent.CreateEx(0, AfxRegisterWndClass(0), L"late parent", WS_POPUP, 0, 0, 50, 50, nullptr, nullptr));
+    EXPECT_TRUE(m_dialog->Create(ZPoint{}));
+    EXPECT_NE(m_dialog->GetSafeHwnd(), nullptr);
+    m_dialog.reset();
+    parent.DestroyWindow();
 }
 
 TEST_F(FindDialogTest, TypingRestartsTheSearchForEveryChange)

@@ -162,15 +162,33 @@ TEST_F(TextViewWindow, DefaultFontIsTenPointCourierNew)
     EXPECT_STREQ(logFont.lfFaceName, L"Courier New");  // what was asked for; the platform may substitute
 }
 
+// The cell is measured here on a font of the test's own making: a fixed-pitch
+// line of ten characters is ten cells wide, and a line's height includes the leading.
 TEST_F(TextViewWindow, AStoredFontSetsTheCell)
 {
-    TestView& view = MakeView();
-    CClientDC dc(&view);
-    ::SelectObject(dc.GetSafeHdc(), const_cast<CFont*>(view.GetViewFont())->GetSafeHandle());
-    TEXTMETRICW metrics{};
-    ASSERT_TRUE(dc.GetTextMetrics(&metrics));
-    EXPECT_EQ(view.GetCharacterWidth(), metrics.tmAveCharWidth);
-    EXPECT_EQ(view.GetCharacterHeight(), metrics.tmHeight + metrics.tmExternalLeading);
+    TestView& view = MakeView(false);
+    for (const LONG height : {-16L, -24L}) {
+        ZLogFont font;
+        font.logFont.lfHeight = height;
+        font.logFont.lfCharSet = DEFAULT_CHARSET;
+        font.logFont.lfPitchAndFamily = FIXED_PITCH | FF_MODERN;
+        lstrcpynW(font.logFont.lfFaceName, L"Courier New", LF_FACESIZE);
+        view.UpdateFont(font);
+
+        HDC screen = ::GetDC(nullptr);
+        HFONT own = ::CreateFontIndirectW(&font.logFont);
+        HGDIOBJ previous = ::SelectObject(screen, own);
+        SIZE line{};
+        ::GetTextExtentPoint32W(screen, L"0123456789", 10, &line);
+        TEXTMETRICW metrics{};
+        ::GetTextMetricsW(screen, &metrics);
+        ::SelectObject(screen, previous);
+        ::DeleteObject(own);
+        ::ReleaseDC(nullptr, screen);
+
+        EXPECT_DOUBLE_EQ(view.GetCharacterWidth(), line.cx / 10.0) << height;
+        EXPECT_EQ(view.GetCharacterHeight(), line.cy + metrics.tmExternalLeading) << height;
+    }
 }
 
 TEST_F(TextViewWindow, OnePaintShowsTheSelectionInTheHighlightColours)

@@ -262,9 +262,12 @@ TEST_F(TextViewBase, ClearEmptiesAndFollowsAgain)
     view.Drag(Cell(1, 1), Cell(4, 2));
     ASSERT_TRUE(view.CanCopy());
     view.ForgetRequests();
+    view.Fill(Numbered(10, 20));
+    ASSERT_TRUE(view.vScrolls.empty());  // the drag stopped the following
+    view.ForgetRequests();
     linked.calls.clear();
     view.ClearLastLine();  // the buffer's alone: nothing redrawn
-    EXPECT_EQ(view.GetBuffer().GetLineCount(), 9u);
+    EXPECT_EQ(view.GetBuffer().GetLineCount(), 29u);
     EXPECT_EQ(view.invalidations, 0);
 
     view.Clear();
@@ -277,6 +280,11 @@ TEST_F(TextViewBase, ClearEmptiesAndFollowsAgain)
     EXPECT_GE(view.invalidations, 1);
     EXPECT_EQ(view.repaints, 1);
     EXPECT_EQ(linked.calls, (std::vector<std::string>{"caret off", "clear"}));
+
+    view.ForgetRequests();
+    view.Fill(Numbered(0, 30));
+    EXPECT_EQ(view.vScrolls, Lines_t{29});
+    EXPECT_EQ(view.GetVScrollPoint(), 10u);
 }
 
 TEST_F(TextViewBase, ShrinkingTheBufferDropsTheSelection)

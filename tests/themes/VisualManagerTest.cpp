@@ -37,8 +37,16 @@ private:
 
 constexpr COLORREF kClear = RGB(0x11, 0x22, 0x33);
 
+// The system's colours are changed to others while the manager reads them.
 TEST(DarkVisualManager, ColoursAreTheDarkThemeWhateverTheSystemSays)
 {
+    const INT elements[] = {COLOR_BTNFACE, COLOR_BTNTEXT, COLOR_WINDOWTEXT, COLOR_HIGHLIGHT, COLOR_HIGHLIGHTTEXT};
+    COLORREF saved[std::size(elements)], other[std::size(elements)];
+    for (size_t i = 0; i < std::size(elements); ++i) {
+        saved[i] = ::GetSysColor(elements[i]);
+        other[i] = RGB(0x10 + i, 0x20, 0x30);
+    }
+    ASSERT_TRUE(::SetSysColors(std::size(elements), elements, other));
     ZDarkVisualManager manager;
     manager.OnUpdateSystemColors();
     EXPECT_EQ(manager.GetFaceColor(), RGB(0x2D, 0x2D, 0x30));
@@ -47,6 +55,7 @@ TEST(DarkVisualManager, ColoursAreTheDarkThemeWhateverTheSystemSays)
     EXPECT_EQ(manager.GetHighlightTextColor(), RGB(0xFF, 0xFF, 0xFF));
     EXPECT_EQ(manager.GetAutoHideButtonTextColor(TRUE), RGB(0xFF, 0xFF, 0xFF));
     EXPECT_EQ(manager.GetAutoHideButtonTextColor(FALSE), RGB(0xF1, 0xF1, 0xF1));
+    ::SetSysColors(std::size(elements), elements, saved);
 }
 
 TEST(DarkVisualManager, TabsAreFilledInsideABorderAndNothingOutside)
