@@ -8,6 +8,7 @@ configure_and_build
 
 source "$ROOT/scripts/wine-env.sh"
 wine_start
+wine_dpi_start
 
 rm -rf "$BUILD/test-results"
 mkdir -p "$BUILD/test-results"

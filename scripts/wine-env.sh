@@ -53,3 +53,52 @@ wine_stop() {
     WINEPREFIX="$TESSARO_WINEPREFIX" wineserver -k >/dev/null 2>&1 || true
     if [ -n "$XVFB_PID" ]; then kill "$XVFB_PID" 2>/dev/null || true; wait "$XVFB_PID" 2>/dev/null || true; fi
 }
+
+# Prefixes at other display resolutions, for test programs declared to run at
+# several (TESSARO_DPI picks one in wine-run). Each is a copy of the initialised
+# prefix with the user's LogPixels changed, so the shared prefix stays at 96.
+TESSARO_DPIS="144 192"
+
+wine_dpi_prefix() {
+    echo "$TESSARO_WINEPREFIX-dpi$1"
+}
+
+wine_dpi_prefix_init() {
+    local prefix
+    prefix=$(wine_dpi_prefix "$1")
+    if [ -f "$prefix/.tessaro-ready" ]; then return; fi
+    echo "Initialising Wine prefix $prefix"
+    rm -rf "$prefix"
+    # Hard links for the large program files, which nothing rewrites; real
+    # copies of the rest (the registry, which the server saves whole, so a
+    # running one does not matter, and small files a program may rewrite).
+    cp -al "$TESSARO_WINEPREFIX" "$prefix"
+    find "$prefix" -type f \( -size -256k -o -name '*.reg' \) -exec sh -c 'for f; do cp -p "$f" "$f.copy" && mv "$f.copy" "$f"; done' sh {} +
+    rm -f "$prefix/.tessaro-ready"
+    env -u DISPLAY WINEPREFIX="$prefix" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml=" \
+        wine reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d "$1" /f >/dev/null 2>&1
+    WINEPREFIX="$prefix" wineserver -w
+    touch "$prefix/.tessaro-ready"
+}
+
+# After wine_start: makes the prefixes once, then gives each a persistent server
+# and its background services, as wine_start does for the shared one.
+wine_dpi_start() {
+    local dpi prefix
+    for dpi in $TESSARO_DPIS; do
+        prefix=$(wine_dpi_prefix "$dpi")
+        WINEPREFIX="$prefix" wineserver -k >/dev/null 2>&1 || true
+        wine_dpi_prefix_init "$dpi"
+        WINEPREFIX="$prefix" wineserver -p
+        DISPLAY="$TESSARO_DISPLAY" WINEPREFIX="$prefix" WINEDEBUG=-all \
+            WINEDLLOVERRIDES="mscoree,mshtml=" wine cmd /c exit </dev/null >/dev/null 2>&1 || true
+    done
+    trap 'wine_dpi_stop; wine_stop' EXIT
+}
+
+wine_dpi_stop() {
+    local dpi
+    for dpi in $TESSARO_DPIS; do
+        WINEPREFIX="$(wine_dpi_prefix "$dpi")" wineserver -k >/dev/null 2>&1 || true
+    done
+}

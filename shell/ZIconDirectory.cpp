@@ -3,6 +3,7 @@
 #include <commctrl.h>
 
 #include <cstring>
+#include <utility>
 
 namespace Tessaro {
 
@@ -51,6 +52,27 @@ IconColorDepth ChooseIconColorDepth(bool allColours, int displayBitsPerPixel)
     return {ILC_COLOR, 4};
 }
 
+namespace {
+
+// The best image so far for one size, among those at least that large: the
+// narrowest (the size itself when there is one), then more bits, then the earlier.
+struct Candidate {
+    int id = -1;
+    int width = 0;
+    int bits = -1;
+
+    void Offer(int entryId, int entryWidth, int entryBits)
+    {
+        if (id >= 0 && (entryWidth > width || (entryWidth == width && entryBits <= bits)))
+            return;
+        id = entryId;
+        width = entryWidth;
+        bits = entryBits;
+    }
+};
+
+}  // namespace
+
 std::optional<IconChoice> ChooseIconImages(const unsigned char* bytes, size_t size, int depth, SIZE largeSize, SIZE smallSize)
 {
     if (!bytes || size < kHeaderSize || Word(bytes + 2) != 1)
@@ -58,9 +80,8 @@ std::optional<IconChoice> ChooseIconImages(const unsigned char* bytes, size_t si
     const size_t count = Word(bytes + 4);
     if (count > (size - kHeaderSize) / kEntrySize)
         return std::nullopt;
-    IconChoice choice;
-    int largeBits = -1;
-    int smallBits = -1;
+    Candidate large;
+    Candidate small;
     for (size_t i = 0; i < count; ++i) {
         const unsigned char* entry = bytes + kHeaderSize + i * kEntrySize;
         const int width = entry[0] ? entry[0] : 256;
@@ -69,21 +90,15 @@ std::optional<IconChoice> ChooseIconImages(const unsigned char* bytes, size_t si
         const int id = Word(entry + 12);
         if (bits > depth)
             continue;
-        if (width == smallSize.cx && height >= smallSize.cy) {
-            if (bits > smallBits) {
-                smallBits = bits;
-                choice.smallId = id;
-            }
-        } else if (width == largeSize.cx && height >= largeSize.cy) {
-            if (bits > largeBits) {
-                largeBits = bits;
-                choice.largeId = id;
-            }
+        // An image serves a size it is at least as large as: shrinking keeps it sharp.
+        for (auto [wanted, candidate] : {std::pair{smallSize, &small}, std::pair{largeSize, &large}}) {
+            if (width >= wanted.cx && height >= wanted.cy)
+                candidate->Offer(id, width, bits);
         }
     }
-    if (choice.largeId < 0 && choice.smallId < 0)
+    if (large.id < 0 && small.id < 0)
         return std::nullopt;
-    return choice;
+    return IconChoice{large.id, small.id};
 }
 
 bool IconImageFits(const unsigned char* bytes, size_t size)

@@ -31,11 +31,11 @@ struct IconChoice {
     int smallId = -1;
 };
 
-// Reads an RT_GROUP_ICON directory and picks, for each size, the entry of the
-// highest bit count not above `depth` (the earlier one on a tie). Small
-// candidates have the small width and at least the small height; the others
-// the large width and at least the large height (a width byte 0 means 256).
-// Nothing when the directory is malformed or has no candidate.
+// Reads an RT_GROUP_ICON directory and picks, for each size, among the images
+// of a bit count not above `depth` that are at least that wide and tall (a
+// width byte 0 means 256): one of the size itself, else the narrowest wider
+// one; then the highest bit count, the earlier one on a tie. -1 for a size no
+// image is that large; nothing when the directory is malformed or has no candidate.
 TESSARO_API std::optional<IconChoice> ChooseIconImages(const unsigned char* bytes, size_t size, int depth, SIZE largeSize,
                                                        SIZE smallSize);
 

@@ -73,13 +73,15 @@ TEST(IconChoice, TheDeepestImageNotAboveTheDepthWins)
         int largeId;  // both -1: nothing chosen
         int smallId;
     } cases[] = {
-        {"16-bit display over 32, 8 and 4 bits", {{32, 32, 32, 1}, {32, 32, 8, 2}, {32, 32, 4, 3}}, 16, 2, -1},
+        {"16-bit display over 32, 8 and 4 bits", {{32, 32, 32, 1}, {32, 32, 8, 2}, {32, 32, 4, 3}}, 16, 2, 2},
         {"32-bit display", {{32, 32, 4, 3}, {32, 32, 32, 1}, {16, 16, 8, 5}}, 32, 1, 5},
         {"equal depths keep the first", {{16, 16, 8, 5}, {16, 16, 8, 6}, {32, 32, 8, 7}, {32, 32, 8, 8}}, 32, 7, 5},
         {"small only", {{16, 16, 32, 9}}, 32, -1, 9},
         {"taller images count", {{32, 64, 32, 1}, {16, 20, 32, 2}}, 32, 1, 2},
-        {"shorter images do not", {{32, 16, 32, 1}, {16, 8, 32, 2}, {48, 48, 32, 3}}, 32, -1, -1},
-        {"width 0 is 256", {{256, 256, 32, 4}, {32, 32, 32, 1}}, 32, 1, -1},
+        {"an image shorter than a size does not serve it", {{32, 16, 32, 1}, {16, 8, 32, 2}}, 32, -1, 1},
+        {"width 0 is 256", {{256, 256, 32, 4}, {16, 16, 32, 1}}, 32, 4, 1},
+        {"the narrowest larger image", {{256, 256, 32, 1}, {64, 64, 32, 2}, {48, 48, 32, 3}}, 32, 3, 3},
+        {"the size itself over more bits", {{64, 64, 32, 1}, {32, 32, 8, 2}}, 32, 2, 2},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);

@@ -1,0 +1,136 @@
+// Icons at any size: the image of the asked size, else a larger one shrunk with
+// an averaging filter, never a smaller one stretched up while a larger exists.
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <string>
+
+#include "shell/ZIconFile.h"
+#include "shell/ZIconPixels.h"
+#include "tests/shell/IconFiles.h"
+#include "tests/support/ScratchFolder.h"
+
+namespace IconScaleTest {
+
+using Tessaro::IconPixels;
+
+IconPixels Picture(int width, int height, uint32_t (*pixel)(int x, int y))
+{
+    IconPixels picture{width, height, {}};
+    for (int y = 0; y < height; ++y) {
+        for (int x = 0; x < width; ++x)
+            picture.argb.push_back(pixel(x, y));
+    }
+    return picture;
+}
+
+TEST(IconPixels, ShrinkingAveragesTheCoveredArea)
+{
+    const struct {
+        const char* name;
+        IconPixels source;
+        int width;
+        int height;
+        uint32_t topLeft;  // every target pixel but the last column's, which `lastColumn` gives
+        uint32_t lastColumn;
+    } cases[] = {
+        {"solid stays solid at a fractional ratio", Picture(48, 48, [](int, int) { return 0xFF3366CCu; }), 20, 20,
+         0xFF3366CC, 0xFF3366CC},
+        {"one-pixel stripes turn grey", Picture(64, 64, [](int x, int) { return x % 2 ? 0xFFFFFFFFu : 0xFF000000u; }),
+         32, 32, 0xFF808080, 0xFF808080},
+        // Premultiplied: clear pixels lend no colour, only transparency.
+        {"half clear, half red", Picture(4, 4, [](int x, int) { return x % 2 ? 0xFFFF0000u : 0u; }), 2, 2,
+         0x80800000, 0x80800000},
+        // 3 to 2: the middle source column is shared half and half.
+        {"a shared column is split by area", Picture(3, 1, [](int x, int) { return x == 1 ? 0xFFFFFFFFu : 0xFF000000u; }),
+         2, 1, 0xFF555555, 0xFF555555},
+        {"only the last column is white", Picture(8, 8, [](int x, int) { return x >= 6 ? 0xFFFFFFFFu : 0xFF000000u; }),
+         4, 4, 0xFF000000, 0xFFFFFFFF},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        const IconPixels shrunk = Tessaro::ShrinkPixels(c.source, c.width, c.height);
+        ASSERT_EQ(shrunk.width, c.width);
+        ASSERT_EQ(shrunk.height, c.height);
+        ASSERT_EQ(shrunk.argb.size(), static_cast<size_t>(c.width * c.height));
+        for (int y = 0; y < c.height; ++y) {
+            for (int x = 0; x < c.width; ++x)
+                EXPECT_EQ(shrunk.argb[static_cast<size_t>(y * c.width + x)], x == c.width - 1 ? c.lastColumn : c.topLeft)
+                    << x << "," << y;
+        }
+    }
+    EXPECT_EQ(Tessaro::ShrinkPixels(Picture(8, 8, [](int, int) { return 0xFF000000u; }), 16, 4).width, 8);
+    EXPECT_TRUE(Tessaro::ShrinkPixels(IconPixels{}, 16, 16).argb.empty());
+}
+
+TEST(IconPixels, AlphaIsWhatShowsThroughTwoBackgrounds)
+{
+    // Drawn over black the colour is premultiplied; over white the background adds 255 - alpha.
+    const IconPixels onBlack{3, 1, {0x000000, 0x00400000, 0x00FF8000}};
+    const IconPixels onWhite{3, 1, {0xFFFFFF, 0x00FFBFBF, 0x00FF8000}};
+    const IconPixels picture = Tessaro::PixelsFromBackgrounds(onBlack, onWhite);
+    ASSERT_EQ(picture.argb.size(), 3u);
+    EXPECT_EQ(picture.argb[0], 0x00000000u);
+    EXPECT_EQ(picture.argb[1], 0x40400000u);
+    EXPECT_EQ(picture.argb[2], 0xFFFF8000u);
+    EXPECT_TRUE(Tessaro::PixelsFromBackgrounds(onBlack, IconPixels{2, 1, {0, 0}}).argb.empty());
+}
+
+// A library holding one group with an image per listed size, each its own colour.
+class IconSizes : public testing::Test {
+protected:
+    static void SetUpTestSuite()
+    {
+        s_folder = std::make_unique<ScratchFolder>();
+        s_library = s_folder->File(L"sizes.dll");
+        std::vector<IconFiles::Resource> resources;
+        std::vector<IconFiles::Entry> entries;
+        for (int i = 0; i < 3; ++i) {
+            entries.push_back({kImages[i].size, kImages[i].size, 32, 10 + i});
+            resources.push_back({RT_ICON, 10 + i, IconFiles::MakeImage(kImages[i].size, kImages[i].size, 32, kImages[i].colour)});
+        }
+        resources.push_back({RT_GROUP_ICON, 1, IconFiles::MakeDirectory(entries)});
+        ASSERT_TRUE(IconFiles::MakeLibrary(s_library, resources));
+    }
+    static void TearDownTestSuite() { s_folder.reset(); }
+
+    struct Image {
+        int size;
+        COLORREF colour;
+    };
+    static constexpr Image kImages[3] = {{16, RGB(255, 0, 0)}, {32, RGB(0, 255, 0)}, {256, RGB(0, 0, 255)}};
+    static inline std::unique_ptr<ScratchFolder> s_folder;
+    static inline std::wstring s_library;
+};
+
+TEST_F(IconSizes, ALargerImageIsShrunkRatherThanASmallerStretched)
+{
+    const struct {
+        int large;
+        int small;
+        COLORREF largeColour;
+        COLORREF smallColour;
+    } cases[] = {
+        {32, 16, RGB(0, 255, 0), RGB(255, 0, 0)},  // both exact
+        {48, 24, RGB(0, 0, 255), RGB(0, 255, 0)},  // 150 %: from 256 and 32
+        {64, 32, RGB(0, 0, 255), RGB(0, 255, 0)},  // 200 %
+        {20, 12, RGB(0, 255, 0), RGB(255, 0, 0)},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(testing::Message() << c.large << " and " << c.small);
+        HICON large = nullptr;
+        HICON small = nullptr;
+        ASSERT_TRUE(Tessaro::ExtractIconsByDepth(s_library.c_str(), -1, 32, {c.large, c.large}, {c.small, c.small},
+                                                 large, small));
+        int largeWidth = 0;
+        int smallWidth = 0;
+        EXPECT_EQ(IconFiles::CentreColour(large, &largeWidth), c.largeColour);
+        EXPECT_EQ(IconFiles::CentreColour(small, &smallWidth), c.smallColour);
+        EXPECT_EQ(largeWidth, c.large);
+        EXPECT_EQ(smallWidth, c.small);
+        ::DestroyIcon(large);
+        ::DestroyIcon(small);
+    }
+}
+
+}  // namespace IconScaleTest
