@@ -82,23 +82,28 @@ wine_dpi_prefix_init() {
 }
 
 # After wine_start: makes the prefixes once, then gives each a persistent server
-# and its background services, as wine_start does for the shared one.
+# and its background services, as wine_start does for the shared one. Takes the
+# resolutions to serve (default: TESSARO_DPIS).
+TESSARO_DPIS_STARTED=""
+
 wine_dpi_start() {
     local dpi prefix
-    for dpi in $TESSARO_DPIS; do
+    for dpi in ${@:-$TESSARO_DPIS}; do
+        [ "$dpi" = 96 ] && continue
         prefix=$(wine_dpi_prefix "$dpi")
         WINEPREFIX="$prefix" wineserver -k >/dev/null 2>&1 || true
         wine_dpi_prefix_init "$dpi"
         WINEPREFIX="$prefix" wineserver -p
         DISPLAY="$TESSARO_DISPLAY" WINEPREFIX="$prefix" WINEDEBUG=-all \
             WINEDLLOVERRIDES="mscoree,mshtml=" wine cmd /c exit </dev/null >/dev/null 2>&1 || true
+        TESSARO_DPIS_STARTED="$TESSARO_DPIS_STARTED $dpi"
     done
     trap 'wine_dpi_stop; wine_stop' EXIT
 }
 
 wine_dpi_stop() {
     local dpi
-    for dpi in $TESSARO_DPIS; do
+    for dpi in $TESSARO_DPIS_STARTED; do
         WINEPREFIX="$(wine_dpi_prefix "$dpi")" wineserver -k >/dev/null 2>&1 || true
     done
 }
