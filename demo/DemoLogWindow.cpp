@@ -1,9 +1,8 @@
 #include "demo/DemoLogWindow.h"
 
-#include <algorithm>
-
 #include <afxwin.h>
 
+#include <algorithm>
 #include <memory>
 #include <string>
 #include <vector>

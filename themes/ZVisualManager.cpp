@@ -36,8 +36,8 @@ void DrawGlyph(CDC* dc, const CRect& rect, CBCGPVisualManager::CaptionButton but
         }
         break;
     case CBCGPVisualManager::CaptionPin:
-        dc->FillSolidRect(CRect(left, top + (side - line) / 2, left + side, top + (side + line) / 2), colour);
-        dc->FillSolidRect(CRect(left + (side - line) / 2, top, left + (side + line) / 2, top + side), colour);
+        dc->FillSolidRect(CRect(left, top + side / 2 - line / 2, left + side, top + side / 2 - line / 2 + line), colour);
+        dc->FillSolidRect(CRect(left + side / 2 - line / 2, top, left + side / 2 - line / 2 + line, top + side), colour);
         break;
     case CBCGPVisualManager::CaptionMenu:
         dc->FillSolidRect(CRect(left, top, left + side, top + side), colour);
