@@ -32,14 +32,14 @@ struct IconChoice {
 };
 
 // Reads an RT_GROUP_ICON directory and picks, for each size, among the images
-// of a bit count not above `depth` that are at least that wide and tall (a
-// width byte 0 means 256): one of the size itself, else the narrowest wider
-// one; then the highest bit count, the earlier one on a tie. -1 for a size no
-// image is that large; nothing when the directory is malformed or has no candidate.
+// of a bit count not above `depth` (a width byte 0 means 256): of those at least
+// that wide and tall, one of the size itself, else the narrowest wider one; when
+// none is that large, the widest; then the highest bit count, the earlier one on
+// a tie. Nothing when the directory is malformed or has no candidate.
 TESSARO_API std::optional<IconChoice> ChooseIconImages(const unsigned char* bytes, size_t size, int depth, SIZE largeSize,
                                                        SIZE smallSize);
 
-// True when an RT_ICON resource holds a PNG signature, or a DIB header whose
+// True when an RT_ICON resource holds a PNG of at most 256 by 256, or a DIB header whose
 // colour table, colour bits and mask all lie within `size` bytes.
 TESSARO_API bool IconImageFits(const unsigned char* bytes, size_t size);
 
