@@ -8,6 +8,7 @@
 #include "shell/ZIconFile.h"
 #include "shell/ZIconPixels.h"
 #include "tests/shell/IconFiles.h"
+#include "tests/support/MemoryCanvas.h"
 #include "tests/support/ScratchFolder.h"
 
 namespace IconScaleTest {
@@ -131,6 +132,28 @@ TEST_F(IconSizes, ALargerImageIsShrunkRatherThanASmallerStretched)
         ::DestroyIcon(large);
         ::DestroyIcon(small);
     }
+}
+
+// A 4-bit image whose mask clears its left half: shrunk, that half still shows
+// what is behind it, while the black right half stays black.
+TEST(IconMask, ClearAreaAndBlackPixelsStayApartWhenShrunk)
+{
+    ScratchFolder folder;
+    const std::wstring library = folder.File(L"masked.dll");
+    IconFiles::Bytes image = IconFiles::MakeImage(32, 32, 4, RGB(0, 0, 0));
+    for (size_t row = image.size() - 32 * 4; row < image.size(); row += 4)
+        image[row] = image[row + 1] = 0xFF;
+    ASSERT_TRUE(IconFiles::MakeLibrary(
+        library, {{RT_ICON, 20, image}, {RT_GROUP_ICON, 1, IconFiles::MakeDirectory({{32, 32, 4, 20}})}}));
+    HICON large = nullptr;
+    HICON small = nullptr;
+    ASSERT_TRUE(Tessaro::ExtractIconsByDepth(library.c_str(), -1, 32, {16, 16}, {16, 16}, large, small));
+    TestSupport::Canvas canvas(16, 16, RGB(0, 255, 0));
+    ::DrawIconEx(canvas.dc()->GetSafeHdc(), 0, 0, large, 16, 16, 0, nullptr, DI_NORMAL);
+    EXPECT_EQ(canvas.At(3, 8), RGB(0, 255, 0));
+    EXPECT_EQ(canvas.At(12, 8), RGB(0, 0, 0));
+    ::DestroyIcon(large);
+    ::DestroyIcon(small);
 }
 
 }  // namespace IconScaleTest
