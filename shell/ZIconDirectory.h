@@ -27,7 +27,7 @@ TESSARO_API bool AllColoursAllowed(const std::optional<std::wstring>& shellIconB
 TESSARO_API IconColorDepth ChooseIconColorDepth(bool allColours, int displayBitsPerPixel);
 
 struct IconChoice {
-    int largeId = -1;  // RT_ICON identifiers, -1 for none
+    int largeId = -1;  // RT_ICON identifiers
     int smallId = -1;
 };
 

@@ -223,10 +223,8 @@ bool ExtractIconsByDepth(const wchar_t* file, int index, int depth, SIZE largeSi
     const std::optional<IconChoice> choice = ChooseIconImages(directory, size, depth, largeSize, smallSize);
     if (!choice)
         return false;
-    const int forLarge = choice->largeId >= 0 ? choice->largeId : choice->smallId;
-    const int forSmall = choice->smallId >= 0 ? choice->smallId : choice->largeId;
-    HICON madeLarge = MakeIcon(module.get(), forLarge, largeSize);
-    HICON madeSmall = MakeIcon(module.get(), forSmall, smallSize);
+    HICON madeLarge = MakeIcon(module.get(), choice->largeId, largeSize);
+    HICON madeSmall = MakeIcon(module.get(), choice->smallId, smallSize);
     if (!madeLarge || !madeSmall) {
         if (madeLarge)
             ::DestroyIcon(madeLarge);

@@ -78,7 +78,7 @@ TEST(IconChoice, TheDeepestImageNotAboveTheDepthWins)
         {"equal depths keep the first", {{16, 16, 8, 5}, {16, 16, 8, 6}, {32, 32, 8, 7}, {32, 32, 8, 8}}, 32, 7, 5},
         {"small only", {{16, 16, 32, 9}}, 32, 9, 9},
         {"taller images count", {{32, 64, 32, 1}, {16, 20, 32, 2}}, 32, 1, 2},
-        {"an image shorter than a size does not serve it", {{16, 8, 32, 2}, {32, 16, 32, 1}}, 32, 1, 1},
+        {"an image shorter than a size gives way to a larger one", {{32, 16, 32, 1}, {48, 48, 32, 3}}, 32, 3, 1},
         {"width 0 is 256", {{256, 256, 32, 4}, {16, 16, 32, 1}}, 32, 4, 1},
         {"the narrowest larger image", {{256, 256, 32, 1}, {64, 64, 32, 2}, {48, 48, 32, 3}}, 32, 3, 3},
         {"nothing larger: the widest smaller", {{16, 16, 32, 1}, {24, 24, 32, 2}, {20, 20, 32, 3}}, 32, 2, 1},
