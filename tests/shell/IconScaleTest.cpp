@@ -2,7 +2,6 @@
 // an averaging filter, never a smaller one stretched up while a larger exists.
 #include <gtest/gtest.h>
 
-#include <memory>
 #include <string>
 
 #include "shell/ZIconFile.h"
@@ -71,35 +70,23 @@ TEST(IconPixels, AlphaIsWhatShowsThroughTwoBackgrounds)
     EXPECT_TRUE(Tessaro::PixelsFromBackgrounds(onBlack, IconPixels{2, 1, {0, 0}}).argb.empty());
 }
 
-// A library holding one group with an image per listed size, each its own colour.
-class IconSizes : public testing::Test {
-protected:
-    static void SetUpTestSuite()
-    {
-        s_folder = std::make_unique<ScratchFolder>();
-        s_library = s_folder->File(L"sizes.dll");
-        std::vector<IconFiles::Resource> resources;
-        std::vector<IconFiles::Entry> entries;
-        for (int i = 0; i < 3; ++i) {
-            entries.push_back({kImages[i].size, kImages[i].size, 32, 10 + i});
-            resources.push_back({RT_ICON, 10 + i, IconFiles::MakeImage(kImages[i].size, kImages[i].size, 32, kImages[i].colour)});
-        }
-        resources.push_back({RT_GROUP_ICON, 1, IconFiles::MakeDirectory(entries)});
-        ASSERT_TRUE(IconFiles::MakeLibrary(s_library, resources));
-    }
-    static void TearDownTestSuite() { s_folder.reset(); }
-
-    struct Image {
+// A library of one group holding images of 16, 32 and 256 px, each its own colour.
+TEST(IconSizes, ALargerImageIsShrunkRatherThanASmallerStretched)
+{
+    ScratchFolder folder;
+    const std::wstring library = folder.File(L"sizes.dll");
+    std::vector<IconFiles::Resource> resources;
+    std::vector<IconFiles::Entry> entries;
+    const struct {
         int size;
         COLORREF colour;
-    };
-    static constexpr Image kImages[3] = {{16, RGB(255, 0, 0)}, {32, RGB(0, 255, 0)}, {256, RGB(0, 0, 255)}};
-    static inline std::unique_ptr<ScratchFolder> s_folder;
-    static inline std::wstring s_library;
-};
-
-TEST_F(IconSizes, ALargerImageIsShrunkRatherThanASmallerStretched)
-{
+    } images[] = {{16, RGB(255, 0, 0)}, {32, RGB(0, 255, 0)}, {256, RGB(0, 0, 255)}};
+    for (const auto& image : images) {
+        entries.push_back({image.size, image.size, 32, image.size});
+        resources.push_back({RT_ICON, image.size, IconFiles::MakeImage(image.size, image.size, 32, image.colour)});
+    }
+    resources.push_back({RT_GROUP_ICON, 1, IconFiles::MakeDirectory(entries)});
+    ASSERT_TRUE(IconFiles::MakeLibrary(library, resources));
     const struct {
         int large;
         int small;
@@ -115,7 +102,7 @@ TEST_F(IconSizes, ALargerImageIsShrunkRatherThanASmallerStretched)
         SCOPED_TRACE(testing::Message() << c.large << " and " << c.small);
         HICON large = nullptr;
         HICON small = nullptr;
-        ASSERT_TRUE(Tessaro::ExtractIconsByDepth(s_library.c_str(), -1, 32, {c.large, c.large}, {c.small, c.small},
+        ASSERT_TRUE(Tessaro::ExtractIconsByDepth(library.c_str(), -1, 32, {c.large, c.large}, {c.small, c.small},
                                                  large, small));
         int largeWidth = 0;
         int smallWidth = 0;
