@@ -45,7 +45,7 @@ TEST(VisualManagerDpi, ThePinsBarsAreAsThickAsTheBorders)
     ZDarkVisualManager manager;
     manager.OnDrawCaptionButton(canvas.dc(), CRect(0, 0, side, side), CBCGPVisualManager::CaptionPin, TRUE, FALSE,
                                 FALSE);
-    // Down the middle column of the glyph, across its horizontal bar: `line` glyph pixels.
+    // Down the glyph's left column, which only the horizontal bar crosses: `line` glyph pixels.
     const int glyphTop = (side - side / 3) / 2;
     int run = 0;
     for (int y = glyphTop; y < glyphTop + side / 3; ++y)
