@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "controls/ZCheckListScroll.h"
+#include "controls/ZDpiScale.h"
 
 IMPLEMENT_DYNAMIC(ZCheckListBox, CWnd)
 
@@ -43,8 +44,10 @@ int ZCheckListBox::OnCreate(LPCREATESTRUCTW)
     if (Default() == -1)
         return -1;
     TEXTMETRICW metrics = {};
+    int minimumHeight = kMinimumItemHeight;
     {
         CClientDC dc(this);
+        minimumHeight = AdjustForDpiX(&dc, kMinimumItemHeight);
         HGDIOBJ old = nullptr;
         if (HFONT font = ParentFont())
             old = ::SelectObject(dc.m_hDC, font);
@@ -52,7 +55,7 @@ int ZCheckListBox::OnCreate(LPCREATESTRUCTW)
         if (old)
             ::SelectObject(dc.m_hDC, old);
     }
-    m_itemHeight = std::max(static_cast<int>(metrics.tmHeight), kMinimumItemHeight);
+    m_itemHeight = std::max(static_cast<int>(metrics.tmHeight), minimumHeight);
     CRect window;
     GetWindowRect(&window);
     // The height becomes whole rows and the frame; when that would be taller

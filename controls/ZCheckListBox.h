@@ -25,7 +25,8 @@ public:
         ZArray<int> checks;  // one per column: 0 clear, positive checked
     };
 
-    // Rows are never shorter than this, whatever the font.
+    // Rows are never shorter than this at 96 DPI, whatever the font; it grows
+    // with the display's resolution.
     static constexpr int kMinimumItemHeight = 16;
 
     // Replaces the parent's control id (destroyed) with the list, in the same

@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "controls/ZDpiScale.h"
+
 IMPLEMENT_DYNAMIC(ZListBox, CBCGPListCtrl)
 
 void ZListBox::Init()
@@ -60,5 +62,6 @@ void ZListBox::FixColumnWidth()
 void ZListBox::SetColumnWidth(int width)
 {
     m_widestWidth = width;
-    CListCtrl::SetColumnWidth(0, width + kColumnMargin);
+    CClientDC dc(this);
+    CListCtrl::SetColumnWidth(0, width + AdjustForDpiX(&dc, kColumnMargin));
 }

@@ -11,7 +11,7 @@
 class TESSARO_API ZListBox : public CBCGPListCtrl {
     DECLARE_DYNAMIC(ZListBox)
 public:
-    // Pixels added to the widest string's width.
+    // Pixels at 96 DPI added to the widest string's width.
     static constexpr int kColumnMargin = 10;
 
     // Report view, single selection, selection always shown, no header; the

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "autocomplete/ZAutoComplete.h"
+#include "demo/DemoDpi.h"
 #include "demo/DemoOutput.h"
 #include "demo/DemoPump.h"
 #include "demo/DemoScreenshot.h"
@@ -94,16 +95,17 @@ void ShowAutoComplete()
     windowClass.lpszClassName = L"DemoAutoCompleteForm";
     ::RegisterClassW(&windowClass);
     HWND form = ::CreateWindowExW(0, windowClass.lpszClassName, L"Connect", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 80, 80,
-                                  420, 200, nullptr, nullptr, nullptr, nullptr);
+                                  DemoScaled(420), DemoScaled(200), nullptr, nullptr, nullptr, nullptr);
     if (!form) {
         DemoPrintf(L"skipped: no window (no display?)\n\n");
         return;
     }
     const HFONT font = static_cast<HFONT>(::GetStockObject(DEFAULT_GUI_FONT));
-    HWND label = ::CreateWindowExW(0, L"Static", L"Host name:", WS_CHILD | WS_VISIBLE, 10, 14, 80, 20, form, nullptr,
+    HWND label = ::CreateWindowExW(0, L"Static", L"Host name:", WS_CHILD | WS_VISIBLE, DemoScaled(10),
+                                   DemoScaled(14), DemoScaled(80), DemoScaled(20), form, nullptr,
                                    nullptr, nullptr);
-    HWND edit = ::CreateWindowExW(WS_EX_CLIENTEDGE, L"Edit", L"", WS_CHILD | WS_VISIBLE | ES_AUTOHSCROLL, 95, 10,
-                                  190, 24, form, nullptr, nullptr, nullptr);
+    HWND edit = ::CreateWindowExW(WS_EX_CLIENTEDGE, L"Edit", L"", WS_CHILD | WS_VISIBLE | ES_AUTOHSCROLL, DemoScaled(95),
+                                  DemoScaled(10), DemoScaled(190), DemoScaled(24), form, nullptr, nullptr, nullptr);
     ::SendMessageW(label, WM_SETFONT, reinterpret_cast<WPARAM>(font), TRUE);
     ::SendMessageW(edit, WM_SETFONT, reinterpret_cast<WPARAM>(font), TRUE);
 

@@ -11,6 +11,7 @@
 
 #include "controls/ZCheckListBox.h"
 #include "controls/ZListCtrl.h"
+#include "demo/DemoDpi.h"
 #include "demo/DemoOutput.h"
 #include "demo/DemoScreenshot.h"
 
@@ -115,8 +116,8 @@ bool MakeWindow(DemoListWindow& window, const wchar_t* title, int width, int hei
 {
     const LPCWSTR windowClass = AfxRegisterWndClass(0, ::LoadCursorW(nullptr, IDC_ARROW),
                                                     ::GetSysColorBrush(COLOR_BTNFACE));
-    return window.CreateEx(0, windowClass, title, WS_OVERLAPPEDWINDOW | WS_VISIBLE | WS_CLIPCHILDREN, 60, 60, width,
-                           height, nullptr, nullptr) != FALSE;
+    return window.CreateEx(0, windowClass, title, WS_OVERLAPPEDWINDOW | WS_VISIBLE | WS_CLIPCHILDREN, 60, 60,
+                           DemoScaled(width), DemoScaled(height), nullptr, nullptr) != FALSE;
 }
 
 void ClickHeader(ZListCtrl& list, int column)
@@ -206,14 +207,16 @@ void ShowCheckGrid()
     if (!MakeWindow(window, L"Permissions", 360, 300))
         return;
     const wchar_t* const kRights[] = {L"Read", L"Write", L"Admin"};
-    const int kColumnX[] = {150, 210, 270};  // the window's client x of each column
+    const int kColumnX[] = {DemoScaled(150), DemoScaled(210), DemoScaled(270)};  // client x of each column
     CStatic labels[3];
     for (int i = 0; i < 3; ++i) {
-        labels[i].Create(kRights[i], WS_CHILD | WS_VISIBLE, CRect(kColumnX[i] - 4, 8, kColumnX[i] + 50, 26), &window);
+        labels[i].Create(kRights[i], WS_CHILD | WS_VISIBLE, CRect(kColumnX[i] - DemoScaled(4), DemoScaled(8),
+                                                                kColumnX[i] + DemoScaled(50), DemoScaled(26)), &window);
         labels[i].SetFont(CFont::FromHandle(static_cast<HFONT>(::GetStockObject(DEFAULT_GUI_FONT))));
     }
     CStatic placeholder;
-    placeholder.Create(L"", WS_CHILD, CRect(10, 30, 340, 230), &window, 2);
+    placeholder.Create(L"", WS_CHILD, CRect(DemoScaled(10), DemoScaled(30), DemoScaled(340), DemoScaled(230)),
+                       &window, 2);
     ZCheckListBox grid;
     static int changes = 0;
     if (!grid.Create(WS_VISIBLE, &window, 2, [] { ++changes; })) {

@@ -2,6 +2,7 @@
 
 #include <afxwin.h>
 
+#include <algorithm>
 #include <atomic>
 #include <chrono>
 #include <memory>
@@ -9,6 +10,7 @@
 #include <thread>
 #include <vector>
 
+#include "demo/DemoDpi.h"
 #include "demo/DemoOutput.h"
 #include "demo/DemoSelectionText.h"
 #include "demo/DemoPump.h"
@@ -159,7 +161,10 @@ public:
         ::AppendMenuW(sections, MF_STRING, kTaskbar, L"&Taskbar tabs and about box");
         ::AppendMenuW(menu, MF_POPUP, reinterpret_cast<UINT_PTR>(edit), L"&Edit");
         ::AppendMenuW(menu, MF_POPUP, reinterpret_cast<UINT_PTR>(sections), L"&Sections");
-        if (!CreateEx(0, nullptr, L"Tessaro demo: log", WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN, 40, 40, 900, 600,
+        // As large as at 96 DPI in inches, as far as the screen allows.
+        const int width = std::min(DemoScaled(900), ::GetSystemMetrics(SM_CXSCREEN) - 80);
+        const int height = std::min(DemoScaled(600), ::GetSystemMetrics(SM_CYSCREEN) - 80);
+        if (!CreateEx(0, nullptr, L"Tessaro demo: log", WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN, 40, 40, width, height,
                       nullptr, menu)) {
             ::DestroyMenu(menu);
             return false;

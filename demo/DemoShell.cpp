@@ -12,6 +12,7 @@
 #include <string>
 #include <vector>
 
+#include "demo/DemoDpi.h"
 #include "demo/DemoOutput.h"
 #include "demo/DemoScreenshot.h"
 #include "shell/TrayIcon.h"
@@ -264,7 +265,7 @@ void ShowIcons()
 
     // The manager owns the lists: the view only shares them.
     HWND list = ::CreateWindowExW(0, WC_LISTVIEWW, L"Files", WS_OVERLAPPEDWINDOW | WS_VISIBLE | LVS_ICON | LVS_SHAREIMAGELISTS |
-                                  LVS_AUTOARRANGE, 80, 80, 560, 300, nullptr, nullptr, ::GetModuleHandleW(nullptr), nullptr);
+                                  LVS_AUTOARRANGE, 80, 80, DemoScaled(560), DemoScaled(300), nullptr, nullptr, ::GetModuleHandleW(nullptr), nullptr);
     ListView_SetImageList(list, manager.GetLargeIconImageList()->GetSafeHandle(), LVSIL_NORMAL);
     ListView_SetImageList(list, manager.GetSmallIconImageList()->GetSafeHandle(), LVSIL_SMALL);
     struct Row {

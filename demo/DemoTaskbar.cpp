@@ -12,6 +12,7 @@
 #include "shell/HiddenTabWindow.h"
 #include "about/ZAboutDialog.h"
 #include "themes/ZVisualManager.h"
+#include "demo/DemoDpi.h"
 #include "demo/DemoOutput.h"
 #include "demo/DemoPump.h"
 #include "demo/DemoScreenshot.h"
@@ -84,10 +85,10 @@ public:
         ::GetClientRect(m_hWndMDIClient, &client);
         CDC dc;
         dc.Attach(::GetDC(m_hWndMDIClient));
-        const int width = 140;
+        const int width = DemoScaled(140);
         for (int i = 0; i < tabs->GetTabsNum(); ++i)
-            visuals.OnDrawTab(&dc, CRect(i * width, 0, (i + 1) * width, kTabHeight), i, i == tabs->GetActiveTab(),
-                              tabs);
+            visuals.OnDrawTab(&dc, CRect(i * width, 0, (i + 1) * width, DemoScaled(kTabHeight)), i,
+                              i == tabs->GetActiveTab(), tabs);
         ::ReleaseDC(m_hWndMDIClient, dc.Detach());
     }
 };
@@ -95,7 +96,7 @@ public:
 void ShowTabsAndThumbnail()
 {
     auto* frame = new DemoFrame;  // deletes itself with its window
-    if (!frame->Create(nullptr, L"Tessaro demo: documents", WS_OVERLAPPEDWINDOW, CRect(40, 40, 660, 500))) {
+    if (!frame->Create(nullptr, L"Tessaro demo: documents", WS_OVERLAPPEDWINDOW, CRect(40, 40, 40 + DemoScaled(620), 40 + DemoScaled(460)))) {
         DemoPrintf(L"the MDI frame could not be made\n");
         return;
     }
@@ -117,8 +118,9 @@ void ShowTabsAndThumbnail()
     int offset = 0;
     for (const Page& page : pages) {
         auto* document = new DemoDocument(page.colour, page.text);
-        const CRect rect(offset, kTabHeight + offset, offset + 420, kTabHeight + offset + 260);
-        offset += 30;
+        const int tabHeight = DemoScaled(kTabHeight);
+        const CRect rect(offset, tabHeight + offset, offset + DemoScaled(420), tabHeight + offset + DemoScaled(260));
+        offset += DemoScaled(30);
         if (!document->Create(nullptr, page.title, WS_CHILD | WS_VISIBLE | WS_OVERLAPPEDWINDOW, rect, frame)) {
             delete document;
             continue;

@@ -1,11 +1,19 @@
 #!/usr/bin/env python3
-"""Draws the library's fallback pictures for the icon manager (resources/icons/shell-30NN.ico).
+"""Draws the library's own icons: the icon manager's fallback pictures
+(resources/icons/shell-30NN.ico) and the list buttons' arrows (ListMoveUp.ico,
+ListMoveDown.ico).
 
-Each icon holds a 32x32 and a 16x16 image, 32 bits per pixel with an AND mask.
+Each icon holds an image at every size the system asks for between 100 % and
+200 % (16 to 64 px), so none is ever stretched up. Up to 32 px an image is a
+32-bit DIB with an AND mask; larger ones are PNG, which keeps the files small.
 Run again after changing a drawing; the .ico files are committed.
 """
 import os
 import struct
+import zlib
+
+SIZES = (16, 20, 24, 32, 40, 48, 64)
+LARGEST_DIB = 32
 
 OUT = os.path.join(os.path.dirname(__file__), '..', 'resources', 'icons')
 
@@ -65,6 +73,25 @@ def both(*draws):
     return draw
 
 
+def list_arrow(up):
+    # A head drawn row by row (clean edges at every size) on a shaft.
+    grey = (64, 64, 64, 255)
+
+    def draw(px, n):
+        head_top, head_bottom = round(n * 0.12), round(n * 0.56)
+        rows = head_bottom - head_top
+        for i in range(rows):
+            y = head_top + i if up else n - 1 - (head_top + i)
+            half = n * 0.44 * (i + 1) / rows
+            for x in range(max(round(n / 2 - half), 0), min(round(n / 2 + half), n)):
+                px[y][x] = grey
+        for i in range(head_bottom, round(n * 0.88)):
+            y = i if up else n - 1 - i
+            for x in range(round(n * 0.375), round(n * 0.625)):
+                px[y][x] = grey
+    return draw
+
+
 PICTURES = {
     3001: computer, 3002: folder(False), 3003: folder(True),
     3004: drive((200, 200, 230, 255)), 3005: drive((170, 170, 170, 255)), 3006: drive((90, 160, 90, 255)),
@@ -74,9 +101,26 @@ PICTURES = {
 }
 
 
-def image(draw, n):
+def pixels(draw, n):
     px = [[(0, 0, 0, 0)] * n for _ in range(n)]
     draw(px, n)
+    return px
+
+
+def png(px, n):
+    # px holds (blue, green, red, alpha); PNG wants red, green, blue, alpha.
+    raw = b''.join(b'\0' + b''.join(bytes((p[2], p[1], p[0], p[3])) for p in row) for row in px)
+
+    def chunk(kind, data):
+        return struct.pack('>I', len(data)) + kind + data + struct.pack('>I', zlib.crc32(kind + data))
+    return (b'\x89PNG\r\n\x1a\n' + chunk(b'IHDR', struct.pack('>IIBBBBB', n, n, 8, 6, 0, 0, 0)) +
+            chunk(b'IDAT', zlib.compress(raw, 9)) + chunk(b'IEND', b''))
+
+
+def image(draw, n):
+    px = pixels(draw, n)
+    if n > LARGEST_DIB:
+        return png(px, n)
     header = struct.pack('<IiiHHIIiiII', 40, n, n * 2, 1, 32, 0, 0, 0, 0, 0, 0)
     xor = b''.join(bytes(px[y][x]) for y in reversed(range(n)) for x in range(n))
     stride = ((n + 31) // 32) * 4
@@ -91,7 +135,7 @@ def image(draw, n):
 
 
 def icon(draw):
-    images = [(n, image(draw, n)) for n in (32, 16)]
+    images = [(n, image(draw, n)) for n in SIZES]
     out = struct.pack('<HHH', 0, 1, len(images))
     offset = 6 + 16 * len(images)
     for n, data in images:
@@ -105,3 +149,6 @@ if __name__ == '__main__':
     for number, draw in PICTURES.items():
         with open(os.path.join(OUT, f'shell-{number}.ico'), 'wb') as f:
             f.write(icon(draw))
+    for name, up in (('ListMoveUp', True), ('ListMoveDown', False)):
+        with open(os.path.join(OUT, f'{name}.ico'), 'wb') as f:
+            f.write(icon(list_arrow(up)))

@@ -14,15 +14,20 @@ configure_and_build "${targets[@]}"
 
 source "$ROOT/scripts/wine-env.sh"
 wine_start
+wine_dpi_start
 status=0
 for t in "${targets[@]}"; do
-    # Same environment as ctest gives the program.
-    env_line=$(ctest --test-dir "$BUILD" -R "^$t\$" --show-only=json-v1 2>/dev/null |
+    # Every test of the program (one per resolution for some), with the
+    # environment ctest gives it: the variables, then the test's name.
+    while read -r name env_line; do
+        [ -n "$name" ] || continue
+        echo "== $name"
+        (cd "$BUILD/bin" && env $env_line "$ROOT/scripts/wine-run" "$t.exe" "$@") || status=$?
+    done < <(ctest --test-dir "$BUILD" -R "^$t(_dpi[0-9]+)?\$" --show-only=json-v1 2>/dev/null |
         python3 -c 'import json,sys
 d=json.load(sys.stdin)
 for t in d.get("tests",[]):
-    for p in t.get("properties",[]):
-        if p["name"]=="ENVIRONMENT": print(" ".join(p["value"]))' || true)
-    (cd "$BUILD/bin" && env $env_line "$ROOT/scripts/wine-run" "$t.exe" "$@") || status=$?
+    env=[" ".join(p["value"]) for p in t.get("properties",[]) if p["name"]=="ENVIRONMENT"]
+    print(t["name"], *env)' || true)
 done
 exit $status

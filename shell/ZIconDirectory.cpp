@@ -3,6 +3,7 @@
 #include <commctrl.h>
 
 #include <cstring>
+#include <utility>
 
 namespace Tessaro {
 
@@ -51,6 +52,36 @@ IconColorDepth ChooseIconColorDepth(bool allColours, int displayBitsPerPixel)
     return {ILC_COLOR, 4};
 }
 
+namespace {
+
+// The best image so far for one size: among those at least that large the
+// narrowest (the size itself when there is one), else the widest smaller one,
+// which loses least when stretched; then more bits, then the earlier.
+struct Candidate {
+    int id = -1;
+    int width = 0;
+    int bits = -1;
+    bool large = false;
+
+    void Offer(int entryId, int entryWidth, int entryBits, bool entryLarge)
+    {
+        if (id >= 0) {
+            if (large != entryLarge) {
+                if (large)
+                    return;
+            } else if (entryWidth == width ? entryBits <= bits : (entryWidth > width) == large) {
+                return;
+            }
+        }
+        id = entryId;
+        width = entryWidth;
+        bits = entryBits;
+        large = entryLarge;
+    }
+};
+
+}  // namespace
+
 std::optional<IconChoice> ChooseIconImages(const unsigned char* bytes, size_t size, int depth, SIZE largeSize, SIZE smallSize)
 {
     if (!bytes || size < kHeaderSize || Word(bytes + 2) != 1)
@@ -58,9 +89,8 @@ std::optional<IconChoice> ChooseIconImages(const unsigned char* bytes, size_t si
     const size_t count = Word(bytes + 4);
     if (count > (size - kHeaderSize) / kEntrySize)
         return std::nullopt;
-    IconChoice choice;
-    int largeBits = -1;
-    int smallBits = -1;
+    Candidate large;
+    Candidate small;
     for (size_t i = 0; i < count; ++i) {
         const unsigned char* entry = bytes + kHeaderSize + i * kEntrySize;
         const int width = entry[0] ? entry[0] : 256;
@@ -69,21 +99,13 @@ std::optional<IconChoice> ChooseIconImages(const unsigned char* bytes, size_t si
         const int id = Word(entry + 12);
         if (bits > depth)
             continue;
-        if (width == smallSize.cx && height >= smallSize.cy) {
-            if (bits > smallBits) {
-                smallBits = bits;
-                choice.smallId = id;
-            }
-        } else if (width == largeSize.cx && height >= largeSize.cy) {
-            if (bits > largeBits) {
-                largeBits = bits;
-                choice.largeId = id;
-            }
-        }
+        // An image serves a size it is at least as large as: shrinking keeps it sharp.
+        for (auto [wanted, candidate] : {std::pair{smallSize, &small}, std::pair{largeSize, &large}})
+            candidate->Offer(id, width, bits, width >= wanted.cx && height >= wanted.cy);
     }
-    if (choice.largeId < 0 && choice.smallId < 0)
+    if (large.id < 0 && small.id < 0)
         return std::nullopt;
-    return choice;
+    return IconChoice{large.id, small.id};
 }
 
 bool IconImageFits(const unsigned char* bytes, size_t size)
@@ -91,8 +113,18 @@ bool IconImageFits(const unsigned char* bytes, size_t size)
     static const unsigned char kPng[8] = {0x89, 'P', 'N', 'G', 0x0D, 0x0A, 0x1A, 0x0A};
     if (!bytes)
         return false;
-    if (size > sizeof(kPng) && std::memcmp(bytes, kPng, sizeof(kPng)) == 0)
-        return true;
+    // A PNG's header chunk comes first; its size is capped like a DIB's, so a
+    // lying header cannot make the image decoded and shrunk enormous.
+    if (size >= 8 && std::memcmp(bytes, kPng, sizeof(kPng)) == 0) {
+        if (size < 24)
+            return false;
+        const auto bigEndian = [](const unsigned char* at) {
+            return static_cast<uint32_t>(at[0]) << 24 | at[1] << 16 | at[2] << 8 | at[3];
+        };
+        const uint32_t width = bigEndian(bytes + 16);
+        const uint32_t height = bigEndian(bytes + 20);
+        return width >= 1 && width <= 256 && height >= 1 && height <= 256;
+    }
     if (size < sizeof(BITMAPINFOHEADER))
         return false;
     const uint32_t headerSize = Dword(bytes);

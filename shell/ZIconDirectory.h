@@ -27,19 +27,19 @@ TESSARO_API bool AllColoursAllowed(const std::optional<std::wstring>& shellIconB
 TESSARO_API IconColorDepth ChooseIconColorDepth(bool allColours, int displayBitsPerPixel);
 
 struct IconChoice {
-    int largeId = -1;  // RT_ICON identifiers, -1 for none
+    int largeId = -1;  // RT_ICON identifiers
     int smallId = -1;
 };
 
-// Reads an RT_GROUP_ICON directory and picks, for each size, the entry of the
-// highest bit count not above `depth` (the earlier one on a tie). Small
-// candidates have the small width and at least the small height; the others
-// the large width and at least the large height (a width byte 0 means 256).
-// Nothing when the directory is malformed or has no candidate.
+// Reads an RT_GROUP_ICON directory and picks, for each size, among the images
+// of a bit count not above `depth` (a width byte 0 means 256): of those at least
+// that wide and tall, one of the size itself, else the narrowest wider one; when
+// none is that large, the widest; then the highest bit count, the earlier one on
+// a tie. Nothing when the directory is malformed or has no candidate.
 TESSARO_API std::optional<IconChoice> ChooseIconImages(const unsigned char* bytes, size_t size, int depth, SIZE largeSize,
                                                        SIZE smallSize);
 
-// True when an RT_ICON resource holds a PNG signature, or a DIB header whose
+// True when an RT_ICON resource holds a PNG of at most 256 by 256, or a DIB header whose
 // colour table, colour bits and mask all lie within `size` bytes.
 TESSARO_API bool IconImageFits(const unsigned char* bytes, size_t size);
 

@@ -1,8 +1,10 @@
 #include "shell/ZIconFile.h"
 
+#include <algorithm>
 #include <memory>
 
 #include "shell/ZIconDirectory.h"
+#include "shell/ZIconPixels.h"
 
 namespace Tessaro {
 
@@ -49,6 +51,124 @@ const unsigned char* ResourceBytes(HMODULE module, LPCWSTR name, LPCWSTR type, s
     return static_cast<const unsigned char*>(::LockResource(loaded));
 }
 
+// A 32-bit top-down section and a memory context it is selected into.
+class PixelCanvas {
+public:
+    PixelCanvas(int width, int height) : m_width(width), m_height(height)
+    {
+        BITMAPINFO info = {};
+        info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
+        info.bmiHeader.biWidth = width;
+        info.bmiHeader.biHeight = -height;
+        info.bmiHeader.biPlanes = 1;
+        info.bmiHeader.biBitCount = 32;
+        info.bmiHeader.biCompression = BI_RGB;
+        m_bitmap = ::CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, reinterpret_cast<void**>(&m_bits), nullptr, 0);
+        m_dc = ::CreateCompatibleDC(nullptr);
+        if (m_bitmap && m_dc)
+            m_old = ::SelectObject(m_dc, m_bitmap);
+    }
+    ~PixelCanvas()
+    {
+        if (m_old)
+            ::SelectObject(m_dc, m_old);
+        if (m_dc)
+            ::DeleteDC(m_dc);
+        if (m_bitmap && !m_released)
+            ::DeleteObject(m_bitmap);
+    }
+    PixelCanvas(const PixelCanvas&) = delete;
+    PixelCanvas& operator=(const PixelCanvas&) = delete;
+
+    bool Ready() const { return m_old != nullptr && m_bits != nullptr; }
+
+    IconPixels Draw(HICON icon, uint32_t background)
+    {
+        std::fill_n(m_bits, static_cast<size_t>(m_width) * m_height, background);
+        ::DrawIconEx(m_dc, 0, 0, icon, m_width, m_height, 0, nullptr, DI_NORMAL);
+        ::GdiFlush();
+        return {m_width, m_height, std::vector<uint32_t>(m_bits, m_bits + static_cast<size_t>(m_width) * m_height)};
+    }
+
+    uint32_t* Bits() { return m_bits; }
+    HBITMAP Release()
+    {
+        if (m_old)
+            ::SelectObject(m_dc, m_old);
+        m_old = nullptr;
+        m_released = true;
+        return m_bitmap;
+    }
+
+private:
+    int m_width;
+    int m_height;
+    HBITMAP m_bitmap = nullptr;
+    uint32_t* m_bits = nullptr;
+    HDC m_dc = nullptr;
+    HGDIOBJ m_old = nullptr;
+    bool m_released = false;
+};
+
+SIZE IconSize(HICON icon)
+{
+    ICONINFO info = {};
+    if (!::GetIconInfo(icon, &info))
+        return {0, 0};
+    BITMAP bitmap = {};
+    ::GetObjectW(info.hbmColor ? info.hbmColor : info.hbmMask, sizeof(bitmap), &bitmap);
+    if (info.hbmColor)
+        ::DeleteObject(info.hbmColor);
+    ::DeleteObject(info.hbmMask);
+    // A monochrome icon's mask holds its two halves one above the other.
+    return {bitmap.bmWidth, info.hbmColor ? bitmap.bmHeight : bitmap.bmHeight / 2};
+}
+
+// An icon of `pixels`, with straight alpha and a mask clear where nothing shows.
+HICON IconFromPixels(const IconPixels& pixels)
+{
+    PixelCanvas colour(pixels.width, pixels.height);
+    if (!colour.Ready())
+        return nullptr;
+    const int maskStride = (pixels.width + 15) / 16 * 2;
+    std::vector<unsigned char> mask(static_cast<size_t>(maskStride) * pixels.height, 0);
+    for (int y = 0; y < pixels.height; ++y) {
+        for (int x = 0; x < pixels.width; ++x) {
+            const size_t at = static_cast<size_t>(y) * pixels.width + x;
+            const uint32_t pixel = pixels.argb[at];
+            const uint32_t alpha = pixel >> 24;
+            uint32_t straight = alpha << 24;
+            for (int shift : {16, 8, 0})
+                straight |= (alpha ? ((pixel >> shift & 0xFF) * 255 + alpha / 2) / alpha : 0) << shift;
+            colour.Bits()[at] = straight;
+            if (!alpha)
+                mask[static_cast<size_t>(y) * maskStride + x / 8] |= static_cast<unsigned char>(0x80 >> (x % 8));
+        }
+    }
+    HBITMAP maskBitmap = ::CreateBitmap(pixels.width, pixels.height, 1, 1, mask.data());
+    ICONINFO info = {TRUE, 0, 0, maskBitmap, colour.Release()};
+    HICON icon = maskBitmap && info.hbmColor ? ::CreateIconIndirect(&info) : nullptr;
+    if (maskBitmap)
+        ::DeleteObject(maskBitmap);
+    if (info.hbmColor)
+        ::DeleteObject(info.hbmColor);
+    return icon;
+}
+
+// `icon` shrunk to `size` by averaging; null when it cannot be drawn.
+HICON ShrinkIcon(HICON icon, SIZE from, SIZE size)
+{
+    PixelCanvas canvas(from.cx, from.cy);
+    if (!canvas.Ready())
+        return nullptr;
+    const IconPixels onBlack = canvas.Draw(icon, 0x000000);
+    const IconPixels onWhite = canvas.Draw(icon, 0xFFFFFF);
+    const IconPixels shrunk = ShrinkPixels(PixelsFromBackgrounds(onBlack, onWhite), size.cx, size.cy);
+    return shrunk.argb.empty() ? nullptr : IconFromPixels(shrunk);
+}
+
+// The image at its own size, shrunk when it is larger than `size`; an image
+// smaller than `size` (the group had nothing larger) is left to the platform to stretch.
 HICON MakeIcon(HMODULE module, int id, SIZE size)
 {
     if (id < 0)
@@ -57,8 +177,19 @@ HICON MakeIcon(HMODULE module, int id, SIZE size)
     const unsigned char* image = ResourceBytes(module, MAKEINTRESOURCEW(id), RT_ICON, bytes);
     if (!image || !IconImageFits(image, bytes))
         return nullptr;
-    return ::CreateIconFromResourceEx(const_cast<unsigned char*>(image), static_cast<DWORD>(bytes), TRUE, 0x30000,
-                                      size.cx, size.cy, 0);
+    const auto create = [&](SIZE at) {
+        return ::CreateIconFromResourceEx(const_cast<unsigned char*>(image), static_cast<DWORD>(bytes), TRUE, 0x30000,
+                                          at.cx, at.cy, 0);
+    };
+    HICON own = create({0, 0});  // zero: the image's own size
+    if (!own)
+        return nullptr;
+    const SIZE ownSize = IconSize(own);
+    if (ownSize.cx == size.cx && ownSize.cy == size.cy)
+        return own;
+    HICON made = ownSize.cx >= size.cx && ownSize.cy >= size.cy ? ShrinkIcon(own, ownSize, size) : create(size);
+    ::DestroyIcon(own);
+    return made;
 }
 
 }  // namespace
@@ -92,10 +223,8 @@ bool ExtractIconsByDepth(const wchar_t* file, int index, int depth, SIZE largeSi
     const std::optional<IconChoice> choice = ChooseIconImages(directory, size, depth, largeSize, smallSize);
     if (!choice)
         return false;
-    const int forLarge = choice->largeId >= 0 ? choice->largeId : choice->smallId;
-    const int forSmall = choice->smallId >= 0 ? choice->smallId : choice->largeId;
-    HICON madeLarge = MakeIcon(module.get(), forLarge, largeSize);
-    HICON madeSmall = MakeIcon(module.get(), forSmall, smallSize);
+    HICON madeLarge = MakeIcon(module.get(), choice->largeId, largeSize);
+    HICON madeSmall = MakeIcon(module.get(), choice->smallId, smallSize);
     if (!madeLarge || !madeSmall) {
         if (madeLarge)
             ::DestroyIcon(madeLarge);

@@ -23,8 +23,10 @@ TESSARO_API std::vector<ResourceName> ListIconGroups(const wchar_t* file);
 
 // The large and small icons of group `index` (its position, or -index as the
 // group's identifier when negative), from the images of the highest bit count
-// not above `depth`; a size without an image of its own is scaled from the
-// other. False, with no icon made, when anything is missing or malformed.
+// not above `depth`. A size without an image of its own is shrunk, averaging,
+// from the narrowest larger image; only when the group holds none is the other
+// size's image stretched. False, with no icon made, when anything is missing
+// or malformed.
 TESSARO_API bool ExtractIconsByDepth(const wchar_t* file, int index, int depth, SIZE largeSize, SIZE smallSize,
                                      HICON& largeIcon, HICON& smallIcon);
 

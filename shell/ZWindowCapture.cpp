@@ -3,11 +3,12 @@
 #include <algorithm>
 
 #include "shell/ZDwmFunctions.h"
+#include "controls/ZDpiScale.h"
 #include "controls/ZGdiScope.h"
 
 namespace {
 
-constexpr int kIconSide = 48;
+constexpr int kIconSide = 48;  // at 96 DPI
 
 void ClearAlpha(void* bits, SIZE size)
 {
@@ -55,7 +56,9 @@ ZBitmapHandle ZCaptureWindow(HWND window, int width, int height, HICON icon, SIZ
     const int visibleHeight = visible.bottom - visible.top;
     if ((visibleWidth <= 0 || visibleHeight <= 0) && !icon)
         return {};
-    const SIZE chosen = icon ? SIZE{kIconSide, kIconSide} : ZCaptureSize(visibleWidth, visibleHeight, width, height);
+    CClientDC screen(nullptr);  // the screen
+    const int iconSide = AdjustForDpiX(&screen, kIconSide);
+    const SIZE chosen = icon ? SIZE{iconSide, iconSide} : ZCaptureSize(visibleWidth, visibleHeight, width, height);
     void* bits = nullptr;
     ZBitmapHandle picture = ZCreateTopDownSection(chosen.cx, chosen.cy, &bits);
     ZMemoryDc pictureDc(::CreateCompatibleDC(nullptr));

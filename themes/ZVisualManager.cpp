@@ -3,18 +3,21 @@
 #include <algorithm>
 
 #include "BCGPMDIFrameWnd.h"
+#include "controls/ZDpiScale.h"
 
 IMPLEMENT_DYNCREATE(ZVisualManager, CBCGPVisualManager)
 IMPLEMENT_DYNCREATE(ZDarkVisualManager, ZVisualManager)
 
 namespace {
 
+// Lines and margins are designed at 96 DPI and grow with the display.
 void DrawBorder(CDC* dc, const CRect& rect, COLORREF colour)
 {
-    dc->FillSolidRect(CRect(rect.left, rect.top, rect.right, rect.top + 1), colour);
-    dc->FillSolidRect(CRect(rect.left, rect.bottom - 1, rect.right, rect.bottom), colour);
-    dc->FillSolidRect(CRect(rect.left, rect.top, rect.left + 1, rect.bottom), colour);
-    dc->FillSolidRect(CRect(rect.right - 1, rect.top, rect.right, rect.bottom), colour);
+    const int line = AdjustForDpiX(dc, 1);
+    dc->FillSolidRect(CRect(rect.left, rect.top, rect.right, rect.top + line), colour);
+    dc->FillSolidRect(CRect(rect.left, rect.bottom - line, rect.right, rect.bottom), colour);
+    dc->FillSolidRect(CRect(rect.left, rect.top, rect.left + line, rect.bottom), colour);
+    dc->FillSolidRect(CRect(rect.right - line, rect.top, rect.right, rect.bottom), colour);
 }
 
 // A cross for close, a bar for pin, a dot for the menu: a centred square of
@@ -24,16 +27,17 @@ void DrawGlyph(CDC* dc, const CRect& rect, CBCGPVisualManager::CaptionButton but
     const int side = std::max(3, std::min(rect.Width(), rect.Height()) / 3);
     const int left = rect.left + (rect.Width() - side) / 2;
     const int top = rect.top + (rect.Height() - side) / 2;
+    const int line = std::min(AdjustForDpiX(dc, 1), side);
     switch (button) {
     case CBCGPVisualManager::CaptionClose:
-        for (int i = 0; i < side; ++i) {
-            dc->FillSolidRect(CRect(left + i, top + i, left + i + 1, top + i + 1), colour);
-            dc->FillSolidRect(CRect(left + side - 1 - i, top + i, left + side - i, top + i + 1), colour);
+        for (int i = 0; i + line <= side; ++i) {
+            dc->FillSolidRect(CRect(left + i, top + i, left + i + line, top + i + line), colour);
+            dc->FillSolidRect(CRect(left + side - line - i, top + i, left + side - i, top + i + line), colour);
         }
         break;
     case CBCGPVisualManager::CaptionPin:
-        dc->FillSolidRect(CRect(left, top + side / 2, left + side, top + side / 2 + 1), colour);
-        dc->FillSolidRect(CRect(left + side / 2, top, left + side / 2 + 1, top + side), colour);
+        dc->FillSolidRect(CRect(left, top + side / 2 - line / 2, left + side, top + side / 2 - line / 2 + line), colour);
+        dc->FillSolidRect(CRect(left + side / 2 - line / 2, top, left + side / 2 - line / 2 + line, top + side), colour);
         break;
     case CBCGPVisualManager::CaptionMenu:
         dc->FillSolidRect(CRect(left, top, left + side, top + side), colour);
@@ -64,7 +68,7 @@ void ZVisualManager::OnDrawTab(CDC* dc, CRect rect, int tab, BOOL active, CBCGPT
     CStringW label;
     window->GetWindowText(label);
     CRect text = rect;
-    text.DeflateRect(4, 1);
+    text.DeflateRect(AdjustForDpiX(dc, 4), AdjustForDpiX(dc, 1));
     dc->SetBkMode(TRANSPARENT);
     dc->SetTextColor(active ? m_clrHighlightText : m_clrText);
     dc->DrawText(label, label.GetLength(), &text, DT_SINGLELINE | DT_VCENTER | DT_CENTER | DT_END_ELLIPSIS);

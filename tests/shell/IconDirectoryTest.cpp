@@ -70,16 +70,19 @@ TEST(IconChoice, TheDeepestImageNotAboveTheDepthWins)
         const char* name;
         std::vector<Entry> entries;
         int depth;
-        int largeId;  // both -1: nothing chosen
+        int largeId;  // -1: nothing chosen
         int smallId;
     } cases[] = {
-        {"16-bit display over 32, 8 and 4 bits", {{32, 32, 32, 1}, {32, 32, 8, 2}, {32, 32, 4, 3}}, 16, 2, -1},
+        {"16-bit display over 32, 8 and 4 bits", {{32, 32, 32, 1}, {32, 32, 8, 2}, {32, 32, 4, 3}}, 16, 2, 2},
         {"32-bit display", {{32, 32, 4, 3}, {32, 32, 32, 1}, {16, 16, 8, 5}}, 32, 1, 5},
         {"equal depths keep the first", {{16, 16, 8, 5}, {16, 16, 8, 6}, {32, 32, 8, 7}, {32, 32, 8, 8}}, 32, 7, 5},
-        {"small only", {{16, 16, 32, 9}}, 32, -1, 9},
+        {"small only", {{16, 16, 32, 9}}, 32, 9, 9},
         {"taller images count", {{32, 64, 32, 1}, {16, 20, 32, 2}}, 32, 1, 2},
-        {"shorter images do not", {{32, 16, 32, 1}, {16, 8, 32, 2}, {48, 48, 32, 3}}, 32, -1, -1},
-        {"width 0 is 256", {{256, 256, 32, 4}, {32, 32, 32, 1}}, 32, 1, -1},
+        {"an image shorter than a size gives way to a larger one", {{32, 16, 32, 1}, {48, 48, 32, 3}}, 32, 3, 1},
+        {"width 0 is 256", {{256, 256, 32, 4}, {16, 16, 32, 1}}, 32, 4, 1},
+        {"the narrowest larger image", {{256, 256, 32, 1}, {64, 64, 32, 2}, {48, 48, 32, 3}}, 32, 3, 3},
+        {"nothing larger: the widest smaller", {{16, 16, 32, 1}, {24, 24, 32, 2}, {20, 20, 32, 3}}, 32, 2, 1},
+        {"the size itself over more bits", {{64, 64, 32, 1}, {32, 32, 8, 2}}, 32, 2, 2},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
@@ -153,6 +156,15 @@ TEST(IconImage, EveryPartMustLieWithinTheResource)
             changed[at + static_cast<size_t>(i)] = static_cast<unsigned char>(value >> (8 * i));
         return changed;
     };
+    // A PNG's signature and the width and height of its header chunk.
+    const auto png = [](uint32_t width, uint32_t height) {
+        Bytes bytes = {0x89, 'P', 'N', 'G', 0x0D, 0x0A, 0x1A, 0x0A, 0, 0, 0, 13, 'I', 'H', 'D', 'R'};
+        for (uint32_t value : {width, height})
+            for (int shift : {24, 16, 8, 0})
+                bytes.push_back(static_cast<unsigned char>(value >> shift));
+        return bytes;
+    };
+    const Bytes tiny = png(1, 1);
     const struct {
         const char* name;
         Bytes bytes;
@@ -167,8 +179,12 @@ TEST(IconImage, EveryPartMustLieWithinTheResource)
         {"compressed", with(16, BI_RLE4, 4), false},
         {"more colours than 4 bits hold", with(32, 17, 4), false},
         {"fewer colours used", with(32, 2, 4), true},
-        {"PNG", {0x89, 'P', 'N', 'G', 0x0D, 0x0A, 0x1A, 0x0A, 0}, true},
-        {"PNG signature alone", {0x89, 'P', 'N', 'G', 0x0D, 0x0A, 0x1A, 0x0A}, false},
+        {"PNG of 256", png(256, 256), true},
+        {"PNG signature alone", Bytes(tiny.begin(), tiny.begin() + 8), false},
+        {"PNG header cut", Bytes(tiny.begin(), tiny.end() - 1), false},
+        {"PNG wider than 256", png(257, 16), false},
+        {"PNG of 30000 by 30000", png(30000, 30000), false},
+        {"PNG of no height", png(16, 0), false},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
