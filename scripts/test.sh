@@ -15,6 +15,9 @@ status=0
 ctest --test-dir "$BUILD" --output-on-failure -j"$(nproc)" --timeout 600 || status=$?
 # A short fuzz pass of every parser (a few thousand inputs each), after the
 # tests and outside their count; the summary of the tests stays the last line.
+# The fuzz script starts a Wine session of its own on the same prefix.
+wine_stop
+trap - EXIT
 mkdir -p "$BUILD/fuzz-results"
 if "$ROOT/scripts/fuzz.sh" --inputs 3000 --seed 1 >"$BUILD/fuzz-results/short-pass.log" 2>&1; then
     echo "short fuzz pass: no crash, hang or leak ($(grep -c '^| [a-z0-9]* | [0-9]' "$BUILD/fuzz-results/short-pass.log") targets)"
