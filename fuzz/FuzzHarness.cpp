@@ -11,11 +11,11 @@
 #include <cstring>
 #include <exception>
 #include <map>
+#include <memory>
 #include <random>
 #include <stdexcept>
 
 #include "fuzz/FuzzMutator.h"
-#include "tests/support/GuardedBuffer.h"
 
 namespace Fuzz {
 
@@ -210,24 +210,7 @@ Memory ReadMemory()
     return {counters.PrivateUsage, counters.PeakPagefileUsage};
 }
 
-// Where inputs are placed: a slot whose end touches a no-access page.
-class GuardedSlot {
-public:
-    explicit GuardedSlot(size_t capacity) : m_region(capacity) {}
-    unsigned char* Place(const void* data, size_t size)
-    {
-        unsigned char* at = m_region.Data() + m_region.Size() - size;
-        if (size)
-            std::memcpy(at, data, size);
-        return at;
-    }
-    size_t Capacity() const { return m_region.Size(); }
-
-private:
-    TestSupport::GuardedBuffer m_region;
-};
-
-GuardedSlot* g_textSlot = nullptr;
+std::unique_ptr<GuardedSlot> g_textSlot;
 
 std::string OutcomeOf(const Target& target, const unsigned char* bytes, size_t size)
 {
@@ -285,10 +268,19 @@ const wchar_t* PlaceText(const std::wstring& text)
 {
     const size_t bytes = (text.size() + 1) * sizeof(wchar_t);
     if (!g_textSlot || g_textSlot->Capacity() < bytes) {
-        delete g_textSlot;
-        g_textSlot = new GuardedSlot(std::max<size_t>(bytes, 64 * 1024));
+        g_textSlot = std::make_unique<GuardedSlot>(std::max<size_t>(bytes, 64 * 1024));
     }
     return reinterpret_cast<const wchar_t*>(g_textSlot->Place(text.c_str(), bytes));
+}
+
+GuardedSlot::GuardedSlot(size_t capacity) : m_region(capacity) {}
+
+unsigned char* GuardedSlot::Place(const void* data, size_t size)
+{
+    unsigned char* at = m_region.Data() + m_region.Size() - size;
+    if (size)
+        std::memcpy(at, data, size);
+    return at;
 }
 
 Bytes ToBytes(const std::string& text) { return Bytes(text.begin(), text.end()); }

@@ -22,6 +22,8 @@
 #include <string>
 #include <vector>
 
+#include "tests/support/GuardedBuffer.h"
+
 namespace Fuzz {
 
 using Bytes = std::vector<unsigned char>;
@@ -44,6 +46,20 @@ struct Target {
 // or --replay FILE. Returns the exit code: 0, or 1 for bad options or a leak,
 // 2 for a crash, 3 for a hang.
 int RunFuzzer(const Target& target);
+
+// Where inputs are placed: a slot whose end touches a no-access page, made once
+// and reused, since a fresh guarded region per input costs more than most parses.
+class GuardedSlot {
+public:
+    explicit GuardedSlot(size_t capacity);
+    // Copies size (at most the capacity) bytes so that the last one ends at the
+    // guard page; returns where they start.
+    unsigned char* Place(const void* data, size_t size);
+    size_t Capacity() const { return m_region.Size(); }
+
+private:
+    TestSupport::GuardedBuffer m_region;
+};
 
 // The text placed so that its terminator is the last unit before a no-access
 // page; valid until the next call.

@@ -7,59 +7,17 @@
 
 #include "fuzz/FuzzHarness.h"
 #include "fuzz/targets/ScratchFile.h"
+#include "tests/settings/HostStoreTree.h"
 #include "hoststore/ZFileProfileStore.h"
 #include "settings/ZProfileStore.h"
 
 namespace {
 
-using Tree = std::map<std::wstring, std::wstring>;
+using HostStoreTree::Host;
+using HostStoreTree::Tree;
+using HostStoreTree::TreeOf;
 
 const ScratchFile* g_file = nullptr;
-
-void Snapshot(const ZProfileKey& key, const std::wstring& path, Tree& out)
-{
-    ZProfileKeyIterator values(key, true);
-    ZUnicodeString name;
-    DWORD type = 0;
-    while (values.NextValue(name, type)) {
-        std::wstring content;
-        bool read = false;
-        if (type == ZProfileValueDword) {
-            DWORD n = 0;
-            read = key.ReadDword(name.c_str(), n);
-            content = std::to_wstring(n);
-        } else if (type == ZProfileValueString) {
-            ZUnicodeString s;
-            read = key.ReadString(name.c_str(), s);
-            content = s.str();
-        } else if (type == ZProfileValueBinary) {
-            DWORD size = 0;
-            key.ReadBinary(name.c_str(), nullptr, size);
-            std::vector<BYTE> bytes(size + 1);
-            read = key.ReadBinary(name.c_str(), bytes.data(), size);
-            content.assign(bytes.begin(), bytes.begin() + size);
-        } else if (type == ZProfileValueStringArray) {
-            ZStringArray a;
-            read = key.ReadStringArray(name.c_str(), a);
-            for (const ZUnicodeString& s : a)
-                content += s.str() + L"|";
-        }
-        out[path + L"|" + name.str()] = std::to_wstring(type) + L":" + (read ? content : L"<unreadable>");
-    }
-    ZProfileKeyIterator keys(key, false);
-    while (keys.NextKey(name)) {
-        ZProfileKey child(key, name.c_str());
-        out[path + L"\\" + name.str()] = L"key";
-        Snapshot(child, path + L"\\" + name.str(), out);
-    }
-}
-
-struct Host {
-    explicit Host(const std::wstring& folder) : factory(folder.c_str()), store(&factory) {}
-    ZProfileKey Key(const wchar_t* name) const { return ZProfileKey(*store.GetRootKey(), name); }
-    ZFileProfileStoreFactory factory;
-    ZProfileStore store;
-};
 
 Fuzz::Bytes FileBytes(const std::wstring& path)
 {
@@ -86,7 +44,7 @@ std::string Read(const unsigned char* bytes, size_t size)
         ZProfileKey key = host.Key(L"M");
         if (!key.IsOpen())
             return "refused";
-        Snapshot(key, L"", before);
+        before = TreeOf(key);
         // Writing flushes a file to the disk, which costs most of the time:
         // every eighth input (and a replayed one) is written back.
         static unsigned count = 0;
@@ -100,9 +58,7 @@ std::string Read(const unsigned char* bytes, size_t size)
         return "read, kept as it was";
     }
     before[L"|probe"] = L"0:1";
-    Tree after;
-    Snapshot(Host(g_file->Folder()).Key(L"M"), L"", after);
-    if (after != before)
+    if (TreeOf(Host(g_file->Folder()).Key(L"M")) != before)
         throw std::logic_error("the rewritten file reads differently");
     return "read and rewritten";
 }

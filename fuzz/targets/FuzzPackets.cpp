@@ -12,7 +12,6 @@
 #include "foundation/ZString.h"
 #include "fuzz/FuzzHarness.h"
 #include "tests/net/PacketTestSupport.h"
-#include "tests/support/GuardedBuffer.h"
 
 namespace {
 
@@ -116,18 +115,21 @@ Reader NestedReader(LengthFormat format, size_t inputSize)
     };
 }
 
-// The pieces of one input, each ending at a no-access page.
+constexpr size_t kMaxInput = 4096;
+
+// The pieces of one input, each ending at a no-access page of its own slot.
 struct Layout {
-    std::vector<std::unique_ptr<TestSupport::GuardedBuffer>> pieces;
     std::vector<ZUnknownPointer<PacketTest::ExternalBuffer>> buffers;
     Layout(const unsigned char* bytes, size_t size, std::vector<size_t> cuts)
     {
+        static std::vector<std::unique_ptr<Fuzz::GuardedSlot>> slots;
         size_t from = 0;
         cuts.push_back(size);
-        for (size_t to : cuts) {
-            to = std::max(from, std::min(to, size));
-            pieces.push_back(std::make_unique<TestSupport::GuardedBuffer>(bytes + from, to - from));
-            buffers.push_back(Own(new PacketTest::ExternalBuffer(pieces.back()->Data(), to - from)));
+        for (size_t i = 0; i < cuts.size(); ++i) {
+            const size_t to = std::max(from, std::min(cuts[i], size));
+            if (slots.size() <= i)
+                slots.push_back(std::make_unique<Fuzz::GuardedSlot>(kMaxInput));
+            buffers.push_back(Own(new PacketTest::ExternalBuffer(slots[i]->Place(bytes + from, to - from), to - from)));
             from = to;
         }
     }
@@ -235,6 +237,6 @@ int main()
                                 Message(L"a longer text \u4e2d\u6587 with more bytes", "narrow", L"x y"),
                             };
                         },
-                        4096};
+                        kMaxInput};
     return Fuzz::RunFuzzer(target);
 }

@@ -8,6 +8,9 @@
 #include "tests/support/PngWriter.h"
 #include "tests/support/ScratchFolder.h"
 
+#include <windows.h>
+#include <psapi.h>
+
 #include <cstdlib>
 #include <vector>
 
@@ -75,6 +78,31 @@ TEST(PngLoading, RefusesWhatIsNotAWholePng)
     for (const char* bytes : {"GIF89a not a png at all", ""}) {
         ASSERT_TRUE(ScratchFolder::WriteBytes(path, bytes));
         EXPECT_FALSE(ZLoadPngFromFile(path.c_str())) << bytes;
+    }
+}
+
+size_t PeakCommitted()
+{
+    PROCESS_MEMORY_COUNTERS counters{};
+    return ::GetProcessMemoryInfo(::GetCurrentProcess(), &counters, sizeof counters) ? counters.PeakPagefileUsage : 0;
+}
+
+TEST(PngLoading, ImagesBeyondSixteenMegapixelsAreRefusedBeforeDecoding)
+{
+    // Small files all; the refused ones must not make the process commit
+    // their pixels (a 16384 x 16384 image would take a gigabyte).
+    struct Case { uint32_t width, height; bool loads; };
+    const Case cases[] = {
+        {16384, 16, true}, {4096, 4096, true}, {4097, 4096, false}, {16384, 16384, false}, {16385, 1, false},
+    };
+    for (const Case& c : cases) {
+        const std::string png = PngWriter::Blank(c.width, c.height);
+        const size_t before = PeakCommitted();
+        const ZBitmapHandle bitmap = ZLoadPngFromMemory(png.data(), png.size());
+        EXPECT_EQ(static_cast<bool>(bitmap), c.loads) << c.width << "x" << c.height;
+        if (!c.loads) {
+            EXPECT_LT(PeakCommitted() - before, size_t{16} << 20) << c.width << "x" << c.height;
+        }
     }
 }
 

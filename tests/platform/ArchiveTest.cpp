@@ -13,27 +13,14 @@
 #include <tuple>
 #include <vector>
 
+#include "tests/platform/ArchiveMarker.h"
 #include "tests/platform/ThrownCause.h"
 #include "tests/support/Mutations.h"
 
+IMPLEMENT_SERIAL(Marker, CObject, 3)
+
 namespace {
 
-class Marker : public CObject {
-    DECLARE_SERIAL(Marker)
-public:
-    Marker() = default;
-    Marker(int id, const wchar_t* label) : m_id(id), m_label(label) {}
-    void Serialize(CArchive& ar) override
-    {
-        if (ar.IsStoring())
-            ar << m_id << m_label;
-        else
-            ar >> m_id >> m_label;
-    }
-    int m_id = 0;
-    CString m_label;
-};
-IMPLEMENT_SERIAL(Marker, CObject, 3)
 
 using Bytes = std::vector<BYTE>;
 

@@ -14,11 +14,16 @@
 
 #include "hoststore/ZFileProfileStore.h"
 #include "settings/ZProfileStore.h"
+#include "tests/settings/HostStoreTree.h"
 #include "tests/support/ScratchFolder.h"
 #include "tests/support/Mutations.h"
 #include "tests/support/SeededRandom.h"
 
 namespace {
+
+using HostStoreTree::Host;
+using HostStoreTree::Tree;
+using HostStoreTree::TreeOf;
 
 // A writer killed at random moments: the test program starts itself again
 // with this switch, and the child writes Settings\Payload in a loop, the
@@ -104,64 +109,6 @@ std::vector<std::wstring> Texts(const ZStringArray& array)
     return texts;
 }
 
-using Tree = std::map<std::wstring, std::wstring>;
-
-// Every value and key below a key, through the public iteration, as
-// "path|name" -> "type:content" and "path\name" -> "key".
-void Snapshot(const ZProfileKey& key, const std::wstring& path, Tree& out)
-{
-    ZProfileKeyIterator values(key, true);
-    ZUnicodeString name;
-    DWORD type = 0;
-    while (values.NextValue(name, type)) {
-        std::wstring content;
-        bool read = false;
-        if (type == ZProfileValueDword) {
-            DWORD n = 0;
-            read = key.ReadDword(name.c_str(), n);
-            content = std::to_wstring(n);
-        } else if (type == ZProfileValueString) {
-            ZUnicodeString s;
-            read = key.ReadString(name.c_str(), s);
-            content = s.str();
-        } else if (type == ZProfileValueBinary) {
-            DWORD size = 0;
-            key.ReadBinary(name.c_str(), nullptr, size);
-            std::vector<BYTE> bytes(size + 1);
-            read = key.ReadBinary(name.c_str(), bytes.data(), size);
-            for (DWORD i = 0; i < size; ++i)
-                content += std::to_wstring(bytes[i]) + L".";
-        } else if (type == ZProfileValueStringArray) {
-            ZStringArray a;
-            read = key.ReadStringArray(name.c_str(), a);
-            for (const ZUnicodeString& s : a)
-                content += s.str() + L"|";
-        }
-        out[path + L"|" + name.str()] = std::to_wstring(type) + L":" + (read ? content : L"<unreadable>");
-    }
-    ZProfileKeyIterator keys(key, false);
-    while (keys.NextKey(name)) {
-        ZProfileKey child(key, name.c_str());
-        out[path + L"\\" + name.str()] = L"key";
-        Snapshot(child, path + L"\\" + name.str(), out);
-    }
-}
-
-Tree TreeOf(const ZProfileKey& key)
-{
-    Tree tree;
-    Snapshot(key, L"", tree);
-    return tree;
-}
-
-// What one host process holds: a factory over the folder and a store of it.
-struct Host {
-    explicit Host(const std::wstring& folder) : factory(folder.c_str()), store(&factory) {}
-    ZProfileKey Key(const wchar_t* name) const { return ZProfileKey(*store.GetRootKey(), name); }
-
-    ZFileProfileStoreFactory factory;
-    ZProfileStore store;
-};
 
 TEST(HostStore, AllFourTypesSurviveNewStoresAndANewFactory)
 {

@@ -39,7 +39,65 @@ public:
         return png;
     }
 
+    // A fully transparent RGBA image of any size in a small file: its zero
+    // bytes are deflated as repeats of the previous byte.
+    static std::string Blank(uint32_t width, uint32_t height)
+    {
+        std::string header;
+        Put32(header, width);
+        Put32(header, height);
+        header += {8, 6, 0, 0, 0};
+        const uint64_t zeros = uint64_t{height} * (1 + uint64_t{width} * 4);
+        std::string data("\x78\x01", 2);
+        Bits bits{data};
+        bits.Put(1, 1);  // the last block, fixed codes
+        bits.Put(1, 2);
+        uint64_t left = zeros;
+        bits.Code(0x30, 8);  // literal 0
+        --left;
+        for (; left >= 258; left -= 258) {
+            bits.Code(0xC5, 8);  // length 258
+            bits.Code(0, 5);     // distance 1
+        }
+        for (; left > 0; --left)
+            bits.Code(0x30, 8);
+        bits.Code(0, 7);  // end of block
+        bits.Flush();
+        Put32(data, static_cast<uint32_t>((zeros % 65521) << 16 | 1));
+        std::string png("\x89PNG\r\n\x1A\n", 8);
+        Chunk(png, "IHDR", header);
+        Chunk(png, "IDAT", data);
+        Chunk(png, "IEND", {});
+        return png;
+    }
+
 private:
+    // Deflate's bit order: values least significant bit first, codes most
+    // significant bit first.
+    struct Bits {
+        std::string& out;
+        unsigned value = 0, count = 0;
+        void Put(unsigned bits, unsigned n)
+        {
+            for (unsigned i = 0; i < n; ++i) {
+                value |= ((bits >> i) & 1u) << count;
+                if (++count == 8)
+                    Flush();
+            }
+        }
+        void Code(unsigned code, unsigned n)
+        {
+            for (unsigned i = n; i-- > 0;)
+                Put((code >> i) & 1u, 1);
+        }
+        void Flush()
+        {
+            if (count)
+                out += static_cast<char>(value);
+            value = count = 0;
+        }
+    };
+
     static void Put32(std::string& out, uint32_t value)
     {
         for (int shift = 24; shift >= 0; shift -= 8)
