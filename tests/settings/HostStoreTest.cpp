@@ -15,6 +15,7 @@
 #include "hoststore/ZFileProfileStore.h"
 #include "settings/ZProfileStore.h"
 #include "tests/support/ScratchFolder.h"
+#include "tests/support/ChildProcess.h"
 #include "tests/support/Mutations.h"
 #include "tests/support/SeededRandom.h"
 
@@ -611,8 +612,6 @@ TEST(HostStore, AKilledWriterLeavesAWholeFileAndTheNextWriteRemovesItsTemporary)
     const std::wstring live = L"Settings.ini." + pid + L".999999.tmp";
     ASSERT_TRUE(ScratchFolder::WriteBytes(folder.File(live), "live writer"));
 
-    wchar_t program[MAX_PATH] = {};
-    ::GetModuleFileNameW(nullptr, program, MAX_PATH);
     TestSupport::SeededRandom random;
     unsigned long seen = 0;
     int leftovers = 0;
@@ -621,21 +620,15 @@ TEST(HostStore, AKilledWriterLeavesAWholeFileAndTheNextWriteRemovesItsTemporary)
         const std::wstring readyName = L"TessaroHostStoreWriter-" + pid + L"-" + std::to_wstring(kill);
         HANDLE ready = ::CreateEventW(nullptr, TRUE, FALSE, readyName.c_str());
         ASSERT_NE(ready, nullptr);
-        std::wstring command = L"\"" + std::wstring(program) + L"\" " + kWriterSwitch + L" \"" + folder.Path() +
-                               L"\" " + std::to_wstring(seen + 1) + L" " + readyName;
-        STARTUPINFOW startup = {};
-        startup.cb = sizeof startup;
-        PROCESS_INFORMATION child = {};
-        ASSERT_TRUE(::CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
-                                     &child));
-        HANDLE waits[] = {ready, child.hProcess};
+        TestSupport::ChildProcess child(std::wstring(kWriterSwitch) + L" \"" + folder.Path() + L"\" " +
+                                        std::to_wstring(seen + 1) + L" " + readyName);
+        ASSERT_TRUE(child.Started());
+        HANDLE waits[] = {ready, child.Handle()};
         const DWORD woke = ::WaitForMultipleObjects(2, waits, FALSE, kSlow);
         ::Sleep(random.Between(0, 40));
-        ::TerminateProcess(child.hProcess, 99);
-        ::WaitForSingleObject(child.hProcess, kSlow);
-        const std::wstring deadPrefix = L"Settings.ini." + std::to_wstring(child.dwProcessId) + L".";
-        ::CloseHandle(child.hThread);
-        ::CloseHandle(child.hProcess);
+        ::TerminateProcess(child.Handle(), 99);
+        ::WaitForSingleObject(child.Handle(), kSlow);
+        const std::wstring deadPrefix = L"Settings.ini." + std::to_wstring(child.Id()) + L".";
         ::CloseHandle(ready);
         ASSERT_EQ(woke, WAIT_OBJECT_0) << "the writer never wrote";
         const std::vector<std::wstring> before = FilesIn(folder.Path());
