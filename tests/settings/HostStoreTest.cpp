@@ -16,7 +16,6 @@
 #include "settings/ZProfileStore.h"
 #include "tests/support/ScratchFolder.h"
 #include "tests/support/ChildProcess.h"
-#include "tests/support/Mutations.h"
 #include "tests/support/SeededRandom.h"
 
 namespace {
@@ -487,58 +486,6 @@ TEST(HostStore, KeysDeeperThan512LevelsAreRefused)
     EXPECT_FALSE(ZProfileKey(deepest, L"one\\more").IsOpen());
     EXPECT_TRUE(ZProfileKey(deepest, L"last").WriteDword(L"n", 1));
     EXPECT_FALSE(ZProfileKey(ZProfileKey(deepest, L"last"), L"beyond").IsOpen());
-}
-
-// Deterministic mutations of a known-good file: every mutant is either read
-// and written back faithfully, or refused for writing with the file untouched.
-TEST(HostStore, MutatedFilesAreReadSafelyAndNeverDamaged)
-{
-    ScratchFolder source;
-    std::string good;
-    {
-        Host host(source.Path());
-        ZProfileKey key = host.Key(L"M");
-        ZProfileKey sub(key, L"S=1\\T");
-        ASSERT_TRUE(key.WriteDword(L"n", 123456));
-        ASSERT_TRUE(key.WriteString(L"s", L"x=y;\n\u00e9"));
-        ASSERT_TRUE(sub.WriteStringArray(L"a", Array({L"p", L"q,r"})));
-        const BYTE bytes[] = {1, 2, 250};
-        ASSERT_TRUE(sub.WriteBinary(L"b", bytes, 3));
-        good = ReadBytes(host.factory.GetFilePath(L"M"));
-    }
-    TestSupport::Mutations mutations;
-    mutations.byteValues = false;  // bit flips already reach every byte
-    mutations.randomVariants = 128;
-    std::vector<std::string> mutants;
-    mutations.ForEach(good, [&](const TestSupport::Mutation& m) {
-        mutants.emplace_back(m.bytes.begin(), m.bytes.end());
-    });
-
-    ScratchFolder folder;
-    const std::wstring path = folder.Path() + L"\\M.ini";
-    int written = 0;
-    for (size_t i = 0; i < mutants.size(); ++i) {
-        SCOPED_TRACE(i);
-        ASSERT_TRUE(ScratchFolder::WriteBytes(path, mutants[i]));
-        Tree before;
-        bool wrote;
-        {
-            Host host(folder.Path());
-            ZProfileKey key = host.Key(L"M");
-            ASSERT_TRUE(key.IsOpen());
-            before = TreeOf(key);
-            wrote = key.WriteDword(L"probe", 1);
-        }
-        if (!wrote) {
-            EXPECT_EQ(ReadBytes(path), mutants[i]);
-            continue;
-        }
-        ++written;
-        before[L"|probe"] = L"0:1";
-        EXPECT_EQ(TreeOf(Host(folder.Path()).Key(L"M")), before);
-    }
-    EXPECT_GT(written, 0);
-    EXPECT_LT(written, static_cast<int>(mutants.size())) << "some mutant must be refused";
 }
 
 // A name can never hold a NUL unit through the interface, so one read from a
