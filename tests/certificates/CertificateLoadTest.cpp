@@ -1,6 +1,6 @@
 // Loading certificates: PFX files that OpenSSL made (check_with_openssl.py
 // puts them in CERT_FIXTURES), companion files, "CAPI::" store references,
-// keys other than RSA and DSA, and hostile files. Whatever a load imports must
+// keys other than RSA and DSA. Whatever a load imports must
 // be gone once the loading object is.
 #include <gtest/gtest.h>
 
@@ -18,7 +18,6 @@
 #include "certificates/ZCertificate.h"
 #include "certificates/ZPfxFunctions.h"
 #include "tests/certificates/CertificateTestSupport.h"
-#include "tests/support/Mutations.h"
 #include "tests/support/ScratchFolder.h"
 #include "tests/support/WineDetection.h"
 
@@ -378,52 +377,6 @@ TEST_F(CertificateLoad, AConcurrentLoadKeepsItsKey)
     second.reset();
     DeleteMadeContainers();
     ZSetPfxFunctions(previous);
-}
-
-// Truncated and corrupted files either load or fail with the load report;
-// nothing crashes and nothing imported stays behind.
-TEST_F(CertificateLoad, HostileFilesFailCleanly)
-{
-    ScratchFolder folder;
-    const std::string goodPfx = ScratchFolder::ReadBytes(Fixture(L"companion_crt.pfx"));
-    ASSERT_TRUE(ScratchFolder::WriteBytes(folder.File(L"companion.pfx"), goodPfx));
-    const struct {
-        const wchar_t* source;   // fixture to mutate
-        const wchar_t* written;  // name the variant is written under
-        const wchar_t* pfx;      // the PFX loaded (the variant itself, or a companion's PFX)
-        size_t stride;           // every n-th truncation and bit flip
-    } targets[] = {
-        {L"rsa_3des.pfx", L"variant.pfx", L"variant.pfx", 23},
-        {L"companion_crt.crt", L"companion.crt", L"companion.pfx", 29},  // PEM
-        {L"companion_cer.cer", L"companion.cer", L"companion.pfx", 17},  // DER
-    };
-    TestSupport::Mutations mutations;
-    mutations.byteValues = false;
-    mutations.randomVariants = 40;
-    size_t tried = 0;
-    for (const auto& target : targets) {
-        const std::string good = ScratchFolder::ReadBytes(Fixture(target.source));
-        size_t index = 0;
-        mutations.ForEach(good, [&](const TestSupport::Mutation& mutation) {
-            const bool random = mutation.description.rfind("random", 0) == 0;
-            if (!random && index++ % target.stride != 0)
-                return;
-            SCOPED_TRACE(mutation.description);
-            ++tried;
-            ASSERT_TRUE(ScratchFolder::WriteBytes(folder.File(target.written),
-                                                  std::string(mutation.bytes.begin(), mutation.bytes.end())));
-            ZCertificate certificate;
-            ZReportMessageParams report;
-            if (certificate.Load(folder.File(target.pfx).c_str(), nullptr, report)) {
-                EXPECT_NE(certificate.GetCertificate(), nullptr);
-            } else {
-                EXPECT_EQ(report.GetMessageId(), MSG_HOST_CERTIFICATE_LOAD_FAILED);
-                EXPECT_EQ(certificate.GetCertificate(), nullptr);
-            }
-        });
-        ::DeleteFileW(folder.File(target.written).c_str());
-    }
-    RecordProperty("mutated_files", static_cast<int>(tried));
 }
 
 }  // namespace

@@ -1,9 +1,8 @@
 // The TLS versions setting's text form: the worked examples, defaults,
-// forgiving reading, bits outside the feature, and round trips over every mask.
+// forgiving reading, bits outside the feature, and the end of the version table.
 #include <gtest/gtest.h>
 
 #include "controls/ZProfileTlsVersions.h"
-#include "tests/support/SeededRandom.h"
 
 namespace {
 
@@ -45,21 +44,6 @@ TEST(TlsVersionsText, WritesEveryVersionInOrder)
         ZProfileTlsVersions setting;
         setting.SetEnabledVersions(mask);
         EXPECT_EQ(setting.GetText().str(), text) << std::hex << mask;
-    }
-}
-
-TEST(TlsVersionsText, RoundTripsAnyMask)
-{
-    TestSupport::SeededRandom random(20);
-    for (int i = 0; i < 2000; ++i) {
-        const unsigned mask = random.Between(0, 0xFFFFFFFFu);
-        ZProfileTlsVersions setting;
-        setting.SetEnabledVersions(mask);
-        unsigned read = ~mask;
-        ASSERT_TRUE(setting.GetEnabledVersions(read));
-        EXPECT_EQ(read & 0x1E0, mask & 0x1E0) << std::hex << mask;
-        EXPECT_EQ(read & ~0x1F0u, ~mask & ~0x1F0u) << std::hex << mask;
-        EXPECT_EQ(read & 0x10u, 0u);
     }
 }
 

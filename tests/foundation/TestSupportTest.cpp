@@ -1,16 +1,13 @@
-// The helpers the decoder tests rely on: a guard page that is really there, and the announced mutations.
+// The guard page the decoder tests rely on to catch overruns is really there.
 #include <gtest/gtest.h>
 
 #include <windows.h>
 
-#include <algorithm>
 #include <cstdint>
-#include <set>
 #include <string>
 #include <vector>
 
 #include "tests/support/GuardedBuffer.h"
-#include "tests/support/Mutations.h"
 
 namespace {
 
@@ -56,66 +53,6 @@ TEST(GuardedBuffer, WritableOutputAndWideText)
     GuardedBuffer units(wide);
     EXPECT_EQ(std::wstring(units.DataAs<wchar_t>(), wide.size()), wide);
     EXPECT_EQ(units.DataAs<wchar_t>() + wide.size(), units.GuardPage());
-}
-
-TEST(Mutations, CountsAndKindsAreTheAnnouncedOnes)
-{
-    const std::vector<unsigned char> input = {0x41, 0xC3, 0xA9, 0x00, 0xFF};
-    TestSupport::Mutations mutations;
-    mutations.randomVariants = 50;
-    const size_t expected = input.size() * 8 + input.size() * mutations.values.size() + input.size() + 50;
-    EXPECT_EQ(mutations.Count(input.size()), expected);
-
-    size_t bitFlips = 0;
-    std::set<size_t> prefixLengths;
-    size_t visited = 0;
-    const size_t count = mutations.ForEach(input, [&](const TestSupport::Mutation& m) {
-        ++visited;
-        if (m.description.rfind("bit ", 0) == 0) {
-            ASSERT_EQ(m.bytes.size(), input.size());
-            int differingBits = 0;
-            for (size_t i = 0; i < input.size(); ++i)
-                differingBits += __builtin_popcount(m.bytes[i] ^ input[i]);
-            EXPECT_EQ(differingBits, 1) << m.description;
-            ++bitFlips;
-        } else if (m.description.rfind("prefix ", 0) == 0) {
-            ASSERT_LT(m.bytes.size(), input.size());
-            EXPECT_TRUE(std::equal(m.bytes.begin(), m.bytes.end(), input.begin())) << m.description;
-            prefixLengths.insert(m.bytes.size());
-        } else {
-            EXPECT_EQ(m.bytes.size(), input.size()) << m.description;
-        }
-    });
-    EXPECT_EQ(count, expected);
-    EXPECT_EQ(visited, expected);
-    EXPECT_EQ(bitFlips, input.size() * 8);
-    EXPECT_EQ(prefixLengths, (std::set<size_t>{0, 1, 2, 3, 4}));
-    EXPECT_EQ(mutations.ForEach(std::vector<unsigned char>{}, [](const TestSupport::Mutation&) {}), 0u);
-}
-
-TEST(Mutations, RandomVariantsDependOnlyOnTheSeed)
-{
-    const std::vector<unsigned char> input(64, 0x20);
-    TestSupport::Mutations mutations;
-    mutations.bitFlips = mutations.byteValues = mutations.truncations = false;
-    mutations.randomVariants = 40;
-    const auto variants = [&] {
-        std::vector<std::vector<unsigned char>> all;
-        for (const TestSupport::Mutation& m : mutations.All(input))
-            all.push_back(m.bytes);
-        return all;
-    };
-    const auto first = variants();
-    ASSERT_EQ(first.size(), 40u);
-    EXPECT_EQ(variants(), first);
-    EXPECT_LT(std::count(first.begin(), first.end(), input), 10) << "variants should mostly differ from the input";
-
-    mutations.seed = 12345;
-    const auto other = variants();
-    int same = 0;
-    for (size_t i = 0; i < first.size(); ++i)
-        same += first[i] == other[i] ? 1 : 0;
-    EXPECT_LT(same, 5) << "another seed should give other variants";
 }
 
 }  // namespace

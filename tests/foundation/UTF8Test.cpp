@@ -1,9 +1,8 @@
-// UTF-8 decoding and encoding: tables, seeded runs, the platform's converter, and guarded mutated inputs.
+// UTF-8 decoding and encoding: tables, seeded runs, the platform's converter, and sequences against guard pages.
 #include <gtest/gtest.h>
 
 #include <windows.h>
 
-#include <cstdio>
 #include <stdexcept>
 #include <string>
 #include <vector>
@@ -11,7 +10,6 @@
 #include "foundation/ZExceptions.h"
 #include "foundation/ZUTF8.h"
 #include "tests/support/GuardedBuffer.h"
-#include "tests/support/Mutations.h"
 #include "tests/support/SeededRandom.h"
 #include "tests/support/TextEncodings.h"
 
@@ -30,11 +28,6 @@ void AppendUtf16(std::wstring& text, uint32_t codePoint)
         text += static_cast<wchar_t>(0xDC00 + ((codePoint - 0x10000) & 0x3FF));
     }
 }
-
-// Greek, Cyrillic, CJK, an emoji and a Latin word with accents, in UTF-8.
-const std::string kMixedSample =
-    "Gr\xC3\xBC\xC3\x9F" "e, \xD0\x9F\xD1\x80\xD0\xB8\xD0\xB2\xD0\xB5\xD1\x82 \xE6\x97\xA5\xE6\x9C\xAC "
-    "\xF0\x9F\x98\x80 caf\xC3\xA9 \xCE\xB1\xCE\xB2 and a run of plain ASCII text to end";
 
 // What decoding gives: the units before the end, an incomplete tail or an illegal sequence, and their bytes.
 struct Decoded {
@@ -393,7 +386,7 @@ TEST(UTF8Platform, AgreesOnLongTexts)
     }
 }
 
-// --- Mutated inputs behind guard pages
+// --- Sequences behind guard pages
 
 // The input against a guard page after it and before it (the block-wise paths look back a few bytes).
 void CheckDecodersAgree(const Bytes& bytes)
@@ -435,52 +428,6 @@ TEST(UTF8DecodeBuffer, SequencesAtEveryOffsetAgree)
         }
     }
     EXPECT_GT(inputs, 1500);
-}
-
-// 4768 mutated UTF-8 inputs from the three seeds, each against an end guard and against a start guard.
-TEST(UTF8Mutations, DecodersFailCleanlyAndAgree)
-{
-    const std::string seeds[] = {
-        kMixedSample,
-        "\xF4\x8F\xBF\xBF\xC2\x80\xEF\xBF\xBF\xF0\x90\x80\x80",
-        "ASCII only, long enough for two blocks: 0123456789abcdef0123456789",
-    };
-    TestSupport::Mutations mutations;
-    size_t total = 0;
-    int illegal = 0;
-    for (const std::string& seed : seeds) {
-        SCOPED_TRACE(PrintToString(seed));
-        total += mutations.ForEach(seed, [&](const TestSupport::Mutation& m) {
-            SCOPED_TRACE(m.description);
-            try {
-                CheckDecodersAgree(m.bytes);
-            } catch (const std::exception& e) {
-                ADD_FAILURE() << "unexpected exception " << e.what();
-            }
-            illegal += DecodeStepwise(m.bytes.data(), m.bytes.size()).illegal ? 1 : 0;
-        });
-    }
-    EXPECT_GT(illegal, 0);
-    RecordProperty("mutated_inputs", static_cast<int>(total));
-    std::printf("[ mutation ] %zu mutated UTF-8 inputs decoded, %d of them illegal\n", total, illegal);
-}
-
-// 3456 mutated UTF-16 inputs, whole units only, ending at the guard page.
-TEST(UTF8Mutations, EncoderFailsCleanlyOrRoundTrips)
-{
-    const std::wstring seed = ZDecodeUTF8(kMixedSample.data(), kMixedSample.size());
-    const auto* seedBytes = reinterpret_cast<const unsigned char*>(seed.data());
-    TestSupport::Mutations mutations;
-    int illegal = 0;
-    const size_t total = mutations.ForEach(Bytes(seedBytes, seedBytes + seed.size() * 2), [&](const auto& m) {
-        SCOPED_TRACE(m.description);
-        GuardedBuffer input(m.bytes.data(), m.bytes.size() & ~size_t(1));
-        illegal += CheckEncoder(input.DataAs<wchar_t>(), input.Size() / sizeof(wchar_t)) ? 1 : 0;
-    });
-    EXPECT_GT(illegal, 0) << "the mutations should make unpaired high surrogates";
-    EXPECT_LT(illegal, static_cast<int>(total) / 2) << "most mutations keep the text encodable";
-    RecordProperty("mutated_inputs", static_cast<int>(total));
-    std::printf("[ mutation ] %zu mutated UTF-16 inputs encoded, %d of them illegal\n", total, illegal);
 }
 
 }  // namespace

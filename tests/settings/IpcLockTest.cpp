@@ -6,6 +6,7 @@
 #include <string>
 
 #include "settings/ZIpcLock.h"
+#include "tests/support/ChildProcess.h"
 
 namespace {
 
@@ -53,23 +54,14 @@ TEST(IpcLock, AChildProcessWaitsUntilTheParentUnlocks)
     ASSERT_TRUE(ready);
     lock.Lock();
 
-    wchar_t program[MAX_PATH] = {};
-    ::GetModuleFileNameW(nullptr, program, MAX_PATH);
-    std::wstring command = L"\"" + std::wstring(program) + L"\" " + kChildSwitch + name;
-    STARTUPINFOW startup = {};
-    startup.cb = sizeof(startup);
-    PROCESS_INFORMATION child = {};
-    ASSERT_TRUE(::CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
-                                 &child));
-    const Handle process(child.hProcess), thread(child.hThread);
-    HANDLE readyOrEnded[] = {ready.get(), child.hProcess};
+    const TestSupport::ChildProcess child(kChildSwitch + name);
+    ASSERT_TRUE(child.Started());
+    HANDLE readyOrEnded[] = {ready.get(), child.Handle()};
     EXPECT_EQ(::WaitForMultipleObjects(2, readyOrEnded, FALSE, kLong), WAIT_OBJECT_0) << "the child failed or hung";
-    EXPECT_EQ(::WaitForSingleObject(child.hProcess, 500), DWORD(WAIT_TIMEOUT)) << "the child got the parent's lock";
+    EXPECT_EQ(::WaitForSingleObject(child.Handle(), 500), DWORD(WAIT_TIMEOUT)) << "the child got the parent's lock";
     lock.Unlock();
-    EXPECT_EQ(::WaitForSingleObject(child.hProcess, kLong), WAIT_OBJECT_0);
-    DWORD code = 0;
-    ::GetExitCodeProcess(child.hProcess, &code);
-    EXPECT_EQ(code, kChildAcquired);
+    EXPECT_EQ(::WaitForSingleObject(child.Handle(), kLong), WAIT_OBJECT_0);
+    EXPECT_EQ(child.ExitCode(), kChildAcquired);
 }
 
 TEST(IpcLock, ANameTakenByAnotherKindOfObjectGivesAnInvalidLock)

@@ -1,5 +1,5 @@
 // ZXtXmlMigrator on the real MSXML DOM, a real menu and toolbar window: hand-written layouts
-// for each rule, files from another tool in several encodings, hostile and mutated files.
+// for each rule, files from another tool in several encodings, hostile files.
 #include <gtest/gtest.h>
 
 #include <objbase.h>
@@ -9,7 +9,6 @@
 #include <vector>
 
 #include "settings/ZXtXmlMigrator.h"
-#include "tests/support/Mutations.h"
 #include "tests/support/ScratchFolder.h"
 
 namespace {
@@ -288,30 +287,6 @@ TEST_F(XtXmlMigrator, FilesWrittenByAnotherToolInEachEncoding)
         EXPECT_TRUE(loaded || !c.mustLoad);
         EXPECT_EQ(Menu() + L" / " + Toolbar(), loaded ? menu + L" / " + toolbar : L" / 1");
     }
-}
-
-TEST_F(XtXmlMigrator, MutatedFilesLoadOrChangeNothing)
-{
-    const std::string good = R"(<CommandBars><CommandBar Type="0"><Control Type="2" Caption="F" CommandBarId="1"/>)"
-                              R"(</CommandBar><CommandBar BarID="1"><Control Id="5" BeginGroup="1"/></CommandBar>)"
-                              R"(<CommandBar Class="CXTPToolBar"><Control Id="6" Caption="t"/></CommandBar>)"
-                              R"(</CommandBars>)";
-    TestSupport::Mutations mutations;
-    mutations.byteValues = false;
-    mutations.randomVariants = 128;
-    size_t loaded = 0;
-    const size_t count = mutations.ForEach(good, [&](const TestSupport::Mutation& m) {
-        SCOPED_TRACE(m.description);
-        if (Migrate(std::string(m.bytes.begin(), m.bytes.end()))) {
-            ++loaded;
-            EXPECT_LE(m_menu.GetMenuItemCount(), 3);
-        } else {
-            EXPECT_EQ(Menu() + L" / " + Toolbar(), L" / 1");
-        }
-    });
-    RecordProperty("mutated_inputs", static_cast<int>(count));
-    EXPECT_GT(loaded, 0u);
-    EXPECT_LT(loaded, count);
 }
 
 TEST_F(XtXmlMigrator, CopiesShareThePopupsWhichStayInTheirMenus)

@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <cstdlib>
+#include <deque>
 #include <optional>
 #include <string>
 #include <vector>
@@ -12,6 +13,7 @@
 #include "net/ZPacket.h"
 #include "shell/ZHandOff.h"
 #include "shell/ZMemoryMappedBuffer.h"
+#include "tests/support/ChildProcess.h"
 #include "tests/support/GuardedBuffer.h"
 #include "tests/support/MessagePump.h"
 #include "tests/support/Mutations.h"
@@ -237,22 +239,15 @@ struct FirstInstance {
     // pumps messages until all have exited; their exit codes.
     std::vector<DWORD> RunSecondInstances(bool activate, const std::vector<std::wstring>& texts)
     {
-        wchar_t path[MAX_PATH] = {};
-        ::GetModuleFileNameW(nullptr, path, MAX_PATH);
+        std::deque<TestSupport::ChildProcess> children;
         std::vector<HANDLE> processes;
         for (const std::wstring& text : texts) {
-            std::wstring command = L"\"" + std::wstring(path) + L"\" " + kChildSwitch + L" " + className + L" " +
-                                   section + L" " + std::to_wstring(message) + L" " + (activate ? L"1" : L"0");
+            std::wstring arguments = std::wstring(kChildSwitch) + L" " + className + L" " + section + L" " +
+                                     std::to_wstring(message) + L" " + (activate ? L"1" : L"0");
             if (!text.empty())
-                command += L" " + text;
-            STARTUPINFOW startup = {};
-            startup.cb = sizeof(startup);
-            PROCESS_INFORMATION process = {};
-            if (::CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
-                                 &process)) {
-                ::CloseHandle(process.hThread);
-                processes.push_back(process.hProcess);
-            }
+                arguments += L" " + text;
+            if (children.emplace_back(arguments).Started())
+                processes.push_back(children.back().Handle());
         }
         const DWORD started = ::GetTickCount();
         const DWORD count = static_cast<DWORD>(processes.size());
@@ -261,14 +256,9 @@ struct FirstInstance {
             ::MsgWaitForMultipleObjects(count, processes.data(), FALSE, 100, QS_ALLINPUT);
             TestSupport::PumpPending();
         }
-        std::vector<DWORD> codes(texts.size(), ~0u);
-        for (size_t i = 0; i < processes.size(); ++i) {
-            if (::WaitForSingleObject(processes[i], 0) == WAIT_OBJECT_0)
-                ::GetExitCodeProcess(processes[i], &codes[i]);
-            else
-                ::TerminateProcess(processes[i], 99);
-            ::CloseHandle(processes[i]);
-        }
+        std::vector<DWORD> codes;
+        for (const TestSupport::ChildProcess& child : children)
+            codes.push_back(child.ExitCode());
         return codes;
     }
 
