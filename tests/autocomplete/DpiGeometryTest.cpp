@@ -19,6 +19,7 @@ namespace {
 
 using TestSupport::Scaled;
 
+// Forty completions of any text: more rows than the drop-down shows.
 class Provider : public ZUnknown<IAutoCompleteDataSource> {
 public:
     HRESULT RequestCompletions(const wchar_t* text, IAutoCompleteDataSink* sink) override
@@ -36,20 +37,13 @@ public:
     bool Accept(const wchar_t*, bool, bool, bool, bool, ZAutoCompleteBase*) override { return true; }
 };
 
+// Posted messages beget posted messages (refresh, then show): a few rounds.
 void Pump()
 {
     for (int round = 0; round < 5; ++round) {
         TestSupport::PumpPending();
         ::Sleep(1);
     }
-}
-
-RECT RectIn(HWND parent, HWND child)
-{
-    RECT rect = {};
-    ::GetWindowRect(child, &rect);
-    ::MapWindowPoints(nullptr, parent, reinterpret_cast<POINT*>(&rect), 2);
-    return rect;
 }
 
 TEST(AutoCompleteDpi, RowsFitTheirFontAndTheBarAndGripGrowWithTheResolution)
@@ -75,7 +69,7 @@ TEST(AutoCompleteDpi, RowsFitTheirFontAndTheBarAndGripGrowWithTheResolution)
     if (::GetWindowLongW(bar, GWL_STYLE) & SBS_SIZEBOX)
         std::swap(bar, grip);
 
-    RECT row = {LVIR_BOUNDS};
+    RECT row = {LVIR_BOUNDS, 0, 0, 0};
     ::SendMessageW(list, LVM_GETITEMRECT, 0, reinterpret_cast<LPARAM>(&row));
     HDC dc = ::GetDC(list);
     HGDIOBJ old = ::SelectObject(dc, reinterpret_cast<HFONT>(::SendMessageW(list, WM_GETFONT, 0, 0)));
@@ -86,9 +80,12 @@ TEST(AutoCompleteDpi, RowsFitTheirFontAndTheBarAndGripGrowWithTheResolution)
     EXPECT_GE(row.bottom - row.top, metrics.tmHeight);
     EXPECT_LE(row.bottom - row.top, metrics.tmHeight + Scaled(6));
 
-    RECT client = {};
+    RECT client = {}, barBox = {}, gripBox = {};
     ::GetClientRect(popup, &client);
-    const RECT barBox = RectIn(popup, bar), gripBox = RectIn(popup, grip);
+    for (auto [part, box] : {std::pair{bar, &barBox}, std::pair{grip, &gripBox}}) {
+        ::GetWindowRect(part, box);
+        ::MapWindowPoints(nullptr, popup, reinterpret_cast<POINT*>(box), 2);
+    }
     const struct {
         const char* name;
         RECT box;

