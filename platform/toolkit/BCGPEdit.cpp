@@ -176,7 +176,8 @@ void CBCGPEdit::OnPaint()
         return;
     RECT client;
     GetClientRect(&client);
-    client.left += 2;
+    // Where the edit starts typed text: its margin follows the font, so the display's resolution.
+    client.left += LOWORD(Send(EM_GETMARGINS));
     const HGDIOBJ oldFont = ::SelectObject(dc, reinterpret_cast<HFONT>(Send(WM_GETFONT)));
     ::SetTextColor(dc, m_promptColor);
     ::SetBkMode(dc, TRANSPARENT);
