@@ -106,21 +106,6 @@ TEST(ZArrayTest, CopiesAreIndependent)
     EXPECT_TRUE(b[2].empty());
 }
 
-TEST(ZMapTest, StringsHashBySum)
-{
-    // "ab" and "ba" have the same sum and so share a bucket; both must be kept. Lookups
-    // and removals of absent keys are the random run's.
-    ZMap<ZUnicodeString, int> map;
-    map[ZUnicodeString(L"ab")] = 1;
-    map[ZUnicodeString(L"ba")] = 2;
-    EXPECT_EQ(ZMapHash<ZUnicodeString>()(ZUnicodeString(L"ab")), size_t(L'a' + L'b'));
-    EXPECT_EQ(*map.Lookup(ZUnicodeString(L"ab")), 1);
-    EXPECT_EQ(*map.Lookup(ZUnicodeString(L"ba")), 2);
-    EXPECT_TRUE(map.RemoveKey(ZUnicodeString(L"ab")));
-    EXPECT_EQ(map.Lookup(ZUnicodeString(L"ab")), nullptr);
-    EXPECT_EQ(*map.Lookup(ZUnicodeString(L"ba")), 2);
-}
-
 TEST(ZMapTest, MatchesAReferenceMapUnderRandomOperations)
 {
     std::mt19937 random(1234);

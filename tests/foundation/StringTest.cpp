@@ -23,16 +23,6 @@ const Header* HeaderOf(const ZUnicodeString& s)
     return reinterpret_cast<const Header*>(s.c_str()) - 1;
 }
 
-TEST(StringLayout, HeaderDescribesTheCharacters)
-{
-    ZUnicodeString s(L"abc");
-    const Header* h = HeaderOf(s);
-    EXPECT_EQ(h->lengthBytes, 6u);
-    EXPECT_GE(h->capacityBytes, 8u);
-    EXPECT_EQ(h->chars, s.c_str());
-    EXPECT_EQ(h->sensitive, Str::NotSensitive);
-}
-
 TEST(StringLayout, EmptyStringsShareOneBlockPerSensitiveState)
 {
     ZUnicodeString a, b, c(L""), d(Str::Sensitive), e(Str::Sensitive);

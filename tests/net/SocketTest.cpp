@@ -385,19 +385,6 @@ TEST(SocketEndOfStream, FirstEmptyReadSucceedsAndLaterOnesAreAborted)
     }
 }
 
-TEST(SocketHalfClose, PeerStillAnswersAfterOurShutdown)
-{
-    Pair pair;
-    ASSERT_TRUE(pair.server);
-    pair.client.socket->Write(nullptr, Bytes("request").Get());
-    ASSERT_EQ(pair.client.socket->Shutdown(SD_SEND), 0u);
-    EXPECT_EQ(ReadToEnd(*pair.server), "request");
-    pair.server->socket->Write(nullptr, Bytes("answer").Get());
-    pair.client.socket->Read(Context(2), Room(64).Get());
-    ASSERT_TRUE(pair.client.Await(Kind::Read));
-    EXPECT_EQ(pair.client.Last(Kind::Read).data, "answer");
-}
-
 TEST(SocketClose, AbortsQueuedReadsWritesAndAcceptsBeforeReturning)
 {
     Pair pair;

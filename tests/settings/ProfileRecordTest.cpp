@@ -18,7 +18,6 @@
 #include "settings/ProfileValues.h"
 #include "settings/ZTextFile.h"
 #include "tests/support/ScratchFolder.h"
-#include "tests/support/SeededRandom.h"
 
 namespace {
 
@@ -276,41 +275,6 @@ TEST(ProfileValuesFromRecords, StringsTakeOnlyNonEmptyTexts)
     EXPECT_TRUE(value.GetValue().IsEmpty());
     value.init(L"Other", L"d");
     EXPECT_EQ(value.GetValue(), L"d") << "name and default only: the value is the default";
-}
-
-// Seeded random values written to a text file and loaded back.
-TEST_F(ProfileFiles, ValuesRoundTripThroughTheTextFormat)
-{
-    TestSupport::SeededRandom random;
-    SCOPED_TRACE(testing::Message() << "seed " << random.Seed());
-    for (int round = 0; round < 20; ++round) {
-        const int integer = static_cast<int>(random.Between(0, UINT32_MAX));
-        const double ratio = static_cast<int>(random.Between(0, UINT32_MAX)) / 1000.0;
-        std::wstring text;
-        const size_t length = random.Between(1, 300);
-        while (text.size() < length) {
-            const wchar_t c = static_cast<wchar_t>(random.Between(0x20, 0x24FF));
-            if (c != L'\r' && c != L'\n')
-                text += c;
-        }
-        const ProfileRecord record = FirstSection(
-            [&](CStdioFile& f) {
-                f.WriteString(L"[Round]\n");
-                Saving(ProfileInt(L"Int", integer == 12345 ? 0 : 12345), integer)(f);
-                Saving(ProfileDouble(L"Ratio"), ratio)(f);
-                Saving(ProfileString(L"Text", L""), text.c_str())(f);
-            },
-            L"Round");
-        ProfileInt i;
-        i.init(record, L"Int", 12345);
-        ProfileDouble d;
-        d.init(record, L"Ratio", 0.5);
-        ProfileString s;
-        s.init(record, L"Text", L"");
-        EXPECT_EQ(static_cast<int>(i), integer);
-        EXPECT_DOUBLE_EQ(static_cast<double>(d), ratio);
-        EXPECT_EQ(std::wstring(s.GetValue().GetString()), text);
-    }
 }
 
 TEST(ProfileLogfontText, FaceNamesAndPartialTexts)

@@ -164,24 +164,7 @@ TEST(ProfileStore, DeletesItsImplementationBeforeTheRootAndKeysMayOutliveIt)
     EXPECT_EQ(world.liveObjects, 0);
 }
 
-Factory* g_hostFactory = nullptr;
-ZProfileStoreFactory* HostFactorySource() { return g_hostFactory; }
 ZProfileStoreFactory* NullFactorySource() { return nullptr; }
-
-TEST(ProfileStore, WithoutAFactoryUsesTheHostsFunction)
-{
-    World world;
-    Factory factory(world);
-    g_hostFactory = &factory;
-    TessaroInit(nullptr, HostFactorySource);
-    {
-        ZProfileStore store;
-        EXPECT_TRUE(ZProfileKey(*store.GetRootKey(), L"Host").WriteDword(L"x", 3));
-    }
-    TessaroInit(nullptr, nullptr);
-    EXPECT_EQ(world.root.Child(L"Host")->Find(L"x")->data, L"3");
-    EXPECT_EQ(world.liveObjects, 0);
-}
 
 // Every way of not getting a store gives a detached root that fails cleanly.
 TEST(ProfileStore, WithoutAStoreTheRootIsDetachedAndEveryOperationFails)

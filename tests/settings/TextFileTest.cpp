@@ -103,8 +103,6 @@ TEST(ZTextFileRead, MarksEncodingsAndLineEnds)
         {"UTF-16 LE odd last byte", std::string("\xFF\xFEo\0k\0!", 7), kLE, {L"ok"}},
         {"UTF-8 stray continuation byte stands for itself", "\xEF\xBB\xBF" "a\x80z", kUtf8, {L"a\u0080z"}},
         {"UTF-8 illegal lead byte ends reading", "\xEF\xBB\xBF" "ok\nab\xF8" "cd\nmore\n", kUtf8, {L"ok", L"ab"}, kBad},
-        {"UTF-8 bad follower ends reading", "\xEF\xBB\xBF" "one\n\xC3(two\n", kUtf8, {L"one"}, kBad},
-        {"UTF-8 value above U+10FFFF", "\xEF\xBB\xBF" "a\n\xF4\x90\x80\x80\n", kUtf8, {L"a"}, kBad},
         {"UTF-8 file ending inside a character", "\xEF\xBB\xBF" "ab\xE2\x82", kUtf8, {L"ab"}, kBad},
     };
     ScratchFolder folder;

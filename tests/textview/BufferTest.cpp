@@ -63,15 +63,6 @@ TEST(TextViewBuffer, AttributesTravelWithTheirLines)
     EXPECT_EQ(buffer.GetLineInfo(1).attribute, 7u);
 }
 
-TEST(TextViewBuffer, ClearingTheLongestLastLineKeepsTheMaximum)
-{
-    // The scroll range may stay wider than the text; a rescan would cost a pass over the ring.
-    ZTextViewBuffer buffer(3);
-    Append(buffer, {L"a", L"bbbb"});
-    buffer.ClearLastLine();
-    EXPECT_EQ(buffer.GetMaxLineLength(), 4u);
-}
-
 TEST(TextViewBuffer, EmptyBufferOperationsAreHarmless)
 {
     ZTextViewBuffer buffer(0);  // taken as one slot
