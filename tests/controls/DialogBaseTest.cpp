@@ -118,9 +118,9 @@ TEST(DialogBase, NestingStopsAtTheLimitWithoutShowingAnything)
 TEST(DialogBase, EndDialogFromAWorkerEndsItOnItsOwnThread)
 {
     std::thread worker;
+    std::promise<void> returned;  // outlives the worker, however long its call takes
     bool returnedWhileBusy = false;
     ScriptedDialog dialog(kLayoutDialog, [&](ScriptedDialog& d) {
-        std::promise<void> returned;
         worker = std::thread([&d, &returned] {
             d.EndDialog(IDRETRY);
             returned.set_value();
