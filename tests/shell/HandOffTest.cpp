@@ -212,9 +212,6 @@ struct FirstInstance {
         ::UnregisterClassW(className.c_str(), ::GetModuleHandleW(nullptr));
     }
 
-    // Starts the second instance and pumps messages until it exits; its exit code.
-    DWORD RunSecondInstance(bool activate) { return RunSecondInstances(activate, {L""}).front(); }
-
     // Starts one second instance per text (empty: the usual "a") at once and
     // pumps messages until all have exited; their exit codes.
     std::vector<DWORD> RunSecondInstances(bool activate, const std::vector<std::wstring>& texts)
@@ -295,7 +292,7 @@ TEST(HandOffProcesses, ASecondInstanceHandsItsArgumentsToTheFirst)
         FirstInstance first;
         ASSERT_NE(first.window, nullptr);
         ::ShowWindow(first.window, c.show);
-        ASSERT_EQ(first.RunSecondInstance(c.activate), kSent);
+        ASSERT_EQ(first.RunSecondInstances(c.activate, {L""}).front(), kSent);
         ASSERT_EQ(first.received, 1);
         EXPECT_EQ(first.wParam, 2u);
         EXPECT_EQ(first.rawBlock, kAAndEAcute);  // as many bytes as lParam says
