@@ -200,57 +200,6 @@ TEST_F(CertificateLoad, FilesOver4GBAreRefused)
     EXPECT_EQ(report.GetMessageId(), MSG_HOST_CERTIFICATE_TOO_LARGE);
 }
 
-// An importer standing in for PFXImportCertStore, which under Wine takes
-// only RSA keys: a store with one certificate of the algorithm under test,
-// whose key-provider property names a container made for the case.
-const wchar_t kTestContainer[] = L"tessaro-test-imported-key";
-std::string g_importedCertificate;
-
-HCERTSTORE WINAPI ImportForTests(CRYPT_DATA_BLOB*, LPCWSTR, DWORD)
-{
-    HCERTSTORE store = ::CertOpenStore(CERT_STORE_PROV_MEMORY, 0, 0, 0, nullptr);
-    const CERT_CONTEXT* added = nullptr;
-    ::CertAddEncodedCertificateToStore(store, X509_ASN_ENCODING,
-                                       reinterpret_cast<const BYTE*>(g_importedCertificate.data()),
-                                       static_cast<DWORD>(g_importedCertificate.size()), CERT_STORE_ADD_NEW, &added);
-    CRYPT_KEY_PROV_INFO provider = {const_cast<LPWSTR>(kTestContainer), const_cast<LPWSTR>(MS_ENHANCED_PROV_W),
-                                    PROV_RSA_FULL, 0, 0, nullptr, AT_KEYEXCHANGE};
-    ::CertSetCertificateContextProperty(added, CERT_KEY_PROV_INFO_PROP_ID, 0, &provider);
-    ::CertFreeCertificateContext(added);
-    return store;
-}
-
-TEST_F(CertificateLoad, KeyKindFromTheCertificatesAlgorithm)
-{
-    const struct {
-        const wchar_t* certificate;
-        bool loads;
-        DWORD kind;
-        uint32_t code;
-    } cases[] = {
-        {L"rsa.der", true, ZCapiPfxStore::KeyRsa, 0},
-        {L"dsa.der", true, ZCapiPfxStore::KeyDsa, 0},
-        {L"ec.der", false, ZCapiPfxStore::KeyNotDetermined, static_cast<uint32_t>(NTE_BAD_ALGID)},
-    };
-    const ZPfxFunctions previous = ZSetPfxFunctions({nullptr, &ImportForTests});
-    for (const auto& test : cases) {
-        SCOPED_TRACE(testing::PrintToString(std::wstring(test.certificate)));
-        g_importedCertificate = ScratchFolder::ReadBytes(Fixture(test.certificate));
-        // The store deletes it: each row makes it anew, and none is left at the end.
-        HCRYPTPROV container = 0;
-        ASSERT_TRUE(::CryptAcquireContextW(&container, kTestContainer, MS_ENHANCED_PROV_W, PROV_RSA_FULL,
-                                           CRYPT_NEWKEYSET));
-        ::CryptReleaseContext(container, 0);
-        ZCapiPfxStore store;
-        ZReportMessageParams report;
-        EXPECT_EQ(store.Load(Fixture(L"rsa_aes.pfx").c_str(), nullptr, report), test.loads);
-        EXPECT_EQ(report.GetMessageId(), test.code);
-        EXPECT_EQ(store.GetKeyKind(), test.kind);
-        EXPECT_EQ(store.GetCertificate() != nullptr, test.loads);
-    }
-    ZSetPfxFunctions(previous);
-}
-
 // An importer that, as the platform's does, persists a container for every
 // private key of the file, also for keys no certificate kept uses, and puts
 // the spare keys in the machine's containers when the file asks for that and
@@ -314,6 +263,33 @@ void DeleteMadeContainers()
         ::CryptAcquireContextW(&left, name.c_str(), MS_ENHANCED_PROV_W, PROV_RSA_FULL, CRYPT_DELETEKEYSET | keyset);
     }
     g_madeContainers.clear();
+}
+
+TEST_F(CertificateLoad, KeyKindFromTheCertificatesAlgorithm)
+{
+    const struct {
+        const wchar_t* certificate;
+        bool loads;
+        DWORD kind;
+        uint32_t code;
+    } cases[] = {
+        {L"rsa.der", true, ZCapiPfxStore::KeyRsa, 0},
+        {L"dsa.der", true, ZCapiPfxStore::KeyDsa, 0},
+        {L"ec.der", false, ZCapiPfxStore::KeyNotDetermined, static_cast<uint32_t>(NTE_BAD_ALGID)},
+    };
+    const ZPfxFunctions previous = ZSetPfxFunctions({nullptr, &ImportPersistingEveryKey});
+    for (const auto& test : cases) {
+        SCOPED_TRACE(testing::PrintToString(std::wstring(test.certificate)));
+        g_persisted = {{ScratchFolder::ReadBytes(Fixture(test.certificate))}, 0};
+        ZCapiPfxStore store;
+        ZReportMessageParams report;
+        EXPECT_EQ(store.Load(Fixture(L"rsa_aes.pfx").c_str(), nullptr, report), test.loads);
+        EXPECT_EQ(report.GetMessageId(), test.code);
+        EXPECT_EQ(store.GetKeyKind(), test.kind);
+        EXPECT_EQ(store.GetCertificate() != nullptr, test.loads);
+    }
+    DeleteMadeContainers();
+    ZSetPfxFunctions(previous);
 }
 
 TEST_F(CertificateLoad, NoImportedKeyOutlivesTheStore)

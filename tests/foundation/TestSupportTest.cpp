@@ -4,7 +4,6 @@
 #include <windows.h>
 
 #include <cstdint>
-#include <string>
 #include <vector>
 
 #include "tests/support/GuardedBuffer.h"
@@ -42,17 +41,6 @@ TEST(GuardedBuffer, TheByteBeyondEitherEndFaultsAndThePagesAreReleased)
             EXPECT_EQ(info.State, static_cast<DWORD>(MEM_FREE)) << "the buffer's pages are released";
         }
     }
-}
-
-TEST(GuardedBuffer, WritableOutputAndWideText)
-{
-    GuardedBuffer output(10);
-    EXPECT_EQ(std::vector<unsigned char>(output.Data(), output.Data() + 10), std::vector<unsigned char>(10, 0));
-
-    const std::wstring wide = L"wide";
-    GuardedBuffer units(wide);
-    EXPECT_EQ(std::wstring(units.DataAs<wchar_t>(), wide.size()), wide);
-    EXPECT_EQ(units.DataAs<wchar_t>() + wide.size(), units.GuardPage());
 }
 
 }  // namespace

@@ -265,14 +265,15 @@ TEST_F(WithFakeResolver, ResolverFailuresBecomeSocketErrors)
     }
 }
 
-// The connect results a sink heard, as (context, error), in order.
-std::vector<std::pair<void*, uint32_t>> Connects(const Endpoint& endpoint)
+// The results of one kind a sink heard, as (context, error, data), in order.
+using Results = std::vector<std::tuple<void*, uint32_t, std::string>>;
+Results Heard(const Endpoint& endpoint, Kind kind)
 {
-    std::vector<std::pair<void*, uint32_t>> connects;
+    Results heard;
     for (const Event& e : endpoint.sink->events)
-        if (e.kind == Kind::Connect)
-            connects.push_back({e.context, e.error});
-    return connects;
+        if (e.kind == kind)
+            heard.emplace_back(e.context, e.error, e.data);
+    return heard;
 }
 
 TEST(SocketConnect, CloseAbortsAnOutstandingConnectAndALaterOneWorks)
@@ -289,7 +290,7 @@ TEST(SocketConnect, CloseAbortsAnOutstandingConnectAndALaterOneWorks)
     ASSERT_TRUE(client.Await(Kind::Connect, 2));
     PumpFor(100);
     const uint32_t aborted = ERROR_OPERATION_ABORTED;
-    EXPECT_EQ(Connects(client), (std::vector<std::pair<void*, uint32_t>>{{Context(1), aborted}, {Context(2), 0}}));
+    EXPECT_EQ(Heard(client, Kind::Connect), (Results{{Context(1), aborted, ""}, {Context(2), 0, ""}}));
 }
 
 TEST_F(WithFakeResolver, TwoConnectsByNameEachCompleteOnceWithTheirOwnAnswer)
@@ -313,9 +314,9 @@ TEST_F(WithFakeResolver, TwoConnectsByNameEachCompleteOnceWithTheirOwnAnswer)
             m_resolver->Answer(c.second, Address("127.0.0.1", port).Get());
         ASSERT_TRUE(client.Await(Kind::Connect, 2));
         PumpFor(100);
-        auto connects = Connects(client);
+        Results connects = Heard(client, Kind::Connect);
         std::sort(connects.begin(), connects.end());
-        EXPECT_EQ(connects, (std::vector<std::pair<void*, uint32_t>>{{Context(1), 0}, {Context(2), c.error}}));
+        EXPECT_EQ(connects, (Results{{Context(1), 0, ""}, {Context(2), c.error, ""}}));
         client.socket->Close();
     }
 }
@@ -336,7 +337,7 @@ TEST_F(WithFakeResolver, ANameAnsweredAfterCloseConnectsNothingAndALaterNameConn
     ASSERT_TRUE(client.Await(Kind::Connect, 2));
     PumpFor(100);
     const uint32_t aborted = ERROR_OPERATION_ABORTED;
-    EXPECT_EQ(Connects(client), (std::vector<std::pair<void*, uint32_t>>{{Context(1), aborted}, {Context(2), 0}}));
+    EXPECT_EQ(Heard(client, Kind::Connect), (Results{{Context(1), aborted, ""}, {Context(2), 0, ""}}));
 }
 
 TEST(SocketDelivery, AFailedReadBeforeCreateDoesNotHoldBackLaterDeferredReads)
@@ -353,12 +354,7 @@ TEST(SocketDelivery, AFailedReadBeforeCreateDoesNotHoldBackLaterDeferredReads)
     PumpFor(200);  // the client hears of the data before it reads
     client.socket->Read(Context(2), Room(8).Get());
     ASSERT_TRUE(client.Await(Kind::Read, 2, 2000));
-    std::vector<std::tuple<void*, uint32_t, std::string>> reads;
-    for (const Event& e : client.sink->events)
-        if (e.kind == Kind::Read)
-            reads.emplace_back(e.context, e.error, e.data);
-    EXPECT_EQ(reads, (std::vector<std::tuple<void*, uint32_t, std::string>>{
-                         {Context(1), static_cast<uint32_t>(WSAEFAULT), ""}, {Context(2), 0, "x"}}));
+    EXPECT_EQ(Heard(client, Kind::Read), (Results{{Context(1), WSAEFAULT, ""}, {Context(2), 0, "x"}}));
 }
 
 TEST(SocketEndOfStream, FirstEmptyReadSucceedsAndLaterOnesAreAborted)
@@ -376,12 +372,9 @@ TEST(SocketEndOfStream, FirstEmptyReadSucceedsAndLaterOnesAreAborted)
             pair.client.socket->Read(Context(i), Room(64).Get());
         ASSERT_TRUE(pair.client.Await(Kind::Read, 3));
         PumpFor(50);
-        std::vector<std::pair<uint32_t, uint32_t>> reads;  // error, bytes
-        for (const Event& e : pair.client.sink->events)
-            if (e.kind == Kind::Read)
-                reads.push_back({e.error, e.bytes});
         const uint32_t aborted = ERROR_OPERATION_ABORTED;
-        EXPECT_EQ(reads, (std::vector<std::pair<uint32_t, uint32_t>>{{0, 0}, {aborted, 0}, {aborted, 0}}));
+        EXPECT_EQ(Heard(pair.client, Kind::Read),
+                  (Results{{Context(0), 0, ""}, {Context(1), aborted, ""}, {Context(2), aborted, ""}}));
     }
 }
 

@@ -1,6 +1,7 @@
 // Handing a command line to a running instance: the block's bytes, hostile
-// blocks read through guard pages, and the hand-off between two processes (the
-// test program starts itself again as the second instance).
+// blocks read through guard pages (fuzz_handoff feeds their mutations), and
+// the hand-off between two processes (the test program starts itself again as
+// the second instance).
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -16,7 +17,6 @@
 #include "tests/support/ChildProcess.h"
 #include "tests/support/GuardedBuffer.h"
 #include "tests/support/MessagePump.h"
-#include "tests/support/Mutations.h"
 
 namespace HandOffTest {
 
@@ -145,26 +145,6 @@ TEST(HandOffBlock, AllStringsOrNoneAreRead)
     }
 }
 
-// Every bit flip, boundary byte and truncation of a good block is read or
-// refused without a read past its end; a proper prefix never passes for the
-// two strings.
-TEST(HandOffBlock, MutatedBlocksAreReadOrRefusedWithinTheirBytes)
-{
-    const Bytes good = *BlockOf(Arguments({L"-x", L"\u00e9t\u00e9 \U0001F600"}));
-    size_t refused = 0;
-    const size_t count = TestSupport::Mutations().ForEach(good, [&](const TestSupport::Mutation& m) {
-        SCOPED_TRACE(m.description);
-        ZArray<ZUnicodeString> arguments;
-        const bool all = Read(m.bytes, m.bytes.size(), 2, arguments);
-        refused += all ? 0 : 1;
-        EXPECT_EQ(arguments.GetCount(), all ? 2u : 0u);
-        EXPECT_FALSE(all && m.description.rfind("prefix", 0) == 0);
-        Read(m.bytes, m.bytes.size(), SIZE_MAX, arguments);
-    });
-    EXPECT_GT(refused, count / 4);
-    RecordProperty("mutated_inputs", static_cast<int>(count));
-}
-
 std::wstring UniqueName(const wchar_t* what)
 {
     static int counter = 0;
@@ -231,9 +211,6 @@ struct FirstInstance {
         ::DestroyWindow(window);
         ::UnregisterClassW(className.c_str(), ::GetModuleHandleW(nullptr));
     }
-
-    // Starts the second instance and pumps messages until it exits; its exit code.
-    DWORD RunSecondInstance(bool activate) { return RunSecondInstances(activate, {L""}).front(); }
 
     // Starts one second instance per text (empty: the usual "a") at once and
     // pumps messages until all have exited; their exit codes.
@@ -315,7 +292,7 @@ TEST(HandOffProcesses, ASecondInstanceHandsItsArgumentsToTheFirst)
         FirstInstance first;
         ASSERT_NE(first.window, nullptr);
         ::ShowWindow(first.window, c.show);
-        ASSERT_EQ(first.RunSecondInstance(c.activate), kSent);
+        ASSERT_EQ(first.RunSecondInstances(c.activate, {L""}).front(), kSent);
         ASSERT_EQ(first.received, 1);
         EXPECT_EQ(first.wParam, 2u);
         EXPECT_EQ(first.rawBlock, kAAndEAcute);  // as many bytes as lParam says

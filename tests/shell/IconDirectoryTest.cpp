@@ -5,8 +5,6 @@
 #include <windows.h>
 #include <commctrl.h>
 
-#include <set>
-
 #include "shell/ZIconDirectory.h"
 #include "tests/shell/IconFiles.h"
 #include "tests/support/GuardedBuffer.h"
@@ -116,25 +114,6 @@ TEST(IconChoice, MalformedDirectoriesChooseNothing)
         EXPECT_FALSE(Choose(c.bytes, 32).has_value());
     }
     EXPECT_FALSE(Tessaro::ChooseIconImages(nullptr, 20, 32, kLarge, kSmall).has_value());
-}
-
-// Each variant of a good directory is read within its bytes, and a choice
-// names only identifiers the variant holds.
-TEST(IconChoice, MutatedDirectoriesStayWithinTheirBytes)
-{
-    const Bytes good = IconFiles::MakeDirectory({{32, 32, 32, 1}, {16, 16, 8, 2}, {32, 32, 4, 3}});
-    TestSupport::Mutations mutations;
-    const size_t count = mutations.ForEach(good, [&](const TestSupport::Mutation& m) {
-        SCOPED_TRACE(m.description);
-        const std::optional<Tessaro::IconChoice> choice = Choose(m.bytes, 32);
-        if (!choice)
-            return;
-        std::set<int> ids = {-1};
-        for (size_t at = 6 + 12; at + 1 < m.bytes.size(); at += 14)
-            ids.insert(m.bytes[at] | m.bytes[at + 1] << 8);
-        EXPECT_TRUE(ids.count(choice->largeId) && ids.count(choice->smallId));
-    });
-    RecordProperty("mutated_inputs", static_cast<int>(count));
 }
 
 bool Fits(const Bytes& image)
