@@ -294,16 +294,22 @@ BEGIN_MESSAGE_MAP(ScriptedProgress, ZProgressDialog)
     ON_MESSAGE(kStep, OnStep)
 END_MESSAGE_MAP()
 
-TEST(ProgressDialog, OnlyPostCloseEndsIt)
+TEST(ProgressDialog, OnlyPostCloseEndsItAndOnlyItsMakingUsesTheLibrarysResources)
 {
+    const HINSTANCE host = AfxGetResourceHandle();
+    const HINSTANCE library = ::GetModuleHandleW(L"Tessaro87U.dll");
+    ASSERT_NE(library, nullptr);
+    ASSERT_NE(host, library);
     ScriptedProgress dialog(ZUnicodeString(L"Working"), ZUnicodeString(L"Job"));
     dialog.userActions = {
         {WM_KEYDOWN, VK_ESCAPE}, {WM_KEYDOWN, VK_RETURN}, {WM_SYSCOMMAND, SC_CLOSE}, {WM_CLOSE, 0},
     };
     bool aliveAtSentinel = false;
+    HINSTANCE inLoop = nullptr;
     std::thread worker;
     dialog.atSentinel = [&](ScriptedProgress& d) {
         aliveAtSentinel = ::IsWindow(d.m_hWnd) && d.ContinueModal();
+        inLoop = AfxGetResourceHandle();  // what a host timer in the loop would find
         worker = std::thread([&d] { d.PostClose(); });
     };
     EXPECT_EQ(dialog.DoModal(), IDCANCEL);
@@ -312,23 +318,6 @@ TEST(ProgressDialog, OnlyPostCloseEndsIt)
     EXPECT_EQ(dialog.caption, L"Job");
     EXPECT_EQ(dialog.message, L"Working");
     EXPECT_TRUE(dialog.barStyle & PBS_MARQUEE);
-}
-
-TEST(ProgressDialog, OnlyItsMakingUsesTheLibrarysResourcesAndItsLoopTheHosts)
-{
-    const HINSTANCE host = AfxGetResourceHandle();
-    const HINSTANCE library = ::GetModuleHandleW(L"Tessaro87U.dll");
-    ASSERT_NE(library, nullptr);
-    ASSERT_NE(host, library);
-    ScriptedProgress dialog(ZUnicodeString(L"Working"), false);
-    HINSTANCE inLoop = nullptr;
-    std::thread worker;
-    dialog.atSentinel = [&](ScriptedProgress& d) {
-        inLoop = AfxGetResourceHandle();  // what a host timer in the loop would find
-        worker = std::thread([&d] { d.PostClose(); });
-    };
-    EXPECT_EQ(dialog.DoModal(), IDCANCEL);
-    worker.join();
     EXPECT_EQ(dialog.resourcesAtInit, library);
     EXPECT_EQ(inLoop, host);
     EXPECT_EQ(AfxGetResourceHandle(), host);
