@@ -18,17 +18,6 @@ using namespace TextViewTest;
 
 namespace {
 
-// A fixed-pitch font of the given height.
-ZLogFont FixedFont(LONG height)
-{
-    ZLogFont font;
-    font.logFont.lfHeight = height;
-    font.logFont.lfCharSet = DEFAULT_CHARSET;
-    font.logFont.lfPitchAndFamily = FIXED_PITCH | FF_MODERN;
-    lstrcpynW(font.logFont.lfFaceName, L"Courier New", LF_FACESIZE);
-    return font;
-}
-
 // A click at the view's corner, which stops it following the newest line.
 void ClickInto(HWND view)
 {
