@@ -3,60 +3,23 @@
 // grow with the resolution and share the right edge without overlapping.
 #include <gtest/gtest.h>
 
-#include <windows.h>
-#include <commctrl.h>
-
 #include <string>
 #include <utility>
-#include <vector>
 
-#include "autocomplete/ZAutoComplete.h"
-#include "tests/support/DpiRun.h"
-#include "tests/support/MessagePump.h"
-#include "tests/support/OwnedReference.h"
+#include "tests/autocomplete/DropDownHost.h"
 
 namespace {
 
-using TestSupport::Scaled;
+using namespace AutoCompleteTest;
 
-// Forty completions of any text: more rows than the drop-down shows.
-class Provider : public ZUnknown<IAutoCompleteDataSource> {
-public:
-    HRESULT RequestCompletions(const wchar_t* text, IAutoCompleteDataSink* sink) override
-    {
-        std::vector<std::wstring> found;
-        for (int i = 0; *text && i < 40; ++i)
-            found.push_back(text + std::to_wstring(i) + L".example.org");
-        sink->OnAutoComplete(text, found, this);
-        return S_OK;
-    }
-};
-
-// Posted messages beget posted messages (refresh, then show): a few rounds.
-void Pump()
-{
-    for (int round = 0; round < 5; ++round) {
-        TestSupport::PumpPending();
-        ::Sleep(1);
-    }
-}
-
-TEST(AutoCompleteDpi, RowsFitTheirFontAndTheBarAndGripGrowWithTheResolution)
+TEST_F(DropDown, RowsFitTheirFontAndTheBarAndGripGrowWithTheResolution)
 {
     ASSERT_TRUE(TestSupport::DisplayHasTheRunsDpi());
-    HWND window = ::CreateWindowExW(0, L"Static", L"host", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 100, 100, Scaled(400),
-                                    Scaled(300), nullptr, nullptr, nullptr, nullptr);
-    HWND edit = ::CreateWindowExW(0, L"Edit", L"", WS_CHILD | WS_VISIBLE | WS_BORDER | ES_AUTOHSCROLL, 10, 10,
-                                  Scaled(150), Scaled(22), window, nullptr, nullptr, nullptr);
-    auto provider = TestSupport::Own(new Provider);
-    ASSERT_TRUE(ZAutoComplete::CreateAndAttach(edit, provider.Get(), nullptr));  // nothing is accepted here
-    ::SetForegroundWindow(window);
-    ::SetFocus(edit);
-    ::PostMessageW(edit, WM_CHAR, L'h', 1);
-    Pump();
-    HWND popup = ZAutoComplete::FindListViewParentWindow(edit);
-    ASSERT_TRUE(popup && ::IsWindowVisible(popup));
-    HWND list = ::FindWindowExW(popup, nullptr, WC_LISTVIEWW, nullptr);
+    provider->candidates.clear();
+    for (int i = 0; i < 40; ++i)  // more rows than the drop-down shows
+        provider->candidates.push_back(L"h" + std::to_wstring(i) + L".example.org");
+    Type(m_edit, L"h");
+    ASSERT_TRUE(Shown());
     HWND bar = ::FindWindowExW(popup, nullptr, L"ScrollBar", nullptr);
     HWND grip = ::FindWindowExW(popup, bar, L"ScrollBar", nullptr);
     ASSERT_TRUE(list && bar && grip);
@@ -93,8 +56,6 @@ TEST(AutoCompleteDpi, RowsFitTheirFontAndTheBarAndGripGrowWithTheResolution)
     }
     EXPECT_EQ(gripBox.bottom - gripBox.top, gripBox.right - gripBox.left);
     EXPECT_TRUE(::IsWindowVisible(bar));  // forty rows never fit: the bar is needed
-    ::DestroyWindow(window);
-    Pump();
 }
 
 }  // namespace

@@ -118,7 +118,7 @@ TEST(PropertyPageStateMap, CopiesHoldTheirOwnStates)
     EXPECT_EQ(assigned.Lookup(L"Old"), nullptr);
 }
 
-TEST_F(PropertyTreeTest, TheStateMapIsSavedAndRestoredWhole)
+TEST_F(PropertyTreeTest, StatesAreSavedWholeAndComeBackOnTheNextRunUnlessNewSession)
 {
     Open();
     dialog->GetTree().SelectItem(emulation.GetTreeItem());
@@ -135,26 +135,6 @@ TEST_F(PropertyTreeTest, TheStateMapIsSavedAndRestoredWhole)
     map.SetStates(saved);  // as a host restores it in a later session
     EXPECT_EQ(map.Lookup(L"Old"), nullptr);
     EXPECT_EQ(map.GetStates().size(), saved.size());
-}
-
-TEST_F(PropertyTreeTest, TreeTextHeaderTextAndKeys)
-{
-    Open();
-    EXPECT_EQ(RootTexts(), (std::vector<std::wstring>{L"General", L"Terminal", L"Network"}));
-    EXPECT_EQ(dialog->GetCurrentPage(), &general);
-    EXPECT_EQ(TestSupport::WindowText(::GetDlgItem(dialog->m_hWnd, ZPropertyTreeDialog::kHeaderId)),
-              L"  General settings");
-    EXPECT_FALSE(general.GetStyle() & WS_CAPTION);
-    EXPECT_EQ(emulation.GetStateKey(), L"Terminal~Emulation");
-    EXPECT_NE(map.Lookup(L"Network~Proxy"), nullptr);
-}
-
-TEST_F(PropertyTreeTest, StatesComeBackOnTheNextRunUnlessNewSession)
-{
-    Open();
-    dialog->GetTree().SelectItem(emulation.GetTreeItem());
-    dialog->CollapsePage(&network);
-    Close();
 
     Open();
     EXPECT_EQ(dialog->GetCurrentPage(), &emulation);
@@ -167,6 +147,18 @@ TEST_F(PropertyTreeTest, StatesComeBackOnTheNextRunUnlessNewSession)
     Open(true);
     EXPECT_EQ(dialog->GetCurrentPage(), &general);
     EXPECT_FALSE(Expanded(network));  // only the selection starts afresh
+}
+
+TEST_F(PropertyTreeTest, TreeTextHeaderTextAndKeys)
+{
+    Open();
+    EXPECT_EQ(RootTexts(), (std::vector<std::wstring>{L"General", L"Terminal", L"Network"}));
+    EXPECT_EQ(dialog->GetCurrentPage(), &general);
+    EXPECT_EQ(TestSupport::WindowText(::GetDlgItem(dialog->m_hWnd, ZPropertyTreeDialog::kHeaderId)),
+              L"  General settings");
+    EXPECT_FALSE(general.GetStyle() & WS_CAPTION);
+    EXPECT_EQ(emulation.GetStateKey(), L"Terminal~Emulation");
+    EXPECT_NE(map.Lookup(L"Network~Proxy"), nullptr);
 }
 
 TEST_F(PropertyTreeTest, HiddenPagesReturnToTheirPlaceAndHidingTheCurrentOneSkipsItsValidation)

@@ -8,6 +8,7 @@
 #include <optional>
 
 #include "tests/support/DpiRun.h"
+#include "tests/textview/TextViewTestLines.h"
 #include "textview/ZTextView.h"
 
 namespace {
@@ -25,13 +26,8 @@ TEST(TextViewDpi, TheCellFollowsTheResolution)
         auto* view = new ZTextView;  // deletes itself with its window
         ASSERT_TRUE(view->CreateEx(0, nullptr, L"text view", WS_POPUP | WS_VISIBLE, 50, 50, TestSupport::Scaled(480),
                                    TestSupport::Scaled(240), nullptr, nullptr));
-        if (c.storedHeight) {
-            ZLogFont font;
-            font.logFont.lfHeight = *c.storedHeight;
-            font.logFont.lfCharSet = DEFAULT_CHARSET;
-            font.logFont.lfPitchAndFamily = FIXED_PITCH | FF_MODERN;
-            view->UpdateFont(font);
-        }
+        if (c.storedHeight)
+            view->UpdateFont(TextViewTest::FixedFont(*c.storedHeight));
         // The em square of the font at this resolution; a cell is a little taller and about half as wide.
         const double em = c.points * TestSupport::RunDpi() / 72.0;
         EXPECT_GE(view->GetCharacterHeight(), em);

@@ -14,6 +14,17 @@
 
 namespace TextViewTest {
 
+// A fixed-pitch font of the given height, as a host stores it.
+inline ZLogFont FixedFont(LONG height)
+{
+    ZLogFont font;
+    font.logFont.lfHeight = height;
+    font.logFont.lfCharSet = DEFAULT_CHARSET;
+    font.logFont.lfPitchAndFamily = FIXED_PITCH | FF_MODERN;
+    lstrcpynW(font.logFont.lfFaceName, L"Courier New", LF_FACESIZE);
+    return font;
+}
+
 inline ZTextViewBuffer::LineInfo Line(const std::wstring& text, unsigned long long attribute = 0)
 {
     ZTextViewBuffer::LineInfo line;

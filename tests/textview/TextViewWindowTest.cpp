@@ -18,6 +18,14 @@ using namespace TextViewTest;
 
 namespace {
 
+// A click at the view's corner, which stops it following the newest line.
+void ClickInto(HWND view)
+{
+    ::PostMessageW(view, WM_LBUTTONDOWN, MK_LBUTTON, 0);
+    ::PostMessageW(view, WM_LBUTTONUP, 0, 0);
+    RunUntilSentinel(view);
+}
+
 // The view as a host would derive it, with the protected members the tests read.
 class TestView : public ZTextView {
 public:
@@ -65,14 +73,8 @@ protected:
         EXPECT_TRUE(view->CreateEx(0, nullptr, L"text view", WS_POPUP | WS_VISIBLE, 50, 50, 480, 240, nullptr,
                                    nullptr));
         view->SetBufferSize(1000);
-        if (fixedFont) {
-            ZLogFont font;
-            font.logFont.lfHeight = -16;  // 12 points at 96 dots per inch
-            font.logFont.lfCharSet = DEFAULT_CHARSET;
-            font.logFont.lfPitchAndFamily = FIXED_PITCH | FF_MODERN;
-            lstrcpynW(font.logFont.lfFaceName, L"Courier New", LF_FACESIZE);
-            view->UpdateFont(font);
-        }
+        if (fixedFont)
+            view->UpdateFont(FixedFont(-16));  // 12 points at 96 dots per inch
         view->UpdateWindow();
         return view;
     }
@@ -100,8 +102,7 @@ protected:
         Post(WM_LBUTTONUP, 0, to);
         RunUntilSentinel(m_window);
     }
-    // A click into the view, which stops it following the newest line.
-    void Click() { Drag(Cell(0, 0), Cell(0, 0)); }
+    void Click() { ClickInto(m_window); }
     // Pumps until the appends so far are on screen: their update waits for the next paint.
     bool PumpUntilPainted()
     {
@@ -168,11 +169,7 @@ TEST_F(TextViewWindow, AStoredFontSetsTheCell)
 {
     TestView& view = MakeView(false);
     for (const LONG height : {-16L, -24L}) {
-        ZLogFont font;
-        font.logFont.lfHeight = height;
-        font.logFont.lfCharSet = DEFAULT_CHARSET;
-        font.logFont.lfPitchAndFamily = FIXED_PITCH | FF_MODERN;
-        lstrcpynW(font.logFont.lfFaceName, L"Courier New", LF_FACESIZE);
+        const ZLogFont font = FixedFont(height);
         view.UpdateFont(font);
 
         HDC screen = ::GetDC(nullptr);
@@ -368,11 +365,8 @@ TEST_F(TextViewWindow, ScrollBarsEndWhereLineByLineUpdatesLeaveThem)
             view->SetLinkedVerticalScrollbar(view == reference ? &referenceBar : &burstBar);
             const auto wide = Lines({L"a line longer than the others, wider than the window is across"});
             view->AppendLines(wide.data(), 1);
-            if (c.clicked) {
-                ::PostMessageW(view->GetSafeHwnd(), WM_LBUTTONDOWN, MK_LBUTTON, 0);
-                ::PostMessageW(view->GetSafeHwnd(), WM_LBUTTONUP, 0, 0);
-                RunUntilSentinel(view->GetSafeHwnd());
-            }
+            if (c.clicked)
+                ClickInto(view->GetSafeHwnd());
         }
         for (int i = 1; i < c.lines; ++i) {
             const auto line = Lines(Numbered(i, 1));
@@ -419,12 +413,7 @@ TEST_F(TextViewWindow, WhatComesBeforeThePaintSeesTheAppendsFirst)
     } cases[] = {
         {"a host's scroll while following", [] { return NewView(); }, [](TestView&) {}, scrollTo50, 50},
         {"a host's scroll past the range before", [] { return NewView(); },
-         [](TestView& v) {
-             ::PostMessageW(v.GetSafeHwnd(), WM_LBUTTONDOWN, MK_LBUTTON, 0);
-             ::PostMessageW(v.GetSafeHwnd(), WM_LBUTTONUP, 0, 0);
-             RunUntilSentinel(v.GetSafeHwnd());
-         },
-         scrollTo50, 50},
+         [](TestView& v) { ClickInto(v.GetSafeHwnd()); }, scrollTo50, 50},
         {"a click in a linked view", [] { return NewView(); }, [](TestView&) {},
          [](TestView& v) { v.SetCaretInternal(true); }, kEnd},
         // Hosts that pass timers or paints straight to the framework.

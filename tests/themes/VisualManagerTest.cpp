@@ -1,4 +1,5 @@
-// The visual managers drawn into a memory bitmap, no window involved.
+// The visual managers drawn into a memory bitmap, no window involved; the tabs'
+// borders are the geometry program's, at every resolution.
 #include <gtest/gtest.h>
 
 #include "tests/support/MemoryCanvas.h"
@@ -31,22 +32,6 @@ TEST(DarkVisualManager, ColoursAreTheDarkThemeWhateverTheSystemSays)
     EXPECT_EQ(manager.GetAutoHideButtonTextColor(TRUE), RGB(0xFF, 0xFF, 0xFF));
     EXPECT_EQ(manager.GetAutoHideButtonTextColor(FALSE), RGB(0xF1, 0xF1, 0xF1));
     ::SetSysColors(std::size(elements), elements, saved);
-}
-
-TEST(DarkVisualManager, TabsAreFilledInsideABorderAndNothingOutside)
-{
-    struct Case { BOOL active; COLORREF fill; };
-    for (const Case c : {Case{TRUE, RGB(0x00, 0x7A, 0xCC)}, Case{FALSE, RGB(0x2D, 0x2D, 0x30)}}) {
-        Canvas canvas(80, 40, kClear);
-        ZDarkVisualManager manager;
-        manager.OnDrawTab(canvas.dc(), CRect(10, 10, 70, 30), 0, c.active, nullptr);
-        EXPECT_EQ(canvas.At(40, 20), c.fill) << c.active;
-        EXPECT_EQ(canvas.At(11, 11), c.fill) << c.active;
-        for (const POINT border : {POINT{10, 10}, POINT{69, 29}, POINT{40, 10}, POINT{10, 20}})
-            EXPECT_EQ(canvas.At(border.x, border.y), RGB(0x3F, 0x3F, 0x46)) << border.x << "," << border.y;
-        for (const POINT outside : {POINT{9, 9}, POINT{70, 20}, POINT{40, 30}})
-            EXPECT_EQ(canvas.At(outside.x, outside.y), kClear) << outside.x << "," << outside.y;
-    }
 }
 
 TEST(DarkVisualManager, CaptionButtonsShowTheirGlyphOnTheirBackground)
