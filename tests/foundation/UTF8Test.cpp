@@ -1,4 +1,4 @@
-// UTF-8 decoding and encoding: tables, seeded runs, the platform's converter, and sequences against guard pages.
+// UTF-8 decoding and encoding: tables, the platform's converter, and sequences against guard pages.
 #include <gtest/gtest.h>
 
 #include <windows.h>
@@ -10,7 +10,6 @@
 #include "foundation/ZExceptions.h"
 #include "foundation/ZUTF8.h"
 #include "tests/support/GuardedBuffer.h"
-#include "tests/support/SeededRandom.h"
 #include "tests/support/TextEncodings.h"
 
 namespace {
@@ -283,82 +282,7 @@ TEST(UTF8Encode, BoundedOutputStopsBeforeWhatDoesNotFit)
     EXPECT_EQ(ZEncodeUTF8(ascii.data(), 10, output.Data(), 37, nullptr), 10u);
 }
 
-// --- Seeded round trips
-
-// Mostly ASCII, then the other sequence lengths; never a surrogate (lone ones are the UTF-16 round trip's).
-uint32_t RandomCodePoint(TestSupport::SeededRandom& random)
-{
-    switch (random.Between(0, 4)) {
-    case 0:
-    case 1: return random.Between(0, 0x7F);
-    case 2: return random.Between(0x80, 0x7FF);
-    case 3: {
-        const uint32_t value = random.Between(0x800, 0xFFFF - 0x800);
-        return value >= 0xD800 ? value + 0x800 : value;
-    }
-    default: return random.Between(0x10000, 0x10FFFF);
-    }
-}
-
-// A random text; some are long ASCII runs, so that the block paths and their ends are crossed.
-std::wstring RandomText(TestSupport::SeededRandom& random, size_t maxLength)
-{
-    const size_t length = random.Between(0, static_cast<uint32_t>(maxLength));
-    const bool asciiRuns = random.OneIn(3);
-    std::wstring text;
-    for (size_t i = 0; i < length; ++i)
-        AppendUtf16(text, asciiRuns && !random.OneIn(20) ? random.Between(0x20, 0x7E) : RandomCodePoint(random));
-    return text;
-}
-
-TEST(UTF8RoundTrip, RandomUtf16UnitsIncludingLoneSurrogates)
-{
-    TestSupport::SeededRandom random(0x51D3u);
-    SCOPED_TRACE(random.Seed());
-    int illegal = 0;
-    for (int n = 0; n < 3000; ++n) {
-        std::wstring text(random.Between(0, 40), L'\0');
-        for (wchar_t& unit : text)
-            unit = static_cast<wchar_t>(random.OneIn(4) ? random.Between(0xD800, 0xDFFF) : random.Between(0, 0xFFFF));
-        SCOPED_TRACE(n);
-        GuardedBuffer input(text);
-        illegal += CheckEncoder(input.DataAs<wchar_t>(), text.size()) ? 1 : 0;
-    }
-    EXPECT_GT(illegal, 100) << "the generator should produce unpaired high surrogates";
-    EXPECT_LT(illegal, 2900) << "the generator should produce encodable texts";
-}
-
-// Valid random texts: encoded as the platform does, decoded whole, sequence by sequence, and in random
-// pieces as a stream reader decodes them (each piece as far as it forms whole sequences, the rest carried).
-TEST(UTF8Platform, AgreesOnValidTextDecodedWholeStepwiseAndInPieces)
-{
-    TestSupport::SeededRandom random;
-    SCOPED_TRACE(random.Seed());
-    for (int n = 0; n < 2000; ++n) {
-        SCOPED_TRACE(n);
-        const std::wstring text = RandomText(random, 300);
-        const std::string bytes = TestSupport::Utf8Of(text);
-        ASSERT_EQ(ZEncodeUTF8(text.data(), text.size()), bytes);
-        ASSERT_EQ(ZDecodeUTF8(bytes.data(), bytes.size()), text);
-        const auto* p = reinterpret_cast<const unsigned char*>(bytes.data());
-        ASSERT_EQ(DecodeStepwise(p, bytes.size()), (Decoded{false, bytes.size(), text}));
-        std::wstring decoded;
-        std::string carry;
-        for (size_t at = 0; at < bytes.size();) {
-            const size_t piece = std::min<size_t>(random.Between(1, 24), bytes.size() - at);
-            carry.append(bytes, at, piece);
-            at += piece;
-            wchar_t out[64];
-            size_t used = 0;
-            const auto* in = reinterpret_cast<const unsigned char*>(carry.data());
-            decoded.append(out, ZDecodeUTF8(in, carry.size(), used, out, 64));
-            ASSERT_LT(carry.size() - used, 4u) << "only an incomplete sequence is carried";
-            carry.erase(0, used);
-        }
-        EXPECT_TRUE(carry.empty());
-        ASSERT_EQ(decoded, text);
-    }
-}
+// --- The platform's converter
 
 TEST(UTF8Platform, AgreesOnLongTexts)
 {
