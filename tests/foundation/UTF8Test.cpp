@@ -146,6 +146,12 @@ TEST(UTF8Decode, Table)
         if (!c.illegal) {
             EXPECT_EQ(ZDecodeUTF8(input.Data() + c.used, input.Size() - c.used, codePoint), 0u);
             EXPECT_EQ(codePoint, 0xDEADBEEFu);
+            // With room to spare (as a stream reader has), the buffer form stops there too.
+            std::wstring roomy(c.in.size() + 1, L'?');
+            size_t used = 0;
+            const size_t units = ZDecodeUTF8(input.Data(), input.Size(), used, roomy.data(), roomy.size());
+            EXPECT_EQ(roomy.substr(0, units), c.out);
+            EXPECT_EQ(used, c.used);
         }
     }
     EXPECT_EQ(ZDecodeUTF8(nullptr, 0), L"");
