@@ -136,11 +136,9 @@ TEST(ZFileIo, PositionalReadsAndWritesAndTruncation)
     EXPECT_EQ(file.GetSize(), 15);
     ASSERT_TRUE(file.Read(buffer, 16, 12, count));
     EXPECT_EQ(std::string(buffer, count), "llo");
-    // The end of the file is success with nothing read.
-    for (int64_t offset : {15, 1000}) {
-        EXPECT_TRUE(file.Read(buffer, 4, offset, count));
-        EXPECT_EQ(count, 0u);
-    }
+    // Past the end of the file is success with nothing read.
+    EXPECT_TRUE(file.Read(buffer, 4, 1000, count));
+    EXPECT_EQ(count, 0u);
     // Truncation empties the file and keeps the position.
     ASSERT_TRUE(file.Seek(0, FILE_BEGIN));
     ASSERT_TRUE(file.Write("0123456789", 10, count));
