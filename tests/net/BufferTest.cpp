@@ -17,7 +17,6 @@ TEST(BasicBuffer, GrowsExactlyToLengthPlusAppendPlusReserve)
         {8, 3, 5, 100, 8},        // fits: the reserve is not honoured by growing
         {8, 3, 6, 0, 9},          // one byte short: exactly what is needed
         {8, 3, 6, 7, 16},
-        {8, 8, 0, 0, 8},          // nothing to append, no reserve
         {8, 8, 0, 4, 12},         // Append(nullptr, 0, n) reserves n
         {8, 4, 0, 4, 8},          // ... unless it already has the room
         {8, 4, 0, 5, 9},
