@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <memory>
 
+#include "controls/ZBitmap.h"
 #include "shell/ZIconDirectory.h"
 #include "shell/ZIconPixels.h"
 
@@ -56,17 +57,12 @@ class PixelCanvas {
 public:
     PixelCanvas(int width, int height) : m_width(width), m_height(height)
     {
-        BITMAPINFO info = {};
-        info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
-        info.bmiHeader.biWidth = width;
-        info.bmiHeader.biHeight = -height;
-        info.bmiHeader.biPlanes = 1;
-        info.bmiHeader.biBitCount = 32;
-        info.bmiHeader.biCompression = BI_RGB;
-        m_bitmap = ::CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, reinterpret_cast<void**>(&m_bits), nullptr, 0);
+        void* bits = nullptr;
+        m_bitmap = ZCreateTopDownSection(width, height, &bits);
+        m_bits = static_cast<uint32_t*>(bits);
         m_dc = ::CreateCompatibleDC(nullptr);
         if (m_bitmap && m_dc)
-            m_old = ::SelectObject(m_dc, m_bitmap);
+            m_old = ::SelectObject(m_dc, m_bitmap.get());
     }
     ~PixelCanvas()
     {
@@ -74,8 +70,6 @@ public:
             ::SelectObject(m_dc, m_old);
         if (m_dc)
             ::DeleteDC(m_dc);
-        if (m_bitmap && !m_released)
-            ::DeleteObject(m_bitmap);
     }
     PixelCanvas(const PixelCanvas&) = delete;
     PixelCanvas& operator=(const PixelCanvas&) = delete;
@@ -96,18 +90,16 @@ public:
         if (m_old)
             ::SelectObject(m_dc, m_old);
         m_old = nullptr;
-        m_released = true;
-        return m_bitmap;
+        return m_bitmap.release();
     }
 
 private:
     int m_width;
     int m_height;
-    HBITMAP m_bitmap = nullptr;
+    ZBitmapHandle m_bitmap;
     uint32_t* m_bits = nullptr;
     HDC m_dc = nullptr;
     HGDIOBJ m_old = nullptr;
-    bool m_released = false;
 };
 
 SIZE IconSize(HICON icon)
