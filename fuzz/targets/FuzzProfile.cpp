@@ -34,11 +34,8 @@ void Type(const ProfileRecord& record)
 
 std::string Read(const unsigned char* bytes, size_t size)
 {
-    if (!g_file->Rewrite(bytes, size))
-        throw std::runtime_error("cannot write the scratch file");
     ZTextFile file;
-    file.SetShareMode(FILE_SHARE_READ | FILE_SHARE_WRITE);
-    if (!file.Open(g_file->Path().c_str(), GENERIC_READ, OPEN_EXISTING))
+    if (!OpenInput(*g_file, bytes, size, file))
         return "open failed " + std::to_string(::GetLastError());
     int sections = 0;
     // Each load consumes at least one line until the end; sections past the

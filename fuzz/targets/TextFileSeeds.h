@@ -1,7 +1,9 @@
 // Seeds for the file readers: a text as the library writes it in each encoding,
-// the byte-order mark from ZTextFile itself, and as plain bytes without a mark.
+// the byte-order mark from ZTextFile itself, and as plain bytes without a mark;
+// and the one way both readers open an input.
 #pragma once
 
+#include <stdexcept>
 #include <string>
 #include <vector>
 
@@ -43,4 +45,14 @@ inline std::vector<Fuzz::Bytes> TextFileSeeds(const std::wstring& text)
         ansi += c < 0x80 ? static_cast<char>(c) : '?';
     seeds.push_back(Fuzz::ToBytes(ansi));
     return seeds;
+}
+
+// Puts the input in the scratch file and opens it as the readers do; false (with
+// the platform's error) when the open fails.
+inline bool OpenInput(ScratchFile& scratch, const unsigned char* bytes, size_t size, ZTextFile& file)
+{
+    if (!scratch.Rewrite(bytes, size))
+        throw std::runtime_error("cannot write the scratch file");
+    file.SetShareMode(FILE_SHARE_READ | FILE_SHARE_WRITE);
+    return file.Open(scratch.Path().c_str(), GENERIC_READ, OPEN_EXISTING);
 }
