@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <memory>
+#include <utility>
 
 #include "controls/ZBitmap.h"
 #include "shell/ZIconDirectory.h"
@@ -85,12 +86,12 @@ public:
     }
 
     uint32_t* Bits() { return m_bits; }
-    HBITMAP Release()
+    ZBitmapHandle Release()
     {
         if (m_old)
             ::SelectObject(m_dc, m_old);
         m_old = nullptr;
-        return m_bitmap.release();
+        return std::move(m_bitmap);
     }
 
 private:
@@ -107,13 +108,13 @@ SIZE IconSize(HICON icon)
     ICONINFO info = {};
     if (!::GetIconInfo(icon, &info))
         return {0, 0};
-    BITMAP bitmap = {};
-    ::GetObjectW(info.hbmColor ? info.hbmColor : info.hbmMask, sizeof(bitmap), &bitmap);
-    if (info.hbmColor)
-        ::DeleteObject(info.hbmColor);
-    ::DeleteObject(info.hbmMask);
+    const ZBitmapHandle colour(info.hbmColor);
+    const ZBitmapHandle mask(info.hbmMask);
+    if (colour)
+        return ZGetBitmapSize(colour.get());
     // A monochrome icon's mask holds its two halves one above the other.
-    return {bitmap.bmWidth, info.hbmColor ? bitmap.bmHeight : bitmap.bmHeight / 2};
+    const SIZE both = ZGetBitmapSize(mask.get());
+    return {both.cx, both.cy / 2};
 }
 
 // An icon of `pixels`, with straight alpha and a mask clear where nothing shows.
@@ -137,14 +138,10 @@ HICON IconFromPixels(const IconPixels& pixels)
                 mask[static_cast<size_t>(y) * maskStride + x / 8] |= static_cast<unsigned char>(0x80 >> (x % 8));
         }
     }
-    HBITMAP maskBitmap = ::CreateBitmap(pixels.width, pixels.height, 1, 1, mask.data());
-    ICONINFO info = {TRUE, 0, 0, maskBitmap, colour.Release()};
-    HICON icon = maskBitmap && info.hbmColor ? ::CreateIconIndirect(&info) : nullptr;
-    if (maskBitmap)
-        ::DeleteObject(maskBitmap);
-    if (info.hbmColor)
-        ::DeleteObject(info.hbmColor);
-    return icon;
+    const ZBitmapHandle maskBitmap(::CreateBitmap(pixels.width, pixels.height, 1, 1, mask.data()));
+    const ZBitmapHandle colourBitmap = colour.Release();
+    ICONINFO info = {TRUE, 0, 0, maskBitmap.get(), colourBitmap.get()};
+    return maskBitmap && colourBitmap ? ::CreateIconIndirect(&info) : nullptr;
 }
 
 // `icon` shrunk to `size` by averaging; null when it cannot be drawn.
