@@ -15,13 +15,7 @@ IMPLEMENT_SERIAL(Marker, CObject, 3)
 
 namespace {
 
-struct Contents {
-    CByteArray bytes;
-    CWordArray words;
-    CDWordArray dwords;
-    CStringArray strings;
-    CStringList names;
-    CObList objects;
+struct Contents : ArchiveCollections {
     CString title;
     DWORD version = 0;
     CObject* single = nullptr;
@@ -40,12 +34,7 @@ struct Contents {
             ar << version << title << single;
         else
             ar >> version >> title >> single;
-        bytes.Serialize(ar);
-        words.Serialize(ar);
-        dwords.Serialize(ar);
-        strings.Serialize(ar);
-        names.Serialize(ar);
-        objects.Serialize(ar);
+        ArchiveCollections::Serialize(ar);
     }
 };
 

@@ -1,5 +1,6 @@
-// A small serialisable class for archives that hold objects by class name; the
-// program that uses it says IMPLEMENT_SERIAL(Marker, CObject, 3) once.
+// A small serialisable class for archives that hold objects by class name (the
+// program that uses it says IMPLEMENT_SERIAL(Marker, CObject, 3) once), and the
+// serialisable collections, stored and loaded in one order.
 #pragma once
 
 #include <afx.h>
@@ -18,4 +19,23 @@ public:
     }
     int m_id = 0;
     CString m_label;
+};
+
+struct ArchiveCollections {
+    CByteArray bytes;
+    CWordArray words;
+    CDWordArray dwords;
+    CStringArray strings;
+    CStringList names;
+    CObList objects;
+
+    void Serialize(CArchive& ar)
+    {
+        bytes.Serialize(ar);
+        words.Serialize(ar);
+        dwords.Serialize(ar);
+        strings.Serialize(ar);
+        names.Serialize(ar);
+        objects.Serialize(ar);
+    }
 };

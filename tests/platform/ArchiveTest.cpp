@@ -270,24 +270,7 @@ TEST(Archive, UnknownClassesAndSchemasAreRefused)
               CArchiveException::badClass);
 }
 
-// The serialisable collections, stored and loaded in one order.
-struct Collections {
-    CByteArray bytes;
-    CWordArray words;
-    CDWordArray dwords;
-    CStringArray strings;
-    CStringList names;
-    CObList objects;
-
-    void Serialize(CArchive& ar)
-    {
-        bytes.Serialize(ar);
-        words.Serialize(ar);
-        dwords.Serialize(ar);
-        strings.Serialize(ar);
-        names.Serialize(ar);
-        objects.Serialize(ar);
-    }
+struct Collections : ArchiveCollections {
     Bytes Stored() { return ::Stored([&](CArchive& ar) { Serialize(ar); }); }
 };
 
