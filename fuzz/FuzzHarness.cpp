@@ -144,23 +144,6 @@ bool ParseOptions(Options& options)
     return ok;
 }
 
-bool ReadFileBytes(const std::wstring& path, Bytes& bytes)
-{
-    HANDLE file = ::CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
-    if (file == INVALID_HANDLE_VALUE)
-        return false;
-    LARGE_INTEGER size{};
-    bool ok = ::GetFileSizeEx(file, &size) && size.QuadPart < (1 << 26);
-    if (ok) {
-        bytes.resize(static_cast<size_t>(size.QuadPart));
-        DWORD read = 0;
-        ok = bytes.empty() || (::ReadFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &read, nullptr) &&
-                               read == bytes.size());
-    }
-    ::CloseHandle(file);
-    return ok;
-}
-
 bool WriteFileBytes(const std::wstring& path, const Bytes& bytes)
 {
     HANDLE file = ::CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
@@ -255,6 +238,23 @@ std::string FormatOutcomes(const std::map<std::string, uint64_t>& outcomes)
 }
 
 }  // namespace
+
+bool ReadFileBytes(const std::wstring& path, Bytes& bytes)
+{
+    HANDLE file = ::CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+    if (file == INVALID_HANDLE_VALUE)
+        return false;
+    LARGE_INTEGER size{};
+    bool ok = ::GetFileSizeEx(file, &size) && size.QuadPart < (1 << 26);
+    if (ok) {
+        bytes.resize(static_cast<size_t>(size.QuadPart));
+        DWORD read = 0;
+        ok = bytes.empty() || (::ReadFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &read, nullptr) &&
+                               read == bytes.size());
+    }
+    ::CloseHandle(file);
+    return ok;
+}
 
 std::wstring AsUnits(const unsigned char* bytes, size_t size)
 {

@@ -47,6 +47,9 @@ struct Target {
 // 2 for a crash, 3 for a hang.
 int RunFuzzer(const Target& target);
 
+// All of a file (up to 64 MiB) into `bytes`; false when it cannot be read whole.
+bool ReadFileBytes(const std::wstring& path, Bytes& bytes);
+
 // Where inputs are placed: a slot whose end touches a no-access page, made once
 // and reused, since a fresh guarded region per input costs more than most parses.
 class GuardedSlot {

@@ -22,14 +22,8 @@ const ScratchFile* g_file = nullptr;
 Fuzz::Bytes FileBytes(const std::wstring& path)
 {
     Fuzz::Bytes bytes;
-    HANDLE file = ::CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
-    if (file == INVALID_HANDLE_VALUE)
-        return bytes;
-    bytes.resize(::GetFileSize(file, nullptr));
-    DWORD read = 0;
-    if (!bytes.empty() && !::ReadFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &read, nullptr))
+    if (!Fuzz::ReadFileBytes(path, bytes))
         bytes.clear();
-    ::CloseHandle(file);
     return bytes;
 }
 

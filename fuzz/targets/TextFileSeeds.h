@@ -31,14 +31,9 @@ inline std::vector<Fuzz::Bytes> TextFileSeeds(const std::wstring& text)
                 !file.Write(body.data(), static_cast<DWORD>(body.size()), written))
                 continue;
         }
-        HANDLE file = ::CreateFileW(scratch.Path().c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
-        if (file == INVALID_HANDLE_VALUE)
-            continue;
-        Fuzz::Bytes bytes(::GetFileSize(file, nullptr));
-        DWORD read = 0;
-        if (::ReadFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &read, nullptr) && read == bytes.size())
+        Fuzz::Bytes bytes;
+        if (Fuzz::ReadFileBytes(scratch.Path(), bytes))
             seeds.push_back(bytes);
-        ::CloseHandle(file);
     }
     std::string ansi;
     for (wchar_t c : text)
