@@ -37,16 +37,24 @@ wine_start() {
     trap wine_stop EXIT
 }
 
-xvfb_start() {
+# Starts an Xvfb on the first free display number and sets XVFB_NEW_PID and
+# XVFB_NEW_DISPLAY. Not to be called in a subshell: the Xvfb is this shell's to stop.
+xvfb_launch() {
     local n=90
     while [ -e "/tmp/.X$n-lock" ] || [ -e "/tmp/.X11-unix/X$n" ]; do n=$((n + 1)); done
     Xvfb ":$n" -screen 0 1280x1024x24 -nolisten tcp >/dev/null 2>&1 &
-    XVFB_PID=$!
+    XVFB_NEW_PID=$!
     for _ in $(seq 1 100); do
         [ -e "/tmp/.X11-unix/X$n" ] && break
         sleep 0.1
     done
-    export TESSARO_DISPLAY=":$n"
+    XVFB_NEW_DISPLAY=":$n"
+}
+
+xvfb_start() {
+    xvfb_launch
+    XVFB_PID=$XVFB_NEW_PID
+    export TESSARO_DISPLAY="$XVFB_NEW_DISPLAY"
 }
 
 wine_stop() {
@@ -91,22 +99,6 @@ wine_dpi_prefix_init() {
 TESSARO_DPIS_STARTED=""
 TESSARO_DPI_XVFB_PIDS=""
 
-wine_dpi_display() {
-    if [ -n "${TESSARO_USE_DISPLAY:-}" ]; then
-        echo "$TESSARO_USE_DISPLAY"
-        return
-    fi
-    local n=90
-    while [ -e "/tmp/.X$n-lock" ] || [ -e "/tmp/.X11-unix/X$n" ]; do n=$((n + 1)); done
-    Xvfb ":$n" -screen 0 1280x1024x24 -nolisten tcp >/dev/null 2>&1 &
-    TESSARO_DPI_XVFB_PIDS="$TESSARO_DPI_XVFB_PIDS $!"
-    for _ in $(seq 1 100); do
-        [ -e "/tmp/.X11-unix/X$n" ] && break
-        sleep 0.1
-    done
-    echo ":$n"
-}
-
 wine_dpi_start() {
     local dpi prefix display
     trap 'wine_dpi_stop; wine_stop' EXIT
@@ -116,10 +108,13 @@ wine_dpi_start() {
         WINEPREFIX="$prefix" wineserver -k >/dev/null 2>&1 || true
         wine_dpi_prefix_init "$dpi"
         WINEPREFIX="$prefix" wineserver -p
-        # Not in a subshell: the Xvfb started here is this shell's to stop.
-        wine_dpi_display >"$BUILD/.dpi-display"
-        display=$(cat "$BUILD/.dpi-display")
-        rm -f "$BUILD/.dpi-display"
+        if [ -n "${TESSARO_USE_DISPLAY:-}" ]; then
+            display="$TESSARO_USE_DISPLAY"
+        else
+            xvfb_launch
+            TESSARO_DPI_XVFB_PIDS="$TESSARO_DPI_XVFB_PIDS $XVFB_NEW_PID"
+            display="$XVFB_NEW_DISPLAY"
+        fi
         export "TESSARO_DISPLAY_DPI$dpi=$display"
         DISPLAY="$display" WINEPREFIX="$prefix" WINEDEBUG=-all \
             WINEDLLOVERRIDES="mscoree,mshtml=" wine cmd /c exit </dev/null >/dev/null 2>&1 || true
