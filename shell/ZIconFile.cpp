@@ -2,9 +2,10 @@
 
 #include <algorithm>
 #include <memory>
-#include <utility>
+#include <optional>
 
 #include "controls/ZBitmap.h"
+#include "controls/ZGdiScope.h"
 #include "shell/ZIconDirectory.h"
 #include "shell/ZIconPixels.h"
 
@@ -56,51 +57,35 @@ const unsigned char* ResourceBytes(HMODULE module, LPCWSTR name, LPCWSTR type, s
 // A 32-bit top-down section and a memory context it is selected into.
 class PixelCanvas {
 public:
-    PixelCanvas(int width, int height) : m_width(width), m_height(height)
+    PixelCanvas(int width, int height) : m_width(width), m_height(height), m_dc(::CreateCompatibleDC(nullptr))
     {
         void* bits = nullptr;
         m_bitmap = ZCreateTopDownSection(width, height, &bits);
         m_bits = static_cast<uint32_t*>(bits);
-        m_dc = ::CreateCompatibleDC(nullptr);
         if (m_bitmap && m_dc)
-            m_old = ::SelectObject(m_dc, m_bitmap.get());
+            m_selection.emplace(m_dc.get(), m_bitmap.get());
     }
-    ~PixelCanvas()
-    {
-        if (m_old)
-            ::SelectObject(m_dc, m_old);
-        if (m_dc)
-            ::DeleteDC(m_dc);
-    }
-    PixelCanvas(const PixelCanvas&) = delete;
-    PixelCanvas& operator=(const PixelCanvas&) = delete;
 
-    bool Ready() const { return m_old != nullptr && m_bits != nullptr; }
+    bool Ready() const
+    {
+        return m_selection && m_bits && ::GetCurrentObject(m_dc.get(), OBJ_BITMAP) == m_bitmap.get();
+    }
 
     IconPixels Draw(HICON icon, uint32_t background)
     {
         std::fill_n(m_bits, static_cast<size_t>(m_width) * m_height, background);
-        ::DrawIconEx(m_dc, 0, 0, icon, m_width, m_height, 0, nullptr, DI_NORMAL);
+        ::DrawIconEx(m_dc.get(), 0, 0, icon, m_width, m_height, 0, nullptr, DI_NORMAL);
         ::GdiFlush();
         return {m_width, m_height, std::vector<uint32_t>(m_bits, m_bits + static_cast<size_t>(m_width) * m_height)};
-    }
-
-    uint32_t* Bits() { return m_bits; }
-    ZBitmapHandle Release()
-    {
-        if (m_old)
-            ::SelectObject(m_dc, m_old);
-        m_old = nullptr;
-        return std::move(m_bitmap);
     }
 
 private:
     int m_width;
     int m_height;
+    ZMemoryDc m_dc;
     ZBitmapHandle m_bitmap;
     uint32_t* m_bits = nullptr;
-    HDC m_dc = nullptr;
-    HGDIOBJ m_old = nullptr;
+    std::optional<ZSelection> m_selection;  // last: let go before the context and the bitmap
 };
 
 SIZE IconSize(HICON icon)
@@ -120,9 +105,11 @@ SIZE IconSize(HICON icon)
 // An icon of `pixels`, with straight alpha and a mask clear where nothing shows.
 HICON IconFromPixels(const IconPixels& pixels)
 {
-    PixelCanvas colour(pixels.width, pixels.height);
-    if (!colour.Ready())
+    void* bits = nullptr;
+    const ZBitmapHandle colourBitmap = ZCreateTopDownSection(pixels.width, pixels.height, &bits);
+    if (!colourBitmap)
         return nullptr;
+    uint32_t* const colour = static_cast<uint32_t*>(bits);
     const int maskStride = (pixels.width + 15) / 16 * 2;
     std::vector<unsigned char> mask(static_cast<size_t>(maskStride) * pixels.height, 0);
     for (int y = 0; y < pixels.height; ++y) {
@@ -133,15 +120,14 @@ HICON IconFromPixels(const IconPixels& pixels)
             uint32_t straight = alpha << 24;
             for (int shift : {16, 8, 0})
                 straight |= (alpha ? ((pixel >> shift & 0xFF) * 255 + alpha / 2) / alpha : 0) << shift;
-            colour.Bits()[at] = straight;
+            colour[at] = straight;
             if (!alpha)
                 mask[static_cast<size_t>(y) * maskStride + x / 8] |= static_cast<unsigned char>(0x80 >> (x % 8));
         }
     }
     const ZBitmapHandle maskBitmap(::CreateBitmap(pixels.width, pixels.height, 1, 1, mask.data()));
-    const ZBitmapHandle colourBitmap = colour.Release();
     ICONINFO info = {TRUE, 0, 0, maskBitmap.get(), colourBitmap.get()};
-    return maskBitmap && colourBitmap ? ::CreateIconIndirect(&info) : nullptr;
+    return maskBitmap ? ::CreateIconIndirect(&info) : nullptr;
 }
 
 // `icon` shrunk to `size` by averaging; null when it cannot be drawn.
